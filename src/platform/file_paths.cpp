@@ -1,0 +1,42 @@
+#include "platform/file_paths.h"
+
+#include <cctype>
+
+#include "platform/ini_document.h"
+
+namespace sprocket {
+
+std::string_view FileNamePart(std::string_view path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view FileExtension(std::string_view path) {
+  std::string_view name = FileNamePart(path);
+  std::size_t dot = name.find('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+bool HasExtension(std::string_view path, std::string_view extension) {
+  return EqualsNoCase(FileExtension(path), extension);
+}
+
+std::string ToUpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string WithTrailingSlash(std::string_view folder) {
+  std::string out(folder);
+  if (!out.empty() && out.back() != '/') out += '/';
+  return out;
+}
+
+}  // namespace sprocket

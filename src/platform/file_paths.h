@@ -1,0 +1,26 @@
+#pragma once
+// File-name rules shared by every part of the editor.
+
+#include <string>
+#include <string_view>
+
+namespace sprocket {
+
+// The file-name component of a path (after the last '/').
+std::string_view FileNamePart(std::string_view path);
+
+// The extension of a path: from the first dot of its file-name component to
+// the end, dot included ("clip.avi" -> ".avi", "a.b.avi" -> ".b.avi"); empty
+// when the file name has no dot. Dots in folder names never count.
+std::string_view FileExtension(std::string_view path);
+
+// True when the path's extension equals `extension` (with its dot), ignoring case.
+bool HasExtension(std::string_view path, std::string_view extension);
+
+std::string ToUpperAscii(std::string_view text);
+std::string ToLowerAscii(std::string_view text);
+
+// Ensures a folder path ends with '/' (an empty path stays empty).
+std::string WithTrailingSlash(std::string_view folder);
+
+}  // namespace sprocket
