@@ -52,8 +52,8 @@ std::size_t GlobalSize(HGLOBAL block);
 // Frees the block. Returns null (the conventional success result).
 HGLOBAL GlobalFree(HGLOBAL block);
 
-// The handle of the block whose first byte is at `address` (an address that
-// GlobalLock returned), or null when the address is not the start of a block.
+// The handle of the block whose first byte is at `address`. The address must
+// be one that GlobalLock returned for a live block (or null, giving null).
 HGLOBAL GlobalHandle(const void* address);
 
 // Current lock count of the block (for diagnostics and tests).
