@@ -3,9 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "imagelib/dib_header.h"
@@ -46,11 +47,20 @@ TgaHeader ParseHeader(const std::vector<std::uint8_t>& file) {
   return header;
 }
 
+// More than the largest picture's pixels, packets, ID field and footer take.
+constexpr std::uint64_t kMaxFileBytes = 5 * kMaxTgaPixels + (std::uint64_t{1} << 16);
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  const std::streamoff length = in.tellg();
+  if (length < 0 || static_cast<std::uint64_t>(length) > kMaxFileBytes) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), length);
+  if (in.gcount() != length) return std::nullopt;
   return bytes;
 }
 

@@ -27,7 +27,7 @@ inline constexpr int kTgaFailed = -1;
 // weight in 128ths in its first byte.
 //
 // Returns -1 without touching the out parameters when the file cannot be
-// read, is shorter than its header and pixels claim, has a width or height
+// read (or is not a regular file), is shorter than its header and pixels claim, has a width or height
 // of 0 or more pixels than a picture may have, is not 32 bits a pixel, or
 // when its run-length packets overrun the picture. A file of another image
 // type gives two black pictures and 0. The origin in the image descriptor

@@ -26,31 +26,23 @@ std::uint8_t Expected(int s, int d, int m) {
   return static_cast<std::uint8_t>((s * w + d * (128 - w)) >> 7);
 }
 
-TEST(MaskBlend, WeightsFromTheEightBitMask) {
-  LockedPicture source = LockedPicture::Rgb(4, 1);
-  LockedPicture destination = LockedPicture::Rgb(4, 1);
-  LockedPicture mask = LockedPicture::Mask8(4, 1);
-  FillPixels(source, 200);
-  FillPixels(destination, 100);
+TEST(MaskBlend, WeightsComeFromEightBitMasksAndBlueBytesOf24BitMasks) {
   const std::uint8_t weights[4] = {200, 64, 0, 128};
-  for (int x = 0; x < 4; ++x) *mask.At(x, 0) = weights[x];
-  EXPECT_EQ(BlendUnderMask(source.data(), destination.data(), mask.data()), 0);
+  // 200 acts as 128; 64 gives (200 * 64 + 100 * 64) >> 7 = 150; 0 keeps the destination.
   const std::vector<std::uint8_t> expected = {200, 200, 200, 150, 150, 150, 100, 100, 100, 200, 200, 200};
-  EXPECT_EQ(std::vector<std::uint8_t>(destination.Row(0), destination.Row(0) + 12), expected);
-}
-
-TEST(MaskBlend, TwentyFourBitMaskWeighsByItsBlueByte) {
-  LockedPicture source = LockedPicture::Rgb(4, 1);
-  LockedPicture destination = LockedPicture::Rgb(4, 1);
-  LockedPicture mask = LockedPicture::Rgb(4, 1);
-  FillPixels(source, 200);
-  FillPixels(destination, 100);
-  FillPixels(mask, 255);  // green and red of the mask must not count
-  const std::uint8_t weights[4] = {200, 64, 0, 128};
-  for (int x = 0; x < 4; ++x) mask.At(x, 0)[0] = weights[x];
-  EXPECT_EQ(BlendUnderMask24(source.data(), destination.data(), mask.data()), 0);
-  const std::vector<std::uint8_t> expected = {200, 200, 200, 150, 150, 150, 100, 100, 100, 200, 200, 200};
-  EXPECT_EQ(std::vector<std::uint8_t>(destination.Row(0), destination.Row(0) + 12), expected);
+  for (bool wide : {false, true}) {
+    LockedPicture source = LockedPicture::Rgb(4, 1);
+    LockedPicture destination = LockedPicture::Rgb(4, 1);
+    LockedPicture mask = wide ? LockedPicture::Rgb(4, 1) : LockedPicture::Mask8(4, 1);
+    FillPixels(source, 200);
+    FillPixels(destination, 100);
+    FillPixels(mask, 255);  // green and red of a 24-bit mask must not count
+    for (int x = 0; x < 4; ++x) mask.At(x, 0)[0] = weights[x];
+    const int result = wide ? BlendUnderMask24(source.data(), destination.data(), mask.data())
+                            : BlendUnderMask(source.data(), destination.data(), mask.data());
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(destination.Row(0), destination.Row(0) + 12), expected) << wide;
+  }
 }
 
 TEST(MaskBlend, EveryWeightFollowsTheFormulaInBothKernels) {

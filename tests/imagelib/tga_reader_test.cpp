@@ -274,7 +274,9 @@ TEST_F(TgaReaderTest, BadFilesFailWithoutTouchingTheOutputs) {
   std::uint8_t* colour = nullptr;
   std::uint8_t* mask = nullptr;
   EXPECT_EQ(ReadTgaToDib((dir_ / "missing.tga").string(), &colour, &mask, nullptr), kTgaFailed);
+  EXPECT_EQ(ReadTgaToDib(dir_.path().string(), &colour, &mask, nullptr), kTgaFailed);  // a folder
   EXPECT_EQ(colour, nullptr);
+  EXPECT_FALSE(IsTga32(dir_.path().string()));
 }
 
 // A picture written by ImageMagick reads back with the same pixels and alpha.
