@@ -1,5 +1,6 @@
 #include "imagelib/dib_image.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -215,8 +216,10 @@ DibResult CDibImage::Clear(std::uint8_t value) {
   if (refreshed != kDibDone) return refreshed;
   const LockedPicture picture(GetHandle());
   if (!picture.locked()) return kDibNoMemory;
-  const Geometry& g = picture.geometry();
-  HugeMemFill(picture.bits(), value, static_cast<std::int64_t>(g.stride) * g.height);
+  // biSizeImage bytes, never past the end of the block.
+  const std::int64_t room = static_cast<std::int64_t>(GlobalSize(GetHandle())) - kDibHeaderSize;
+  const std::int64_t imageBytes = ReadDibHeader(picture.header()).biSizeImage;
+  HugeMemFill(picture.bits(), value, std::min(imageBytes, room));
   return kDibDone;
 }
 

@@ -6,25 +6,13 @@
 #include <vector>
 
 #include "imagelib/dib_header.h"
+#include "owned_picture.h"
 #include "imagelib/huge_memory.h"
 
 namespace sprocket {
 namespace {
 
-// Owns the handle variable of a test picture.
-struct Picture {
-  HGLOBAL handle = nullptr;
-  CDibImage image{&handle};
-  Picture() = default;
-  Picture(int width, int height) { EXPECT_EQ(image.Create(width, height), kDibDone); }
-  ~Picture() {
-    if (handle != nullptr) GlobalFree(handle);
-  }
-  std::vector<std::uint8_t> Bytes() const {
-    GlobalLockGuard<std::uint8_t> lock(handle);
-    return std::vector<std::uint8_t>(lock.get(), lock.get() + GlobalSize(handle));
-  }
-};
+using Picture = testing::OwnedPicture;
 
 // A block with the given header fields and `imageBytes` of pixels after it.
 HGLOBAL MakeRawBlock(int width, int height, std::uint32_t sizeImage, std::size_t blockBytes) {

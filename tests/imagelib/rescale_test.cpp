@@ -6,35 +6,13 @@
 #include <vector>
 
 #include "imagelib/dib_header.h"
+#include "owned_picture.h"
 #include "imagelib/rescale_kernels.h"
 
 namespace sprocket {
 namespace {
 
-// Owns the handle variable of a test picture.
-struct Picture {
-  HGLOBAL handle = nullptr;
-  CDibImage image{&handle};
-  Picture() = default;
-  Picture(int width, int height) { EXPECT_EQ(image.Create(width, height), kDibDone); }
-  Picture(const Picture&) = delete;
-  ~Picture() {
-    if (handle != nullptr) GlobalFree(handle);
-  }
-  std::vector<std::uint8_t> Bytes() const {
-    GlobalLockGuard<std::uint8_t> lock(handle);
-    return std::vector<std::uint8_t>(lock.get(), lock.get() + GlobalSize(handle));
-  }
-  void SetGrey(int x, int y, int value) {
-    image.SetPixel(x, y, static_cast<COLORREF>(value * 0x010101));
-  }
-  int Blue(int x, int y) const { return static_cast<int>(image.GetPixel(x, y) >> 16); }
-  std::vector<int> BlueRow(int y) const {
-    std::vector<int> row;
-    for (int x = 0; x < image.GetSize().width; ++x) row.push_back(Blue(x, y));
-    return row;
-  }
-};
+using Picture = testing::OwnedPicture;
 
 void FillRandom(Picture& picture, std::mt19937& random) {
   GlobalLockGuard<std::uint8_t> lock(picture.handle);
@@ -46,10 +24,6 @@ void FillRandom(Picture& picture, std::mt19937& random) {
     if (coin(random) == 0) value = byte(random);
     lock.get()[i] = static_cast<std::uint8_t>(coin(random) == 1 ? value + 1 : value);
   }
-}
-
-DibRect Whole(const Picture& picture) {
-  return DibRect{picture.image.GetMaxXY().x, picture.image.GetMaxXY().y, 0, 0};
 }
 
 TEST(RescaleKernels, ValuesAndSupports) {
@@ -131,7 +105,7 @@ TEST(RescaleFiltered, BoxAtScaleOneKeepsOrSnapsToTheNextPixel) {
   const COLORREF row[] = {0x646464, 0x646365, 0x676767, 0x320000 | 200, 0x1E140A};
   for (int x = 0; x < 5; ++x) source.image.SetPixel(x, 0, row[x]);
   Picture target(5, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterBox),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterBox),
             kDibDone);
   // 0: the next pixel is within 1: kept. 1: the next differs by 2..4: snapped to it.
   // 2, 3: the next differs by 5 or more: kept. 4: its own pixel twice.
@@ -143,7 +117,7 @@ TEST(RescaleFiltered, MitchellAtScaleOneSoftens) {
   Picture source(5, 1);
   source.SetGrey(2, 0, 255);
   Picture target(5, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
             kDibDone);
   // 255 x 910 >> 14 = 14, 255 x 14564 >> 14 = 226.
   EXPECT_EQ(target.BlueRow(0), (std::vector<int>{0, 14, 226, 14, 0}));
@@ -153,7 +127,7 @@ TEST(RescaleFiltered, HalvingShortcutRoundsEachTermDown) {
   Picture white(320, 240);
   white.image.Fill(0xFFFFFF);
   Picture half(160, 120);
-  ASSERT_EQ(RescaleFiltered(half.image, white.image, Whole(half), Whole(white), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(half.image, white.image, half.Whole(), white.Whole(), kFilterMitchell),
             kDibDone);
   // 255 -> 250 across, 250 -> 248 down.
   EXPECT_EQ(half.image.GetPixel(0, 0), 0xF8F8F8u);
@@ -165,18 +139,18 @@ TEST(RescaleFiltered, HalvingShortcutRoundsEachTermDown) {
   for (int y = 0; y < 241; ++y) odd.image.SetPixel(320, y, 0);
   for (int x = 0; x < 321; ++x) odd.image.SetPixel(x, 240, 0);
   Picture oddHalf(160, 120);
-  ASSERT_EQ(RescaleFiltered(oddHalf.image, odd.image, Whole(oddHalf), Whole(odd), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(oddHalf.image, odd.image, oddHalf.Whole(), odd.Whole(), kFilterMitchell),
             kDibDone);
   EXPECT_EQ(oddHalf.Bytes(), half.Bytes());
 
   // One more output pixel each way takes the general path: flat white stays white.
   Picture general(161, 121);
-  ASSERT_EQ(RescaleFiltered(general.image, white.image, Whole(general), Whole(white), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(general.image, white.image, general.Whole(), white.Whole(), kFilterMitchell),
             kDibDone);
   EXPECT_EQ(general.image.GetPixel(80, 60), 0xFFFFFFu);
 
   // Another filter never takes the shortcut.
-  ASSERT_EQ(RescaleFiltered(half.image, white.image, Whole(half), Whole(white), kFilterBell), kDibDone);
+  ASSERT_EQ(RescaleFiltered(half.image, white.image, half.Whole(), white.Whole(), kFilterBell), kDibDone);
   EXPECT_EQ(half.image.GetPixel(10, 10), 0xFFFFFFu);
 }
 
@@ -187,7 +161,7 @@ TEST(RescaleFiltered, HalvingShortcutExactValues) {
     for (int x = 0; x < 4; ++x) source.SetGrey(x, y, row[x]);
   }
   Picture target(2, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
             kDibDone);
   // Across: 18 and 54; down (a = b = c = row 0, d = row 1): 16 and 50.
   EXPECT_EQ(target.BlueRow(0), (std::vector<int>{16, 50}));
@@ -198,7 +172,7 @@ TEST(RescaleFiltered, DoublingShortcutExactValues) {
   source.SetGrey(0, 0, 100);
   source.SetGrey(1, 0, 200);
   Picture target(4, 2);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
             kDibDone);
   // Across: 100, 100, 125, 175; down each value v becomes (v>>2)*2 + (v>>1).
   for (int y = 0; y < 2; ++y) EXPECT_EQ(target.BlueRow(y), (std::vector<int>{100, 100, 124, 173}));
@@ -209,7 +183,7 @@ TEST(RescaleFiltered, OddDoublingFillsTheLastPlaceWithoutOverrun) {
   source.SetGrey(1, 0, 100);
   source.SetGrey(2, 0, 200);
   Picture target(7, 3);  // 7 / 2 = 3 and 3 / 2 = 1: both axes double, with one place over
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterMitchell),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
             kDibDone);
   for (int y = 0; y < 3; ++y) {
     EXPECT_EQ(target.BlueRow(y), (std::vector<int>{0, 0, 24, 73, 124, 173, 200})) << y;
@@ -222,7 +196,7 @@ TEST(RescaleFiltered, MixedShortcutDirectionsTakeEachAxisOwnWay) {
     Picture source(sw, sh);
     source.image.Fill(0xC8C8C8);  // 200: unchanged by both directions
     Picture target(dw, dh);
-    ASSERT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source), kFilterMitchell),
+    ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
               kDibDone);
     for (int y = 0; y < dh; ++y) {
       for (int x = 0; x < dw; ++x) ASSERT_EQ(target.image.GetPixel(x, y), 0xC8C8C8u) << x << "," << y;
@@ -239,7 +213,7 @@ TEST(RescaleFiltered, RectanglesAreNormalisedAndOnlyTheTargetRectangleChanges) {
   Picture target(8, 8);
   target.image.Fill(0xFFFFFF);
   // Corners in reverse order: x from 2 to 5, y from 1 to 3.
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, DibRect{2, 1, 5, 3}, Whole(source),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, DibRect{2, 1, 5, 3}, source.Whole(),
                             kFilterTriangle),
             kDibDone);
   for (int y = 0; y < 8; ++y) {
@@ -258,13 +232,13 @@ TEST(RescaleFiltered, ReportsBadInputAndWritesNothing) {
   HGLOBAL none = nullptr;
   CDibImage empty(&none);
   CDibImage detached;
-  EXPECT_EQ(RescaleFiltered(empty, source.image, Whole(target), Whole(source), kFilterBox), kDibNoBlock);
-  EXPECT_EQ(RescaleFiltered(target.image, empty, Whole(target), Whole(source), kFilterBox), kDibNoBlock);
-  EXPECT_EQ(RescaleFiltered(detached, source.image, Whole(target), Whole(source), kFilterBox), kDibDetached);
-  EXPECT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source),
+  EXPECT_EQ(RescaleFiltered(empty, source.image, target.Whole(), source.Whole(), kFilterBox), kDibNoBlock);
+  EXPECT_EQ(RescaleFiltered(target.image, empty, target.Whole(), source.Whole(), kFilterBox), kDibNoBlock);
+  EXPECT_EQ(RescaleFiltered(detached, source.image, target.Whole(), source.Whole(), kFilterBox), kDibDetached);
+  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(),
                             static_cast<RescaleFilter>(8)),
             kDibBadSize);
-  EXPECT_EQ(RescaleFiltered(target.image, source.image, Whole(target), Whole(source),
+  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(),
                             static_cast<RescaleFilter>(-1)),
             kDibBadSize);
   EXPECT_EQ(target.Bytes(), before);
@@ -290,8 +264,8 @@ TEST(RescaleFiltered, FastAndPlainPassesGiveIdenticalBytes) {
       if ((c.sw >= 352) && f != kFilterMitchell && f != kFilterLanczos3) continue;
       Picture plain(c.dw, c.dh);
       Picture fast(c.dw, c.dh);
-      ASSERT_EQ(RescaleFilteredPlain(plain.image, source.image, Whole(plain), Whole(source), filter), kDibDone);
-      ASSERT_EQ(RescaleFiltered(fast.image, source.image, Whole(fast), Whole(source), filter), kDibDone);
+      ASSERT_EQ(RescaleFilteredPlain(plain.image, source.image, plain.Whole(), source.Whole(), filter), kDibDone);
+      ASSERT_EQ(RescaleFiltered(fast.image, source.image, fast.Whole(), source.Whole(), filter), kDibDone);
       ASSERT_EQ(fast.Bytes(), plain.Bytes()) << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh
                                              << " filter " << f;
     }
@@ -326,8 +300,8 @@ TEST(RescaleFiltered, FastAndPlainAgreeOnUnpaddedRowsAndSubRectangles) {
   FillRandom(a, random);
   Picture b;
   ASSERT_EQ(b.image.Copy(a.image), kDibDone);
-  ASSERT_EQ(RescaleFilteredPlain(a.image, a.image, DibRect{5, 4, 0, 0}, Whole(a), kFilterBSpline), kDibDone);
-  ASSERT_EQ(RescaleFiltered(b.image, b.image, DibRect{5, 4, 0, 0}, Whole(b), kFilterBSpline), kDibDone);
+  ASSERT_EQ(RescaleFilteredPlain(a.image, a.image, DibRect{5, 4, 0, 0}, a.Whole(), kFilterBSpline), kDibDone);
+  ASSERT_EQ(RescaleFiltered(b.image, b.image, DibRect{5, 4, 0, 0}, b.Whole(), kFilterBSpline), kDibDone);
   EXPECT_EQ(a.Bytes(), b.Bytes());
 }
 
@@ -335,7 +309,7 @@ TEST(StretchRectNearest, ColumnsByErrorWalkRowsByRounding) {
   Picture source(4, 1);
   for (int x = 0; x < 4; ++x) source.SetGrey(x, 0, 10 * (x + 1));
   Picture target(7, 3);
-  ASSERT_EQ(target.image.StretchRect(Whole(target), source.image, Whole(source), kFilterNearest), kDibDone);
+  ASSERT_EQ(target.image.StretchRect(target.Whole(), source.image, source.Whole(), kFilterNearest), kDibDone);
   for (int y = 0; y < 3; ++y) EXPECT_EQ(target.BlueRow(y), (std::vector<int>{10, 20, 20, 30, 30, 40, 40}));
 
   Picture tall(2, 3);
@@ -343,7 +317,7 @@ TEST(StretchRectNearest, ColumnsByErrorWalkRowsByRounding) {
     for (int x = 0; x < 2; ++x) tall.SetGrey(x, y, 50 * (y + 1));
   }
   Picture taller(2, 5);
-  ASSERT_EQ(taller.image.StretchRect(Whole(taller), tall.image, Whole(tall), kFilterNearest), kDibDone);
+  ASSERT_EQ(taller.image.StretchRect(taller.Whole(), tall.image, tall.Whole(), kFilterNearest), kDibDone);
   std::vector<int> column;
   for (int y = 0; y < 5; ++y) column.push_back(taller.Blue(1, y));
   EXPECT_EQ(column, (std::vector<int>{50, 100, 100, 150, 150}));
@@ -359,14 +333,14 @@ TEST(StretchRectNearest, ColumnsByErrorWalkRowsByRounding) {
 TEST(StretchRectNearest, EmptySpansAndEmptyPicturesFail) {
   Picture source(4, 4);
   Picture target(4, 4);
-  EXPECT_EQ(target.image.StretchRect(DibRect{2, 3, 2, 0}, source.image, Whole(source), kFilterNearest),
+  EXPECT_EQ(target.image.StretchRect(DibRect{2, 3, 2, 0}, source.image, source.Whole(), kFilterNearest),
             kDibBadSize);
-  EXPECT_EQ(target.image.StretchRect(Whole(target), source.image, DibRect{1, 3, 1, 0}, kFilterNearest),
+  EXPECT_EQ(target.image.StretchRect(target.Whole(), source.image, DibRect{1, 3, 1, 0}, kFilterNearest),
             kDibBadSize);
   HGLOBAL none = nullptr;
   CDibImage empty(&none);
-  EXPECT_EQ(target.image.StretchRect(Whole(target), empty, Whole(source), kFilterNearest), kDibNoBlock);
-  EXPECT_EQ(empty.StretchRect(Whole(target), source.image, Whole(source), kFilterNearest), kDibNoBlock);
+  EXPECT_EQ(target.image.StretchRect(target.Whole(), empty, source.Whole(), kFilterNearest), kDibNoBlock);
+  EXPECT_EQ(empty.StretchRect(target.Whole(), source.image, source.Whole(), kFilterNearest), kDibNoBlock);
 }
 
 struct CallbackLog {
@@ -387,7 +361,7 @@ TEST(StretchRectNearest, ProgressCallbackSeesEveryRowAndCanStop) {
   source.image.Fill(0xFFFFFF);
   Picture target(6, 6);
   CallbackLog log;
-  ASSERT_EQ(target.image.StretchRect(DibRect{5, 4, 0, 2}, source.image, Whole(source), kFilterNearest,
+  ASSERT_EQ(target.image.StretchRect(DibRect{5, 4, 0, 2}, source.image, source.Whole(), kFilterNearest,
                                      RecordProgress, reinterpret_cast<std::intptr_t>(&log), 77),
             kDibDone);
   ASSERT_EQ(log.calls.size(), 3u);
@@ -398,7 +372,7 @@ TEST(StretchRectNearest, ProgressCallbackSeesEveryRowAndCanStop) {
   const auto before = untouched.Bytes();
   CallbackLog stop;
   stop.stopAt = 0;
-  EXPECT_EQ(untouched.image.StretchRect(Whole(untouched), source.image, Whole(source), kFilterNearest,
+  EXPECT_EQ(untouched.image.StretchRect(untouched.Whole(), source.image, source.Whole(), kFilterNearest,
                                         RecordProgress, reinterpret_cast<std::intptr_t>(&stop), 77),
             kDibStopped);
   EXPECT_EQ(untouched.Bytes(), before);

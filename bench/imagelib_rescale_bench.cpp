@@ -1,0 +1,73 @@
+// Rescaling a PAL frame to 640 x 480 with each filter, plain and fast, and
+// the exact 2:1 reduction.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+
+#include "imagelib/rescale.h"
+
+namespace sprocket {
+namespace {
+
+// A picture over its own handle variable, filled with a noisy pattern.
+class Frame {
+public:
+  Frame(int width, int height) {
+    image_.Create(width, height);
+    std::mt19937 random(7);
+    std::uint8_t* bits = image_.GetBits();
+    const std::int64_t bytes = static_cast<std::int64_t>(image_.GetStride()) * height;
+    for (std::int64_t i = 0; i < bytes; ++i) {
+      bits[i] = static_cast<std::uint8_t>((i / 7) % 251 + random() % 16);
+    }
+    image_.Unlock();
+  }
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
+  ~Frame() { image_.Free(); }
+  CDibImage& image() { return image_; }
+  DibRect whole() const { return DibRect{image_.GetMaxXY().x, image_.GetMaxXY().y, 0, 0}; }
+
+private:
+  HGLOBAL handle_ = nullptr;
+  CDibImage image_{&handle_};
+};
+
+template <DibResult (*Scale)(CDibImage, CDibImage, DibRect, DibRect, RescaleFilter)>
+void Rescale(benchmark::State& state, int width, int height) {
+  const auto filter = static_cast<RescaleFilter>(state.range(0));
+  Frame source(720, 576);
+  Frame target(width, height);
+  for (auto _ : state) {
+    const DibResult result = Scale(target.image(), source.image(), target.whole(), source.whole(), filter);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_RescalePalTo640x480Plain(benchmark::State& state) { Rescale<RescaleFilteredPlain>(state, 640, 480); }
+void BM_RescalePalTo640x480Fast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 640, 480); }
+void BM_RescaleHalvePlain(benchmark::State& state) { Rescale<RescaleFilteredPlain>(state, 360, 288); }
+void BM_RescaleHalveFast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 360, 288); }
+
+void BM_ResizeNearestPalTo640x480(benchmark::State& state) {
+  Frame source(720, 576);
+  for (auto _ : state) {
+    HGLOBAL copy = nullptr;
+    CDibImage image(&copy);
+    image.Copy(source.image());
+    benchmark::DoNotOptimize(image.Resize(640, 480, kFilterNearest));
+    image.Free();
+  }
+}
+
+BENCHMARK(BM_RescalePalTo640x480Plain)->DenseRange(1, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescalePalTo640x480Fast)->DenseRange(1, 7)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RescaleHalvePlain)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescaleHalveFast)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ResizeNearestPalTo640x480)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sprocket
