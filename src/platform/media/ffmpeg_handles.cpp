@@ -1,0 +1,73 @@
+#include "platform/media/ffmpeg_handles.h"
+
+#include "platform/media/avi_index.h"
+#include "platform/media/codec_table.h"
+
+namespace sprocket::media_detail {
+
+std::string AvErrorText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+InputContextPtr OpenInput(const std::string& path, std::string* error) {
+  AVFormatContext* raw = nullptr;
+  int result = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  if (result < 0) {
+    if (error != nullptr) *error = "Cannot open \"" + path + "\" as a movie: " + AvErrorText(result) + ".";
+    return nullptr;
+  }
+  InputContextPtr context(raw);
+  result = avformat_find_stream_info(context.get(), nullptr);
+  if (result < 0) {
+    if (error != nullptr) *error = "Cannot read the streams of \"" + path + "\": " + AvErrorText(result) + ".";
+    return nullptr;
+  }
+  return context;
+}
+
+CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
+  const AVCodecParameters* parameters = stream->codecpar;
+  const AVCodec* codec = nullptr;
+  if (parameters->codec_id != AV_CODEC_ID_NONE) codec = avcodec_find_decoder(parameters->codec_id);
+  if (codec == nullptr) {
+    std::string fallback = FallbackDecoderName(parameters->codec_tag);
+    if (!fallback.empty()) codec = avcodec_find_decoder_by_name(fallback.c_str());
+  }
+  if (codec == nullptr) {
+    if (error != nullptr) *error = "No decoder for the stream's format (" + FourCCText(parameters->codec_tag) + ").";
+    return nullptr;
+  }
+  CodecContextPtr context(avcodec_alloc_context3(codec));
+  if (!context) {
+    if (error != nullptr) *error = "Not enough memory!";
+    return nullptr;
+  }
+  int result = avcodec_parameters_to_context(context.get(), parameters);
+  if (result >= 0) {
+    context->codec_id = codec->id;
+    context->pkt_timebase = stream->time_base;
+    context->thread_count = 0;  // FFmpeg picks the number of threads
+    result = avcodec_open2(context.get(), codec, nullptr);
+  }
+  if (result < 0) {
+    if (error != nullptr) *error = "Cannot open the decoder: " + AvErrorText(result) + ".";
+    return nullptr;
+  }
+  return context;
+}
+
+PCMWAVEFORMAT DeliveredPcmFormatOf(const AVCodecParameters* parameters) {
+  std::uint16_t tag = 0;
+  int bits = 16;
+  if (parameters->codec_id == AV_CODEC_ID_PCM_U8) {
+    tag = kWaveFormatPcm;
+    bits = 8;
+  } else if (parameters->codec_id == AV_CODEC_ID_PCM_S16LE) {
+    tag = kWaveFormatPcm;
+  }
+  return DeliveredPcmFormat(tag, parameters->ch_layout.nb_channels, parameters->sample_rate, bits);
+}
+
+}  // namespace sprocket::media_detail

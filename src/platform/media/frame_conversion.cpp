@@ -1,0 +1,167 @@
+#include "platform/media/frame_conversion.h"
+
+#include <array>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+namespace sprocket::media_detail {
+
+namespace {
+
+// Decoding interpolates chroma at full width into RGB; encoding reads the
+// RGB input at full chroma width.
+constexpr int kDecodeFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
+constexpr int kEncodeFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP;
+
+// The YUV format without the "full range" meaning of the JPEG variants,
+// which FFmpeg's scaler wants to be told through the range instead.
+AVPixelFormat PlainYuvFormat(AVPixelFormat format, bool* fullRange) {
+  switch (format) {
+    case AV_PIX_FMT_YUVJ420P: *fullRange = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: *fullRange = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: *fullRange = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: *fullRange = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: *fullRange = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+  }
+}
+
+bool IsYuv(AVPixelFormat format) {
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  return descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_RGB) == 0 &&
+         (descriptor->flags & AV_PIX_FMT_FLAG_PAL) == 0 && descriptor->nb_components >= 3;
+}
+
+// The scaler's matrix number for a stream's colour space.
+int MatrixOf(AVColorSpace space, int height) {
+  switch (space) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: return SWS_CS_ITU601;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    default: return height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+  }
+}
+
+void Fail(std::string* error, const std::string& text) {
+  if (error != nullptr) *error = text;
+}
+
+}  // namespace
+
+GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* error) {
+  const int width = frame->width;
+  const int height = frame->height;
+  const std::int32_t stride = PaddedStride24(width);
+  if (width < 1 || height < 1 || stride == 0) {
+    Fail(error, "The decoded picture has no usable size.");
+    return {};
+  }
+  bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+  AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
+  int matrix = MatrixOf(frame->colorspace, height);
+  if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
+      static_cast<int>(fullRange) != fullRange_) {
+    context_.reset(sws_getContext(width, height, format, width, height, AV_PIX_FMT_BGR24, kDecodeFlags, nullptr,
+                                  nullptr, nullptr));
+    if (!context_) {
+      Fail(error, "The decoded picture format cannot be converted.");
+      return {};
+    }
+    if (IsYuv(format)) {
+      const int* coefficients = sws_getCoefficients(matrix);
+      sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16,
+                               1 << 16);
+    }
+    width_ = width;
+    height_ = height;
+    format_ = format;
+    colorspace_ = matrix;
+    fullRange_ = fullRange ? 1 : 0;
+  }
+
+  DibInfoHeader header = MakeDib24Header(width, height);
+  GlobalBlock block = GlobalBlock::Allocate(kDibHeaderSize + static_cast<std::size_t>(header.biSizeImage));
+  GlobalLockGuard<std::uint8_t> bytes(block.get());
+  if (!bytes) {
+    Fail(error, "Not enough memory!");
+    return {};
+  }
+  WriteDibHeader(bytes.get(), header);
+  // The DIB is bottom-up: write the top row last by walking the rows backwards.
+  std::uint8_t* pixels = bytes.get() + kDibHeaderSize;
+  std::array<std::uint8_t*, 4> target = {pixels + static_cast<std::ptrdiff_t>(stride) * (height - 1)};
+  std::array<int, 4> targetStride = {-stride};
+  int rows = sws_scale(context_.get(), frame->data, frame->linesize, 0, height, target.data(), targetStride.data());
+  if (rows != height) {
+    Fail(error, "The decoded picture could not be converted.");
+    return {};
+  }
+  return block;
+}
+
+bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint8_t* palette,
+                                    const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
+                                    std::string* error) {
+  if (header.biWidth != width_ || header.biHeight != height_) {
+    Fail(error, "The picture's size differs from the movie's size.");
+    return false;
+  }
+  const int bits = header.biBitCount;
+  if (bits != 24 && !(bits == 8 && palette != nullptr)) {
+    Fail(error, "Only 24-bit and 8-bit pictures can be written.");
+    return false;
+  }
+  if (!context_ || bits != sourceBits_) {
+    AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
+    bool fullRange = false;
+    AVPixelFormat target = PlainYuvFormat(format_, &fullRange);  // same planes, range told below
+    context_.reset(sws_getContext(width_, height_, source, width_, height_, target, kEncodeFlags, nullptr, nullptr,
+                                  nullptr));
+    if (!context_) {
+      Fail(error, "The picture cannot be converted for the compressor.");
+      return false;
+    }
+    if (IsYuv(target)) {
+      const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
+      sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16,
+                               1 << 16);
+    }
+    sourceBits_ = bits;
+  }
+
+  av_frame_unref(target);
+  target->format = format_;
+  target->width = width_;
+  target->height = height_;
+  if (av_frame_get_buffer(target, 0) < 0) {
+    Fail(error, "Not enough memory!");
+    return false;
+  }
+  // FFmpeg's palettes are native 32-bit ARGB words; a DIB's entries are
+  // blue, green, red, unused bytes, which is the same word without alpha.
+  std::array<std::uint32_t, 256> argb{};
+  if (bits == 8) {
+    std::memcpy(argb.data(), palette, sizeof argb);
+    for (std::uint32_t& entry : argb) entry |= 0xFF000000u;
+  }
+  std::array<const std::uint8_t*, 4> source = {pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1),
+                                               bits == 8 ? reinterpret_cast<const std::uint8_t*>(argb.data())
+                                                         : nullptr};
+  std::array<int, 4> sourceStride = {-stride, 0};
+  int rows = sws_scale(context_.get(), source.data(), sourceStride.data(), 0, height_, target->data,
+                       target->linesize);
+  if (rows != height_) {
+    Fail(error, "The picture could not be converted for the compressor.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace sprocket::media_detail

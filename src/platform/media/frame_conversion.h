@@ -1,0 +1,58 @@
+#pragma once
+// Conversions between FFmpeg's pictures and packed DIBs. Used inside the
+// media layer.
+//
+// Decoded pictures become 24-bit packed DIBs: bottom-up rows of blue, green,
+// red bytes padded to 4 bytes. YUV pictures use the colour matrix their
+// stream names (BT.601 for untagged pictures below 720 rows, BT.709 above)
+// and their own range (full for JPEG-style pictures, limited otherwise).
+// Pictures to encode go the other way: a packed DIB of 24 or 8 bits becomes
+// the encoder's pixel format with the BT.601 matrix.
+
+#include <cstdint>
+#include <string>
+
+#include "imagelib/dib_header.h"
+#include "platform/global_memory.h"
+#include "platform/media/ffmpeg_handles.h"
+
+namespace sprocket::media_detail {
+
+class DecodedFrameConverter {
+public:
+  // A new movable, zero-filled block with the picture as a 24-bit packed
+  // DIB; empty with `error` set when the picture cannot be converted.
+  GlobalBlock ToDib24(const AVFrame* frame, std::string* error);
+
+private:
+  ScaleContextPtr context_;
+  int width_ = 0;
+  int height_ = 0;
+  int format_ = -1;
+  int colorspace_ = -1;
+  int fullRange_ = -1;
+};
+
+class EncoderFrameConverter {
+public:
+  // Prepares conversions of `width` x `height` DIBs into `format`.
+  void Configure(int width, int height, AVPixelFormat format) {
+    width_ = width;
+    height_ = height;
+    format_ = format;
+  }
+  // Fills `target` (allocated here) from a packed DIB whose pixels start at
+  // `pixels`, with `stride` bytes a row and, for 8 bits, a palette of 256
+  // four-byte entries. False with `error` set on failure.
+  bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const std::uint8_t* pixels,
+               std::int32_t stride, AVFrame* target, std::string* error);
+
+private:
+  ScaleContextPtr context_;
+  int width_ = 0;
+  int height_ = 0;
+  AVPixelFormat format_ = AV_PIX_FMT_NONE;
+  int sourceBits_ = 0;
+};
+
+}  // namespace sprocket::media_detail

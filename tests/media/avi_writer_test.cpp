@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "media_test_clips.h"
+#include "platform/media/avi_index.h"
+#include "platform/media/avi_writer.h"
+#include "platform/media/codec_table.h"
+#include "platform/media/video_frame_reader.h"
+#include "temp_dir.h"
+
+namespace sprocket {
+namespace {
+
+using testing::TempDir;
+
+// The codes of every compressor the table maps, with FFmpeg's name of the
+// codec that ffprobe reports.
+struct CodecCase {
+  const char* code;
+  const char* probedTag;
+  const char* probedCodec;
+};
+constexpr CodecCase kCodecs[] = {
+    {"MSVC", "MSVC", "msvideo1"}, {"CRAM", "CRAM", "msvideo1"}, {"MJPG", "MJPG", "mjpeg"},
+    {"cvid", "cvid", "cinepak"},  {"HFYU", "HFYU", "huffyuv"},  {"ZMBV", "ZMBV", "zmbv"},
+    {"FMP4", "FMP4", "mpeg4"},    {"XVID", "XVID", "mpeg4"},    {"DIVX", "DIVX", "mpeg4"},
+    {"DX50", "DX50", "mpeg4"},    {"MP43", "MP43", "msmpeg4v3"}, {"DIV3", "DIV3", "msmpeg4v3"},
+    {"H264", "H264", "h264"},     {"X264", "X264", "h264"},     {"FFV1", "FFV1", "ffv1"},
+    {"MPNG", "MPNG", "png"},      {"DIB ", "[0][0][0][0]", "rawvideo"}, {"CFCC", "CFCC", ""},
+};
+
+TEST(AviWriter, EveryMappedCompressorWritesAFileOthersRead) {
+  TempDir dir;
+  for (const CodecCase& c : kCodecs) {
+    SCOPED_TRACE(c.code);
+    FourCC code = MakeFourCC(c.code);
+    if (!IsVideoCompressorAvailable(code)) continue;  // libx264 may be missing
+    std::string path = (dir / (std::string("clip_") + c.probedCodec + c.probedTag + ".avi")).string();
+    ASSERT_EQ(testing::WriteNumberedClip(path, code, 6, 3, 16, 1), "");
+
+    // Our reader sees every frame's number.
+    VideoFrameReader reader;
+    ASSERT_TRUE(reader.Open(path)) << reader.ErrorText();
+    ASSERT_EQ(reader.FrameCount(), 6);
+    for (int f : {0, 4, 2, 5, 1}) EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(f).get()), f);
+
+    // The stream header carries the code, as other programs expect.
+    AviFileIndex index;
+    ASSERT_TRUE(index.Open(path)) << index.ErrorText();
+    EXPECT_EQ(index.ClipHeader().video.fccHandler, FindVideoCompressor(code)->tag);
+
+    auto streams = testing::ProbeStreams(path);
+    if (!streams) continue;
+    ASSERT_EQ(streams->size(), 2u);
+    const auto& video = (*streams)[0];
+    const auto& audio = (*streams)[1];
+    EXPECT_EQ(video.at("codec_tag_string"), c.probedTag);
+    if (c.probedCodec[0] != '\0') {
+      EXPECT_EQ(video.at("codec_name"), c.probedCodec);
+    }
+    EXPECT_EQ(video.at("width"), "64");
+    EXPECT_EQ(video.at("height"), "48");
+    EXPECT_EQ(video.at("nb_read_packets"), "6");
+    EXPECT_EQ(audio.at("codec_name"), "pcm_s16le");
+    EXPECT_EQ(audio.at("sample_rate"), "11025");
+    EXPECT_EQ(audio.at("channels"), "1");
+  }
+}
+
+TEST(AviWriter, UncompressedPicturesComeBackByteForByte) {
+  TempDir dir;
+  // 62 pixels make rows that need padding.
+  for (int width : {64, 62}) {
+    SCOPED_TRACE(width);
+    std::string path = (dir / ("raw" + std::to_string(width) + ".avi")).string();
+    AviVideoFormat format;
+    format.width = width;
+    format.height = 48;
+    format.compressor = MakeFourCC("DIB ");
+    AviWriter writer;
+    ASSERT_TRUE(writer.Open(path, format, std::nullopt)) << writer.ErrorText();
+    std::vector<GlobalBlock> written;
+    for (int f = 0; f < 4; ++f) {
+      written.push_back(testing::MakeNumberedPicture(f * 9, width, 48));
+      // Some noise so that every byte matters.
+      GlobalLockGuard<std::uint8_t> bytes(written.back().get());
+      for (int i = 0; i < 200; ++i) bytes.get()[40 + i * 37 % (PaddedStride24(width) * 48)] ^= static_cast<std::uint8_t>(i);
+    }
+    for (const GlobalBlock& picture : written) ASSERT_TRUE(writer.WriteFrame(picture.get()));
+    ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+
+    VideoFrameReader reader;
+    ASSERT_TRUE(reader.Open(path)) << reader.ErrorText();
+    for (int f : {3, 0, 2, 1}) {
+      GlobalBlock read = reader.ReadFrame(f);
+      ASSERT_TRUE(read) << reader.ErrorText();
+      GlobalLockGuard<std::uint8_t> a(read.get());
+      GlobalLockGuard<std::uint8_t> b(written[f].get());
+      std::int32_t stride = PaddedStride24(width);
+      for (int y = 0; y < 48; ++y) {
+        ASSERT_EQ(std::memcmp(a.get() + 40 + y * stride, b.get() + 40 + y * stride, width * 3), 0) << "row " << y;
+      }
+    }
+    auto streams = testing::ProbeStreams(path);
+    if (streams) {
+      EXPECT_EQ((*streams)[0].at("codec_name"), "rawvideo");
+    }
+  }
+}
+
+TEST(AviWriter, UnmappedCodeFailsClearlyAndLeavesNoFile) {
+  TempDir dir;
+  std::string path = (dir / "indeo.avi").string();
+  AviVideoFormat format;
+  format.width = 64;
+  format.height = 48;
+  format.compressor = MakeFourCC("IV50");
+  AviWriter writer;
+  EXPECT_FALSE(writer.Open(path, format, std::nullopt));
+  EXPECT_NE(writer.ErrorText().find("IV50"), std::string::npos) << writer.ErrorText();
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(writer.WriteFrame(testing::MakeNumberedPicture(0).get()));
+}
+
+TEST(AviWriter, AFailedOrAbandonedMovieIsRemoved) {
+  TempDir dir;
+  AviVideoFormat format;
+  format.width = 64;
+  format.height = 48;
+  format.compressor = MakeFourCC("MJPG");
+  {
+    std::string path = (dir / "wrong_size.avi").string();
+    AviWriter writer;
+    ASSERT_TRUE(writer.Open(path, format, std::nullopt));
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(writer.WriteFrame(testing::MakeNumberedPicture(0, 32, 48).get()));
+    EXPECT_FALSE(writer.ErrorText().empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(writer.Finish());
+  }
+  std::string abandoned = (dir / "abandoned.avi").string();
+  {
+    AviWriter writer;
+    ASSERT_TRUE(writer.Open(abandoned, format, std::nullopt));
+    ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(1).get()));
+  }
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
+}
+
+TEST(AviWriter, AFullDiskFailsTheMovieAndRemovesIt) {
+  TempDir dir;
+  std::string path = (dir / "full.avi").string();
+  // A file-size limit makes writes fail the way a full disk does.
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old;
+  limit.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+  AviVideoFormat format;
+  format.width = 64;
+  format.height = 48;
+  format.compressor = MakeFourCC("DIB ");
+  AviWriter writer;
+  bool opened = writer.Open(path, format, AviAudioFormat{16, 11025, 2});
+  bool failed = false;
+  for (int f = 0; opened && f < 100 && !failed; ++f) failed = !writer.WriteFrame(testing::MakeNumberedPicture(f % 64).get());
+  if (!failed && opened) failed = !writer.Finish();
+
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(failed);
+  EXPECT_NE(writer.ErrorText().find("Error writing"), std::string::npos) << writer.ErrorText();
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(AviWriter, RepeatedFramesShowThePreviousPicture) {
+  TempDir dir;
+  std::string path = (dir / "repeat.avi").string();
+  AviVideoFormat format;
+  format.width = 64;
+  format.height = 48;
+  format.compressor = MakeFourCC("MJPG");
+  AviWriter writer;
+  ASSERT_TRUE(writer.Open(path, format, std::nullopt));
+  ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(7).get()));
+  ASSERT_TRUE(writer.WriteRepeatFrame());
+  ASSERT_TRUE(writer.WriteRepeatFrame());
+  ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(9).get()));
+  ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+
+  AviFileIndex index;
+  ASSERT_TRUE(index.Open(path));
+  ASSERT_EQ(index.SampleCount(0), 4);
+  EXPECT_EQ(index.Stream(0).samples[1].size, 0u);
+  VideoFrameReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(2).get()), 7);
+  EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(3).get()), 9);
+  EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(1).get()), 7);
+}
+
+TEST(AviWriter, CopiedSamplesDecodeAsTheSource) {
+  TempDir dir;
+  std::string source = (dir / "source.avi").string();
+  std::string copy = (dir / "copy.avi").string();
+  ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("FMP4"), 20, 5), "");
+  AviFileIndex index;
+  ASSERT_TRUE(index.Open(source));
+  AviWriter writer;
+  ASSERT_TRUE(writer.OpenCopy(copy, source, std::nullopt)) << writer.ErrorText();
+  std::vector<std::uint8_t> sample;
+  for (int f = 10; f < 20; ++f) {  // from the key frame at 10 on
+    ASSERT_TRUE(index.ReadSample(0, f, &sample));
+    ASSERT_TRUE(writer.WriteRawSample(sample.data(), sample.size(), index.Stream(0).samples[f].key));
+  }
+  ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+  AviFileIndex copied;
+  ASSERT_TRUE(copied.Open(copy));
+  EXPECT_EQ(copied.ClipHeader().video.fccHandler, MakeFourCC("FMP4"));
+  VideoFrameReader reader;
+  ASSERT_TRUE(reader.Open(copy));
+  ASSERT_EQ(reader.FrameCount(), 10);
+  for (int f : {0, 7, 3, 9}) EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(f).get()), f + 10);
+}
+
+TEST(AviWriter, FrameRatesAreKeptExactly) {
+  std::uint32_t rate = 0, scale = 0;
+  RateForFramesPerSecond(29.97, &rate, &scale);
+  EXPECT_EQ(rate, 30000u);
+  EXPECT_EQ(scale, 1001u);
+  RateForFramesPerSecond(25.0, &rate, &scale);
+  EXPECT_EQ(rate, 25u);
+  EXPECT_EQ(scale, 1u);
+  RateForFramesPerSecond(12.5, &rate, &scale);
+  EXPECT_EQ(rate, 12500u);
+  EXPECT_EQ(scale, 1000u);
+  RateForFramesPerSecond(0.0, &rate, &scale);
+  EXPECT_EQ(rate, 25u);
+
+  TempDir dir;
+  std::string path = (dir / "ntsc.avi").string();
+  AviVideoFormat format;
+  format.width = 64;
+  format.height = 48;
+  format.compressor = MakeFourCC("MJPG");
+  RateForFramesPerSecond(29.97, &format.rate, &format.scale);
+  AviWriter writer;
+  ASSERT_TRUE(writer.Open(path, format, std::nullopt));
+  for (int f = 0; f < 3; ++f) ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(f).get()));
+  ASSERT_TRUE(writer.Finish());
+  AviFileIndex index;
+  ASSERT_TRUE(index.Open(path));
+  EXPECT_EQ(index.ClipHeader().video.dwRate, 30000u);
+  EXPECT_EQ(index.ClipHeader().video.dwScale, 1001u);
+  EXPECT_EQ(index.ClipHeader().file.dwLength, 3u);
+}
+
+}  // namespace
+}  // namespace sprocket
