@@ -11,6 +11,7 @@
 #include "imagelib/dib_header.h"
 #include "platform/message_pump.h"
 #include "render/flic_chunk_decoder.h"
+#include "render/indexed_image.h"
 
 namespace sprocket {
 
@@ -39,13 +40,15 @@ std::int64_t Position(int fd) { return ::lseek(fd, 0, SEEK_CUR); }
 
 bool SeekTo(int fd, std::int64_t offset) { return ::lseek(fd, offset, SEEK_SET) == offset; }
 
-// The picture's stride for the header's width at 8 bits per pixel.
-int PictureStride(int width) { return ((width * 8 + 31) / 32) * 4; }
-
 bool AllocatePicture(FlicFile& flic) {
   const int width = flic.header.width;
   const int height = flic.header.height;
-  const std::size_t imageSize = static_cast<std::size_t>(PictureStride(width)) * static_cast<std::size_t>(height);
+  // The header's sizes, no pixels per metre, and 256 colours used.
+  DibInfoHeader info = MakeIndexedDibHeader(width, height);
+  info.biXPelsPerMeter = 0;
+  info.biYPelsPerMeter = 0;
+  info.biClrUsed = 256;
+  const std::size_t imageSize = info.biSizeImage;
   flic.pictureBlock = GlobalAlloc(GHND, kDibMaskPixelOffset + imageSize);
   if (flic.pictureBlock == nullptr) return false;
   flic.picture = static_cast<std::uint8_t*>(GlobalLock(flic.pictureBlock));
@@ -53,14 +56,6 @@ bool AllocatePicture(FlicFile& flic) {
     flic.pictureBlock = GlobalFree(flic.pictureBlock);
     return false;
   }
-  DibInfoHeader info;
-  info.biSize = kDibHeaderSize;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 8;
-  info.biSizeImage = static_cast<std::uint32_t>(imageSize);
-  info.biClrUsed = 256;
   WriteDibHeader(flic.picture, info);
   return true;
 }
@@ -117,7 +112,7 @@ FlicFile::~FlicFile() {
   if (file >= 0 || pictureBlock != nullptr) FlicClose(*this);
 }
 
-int FlicFile::Stride() const { return picture != nullptr ? PictureStride(header.width) : 0; }
+int FlicFile::Stride() const { return picture != nullptr ? static_cast<int>(IndexedStride(header.width)) : 0; }
 
 std::uint8_t* FlicFile::ColorTable() const { return picture != nullptr ? picture + kDibHeaderSize : nullptr; }
 

@@ -35,12 +35,18 @@ inline constexpr int kFlcDone = 0;
 // same palette, no changed line) or memory ran out.
 inline constexpr int kFlcCreateFailed = -1;
 inline constexpr int kFlcChunkDropped = -1;
-inline constexpr int kFlcBadSize = -4;         // width or height below 1 or above kFlicMaxSide
-inline constexpr int kFlcWriteFailed = -5;     // a file write failed; nothing further is written
-inline constexpr int kFlcFileFull = -6;        // 65,535 frames, or 4 GiB, reached
-inline constexpr int kFlcBadArgument = -7;     // a picture that is not 8-bit of the writer's size,
-                                               // or a chunk type that has no encoder
-inline constexpr int kFlcNotOpen = -8;         // no file: before Create or after Finish
+// Create: a width or height below 1 or above kFlicMaxSide.
+inline constexpr int kFlcBadSize = -4;
+// A file write failed (a full disk), or memory ran out in the middle of a
+// frame: the file cannot be completed and nothing further is written.
+inline constexpr int kFlcWriteFailed = -5;
+// The format's limits are reached: 65,535 frames or a 4 GiB file.
+inline constexpr int kFlcFileFull = -6;
+// A picture that is not 8-bit of the writer's size, or a chunk type that
+// has no encoder.
+inline constexpr int kFlcBadArgument = -7;
+// No file: before Create or after Finish.
+inline constexpr int kFlcNotOpen = -8;
 
 class FlcWriter {
 public:
@@ -61,7 +67,8 @@ public:
   // kFlicWordDelta, kFlicBlack or kFlicLiteral. Answers the last chunk's
   // result; a dropped chunk still leaves a valid frame. At an odd width a
   // word delta whose last column changed is written as a byte run, since
-  // word deltas leave that column out.
+  // word deltas leave that column out. Refusals write nothing: kFlcNotOpen,
+  // kFlcWriteFailed after a failure, kFlcBadArgument, kFlcFileFull.
   int WriteFrame(int chunkType, HGLOBAL image, const std::uint8_t* palette);
 
   // Appends the ring frame, writes the header and moves the file into

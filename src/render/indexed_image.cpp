@@ -2,10 +2,16 @@
 
 #include <limits>
 
-#include "imagelib/dib_header.h"
 #include "imagelib/huge_memory.h"
 
 namespace sprocket {
+
+DibInfoHeader MakeIndexedDibHeader(std::int32_t width, std::int32_t height) {
+  DibInfoHeader header = MakeDib24Header(width, height);
+  header.biBitCount = 8;
+  header.biSizeImage = static_cast<std::uint32_t>(IndexedStride(width) * height);
+  return header;
+}
 
 DibResult CIndexedImage::Attach(HGLOBAL* variable) {
   m_image.Attach(variable);
@@ -62,8 +68,7 @@ DibResult CIndexedImage::Create(std::int32_t width, std::int32_t height) {
   if (GetHandle() != nullptr && Refresh() == kDibDone && m_nWidth == width && m_nHeight == height) {
     return Clear(0);
   }
-  const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
-  const std::int64_t imageSize = stride * height;
+  const std::int64_t imageSize = IndexedStride(width) * height;
   if (imageSize > std::numeric_limits<std::uint32_t>::max()) return kDibBadSize;
   HGLOBAL block = GlobalCalloc(1, static_cast<std::size_t>(kDibMaskPixelOffset + imageSize));
   if (block == nullptr) return kDibNoMemory;
@@ -72,16 +77,7 @@ DibResult CIndexedImage::Create(std::int32_t width, std::int32_t height) {
     GlobalFree(block);
     return kDibNoMemory;
   }
-  DibInfoHeader header;
-  header.biSize = kDibHeaderSize;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<std::uint32_t>(imageSize);
-  header.biXPelsPerMeter = kDibPelsPerMeter;
-  header.biYPelsPerMeter = kDibPelsPerMeter;
-  WriteDibHeader(base, header);
+  WriteDibHeader(base, MakeIndexedDibHeader(width, height));
   GlobalUnlock(block);
   return SetHandle(block);
 }

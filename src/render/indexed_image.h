@@ -8,11 +8,19 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imagelib/dib_header.h"
 #include "imagelib/dib_image.h"
 #include "imagelib/pixel_types.h"
 #include "platform/global_memory.h"
 
 namespace sprocket {
+
+// Bytes per row of an 8-bit picture: the width rounded up to a multiple of 4.
+constexpr std::int64_t IndexedStride(std::int64_t width) { return (width + 3) / 4 * 4; }
+
+// The header of a freshly made 8-bit picture: rows padded to 4 bytes,
+// 3780 pixels per metre both ways. The caller keeps the size within 32 bits.
+DibInfoHeader MakeIndexedDibHeader(std::int32_t width, std::int32_t height);
 
 class CIndexedImage {
 public:

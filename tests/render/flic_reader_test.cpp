@@ -193,14 +193,14 @@ TEST_F(FlicReaderTest, WordDeltaOpcodesSkipLinesAndSetTheLastPixel) {
   const int w = 6;
   const int h = 8;
   Bytes delta;
-  delta.U16(2);                            // two lines carry data
-  delta.U16(-3);                           // skip lines 0..2
-  delta.U16(0x8000 | 0x55);                // last pixel of line 3
-  delta.U16(1).U8(2).U8(-2).U8(7).U8(8);   // pairs (7, 8) twice from x = 2
-  delta.U16(0);                            // line 4: no packets
+  delta.U16(2);                           // two lines carry data
+  delta.U16(-3);                          // skip lines 0..2
+  delta.U16(0x8000 | 0x55);               // last pixel of line 3
+  delta.U16(1).U8(2).U8(-2).U8(7).U8(8);  // pairs (7, 8) twice from x = 2
+  delta.U16(0);                           // line 4: no packets
   const IndexedPicture blank(w, h, 1);
-  ASSERT_EQ(Open(Fields(w, h, 2), {Frame({Chunk(kFlicLiteral, LiteralData(blank))}),
-                                   Frame({Chunk(kFlicWordDelta, delta.str())})}),
+  ASSERT_EQ(Open(Fields(w, h, 2),
+                 {Frame({Chunk(kFlicLiteral, LiteralData(blank))}), Frame({Chunk(kFlicWordDelta, delta.str())})}),
             kFlicDone);
   ASSERT_EQ(FlicPlay(flic_, 1), kFlicDone);
   IndexedPicture expected = blank;
@@ -340,8 +340,8 @@ TEST_F(FlicReaderTest, DamagedFramesAreReportedWithoutAccessOutsideTheBuffers) {
       {"chunk larger than its frame", Bytes().U32(16 + 6).U16(0xF1FA).U16(1).U32(0).U32(0).U32(1000).U16(16).str()},
       {"chunk smaller than its header", Bytes().U32(16 + 6).U16(0xF1FA).U16(1).U32(0).U32(0).U32(0).U16(16).str()},
       {"more chunks than the frame holds", Bytes().U32(17).U16(0xF1FA).U16(3).U32(0).U32(0).str() + "\x02"},
-      {"frame larger than the file", Bytes().U32(0xFFFFFFFF).U16(0xF1FA).U16(1).U32(0).U32(0).str() +
-                                         Chunk(kFlicBlack, "")},
+      {"frame larger than the file",
+       Bytes().U32(0xFFFFFFFF).U16(0xF1FA).U16(1).U32(0).U32(0).str() + Chunk(kFlicBlack, "")},
   };
   for (const auto& [name, frame] : cases) {
     ASSERT_EQ(Open(Fields(w, h, 2), {frame, frame}), kFlicDone) << name;
@@ -356,11 +356,11 @@ TEST_F(FlicReaderTest, RandomlyDamagedFilesNeverCrash) {
   const int h = 7;
   const IndexedPicture a = PatternPicture(w, h, 1);
   const IndexedPicture b = PatternPicture(w, h, 2);
-  const std::string good = FlicBytes(
-      Fields(w, h, 4),
-      {Frame({Chunk(kFlicColor256, FullColorData(PatternPalette(1))), Chunk(kFlicByteRun, ByteRunData(a))}),
-       Frame({Chunk(kFlicWordDelta, WordDeltaData(a, b, true))}), Frame({Chunk(kFlicByteDelta, ByteDeltaData(b, a))}),
-       Frame({Chunk(kFlicLiteral, LiteralData(b))})});
+  const std::string good =
+      FlicBytes(Fields(w, h, 4),
+                {Frame({Chunk(kFlicColor256, FullColorData(PatternPalette(1))), Chunk(kFlicByteRun, ByteRunData(a))}),
+                 Frame({Chunk(kFlicWordDelta, WordDeltaData(a, b, true))}),
+                 Frame({Chunk(kFlicByteDelta, ByteDeltaData(b, a))}), Frame({Chunk(kFlicLiteral, LiteralData(b))})});
   unsigned state = 7;
   auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 8; };
   for (int round = 0; round < 300; ++round) {
@@ -399,7 +399,9 @@ TEST_F(FlicReaderTest, FramesMatchFfmpegDecoder) {
 
   RgbPalette palette = PatternPalette(5);
   Bytes partial;  // entries 10..12 and 200
-  partial.U16(2).U8(10).U8(3).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9).U8(187).U8(1).U8(250).U8(251).U8(252);
+  partial.U16(2).U8(10).U8(3);
+  for (int i = 1; i <= 9; ++i) partial.U8(i);
+  partial.U8(187).U8(1).U8(250).U8(251).U8(252);
   const std::vector<std::string> frames = {
       Frame({Chunk(kFlicColor256, FullColorData(palette)), Chunk(kFlicByteRun, ByteRunData(pictures[0]))}),
       Frame({Chunk(kFlicWordDelta, WordDeltaData(pictures[0], pictures[1]))}),

@@ -1,10 +1,10 @@
 #include "render/flic_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 #include "flic_test_files.h"
 #include "imagelib/dib_header.h"
@@ -51,7 +51,9 @@ struct WrittenFrame {
 
 // The frames of a written file, walked by their sizes.
 std::vector<WrittenFrame> ParseFrames(const std::string& file) {
-  auto u16 = [&](std::size_t at) { return static_cast<int>(static_cast<std::uint8_t>(file[at]) | (static_cast<std::uint8_t>(file[at + 1]) << 8)); };
+  auto u16 = [&](std::size_t at) {
+    return static_cast<int>(static_cast<std::uint8_t>(file[at]) | (static_cast<std::uint8_t>(file[at + 1]) << 8));
+  };
   auto u32 = [&](std::size_t at) { return static_cast<std::uint32_t>(u16(at) | (u16(at + 2) << 16)); };
   std::vector<WrittenFrame> frames;
   std::size_t at = 128;
@@ -142,9 +144,9 @@ std::vector<IndexedPicture> MoviePictures(int width, int height) {
   std::vector<IndexedPicture> pictures = {PatternPicture(width, height, 1)};
   IndexedPicture next = pictures.back();
   for (int x = 0; x < width; ++x) next.at(x, 0) = 200;  // a long run on the first line
-  next.at(width - 1, height - 1) ^= 0x55;                // the last pixel of the last line
+  next.at(width - 1, height - 1) ^= 0x55;               // the last pixel of the last line
   pictures.push_back(next);
-  pictures.push_back(next);  // unchanged
+  pictures.push_back(next);                 // unchanged
   next.at(std::min(1, width - 1), 3) ^= 1;  // changes far apart on one line
   next.at(std::max(0, width - 2), 3) ^= 2;
   for (int y = 0; y < height; ++y) next.at(width - 1, y) = static_cast<std::uint8_t>(y);  // the last column
@@ -206,7 +208,8 @@ TEST_F(FlcWriterTest, RoundTripThroughOurReaderWithRingFrameAndHeader) {
 }
 
 TEST_F(FlcWriterTest, FfmpegDecodesEveryFrameAndTheRingFrame) {
-  if (!testing::ToolAvailable("ffmpeg") || !testing::ToolAvailable("ffprobe")) GTEST_SKIP() << "ffmpeg is not installed";
+  if (!testing::ToolAvailable("ffmpeg") || !testing::ToolAvailable("ffprobe"))
+    GTEST_SKIP() << "ffmpeg is not installed";
   for (int width : {320, 63, 3}) {
     SCOPED_TRACE(width);
     const int height = 10;
@@ -215,9 +218,11 @@ TEST_F(FlcWriterTest, FfmpegDecodesEveryFrameAndTheRingFrame) {
     const std::string path = PathOf("movie" + std::to_string(width) + ".flc");
     WriteMovie(path, pictures, palettes, 40);
 
-    const auto probe = testing::RunCommand("ffprobe -v error -select_streams v:0 -show_entries "
-                                           "stream=codec_name,pix_fmt,width,height,r_frame_rate -of "
-                                           "default=noprint_wrappers=1 '" + path + "'");
+    const auto probe = testing::RunCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries "
+        "stream=codec_name,pix_fmt,width,height,r_frame_rate -of "
+        "default=noprint_wrappers=1 '" +
+        path + "'");
     ASSERT_TRUE(probe.has_value());
     EXPECT_NE(probe->find("codec_name=flic"), std::string::npos) << *probe;
     EXPECT_NE(probe->find("pix_fmt=pal8"), std::string::npos) << *probe;
@@ -234,7 +239,8 @@ TEST_F(FlcWriterTest, FfmpegDecodesEveryFrameAndTheRingFrame) {
 
 TEST_F(FlcWriterTest, ByteRunSplitsLongRunsAndEndsLiteralsAtEqualNeighbours) {
   IndexedPicture picture(200, 2, 5);
-  for (int x = 0; x < 200; ++x) picture.at(x, 1) = static_cast<std::uint8_t>(x < 4 ? std::array<int, 4>{1, 2, 3, 3}[x] : 9);
+  for (int x = 0; x < 200; ++x)
+    picture.at(x, 1) = static_cast<std::uint8_t>(x < 4 ? std::array<int, 4>{1, 2, 3, 3}[x] : 9);
   const std::string path = PathOf("runs.flc");
   FlcWriter writer;
   ASSERT_EQ(writer.Create(path, 200, 2, 40), kFlcDone);
@@ -250,7 +256,7 @@ TEST_F(FlcWriterTest, ByteRunSplitsLongRunsAndEndsLiteralsAtEqualNeighbours) {
   EXPECT_EQ(frames[0].chunkData[0].second.substr(0, 4), Data({1, 0, 0, 0}));  // one packet of 256
   EXPECT_EQ(frames[0].chunkData[0].second.size(), 4u + 768u);
   EXPECT_EQ(frames[0].chunkData[1].first, kFlicByteRun);
-  const std::string expected = Data({200, 127, 5, 73, 5}) +             // the top line: 200 equal bytes
+  const std::string expected = Data({200, 127, 5, 73, 5}) +                 // the top line: 200 equal bytes
                                Data({200, -2, 1, 2, 2, 3, 127, 9, 69, 9});  // literal, run of 2, runs
   EXPECT_EQ(frames[0].chunkData[1].second, expected);
   EXPECT_EQ(frames[1].size, 16u);  // the ring frame: nothing changed since frame 0
@@ -270,7 +276,7 @@ TEST_F(FlcWriterTest, WordDeltaPairsSkipsLinesAndPaletteDeltas) {
   };
   ASSERT_EQ(write(kFlicByteRun), kFlcDone);
   picture.at(w - 1, 0) = 9;  // a lone change in the last column of the top line
-  palette[765] = 7;         // the last entry only
+  palette[765] = 7;          // the last entry only
   ASSERT_EQ(write(kFlicWordDelta), kFlcDone);
   picture.at(0, 2) = 4;  // the bottom line
   palette[30] ^= 1;      // entries 10 and 200..201
@@ -287,8 +293,8 @@ TEST_F(FlcWriterTest, WordDeltaPairsSkipsLinesAndPaletteDeltas) {
   EXPECT_EQ(frames[1].chunkData[1].second, Data({1, 0, 1, 0, 6, 1, 0, 9}));  // the pair starts a byte earlier
   ASSERT_EQ(frames[2].chunks, 2);
   EXPECT_EQ(frames[2].chunkData[0].second,
-            Data({2, 0, 10, 1, palette[30], palette[31], palette[32], 189, 2, palette[600], palette[601],
-                  palette[602], palette[603], palette[604], palette[605]}));
+            Data({2, 0, 10, 1, palette[30], palette[31], palette[32], 189, 2, palette[600], palette[601], palette[602],
+                  palette[603], palette[604], palette[605]}));
   EXPECT_EQ(frames[2].chunkData[1].second, Data({1, 0, 0xFE, 0xFF, 1, 0, 0, 1, 4, 0}));  // skip two lines
   EXPECT_EQ(frames[3].size, 16u);
   EXPECT_EQ(frames[3].chunks, 0);
