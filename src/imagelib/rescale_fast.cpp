@@ -2,6 +2,7 @@
 // the weights come from the same contributor lists and every sum is the same
 // integer sum, only computed in another order.
 //  - Contributor lists are flattened into arrays.
+//  - The row pass filters sixteen rows at once from a column-ordered copy.
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
 //    temporary rows, in loops the compiler vectorises.
@@ -95,64 +96,113 @@ std::uint8_t* DestinationRow(const RescaleJob& job, std::int32_t y) {
          static_cast<std::ptrdiff_t>(job.destinationX) * 3;
 }
 
-// One row through flattened contributor lists (pixel indices along the row).
-void FilterRow(const std::uint8_t* in, const FlatContributors& flat, std::int32_t outputs,
-               std::uint8_t* out) {
-  for (std::int32_t i = 0; i < outputs; ++i, out += 3) {
-    const std::int32_t begin = flat.start[i];
-    const std::int32_t end = flat.start[i + 1];
-    const std::uint8_t* first = in + flat.pixel[begin] * 3;
-    bool nearlyFlat = true;
-    for (std::int32_t k = begin + 1; k < end && nearlyFlat; ++k) nearlyFlat = WithinOne(in + flat.pixel[k] * 3, first);
-    if (nearlyFlat) {
-      std::memcpy(out, first, 3);
-      continue;
-    }
-    std::int32_t blue = 0, green = 0, red = 0;
-    for (std::int32_t k = begin; k < end; ++k) {
-      const std::uint8_t* p = in + flat.pixel[k] * 3;
-      const std::int32_t w = flat.weight[k];
-      blue += p[0] * w;
-      green += p[1] * w;
-      red += p[2] * w;
-    }
-    StoreFiltered(out, blue, green, red, in + flat.pixel[end - 1] * 3);
+// Sums of whole pixels, byte by byte, and what the flat and snap rules need.
+// The hot loops run over plain arrays that never overlap, so the compiler
+// vectorises them; their callers come in two copies, one for processors with
+// AVX2, chosen at load time (integer arithmetic: the same bytes either way).
+#define SPROCKET_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+
+struct ByteSums {
+  std::vector<std::int32_t> sum;
+  std::vector<std::uint8_t> rough;  // nonzero where a byte differs from the first contributor's by more than 1
+  std::vector<std::uint8_t> value;  // the clamped, shifted sum
+  std::vector<std::uint8_t> near;   // nonzero where the value lies within 4 of the last contributor's byte
+
+  explicit ByteSums(std::size_t bytes) : sum(bytes), rough(bytes), value(bytes), near(bytes) {}
+};
+
+inline __attribute__((always_inline)) void ClearSums(ByteSums& sums, std::int32_t count) {
+  std::fill_n(sums.sum.data(), count, 0);
+  std::fill_n(sums.rough.data(), count, 0);
+}
+
+// sum[j] += row[j] x weight; marks the bytes more than 1 away from the first contributor's.
+inline __attribute__((always_inline)) void Accumulate(std::int32_t* __restrict sum,
+                                                      std::uint8_t* __restrict rough,
+                                                      const std::uint8_t* __restrict row,
+                                                      const std::uint8_t* __restrict first,
+                                                      std::int32_t weight, std::int32_t count) {
+  for (std::int32_t j = 0; j < count; ++j) {
+    sum[j] += row[j] * weight;
+    rough[j] |= static_cast<std::uint8_t>(static_cast<unsigned>(row[j] - first[j] + 1) > 2u);
   }
 }
 
-// Scratch of one band of the column pass.
-struct ColumnScratch {
-  std::vector<std::int32_t> sum;
-  std::vector<std::uint8_t> rough;  // nonzero where a byte differs from the first row's by more than 1
+// The output bytes of `count` / 3 pixels: a nearly flat pixel copies the
+// first contributor's, a value within 4 of the last contributor's pixel in
+// every channel becomes that pixel, any other takes the value.
+inline __attribute__((always_inline)) void Finish(ByteSums& sums, const std::uint8_t* __restrict first,
+                                                  const std::uint8_t* __restrict last,
+                                                  std::uint8_t* __restrict out, std::int32_t count) {
+  const std::int32_t* __restrict sum = sums.sum.data();
+  const std::uint8_t* __restrict rough = sums.rough.data();
+  std::uint8_t* __restrict value = sums.value.data();
+  std::uint8_t* __restrict near = sums.near.data();
+  for (std::int32_t j = 0; j < count; ++j) {
+    const std::int32_t v = std::clamp(sum[j] >> 14, 0, 255);
+    value[j] = static_cast<std::uint8_t>(v);
+    near[j] = static_cast<std::uint8_t>(static_cast<unsigned>(v - last[j] + 4) <= 8u);
+  }
+  for (std::int32_t j = 0; j < count; j += 3) {
+    const bool nearlyFlat = (rough[j] | rough[j + 1] | rough[j + 2]) == 0;
+    const bool snap = (near[j] & near[j + 1] & near[j + 2]) != 0;
+    const std::uint8_t* from = nearlyFlat ? first + j : (snap ? last + j : value + j);
+    out[j] = from[0];
+    out[j + 1] = from[1];
+    out[j + 2] = from[2];
+  }
+}
+
+// Rows filtered together by the row pass: the group's pixels are laid out
+// column by column, so that one output pixel of all its rows is a weighted
+// sum of whole short vectors.
+constexpr std::int32_t kRowsTogether = 16;
+
+struct RowScratch {
+  std::vector<std::uint8_t> columns;  // input pixel x of row r at x * 3 * rows + r * 3
+  ByteSums sums{kRowsTogether * 3};
+  std::uint8_t result[kRowsTogether * 3];
 };
 
+// Rows y .. y + rows - 1 of the source rectangle into the same rows of the
+// temporary picture.
+SPROCKET_VECTOR_CLONES void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat,
+                                           std::int32_t y, std::int32_t rows, RowScratch& scratch) {
+  const std::int32_t width = rows * 3;
+  std::uint8_t* columns = scratch.columns.data();
+  for (std::int32_t r = 0; r < rows; ++r) {
+    const std::uint8_t* in = SourceRow(job, y + r);
+    for (std::int32_t x = 0; x < job.sw; ++x) std::memcpy(columns + x * width + r * 3, in + x * 3, 3);
+  }
+  for (std::int32_t i = 0; i < job.dw; ++i) {
+    const std::int32_t begin = flat.start[i];
+    const std::int32_t end = flat.start[i + 1];
+    const std::uint8_t* first = columns + flat.pixel[begin] * width;
+    ClearSums(scratch.sums, width);
+    for (std::int32_t k = begin; k < end; ++k) {
+      Accumulate(scratch.sums.sum.data(), scratch.sums.rough.data(), columns + flat.pixel[k] * width,
+                 first, flat.weight[k], width);
+    }
+    Finish(scratch.sums, first, columns + flat.pixel[end - 1] * width, scratch.result, width);
+    for (std::int32_t r = 0; r < rows; ++r) {
+      std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 3);
+    }
+  }
+}
+
 // One output row of the column pass: the weighted sum of whole temporary rows.
-void FilterRows(const RescaleJob& job, const FlatContributors& flat, std::int32_t i,
-                ColumnScratch& scratch, std::uint8_t* out) {
+SPROCKET_VECTOR_CLONES void FilterRows(const RescaleJob& job, const FlatContributors& flat,
+                                       std::int32_t i, ByteSums& sums, std::uint8_t* out) {
   const std::int32_t bytes = job.dw * 3;
-  std::int32_t* sum = scratch.sum.data();
-  std::uint8_t* rough = scratch.rough.data();
-  std::fill_n(sum, bytes, 0);
-  std::fill_n(rough, bytes, 0);
+  ClearSums(sums, bytes);
   const std::int32_t begin = flat.start[i];
   const std::int32_t end = flat.start[i + 1];
   const std::uint8_t* first = TempRow(job, flat.pixel[begin]);
   for (std::int32_t k = begin; k < end; ++k) {
-    const std::uint8_t* row = TempRow(job, flat.pixel[k]);
-    const std::int32_t w = flat.weight[k];
-    for (std::int32_t j = 0; j < bytes; ++j) {
-      sum[j] += row[j] * w;
-      rough[j] |= static_cast<std::uint8_t>(static_cast<unsigned>(row[j] - first[j] + 1) > 2u);
-    }
+    Accumulate(sums.sum.data(), sums.rough.data(), TempRow(job, flat.pixel[k]), first, flat.weight[k],
+               bytes);
   }
-  const std::uint8_t* last = TempRow(job, flat.pixel[end - 1]);
-  for (std::int32_t j = 0; j < bytes; j += 3) {
-    if ((rough[j] | rough[j + 1] | rough[j + 2]) == 0) {
-      std::memcpy(out + j, first + j, 3);
-    } else {
-      StoreFiltered(out + j, sum[j], sum[j + 1], sum[j + 2], last + j);
-    }
-  }
+  Finish(sums, first, TempRow(job, flat.pixel[end - 1]), out, bytes);
 }
 
 // One output row of the 2:1 column reduction.
@@ -206,8 +256,13 @@ DibResult RunGeneral(const RescaleJob& job) {
   DibResult result = Flatten(job.dw, job.sw, job.filter, across);
   if (result != kDibDone) return result;
   const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
-  RunBands(job.sh, BandCount(job.sh, rowWork), [&](std::int32_t, std::int32_t begin, std::int32_t end) {
-    for (std::int32_t y = begin; y < end; ++y) FilterRow(SourceRow(job, y), across, job.dw, TempRow(job, y));
+  const std::int32_t rowBands = BandCount(job.sh, rowWork);
+  std::vector<RowScratch> rowScratch(static_cast<std::size_t>(rowBands));
+  for (RowScratch& s : rowScratch) s.columns.resize(static_cast<std::size_t>(job.sw) * 3 * kRowsTogether);
+  RunBands(job.sh, rowBands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
+    for (std::int32_t y = begin; y < end; y += kRowsTogether) {
+      FilterRowGroup(job, across, y, std::min(kRowsTogether, end - y), rowScratch[band]);
+    }
   });
 
   FlatContributors down;
@@ -216,11 +271,7 @@ DibResult RunGeneral(const RescaleJob& job) {
   const std::int64_t columnWork =
       static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
   const std::int32_t bands = BandCount(job.dh, columnWork);
-  std::vector<ColumnScratch> scratch(static_cast<std::size_t>(bands));
-  for (ColumnScratch& s : scratch) {
-    s.sum.resize(static_cast<std::size_t>(job.dw) * 3);
-    s.rough.resize(static_cast<std::size_t>(job.dw) * 3);
-  }
+  std::vector<ByteSums> scratch(static_cast<std::size_t>(bands), ByteSums(static_cast<std::size_t>(job.dw) * 3));
   RunBands(job.dh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
     for (std::int32_t i = begin; i < end; ++i) FilterRows(job, down, i, scratch[band], DestinationRow(job, i));
   });
