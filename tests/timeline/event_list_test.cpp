@@ -8,32 +8,13 @@
 #include "timeline/event_queries.h"
 #include "timeline/media_type.h"
 #include "timeline/timeline_builder.h"
+#include "timeline_fixtures.h"
 
 namespace sprocket {
 namespace {
 
-// The master list as text: kind, track number and time of every node.
-std::string MasterText(const TLEvent* head) {
-  std::string text;
-  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
-    if (!text.empty()) text += ' ';
-    text += event->kind;
-    if (event->trackNumber != 0) text += std::to_string(event->trackNumber);
-    if (event->kind == kEventClipIn || event->kind == kEventClipOut) text += "@" + std::to_string(event->time);
-  }
-  return text;
-}
-
-// One track chain as text, from its header to its end.
-std::string ChainText(const TLEvent* head, int track) {
-  std::string text;
-  for (const TLEvent* event = FindTrack(head, track); event != nullptr; event = event->next) {
-    if (!text.empty()) text += ' ';
-    text += event->kind;
-    if (event->kind == kEventClipIn || event->kind == kEventClipOut) text += "@" + std::to_string(event->time);
-  }
-  return text;
-}
+using testing::ChainText;
+using testing::MasterText;
 
 TEST(EventListTest, NewTimelineHasHeadAndEndOnBothLists) {
   EventListSlot head = NewTimeline(2500, 60000);
