@@ -70,7 +70,7 @@ public:
   DibResult Copy(CDibImage source);
   DibResult ResizeTo(CDibImage other);
 
-  // Scaling (rescale.cpp).
+  // Scaling (rescale_stretch.cpp; filters other than 0 go to RescaleFiltered).
   DibResult StretchRect(DibRect destinationRect, CDibImage source, DibRect sourceRect,
                         RescaleFilter filter, ScaleProgressCallback callback = nullptr,
                         std::intptr_t value1 = 0, std::intptr_t value2 = 0);
