@@ -148,6 +148,7 @@ TEST_F(DibToHandleTest, PaletteDepthsBecomeEightBitWithTheirColours) {
   const ImageHandle image = ImageFiles().DibToHandle(bytes.data(), bytes.size());
   ASSERT_GE(image, 0);
   picture = HandlePicture(image);
+  ASSERT_TRUE(picture);
   EXPECT_EQ(picture->At(2, 1)[0], 90);  // bottom row, index 2: red 90
   EXPECT_EQ(picture->At(0, 0)[2], 70);  // top row, index 2: blue 70
   const ColorPalette palette = ImageFiles().GetPalette(image);

@@ -90,6 +90,28 @@ TEST_F(ImageHandleTest, GetDibGivesThePackedDibTheLibraryOwns) {
   EXPECT_EQ(GlobalSize(dib8), 1064u + 24);
 }
 
+TEST_F(ImageHandleTest, AChangedHeaderOfTheHandedOutDibDoesNotMisleadTheLibrary) {
+  const RgbPicture picture = FewColorPicture(6, 4, 5);
+  const ImageHandle image = HoldEightBit(picture);
+  {
+    GlobalLockGuard<> data(ImageFiles().GetDib(image, nullptr, nullptr, nullptr));
+    DibInfoHeader header = ReadDibHeader(data.get());
+    header.biClrUsed = 0;
+    header.biWidth = 99999;
+    header.biSizeImage = 0x7FFFFFFF;
+    WriteDibHeader(data.get(), header);
+  }
+  int width = 0;
+  {
+    GlobalLockGuard<> data(ImageFiles().GetDib(image, &width, nullptr, nullptr));
+    EXPECT_EQ(width, 6);
+    EXPECT_EQ(ReadDibHeader(data.get()).biWidth, 6) << "the header is written anew";
+    EXPECT_EQ(ReadDibHeader(data.get()).biClrUsed, 256u);
+  }
+  EXPECT_EQ(ImageFiles().ToTrueColor(image), kImageDone);
+  EXPECT_EQ(HandlePicture(image), picture);
+}
+
 TEST_F(ImageHandleTest, ToTrueColourKeepsThePixels) {
   const RgbPicture picture = FewColorPicture(7, 5, 6);
   const ImageHandle image = HoldEightBit(picture);

@@ -69,7 +69,9 @@ protected:
     GlobalBlock dib = PackedDib24(picture);
     const ImageHandle image = ImageFiles().DibToHandle(dib.get());
     EXPECT_GE(image, 0);
-    if (bits == 8) EXPECT_EQ(ImageFiles().ReduceColors(image, 8, 0, 256), kImageDone);
+    if (bits == 8) {
+      EXPECT_EQ(ImageFiles().ReduceColors(image, 8, 0, 256), kImageDone);
+    }
     const ImageFileResult result = ImageFiles().Save(image, path, option);
     EXPECT_EQ(ImageFiles().Free(image), kImageDone);
     return result;
@@ -281,6 +283,20 @@ TEST_F(ImageSaveTest, FailedSavesAreReportedAndLeaveNoFile) {
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"plain.txt", "taken.bmp"})) << "no partial or temporary files";
   EXPECT_EQ(ImageFiles().Free(image), kImageDone);
+}
+
+TEST_F(ImageSaveTest, FileNamesAreTakenLiterally) {
+  // Brackets, percent signs, colons and pipes mean nothing special.
+  const RgbPicture picture = ManyColorPicture(6, 5);
+  for (const char* name : {"frame[0].bmp", "take%03d.tga", "gif:odd.gif", "|echo.pcx", "a b.tif"}) {
+    const auto path = dir_ / name;
+    ASSERT_EQ(SavePicture(picture, path, -1, std::string(name).ends_with(".gif") ? 8 : 24), kImageDone) << name;
+    ASSERT_TRUE(std::filesystem::exists(path)) << name;
+    int bits = 0;
+    const auto back = Reopen(path, &bits);
+    ASSERT_TRUE(back) << name << ": " << ImageFiles().LastError();
+    EXPECT_EQ(back->width, 6) << name;
+  }
 }
 
 TEST_F(ImageSaveTest, SavingReplacesAnEarlierFileWhole) {

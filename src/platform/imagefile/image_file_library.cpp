@@ -4,10 +4,10 @@
 #include <limits>
 #include <system_error>
 
+#include "imagelib/dib_header.h"
 #include "imagelib/dib_image.h"
 #include "platform/atomic_file.h"
 #include "platform/imagefile/dib_import.h"
-#include "platform/imagefile/image_picture.h"
 #include "platform/imagefile/still_image_format.h"
 
 namespace sprocket {
@@ -15,31 +15,25 @@ namespace sprocket {
 namespace {
 
 constexpr std::uintmax_t kMaxImageFileBytes = std::uintmax_t{512} << 20;
+constexpr const char* kUnknownHandle = "no image with that handle";
 
-std::optional<PictureLayout> LayoutOf(HGLOBAL picture) {
-  GlobalLockGuard<> data(picture);
-  if (!data) return std::nullopt;
-  return ReadPictureLayout(data.get(), GlobalSize(picture));
-}
-
-// A 24-bit version of the picture: the same block when it is 24-bit already.
-GlobalBlock TrueColorOf(HGLOBAL picture, const PictureLayout& layout) {
+// A 24-bit copy of the picture.
+GlobalBlock TrueColorCopy(HGLOBAL picture, const PictureLayout& layout) {
   if (layout.bitsPerPixel == 24) return CopyPicture(picture);
   GlobalLockGuard<> data(picture);
   if (!data) return {};
   return ExpandIndexedPicture(data.get(), layout);
 }
 
-// The picture scaled to width x height with the image library's rescaler.
-GlobalBlock ScaledPicture(HGLOBAL picture, const PictureLayout& layout, int width, int height) {
-  GlobalBlock scaled = TrueColorOf(picture, layout);
-  if (!scaled) return {};
-  HGLOBAL variable = scaled.release();
-  CDibImage image(&variable);
-  const DibResult result = image.Resize(width, height, kFilterMitchell);
-  GlobalBlock owner(variable);
+// A 24-bit copy of the picture scaled to width x height by the image
+// library's rescaler.
+GlobalBlock ScaledCopy(HGLOBAL picture, const PictureLayout& layout, int width, int height) {
+  HGLOBAL variable = TrueColorCopy(picture, layout).release();
+  if (variable == nullptr) return {};
+  const DibResult result = CDibImage(&variable).Resize(width, height, kFilterMitchell);
+  GlobalBlock scaled(variable);
   if (result != kDibDone) return {};
-  return owner;
+  return scaled;
 }
 
 }  // namespace
@@ -47,19 +41,44 @@ GlobalBlock ScaledPicture(HGLOBAL picture, const PictureLayout& layout, int widt
 ImageFileLibrary::ImageFileLibrary() { InitializeImageCodecs(); }
 
 ImageHandle ImageFileLibrary::Insert(GlobalBlock picture) {
-  std::lock_guard lock(mutex_);
-  while (images_.contains(nextHandle_)) {
-    nextHandle_ = nextHandle_ == std::numeric_limits<ImageHandle>::max() ? 1 : nextHandle_ + 1;
+  std::optional<PictureLayout> layout;
+  {
+    GlobalLockGuard<> data(picture.get());
+    layout = ReadPictureLayout(data.get(), picture.size());
   }
+  std::lock_guard lock(mutex_);
+  if (!layout) {
+    Fail(kImageNoMemory, "no picture was made");
+    return kNoImage;
+  }
+  auto next = [](ImageHandle handle) {
+    return handle == std::numeric_limits<ImageHandle>::max() ? 1 : handle + 1;
+  };
+  while (images_.contains(nextHandle_)) nextHandle_ = next(nextHandle_);
   const ImageHandle handle = nextHandle_;
-  images_.emplace(handle, std::move(picture));
-  nextHandle_ = handle == std::numeric_limits<ImageHandle>::max() ? 1 : handle + 1;
+  images_.emplace(handle, Entry{std::move(picture), *layout});
+  nextHandle_ = next(handle);
   return handle;
 }
 
-GlobalBlock* ImageFileLibrary::Find(ImageHandle image) {
+ImageFileLibrary::Entry* ImageFileLibrary::Find(ImageHandle image) {
   const auto it = images_.find(image);
-  return it == images_.end() ? nullptr : &it->second;
+  if (it == images_.end()) {
+    Fail(kImageInvalidHandle, kUnknownHandle);
+    return nullptr;
+  }
+  GlobalLockGuard<> data(it->second.picture.get());
+  if (data) WritePictureHeader(data.get(), it->second.layout);
+  return &it->second;
+}
+
+bool ImageFileLibrary::Replace(Entry& entry, GlobalBlock picture) {
+  GlobalLockGuard<> data(picture.get());
+  const auto layout = ReadPictureLayout(data.get(), picture.size());
+  if (!layout) return false;
+  entry.layout = *layout;
+  entry.picture = std::move(picture);
+  return true;
 }
 
 ImageFileResult ImageFileLibrary::Fail(ImageFileResult result, std::string text) {
@@ -85,7 +104,7 @@ ImageHandle ImageFileLibrary::Open(const std::filesystem::path& path) {
   }
   if (!picture) {
     std::lock_guard lock(mutex_);
-    Fail(kImageFailed, error);
+    Fail(kImageFailed, error + " (" + path.string() + ")");
     return kNoImage;
   }
   return Insert(std::move(picture));
@@ -93,22 +112,17 @@ ImageHandle ImageFileLibrary::Open(const std::filesystem::path& path) {
 
 ImageFileResult ImageFileLibrary::Free(ImageHandle image) {
   std::lock_guard lock(mutex_);
-  if (images_.erase(image) == 0) return Fail(kImageInvalidHandle, "no image with that handle");
+  if (images_.erase(image) == 0) return Fail(kImageInvalidHandle, kUnknownHandle);
   return kImageDone;
 }
 
 HGLOBAL ImageFileLibrary::GetDib(ImageHandle image, int* width, int* height, int* bitsPerPixel) {
   std::lock_guard lock(mutex_);
-  const GlobalBlock* picture = Find(image);
-  const auto layout = picture != nullptr ? LayoutOf(picture->get()) : std::nullopt;
-  if (width != nullptr) *width = layout ? layout->width : 0;
-  if (height != nullptr) *height = layout ? layout->height : 0;
-  if (bitsPerPixel != nullptr) *bitsPerPixel = layout ? layout->bitsPerPixel : 0;
-  if (!layout) {
-    Fail(kImageInvalidHandle, "no image with that handle");
-    return nullptr;
-  }
-  return picture->get();
+  const Entry* entry = Find(image);
+  if (width != nullptr) *width = entry != nullptr ? entry->layout.width : 0;
+  if (height != nullptr) *height = entry != nullptr ? entry->layout.height : 0;
+  if (bitsPerPixel != nullptr) *bitsPerPixel = entry != nullptr ? entry->layout.bitsPerPixel : 0;
+  return entry != nullptr ? entry->picture.get() : nullptr;
 }
 
 ImageHandle ImageFileLibrary::DibToHandle(const void* packedDib, std::size_t bytes) {
@@ -128,92 +142,91 @@ ImageHandle ImageFileLibrary::DibToHandle(HGLOBAL packedDib) {
 
 ImageFileResult ImageFileLibrary::ToTrueColor(ImageHandle image) {
   std::lock_guard lock(mutex_);
-  GlobalBlock* picture = Find(image);
-  if (picture == nullptr) return Fail(kImageInvalidHandle, "no image with that handle");
-  const auto layout = LayoutOf(picture->get());
-  if (layout->bitsPerPixel == 24) return kImageDone;
-  GlobalBlock expanded = TrueColorOf(picture->get(), *layout);
-  if (!expanded) return Fail(kImageNoMemory, "no memory for the true-colour picture");
-  *picture = std::move(expanded);
+  Entry* entry = Find(image);
+  if (entry == nullptr) return kImageInvalidHandle;
+  if (entry->layout.bitsPerPixel == 24) return kImageDone;
+  if (!Replace(*entry, TrueColorCopy(entry->picture.get(), entry->layout))) {
+    return Fail(kImageNoMemory, "no memory for the true-colour picture");
+  }
   return kImageDone;
 }
 
 ImageFileResult ImageFileLibrary::Resize(ImageHandle image, int width, int height) {
   std::lock_guard lock(mutex_);
-  GlobalBlock* picture = Find(image);
-  if (picture == nullptr) return Fail(kImageInvalidHandle, "no image with that handle");
+  Entry* entry = Find(image);
+  if (entry == nullptr) return kImageInvalidHandle;
   if (!IsAcceptedImageSize(width, height)) return Fail(kImageBadArgument, "size out of range");
-  const auto layout = LayoutOf(picture->get());
-  GlobalBlock scaled = ScaledPicture(picture->get(), *layout, width, height);
-  if (!scaled) return Fail(kImageNoMemory, "no memory for the resized picture");
-  *picture = std::move(scaled);
+  if (!Replace(*entry, ScaledCopy(entry->picture.get(), entry->layout, width, height))) {
+    return Fail(kImageNoMemory, "no memory for the resized picture");
+  }
   return kImageDone;
 }
 
 GlobalBlock ImageFileLibrary::MakeBitmap(ImageHandle image, int width, int height) {
   std::lock_guard lock(mutex_);
-  GlobalBlock* picture = Find(image);
-  if (picture == nullptr) {
-    Fail(kImageInvalidHandle, "no image with that handle");
-    return {};
-  }
+  const Entry* entry = Find(image);
+  if (entry == nullptr) return {};
   if (!IsAcceptedImageSize(width, height)) {
     Fail(kImageBadArgument, "size out of range");
     return {};
   }
-  GlobalBlock bitmap = ScaledPicture(picture->get(), *LayoutOf(picture->get()), width, height);
+  GlobalBlock bitmap = ScaledCopy(entry->picture.get(), entry->layout, width, height);
   if (!bitmap) Fail(kImageNoMemory, "no memory for the bitmap");
   return bitmap;
 }
 
 ImageFileResult ImageFileLibrary::ReduceColors(ImageHandle image, int bitsPerPixel, int dither, int colors) {
   std::lock_guard lock(mutex_);
-  GlobalBlock* picture = Find(image);
-  if (picture == nullptr) return Fail(kImageInvalidHandle, "no image with that handle");
+  Entry* entry = Find(image);
+  if (entry == nullptr) return kImageInvalidHandle;
   if (bitsPerPixel < 1 || bitsPerPixel > 8 || colors < 2 || colors > 256) {
     return Fail(kImageBadArgument, "bit depth or colour count out of range");
   }
   const int limit = std::min(colors, 1 << bitsPerPixel);
-  const auto layout = LayoutOf(picture->get());
-  if (layout->bitsPerPixel == 8 && layout->colors <= limit) return kImageDone;
-  GlobalBlock trueColor = TrueColorOf(picture->get(), *layout);
+  if (entry->layout.bitsPerPixel == 8 && entry->layout.colors <= limit) return kImageDone;
+  GlobalBlock trueColor = TrueColorCopy(entry->picture.get(), entry->layout);
   GlobalLockGuard<> data(trueColor.get());
   if (!data) return Fail(kImageNoMemory, "no memory for the colour reduction");
   std::string error;
-  GlobalBlock reduced = QuantizePicture(data.get(), trueColor.size(), limit, dither != 0, &error);
-  if (!reduced) return Fail(kImageFailed, error);
-  *picture = std::move(reduced);
+  if (!Replace(*entry, QuantizePicture(data.get(), trueColor.size(), limit, dither != 0, &error))) {
+    return Fail(kImageFailed, "colour reduction failed: " + error);
+  }
   return kImageDone;
 }
 
 ColorPalette ImageFileLibrary::GetPalette(ImageHandle image) {
   std::lock_guard lock(mutex_);
-  const GlobalBlock* picture = Find(image);
-  if (picture == nullptr) {
-    Fail(kImageInvalidHandle, "no image with that handle");
-    return {};
-  }
-  GlobalLockGuard<> data(picture->get());
-  const auto layout = ReadPictureLayout(data.get(), picture->size());
-  if (layout->bitsPerPixel != 8) {
+  const Entry* entry = Find(image);
+  if (entry == nullptr) return {};
+  if (entry->layout.bitsPerPixel != 8) {
     Fail(kImageBadArgument, "a true-colour image has no palette");
     return {};
   }
-  const auto* table = reinterpret_cast<const DibColor*>(data.get() + 40);
+  GlobalLockGuard<> data(entry->picture.get());
+  const auto* table = reinterpret_cast<const DibColor*>(data.get() + kDibHeaderSize);
   std::vector<PaletteEntry> entries;
-  entries.reserve(static_cast<std::size_t>(layout->colors));
-  for (int i = 0; i < layout->colors; ++i) entries.push_back({table[i].red, table[i].green, table[i].blue, 0});
+  entries.reserve(static_cast<std::size_t>(entry->layout.colors));
+  for (int i = 0; i < entry->layout.colors; ++i) {
+    entries.push_back({table[i].red, table[i].green, table[i].blue, 0});
+  }
   return ColorPalette(std::move(entries));
 }
 
 ImageFileResult ImageFileLibrary::Draw(ImageHandle image, ImageDrawTarget& target, int x, int y, int width,
                                        int height) {
-  std::lock_guard lock(mutex_);
-  const GlobalBlock* picture = Find(image);
-  if (picture == nullptr) return Fail(kImageInvalidHandle, "no image with that handle");
-  if (width < 1 || height < 1) return Fail(kImageBadArgument, "empty rectangle");
-  GlobalLockGuard<> data(picture->get());
-  if (!target.DrawDib(data.get(), picture->size(), x, y, width, height)) {
+  GlobalBlock copy;
+  {
+    std::lock_guard lock(mutex_);
+    const Entry* entry = Find(image);
+    if (entry == nullptr) return kImageInvalidHandle;
+    if (width < 1 || height < 1) return Fail(kImageBadArgument, "empty rectangle");
+    copy = CopyPicture(entry->picture.get());
+    if (!copy) return Fail(kImageNoMemory, "no memory for drawing");
+  }
+  // The target draws from a copy, outside the lock.
+  GlobalLockGuard<> data(copy.get());
+  if (!target.DrawDib(data.get(), copy.size(), x, y, width, height)) {
+    std::lock_guard lock(mutex_);
     return Fail(kImageFailed, "the target did not draw the picture");
   }
   return kImageDone;
@@ -230,12 +243,13 @@ ImageFileResult ImageFileLibrary::Save(ImageHandle image, const std::filesystem:
   int quality = kDefaultJpegQuality;
   {
     std::lock_guard lock(mutex_);
-    const GlobalBlock* picture = Find(image);
-    if (picture == nullptr) return Fail(kImageInvalidHandle, "no image with that handle");
-    copy = CopyPicture(picture->get());
+    const Entry* entry = Find(image);
+    if (entry == nullptr) return kImageInvalidHandle;
+    copy = CopyPicture(entry->picture.get());
     if (!copy) return Fail(kImageNoMemory, "no memory for saving");
     quality = jpegQuality_;
   }
+  // Encoding and writing run outside the lock, on the copy.
   const auto format = StillImageFormatOfPath(path.native());
   std::string error;
   ImageFileResult result = kImageDone;

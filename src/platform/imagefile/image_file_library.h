@@ -23,6 +23,7 @@
 #include "platform/global_memory.h"
 #include "platform/imagefile/color_palette.h"
 #include "platform/imagefile/image_draw_target.h"
+#include "platform/imagefile/image_picture.h"
 #include "platform/imagefile/magick_codec.h"
 
 namespace sprocket {
@@ -124,12 +125,21 @@ public:
   std::string LastError() const;
 
 private:
+  // One image: its picture and the picture's layout, kept apart from the
+  // block's header, which callers of GetDib can reach.
+  struct Entry {
+    GlobalBlock picture;
+    PictureLayout layout;
+  };
+
   ImageHandle Insert(GlobalBlock picture);
-  GlobalBlock* Find(ImageHandle image);
+  // The image with its header rewritten from the layout; null when unknown.
+  Entry* Find(ImageHandle image);
+  bool Replace(Entry& entry, GlobalBlock picture);
   ImageFileResult Fail(ImageFileResult result, std::string text);
 
   mutable std::mutex mutex_;
-  std::map<ImageHandle, GlobalBlock> images_;
+  std::map<ImageHandle, Entry> images_;
   ImageHandle nextHandle_ = 1;
   int jpegQuality_ = kDefaultJpegQuality;
   std::string lastError_;

@@ -21,6 +21,15 @@ GlobalBlock NewPicture(const DibInfoHeader& header, std::size_t pixelOffset) {
   return block;
 }
 
+DibInfoHeader IndexedHeader(std::int32_t width, std::int32_t height, std::int32_t colors) {
+  DibInfoHeader header = MakeDib24Header(width, height);
+  header.biBitCount = 8;
+  header.biSizeImage = static_cast<std::uint32_t>(PaddedStride(width, 8) * static_cast<std::size_t>(height));
+  header.biClrUsed = 256;
+  header.biClrImportant = static_cast<std::uint32_t>(colors);
+  return header;
+}
+
 }  // namespace
 
 bool IsAcceptedImageSize(std::int64_t width, std::int64_t height) {
@@ -35,12 +44,12 @@ GlobalBlock NewTrueColorPicture(std::int32_t width, std::int32_t height) {
 
 GlobalBlock NewIndexedPicture(std::int32_t width, std::int32_t height, std::int32_t colors) {
   if (!IsAcceptedImageSize(width, height) || colors < 1 || colors > 256) return {};
-  DibInfoHeader header = MakeDib24Header(width, height);
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<std::uint32_t>(PaddedStride(width, 8) * static_cast<std::size_t>(height));
-  header.biClrUsed = 256;
-  header.biClrImportant = static_cast<std::uint32_t>(colors);
-  return NewPicture(header, kDibMaskPixelOffset);
+  return NewPicture(IndexedHeader(width, height, colors), kDibMaskPixelOffset);
+}
+
+void WritePictureHeader(std::uint8_t* block, const PictureLayout& layout) {
+  WriteDibHeader(block, layout.bitsPerPixel == 8 ? IndexedHeader(layout.width, layout.height, layout.colors)
+                                                 : MakeDib24Header(layout.width, layout.height));
 }
 
 std::optional<PictureLayout> ReadPictureLayout(const std::uint8_t* block, std::size_t bytes) {

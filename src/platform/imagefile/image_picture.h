@@ -50,6 +50,10 @@ GlobalBlock NewIndexedPicture(std::int32_t width, std::int32_t height, std::int3
 // block's size); nothing for any other block.
 std::optional<PictureLayout> ReadPictureLayout(const std::uint8_t* block, std::size_t bytes);
 
+// Writes the header that a picture of that layout carries (undoing any
+// change a caller made to it).
+void WritePictureHeader(std::uint8_t* block, const PictureLayout& layout);
+
 // A 24-bit copy of an 8-bit picture (each pixel looked up in the table).
 GlobalBlock ExpandIndexedPicture(const std::uint8_t* block, const PictureLayout& layout);
 
