@@ -41,7 +41,7 @@ TEST(AviIndex, ReadsRelativeAbsoluteAndMissingIndexesAlike) {
     EXPECT_FALSE(index.ReadSample(0, 6, &sample));
     EXPECT_FALSE(index.ReadSample(0, -1, &sample));
 
-    AviClipHeader header = index.ClipHeader();
+    AviMediaHeader header = index.ClipHeader();
     EXPECT_EQ(header.file.dwLength, 6u);
     EXPECT_EQ(header.file.dwFieldOrder, 0u);
     EXPECT_EQ(header.video.fccType, kStreamTypeVideo);
@@ -79,7 +79,7 @@ TEST(AviIndex, HeaderCopyDescribesTheSound) {
   ASSERT_EQ(testing::WriteNumberedClip(path, MakeFourCC("MJPG"), 10, 1, 16, 2), "");
   AviFileIndex index;
   ASSERT_TRUE(index.Open(path)) << index.ErrorText();
-  AviClipHeader header = index.ClipHeader();
+  AviMediaHeader header = index.ClipHeader();
   EXPECT_TRUE(header.HasAudio());
   EXPECT_EQ(header.file.dwStreams, 2u);
   EXPECT_EQ(header.file.dwWidth, 64u);

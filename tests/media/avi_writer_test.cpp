@@ -17,6 +17,14 @@ namespace {
 
 using testing::TempDir;
 
+AviVideoFormat SmallFormat(const char* code) {
+  AviVideoFormat format;
+  format.width = testing::kClipWidth;
+  format.height = testing::kClipHeight;
+  format.compressor = MakeFourCC(code);
+  return format;
+}
+
 // The codes of every compressor the table maps, with FFmpeg's name of the
 // codec that ffprobe reports.
 struct CodecCase {
@@ -115,10 +123,7 @@ TEST(AviWriter, UncompressedPicturesComeBackByteForByte) {
 TEST(AviWriter, UnmappedCodeFailsClearlyAndLeavesNoFile) {
   TempDir dir;
   std::string path = (dir / "indeo.avi").string();
-  AviVideoFormat format;
-  format.width = 64;
-  format.height = 48;
-  format.compressor = MakeFourCC("IV50");
+  AviVideoFormat format = SmallFormat("IV50");
   AviWriter writer;
   EXPECT_FALSE(writer.Open(path, format, std::nullopt));
   EXPECT_NE(writer.ErrorText().find("IV50"), std::string::npos) << writer.ErrorText();
@@ -128,10 +133,7 @@ TEST(AviWriter, UnmappedCodeFailsClearlyAndLeavesNoFile) {
 
 TEST(AviWriter, AFailedOrAbandonedMovieIsRemoved) {
   TempDir dir;
-  AviVideoFormat format;
-  format.width = 64;
-  format.height = 48;
-  format.compressor = MakeFourCC("MJPG");
+  AviVideoFormat format = SmallFormat("MJPG");
   {
     std::string path = (dir / "wrong_size.avi").string();
     AviWriter writer;
@@ -162,10 +164,7 @@ TEST(AviWriter, AFullDiskFailsTheMovieAndRemovesIt) {
   limit.rlim_cur = 64 * 1024;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
 
-  AviVideoFormat format;
-  format.width = 64;
-  format.height = 48;
-  format.compressor = MakeFourCC("DIB ");
+  AviVideoFormat format = SmallFormat("DIB ");
   AviWriter writer;
   bool opened = writer.Open(path, format, AviAudioFormat{16, 11025, 2});
   bool failed = false;
@@ -183,10 +182,7 @@ TEST(AviWriter, AFullDiskFailsTheMovieAndRemovesIt) {
 TEST(AviWriter, RepeatedFramesShowThePreviousPicture) {
   TempDir dir;
   std::string path = (dir / "repeat.avi").string();
-  AviVideoFormat format;
-  format.width = 64;
-  format.height = 48;
-  format.compressor = MakeFourCC("MJPG");
+  AviVideoFormat format = SmallFormat("MJPG");
   AviWriter writer;
   ASSERT_TRUE(writer.Open(path, format, std::nullopt));
   ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(7).get()));
@@ -246,10 +242,7 @@ TEST(AviWriter, FrameRatesAreKeptExactly) {
 
   TempDir dir;
   std::string path = (dir / "ntsc.avi").string();
-  AviVideoFormat format;
-  format.width = 64;
-  format.height = 48;
-  format.compressor = MakeFourCC("MJPG");
+  AviVideoFormat format = SmallFormat("MJPG");
   RateForFramesPerSecond(29.97, &format.rate, &format.scale);
   AviWriter writer;
   ASSERT_TRUE(writer.Open(path, format, std::nullopt));

@@ -3,15 +3,25 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <list>
 #include <mutex>
 
 #include "platform/global_memory.h"
 #include "platform/media/audio_sample_reader.h"
+#include "platform/media/avi_media_header.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/video_frame_reader.h"
 
 namespace sprocket {
+
+// The media layer reads the same 444-byte layout that clip records keep.
+static_assert(sizeof(AviMediaHeader) == sizeof(AviClipHeader));
+static_assert(offsetof(AviMediaHeader, video) == offsetof(AviClipHeader, video));
+static_assert(offsetof(AviMediaHeader, audio) == offsetof(AviClipHeader, audio));
+static_assert(offsetof(AviMediaHeader, format) == offsetof(AviClipHeader, picture));
+static_assert(offsetof(AviMediaHeader, wave) == offsetof(AviClipHeader, wave));
+static_assert(sizeof(AVISTREAMINFO) == sizeof(AviStreamInfo));
 
 namespace {
 
@@ -77,19 +87,27 @@ struct ClipMediaLib::Cache {
 ClipMediaLib::ClipMediaLib() : cache_(std::make_unique<Cache>()) {}
 ClipMediaLib::~ClipMediaLib() = default;
 
-int ClipMediaLib::ReadAviClipInfo(const std::string& path, AviClipHeader* header) {
+int ClipMediaLib::ReadAviClipInfo(const std::string& path, ClipMediaHeader* header) {
+  AviMediaHeader read;
   std::string error;
-  return ReadMovieHeader(path, header, &error) ? 1 : 0;
-}
-
-int ClipMediaLib::GetAviStreamInfo(const std::string& path, AVISTREAMINFO* info) {
-  AviClipHeader header;
-  if (ReadAviClipInfo(path, &header) == 0 || header.video.fccType == 0) return 0;
-  *info = header.video;
+  if (!ReadMovieHeader(path, &read, &error)) return 0;
+  AviClipHeader copy;
+  std::memcpy(&copy, &read, sizeof copy);
+  std::int32_t fieldOrder = header->Avi() != nullptr ? header->FieldOrder() : 0;
+  *header = ClipMediaHeader(copy);
+  header->SetFieldOrder(fieldOrder);
   return 1;
 }
 
-std::uint8_t* ClipMediaLib::ScaleClipFrame(const std::string& name, std::int32_t frame, const AviClipHeader*) {
+int ClipMediaLib::GetAviStreamInfo(const std::string& path, AviStreamInfo* info) {
+  AviMediaHeader header;
+  std::string error;
+  if (!ReadMovieHeader(path, &header, &error) || header.video.fccType == 0) return 0;
+  std::memcpy(info, &header.video, sizeof *info);
+  return 1;
+}
+
+std::uint8_t* ClipMediaLib::ScaleClipFrame(const std::string& name, std::int32_t frame, const ClipMediaHeader*) {
   std::lock_guard lock(cache_->mutex);
   GlobalBlock picture;
   if (Cache::Clip* clip = cache_->Find(name)) {
@@ -151,15 +169,15 @@ ClipMediaLib& TheClipMediaLib() {
   return library;
 }
 
-int ReadAviClipInfo(const std::string& path, AviClipHeader* header) {
+int ReadAviClipInfo(const std::string& path, ClipMediaHeader* header) {
   return TheClipMediaLib().ReadAviClipInfo(path, header);
 }
 
-int GetAviStreamInfo(const std::string& path, AVISTREAMINFO* info) {
+int GetAviStreamInfo(const std::string& path, AviStreamInfo* info) {
   return TheClipMediaLib().GetAviStreamInfo(path, info);
 }
 
-std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const AviClipHeader* header) {
+std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const ClipMediaHeader* header) {
   return TheClipMediaLib().ScaleClipFrame(name, frame, header);
 }
 

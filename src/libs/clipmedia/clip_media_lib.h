@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/media/avi_clip_header.h"
+#include "timeline/clip_media_header.h"
 
 namespace sprocket {
 
@@ -23,15 +23,17 @@ public:
   ClipMediaLib(const ClipMediaLib&) = delete;
   ClipMediaLib& operator=(const ClipMediaLib&) = delete;
 
-  // Fills the clip's 444-byte header copy. Nonzero when the file was read.
-  int ReadAviClipInfo(const std::string& path, AviClipHeader* header);
+  // Makes the header an AVI clip's 444-byte header copy read from the file,
+  // keeping its field order. Nonzero when the file was read; the header is
+  // unchanged otherwise.
+  int ReadAviClipInfo(const std::string& path, ClipMediaHeader* header);
   // The video stream information of a movie file. Nonzero when read.
-  int GetAviStreamInfo(const std::string& path, AVISTREAMINFO* info);
+  int GetAviStreamInfo(const std::string& path, AviStreamInfo* info);
   // A new locked 24-bit packed DIB of the frame (a frame before the first
   // gives the first, one past the last gives the last), or null when the
   // clip cannot be read. The header copy may be null. Free the picture with
   // FreeClipFrame.
-  std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const AviClipHeader* header);
+  std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const ClipMediaHeader* header);
   // Reads `sampleCount` sample frames from `startSample` into the buffer (at
   // most `bufferBytes` bytes), in the format of the header copy's audio
   // format. Returns the sample frames read, or -1 when the sound cannot be
@@ -55,9 +57,9 @@ void FreeClipFrame(std::uint8_t* picture);
 // The process's clip media library, used by the free functions below.
 ClipMediaLib& TheClipMediaLib();
 
-int ReadAviClipInfo(const std::string& path, AviClipHeader* header);
-int GetAviStreamInfo(const std::string& path, AVISTREAMINFO* info);
-std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const AviClipHeader* header);
+int ReadAviClipInfo(const std::string& path, ClipMediaHeader* header);
+int GetAviStreamInfo(const std::string& path, AviStreamInfo* info);
+std::uint8_t* ScaleClipFrame(const std::string& name, std::int32_t frame, const ClipMediaHeader* header);
 std::int32_t ReadClipAudioSamples(const std::string& path, std::int32_t startSample, void* buffer,
                                   std::int32_t bufferBytes, std::int32_t sampleCount);
 void SetClipRenderState(int state);

@@ -160,33 +160,19 @@ AudioSampleReader& AudioSampleReader::operator=(AudioSampleReader&&) noexcept = 
 bool AudioSampleReader::Open(const std::string& path) {
   state_ = std::make_unique<State>();
   State& s = *state_;
-  s.input = OpenInput(path, &s.error);
-  if (!s.input) return false;
-  int index = av_find_best_stream(s.input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    s.input.reset();
-    return s.Fail("\"" + std::string(FileNamePart(path)) + "\" holds no sound.");
-  }
-  s.stream = s.input->streams[index];
-  for (unsigned i = 0; i < s.input->nb_streams; ++i) {
-    if (static_cast<int>(i) != index) s.input->streams[i]->discard = AVDISCARD_ALL;
-  }
-  s.format = DeliveredPcmFormatOf(s.stream->codecpar);
-  if (s.format.wBitsPerSample == 0) {
-    s.input.reset();
-    return s.Fail("The sound has no usable format.");
-  }
+  DecodingStream opened;
+  if (!OpenDecodingStream(path, AVMEDIA_TYPE_AUDIO, "sound", &opened, &s.error)) return false;
+  s.format = DeliveredPcmFormatOf(opened.stream->codecpar);
+  if (s.format.wBitsPerSample == 0) return s.Fail("The sound has no usable format.");
   s.outputFormat = s.format.wBitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
-  s.decoder = OpenDecoder(s.stream, &s.error);
-  if (!s.decoder) {
-    s.input.reset();
-    return false;
-  }
+  s.input = std::move(opened.input);
+  s.stream = opened.stream;
+  s.decoder = std::move(opened.decoder);
   s.startTs = s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time;
 
   AviFileIndex avi;
   if (HasExtension(path, ".avi") && avi.Open(path)) {
-    AviClipHeader header = avi.ClipHeader();
+    AviMediaHeader header = avi.ClipHeader();
     if (header.HasAudio()) s.sampleCount = header.audio.dwLength;
   }
   if (s.sampleCount <= 0 && s.stream->duration != AV_NOPTS_VALUE) {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/media/avi_clip_header.h"
+#include "platform/media/avi_media_header.h"
 
 namespace sprocket {
 

@@ -337,8 +337,8 @@ bool AviFileIndex::ReadSample(int stream, std::int64_t sample, std::vector<std::
   return true;
 }
 
-AviClipHeader AviFileIndex::ClipHeader() const {
-  AviClipHeader header;
+AviMediaHeader AviFileIndex::ClipHeader() const {
+  AviMediaHeader header;
   header.file.dwFlags = main_.dwFlags;
   header.file.dwCaps = 1;  // can read
   header.file.dwStreams = static_cast<std::uint32_t>(streams_.size());

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/avi_clip_header.h"
+#include "platform/media/avi_media_header.h"
 #include "platform/media/fourcc.h"
 #include "platform/media/riff_reader.h"
 
@@ -98,7 +98,7 @@ public:
 
   // The header copy of the clip: exact stream headers, the video format, and
   // the audio format as the audio reader delivers it.
-  AviClipHeader ClipHeader() const;
+  AviMediaHeader ClipHeader() const;
 
 private:
   bool Fail(std::string text);

@@ -1,5 +1,6 @@
 #include "platform/media/ffmpeg_handles.h"
 
+#include "platform/file_paths.h"
 #include "platform/media/avi_index.h"
 #include "platform/media/codec_table.h"
 
@@ -56,6 +57,28 @@ CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
     return nullptr;
   }
   return context;
+}
+
+bool OpenDecodingStream(const std::string& path, AVMediaType type, const char* missing, DecodingStream* opened,
+                        std::string* error) {
+  *opened = DecodingStream{};
+  InputContextPtr input = OpenInput(path, error);
+  if (!input) return false;
+  int index = av_find_best_stream(input.get(), type, -1, -1, nullptr, 0);
+  if (index < 0) {
+    if (error != nullptr) *error = "\"" + std::string(FileNamePart(path)) + "\" holds no " + missing + ".";
+    return false;
+  }
+  for (unsigned i = 0; i < input->nb_streams; ++i) {
+    if (static_cast<int>(i) != index) input->streams[i]->discard = AVDISCARD_ALL;
+  }
+  AVStream* stream = input->streams[index];
+  CodecContextPtr decoder = OpenDecoder(stream, error);
+  if (!decoder) return false;
+  opened->input = std::move(input);
+  opened->stream = stream;
+  opened->decoder = std::move(decoder);
+  return true;
 }
 
 PCMWAVEFORMAT DeliveredPcmFormatOf(const AVCodecParameters* parameters) {

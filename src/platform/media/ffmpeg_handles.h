@@ -13,7 +13,7 @@ extern "C" {
 #include <memory>
 #include <string>
 
-#include "platform/media/avi_clip_header.h"
+#include "platform/media/avi_media_header.h"
 
 namespace sprocket::media_detail {
 
@@ -54,6 +54,20 @@ InputContextPtr OpenInput(const std::string& path, std::string* error);
 // where our table names one (clips of capture boards) and by FFmpeg
 // otherwise. Null with `error` set when none can be opened.
 CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error);
+
+// A file opened for decoding one of its streams.
+struct DecodingStream {
+  InputContextPtr input;
+  AVStream* stream = nullptr;
+  CodecContextPtr decoder;
+};
+
+// Opens the file's main stream of `type` (video or sound) with its decoder;
+// the file's other streams are skipped when reading. False with `error` set
+// when the file cannot be opened, holds no such stream (`missing` names the
+// kind: "video", "sound") or no decoder opens.
+bool OpenDecodingStream(const std::string& path, AVMediaType type, const char* missing, DecodingStream* opened,
+                        std::string* error);
 
 // The PCM format in which a stream's sound is delivered (see
 // DeliveredPcmFormat); no format (bits 0) when the stream has none usable.

@@ -17,7 +17,7 @@ bool IsRiffAvi(const std::string& path) {
   return riff.Open(path) && riff.FindRiff(MakeFourCC("AVI ")).has_value();
 }
 
-void FillVideo(const VideoFrameReader& reader, AviClipHeader* header) {
+void FillVideo(const VideoFrameReader& reader, AviMediaHeader* header) {
   std::uint32_t rate = 0;
   std::uint32_t scale = 0;
   reader.FrameRate(&rate, &scale);
@@ -37,7 +37,7 @@ void FillVideo(const VideoFrameReader& reader, AviClipHeader* header) {
   header->format = MakeDib24Header(reader.Width(), reader.Height());
 }
 
-void FillAudio(const AudioSampleReader& reader, AviClipHeader* header) {
+void FillAudio(const AudioSampleReader& reader, AviMediaHeader* header) {
   header->wave = reader.DeliveredFormat();
   AVISTREAMINFO& audio = header->audio;
   audio.fccType = kStreamTypeAudio;
@@ -49,8 +49,8 @@ void FillAudio(const AudioSampleReader& reader, AviClipHeader* header) {
 
 }  // namespace
 
-bool ReadMovieHeader(const std::string& path, AviClipHeader* header, std::string* error) {
-  *header = AviClipHeader{};
+bool ReadMovieHeader(const std::string& path, AviMediaHeader* header, std::string* error) {
+  *header = AviMediaHeader{};
   if (IsRiffAvi(path)) {
     AviFileIndex index;
     if (!index.Open(path)) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/media/avi_clip_header.h"
+#include "platform/media/avi_media_header.h"
 
 namespace sprocket {
 
@@ -11,6 +11,6 @@ namespace sprocket {
 // exactly as stored; other movies FFmpeg opens (FLIC animations, for one)
 // get headers made from what their readers deliver. False with `error` set
 // when the file cannot be read or holds neither video nor sound.
-bool ReadMovieHeader(const std::string& path, AviClipHeader* header, std::string* error);
+bool ReadMovieHeader(const std::string& path, AviMediaHeader* header, std::string* error);
 
 }  // namespace sprocket

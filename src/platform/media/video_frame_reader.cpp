@@ -158,27 +158,13 @@ VideoFrameReader& VideoFrameReader::operator=(VideoFrameReader&&) noexcept = def
 bool VideoFrameReader::Open(const std::string& path) {
   state_ = std::make_unique<State>();
   State& s = *state_;
-  s.input = OpenInput(path, &s.error);
-  if (!s.input) return false;
-  int index = av_find_best_stream(s.input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    s.input.reset();
-    return s.Fail("\"" + std::string(FileNamePart(path)) + "\" holds no video.");
-  }
-  s.stream = s.input->streams[index];
-  for (unsigned i = 0; i < s.input->nb_streams; ++i) {
-    if (static_cast<int>(i) != index) s.input->streams[i]->discard = AVDISCARD_ALL;
-  }
-  const AVCodecParameters* parameters = s.stream->codecpar;
-  if (parameters->width < 1 || parameters->height < 1) {
-    s.input.reset();
-    return s.Fail("The video has no usable picture size.");
-  }
-  s.decoder = OpenDecoder(s.stream, &s.error);
-  if (!s.decoder) {
-    s.input.reset();
-    return false;
-  }
+  DecodingStream opened;
+  if (!OpenDecodingStream(path, AVMEDIA_TYPE_VIDEO, "video", &opened, &s.error)) return false;
+  const AVCodecParameters* parameters = opened.stream->codecpar;
+  if (parameters->width < 1 || parameters->height < 1) return s.Fail("The video has no usable picture size.");
+  s.input = std::move(opened.input);
+  s.stream = opened.stream;
+  s.decoder = std::move(opened.decoder);
   s.startTs = s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time;
 
   AviFileIndex avi;

@@ -38,26 +38,34 @@ protected:
 
 TEST_F(ClipMediaLibTest, HeaderCopyAndStreamInformationOfAnAvi) {
   std::string path = Clip("clip.avi", "MJPG", 12, 1, 8, 2);
-  AviClipHeader header;
-  ASSERT_NE(library_.ReadAviClipInfo(path, &header), 0);
-  EXPECT_EQ(header.file.dwLength, 12u);
-  EXPECT_EQ(header.video.fccHandler, MakeFourCC("MJPG"));
-  EXPECT_EQ(header.video.dwRate, 25u);
-  EXPECT_EQ(header.video.dwScale, 1u);
-  EXPECT_EQ(header.format.biWidth, 64);
-  EXPECT_EQ(header.format.biHeight, 48);
-  EXPECT_EQ(header.wave.wBitsPerSample, 8);
-  EXPECT_EQ(header.wave.nChannels, 2);
-  EXPECT_EQ(header.audio.dwLength, 12u * 441u);
+  ClipMediaHeader copy;
+  copy.SetFieldOrder(2);  // set from the settings; a new read keeps it
+  ASSERT_NE(library_.ReadAviClipInfo(path, &copy), 0);
+  ASSERT_NE(copy.Avi(), nullptr);
+  const AviClipHeader& header = *copy.Avi();
+  EXPECT_EQ(copy.FieldOrder(), 2);
+  EXPECT_EQ(copy.FrameCount(), 12);
+  EXPECT_EQ(copy.CompressorCode(), MakeFourCC("MJPG"));
+  EXPECT_DOUBLE_EQ(copy.FramesPerSecond(), 25.0);
+  EXPECT_EQ(copy.AudioChannels(), 2);
+  EXPECT_EQ(header.file.length, 12u);
+  EXPECT_EQ(header.video.rate, 25u);
+  EXPECT_EQ(header.video.scale, 1u);
+  EXPECT_EQ(header.picture.width, 64);
+  EXPECT_EQ(header.picture.height, 48);
+  EXPECT_EQ(header.wave.bitsPerSample, 8);
+  EXPECT_EQ(header.audio.length, 12u * 441u);
 
-  AVISTREAMINFO info;
+  AviStreamInfo info;
   ASSERT_NE(library_.GetAviStreamInfo(path, &info), 0);
-  EXPECT_EQ(info.fccType, MakeFourCC("vids"));
-  EXPECT_EQ(info.dwLength, 12u);
+  EXPECT_EQ(info.type, MakeFourCC("vids"));
+  EXPECT_EQ(info.length, 12u);
 
-  EXPECT_EQ(library_.ReadAviClipInfo((dir_ / "missing.avi").string(), &header), 0);
+  ClipMediaHeader untouched;
+  EXPECT_EQ(library_.ReadAviClipInfo((dir_ / "missing.avi").string(), &untouched), 0);
+  EXPECT_EQ(untouched, ClipMediaHeader());
   testing::WriteBytes((dir_ / "junk.avi").string(), "RIFF\x04\0\0\0AVI ");
-  EXPECT_EQ(library_.ReadAviClipInfo((dir_ / "junk.avi").string(), &header), 0);
+  EXPECT_EQ(library_.ReadAviClipInfo((dir_ / "junk.avi").string(), &untouched), 0);
   EXPECT_EQ(library_.GetAviStreamInfo((dir_ / "junk.avi").string(), &info), 0);
 }
 
@@ -67,16 +75,17 @@ TEST_F(ClipMediaLibTest, OtherMoviesGetHeadersFromWhatTheirReadersDeliver) {
   std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=10 -f lavfi -i sine=r=8000 "
                         "-t 1.5 -c:v mjpeg -c:a pcm_s16le '" + path + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  AviClipHeader header;
-  ASSERT_NE(library_.ReadAviClipInfo(path, &header), 0);
-  EXPECT_EQ(header.file.dwStreams, 2u);
-  EXPECT_EQ(header.video.dwRate / header.video.dwScale, 10u);
-  EXPECT_EQ(header.file.dwLength, 15u);
-  EXPECT_EQ(header.format.biWidth, 32);
-  EXPECT_EQ(header.wave.nSamplesPerSec, 8000u);
-  EXPECT_EQ(header.wave.wBitsPerSample, 16);
-  EXPECT_NEAR(header.audio.dwLength, 12000u, 100u);
-  std::uint8_t* picture = library_.ScaleClipFrame(path, 14, &header);
+  ClipMediaHeader copy;
+  ASSERT_NE(library_.ReadAviClipInfo(path, &copy), 0);
+  const AviClipHeader& header = *copy.Avi();
+  EXPECT_EQ(header.file.streams, 2u);
+  EXPECT_EQ(header.video.rate / header.video.scale, 10u);
+  EXPECT_EQ(header.file.length, 15u);
+  EXPECT_EQ(header.picture.width, 32);
+  EXPECT_EQ(header.wave.samplesPerSec, 8000u);
+  EXPECT_EQ(header.wave.bitsPerSample, 16);
+  EXPECT_NEAR(header.audio.length, 12000u, 100u);
+  std::uint8_t* picture = library_.ScaleClipFrame(path, 14, &copy);
   ASSERT_NE(picture, nullptr);
   DibInfoHeader dib = ReadDibHeader(picture);
   EXPECT_EQ(dib.biWidth, 32);
@@ -140,9 +149,9 @@ TEST(ClipMediaLibProcess, FreeFunctionsShareOneLibrary) {
   EXPECT_EQ(TheClipMediaLib().KeptClipCount(), 1);
   SetClipRenderState(1);
   EXPECT_EQ(TheClipMediaLib().KeptClipCount(), 0);
-  AVISTREAMINFO info;
+  AviStreamInfo info;
   EXPECT_EQ(GetAviStreamInfo(path, &info), 1);
-  AviClipHeader header;
+  ClipMediaHeader header;
   EXPECT_EQ(ReadAviClipInfo(path, &header), 1);
   FreeClipFrame(nullptr);
 }

@@ -1,8 +1,8 @@
-#include "platform/media/avi_clip_header.h"
+#include "platform/media/avi_media_header.h"
 
 namespace sprocket {
 
-double AviClipHeader::FramesPerSecond() const {
+double AviMediaHeader::FramesPerSecond() const {
   if (video.dwScale == 0 || video.dwRate == 0) return 0.0;
   return static_cast<double>(video.dwRate) / static_cast<double>(video.dwScale);
 }

@@ -74,7 +74,7 @@ struct PCMWAVEFORMAT {
   std::uint16_t wBitsPerSample = 0;
 };
 
-struct AviClipHeader {
+struct AviMediaHeader {
   AVIFILEINFO file;
   AVISTREAMINFO video;
   AVISTREAMINFO audio;
@@ -100,12 +100,12 @@ static_assert(offsetof(AVISTREAMINFO, szName) == 76);
 static_assert(sizeof(PCMWAVEFORMAT) == 16);
 static_assert(offsetof(PCMWAVEFORMAT, nChannels) == 2);
 static_assert(offsetof(PCMWAVEFORMAT, wBitsPerSample) == 14);
-static_assert(sizeof(AviClipHeader) == 444);
-static_assert(offsetof(AviClipHeader, file) == 0);
-static_assert(offsetof(AviClipHeader, video) == 108);
-static_assert(offsetof(AviClipHeader, audio) == 248);
-static_assert(offsetof(AviClipHeader, format) == 388);
-static_assert(offsetof(AviClipHeader, wave) == 428);
+static_assert(sizeof(AviMediaHeader) == 444);
+static_assert(offsetof(AviMediaHeader, file) == 0);
+static_assert(offsetof(AviMediaHeader, video) == 108);
+static_assert(offsetof(AviMediaHeader, audio) == 248);
+static_assert(offsetof(AviMediaHeader, format) == 388);
+static_assert(offsetof(AviMediaHeader, wave) == 428);
 
 // The PCM format that `channels` channels of `bits`-bit samples at `rate`
 // samples a second have (block align and bytes a second derived).
