@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include "media_test_clips.h"
+#include "imagelib/dib_header.h"
 #include "platform/media/avi_index.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/codec_table.h"
@@ -253,6 +254,60 @@ TEST(AviWriter, FrameRatesAreKeptExactly) {
   EXPECT_EQ(index.ClipHeader().video.dwRate, 30000u);
   EXPECT_EQ(index.ClipHeader().video.dwScale, 1001u);
   EXPECT_EQ(index.ClipHeader().file.dwLength, 3u);
+}
+
+}  // namespace
+}  // namespace sprocket
+
+namespace sprocket {
+namespace {
+
+// An 8-bit packed DIB with a palette of grey levels and rows of one level each.
+GlobalBlock MakePalettePicture(int width, int height, int shift) {
+  std::int32_t stride = (width + 3) / 4 * 4;
+  GlobalBlock block = GlobalBlock::Allocate(40 + 1024 + static_cast<std::size_t>(stride) * height);
+  GlobalLockGuard<std::uint8_t> bytes(block.get());
+  DibInfoHeader header = MakeDib24Header(width, height);
+  header.biBitCount = 8;
+  header.biClrUsed = 256;
+  header.biSizeImage = static_cast<std::uint32_t>(stride * height);
+  WriteDibHeader(bytes.get(), header);
+  for (int i = 0; i < 256; ++i) {
+    bytes.get()[40 + 4 * i] = static_cast<std::uint8_t>(i);
+    bytes.get()[41 + 4 * i] = static_cast<std::uint8_t>(255 - i);
+    bytes.get()[42 + 4 * i] = static_cast<std::uint8_t>(i / 2);
+  }
+  for (int y = 0; y < height; ++y) std::memset(bytes.get() + 1064 + y * stride, (y * 5 + shift) & 0xFF, width);
+  return block;
+}
+
+TEST(AviWriter, PalettePicturesKeepTheirColours) {
+  TempDir dir;
+  for (const char* code : {"DIB ", "ZMBV"}) {
+    SCOPED_TRACE(code);
+    std::string path = (dir / (std::string(code[0] == 'D' ? "raw" : "zmbv") + "8.avi")).string();
+    AviVideoFormat format = SmallFormat(code);
+    format.width = 62;
+    format.bitCount = 8;
+    AviWriter writer;
+    ASSERT_TRUE(writer.Open(path, format, std::nullopt)) << writer.ErrorText();
+    for (int f = 0; f < 3; ++f) ASSERT_TRUE(writer.WriteFrame(MakePalettePicture(62, 48, f * 7).get())) << writer.ErrorText();
+    ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+    VideoFrameReader reader;
+    ASSERT_TRUE(reader.Open(path)) << reader.ErrorText();
+    for (int f : {2, 0, 1}) {
+      GlobalBlock picture = reader.ReadFrame(f);
+      ASSERT_TRUE(picture) << reader.ErrorText();
+      for (int yTop : {0, 20, 47}) {
+        std::uint8_t bgr[3];
+        testing::PixelAt(picture.get(), 30, yTop, bgr);
+        int level = ((47 - yTop) * 5 + f * 7) & 0xFF;  // rows are stored bottom-up
+        EXPECT_EQ(bgr[0], level) << "frame " << f << " row " << yTop;
+        EXPECT_EQ(bgr[1], 255 - level);
+        EXPECT_EQ(bgr[2], level / 2);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -118,6 +118,7 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     Fail(error, "Only 24-bit and 8-bit pictures can be written.");
     return false;
   }
+  if (format_ == AV_PIX_FMT_PAL8) return CopyPaletteDib(palette, pixels, stride, target, error);
   if (!context_ || bits != sourceBits_) {
     AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
     bool fullRange = false;
@@ -144,13 +145,8 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     Fail(error, "Not enough memory!");
     return false;
   }
-  // FFmpeg's palettes are native 32-bit ARGB words; a DIB's entries are
-  // blue, green, red, unused bytes, which is the same word without alpha.
   std::array<std::uint32_t, 256> argb{};
-  if (bits == 8) {
-    std::memcpy(argb.data(), palette, sizeof argb);
-    for (std::uint32_t& entry : argb) entry |= 0xFF000000u;
-  }
+  if (bits == 8) CopyDibPalette(palette, reinterpret_cast<std::uint8_t*>(argb.data()));
   std::array<const std::uint8_t*, 4> source = {pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1),
                                                bits == 8 ? reinterpret_cast<const std::uint8_t*>(argb.data())
                                                          : nullptr};
@@ -162,6 +158,35 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     return false;
   }
   return true;
+}
+
+bool EncoderFrameConverter::CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels,
+                                           std::int32_t stride, AVFrame* target, std::string* error) {
+  if (palette == nullptr) {
+    Fail(error, "The compressor takes only 8-bit pictures with a palette.");
+    return false;
+  }
+  av_frame_unref(target);
+  target->format = AV_PIX_FMT_PAL8;
+  target->width = width_;
+  target->height = height_;
+  if (av_frame_get_buffer(target, 0) < 0) {
+    Fail(error, "Not enough memory!");
+    return false;
+  }
+  for (int y = 0; y < height_; ++y) {
+    std::memcpy(target->data[0] + static_cast<std::ptrdiff_t>(target->linesize[0]) * y,
+                pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1 - y), static_cast<std::size_t>(width_));
+  }
+  CopyDibPalette(palette, target->data[1]);
+  return true;
+}
+
+void CopyDibPalette(const std::uint8_t* dibPalette, std::uint8_t* argb) {
+  // A DIB's entries are blue, green, red, unused bytes: FFmpeg's native
+  // 32-bit ARGB words on a little-endian machine, but for the alpha.
+  std::memcpy(argb, dibPalette, kDibPaletteBytes);
+  for (int i = 0; i < 256; ++i) argb[4 * i + 3] = 0xFF;
 }
 
 }  // namespace sprocket::media_detail

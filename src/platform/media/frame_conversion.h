@@ -48,11 +48,17 @@ public:
                std::int32_t stride, AVFrame* target, std::string* error);
 
 private:
+  bool CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
+                      std::string* error);
+
   ScaleContextPtr context_;
   int width_ = 0;
   int height_ = 0;
   AVPixelFormat format_ = AV_PIX_FMT_NONE;
   int sourceBits_ = 0;
 };
+
+// Writes a DIB's 256-entry palette as FFmpeg's palette (1024 bytes).
+void CopyDibPalette(const std::uint8_t* dibPalette, std::uint8_t* argb);
 
 }  // namespace sprocket::media_detail

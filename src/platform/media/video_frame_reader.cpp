@@ -1,7 +1,9 @@
 #include "platform/media/video_frame_reader.h"
 
 #include <cmath>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/file_paths.h"
 #include "platform/media/avi_index.h"
@@ -38,6 +40,10 @@ struct VideoFrameReader::State {
   bool demuxEnded = false;
   bool decoderEnded = false;
   int seeks = 0;
+
+  // The palette of uncompressed palette pictures, from the stream format:
+  // handed with every packet, as the file gives it only with the first.
+  std::vector<std::uint8_t> palette;
 
   PacketPtr packet{av_packet_alloc()};
   FramePtr scratch{av_frame_alloc()};
@@ -138,6 +144,11 @@ bool VideoFrameReader::State::DecodeUntil(std::int64_t n) {
       av_packet_unref(packet.get());
       continue;
     }
+    if (!palette.empty() && av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, nullptr) == nullptr) {
+      if (std::uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE)) {
+        std::memcpy(side, palette.data(), AVPALETTE_SIZE);
+      }
+    }
     result = avcodec_send_packet(decoder.get(), packet.get());
     av_packet_unref(packet.get());
     if (result < 0 && result != AVERROR(EAGAIN)) {
@@ -166,6 +177,11 @@ bool VideoFrameReader::Open(const std::string& path) {
   s.stream = opened.stream;
   s.decoder = std::move(opened.decoder);
   s.startTs = s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time;
+  if (parameters->codec_id == AV_CODEC_ID_RAWVIDEO && parameters->bits_per_coded_sample == 8 &&
+      parameters->extradata_size >= kDibPaletteBytes) {
+    s.palette.resize(AVPALETTE_SIZE);
+    CopyDibPalette(parameters->extradata, s.palette.data());
+  }
 
   AviFileIndex avi;
   if (HasExtension(path, ".avi") && avi.Open(path) && avi.FindStream(kStreamTypeVideo) >= 0) {
