@@ -6,6 +6,33 @@ namespace sprocket {
 
 ClipMediaHeader::ClipMediaHeader() : layout_(AviClipHeader{}) {}
 
+namespace {
+
+template <typename Layout>
+std::optional<ClipMediaHeader> HeaderFromBytes(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() != sizeof(Layout)) return std::nullopt;
+  Layout layout{};
+  std::memcpy(&layout, bytes.data(), sizeof(Layout));
+  return ClipMediaHeader(layout);
+}
+
+}  // namespace
+
+std::optional<ClipMediaHeader> ClipMediaHeader::FromBytes(ClipHeaderKind kind, std::span<const std::uint8_t> bytes,
+                                                          std::int32_t aviFieldOrder) {
+  std::optional<ClipMediaHeader> header;
+  switch (kind) {
+    case ClipHeaderKind::kAvi:
+      header = HeaderFromBytes<AviClipHeader>(bytes);
+      if (header) header->aviFieldOrder_ = aviFieldOrder;
+      break;
+    case ClipHeaderKind::kWav: header = HeaderFromBytes<WavClipHeader>(bytes); break;
+    case ClipHeaderKind::kSequence: header = HeaderFromBytes<SequenceClipHeader>(bytes); break;
+    case ClipHeaderKind::kFlic: header = HeaderFromBytes<FlicClipHeader>(bytes); break;
+  }
+  return header;
+}
+
 std::span<const std::uint8_t> ClipMediaHeader::Bytes() const {
   return std::visit(
       [](const auto& layout) {

@@ -15,6 +15,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <variant>
 
@@ -201,6 +202,11 @@ public:
   SequenceClipHeader* Sequence() { return std::get_if<SequenceClipHeader>(&layout_); }
   const FlicClipHeader* Flic() const { return std::get_if<FlicClipHeader>(&layout_); }
   FlicClipHeader* Flic() { return std::get_if<FlicClipHeader>(&layout_); }
+
+  // A header of `kind` from its layout's bytes (as Bytes() gave them), with
+  // an AVI field order; none when the byte count is not the layout's size.
+  static std::optional<ClipMediaHeader> FromBytes(ClipHeaderKind kind, std::span<const std::uint8_t> bytes,
+                                                  std::int32_t aviFieldOrder = 0);
 
   // The layout's bytes (444, 44, 52 or 16 of them).
   std::span<const std::uint8_t> Bytes() const;

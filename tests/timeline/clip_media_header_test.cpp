@@ -118,5 +118,23 @@ TEST(ClipMediaHeaderTest, FlicSummary) {
   EXPECT_DOUBLE_EQ(still.FramesPerSecond(), 0.0);
 }
 
+TEST(ClipMediaHeaderTest, RebuiltFromItsBytesOnlyAtTheLayoutsSize) {
+  ClipMediaHeader avi = testing::MakeAviHeader(75, 25, 1, 8);
+  avi.SetFieldOrder(1);
+  std::vector<std::uint8_t> bytes(avi.Bytes().begin(), avi.Bytes().end());
+  std::optional<ClipMediaHeader> again = ClipMediaHeader::FromBytes(ClipHeaderKind::kAvi, bytes, avi.FieldOrder());
+  ASSERT_TRUE(again.has_value());
+  EXPECT_TRUE(*again == avi);
+  EXPECT_FALSE(ClipMediaHeader::FromBytes(ClipHeaderKind::kWav, bytes).has_value());
+  bytes.pop_back();
+  EXPECT_FALSE(ClipMediaHeader::FromBytes(ClipHeaderKind::kAvi, bytes).has_value());
+  EXPECT_FALSE(ClipMediaHeader::FromBytes(ClipHeaderKind::kSequence, {}).has_value());
+  std::vector<std::uint8_t> sequence(52, 0);
+  sequence[4] = 9;
+  std::optional<ClipMediaHeader> rebuilt = ClipMediaHeader::FromBytes(ClipHeaderKind::kSequence, sequence);
+  ASSERT_TRUE(rebuilt.has_value());
+  EXPECT_EQ(rebuilt->FrameCount(), 9);
+}
+
 }  // namespace
 }  // namespace sprocket
