@@ -102,7 +102,7 @@ void CTestDoc::RecalcScale() {
   extent = static_cast<std::int32_t>(unitsInDuration * pixelsPerUnit + 0.5) + margin + headerWidth;
   majorTickCount = static_cast<std::int32_t>(unitsInDuration + 0.5);
   scaleGroup = std::min(std::clamp(zoom, 0, 3), 2) + 1;
-  groupScaleIndex = scaleIndex;
+  groupScaleIndex = std::clamp(scaleIndex, 0, 5);  // the waveform rows stop at scale 5
 }
 
 std::int32_t CTestDoc::TimeToX(std::int32_t ms) const {

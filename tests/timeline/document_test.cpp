@@ -80,7 +80,7 @@ TEST_F(DocumentTest, ScaleFollowsZoomAndDuration) {
   EXPECT_EQ(doc.majorTickCount, 30);
   EXPECT_EQ(doc.extent, 30 * 120 + 70);
   EXPECT_EQ(doc.scaleGroup, 1);
-  EXPECT_EQ(doc.groupScaleIndex, 8);
+  EXPECT_EQ(doc.groupScaleIndex, 5);  // no waveform row beyond scale 5
   doc.SetDuration(190000);
   EXPECT_EQ(doc.majorTickCount, 3);  // 3.17 units
   EXPECT_EQ(doc.extent, static_cast<int>(190000.0 / 60000 * 120 + 0.5) + 70);
