@@ -21,6 +21,16 @@ EventListSlot CTestDoc::ReplaceTimeline(EventListSlot newHead) {
   return newHead;
 }
 
+TLEvent* CTestDoc::InsertTrack(char type, std::int32_t number) {
+  TLEvent* track = sprocket::InsertTrack(head.get(), type, number);
+  if (track == nullptr) return nullptr;
+  for (ClipMarkSet& set : clipMarkSets) {
+    if (set.trackNumber >= number) ++set.trackNumber;
+  }
+  trackCount = CountTracks(head.get());
+  return track;
+}
+
 // --- Render segments ---
 
 void CTestDoc::UpdateSegmentsForEdit(TLEvent* editHead, const TLEvent* clip, const EditRecord* edit, int flag) {

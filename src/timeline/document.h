@@ -100,6 +100,10 @@ public:
   // installed as `head`.
   EventListSlot savedHead;
   TLEvent* Head() const { return head.get(); }
+  // Inserts a track into the document's list (see InsertTrack in
+  // timeline_builder.h), keeping the track count and the track numbers of
+  // the clip mark sets in step. Null when the track cannot be inserted.
+  TLEvent* InsertTrack(char type, std::int32_t number);
   // Installs a new event list and returns the old one; the selection, which
   // points into the old list, is cleared.
   EventListSlot ReplaceTimeline(EventListSlot newHead);

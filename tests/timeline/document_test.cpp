@@ -111,6 +111,17 @@ TEST_F(DocumentTest, ClipRectangleFromTimesAndTrackRow) {
   EXPECT_FALSE(GetClipRect(doc, *clip, rect));
 }
 
+TEST_F(DocumentTest, InsertedTrackKeepsCountAndMarkSetsInStep) {
+  doc.clipMarkSets.push_back(ClipMarkSet{"/media/a.wav", 0, 6, {}});
+  doc.clipMarkSets.push_back(ClipMarkSet{"/media/b.avi", 0, 1, {}});
+  ASSERT_NE(doc.InsertTrack(kTrackAudio, 6), nullptr);
+  EXPECT_EQ(doc.trackCount, 10);
+  EXPECT_EQ(doc.clipMarkSets[0].trackNumber, 7);
+  EXPECT_EQ(doc.clipMarkSets[1].trackNumber, 1);
+  EXPECT_EQ(doc.InsertTrack(kTrackAudio, 12), nullptr);
+  EXPECT_EQ(doc.trackCount, 10);
+}
+
 TEST_F(DocumentTest, SelectionEntries) {
   TLEvent* a = InsertClip(doc.Head(), 1, 0, 1000);
   TLEvent* b = InsertClip(doc.Head(), 1, 2000, 3000);
