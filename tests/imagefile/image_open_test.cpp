@@ -18,14 +18,10 @@ using testing::FewColorPicture;
 using testing::HandlePicture;
 using testing::ManyColorPicture;
 using testing::MaxChannelDifference;
+using testing::ReadBytes;
 using testing::RgbPicture;
 using testing::TempDir;
 using testing::WriteWithMagick;
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ImageOpenTest : public ::testing::Test {
 protected:
@@ -97,6 +93,24 @@ TEST_F(ImageOpenTest, JpegOpensCloseToTheOriginal) {
   const auto opened = OpenPicture(dir_ / "flat.jpg");
   ASSERT_TRUE(opened);
   EXPECT_LE(MaxChannelDifference(*opened, picture), 3);
+}
+
+TEST_F(ImageOpenTest, CmykAndGreyJpegsOpenAsRgb) {
+  if (!testing::HaveConvert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  const std::string cmyk = (dir_ / "cmyk.jpg").string();
+  const std::string grey = (dir_ / "grey.jpg").string();
+  ASSERT_TRUE(testing::RunCommand("convert -size 16x16 xc:'rgb(220,30,40)' -colorspace CMYK -quality 95 '" + cmyk + "'"));
+  ASSERT_TRUE(testing::RunCommand("convert -size 16x16 xc:'rgb(90,90,90)' -colorspace Gray -quality 95 '" + grey + "'"));
+  const auto red = OpenPicture(cmyk);
+  ASSERT_TRUE(red) << ImageFiles().LastError();
+  EXPECT_EQ(red->width, 16);
+  const std::uint8_t* p = red->At(8, 8);
+  EXPECT_NEAR(p[0], 220, 6);
+  EXPECT_NEAR(p[1], 30, 6);
+  EXPECT_NEAR(p[2], 40, 6);
+  const auto grey90 = OpenPicture(grey);
+  ASSERT_TRUE(grey90);
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(grey90->At(3, 3)[c], 90, 2);
 }
 
 TEST_F(ImageOpenTest, PhotoCdOpensAtItsBaseSizeInRgb) {

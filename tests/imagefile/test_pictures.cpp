@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #include "imagelib/dib_header.h"
@@ -98,6 +99,11 @@ int MaxChannelDifference(const RgbPicture& a, const RgbPicture& b) {
   int worst = 0;
   for (std::size_t i = 0; i < a.rgb.size(); ++i) worst = std::max(worst, std::abs(a.rgb[i] - b.rgb[i]));
   return worst;
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::optional<std::string> RunCommand(const std::string& command) {

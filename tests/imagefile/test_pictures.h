@@ -42,6 +42,9 @@ void WriteWithMagick(const RgbPicture& picture, const std::filesystem::path& pat
 // -1 when the sizes differ.
 int MaxChannelDifference(const RgbPicture& a, const RgbPicture& b);
 
+// The whole file, or nothing when it cannot be read.
+std::string ReadBytes(const std::filesystem::path& path);
+
 // Runs a shell command and gives its standard output, or nothing when it
 // fails.
 std::optional<std::string> RunCommand(const std::string& command);
