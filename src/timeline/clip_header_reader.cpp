@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/media/le_bytes.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/riff_reader.h"
 #include "timeline/event_edits.h"
@@ -25,12 +26,6 @@ constexpr std::uint32_t kFliTicksPerSecond = 70;
 // A "fmt " chunk longer than this is not a wave format.
 constexpr std::size_t kMaxWaveFormatBytes = 4096;
 constexpr std::size_t kPcmFormatBytes = 16;
-
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 bool Fail(std::string* error, std::string text) {
   if (error != nullptr) *error = std::move(text);
@@ -64,18 +59,18 @@ bool ReadFlicHeader(const std::string& path, std::optional<ClipMediaHeader>* hea
   if (!in || !in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
     return Fail(error, "The animation " + Quoted(path) + " is too short to be an FLC or FLI file.");
   }
-  std::uint16_t magic = Le16(bytes + 4);
+  std::uint16_t magic = ReadLe16(bytes + 4);
   if (magic != kFlcMagic && magic != kFliMagic) {
     return Fail(error, "The file " + Quoted(path) + " is not an FLC or FLI animation.");
   }
   FlicClipHeader flic{};
-  flic.frameCount = Le16(bytes + 6);
-  flic.width = Le16(bytes + 8);
-  flic.height = Le16(bytes + 10);
+  flic.frameCount = ReadLe16(bytes + 6);
+  flic.width = ReadLe16(bytes + 8);
+  flic.height = ReadLe16(bytes + 10);
   if (flic.frameCount == 0 || flic.width == 0 || flic.height == 0) {
     return Fail(error, "The animation " + Quoted(path) + " holds no frames or has no size.");
   }
-  std::uint32_t speed = Le32(bytes + 16);
+  std::uint32_t speed = ReadLe32(bytes + 16);
   std::uint64_t ms = magic == kFlcMagic ? speed : (std::uint64_t{speed} * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
   flic.msPerFrame = static_cast<std::int32_t>(std::min<std::uint64_t>(ms, std::numeric_limits<std::int32_t>::max()));
   *header = ClipMediaHeader(flic);
@@ -110,12 +105,12 @@ bool ReadWavHeader(const std::string& path, std::optional<ClipMediaHeader>* head
   std::memcpy(wav.fmt, "fmt ", 4);
   std::memcpy(wav.data, "data", 4);
   wav.fmtSize = kPcmFormatBytes;
-  wav.formatTag = Le16(&bytes[0]);
-  wav.channels = Le16(&bytes[2]);
-  wav.samplesPerSec = Le32(&bytes[4]);
-  wav.avgBytesPerSec = Le32(&bytes[8]);
-  wav.blockAlign = Le16(&bytes[12]);
-  wav.bitsPerSample = Le16(&bytes[14]);
+  wav.formatTag = ReadLe16(&bytes[0]);
+  wav.channels = ReadLe16(&bytes[2]);
+  wav.samplesPerSec = ReadLe32(&bytes[4]);
+  wav.avgBytesPerSec = ReadLe32(&bytes[8]);
+  wav.blockAlign = ReadLe16(&bytes[12]);
+  wav.bitsPerSample = ReadLe16(&bytes[14]);
   if (wav.channels == 0 || wav.samplesPerSec == 0 || wav.avgBytesPerSec == 0 || wav.blockAlign == 0 ||
       wav.bitsPerSample == 0) {
     return Fail(error, "The sound " + Quoted(path) + " has an impossible wave format.");
@@ -161,7 +156,12 @@ bool ReadMediaHeader(const std::string& path, std::int32_t mediaType, std::optio
     case kMediaFlc:
     case kMediaFli: return ReadFlicHeader(path, header, error);
     case kMediaWav: return ReadWavHeader(path, header, error);
-    case kMediaOther: return ReadSequenceHeader(path, sequenceFieldMode, header, error);
+    case kMediaOther:
+      // An image sequence names its first picture; other files of this type
+      // have no header.
+      if (IsImageMediaType(GetMediaTypeCode(path))) return ReadSequenceHeader(path, sequenceFieldMode, header, error);
+      header->reset();
+      return true;
     default: break;
   }
   return Fail(error, "Files of media type " + std::to_string(mediaType) + " cannot be read: " + Quoted(path) + ".");

@@ -8,8 +8,8 @@
 //   WAV (301)            the canonical 44-byte header, built from the file's
 //                        "fmt " and "data" chunks (wherever they lie);
 //   image sequence (501) frame count of the numbered images that follow the
-//                        first one without a gap;
-//   stills (201..215)    no header.
+//                        first one (a picture) without a gap;
+//   stills (201..215)    no header, nor for other files of type 501.
 // Sounds of other kinds (302, 303) have no reader.
 
 #include <cstdint>

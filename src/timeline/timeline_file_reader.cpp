@@ -41,6 +41,8 @@ constexpr std::size_t kMaxEnvelopePoints = 10000;
 constexpr std::size_t kMaxMediaPathBytes = 3 * kMaxPathPartLength;
 constexpr std::size_t kMaxMovieNameBytes = 127;
 constexpr std::size_t kMaxTrackTypeBytes = 16;
+// Field orders come from one digit of the "AVI Field Info" settings.
+constexpr std::int32_t kMaxFieldOrder = 9;
 // "The number of tracks can not be more than 100"
 constexpr int kTooManyTracksMessage = 61440;
 
@@ -83,7 +85,6 @@ struct ParsedClip {
   std::int32_t out = 0;
   TLEventFields fields;
   std::optional<std::int32_t> fieldOrder;
-  std::string where;  // the clip's path in the file, for messages
 };
 
 struct LoadedTimeline {
@@ -320,7 +321,6 @@ void ReadMediaFields(const JsonCursor& json, const PathReader& paths, ParsedClip
 ParsedClip ClipFromJson(const JsonCursor& json, const TLEvent& track, const TLEvent& head, std::int32_t duration,
                         const PathReader& paths) {
   ParsedClip clip;
-  clip.where = json.Path();
   clip.track = track.trackNumber;
   clip.in = json.Field("in").Int32(0, kMaxTimelineEnd);
   clip.out = json.Field("out").Int32(0, kMaxTimelineEnd);
@@ -343,7 +343,7 @@ ParsedClip ClipFromJson(const JsonCursor& json, const TLEvent& track, const TLEv
   fields.balance = OptionalEnvelope(json, "balance");
   fields.leftSide = TrackSideFromJson(json, "leftSide", head);
   fields.rightSide = TrackSideFromJson(json, "rightSide", head);
-  if (std::optional<JsonCursor> order = json.OptionalField("fieldOrder")) clip.fieldOrder = order->Int32(0, 4);
+  if (std::optional<JsonCursor> order = json.OptionalField("fieldOrder")) clip.fieldOrder = order->Int32(0, kMaxFieldOrder);
   if (std::optional<JsonCursor> link = json.OptionalField("linkNumber")) {
     fields.linkNumber = static_cast<std::uint32_t>(link->Int(0, std::numeric_limits<std::uint32_t>::max()));
   }
@@ -372,7 +372,9 @@ std::vector<ParsedClip> ReadClips(const std::vector<JsonCursor>& tracks, const T
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     const TLEvent* track = FindTrack(&head, static_cast<std::int32_t>(i + 1));
     std::int32_t previousOut = 0;
-    for (const JsonCursor& json : tracks[i].Field("clips").Items(kMaxJsonListItems)) {
+    std::optional<JsonCursor> list = tracks[i].OptionalField("clips");
+    if (!list) continue;
+    for (const JsonCursor& json : list->Items(kMaxJsonListItems)) {
       ParsedClip clip = ClipFromJson(json, *track, head, duration, paths);
       if (clip.in < previousOut) {
         json.Fail("the clip starts at " + std::to_string(clip.in) +
@@ -396,7 +398,7 @@ std::vector<std::pair<TLEvent*, const ParsedClip*>> LinkClips(TLEvent& head, std
   std::vector<std::pair<TLEvent*, const ParsedClip*>> linked;
   for (ParsedClip* clip : order) {
     TLEvent* event = InsertClip(&head, clip->track, clip->in, clip->out, clip->fields);
-    linked.emplace_back(event, clip);
+    if (event != nullptr) linked.emplace_back(event, clip);
   }
   return linked;
 }

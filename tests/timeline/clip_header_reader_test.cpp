@@ -168,6 +168,10 @@ TEST(ClipHeader, StillsHaveNoneAndMissingOrUnreadableKindsFail) {
   EXPECT_NE(missing.error.find("does not exist"), std::string::npos);
   EXPECT_TRUE(IsMarker(missing.header));
 
+  ReadResult other = Read(dir.Write("clip.mov", "movie"), kMediaOther);
+  EXPECT_TRUE(other.ok);
+  EXPECT_FALSE(other.header.has_value());
+
   ReadResult sound = Read(dir.Write("a.snd", "sound"), kMediaSnd);
   EXPECT_FALSE(sound.ok);
   EXPECT_TRUE(IsMarker(sound.header));

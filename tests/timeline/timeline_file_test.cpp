@@ -481,6 +481,12 @@ TEST(TimelineFile, MissingOptionalKeysTakeTheirDefaults) {
   EXPECT_EQ(clip->playOut, 1000);  // 2000 ms at half speed
   EXPECT_EQ(clip->clipVolume, 10000);
   EXPECT_TRUE(clip->volume.empty());
+
+  // A track may leave out its clips.
+  ASSERT_TRUE(ParseTimelineFile(R"({"format":"sprocket-timeline","version":1,"tracks":[{"type":"A","number":1}]})",
+                                dir.path(), doc, &error))
+      << error;
+  EXPECT_EQ(MasterText(doc.Head()), "B b1 e1 E");
 }
 
 TEST(TimelineFile, SaveMakesTheFileTheDocumentsOwn) {
