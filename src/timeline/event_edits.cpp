@@ -99,8 +99,10 @@ std::int32_t ApplyAviFieldInfoToClip(TLEvent& clip) {
   std::int32_t order = 0;
   for (int entry = 0; entry < settings::kAviFieldInfoEntries; ++entry) {
     std::string value = GetProfileString(settings::kAviFieldInfo, "ENTRY" + std::to_string(entry), "");
-    if (value.empty() || value.compare(0, 4, codeText) != 0 || value.size() < 4) continue;
-    if (value.size() >= 6 && value[5] >= '0' && value[5] <= '9') order = value[5] - '0';
+    // "FOURCC(d)": an entry too short to hold its digit, or without one, is no match.
+    if (value.size() < 6 || value.compare(0, 4, codeText) != 0) continue;
+    if (value[5] < '0' || value[5] > '9') continue;
+    order = value[5] - '0';
     break;
   }
   clip.header->SetFieldOrder(order);

@@ -127,6 +127,10 @@ TEST(AviFieldInfoTest, FieldOrderComesFromTheCompressorsEntry) {
   clip.header = testing::MakeAviHeader(10, 30, 1, 0, MakeFourcc('M', 'J', 'P', 'G'));
   clip.header->SetFieldOrder(4);
   EXPECT_EQ(ApplyAviFieldInfoToClip(clip), 0);
+  // ... and the search goes on to a later, well-formed entry of the same code.
+  WriteProfileString("AVI Field Info", "ENTRY5", "MJPG(x)");
+  WriteProfileString("AVI Field Info", "ENTRY6", "MJPG(2)");
+  EXPECT_EQ(ApplyAviFieldInfoToClip(clip), 2);
   // A clip without an AVI header keeps its order.
   SequenceClipHeader sequence{};
   sequence.fieldMode = 3;
