@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/prompts.h"
 #include "timeline/time_code.h"
@@ -41,17 +43,33 @@ TLFilter MakeSegment(std::int32_t start, std::int32_t end) {
   return segment;
 }
 
-// Clips on picture tracks that carry effects or are transitions, inside [start, end).
-std::int32_t CountEffectClips(const TLEvent* head, std::int32_t start, std::int32_t end) {
-  std::int32_t count = 0;
+bool IsEffectClip(const TLEvent& event) {
+  return event.kind == kEventClipIn && IsPictureTrack(event.trackType) &&
+         (event.trackType == kTrackTransition || !event.filters.empty());
+}
+
+// For consecutive segments [edges[i], edges[i + 1]), the number of clips on
+// picture tracks that carry effects or are transitions and overlap each one.
+// Every clip adds one over the run of segments it overlaps (a difference
+// array), so the whole count takes one pass over the clips.
+std::vector<std::int32_t> CountEffectClips(const TLEvent* head, const std::vector<std::int32_t>& edges) {
+  const std::ptrdiff_t segmentCount = static_cast<std::ptrdiff_t>(edges.size()) - 1;
+  std::vector<std::int32_t> counts(static_cast<std::size_t>(std::max<std::ptrdiff_t>(segmentCount, 0)) + 1, 0);
   for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
-    if (event->kind != kEventClipIn || !IsPictureTrack(event->trackType)) continue;
-    if (event->time < end && event->OutTime() > start &&
-        (event->trackType == kTrackTransition || !event->filters.empty())) {
-      ++count;
-    }
+    if (!IsEffectClip(*event)) continue;
+    // Segment i overlaps [in, out) when edges[i] < out and edges[i + 1] > in.
+    std::ptrdiff_t first = (std::upper_bound(edges.begin(), edges.end(), event->time) - edges.begin()) - 1;
+    std::ptrdiff_t last = (std::lower_bound(edges.begin(), edges.end(), event->OutTime()) - edges.begin()) - 1;
+    first = std::max<std::ptrdiff_t>(first, 0);
+    last = std::min(last, segmentCount - 1);
+    if (first > last) continue;
+    ++counts[static_cast<std::size_t>(first)];
+    --counts[static_cast<std::size_t>(last + 1)];
   }
-  return count;
+  std::int32_t running = 0;
+  for (std::int32_t& count : counts) count = running += count;
+  counts.pop_back();
+  return counts;
 }
 
 }  // namespace
@@ -59,25 +77,31 @@ std::int32_t CountEffectClips(const TLEvent* head, std::int32_t start, std::int3
 void SplitSegmentsAtClips(TLEvent* head) {
   if (head == nullptr) return;
   std::int32_t duration = TimelineDuration(head);
-  std::set<std::int32_t> edges = {0};
-  if (duration > 0) edges.insert(duration);
+  std::set<std::int32_t> edgeSet = {0};
+  if (duration > 0) edgeSet.insert(duration);
   for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
     if (event->kind != kEventClipIn || !IsPictureTrack(event->trackType)) continue;
     for (std::int32_t edge : {event->time, event->OutTime()}) {
-      if (edge > 0 && edge < duration) edges.insert(edge);
+      if (edge > 0 && edge < duration) edgeSet.insert(edge);
     }
   }
+  const std::vector<std::int32_t> edges(edgeSet.begin(), edgeSet.end());
+  const std::vector<std::int32_t> counts = CountEffectClips(head, edges);
 
+  // Segments whose span is unchanged keep what was rendered for them.
   FilterList old = std::move(head->segments);
+  std::map<std::pair<std::int32_t, std::int32_t>, std::size_t> oldBySpan;
+  for (std::size_t i = 0; i < old.size(); ++i) oldBySpan.emplace(std::make_pair(old[i].start, old[i].end), i);
+
   FilterList segments;
-  for (auto edge = edges.begin(); std::next(edge) != edges.end(); ++edge) {
-    std::int32_t start = *edge;
-    std::int32_t end = *std::next(edge);
-    auto kept = std::find_if(old.begin(), old.end(),
-                             [&](const TLFilter& segment) { return segment.start == start && segment.end == end; });
-    TLFilter segment = kept != old.end() ? std::move(*kept) : MakeSegment(start, end);
+  segments.reserve(counts.size());
+  for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+    std::int32_t start = edges[i];
+    std::int32_t end = edges[i + 1];
+    auto kept = oldBySpan.find({start, end});
+    TLFilter segment = kept != oldBySpan.end() ? std::move(old[kept->second]) : MakeSegment(start, end);
     segment.length = end - start;
-    segment.count = CountEffectClips(head, start, end);
+    segment.count = counts[i];
     segments.push_back(std::move(segment));
   }
   head->segments = std::move(segments);

@@ -63,6 +63,16 @@ TEST_F(RenderSegmentsTest, SegmentsPartitionTheTimelineAtPictureClipEdges) {
   // The transition counts as an effect clip of its segment.
   EXPECT_EQ(Segment(3000)->count, 1);
   EXPECT_EQ(Segment(0)->count, 0);
+
+  // A clip with a filter counts in every segment it spans.
+  TLFilter filter;
+  filter.id = 1304;
+  b->filters.push_back(filter);
+  SplitSegmentsAtClips(head.get());
+  EXPECT_EQ(Segment(0)->count, 0);
+  EXPECT_EQ(Segment(3000)->count, 2);
+  EXPECT_EQ(Segment(4000)->count, 1);
+  EXPECT_EQ(Segment(8000)->count, 0);
 }
 
 TEST_F(RenderSegmentsTest, SplitKeepsRenderingOfUnchangedRangesOnly) {
