@@ -27,6 +27,9 @@ using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 
 }  // namespace
 
+// Decoded (and resampled) frames are kept from the last read's start on, so
+// that reads which overlap the previous one or follow it continue decoding
+// where it stopped instead of repositioning the file.
 struct ResampledAudioReader::State {
   AudioSampleReader reader;
   DecodedAudioFormat format;
@@ -37,13 +40,14 @@ struct ResampledAudioReader::State {
 
   ResamplerPtr resampler;
   std::vector<std::uint8_t> input;
-  std::vector<std::int16_t> pending;  // resampled frames from pendingStart on
+  std::vector<std::uint8_t> pending;  // delivered frames from pendingStart on
   std::int64_t pendingStart = 0;
-  std::int64_t nextInput = 0;         // the next source frame to convert
+  std::int64_t nextInput = 0;         // the next source frame to decode
   bool positioned = false;
   bool ended = false;
 
-  std::int64_t PendingFrames() const { return static_cast<std::int64_t>(pending.size()) / format.channels; }
+  std::size_t Block() const { return static_cast<std::size_t>(format.BlockAlign()); }
+  std::int64_t PendingEnd() const { return pendingStart + static_cast<std::int64_t>(pending.size() / Block()); }
 
   bool Fail(std::string text) {
     error = std::move(text);
@@ -56,6 +60,14 @@ struct ResampledAudioReader::State {
 };
 
 bool ResampledAudioReader::State::Reposition(std::int64_t start) {
+  pending.clear();
+  positioned = true;
+  ended = false;
+  if (!resampling) {
+    pendingStart = start;
+    nextInput = start;
+    return true;
+  }
   AVChannelLayout layout{};
   av_channel_layout_default(&layout, format.channels);
   SwrContext* raw = nullptr;
@@ -66,6 +78,7 @@ bool ResampledAudioReader::State::Reposition(std::int64_t start) {
   resampler.reset(raw);
   if (result < 0 || swr_init(resampler.get()) < 0) {
     resampler.reset();
+    positioned = false;
     return Fail("The sound's rate cannot be converted.");
   }
   // The resampler starts afresh some way before `start`, at an input frame
@@ -76,38 +89,40 @@ bool ResampledAudioReader::State::Reposition(std::int64_t start) {
   const std::int64_t outputStep = format.rate / common;
   const std::int64_t wanted = std::max<std::int64_t>(0, start * sourceRate / format.rate - kPrerollFrames);
   nextInput = wanted / inputStep * inputStep;
-  pending.clear();
   pendingStart = nextInput / inputStep * outputStep;
-  positioned = true;
-  ended = false;
   return true;
 }
 
 bool ResampledAudioReader::State::Convert(const std::uint8_t* data, int frames) {
+  if (!resampling) {
+    pending.insert(pending.end(), data, data + static_cast<std::size_t>(frames) * Block());
+    return true;
+  }
   const int room = swr_get_out_samples(resampler.get(), frames);
   if (room < 0) return Fail("The sound's rate cannot be converted.");
   const std::size_t used = pending.size();
-  pending.resize(used + static_cast<std::size_t>(room) * static_cast<std::size_t>(format.channels));
-  auto* out = reinterpret_cast<std::uint8_t*>(pending.data() + used);
+  pending.resize(used + static_cast<std::size_t>(room) * Block());
+  std::uint8_t* out = pending.data() + used;
   const std::uint8_t* in = data;
   const int converted = swr_convert(resampler.get(), &out, room, data != nullptr ? &in : nullptr, frames);
   if (converted < 0) {
     pending.resize(used);
     return Fail("The sound's rate could not be converted.");
   }
-  pending.resize(used + static_cast<std::size_t>(converted) * static_cast<std::size_t>(format.channels));
+  pending.resize(used + static_cast<std::size_t>(converted) * Block());
   return true;
 }
 
 bool ResampledAudioReader::State::Fill(std::int64_t end) {
-  const std::size_t block = static_cast<std::size_t>(format.channels * sourceBits / 8);
-  input.resize(static_cast<std::size_t>(kInputChunkFrames) * block);
-  while (pendingStart + PendingFrames() < end && !ended) {
+  const std::size_t inputBlock = static_cast<std::size_t>(format.channels * sourceBits / 8);
+  input.resize(static_cast<std::size_t>(kInputChunkFrames) * inputBlock);
+  while (PendingEnd() < end && !ended) {
     const std::int64_t got = reader.Read(nextInput, kInputChunkFrames, input.data(), input.size());
     if (got < 0) return Fail(reader.ErrorText());
     if (got == 0) {
       ended = true;
-      if (!Convert(nullptr, 0)) return false;  // what the resampler still holds
+      // What the resampler still holds.
+      if (resampling && !Convert(nullptr, 0)) return false;
       break;
     }
     if (!Convert(input.data(), static_cast<int>(got))) return false;
@@ -132,6 +147,7 @@ bool ResampledAudioReader::Open(const std::string& path, int rate) {
   s.format.rate = s.sourceRate;
   s.format.bits = s.sourceBits;
   if (s.format.channels < 1 || s.format.channels > 2 || (s.sourceBits != 8 && s.sourceBits != 16) || s.sourceRate < 1) {
+    s.format = {};
     return s.Fail("The sound has no usable format.");
   }
   if (rate > 0 && rate != s.sourceRate) {
@@ -150,23 +166,21 @@ int ResampledAudioReader::SourceRate() const { return state_->sourceRate; }
 std::int64_t ResampledAudioReader::Read(std::int64_t start, std::int64_t frames, void* buffer, std::size_t capacity) {
   State& s = *state_;
   if (!IsOpen() || start < 0 || frames < 0) return -1;
-  if (!s.resampling) return s.reader.Read(start, frames, buffer, capacity);
-
-  const std::int64_t block = s.format.BlockAlign();
+  const auto block = static_cast<std::int64_t>(s.Block());
   frames = std::min<std::int64_t>(frames, static_cast<std::int64_t>(capacity) / block);
-  // A read that does not continue near the last one repositions the file.
-  const bool near = s.positioned && start >= s.pendingStart && start <= s.pendingStart + s.PendingFrames() + s.format.rate;
+  // A read that does not start within or shortly after the kept frames
+  // repositions the file.
+  const bool near = s.positioned && start >= s.pendingStart && start <= s.PendingEnd() + s.format.rate;
   if (!near && !s.Reposition(start)) return -1;
   if (!s.Fill(start + frames)) return -1;
-  const std::int64_t available = std::clamp<std::int64_t>(s.pendingStart + s.PendingFrames() - start, 0, frames);
-  const std::int64_t skip = start - s.pendingStart;
+  const std::int64_t available = std::clamp<std::int64_t>(s.PendingEnd() - start, 0, frames);
   if (available > 0) {
-    std::memcpy(buffer, s.pending.data() + skip * s.format.channels, static_cast<std::size_t>(available * block));
+    std::memcpy(buffer, s.pending.data() + (start - s.pendingStart) * block, static_cast<std::size_t>(available * block));
   }
-  // Keep only what a following read may still need.
-  const std::int64_t used = std::min(skip + available, s.PendingFrames());
-  s.pending.erase(s.pending.begin(), s.pending.begin() + static_cast<std::ptrdiff_t>(used * s.format.channels));
-  s.pendingStart += used;
+  // Frames before this read's start are not needed again.
+  const std::int64_t drop = std::min(start, s.PendingEnd()) - s.pendingStart;
+  s.pending.erase(s.pending.begin(), s.pending.begin() + static_cast<std::ptrdiff_t>(drop * block));
+  s.pendingStart += drop;
   return available;
 }
 
