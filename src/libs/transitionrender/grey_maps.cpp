@@ -47,26 +47,47 @@ double ValueNoise(double x, double y, double cell, std::uint32_t seed) {
   return bottom + (top - bottom) * v;
 }
 
+// Four octaves of value noise. The clouds are smooth at the scale of a few
+// pixels, so the noise is taken on a grid of kCloudStep pixels and the
+// pixels between are interpolated.
 std::vector<std::uint8_t> CloudMap(const EffectValues& values, std::int32_t width, std::int32_t height) {
+  constexpr std::int32_t kCloudStep = 4;
   const double base = std::max(2.0, std::max(width, height) * values[3] / 100.0);
   const auto seed = static_cast<std::uint32_t>(values[4]);
-  std::vector<double> field(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  double low = 1e9;
-  double high = -1e9;
-  std::size_t i = 0;
-  for (std::int32_t y = 0; y < height; ++y) {
-    for (std::int32_t x = 0; x < width; ++x, ++i) {
+  const std::int32_t gridW = width / kCloudStep + 2;
+  const std::int32_t gridH = height / kCloudStep + 2;
+  std::vector<double> grid(static_cast<std::size_t>(gridW) * static_cast<std::size_t>(gridH));
+  for (std::int32_t j = 0; j < gridH; ++j) {
+    for (std::int32_t i = 0; i < gridW; ++i) {
       double sum = 0.0;
       double amplitude = 1.0;
       double cell = base;
       for (int octave = 0; octave < 4; ++octave) {
-        sum += amplitude * ValueNoise(x + 0.5, y + 0.5, cell, seed + static_cast<std::uint32_t>(octave) * 101u);
+        sum += amplitude * ValueNoise(i * kCloudStep, j * kCloudStep, cell, seed + static_cast<std::uint32_t>(octave) * 101u);
         amplitude *= 0.5;
         cell = std::max(1.0, cell * 0.5);
       }
-      field[i] = sum;
-      low = std::min(low, sum);
-      high = std::max(high, sum);
+      grid[static_cast<std::size_t>(j) * static_cast<std::size_t>(gridW) + static_cast<std::size_t>(i)] = sum;
+    }
+  }
+  std::vector<double> field;
+  field.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  double low = 1e9;
+  double high = -1e9;
+  for (std::int32_t y = 0; y < height; ++y) {
+    const std::int32_t j = y / kCloudStep;
+    const double v = (y % kCloudStep) / static_cast<double>(kCloudStep);
+    const double* bottom = grid.data() + static_cast<std::ptrdiff_t>(j) * gridW;
+    const double* top = bottom + gridW;
+    for (std::int32_t x = 0; x < width; ++x) {
+      const std::int32_t i = x / kCloudStep;
+      const double u = (x % kCloudStep) / static_cast<double>(kCloudStep);
+      const double lower = bottom[i] + (bottom[i + 1] - bottom[i]) * u;
+      const double upper = top[i] + (top[i + 1] - top[i]) * u;
+      const double value = lower + (upper - lower) * v;
+      field.push_back(value);
+      low = std::min(low, value);
+      high = std::max(high, value);
     }
   }
   std::vector<std::uint8_t> map(field.size());
@@ -106,7 +127,7 @@ std::vector<std::uint8_t> MakeGreyMap(std::int32_t transitionId, const EffectVal
     for (std::int32_t x = 0; x < width; ++x) {
       const double X = x + 0.5;
       const double px = X - w / 2.0;
-      const double r = std::hypot(px, py) / rMax;
+      const double r = std::sqrt(px * px + py * py) / rMax;
       double v = 0.0;
       switch (transitionId) {
         case kSoftLeftToRight: v = X / w; break;

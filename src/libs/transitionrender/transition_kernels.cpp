@@ -32,41 +32,64 @@ std::uint8_t Mix256(int a, int b, int weightB) {
   return static_cast<std::uint8_t>((a * (256 - weightB) + b * weightB + 128) >> 8);
 }
 
+// Runs `mix(a byte, b byte)` over every byte of every row.
+template <typename MixFunction>
+int ForEachByte(const PictureView& a, const PictureView& b, const PictureView& result, StopCheck& stop,
+                MixFunction&& mix) {
+  const std::size_t rowBytes = static_cast<std::size_t>(result.width) * 3;
+  for (std::int32_t y = 0; y < result.height; ++y) {
+    const std::uint8_t* pa = a.Row(y);
+    const std::uint8_t* pb = b.Row(y);
+    std::uint8_t* out = result.Row(y);
+    for (std::size_t i = 0; i < rowBytes; ++i) out[i] = mix(pa[i], pb[i]);
+    if (stop.AfterRows(1)) return kEffectStopped;
+  }
+  return kEffectDone;
+}
+
 int Dissolve(std::int32_t id, float percent, const PictureView& a, const PictureView& b, const PictureView& result,
              StopCheck& stop) {
-  const std::int32_t cross = DissolveWeight(percent);
-  const std::int32_t fadeOut = FadeOutWeight(percent);
-  const std::int32_t fadeIn = FadeInWeight(percent);
-  const std::int32_t dip = DipWeight(percent);
+  const int fadeOut = FadeOutWeight(percent);
+  const int fadeIn = FadeInWeight(percent);
+  const int dip = DipWeight(percent);
   const bool firstHalf = ClampPercent(percent) < 50.0f;
-  return ForEachPixel(a, b, result, stop, [&](std::int32_t, std::int32_t, const std::uint8_t* pa,
-                                              const std::uint8_t* pb, std::uint8_t* out) {
-    for (int c = 0; c < 3; ++c) {
-      switch (id) {
-        case kAdditiveDissolve:
-          out[c] = static_cast<std::uint8_t>(std::min(255, (pa[c] * fadeOut + pb[c] * fadeIn + 128) >> 8));
-          break;
-        case kNonAdditiveDissolve:
-          out[c] = static_cast<std::uint8_t>(std::max((pa[c] * fadeOut + 128) >> 8, (pb[c] * fadeIn + 128) >> 8));
-          break;
-        case kDipToBlack:
-          out[c] = firstHalf ? Mix256(pa[c], 0, dip) : Mix256(0, pb[c], dip);
-          break;
-        case kDipToWhite:
-          out[c] = firstHalf ? Mix256(pa[c], 255, dip) : Mix256(255, pb[c], dip);
-          break;
-        default:
-          out[c] = Mix256(pa[c], pb[c], cross);
-          break;
-      }
+  switch (id) {
+    case kAdditiveDissolve:
+      return ForEachByte(a, b, result, stop, [&](int pa, int pb) {
+        return static_cast<std::uint8_t>(std::min(255, (pa * fadeOut + pb * fadeIn + 128) >> 8));
+      });
+    case kNonAdditiveDissolve:
+      return ForEachByte(a, b, result, stop, [&](int pa, int pb) {
+        return static_cast<std::uint8_t>(std::max((pa * fadeOut + 128) >> 8, (pb * fadeIn + 128) >> 8));
+      });
+    case kDipToBlack:
+    case kDipToWhite: {
+      const int colour = id == kDipToWhite ? 255 : 0;
+      return ForEachByte(a, b, result, stop, [&](int pa, int pb) {
+        return firstHalf ? Mix256(pa, colour, dip) : Mix256(colour, pb, dip);
+      });
     }
-  });
+    default: {
+      const int cross = DissolveWeight(percent);
+      return ForEachByte(a, b, result, stop, [cross](int pa, int pb) { return Mix256(pa, pb, cross); });
+    }
+  }
+}
+
+// B's weight for every level, filled once a frame: only the levels on the
+// soft ramp need a division.
+std::vector<std::uint8_t> WeightTable(const WipeThreshold& threshold) {
+  std::vector<std::uint8_t> weights(65536);
+  for (std::size_t level = 0; level < weights.size(); ++level) {
+    weights[level] = static_cast<std::uint8_t>(threshold.Weight(static_cast<std::uint16_t>(level)));
+  }
+  return weights;
 }
 
 int MapWipe(std::int32_t id, float percent, const EffectValues& values, const EffectFilter* own,
             const PictureView& a, const PictureView& b, const PictureView& result, StopCheck& stop) {
   const WipeMap map(id, values, own, a, b, result.width, result.height);
-  const WipeThreshold threshold = WipeThreshold::At(percent, values[2]);
+  const std::vector<std::uint8_t> weights = WeightTable(WipeThreshold::At(percent, values[2]));
   std::vector<std::uint16_t> levels(static_cast<std::size_t>(result.width));
   for (std::int32_t y = 0; y < result.height; ++y) {
     map.Row(y, levels.data());
@@ -74,7 +97,7 @@ int MapWipe(std::int32_t id, float percent, const EffectValues& values, const Ef
     const std::uint8_t* pb = b.Row(y);
     std::uint8_t* out = result.Row(y);
     for (std::int32_t x = 0; x < result.width; ++x) {
-      const int w = threshold.Weight(levels[static_cast<std::size_t>(x)]);
+      const int w = weights[levels[static_cast<std::size_t>(x)]];
       for (int c = 0; c < 3; ++c, ++pa, ++pb, ++out) {
         *out = static_cast<std::uint8_t>((*pa * (128 - w) + *pb * w) >> 7);
       }

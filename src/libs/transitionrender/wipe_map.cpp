@@ -31,6 +31,18 @@ double ClockFraction(double px, double py) {
   return fraction >= 1.0 ? 0.0 : fraction;
 }
 
+// Maps whose levels change only across (the same in every row) or only up
+// (the same along a row) are worked out once a row or once a map.
+bool ChangesOnlyAcross(std::int32_t id) {
+  return id == kWipeLeftToRight || id == kWipeRightToLeft || id == kBarnDoorOpenHorizontal ||
+         id == kBarnDoorCloseHorizontal || id == kBlindsVertical;
+}
+
+bool ChangesOnlyUp(std::int32_t id) {
+  return id == kWipeTopToBottom || id == kWipeBottomToTop || id == kBarnDoorOpenVertical ||
+         id == kBarnDoorCloseVertical || id == kBlindsHorizontal || id == kRandomBars;
+}
+
 bool IsGreyMapTransition(std::int32_t id) {
   return id == kLuminanceDissolve || (id >= kSoftLeftToRight && id <= kGreyMapWipe);
 }
@@ -57,6 +69,9 @@ WipeMap::WipeMap(std::int32_t id, const EffectValues& values, const EffectFilter
     grey_ = MakeGreyMap(id, values, width, height);
   } else if (id == kSpiralBoxes) {
     MakeSpiralOrder();
+  } else if (ChangesOnlyAcross(id)) {
+    columnLevels_.resize(static_cast<std::size_t>(width));
+    RowOfGeometry(0, columnLevels_.data(), width);
   }
   if (IsGreyMapTransition(id)) {
     if (grey_.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
@@ -105,10 +120,19 @@ void WipeMap::Row(std::int32_t y, std::uint16_t* levels) const {
     for (std::int32_t x = 0; x < width_; ++x) levels[x] = static_cast<std::uint16_t>(row[x] * 257);
     return;
   }
-  RowOfGeometry(y, levels);
+  if (!columnLevels_.empty()) {
+    std::copy(columnLevels_.begin(), columnLevels_.end(), levels);
+    return;
+  }
+  if (ChangesOnlyUp(id_)) {
+    RowOfGeometry(y, levels, 1);
+    std::fill(levels + 1, levels + width_, levels[0]);
+    return;
+  }
+  RowOfGeometry(y, levels, width_);
 }
 
-void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels) const {
+void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t count) const {
   const double w = width_;
   const double h = height_;
   const double fromBottom = y + 0.5;
@@ -120,7 +144,7 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels) const {
   const auto seed = static_cast<std::uint32_t>(values_[4]);
   const std::int32_t rowFromTop = height_ - 1 - y;
 
-  for (std::int32_t x = 0; x < width_; ++x) {
+  for (std::int32_t x = 0; x < count; ++x) {
     const double X = x + 0.5;
     const double px = X - w / 2.0;
     const double dx = std::fabs(px) / (w / 2.0);
@@ -148,14 +172,14 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels) const {
       case kBarnDoorCloseVertical: v = 1.0 - dy; break;
       case kIrisBoxOut: v = std::max(dx, dy); break;
       case kIrisBoxIn: v = 1.0 - std::max(dx, dy); break;
-      case kIrisCircleOut: v = std::hypot(px, py) / rMax; break;
-      case kIrisCircleIn: v = 1.0 - std::hypot(px, py) / rMax; break;
+      case kIrisCircleOut: v = std::sqrt(px * px + py * py) / rMax; break;
+      case kIrisCircleIn: v = 1.0 - std::sqrt(px * px + py * py) / rMax; break;
       case kIrisDiamondOut: v = (dx + dy) / 2.0; break;
       case kIrisDiamondIn: v = 1.0 - (dx + dy) / 2.0; break;
       case kIrisCrossOut: v = std::min(dx, dy); break;
       case kIrisCrossIn: v = 1.0 - std::min(dx, dy); break;
       case kIrisStarOut:
-        v = std::hypot(px, py) / rMax * (0.5 + 0.25 * (1.0 - std::cos(5.0 * std::atan2(px, py))));
+        v = std::sqrt(px * px + py * py) / rMax * (0.5 + 0.25 * (1.0 - std::cos(5.0 * std::atan2(px, py))));
         break;
       case kClockClockwise: v = ClockFraction(px, py); break;
       case kClockCounterClockwise: v = ClockFraction(-px, py); break;

@@ -33,7 +33,8 @@ public:
   std::int32_t height() const { return height_; }
 
 private:
-  void RowOfGeometry(std::int32_t y, std::uint16_t* levels) const;
+  // The levels of the first `count` pixels of row y.
+  void RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t count) const;
   void MakeSpiralOrder();
 
   std::int32_t id_;
@@ -42,6 +43,7 @@ private:
   std::int32_t height_;
   std::vector<std::uint8_t> grey_;     // maps read from grey levels, row 0 first
   std::vector<std::int32_t> order_;    // spiral boxes: the place of each block
+  std::vector<std::uint16_t> columnLevels_;  // maps that are the same in every row
   std::int32_t blockColumns_ = 0;
   std::int32_t blockRows_ = 0;
 };
@@ -59,8 +61,8 @@ struct WipeThreshold {
     const std::int64_t ahead = level - pixelLevel;
     if (soft == 0) return ahead > 0 ? 128 : 0;
     if (ahead <= 0) return 0;
-    const std::int64_t weight = ahead * 128 / soft;
-    return weight >= 128 ? 128 : static_cast<int>(weight);
+    if (ahead >= soft) return 128;
+    return static_cast<int>(ahead * 128 / soft);
   }
 };
 

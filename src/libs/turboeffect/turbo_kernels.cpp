@@ -1,6 +1,6 @@
 #include "libs/turboeffect/turbo_kernels.h"
 
-#include <array>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -19,41 +19,38 @@ void CopySpan(const PictureView& from, std::int32_t fromX, std::int32_t fromY, s
   std::memcpy(to, from.At(fromX, fromY), static_cast<std::size_t>(count) * 3);
 }
 
-// out = (a x (256 - w) + b x w + 128) >> 8 through two tables of products.
+// out = (a x (256 - w) + b x w + 128) >> 8 over whole rows of bytes; the sum
+// never passes 255 x 256 + 128, so it fits 16-bit lanes.
 void Dissolve(float percent, const PictureView& a, const PictureView& b, const PictureView& out) {
-  const std::int32_t w = DissolveWeight(percent);
-  std::array<std::uint32_t, 256> fromA{};
-  std::array<std::uint32_t, 256> fromB{};
-  for (std::uint32_t v = 0; v < 256; ++v) {
-    fromA[v] = v * static_cast<std::uint32_t>(256 - w);
-    fromB[v] = v * static_cast<std::uint32_t>(w) + 128;
-  }
+  const auto w = static_cast<std::uint16_t>(DissolveWeight(percent));
+  const auto keep = static_cast<std::uint16_t>(256 - w);
   const std::size_t rowBytes = static_cast<std::size_t>(out.width) * 3;
   for (std::int32_t y = 0; y < out.height; ++y) {
     const std::uint8_t* pa = a.Row(y);
     const std::uint8_t* pb = b.Row(y);
     std::uint8_t* po = out.Row(y);
-    for (std::size_t i = 0; i < rowBytes; ++i) po[i] = static_cast<std::uint8_t>((fromA[pa[i]] + fromB[pb[i]]) >> 8);
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      po[i] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(pa[i] * keep + pb[i] * w + 128) >> 8);
+    }
   }
 }
 
-// The dips through one table: the fading picture's bytes mixed with the colour.
+// The dips: the fading picture's bytes mixed with black or white.
 void Dip(std::int32_t id, float percent, const PictureView& a, const PictureView& b, const PictureView& out) {
-  const std::int32_t w = DipWeight(percent);
+  const auto w = static_cast<std::uint16_t>(DipWeight(percent));
   const bool firstHalf = ClampPercent(percent) < 50.0f;
-  const int colour = id == kDipToWhite ? 255 : 0;
-  std::array<std::uint8_t, 256> table{};
-  for (int v = 0; v < 256; ++v) {
-    table[static_cast<std::size_t>(v)] =
-        firstHalf ? static_cast<std::uint8_t>((v * (256 - w) + colour * w + 128) >> 8)
-                  : static_cast<std::uint8_t>((colour * (256 - w) + v * w + 128) >> 8);
-  }
+  const std::uint16_t colour = id == kDipToWhite ? 255 : 0;
+  // Weights of the picture and of the colour.
+  const auto own = static_cast<std::uint16_t>(firstHalf ? 256 - w : w);
+  const auto added = static_cast<std::uint16_t>(colour * (256 - own) + 128);
   const PictureView& from = firstHalf ? a : b;
   const std::size_t rowBytes = static_cast<std::size_t>(out.width) * 3;
   for (std::int32_t y = 0; y < out.height; ++y) {
     const std::uint8_t* p = from.Row(y);
     std::uint8_t* po = out.Row(y);
-    for (std::size_t i = 0; i < rowBytes; ++i) po[i] = table[p[i]];
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      po[i] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(p[i] * own + added) >> 8);
+    }
   }
 }
 
@@ -76,21 +73,23 @@ void HardWipe(std::int32_t id, float percent, const EffectValues& values, const 
   }
 }
 
-// Push, slide and uncover: runs of consecutive source pixels, copied whole.
+// Push, slide and uncover: along a row a picture's pixels come from
+// consecutive source pixels between the places where a picture edge or a
+// repeat of B passes (the offset plus whole widths), so each stretch
+// between them is one copy.
 void Move(std::int32_t id, float percent, const PictureView& a, const PictureView& b, const PictureView& out) {
   const MovePlacement placement = PlaceMove(id, percent, out.width, out.height);
+  std::vector<std::int32_t> edges{0, out.width};
+  for (std::int32_t k = -2; k <= 2; ++k) {
+    const std::int64_t edge = placement.offsetX + static_cast<std::int64_t>(k) * out.width;
+    if (edge > 0 && edge < out.width) edges.push_back(static_cast<std::int32_t>(edge));
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
   for (std::int32_t y = 0; y < out.height; ++y) {
-    std::int32_t x = 0;
-    while (x < out.width) {
-      const MoveSample first = SampleMove(placement, x, y, out.width, out.height);
-      std::int32_t end = x + 1;
-      while (end < out.width) {
-        const MoveSample next = SampleMove(placement, end, y, out.width, out.height);
-        if (next.fromB != first.fromB || next.y != first.y || next.x != first.x + (end - x)) break;
-        ++end;
-      }
-      CopySpan(first.fromB ? b : a, first.x, first.y, out.At(x, y), end - x);
-      x = end;
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+      const MoveSample first = SampleMove(placement, edges[i], y, out.width, out.height);
+      CopySpan(first.fromB ? b : a, first.x, first.y, out.At(edges[i], y), edges[i + 1] - edges[i]);
     }
   }
 }

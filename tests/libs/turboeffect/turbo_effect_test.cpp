@@ -15,6 +15,9 @@
 #include "platform/message_pump.h"
 
 namespace sprocket {
+
+void PrintTo(const EffectDescriptor& effect, std::ostream* out) { *out << effect.id << " " << effect.name; }
+
 namespace {
 
 using namespace effect_id;
