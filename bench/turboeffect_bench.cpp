@@ -18,27 +18,19 @@ namespace {
 constexpr int kWidth = 720;
 constexpr int kHeight = 480;
 
-class BenchPicture {
-public:
-  explicit BenchPicture(std::uint32_t seed) {
-    const std::size_t bytes = kDibHeaderSize + static_cast<std::size_t>(PaddedStride24(kWidth)) * kHeight;
-    handle_ = GlobalAlloc(GHND, bytes);
-    data_ = static_cast<std::uint8_t*>(GlobalLock(handle_));
-    WriteDibHeader(data_, MakeDib24Header(kWidth, kHeight));
+// A locked packed 24-bit DIB of noise in a global block, as the compositor
+// hands pictures over.
+struct BenchPicture {
+  explicit BenchPicture(std::uint32_t seed)
+      : block(GlobalBlock::Allocate(kDibHeaderSize + static_cast<std::size_t>(PaddedStride24(kWidth)) * kHeight)),
+        lock(block.get()) {
+    WriteDibHeader(lock.get(), MakeDib24Header(kWidth, kHeight));
     std::mt19937 random(seed);
-    for (std::size_t i = kDibHeaderSize; i < bytes; ++i) data_[i] = static_cast<std::uint8_t>(random());
+    for (std::size_t i = kDibHeaderSize; i < block.size(); ++i) lock.get()[i] = static_cast<std::uint8_t>(random());
   }
-  BenchPicture(const BenchPicture&) = delete;
-  BenchPicture& operator=(const BenchPicture&) = delete;
-  ~BenchPicture() {
-    GlobalUnlock(handle_);
-    GlobalFree(handle_);
-  }
-  std::uint8_t* data() const { return data_; }
-
-private:
-  HGLOBAL handle_ = nullptr;
-  std::uint8_t* data_ = nullptr;
+  std::uint8_t* data() const { return lock.get(); }
+  GlobalBlock block;
+  GlobalLockGuard<std::uint8_t> lock;
 };
 
 class Sources : public TurboSources {
@@ -71,7 +63,7 @@ void BM_FastTransition(benchmark::State& state, std::int32_t id) {
 
 BENCHMARK_CAPTURE(BM_FastTransition, CrossDissolve, effect_id::kCrossDissolve)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FastTransition, WipeLeftToRight, effect_id::kWipeLeftToRight)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FastTransition, PushLeft, 60)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FastTransition, PushLeft, effect_id::kPushLeft)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sprocket

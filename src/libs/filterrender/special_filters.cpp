@@ -9,6 +9,7 @@
 
 #include "imagelib/dib_header.h"
 #include "libs/effectcatalog/effect_ids.h"
+#include "libs/effectcatalog/pattern_hash.h"
 #include "libs/effectprepare/effect_prepare.h"
 #include "libs/filterrender/filter_kernels.h"
 #include "libs/sharedservices/effect_work_block.h"
@@ -16,16 +17,6 @@
 namespace sprocket {
 
 namespace {
-
-std::uint32_t Hash(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-  std::uint32_t h = a * 0x9E3779B1u ^ (b + 0x632BE5ABu) * 0x85EBCA77u ^ (c + 1u) * 0xC2B2AE3Du;
-  h ^= h >> 16;
-  h *= 0x7FEB352Du;
-  h ^= h >> 15;
-  h *= 0x846CA68Bu;
-  h ^= h >> 16;
-  return h;
-}
 
 std::uint8_t Clamp255(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
@@ -157,7 +148,7 @@ int FilmGrainFilter(const FilterFrame& frame) {
   const bool grey = frame.values[1] == 1;
   const auto frameSeed = static_cast<std::uint32_t>(frame.frameNumber);
   return ForEachPixel(frame, [&](std::int32_t x, std::int32_t y, const std::uint8_t* p, std::uint8_t* d) {
-    const std::uint32_t noise = Hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameSeed * 0x9E37u);
+    const std::uint32_t noise = PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameSeed * 0x9E37u);
     for (int c = 0; c < 3; ++c) {
       const int byte = grey ? static_cast<int>(noise & 0xFF) : static_cast<int>((noise >> (8 * c)) & 0xFF);
       d[c] = Clamp255(p[c] + (byte - 128) * amount / 100);
@@ -172,18 +163,18 @@ int OldFilmFilter(const FilterFrame& frame) {
   const auto frameNumber = static_cast<std::uint32_t>(frame.frameNumber);
   const int grain = frame.values[0];
   const int sepia = frame.values[3];
-  const double flicker = 1.0 + frame.values[2] / 100.0 * 0.3 * (Hash(frameNumber, 7u, seed) / 4294967296.0 - 0.5);
+  const double flicker = 1.0 + frame.values[2] / 100.0 * 0.3 * (PatternFraction(frameNumber, 7u, seed) - 0.5);
   const std::int32_t scratches = frame.values[1];
   std::vector<std::int32_t> scratchColumns;
   for (std::int32_t i = 0; i < scratches; ++i) {
-    scratchColumns.push_back(static_cast<std::int32_t>(Hash(frameNumber / 3, static_cast<std::uint32_t>(i) + 100u, seed) %
+    scratchColumns.push_back(static_cast<std::int32_t>(PatternHash(frameNumber / 3, static_cast<std::uint32_t>(i) + 100u, seed) %
                                                        static_cast<std::uint32_t>(frame.source.width)));
   }
   static constexpr int kSepia[3] = {20, 66, 112};  // blue, green, red at grey 128
   return ForEachPixel(frame, [&](std::int32_t x, std::int32_t y, const std::uint8_t* p, std::uint8_t* d) {
     const int level = Luma(p);
     const bool scratch = std::find(scratchColumns.begin(), scratchColumns.end(), x) != scratchColumns.end();
-    const std::uint32_t noise = Hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameNumber);
+    const std::uint32_t noise = PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameNumber);
     for (int c = 0; c < 3; ++c) {
       const int toned = level < 128 ? kSepia[c] * level / 128 : kSepia[c] + (255 - kSepia[c]) * (level - 128) / 127;
       int value = p[c] + (toned - p[c]) * sepia / 100;
@@ -215,7 +206,7 @@ int ExplosionFilter(const FilterFrame& frame) {
       const std::int32_t upper = std::min(top + tileH, s.height);
       const double centreX = (left + right) / 2.0;
       const double centreY = (top + upper) / 2.0;
-      const double jitter = 0.75 + 0.5 * (Hash(static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(top), 5u) / 4294967296.0);
+      const double jitter = 0.75 + 0.5 * PatternFraction(static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(top), 5u);
       const double movedX = centreX + (centreX - cx) * amount * spread * 2.0 * jitter;
       const double movedY = centreY + (centreY - cy) * amount * spread * 2.0 * jitter;
       const double halfW = (right - left) * scale / 2.0;

@@ -4,19 +4,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "libs/effectcatalog/pattern_hash.h"
+
 namespace sprocket {
 
 namespace {
-
-std::uint32_t Hash(std::uint32_t x, std::uint32_t y) {
-  std::uint32_t h = x * 0x9E3779B1u ^ y * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  h *= 0x297A2D39u;
-  h ^= h >> 15;
-  return h;
-}
 
 // Noise that repeats every `period` lattice cells, so tiles join seamlessly.
 double PeriodicNoise(double x, double y, std::int32_t period) {
@@ -27,7 +19,7 @@ double PeriodicNoise(double x, double y, std::int32_t period) {
   auto corner = [&](std::int32_t cx, std::int32_t cy) {
     const auto wx = static_cast<std::uint32_t>(((cx % period) + period) % period);
     const auto wy = static_cast<std::uint32_t>(((cy % period) + period) % period);
-    return Hash(wx, wy) / 4294967296.0;
+    return PatternFraction(wx, wy, 0u);
   };
   const double u = fx * fx * (3 - 2 * fx);
   const double v = fy * fy * (3 - 2 * fy);

@@ -6,6 +6,7 @@
 
 #include "imagelib/dib_header.h"
 #include "libs/effectcatalog/effect_ids.h"
+#include "libs/effectcatalog/pattern_hash.h"
 
 namespace sprocket {
 
@@ -37,7 +38,7 @@ double ValueNoise(double x, double y, double cell, std::uint32_t seed) {
   const auto ix = static_cast<std::uint32_t>(static_cast<std::int64_t>(fx));
   const auto iy = static_cast<std::uint32_t>(static_cast<std::int64_t>(fy));
   auto corner = [&](std::uint32_t dx, std::uint32_t dy) {
-    return PatternHash(ix + dx, iy + dy, seed) / 4294967296.0;
+    return PatternFraction(ix + dx, iy + dy, seed);
   };
   auto smooth = [](double t) { return t * t * (3.0 - 2.0 * t); };
   const double u = smooth(gx - fx);
@@ -97,16 +98,6 @@ std::vector<std::uint8_t> CloudMap(const EffectValues& values, std::int32_t widt
 }
 
 }  // namespace
-
-std::uint32_t PatternHash(std::uint32_t a, std::uint32_t b, std::uint32_t seed) {
-  std::uint32_t h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ (seed + 1u) * 0xC2B2AE3Du;
-  h ^= h >> 16;
-  h *= 0x7FEB352Du;
-  h ^= h >> 15;
-  h *= 0x846CA68Bu;
-  h ^= h >> 16;
-  return h;
-}
 
 std::vector<std::uint8_t> MakeGreyMap(std::int32_t transitionId, const EffectValues& values, std::int32_t width,
                                       std::int32_t height) {

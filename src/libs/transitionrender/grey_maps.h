@@ -21,7 +21,4 @@ std::vector<std::uint8_t> MakeGreyMap(std::int32_t transitionId, const EffectVal
 // grey map wipe (141) as its map.
 HGLOBAL MakeGreyMapDib(std::int32_t transitionId, std::int32_t width, std::int32_t height);
 
-// A well-mixed 32-bit hash of three values: the random patterns.
-std::uint32_t PatternHash(std::uint32_t a, std::uint32_t b, std::uint32_t seed);
-
 }  // namespace sprocket

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "libs/effectcatalog/effect_ids.h"
+#include "libs/effectcatalog/pattern_hash.h"
 #include "libs/transitionrender/grey_maps.h"
 
 namespace sprocket {
@@ -152,11 +153,10 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t 
     switch (id_) {
       case kRandomDissolve:
       case kRandomBlocks:
-        v = PatternHash(static_cast<std::uint32_t>(x / block), static_cast<std::uint32_t>(rowFromTop / block), seed) /
-            4294967296.0;
+        v = PatternFraction(static_cast<std::uint32_t>(x / block), static_cast<std::uint32_t>(rowFromTop / block), seed);
         break;
       case kRandomBars:
-        v = PatternHash(static_cast<std::uint32_t>(rowFromTop / block), 0u, seed) / 4294967296.0;
+        v = PatternFraction(static_cast<std::uint32_t>(rowFromTop / block), 0u, seed);
         break;
       case kWipeLeftToRight: v = X / w; break;
       case kWipeRightToLeft: v = (w - X) / w; break;
