@@ -147,17 +147,25 @@ int DropShadowFilter(const FilterFrame& frame) {
 
 int TextureMapFilter(const FilterFrame& frame) {
   const PictureView& s = frame.source;
-  // The texture: the prepared tile of the filter's texture map, the filter's
-  // own picture, or a tile made now from the values.
+  // The texture: the filter's texture map (its prepared tile, or a tile made
+  // now from its kind and scale), else the values' kind and scale; a picture
+  // texture is the filter's own picture (canvas when it has none).
+  auto kind = static_cast<TextureKind>(frame.values[0]);
+  std::int32_t scale = frame.values[3];
   PictureBuffer tile;
+  if (frame.filter != nullptr && frame.filter->textureMap != nullptr) {
+    if (const std::optional<TextureMapInfo> info = ReadTextureMap(frame.filter->textureMap)) {
+      kind = info->kind;
+      scale = info->scale;
+      tile = PreparedTextureTile(frame.filter->textureMap);
+    }
+  }
   std::vector<std::uint8_t> picture;
-  const auto kind = static_cast<TextureKind>(frame.values[0]);
-  if (frame.filter != nullptr && frame.filter->textureMap != nullptr) tile = PreparedTextureTile(frame.filter->textureMap);
   if (!tile.view() && kind == TextureKind::kPicture && frame.filter != nullptr && !frame.filter->pictures.empty()) {
     picture = ReadGreyLevels(frame.filter->pictures.front(), s.width, s.height);
   }
   if (!tile.view() && picture.empty()) {
-    tile = MakeTextureTile(kind == TextureKind::kPicture ? TextureKind::kCanvas : kind, frame.values[3]);
+    tile = MakeTextureTile(kind == TextureKind::kPicture ? TextureKind::kCanvas : kind, scale);
   }
   const std::vector<std::uint8_t> tileLevels = tile.view() ? LumaOf(tile.view()) : std::vector<std::uint8_t>{};
   auto textureAt = [&](std::int32_t x, std::int32_t y) -> int {

@@ -140,6 +140,10 @@ TEST(TextureMap, UsesThePreparedTileOfItsTextureMap) {
   prepared.ApplyOk({withMap});
   unprepared.ApplyOk({MakeFilter(kTextureMap, {{0, 1}, {3, 1}})});  // bricks made on the spot
   EXPECT_EQ(prepared.destination.Pixels(), unprepared.destination.Pixels());
+  // Unprepared, the map's own kind and scale still decide.
+  ASSERT_EQ(TextureMapCall(kTextureRelease, 0, 0, map, 0, 0), 0);
+  prepared.ApplyOk({withMap});
+  EXPECT_EQ(prepared.destination.Pixels(), unprepared.destination.Pixels());
   GlobalFree(map);
 }
 
