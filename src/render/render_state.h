@@ -58,8 +58,8 @@ RenderState& TheRenderState();
 // depth is kept (the window sets it for each job).
 void ResetRenderJobState();
 
-// Sets up the render lock once for the process when the machine and the
-// settings ask for multiprocessor rendering; later calls do nothing more.
+// Sets up the render lock when the machine and the settings ask for
+// multiprocessor rendering; once made it stays for the life of the process.
 // Returns true when the lock exists.
 bool InitRenderLock();
 // The render lock, or null when multiprocessor rendering is off.

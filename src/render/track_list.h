@@ -174,6 +174,9 @@ public:
   // How often a source was opened into this node (for tests: frames of the
   // same clip do not add to it).
   int OpenCount() const { return openCount_; }
+  // How often the node's movie decoder repositioned its file (reading on
+  // from frame to frame does not add to it); 0 without a decoder.
+  int DecoderSeekCount() const;
 
 private:
   struct ScrubBlock;
@@ -194,6 +197,8 @@ private:
   SourceKind kind_ = SourceKind::kAvi;
   std::int32_t trackNumber_ = 0;
   std::int32_t flag_ = 0;
+  // The source did not open: not tried again until the path changes.
+  bool openFailed_ = false;
   std::unique_ptr<VideoFrameReader> frameDecoder_;
   std::unique_ptr<AviFileIndex> videoStream_;
   bool videoStreamFailed_ = false;
