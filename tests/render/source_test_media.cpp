@@ -38,6 +38,57 @@ Bgr PixelOf(const std::uint8_t* picture, int x, int y) {
   return {row[x * 3], row[x * 3 + 1], row[x * 3 + 2]};
 }
 
+GlobalBlock MakeFieldCard(int index, int width, int height) {
+  GlobalBlock block = MakeCard(index, width, height);
+  GlobalLockGuard<std::uint8_t> data(block.get());
+  const int stride = PaddedStride24(width);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = data.get() + kDibHeaderSize + static_cast<std::size_t>(stride) * y;
+    for (int x = 0; x < width; ++x) {
+      row[x * 3 + 0] = y % 2 == 1 ? static_cast<std::uint8_t>(index) : 0;
+      row[x * 3 + 1] = 0;
+      row[x * 3 + 2] = y % 2 == 1 ? 200 : 0;
+    }
+  }
+  return block;
+}
+
+GlobalBlock MakeFlatPicture(int width, int height, Bgr colour) {
+  GlobalBlock block = MakeCard(0, width, height);
+  GlobalLockGuard<std::uint8_t> data(block.get());
+  const int stride = PaddedStride24(width);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = data.get() + kDibHeaderSize + static_cast<std::size_t>(stride) * y;
+    for (int x = 0; x < width; ++x) {
+      row[x * 3 + 0] = static_cast<std::uint8_t>(colour.blue);
+      row[x * 3 + 1] = static_cast<std::uint8_t>(colour.green);
+      row[x * 3 + 2] = static_cast<std::uint8_t>(colour.red);
+    }
+  }
+  return block;
+}
+
+std::string WritePictureAvi(const std::filesystem::path& path, int frames,
+                            const std::function<GlobalBlock(int index)>& picture) {
+  GlobalBlock first = picture(0);
+  DibInfoHeader header;
+  {
+    GlobalLockGuard<std::uint8_t> data(first.get());
+    header = ReadDibHeader(data.get());
+  }
+  AviVideoFormat format;
+  format.width = header.biWidth;
+  format.height = header.biHeight;
+  format.compressor = MakeFourCC("DIB ");
+  AviWriter writer;
+  if (!writer.Open(path.string(), format, std::nullopt)) return writer.ErrorText();
+  for (int i = 0; i < frames; ++i) {
+    GlobalBlock block = i == 0 ? std::move(first) : picture(i);
+    if (!writer.WriteFrame(block.get())) return writer.ErrorText();
+  }
+  return writer.Finish() ? std::string() : writer.ErrorText();
+}
+
 std::string WriteCardAvi(const std::filesystem::path& path, int frames, int width, int height, FourCC compressor,
                          int keyEvery) {
   AviVideoFormat format;

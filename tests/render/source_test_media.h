@@ -35,6 +35,18 @@ Bgr PixelOf(const std::uint8_t* picture, int x, int y);
 std::string WriteCardAvi(const std::filesystem::path& path, int frames, int width, int height,
                          FourCC compressor = MakeFourCC("DIB "), int keyEvery = 1);
 
+// Writes `frames` pictures made by `picture(i)` as an uncompressed AVI
+// clip at 25 frames a second. Empty on success.
+std::string WritePictureAvi(const std::filesystem::path& path, int frames,
+                            const std::function<GlobalBlock(int index)>& picture);
+
+// A 24-bit picture whose even rows (0, 2, ...) are black and whose odd rows
+// are (index, 0, 200).
+GlobalBlock MakeFieldCard(int index, int width, int height);
+
+// A 24-bit picture of one colour.
+GlobalBlock MakeFlatPicture(int width, int height, Bgr colour);
+
 // Writes an FLC whose frame i has colour index (i + y) & 255 on memory row
 // y, with a grey palette. Empty on success.
 std::string WriteCardFlc(const std::filesystem::path& path, int frames, int width, int height);
