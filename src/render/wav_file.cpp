@@ -10,6 +10,7 @@
 #include "platform/media/fourcc.h"
 #include "platform/media/le_bytes.h"
 #include "platform/media/riff_reader.h"
+#include "render/fd_io.h"
 
 namespace sprocket {
 
@@ -57,19 +58,6 @@ std::array<std::uint8_t, kWaveHeaderBytes> BuildHeader(const HeaderFields& f) {
   return h;
 }
 
-bool WriteAll(int fd, const void* data, std::size_t bytes, std::int64_t offset) {
-  const auto* p = static_cast<const std::uint8_t*>(data);
-  std::size_t done = 0;
-  while (done < bytes) {
-    const ssize_t wrote = offset < 0 ? ::write(fd, p + done, bytes - done)
-                                     : ::pwrite(fd, p + done, bytes - done, static_cast<off_t>(offset + done));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::array<std::uint8_t, kWaveHeaderBytes> MakeWaveHeader(std::uint32_t dataSize, int rate, int channels, int bits) {
@@ -108,7 +96,7 @@ int WaveOutputFile::WriteWaveHeader(int mode, std::uint64_t dataSize, int rate, 
     regularFile_ = ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
     // The placeholders: mono, 11025 Hz, 1 bit, no data.
     const auto header = BuildHeader({0, 1, 11025, 11025, 1, 1, 0});
-    if (!WriteAll(fd_, header.data(), header.size(), -1)) {
+    if (!WriteFully(fd_, header.data(), header.size(), -1)) {
       Fail("Cannot write");
       Discard();
       return 0;
@@ -125,7 +113,7 @@ int WaveOutputFile::WriteWaveHeader(int mode, std::uint64_t dataSize, int rate, 
   // The finished header differs from the placeholder in the format and the
   // sizes only; it is written whole.
   const auto header = MakeWaveHeader(static_cast<std::uint32_t>(dataSize), rate, channels, bits);
-  const bool written = WriteAll(fd_, header.data(), header.size(), 0);
+  const bool written = WriteFully(fd_, header.data(), header.size(), 0);
   if (!written) Fail("Cannot write");
   const int closed = ::close(fd_);
   fd_ = -1;
@@ -139,7 +127,7 @@ bool WaveOutputFile::Write(const void* data, std::size_t bytes) {
     error_ = "The sound is too long for a WAV file.";
     return false;
   }
-  if (!WriteAll(fd_, data, bytes, -1)) return Fail("Cannot write");
+  if (!WriteFully(fd_, data, bytes, -1)) return Fail("Cannot write");
   dataBytes_ += bytes;
   return true;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -15,6 +14,7 @@
 #include "platform/media/le_bytes.h"
 #include "platform/prompts.h"
 #include "platform/temp_files.h"
+#include "render/fd_io.h"
 
 namespace sprocket {
 
@@ -90,31 +90,6 @@ std::string WaveformPath(const TLEvent& clip) {
   return names.waveDirectory + names.waveName + names.waveExtension;
 }
 
-bool ReadAll(int fd, std::uint64_t offset, void* out, std::size_t bytes) {
-  auto* p = static_cast<std::uint8_t*>(out);
-  std::size_t done = 0;
-  while (done < bytes) {
-    const ssize_t got = ::pread(fd, p + done, bytes - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t bytes, std::int64_t offset = -1) {
-  const auto* p = static_cast<const std::uint8_t*>(data);
-  std::size_t done = 0;
-  while (done < bytes) {
-    const ssize_t wrote = offset < 0 ? ::write(fd, p + done, bytes - done)
-                                     : ::pwrite(fd, p + done, bytes - done, static_cast<off_t>(offset + done));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
 void PutLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
@@ -135,7 +110,7 @@ struct RowEntry {
 
 std::optional<std::array<RowEntry, kWaveformRows>> ReadDirectory(int fd) {
   std::array<std::uint8_t, kWaveformDirectoryBytes> bytes{};
-  if (!ReadAll(fd, 0, bytes.data(), bytes.size())) return std::nullopt;
+  if (!ReadFully(fd, 0, bytes.data(), bytes.size())) return std::nullopt;
   std::array<RowEntry, kWaveformRows> rows{};
   for (int i = 0; i < kWaveformRows; ++i) {
     rows[i].offset = ReadLe32(bytes.data() + 8 * i);
@@ -162,7 +137,7 @@ bool WriteWaveformFile(const std::string& path, std::span<const std::uint8_t> me
   FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (file.get() < 0) return false;
   std::vector<std::uint8_t> directory(kWaveformDirectoryBytes, 0);
-  if (!WriteAll(file.get(), directory.data(), directory.size())) return false;
+  if (!WriteFully(file.get(), directory.data(), directory.size())) return false;
   std::uint64_t offset = kWaveformDirectoryBytes;
   directory.clear();
   for (std::int64_t count : counts) {
@@ -170,14 +145,14 @@ bool WriteWaveformFile(const std::string& path, std::span<const std::uint8_t> me
     std::vector<std::uint8_t> bytes;
     bytes.reserve(row.size() * 2);
     for (std::uint16_t value : row) PutLe(bytes, value, 2);
-    if (offset + bytes.size() > 0xFFFFFFFFu || !WriteAll(file.get(), bytes.data(), bytes.size())) return false;
+    if (offset + bytes.size() > 0xFFFFFFFFu || !WriteFully(file.get(), bytes.data(), bytes.size())) return false;
     PutLe(directory, offset, 4);
     PutLe(directory, bytes.size(), 4);
     offset += bytes.size();
   }
   const std::vector<std::uint8_t> trailer = Trailer(stamp);
-  return WriteAll(file.get(), trailer.data(), trailer.size()) &&
-         WriteAll(file.get(), directory.data(), directory.size(), 0) && file.Close();
+  return WriteFully(file.get(), trailer.data(), trailer.size()) &&
+         WriteFully(file.get(), directory.data(), directory.size(), 0) && file.Close();
 }
 
 }  // namespace
@@ -251,7 +226,7 @@ bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
   const std::vector<std::uint8_t> expected = Trailer(*media);
   if (end + expected.size() != fileSize || media->path.size() > kMaxStoredPath) return false;
   std::vector<std::uint8_t> trailer(expected.size());
-  return ReadAll(file.get(), end, trailer.data(), trailer.size()) && trailer == expected;
+  return ReadFully(file.get(), end, trailer.data(), trailer.size()) && trailer == expected;
 }
 
 void WaveformMessages::ReportWaveformMessage(int stringId, const std::string&) { ShowMessage(stringId); }
@@ -308,7 +283,7 @@ std::optional<std::vector<std::uint16_t>> LoadWaveformBlock(const CTestDoc& doc,
   if (!rows) return std::nullopt;
   const RowEntry& row = (*rows)[static_cast<std::size_t>(RowOf(doc))];
   std::vector<std::uint8_t> bytes(row.size);
-  if (!ReadAll(file.get(), row.offset, bytes.data(), bytes.size())) return std::nullopt;
+  if (!ReadFully(file.get(), row.offset, bytes.data(), bytes.size())) return std::nullopt;
   std::vector<std::uint16_t> values(bytes.size() / 2);
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = ReadLe16(bytes.data() + 2 * i);
   return values;

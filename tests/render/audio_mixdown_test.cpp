@@ -413,6 +413,18 @@ TEST_F(AudioMixdownTest, ClipsAtOtherRatesAreResampled) {
   std::int64_t off = 0;
   for (std::int64_t k = 200; k < 88000; ++k) off += std::abs(out.At(k, 0) - 8000) > 40 || std::abs(out.At(k, 1) + 8000) > 40;
   EXPECT_EQ(off, 0);
+
+  // The sound of a movie clip at 32000 Hz is resampled as well.
+  const auto movie = dir_ / "32k.avi";
+  ASSERT_EQ(testing::WriteTestAvi(movie, 50, 25, 1, 32000, 16, [](std::int64_t, int) { return 4000; }), "");
+  EventListSlot video = Timeline(2500, "V");
+  AddClip(video.get(), 1, 0, 2000, movie, 0, 2000);
+  ASSERT_EQ(Mix(video.get(), 16, 1, 22050, 0, 2000), kMixdownDone);
+  const WaveSamples mono = Output();
+  ASSERT_EQ(mono.Frames(), 44100);
+  off = 0;
+  for (std::int64_t k = 200; k < 44000; ++k) off += std::abs(mono.At(k, 0) - 4000) > 20;
+  EXPECT_EQ(off, 0);
 }
 
 TEST_F(AudioMixdownTest, OutsideToolsReadTheMixedFile) {
