@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "libs/clipmedia/clip_media_lib.h"
 #include "platform/imagefile/image_file_library.h"
 #include "platform/media/audio_sample_reader.h"
 #include "platform/media/avi_writer.h"
@@ -97,6 +98,24 @@ TEST_F(TrackSources, MoviesReadOnFromFrameToFrameWithoutReopeningOrSeeking) {
   EXPECT_FALSE(node->GetAviFrameDib(12));
   // Going back seeks; the picture is still the one asked for.
   EXPECT_EQ(PixelOf(node->GetAviFrameDib(3).data(), 0, 0).blue, 3);
+}
+
+TEST_F(TrackSources, FramesInAnyOrderAreThoseOfAFreshReader) {
+  const std::string clip = (dir_ / "gop.avi").string();
+  ASSERT_EQ(testing::WriteCardAvi(clip, 12, 32, 24, MakeFourCC("FMP4"), 5), "");
+  auto chain = Chain(1);
+  chain->OpenRenderSources(VideoEntry(1, clip), nullptr, 32, 24, 0);
+  for (int frame : {5, 0, 9, 3, 3, 4, 11, 6}) {
+    const DibPicture kept = chain->GetAviFrameDib(frame);
+    const DibPicture fresh = DibPicture::AdoptLocked(ScaleClipFrame(clip, frame, nullptr));
+    ASSERT_TRUE(kept);
+    ASSERT_TRUE(fresh);
+    const std::optional<PictureGeometry> a = ReadPictureGeometry(kept.data());
+    const std::optional<PictureGeometry> b = ReadPictureGeometry(fresh.data());
+    ASSERT_EQ(a->stride * a->height, b->stride * b->height);
+    EXPECT_EQ(std::memcmp(a->pixels, b->pixels, static_cast<std::size_t>(a->stride) * a->height), 0)
+        << "frame " << frame;
+  }
 }
 
 TEST_F(TrackSources, SameNameKeepsTheSourceAnEmptyNameReopens) {
