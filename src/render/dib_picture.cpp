@@ -1,6 +1,7 @@
 #include "render/dib_picture.h"
 
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace sprocket {
@@ -10,17 +11,37 @@ DibPicture DibPicture::Allocate(std::size_t bytes) { return Adopt(GlobalBlock::A
 DibPicture DibPicture::Black24(std::int32_t width, std::int32_t height) {
   const std::int32_t stride = PaddedStride24(width);
   if (stride == 0 || height < 1) return {};
-  const std::size_t image = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  DibPicture picture = Allocate(kDibHeaderSize + image);
+  DibPicture picture = Allocate(kDibHeaderSize + static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
+  if (!picture) return {};
+  DibInfoHeader header = MakeDib24Header(width, height);
+  header.biXPelsPerMeter = 0;
+  header.biYPelsPerMeter = 0;
+  WriteDibHeader(picture.data(), header);
+  return picture;
+}
+
+DibPicture DibPicture::Grey8(std::int32_t width, std::int32_t height) {
+  if (width < 1 || height < 1 || width > std::numeric_limits<std::int32_t>::max() - 3) return {};
+  const std::size_t stride = (static_cast<std::size_t>(width) + 3) / 4 * 4;
+  const std::size_t image = stride * static_cast<std::size_t>(height);
+  if (image > std::numeric_limits<std::uint32_t>::max()) return {};
+  DibPicture picture = Allocate(kDibMaskPixelOffset + image);
   if (!picture) return {};
   DibInfoHeader header;
   header.biSize = kDibHeaderSize;
   header.biWidth = width;
   header.biHeight = height;
   header.biPlanes = 1;
-  header.biBitCount = 24;
+  header.biBitCount = 8;
   header.biSizeImage = static_cast<std::uint32_t>(image);
+  header.biClrUsed = 256;
   WriteDibHeader(picture.data(), header);
+  std::uint8_t* palette = picture.data() + kDibHeaderSize;
+  for (int i = 0; i < 256; ++i) {
+    palette[i * 4 + 0] = static_cast<std::uint8_t>(i);
+    palette[i * 4 + 1] = static_cast<std::uint8_t>(i);
+    palette[i * 4 + 2] = static_cast<std::uint8_t>(i);
+  }
   return picture;
 }
 

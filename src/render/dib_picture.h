@@ -27,6 +27,10 @@ public:
   // height, every other field 0. Empty for a size below 1 x 1 or without
   // memory.
   static DibPicture Black24(std::int32_t width, std::int32_t height);
+  // A zero-filled 8-bit picture of width x height with rows padded to 4
+  // bytes and the grey palette (i, i, i, 0): biSize 40, 1 plane, 8 bits,
+  // biClrUsed 256, pixels from byte 1,064. Empty as Black24.
+  static DibPicture Grey8(std::int32_t width, std::int32_t height);
   // Takes a block (locks it); empty for a null block.
   static DibPicture Adopt(GlobalBlock block);
   // Takes a block by the address that GlobalLock gave for it (the block

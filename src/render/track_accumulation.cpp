@@ -17,30 +17,6 @@ namespace sprocket {
 
 namespace {
 
-// A zero-filled 8-bit picture with the grey palette (i, i, i, 0).
-DibPicture NewGreyMask(std::int32_t width, std::int32_t height) {
-  const std::int32_t stride = (width + 3) / 4 * 4;
-  const std::size_t image = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  DibPicture mask = DibPicture::Allocate(kDibMaskPixelOffset + image);
-  if (!mask) return {};
-  DibInfoHeader header;
-  header.biSize = kDibHeaderSize;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<std::uint32_t>(image);
-  header.biClrUsed = 256;
-  WriteDibHeader(mask.data(), header);
-  std::uint8_t* palette = mask.data() + kDibHeaderSize;
-  for (int i = 0; i < 256; ++i) {
-    palette[i * 4 + 0] = static_cast<std::uint8_t>(i);
-    palette[i * 4 + 1] = static_cast<std::uint8_t>(i);
-    palette[i * 4 + 2] = static_cast<std::uint8_t>(i);
-  }
-  return mask;
-}
-
 bool SameSize(const std::optional<PictureGeometry>& a, const std::optional<PictureGeometry>& b) {
   return a && b && a->width == b->width && a->height == b->height;
 }
@@ -64,7 +40,7 @@ void TrackList::EnsureAccumulationBuffers(std::int32_t width, std::int32_t heigh
   if (width < 1 || height < 1) return;
   if (accumPicture_ && accumPicture_.Width() == width && accumPicture_.Height() == height && accumAlpha_) return;
   accumPicture_ = DibPicture::Black24(width, height);
-  accumAlpha_ = NewGreyMask(width, height);
+  accumAlpha_ = DibPicture::Grey8(width, height);
   if (!accumPicture_ || !accumAlpha_) {
     accumPicture_.reset();
     accumAlpha_.reset();

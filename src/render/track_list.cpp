@@ -222,21 +222,10 @@ DibPicture TrackList::GetFlicFrameDib(std::int32_t frame) {
     ++flicHeldFrame_;
   }
 
-  const std::int32_t width = flic.Width();
   const std::int32_t height = flic.Height();
   const std::int32_t stride = flic.Stride();
-  const std::size_t image = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  DibPicture picture = DibPicture::Allocate(kDibMaskPixelOffset + image);
-  if (!picture) return {};
-  DibInfoHeader header;
-  header.biSize = kDibHeaderSize;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<std::uint32_t>(image);
-  header.biClrUsed = 256;
-  WriteDibHeader(picture.data(), header);
+  DibPicture picture = DibPicture::Grey8(flic.Width(), height);
+  if (!picture || picture.Header().biSizeImage != static_cast<std::uint32_t>(stride * height)) return {};
   std::memcpy(picture.data() + kDibHeaderSize, flic.ColorTable(), kDibPaletteBytes);
   // The animation's picture is top line first; a DIB is bottom row first.
   std::uint8_t* rows = picture.data() + kDibMaskPixelOffset;

@@ -151,16 +151,7 @@ TEST(PictureOps, HandlesAreCroppedResizedAndFreed) {
 }
 
 TEST(PictureOps, EightBitPicturesArePromoted) {
-  DibPicture indexed = DibPicture::Allocate(1064 + 4 * 2);
-  DibInfoHeader header;
-  header.biSize = 40;
-  header.biWidth = 3;
-  header.biHeight = 2;
-  header.biPlanes = 1;
-  header.biBitCount = 8;
-  header.biSizeImage = 8;
-  header.biClrUsed = 256;
-  WriteDibHeader(indexed.data(), header);
+  DibPicture indexed = DibPicture::Grey8(3, 2);
   const std::uint8_t colour[4] = {10, 20, 30, 0};
   std::memcpy(indexed.data() + 40 + 7 * 4, colour, 4);
   indexed.data()[1064 + 4 + 2] = 7;

@@ -115,25 +115,12 @@ std::string WriteCardFlc(const std::filesystem::path& path, int frames, int widt
   FlcWriter writer;
   if (writer.Create(path.string(), width, height, 40) != kFlcDone) return "create failed";
   for (int i = 0; i < frames; ++i) {
-    GlobalBlock picture = GlobalBlock::Allocate(kDibMaskPixelOffset + static_cast<std::size_t>(stride) * height);
-    {
-      GlobalLockGuard<std::uint8_t> data(picture.get());
-      DibInfoHeader header;
-      header.biSize = kDibHeaderSize;
-      header.biWidth = width;
-      header.biHeight = height;
-      header.biPlanes = 1;
-      header.biBitCount = 8;
-      header.biSizeImage = static_cast<std::uint32_t>(stride * height);
-      header.biClrUsed = 256;
-      WriteDibHeader(data.get(), header);
-      for (int c = 0; c < 256; ++c) std::memset(data.get() + kDibHeaderSize + c * 4, c, 3);
-      for (int y = 0; y < height; ++y) {
-        std::memset(data.get() + kDibMaskPixelOffset + static_cast<std::size_t>(stride) * y, (i + y) & 255,
-                    static_cast<std::size_t>(width));
-      }
+    DibPicture picture = DibPicture::Grey8(width, height);
+    for (int y = 0; y < height; ++y) {
+      std::memset(picture.data() + kDibMaskPixelOffset + static_cast<std::size_t>(stride) * y, (i + y) & 255,
+                  static_cast<std::size_t>(width));
     }
-    const int result = writer.WriteFrame(i == 0 ? kFlicByteRun : kFlicWordDelta, picture.get(),
+    const int result = writer.WriteFrame(i == 0 ? kFlicByteRun : kFlicWordDelta, picture.handle(),
                                          i == 0 ? palette.data() : nullptr);
     if (result != kFlcDone && result != kFlcChunkDropped) return "frame failed";
   }

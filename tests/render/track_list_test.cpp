@@ -222,18 +222,8 @@ RenderList TrailingEntry(const std::string& path, int mode, int count, int level
 }
 
 DibPicture GreyMask(int width, int height, std::uint8_t value) {
-  const int stride = (width + 3) / 4 * 4;
-  DibPicture mask = DibPicture::Allocate(1064 + static_cast<std::size_t>(stride) * height);
-  DibInfoHeader header;
-  header.biSize = 40;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<std::uint32_t>(stride * height);
-  header.biClrUsed = 256;
-  WriteDibHeader(mask.data(), header);
-  std::memset(mask.data() + 1064, value, static_cast<std::size_t>(stride) * height);
+  DibPicture mask = DibPicture::Grey8(width, height);
+  std::memset(mask.data() + 1064, value, mask.Header().biSizeImage);
   return mask;
 }
 
