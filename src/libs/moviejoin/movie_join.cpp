@@ -78,6 +78,7 @@ private:
   bool CheckJob();
   bool OpenSound();
   bool OpenMovie();
+  bool MakePicture();
   Step WritePieces();
   Step WriteRendered();
   Step RenderOne(std::int32_t k, const std::uint8_t** shown);
@@ -256,12 +257,19 @@ MovieJoiner::Step MovieJoiner::WritePieces() {
   for (const MovieJoinPiece& piece : job_.firstPieces) {
     for (std::int32_t frame = piece.firstFrame; frame <= piece.lastFrame; ++frame, ++k) {
       std::string error;
+      const std::uint8_t* shown = nullptr;
+      Step step = Step::kNext;
       switch (copier.WriteFrame(piece.fileName, frame, &error)) {
         case PieceFrameCopier::Status::kWritten: break;
-        case PieceFrameCopier::Status::kSourceFailed: return FailStep(MovieJoinFailure::kSource, error);
+        case PieceFrameCopier::Status::kSourceFailed:
+          // Pieces follow each other through the range, so a render job
+          // renders the frames of a piece it cannot read at their times.
+          if (!frameCallback_) return FailStep(MovieJoinFailure::kSource, error);
+          step = RenderOne(k, &shown);
+          break;
         case PieceFrameCopier::Status::kWriteFailed: return FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
       }
-      Step step = AfterFrame(k, nullptr);
+      if (step == Step::kNext) step = AfterFrame(k, shown);
       if (step != Step::kNext) return step;
       if (frame == std::numeric_limits<std::int32_t>::max()) break;
     }
@@ -337,11 +345,18 @@ MovieJoiner::Step MovieJoiner::RenderOne(std::int32_t k, const std::uint8_t** sh
   return Step::kNext;
 }
 
-MovieJoiner::Step MovieJoiner::WriteRendered() {
+bool MovieJoiner::MakePicture() {
   pictureHeader_ = MakeDib24Header(p_.width, p_.height);
   picture_ = GlobalBlock::Allocate(kDibHeaderSize + static_cast<std::size_t>(pictureHeader_.biSizeImage));
-  if (!picture_) return FailStep(MovieJoinFailure::kFrame, "No memory for the picture.");
+  if (!picture_) {
+    Fail(MovieJoinFailure::kFrame, "No memory for the picture.");
+    return false;
+  }
   pictureBytes_.emplace(picture_.get());
+  return true;
+}
+
+MovieJoiner::Step MovieJoiner::WriteRendered() {
   for (std::int32_t k = 0; k < frames_; ++k) {
     const std::uint8_t* shown = nullptr;
     Step step = RenderOne(k, &shown);
@@ -375,6 +390,7 @@ int MovieJoiner::Finish(bool stopped) {
 int MovieJoiner::Run() {
   *outcome_ = MovieJoinOutcome();
   if (!CheckJob() || !OpenSound() || !OpenMovie()) return -1;
+  if (frameCallback_ && !MakePicture()) return -1;
   Step step = job_.firstPieces.empty() ? WriteRendered() : WritePieces();
   if (step == Step::kFail) return -1;
   return Finish(step == Step::kStop);

@@ -10,10 +10,17 @@
 //
 // Copy mode (no frame callback): the frames of the first piece list are
 // copied into the movie. The pieces' frames are also what a render-mode job
-// with a first piece list is made of. A piece's compressed samples are
-// copied as they are when its codec, size and depth match the movie's;
-// other pieces are decoded and compressed again. Frames past the end of a
-// piece's file repeat its last frame.
+// with a first piece list is made of (its frame count is theirs); there the
+// frames of a piece whose file cannot be read are rendered at their times.
+// A piece's compressed samples are copied as they are when its codec, size
+// and depth match the movie's; other pieces are decoded and compressed
+// again. Frames past the end of a piece's file repeat its last frame.
+//
+// Field modes 1 and 2 mark the stream's field order (top or bottom field
+// first); each frame is rendered whole. 8-bit movies of a compressor that
+// takes palette pictures (uncompressed, "ZMBV") use one fixed palette for
+// every palette kind; other compressors get 24-bit pictures. The second
+// piece list, the record-in time code and the title are not used.
 //
 // The movie is written beside the output path under a temporary name and
 // renamed over it only when complete (or stopped with frames written), so a

@@ -1,14 +1,19 @@
 #include "join_test_media.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numeric>
+#include <sys/resource.h>
 
 #include "imagelib/dib_header.h"
 #include "media_test_clips.h"
+#include "platform/media/avi_index.h"
 #include "platform/media/fourcc.h"
+#include "platform/media/video_frame_reader.h"
 
 namespace sprocket::testing {
 
@@ -148,6 +153,46 @@ PictureDifference Compare(const std::vector<std::uint8_t>& a, const std::vector<
   }
   d.mean = sum / static_cast<double>(a.size());
   return d;
+}
+
+std::vector<std::uint8_t> VideoSample(const std::string& path, std::int64_t n) {
+  AviFileIndex index;
+  std::vector<std::uint8_t> bytes;
+  if (index.Open(path)) index.ReadSample(index.FindStream(kStreamTypeVideo), n, &bytes);
+  return bytes;
+}
+
+std::vector<int> FrameNumbers(const std::string& path) {
+  VideoFrameReader reader;
+  std::vector<int> numbers;
+  if (!reader.Open(path)) return numbers;
+  for (std::int64_t k = 0; k < reader.FrameCount(); ++k) numbers.push_back(ReadPictureNumber(reader.ReadFrame(k).get()));
+  return numbers;
+}
+
+std::vector<int> Count(int count) {
+  std::vector<int> numbers(static_cast<std::size_t>(count));
+  std::iota(numbers.begin(), numbers.end(), 0);
+  return numbers;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t bytes) {
+  struct rlimit old {};
+  if (getrlimit(RLIMIT_FSIZE, &old) != 0) return;
+  oldLimit_ = old.rlim_cur;
+  oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old;
+  limit.rlim_cur = bytes;
+  active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+    limit.rlim_cur = oldLimit_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  std::signal(SIGXFSZ, oldHandler_);
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

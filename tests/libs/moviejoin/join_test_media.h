@@ -52,6 +52,31 @@ struct PictureDifference {
 };
 PictureDifference Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
 
+// The bytes of video sample n of an AVI file (empty when it cannot be read).
+std::vector<std::uint8_t> VideoSample(const std::string& path, std::int64_t n);
+
+// The number each frame of a movie shows (ReadPictureNumber), read with our
+// frame reader; empty when the movie cannot be opened.
+std::vector<int> FrameNumbers(const std::string& path);
+// 0, 1, ..., count - 1.
+std::vector<int> Count(int count);
+
+// Limits the size of files the process writes for its lifetime, the way a
+// full disk refuses writes (the limit signal is ignored meanwhile).
+class ScopedFileSizeLimit {
+public:
+  explicit ScopedFileSizeLimit(std::uint64_t bytes);
+  ~ScopedFileSizeLimit();
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+  bool Active() const { return active_; }
+
+private:
+  bool active_ = false;
+  std::uint64_t oldLimit_ = 0;
+  void (*oldHandler_)(int) = nullptr;
+};
+
 // The files in a folder.
 std::vector<std::string> FilesIn(const std::string& folder);
 

@@ -35,22 +35,6 @@ protected:
     EXPECT_EQ(testing::WriteNumberedClip(path, MakeFourCC(code), frames, keyEvery), "");
     return path;
   }
-  static std::vector<std::uint8_t> Sample(const std::string& path, std::int64_t n) {
-    AviFileIndex index;
-    EXPECT_TRUE(index.Open(path));
-    std::vector<std::uint8_t> bytes;
-    EXPECT_TRUE(index.ReadSample(index.FindStream(kStreamTypeVideo), n, &bytes));
-    return bytes;
-  }
-  static std::vector<int> Numbers(const std::string& path) {
-    VideoFrameReader reader;
-    EXPECT_TRUE(reader.Open(path)) << reader.ErrorText();
-    std::vector<int> numbers;
-    for (std::int64_t k = 0; k < reader.FrameCount(); ++k) {
-      numbers.push_back(testing::ReadPictureNumber(reader.ReadFrame(k).get()));
-    }
-    return numbers;
-  }
   TempDir dir_;
 };
 
@@ -70,11 +54,10 @@ TEST_F(MovieJoinCopy, PiecesOfTheMoviesFormatAreCopiedSampleForSample) {
   EXPECT_EQ(index.FindStream(kStreamTypeAudio), -1);
   ASSERT_EQ(index.SampleCount(video), 10);
   for (int k = 0; k < 10; ++k) {
-    std::vector<std::uint8_t> written;
-    ASSERT_TRUE(index.ReadSample(video, k, &written));
-    EXPECT_EQ(written, k < 5 ? Sample(a, 2 + k) : Sample(b, k - 5)) << "frame " << k;
+    EXPECT_EQ(testing::VideoSample(out, k), k < 5 ? testing::VideoSample(a, 2 + k) : testing::VideoSample(b, k - 5))
+        << "frame " << k;
   }
-  EXPECT_EQ(Numbers(out), (std::vector<int>{2, 3, 4, 5, 6, 0, 1, 2, 3, 4}));
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{2, 3, 4, 5, 6, 0, 1, 2, 3, 4}));
   auto streams = testing::ProbeStreams(out);
   if (!streams) GTEST_SKIP() << "ffprobe is not installed";
   EXPECT_EQ((*streams)[0]["codec_tag_string"], "CFCC");
@@ -88,28 +71,18 @@ TEST_F(MovieJoinCopy, FramesPastTheEndOfAFileRepeatItsLastFrame) {
   std::string still = Clip("still.avi", "CFCC", 1, 1);
   std::string out = (dir_ / "still_segment.avi").string();
   ASSERT_EQ(testing::RunJob(PieceJob(out, "CFCC", {{0, 0, 4, still}})), 0);
-  EXPECT_EQ(Numbers(out), (std::vector<int>{0, 0, 0, 0, 0}));
-  AviFileIndex index;
-  ASSERT_TRUE(index.Open(out));
-  for (int k = 0; k < 5; ++k) {
-    std::vector<std::uint8_t> written;
-    ASSERT_TRUE(index.ReadSample(index.FindStream(kStreamTypeVideo), k, &written));
-    EXPECT_EQ(written, Sample(still, 0));
-  }
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{0, 0, 0, 0, 0}));
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(testing::VideoSample(out, k), testing::VideoSample(still, 0));
 
   // A last frame that is a delta is shown again by empty samples.
   std::string deltas = Clip("deltas.avi", "FMP4", 8, 100);
   out = (dir_ / "delta_segment.avi").string();
   ASSERT_EQ(testing::RunJob(PieceJob(out, "FMP4", {{0, 0, 10, deltas}})), 0);
-  EXPECT_EQ(Numbers(out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 7, 7, 7}));
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 7, 7, 7}));
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(testing::VideoSample(out, k), testing::VideoSample(deltas, k));
+  AviFileIndex index;
   ASSERT_TRUE(index.Open(out));
-  int video = index.FindStream(kStreamTypeVideo);
-  for (int k = 0; k < 8; ++k) {
-    std::vector<std::uint8_t> written;
-    ASSERT_TRUE(index.ReadSample(video, k, &written));
-    EXPECT_EQ(written, Sample(deltas, k));
-  }
-  EXPECT_EQ(index.Stream(video).samples[9].size, 0u);
+  EXPECT_EQ(index.Stream(index.FindStream(kStreamTypeVideo)).samples[9].size, 0u);
 }
 
 TEST_F(MovieJoinCopy, PiecesOfAnotherFormatAreDecodedAndCompressedAgain) {
@@ -121,13 +94,9 @@ TEST_F(MovieJoinCopy, PiecesOfAnotherFormatAreDecodedAndCompressedAgain) {
   MovieJoinJob job = PieceJob(out, "FMP4", {{1, 1, 3, mjpg}, {2, 3, 7, groups}});
   job.params.keyFrameEvery = 100;
   ASSERT_EQ(testing::RunJob(job), 0);
-  EXPECT_EQ(Numbers(out), (std::vector<int>{1, 2, 3, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{1, 2, 3, 3, 4, 5, 6, 7}));
   // From the key frame 5 of the second piece on, its samples are copied.
-  AviFileIndex index;
-  ASSERT_TRUE(index.Open(out));
-  std::vector<std::uint8_t> written;
-  ASSERT_TRUE(index.ReadSample(index.FindStream(kStreamTypeVideo), 5, &written));
-  EXPECT_EQ(written, Sample(groups, 5));
+  EXPECT_EQ(testing::VideoSample(out, 5), testing::VideoSample(groups, 5));
 
   std::string wide = (dir_ / "wide.avi").string();
   job = PieceJob(wide, "CFCC", {{1, 0, 2, Clip("small.avi", "CFCC", 3, 1)}});
@@ -137,7 +106,7 @@ TEST_F(MovieJoinCopy, PiecesOfAnotherFormatAreDecodedAndCompressedAgain) {
   VideoFrameReader reader;
   ASSERT_TRUE(reader.Open(wide));
   EXPECT_EQ(reader.Width(), 128);
-  EXPECT_EQ(Numbers(wide), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(testing::FrameNumbers(wide), (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(MovieJoinCopy, PiecesWithMixedSoundAndRenderJobsWithPieces) {
@@ -160,7 +129,7 @@ TEST_F(MovieJoinCopy, PiecesWithMixedSoundAndRenderJobsWithPieces) {
   int audio = index.FindStream(kStreamTypeAudio);
   ASSERT_GE(audio, 0);
   EXPECT_EQ(index.Stream(audio).totalBytes, sound.size());
-  EXPECT_EQ(Numbers(out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
   auto streams = testing::ProbeStreams(out);
   if (!streams) GTEST_SKIP() << "ffprobe is not installed";
   EXPECT_EQ((*streams)[1]["codec_name"], "pcm_s16le");
@@ -168,7 +137,19 @@ TEST_F(MovieJoinCopy, PiecesWithMixedSoundAndRenderJobsWithPieces) {
   EXPECT_EQ((*streams)[1]["nb_frames"], "3528");
 }
 
-TEST_F(MovieJoinCopy, AMissingPieceFailsTheJob) {
+TEST_F(MovieJoinCopy, ARenderJobRendersTheFramesOfPiecesItCannotRead) {
+  std::string a = Clip("a.avi", "CFCC", 4, 1);
+  std::string out = (dir_ / "movie.avi").string();
+  MovieJoinJob job = PieceJob(out, "CFCC", {{1, 0, 3, a}, {2, 0, 2, (dir_ / "gone.avi").string()}, {3, 1, 2, a}});
+  testing::NumberedFrames frames;
+  ASSERT_EQ(testing::RunJob(job, frames.Callback()), 0);
+  ASSERT_EQ(frames.calls.size(), 3u);
+  EXPECT_EQ(frames.calls[0].index, 4);
+  EXPECT_DOUBLE_EQ(frames.calls[0].timeMs, 160.0);
+  EXPECT_EQ(testing::FrameNumbers(out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 1, 2}));
+}
+
+TEST_F(MovieJoinCopy, AMissingPieceFailsACopyJob) {
   std::string a = Clip("a.avi", "CFCC", 4, 1);
   std::string notMovie = dir_.Write("notes.txt", "not a movie").string();
   std::string out = (dir_ / "segment.avi").string();

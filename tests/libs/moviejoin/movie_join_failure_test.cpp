@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "join_test_media.h"
 #include "media_test_clips.h"
@@ -45,18 +43,15 @@ TEST_F(MovieJoinFailures, AFullDiskFailsTheMovieAndKeepsTheEarlierFile) {
   job.soundPath = (dir_ / "recorder.wav").string();
   // A file-size limit makes writes fail the way a full disk does: the 100
   // uncompressed pictures need about 900 KB.
-  struct rlimit old {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = old;
-  limit.rlim_cur = 64 * 1024;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   std::vector<std::string> before = testing::FilesIn(dir_.path().string());
   MovieJoinOutcome outcome;
   testing::NumberedFrames frames;
-  int result = testing::RunJob(job, frames.Callback(), {}, {}, &outcome);
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  int result = 0;
+  {
+    testing::ScopedFileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(limit.Active());
+    result = testing::RunJob(job, frames.Callback(), {}, {}, &outcome);
+  }
 
   EXPECT_EQ(result, -1);
   EXPECT_EQ(outcome.failure, MovieJoinFailure::kWrite);

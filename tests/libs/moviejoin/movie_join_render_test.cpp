@@ -20,17 +20,6 @@ class MovieJoinRender : public ::testing::Test {
 protected:
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-  // Expects every frame our reader decodes to show its number.
-  void ExpectNumbers(const std::string& path, const std::vector<int>& numbers) {
-    VideoFrameReader reader;
-    ASSERT_TRUE(reader.Open(path)) << reader.ErrorText();
-    ASSERT_EQ(reader.FrameCount(), static_cast<std::int64_t>(numbers.size()));
-    for (std::size_t k = 0; k < numbers.size(); ++k) {
-      EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(static_cast<std::int64_t>(k)).get()), numbers[k])
-          << "frame " << k;
-    }
-  }
-
   // A block holding a source sample as a renderer hands it over: the
   // stream format with biSizeImage set to the sample's size, then the sample.
   static GlobalBlock HandedSample(AviFileIndex& source, int stream, std::int64_t sample) {
@@ -156,9 +145,7 @@ TEST_F(MovieJoinRender, CompressedMoviesDecodeToThePicturesWithinTolerance) {
     testing::NumberedFrames frames;
     MovieJoinOutcome outcome;
     ASSERT_EQ(testing::RunJob(job, frames.Callback(), {}, {}, &outcome), 0) << outcome.detail;
-    std::vector<int> numbers(25);
-    for (int k = 0; k < 25; ++k) numbers[k] = k;
-    ExpectNumbers(out, numbers);
+    EXPECT_EQ(testing::FrameNumbers(out), testing::Count(25));
 
     AviFileIndex index;
     ASSERT_TRUE(index.Open(out));
@@ -199,9 +186,7 @@ TEST_F(MovieJoinRender, EightBitMoviesShareOneFixedPalette) {
   ASSERT_TRUE(index.Open(out));
   int video = index.FindStream(kStreamTypeVideo);
   EXPECT_EQ(ReadDibHeader(index.Stream(video).format.data()).biBitCount, 8);
-  std::vector<int> numbers(25);
-  for (int k = 0; k < 25; ++k) numbers[k] = k;
-  ExpectNumbers(out, numbers);
+  EXPECT_EQ(testing::FrameNumbers(out), testing::Count(25));
 
   auto decoded = testing::DecodeWithFfmpeg(out, 64, 48);
   auto streams = testing::ProbeStreams(out);
@@ -255,8 +240,7 @@ TEST_F(MovieJoinRender, AStopKeepsTheFramesWrittenWithTheirSound) {
   EXPECT_EQ(index.SampleCount(index.FindStream(kStreamTypeVideo)), 10);
   // 10 frames of 1/25 s at 11025 Hz, 8-bit mono.
   EXPECT_EQ(index.Stream(index.FindStream(kStreamTypeAudio)).totalBytes, 4410u);
-  std::vector<int> numbers{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-  ExpectNumbers(out, numbers);
+  EXPECT_EQ(testing::FrameNumbers(out), testing::Count(10));
   EXPECT_EQ(testing::FilesIn(dir_.path().string()), (std::vector<std::string>{"recorder.wav", "stopped.avi"}));
 }
 
@@ -281,7 +265,7 @@ TEST_F(MovieJoinRender, AFailedFrameStopsTheJobAndBeforeTheFirstFrameLeavesNothi
       EXPECT_EQ(testing::ReadBytes(out), "the user's file");
     } else {
       EXPECT_EQ(result, 7);
-      ExpectNumbers(out, {0, 1, 2, 3, 4, 5, 6});
+      EXPECT_EQ(testing::FrameNumbers(out), testing::Count(7));
     }
     EXPECT_EQ(testing::FilesIn(dir_.path().string()), std::vector<std::string>{"failed.avi"});
   }
@@ -302,7 +286,7 @@ TEST_F(MovieJoinRender, APictureOfAnotherSizeStopsTheJob) {
   MovieJoinOutcome outcome;
   EXPECT_EQ(testing::RunJob(job, callback, {}, {}, &outcome), 3);
   EXPECT_EQ(outcome.failure, MovieJoinFailure::kFrame);
-  ExpectNumbers(out, {0, 1, 2});
+  EXPECT_EQ(testing::FrameNumbers(out), testing::Count(3));
 }
 
 TEST_F(MovieJoinRender, HandedSamplesAreCopiedUnchangedWhenTheyFit) {
@@ -333,18 +317,8 @@ TEST_F(MovieJoinRender, HandedSamplesAreCopiedUnchangedWhenTheyFit) {
   EXPECT_EQ(modes, std::vector<int>(20, kJoinRenderPassThrough));
   EXPECT_EQ(shown, 10);
 
-  AviFileIndex index;
-  ASSERT_TRUE(index.Open(out));
-  int video = index.FindStream(kStreamTypeVideo);
-  for (int k = 5; k < 15; ++k) {
-    std::vector<std::uint8_t> written, original;
-    ASSERT_TRUE(index.ReadSample(video, k, &written));
-    ASSERT_TRUE(from.ReadSample(sourceVideo, k, &original));
-    EXPECT_EQ(written, original) << "frame " << k;
-  }
-  std::vector<int> numbers(20);
-  for (int k = 0; k < 20; ++k) numbers[k] = k;
-  ExpectNumbers(out, numbers);
+  for (int k = 5; k < 15; ++k) EXPECT_EQ(testing::VideoSample(out, k), testing::VideoSample(source, k)) << k;
+  EXPECT_EQ(testing::FrameNumbers(out), testing::Count(20));
 }
 
 TEST_F(MovieJoinRender, DeltaSamplesAreCopiedOnlyWhereTheirChainIsUnbroken) {
@@ -377,23 +351,15 @@ TEST_F(MovieJoinRender, DeltaSamplesAreCopiedOnlyWhereTheirChainIsUnbroken) {
   ASSERT_EQ(testing::RunJob(job, callback), 0);
   EXPECT_EQ(plainCalls, (std::vector<int>{3, 4}));
 
+  for (int k = 5; k < 13; ++k) EXPECT_EQ(testing::VideoSample(out, k), testing::VideoSample(source, k)) << k;
   AviFileIndex index;
   ASSERT_TRUE(index.Open(out));
-  int video = index.FindStream(kStreamTypeVideo);
-  for (int k = 5; k < 13; ++k) {
-    std::vector<std::uint8_t> written, original;
-    ASSERT_TRUE(index.ReadSample(video, k, &written));
-    ASSERT_TRUE(from.ReadSample(sourceVideo, k, &original));
-    EXPECT_EQ(written, original) << "frame " << k;
-  }
-  const std::vector<AviSample>& samples = index.Stream(video).samples;
+  const std::vector<AviSample>& samples = index.Stream(index.FindStream(kStreamTypeVideo)).samples;
   EXPECT_TRUE(samples[0].key);
   EXPECT_FALSE(samples[4].key);
   EXPECT_TRUE(samples[13].key);
   EXPECT_FALSE(samples[14].key);
-  std::vector<int> numbers(20);
-  for (int k = 0; k < 20; ++k) numbers[k] = k;
-  ExpectNumbers(out, numbers);
+  EXPECT_EQ(testing::FrameNumbers(out), testing::Count(20));
   auto decoded = testing::DecodeWithFfmpeg(out, 64, 48);
   if (!decoded) GTEST_SKIP() << "ffmpeg is not installed";
   ASSERT_EQ(decoded->size(), 20u);
