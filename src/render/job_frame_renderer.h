@@ -1,0 +1,21 @@
+#pragma once
+// How the render job has its frames rendered: one call per frame or field,
+// with the compositor's arguments and result code. The job takes the
+// renderer as a function so that tests can hand it pictures of their own.
+
+#include <cstdint>
+#include <functional>
+
+#include "render/render_frame.h"
+
+namespace sprocket {
+
+// Renders one frame as RenderFrame does (same arguments, return value and
+// result code).
+using JobFrameRenderer = std::function<int(const RenderFrameArgs& args, std::int32_t* result)>;
+
+// RenderFrame with the effect libraries (LibraryRenderEffects) when the
+// arguments name none.
+JobFrameRenderer CompositorFrameRenderer();
+
+}  // namespace sprocket
