@@ -1,6 +1,7 @@
 #include "render/get_dib.h"
 
 #include <cstring>
+#include <future>
 #include <utility>
 
 #include "libs/clipmedia/clip_media_lib.h"
@@ -72,16 +73,33 @@ public:
 
   // One picture of the entry at the working size; `alpha` (masked form of
   // a 'V' entry only) receives a still's alpha mask. Empty on failure.
+  // `decoding`, when valid, delivers the side's movie frame (PrefetchFrame).
   DibPicture Make(const RenderSide& side, Role role, TrackList* node, std::int32_t passThroughKind,
-                  DibPicture* alpha) {
+                  DibPicture* alpha, std::future<DibPicture>* decoding = nullptr) {
     const std::string& name = side.fileName;
     if (IsBlankFrameName(name)) return Blank();
     const std::string_view extension = FileExtension(name);
-    if (IsVideoFileExt(extension)) return Video(side, role, UsableNode(node, name), passThroughKind);
+    if (IsVideoFileExt(extension)) {
+      DibPicture frame = decoding != nullptr && decoding->valid()
+                             ? decoding->get()
+                             : ReadFrame(side, UsableNode(node, name));
+      return Video(std::move(frame), side, role, passThroughKind);
+    }
     if (IsImageFileExt(extension)) return Still(side, UsableNode(node, name), alpha);
     if (name.empty()) return Timeline(side, role);
     Log(kLogFormat);
     return {};
+  }
+
+  // Starts decoding a side's movie frame on a thread of its own when the
+  // side's node holds the movie (nodes decode independently of each other);
+  // an empty future otherwise.
+  std::future<DibPicture> PrefetchFrame(const RenderSide& side, TrackList* node) const {
+    const std::string& name = side.fileName;
+    if (IsBlankFrameName(name) || !IsVideoFileExt(FileExtension(name))) return {};
+    TrackList* source = UsableNode(node, name);
+    if (source == nullptr) return {};
+    return std::async(std::launch::async, [&side, source] { return ReadFrame(side, source); });
   }
 
 private:
@@ -106,13 +124,15 @@ private:
     }
   }
 
-  DibPicture Video(const RenderSide& side, Role role, TrackList* node, std::int32_t passThroughKind) {
-    DibPicture frame;
+  // A movie frame as decoded: through the node, or from the file.
+  static DibPicture ReadFrame(const RenderSide& side, TrackList* node) {
     if (node != nullptr) {
-      frame = node->IsAviSource() ? node->GetAviFrameDib(side.sourceFrame) : node->GetFlicFrameDib(side.sourceFrame);
-    } else {
-      frame = DibPicture::AdoptLocked(ScaleClipFrame(side.fileName, side.sourceFrame, nullptr));
+      return node->IsAviSource() ? node->GetAviFrameDib(side.sourceFrame) : node->GetFlicFrameDib(side.sourceFrame);
     }
+    return DibPicture::AdoptLocked(ScaleClipFrame(side.fileName, side.sourceFrame, nullptr));
+  }
+
+  DibPicture Video(DibPicture frame, const RenderSide& side, Role role, std::int32_t passThroughKind) {
     if (!frame) {
       Log(kLogGetDib);
       return {};
@@ -324,8 +344,10 @@ int GetDIB(const GetDibArgs& args, std::array<DibPicture, 2>& pictures, DibPictu
   if (entry.trackLetter == kTrackTransition) {
     TrackList* sideA = args.node != nullptr ? args.node->SideNode(0) : nullptr;
     TrackList* sideB = args.node != nullptr ? args.node->SideNode(1) : nullptr;
+    // B's frame decodes while A's picture is made.
+    std::future<DibPicture> decodingB = sources.PrefetchFrame(entry.sideB, sideB);
     pictures[0] = sources.Make(entry.sideA, Role::kSideA, sideA, 0, nullptr);
-    if (pictures[0]) pictures[1] = sources.Make(entry.sideB, Role::kSideB, sideB, 0, nullptr);
+    if (pictures[0]) pictures[1] = sources.Make(entry.sideB, Role::kSideB, sideB, 0, nullptr, &decodingB);
     if (!pictures[0] || !pictures[1]) {
       pictures[0].reset();
       pictures[1].reset();
