@@ -106,6 +106,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
   RenderJobServices services;
   services.renderFrame = CompositorFrameRenderer();
   services.joinMovie = LibraryMovieJoin();
+  services.renderFrameBuffered = BufferedFrameRenderer();
   RenderJobRunner runner(doc, ui, services);
   const int result = runner.Run(job);
   ui.EndLine();

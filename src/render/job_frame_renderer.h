@@ -18,4 +18,10 @@ using JobFrameRenderer = std::function<int(const RenderFrameArgs& args, std::int
 // arguments name none.
 JobFrameRenderer CompositorFrameRenderer();
 
+// The same frames through the disk-buffered renderer (RenderFrameToDisk),
+// for documents that ask for it: the temporary folder is the arguments'
+// output file, and a copied sample answers kFrameSampleCopied. Answers 0, or
+// -1 when the renderer failed.
+JobFrameRenderer BufferedFrameRenderer();
+
 }  // namespace sprocket

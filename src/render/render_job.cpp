@@ -11,6 +11,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
 #include "render/board_native_format.h"
+#include "render/disk_render.h"
 #include "render/render_job_context.h"
 #include "render/render_outputs.h"
 #include "render/render_pump.h"
@@ -211,7 +212,9 @@ int RenderJobRunner::Run(const RenderJob& job) {
   if (!(c.format.framesPerSecond > 0.0f)) ShowStopMessage("FrameRate equals zero!");
 
   c.displayList.assign(1, SequenceReuse{});
+  ClearDiskAccumulation(c.doc.tempDir);
   const int result = Dispatch(c);
+  ClearDiskAccumulation(c.doc.tempDir);
 
   c.displayList.clear();
   FreeTrackList(c.tracks);
