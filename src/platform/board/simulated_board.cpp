@@ -66,16 +66,6 @@ void DissolvePictures(const GlobalBlock& a, const GlobalBlock& b, double percent
 
 }  // namespace
 
-std::string BoardClipSecondName(const std::string& clipName) {
-  std::string name = clipName;
-  const std::size_t dot = name.rfind('.');
-  const std::size_t slash = name.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name;
-  if (dot + 2 < name.size()) name[dot + 2] = 'A';
-  if (dot + 3 < name.size()) name[dot + 3] = 'T';
-  return name;
-}
-
 SimulatedBoard::SimulatedBoard(std::filesystem::path disk, bool effectsBoard)
     : disk_(std::move(disk)), effectsBoard_(effectsBoard) {
   std::error_code ec;
@@ -257,8 +247,10 @@ std::optional<std::vector<TfxPiece>> SimulatedBoard::G_CompileTfxEffect(const Tf
     if (cancel != nullptr) *cancel = 1;
     return std::vector<TfxPiece>{};
   }
+  // The frames of the segment's range, as a render of the range counts them.
   const auto total = std::max<std::int32_t>(
-      1, static_cast<std::int32_t>((transition.segmentEnd - transition.segmentStart) * transition.framesPerSecond * 0.001));
+      1, static_cast<std::int32_t>((transition.segmentEnd - transition.segmentStart) * transition.framesPerSecond * 0.001 +
+                                   0.5));
   // The board writes a transition as two clips (one when it lasts one frame).
   const std::int32_t firstCount = total > 1 ? total / 2 : total;
   std::vector<TfxPiece> pieces;

@@ -69,8 +69,4 @@ private:
   std::vector<ClipPlayRequest> plays_;
 };
 
-// The extension of a board clip's second name: the second and third letters
-// after the last dot replaced by "A" and "T" (".PVD" -> ".PAT").
-std::string BoardClipSecondName(const std::string& clipName);
-
 }  // namespace sprocket

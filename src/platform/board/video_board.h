@@ -136,6 +136,19 @@ public:
   virtual std::string TfxPiecePath(const TfxPiece& piece) const = 0;
 };
 
+// A board clip's second name: the second and third letters after the last
+// dot of its name replaced by "A" and "T" ("/disk/take_1.PVD" ->
+// "/disk/take_1.PAT"); a name without an extension stays as it is.
+inline std::string BoardClipSecondName(const std::string& clipName) {
+  std::string name = clipName;
+  const std::size_t dot = name.rfind('.');
+  const std::size_t slash = name.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name;
+  if (dot + 2 < name.size()) name[dot + 2] = 'A';
+  if (dot + 3 < name.size()) name[dot + 3] = 'T';
+  return name;
+}
+
 // The answer without a board: nothing is present, every action fails.
 class NoVideoBoard final : public VideoBoard {
 public:
