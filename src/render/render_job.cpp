@@ -220,6 +220,8 @@ int RenderJobRunner::Run(const RenderJob& job) {
   FreeTrackList(c.tracks);
   c.scratch.Remove();
   c.ui.SetWaitCursor(false);
+  // A stop asked for this job does not carry over to the next long work.
+  ClearAbort();
   return result;
 }
 

@@ -1,9 +1,9 @@
 #include "render_test_project.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 
+#include "join_test_media.h"
 #include "outside_tools.h"
 #include "platform/global_memory.h"
 #include "platform/media/avi_writer.h"
@@ -95,28 +95,7 @@ std::vector<std::uint8_t> RenderTestProject::ComposedFrame(double ms, int width,
   args.mode = kRenderModePlain;
   std::int32_t result = 0;
   if (CompositorFrameRenderer()(args, &result) != kRenderDone) return {};
-  std::optional<PictureGeometry> g = ReadPictureGeometry(picture.data());
-  std::vector<std::uint8_t> rows;
-  for (int y = 0; y < height; ++y) rows.insert(rows.end(), g->Row(y), g->Row(y) + width * 3);
-  return rows;
-}
-
-std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height) {
-  const auto output =
-      RunCommand("ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
-  std::vector<std::vector<std::uint8_t>> frames;
-  const std::size_t row = static_cast<std::size_t>(width) * 3;
-  const std::size_t frameBytes = row * static_cast<std::size_t>(height);
-  if (!output || output->size() % frameBytes != 0) return frames;
-  for (std::size_t at = 0; at < output->size(); at += frameBytes) {
-    std::vector<std::uint8_t> frame;
-    for (int y = height - 1; y >= 0; --y) {
-      const auto first = output->begin() + static_cast<std::ptrdiff_t>(at + static_cast<std::size_t>(y) * row);
-      frame.insert(frame.end(), first, first + static_cast<std::ptrdiff_t>(row));
-    }
-    frames.push_back(std::move(frame));
-  }
-  return frames;
+  return TopDownRows(picture.handle());
 }
 
 std::string ProbeStream(const std::string& path, const std::string& selector, const std::string& entries) {
@@ -126,19 +105,6 @@ std::string ProbeStream(const std::string& path, const std::string& selector, co
   std::string text = *output;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
-}
-
-PictureDifference Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-  PictureDifference difference;
-  if (a.size() != b.size() || a.empty()) return PictureDifference{256, 256.0};
-  double sum = 0.0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const int d = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
-    difference.largest = std::max(difference.largest, d);
-    sum += d;
-  }
-  difference.mean = sum / static_cast<double>(a.size());
-  return difference;
 }
 
 }  // namespace sprocket::testing

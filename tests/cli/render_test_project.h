@@ -33,26 +33,15 @@ public:
   std::string ConfigDir() const { return Path("config"); }
 
   // The compositor's picture of the timeline at `ms` (plain mode, W x H):
-  // bottom-up rows of blue, green, red bytes, `width` x 3 bytes each.
+  // top-down rows of blue, green, red bytes, `width` x 3 bytes each.
   std::vector<std::uint8_t> ComposedFrame(double ms, int width, int height) const;
 
 private:
   TempDir dir_;
 };
 
-// Pictures decoded by ffmpeg as bottom-up BGR rows without padding; empty
-// when ffmpeg fails.
-std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height);
-
 // A stream's entries as ffprobe shows them ("codec_name=mjpeg|width=64|...");
 // empty without ffprobe.
 std::string ProbeStream(const std::string& path, const std::string& selector, const std::string& entries);
-
-// The largest difference of one byte, and the mean difference.
-struct PictureDifference {
-  int largest = 0;
-  double mean = 0.0;
-};
-PictureDifference Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
 
 }  // namespace sprocket::testing
