@@ -1,5 +1,6 @@
 #include <array>
 #include <cstring>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,18 @@ TEST_F(GetDibTest, AMissingSequenceImageIsReportedOncePerJob) {
   prompts_.Expect("Not enough memory!");
   Render(120);
   EXPECT_TRUE(prompts_.AllShown());
+}
+
+TEST_F(GetDibTest, DotsInFolderNamesDoNotMakeExtensions) {
+  std::filesystem::create_directories(dir_ / "v1.2");
+  testing::WriteIndexedAvi(dir_ / "v1.2" / "clip.avi", 2, 16, 12, 60);
+  ASSERT_TRUE(testing::SaveStill(testing::MakeCard(61, 16, 12).get(), dir_ / "v1.2" / "card.bmp"));
+  std::array<DibPicture, 2> pictures;
+  for (const char* name : {"clip.avi", "card.bmp"}) {
+    const RenderEntry entry = VideoEntry((dir_ / "v1.2" / name).string(), 1);
+    ASSERT_EQ(GetDIB(ArgsFor(entry, 16, 12), pictures), 1) << name;
+    EXPECT_EQ(PixelOf(pictures[0].data(), 2, 3), (Bgr{61, 2, 3})) << name;
+  }
 }
 
 TEST_F(GetDibTest, StillAlphaComesAsTheMaskOfTheMaskedFormOnly) {
