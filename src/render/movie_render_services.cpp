@@ -5,7 +5,6 @@
 #include "platform/settings_store.h"
 #include "render/board_native_format.h"
 #include "render/pass_through_marks.h"
-#include "timeline/timeline_backup.h"
 #include "timeline/timeline_file.h"
 
 namespace sprocket {
@@ -25,8 +24,6 @@ void HeadlessMovieView::MarkPassThroughClips(bool preview) {
 }
 
 void HeadlessMovieView::ClearNativeClipFlags(TLEvent* head) { sprocket::ClearNativeClipFlags(head); }
-
-void HeadlessMovieView::AutoSaveTimeline() { WriteTimelineBackup(doc_); }
 
 bool HeadlessMovieView::SaveDocument() {
   return !doc_.pathName.empty() && SaveTimelineDocument(doc_, doc_.pathName);

@@ -51,8 +51,8 @@ public:
 
 // The view of a document without a window: board-native answers from the
 // settings, pass-through marks set on the document's clips, "Inc Comp" /
-// "Disable" read from the settings when made, the backup written to the
-// document's temporary folder; nothing is drawn.
+// "Disable" read from the settings when made; nothing is drawn, and no
+// backup is written (crash recovery is the editor's).
 class HeadlessMovieView : public MovieViewHooks {
 public:
   HeadlessMovieView(CTestDoc& doc, ApplicationState& app, Profile& profile);
@@ -69,7 +69,7 @@ public:
   void RepaintBelowMarkBands() override {}
   void CheckCroppingRange(TLEvent*) override {}
   void ClearNativeClipFlags(TLEvent* head) override;
-  void AutoSaveTimeline() override;
+  void AutoSaveTimeline() override {}
   bool SaveDocument() override;
 
   bool playbackTimeline() const { return playbackTimeline_; }
