@@ -115,6 +115,34 @@ TEST_F(RenderCommand, DiskBufferedFramesMakeTheSameMovie) {
   }
 }
 
+// Counts the pictures shown and stops the playback at a wait.
+class PlaybackUi : public NullRenderUi {
+public:
+  void ShowPicture(const std::uint8_t*) override { ++pictures; }
+  void Wait(int) override {
+    if (++waits == 7) RequestAbort();
+  }
+  int pictures = 0;
+  int waits = 0;
+};
+
+TEST_F(RenderCommand, DisplayOnlyPreviewRendersAndPlaysWithTheCompositor) {
+  RenderTestProject project(Settings());
+  LoadApplicationSettings(TheApp(), AppProfile());
+  CTestDoc doc;
+  ASSERT_TRUE(ReadTimelineFile(project.Timeline(), doc));
+  PlaybackUi ui;
+  RenderJobServices services;
+  services.renderFrame = CompositorFrameRenderer();
+  RenderJobRunner runner(doc, ui, services);
+  // One second at five frames a second, played until the seventh step.
+  EXPECT_EQ(runner.Run(RenderJob{1, 0, 1000, OutputKind::kDisplayOnly, "display"}), 1);
+  EXPECT_EQ(runner.FramesWritten(), 5);
+  EXPECT_EQ(ui.waits, 7);
+  EXPECT_GE(ui.pictures, 5 + 7);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(project.Path("temp")), {}), 1);
+}
+
 TEST_F(RenderCommand, MjpegAviStaysCloseToTheCompositorsFrames) {
   if (!HaveTools()) GTEST_SKIP() << "ffprobe and ffmpeg are needed";
   RenderTestProject project(Settings("MJPG", 1, "VQuality=9000\n"));
