@@ -4,7 +4,7 @@
 
 #include "platform/file_paths.h"
 #include "platform/media/avi_index.h"
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 #include "render/wav_file.h"
 
 namespace sprocket {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "libs/audiopreview/mul_div.h"
+#include "platform/mul_div.h"
 #include "render/scrub_block.h"
 #include "render/track_list.h"
 #include "timeline/media_type.h"

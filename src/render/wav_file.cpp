@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/media/fourcc.h"
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 #include "platform/media/riff_reader.h"
 #include "render/fd_io.h"
 
@@ -20,16 +20,6 @@ constexpr std::uint16_t kTagPcm = 1;
 constexpr std::uint16_t kTagExtensible = 0xFFFE;
 constexpr std::size_t kMinFormatBytes = 16;
 constexpr std::size_t kMaxFormatBytes = 4096;
-
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v & 0xFFFF);
-  Put16(p + 2, v >> 16);
-}
 
 struct HeaderFields {
   std::uint32_t riffSize;
@@ -44,17 +34,17 @@ struct HeaderFields {
 std::array<std::uint8_t, kWaveHeaderBytes> BuildHeader(const HeaderFields& f) {
   std::array<std::uint8_t, kWaveHeaderBytes> h{};
   std::memcpy(h.data(), "RIFF", 4);
-  Put32(h.data() + 4, f.riffSize);
+  WriteLe32(h.data() + 4, f.riffSize);
   std::memcpy(h.data() + 8, "WAVEfmt ", 8);
-  Put32(h.data() + 16, 16);
-  Put16(h.data() + 20, kTagPcm);
-  Put16(h.data() + 22, f.channels);
-  Put32(h.data() + 24, f.rate);
-  Put32(h.data() + 28, f.avgBytes);
-  Put16(h.data() + 32, f.align);
-  Put16(h.data() + 34, f.bits);
+  WriteLe32(h.data() + 16, 16);
+  WriteLe16(h.data() + 20, kTagPcm);
+  WriteLe16(h.data() + 22, f.channels);
+  WriteLe32(h.data() + 24, f.rate);
+  WriteLe32(h.data() + 28, f.avgBytes);
+  WriteLe16(h.data() + 32, f.align);
+  WriteLe16(h.data() + 34, f.bits);
   std::memcpy(h.data() + 36, "data", 4);
-  Put32(h.data() + 40, f.dataSize);
+  WriteLe32(h.data() + 40, f.dataSize);
   return h;
 }
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 #include "platform/prompts.h"
 #include "platform/temp_files.h"
 #include "render/fd_io.h"

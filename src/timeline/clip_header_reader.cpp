@@ -7,7 +7,7 @@
 #include <fstream>
 #include <limits>
 
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/riff_reader.h"
 #include "timeline/event_edits.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "libs/audiopreview/mul_div.h"
+#include "platform/mul_div.h"
 
 namespace sprocket {
 

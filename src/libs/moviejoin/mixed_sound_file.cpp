@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace sprocket {
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/le_bytes.h"
+
 namespace sprocket {
 
 namespace {
@@ -11,13 +13,9 @@ namespace {
 constexpr char kStoredMagic[4] = {'S', 'E', 'D', '1'};
 constexpr char kWorkMagic[4] = {'S', 'W', 'B', '1'};
 
-std::int32_t ReadInt(const std::uint8_t* p) {
-  std::int32_t value = 0;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
+std::int32_t ReadInt(const std::uint8_t* p) { return static_cast<std::int32_t>(ReadLe32(p)); }
 
-void WriteInt(std::uint8_t* p, std::int32_t value) { std::memcpy(p, &value, sizeof value); }
+void WriteInt(std::uint8_t* p, std::int32_t value) { WriteLe32(p, static_cast<std::uint32_t>(value)); }
 
 // A valid work block's header and nodes, read under one lock.
 struct WorkBlockView {

@@ -5,6 +5,7 @@
 
 #include "imagelib/dib_header.h"
 #include "platform/imagefile/image_picture.h"
+#include "platform/le_bytes.h"
 
 namespace sprocket {
 
@@ -42,12 +43,6 @@ struct SourceLayout {
   MaskChannel red{0}, green{0}, blue{0};
 };
 
-std::uint32_t ReadU32(const std::uint8_t* p) {
-  std::uint32_t value;
-  std::memcpy(&value, p, 4);
-  return value;
-}
-
 bool ReadLayout(const std::uint8_t* dib, std::size_t bytes, SourceLayout& s) {
   if (dib == nullptr || bytes < static_cast<std::size_t>(kDibHeaderSize)) return false;
   s.header = ReadDibHeader(dib);
@@ -64,9 +59,9 @@ bool ReadLayout(const std::uint8_t* dib, std::size_t bytes, SourceLayout& s) {
     // The masks follow a 40-byte header; longer headers carry them inside.
     if (h.biSize == static_cast<std::uint32_t>(kDibHeaderSize)) masks = 12;
     if (static_cast<std::size_t>(kDibHeaderSize) + 12 > bytes) return false;
-    s.red = MaskChannel(ReadU32(dib + 40));
-    s.green = MaskChannel(ReadU32(dib + 44));
-    s.blue = MaskChannel(ReadU32(dib + 48));
+    s.red = MaskChannel(ReadLe32(dib + 40));
+    s.green = MaskChannel(ReadLe32(dib + 44));
+    s.blue = MaskChannel(ReadLe32(dib + 48));
   } else if (h.biCompression != kBiRgb) {
     return false;
   } else if (bpp == 16) {
@@ -144,7 +139,7 @@ GlobalBlock ImportTrueColor(const std::uint8_t* dib, const SourceLayout& s) {
     }
     for (std::int32_t x = 0; x < width; ++x) {
       const std::uint32_t pixel = bpp == 16 ? static_cast<std::uint32_t>(in[2 * x] | (in[2 * x + 1] << 8))
-                                            : ReadU32(in + 4 * x);
+                                            : ReadLe32(in + 4 * x);
       row[3 * x] = s.blue.Extract(pixel);
       row[3 * x + 1] = s.green.Extract(pixel);
       row[3 * x + 2] = s.red.Extract(pixel);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace sprocket {
 

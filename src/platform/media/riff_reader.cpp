@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace sprocket {
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "libs/audiopreview/mul_div.h"
+#include "platform/mul_div.h"
 
 namespace sprocket {
 namespace {

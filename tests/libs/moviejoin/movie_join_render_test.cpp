@@ -7,7 +7,7 @@
 #include "join_test_media.h"
 #include "media_test_clips.h"
 #include "platform/media/avi_index.h"
-#include "platform/media/le_bytes.h"
+#include "platform/le_bytes.h"
 #include "platform/media/video_frame_reader.h"
 #include "temp_dir.h"
 

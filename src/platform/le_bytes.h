@@ -1,5 +1,6 @@
 #pragma once
-// Little-endian integers inside byte buffers (file headers and index entries).
+// Little-endian integers inside byte buffers: file headers, chunk sizes and
+// index entries of every file format the editor reads and writes.
 
 #include <cstdint>
 
@@ -16,6 +17,16 @@ inline std::uint32_t ReadLe32(const std::uint8_t* p) {
 
 inline std::uint64_t ReadLe64(const std::uint8_t* p) {
   return static_cast<std::uint64_t>(ReadLe32(p)) | static_cast<std::uint64_t>(ReadLe32(p + 4)) << 32;
+}
+
+inline void WriteLe16(std::uint8_t* p, std::uint32_t value) {
+  p[0] = static_cast<std::uint8_t>(value);
+  p[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+inline void WriteLe32(std::uint8_t* p, std::uint32_t value) {
+  WriteLe16(p, value & 0xFFFF);
+  WriteLe16(p + 2, value >> 16);
 }
 
 }  // namespace sprocket
