@@ -19,7 +19,9 @@ bool IsCopyable(const TLEvent& clip, const TLEvent& head, const MovieSettings& o
   if (clip.crop != ClipCropWords{}) return false;
   const AviClipHeader* avi = clip.header->Avi();
   if (avi == nullptr || avi->video.scale == 0) return false;
-  if (!FourCCEqualsNoCase(avi->video.handler, output.CompressionFourcc())) return false;
+  // A header that names no compressor (a rendered segment's file) leaves the
+  // check to the movie join, which compares every sample's format.
+  if (avi->video.handler != 0 && !FourCCEqualsNoCase(avi->video.handler, output.CompressionFourcc())) return false;
   if (avi->picture.width != (output.VResWidth & ~3) || std::abs(avi->picture.height) != (output.VResHeight & ~3)) {
     return false;
   }

@@ -5,10 +5,11 @@
 //
 // A clip is copyable when its compressed samples are what the output would
 // hold anyway: an AVI clip on a video track, played forward at normal speed,
-// with no filters, no cropping and no intermediate movie, whose compressor,
-// frame size and frame rate are those of the output, while the output is
-// neither re-compressed on request nor rendered at double size. The movie
-// join still checks every copied sample's format before it writes it.
+// with no filters, no cropping and no intermediate movie, whose compressor
+// (when its header names one), frame size and frame rate are those of the
+// output, while the output is neither re-compressed on request nor rendered
+// at double size. The movie join still checks every copied sample's format
+// before it writes it.
 
 #include "platform/movie_settings.h"
 #include "timeline/tl_event.h"

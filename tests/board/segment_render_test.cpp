@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "makemovie_fixture.h"
+#include "platform/media/video_frame_reader.h"
 #include "platform/settings_store.h"
 #include "render/job_frame_renderer.h"
 #include "render/movie_join_binding.h"
@@ -82,6 +83,28 @@ TEST_F(SegmentRenderTest, MovieRendersTheSegmentsAndLaterMoviesReuseThem) {
   EXPECT_EQ(Segments()[0].fileName, names[0]);
   EXPECT_FALSE(Segments()[2].fileName.empty());
   EXPECT_EQ(VideoFrames(third), 75);
+}
+
+// The decoded bytes of a frame of a movie.
+std::vector<std::uint8_t> FrameBytes(const std::string& path, std::int64_t frame) {
+  VideoFrameReader reader;
+  if (!reader.Open(path)) return {};
+  GlobalBlock picture = reader.ReadFrame(frame);
+  GlobalLockGuard<std::uint8_t> bytes(picture.get());
+  return bytes ? std::vector<std::uint8_t>(bytes.get(), bytes.get() + picture.size()) : std::vector<std::uint8_t>{};
+}
+
+TEST_F(SegmentRenderTest, FramesOutsideTheDissolveAreTheClipsOwnSamples) {
+  const std::string out = Out("copied.avi");
+  dialogs.path = out;
+  prompts.Expect(CompletedText(75, out));
+  ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
+  // The clips are in the movie's format: their samples pass through the
+  // segment files into the movie unchanged.
+  EXPECT_FALSE(FrameBytes(out, 10).empty());
+  EXPECT_EQ(FrameBytes(out, 10), FrameBytes(clipA, 10));
+  EXPECT_EQ(FrameBytes(out, 70), FrameBytes(clipB, 30));
+  EXPECT_NE(FrameBytes(out, 45), FrameBytes(clipA, 45));
 }
 
 TEST_F(SegmentRenderTest, RangeInsideSegmentsTrimsThemForTheJobOnly) {
