@@ -253,3 +253,75 @@ TEST_F(MakeMovieOutputTest, EscapeWhileTheAviRendersKeepsTheFramesWritten) {
 
 }  // namespace
 }  // namespace sprocket::testing
+
+namespace sprocket::testing {
+namespace {
+
+// ESC at other points of the other outputs, on the single-user family.
+class MakeMovieStopTest : public MakeMovieTest {
+protected:
+  void SetUp() override {
+    BuildStandardTimeline();
+    SetFamily(1);
+  }
+};
+
+TEST_F(MakeMovieStopTest, StoppedAnimationKeepsItsFileButIsNotPlayed) {
+  const std::string out = Out("stopped.flc");
+  dialogs.path = out;
+  ui.stopAfterFrames = 10;
+  EXPECT_EQ(MakeMovie(0, MovieOutputType::kFlc), 0);
+  EXPECT_EQ(Compiler().LastJobResult(), -1);
+  EXPECT_TRUE(std::filesystem::exists(out));
+  EXPECT_TRUE(player.requests().empty());
+}
+
+TEST_F(MakeMovieStopTest, StoppedImageSequenceKeepsTheImagesWritten) {
+  dialogs.folderPrefix = FolderPrefixAnswer{Out(""), "seq"};
+  ui.stopAfterFrames = 5;
+  EXPECT_EQ(MakeMovie(0, MovieOutputType::kImageSequence), 0);
+  EXPECT_EQ(Compiler().LastJobResult(), -1);
+  EXPECT_TRUE(std::filesystem::exists(Out("seq0000.BMP")));
+  EXPECT_FALSE(std::filesystem::exists(Out("seq0074.BMP")));
+}
+
+TEST_F(MakeMovieStopTest, StoppedSoundStillEndsTheWavJob) {
+  const std::string out = Out("stopped.wav");
+  dialogs.path = out;
+  StopAtPump stop(2);
+  EXPECT_EQ(MakeMovie(0, MovieOutputType::kWav), 0);
+  EXPECT_GE(stop.calls(), 2);
+  EXPECT_EQ(Compiler().LastJobResult(), 1);
+  WaveFileInfo info;
+  ASSERT_EQ(ReadWaveFileInfo(out, &info), WaveReadStatus::kOk);
+  EXPECT_LT(info.dataSize, 3u * 11025u);  // the sound up to the stop
+  EXPECT_EQ(player.requests().size(), 1u);
+}
+
+TEST_F(MakeMovieStopTest, PreviewSegmentsAreRenderedAtThePreviewSettings) {
+  TheApp().preview.VResWidth = 32;
+  TheApp().preview.VResHeight = 24;
+  const std::string out = Out("preview.avi");
+  dialogs.path = out;
+  prompts.Expect(CompletedText(75, out));
+  ASSERT_EQ(MakeMovie(1, MovieOutputType::kAvi), 0);
+  ASSERT_EQ(SegmentFiles().size(), 3u);
+  VideoFrameReader segment;
+  ASSERT_TRUE(segment.Open(SegmentFiles()[0]));
+  EXPECT_EQ(segment.Width(), 32);
+  VideoFrameReader movie;
+  ASSERT_TRUE(movie.Open(out));
+  EXPECT_EQ(movie.Width(), 32);
+  EXPECT_EQ(movie.FrameCount(), 75);
+}
+
+TEST_F(MakeMovieStopTest, AnimationOnTheSingleUserFamilyTakesThePlainRoad) {
+  const std::string out = Out("plain.flc");
+  dialogs.path = out;
+  prompts.Expect(CompletedText(75, out));
+  ASSERT_EQ(MakeMovie(0, MovieOutputType::kFlc), 0);
+  EXPECT_TRUE(SegmentFiles().empty());
+}
+
+}  // namespace
+}  // namespace sprocket::testing
