@@ -11,9 +11,9 @@
 #include "platform/settings_keys.h"
 #include "platform/settings_store.h"
 #include "platform/string_table.h"
-#include "render/job_frame_renderer.h"
-#include "render/movie_join_binding.h"
+#include "libs/effectprepare/effect_prepare.h"
 #include "render/flic_reader.h"
+#include "timeline/filter_ids.h"
 #include "render/render_format.h"
 #include "render/wav_file.h"
 
@@ -162,6 +162,48 @@ TEST_F(MakeMovieOutputTest, PreviewUsesThePreviewRecordAndRange) {
   EXPECT_EQ(AppProfile().GetProfileString(settings::kPreviewAviDir, settings::kDir), Out(""));
 }
 
+// A view that notes the frame size the effect data was prepared for.
+class PreparedSizeView : public HeadlessMovieView {
+public:
+  using HeadlessMovieView::HeadlessMovieView;
+  void CheckCroppingRange(TLEvent* head) override {
+    for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
+      for (const TLFilter& filter : event->filters) {
+        std::int32_t width = 0, height = 0;
+        if (filter.id == kFilterRepetition3D && ReadRepetitionLayout(filter.effectData[0], width, height)) {
+          sizes.emplace_back(width, height);
+        }
+      }
+    }
+  }
+  std::vector<std::pair<std::int32_t, std::int32_t>> sizes;
+};
+
+TEST_F(MakeMovieOutputTest, DoubleSizeMoviesPrepareEffectDataAtTwiceTheSize) {
+  TLFilter repetition;
+  repetition.id = kFilterRepetition3D;
+  for (TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
+    if (event->IsClipIn() && event->trackNumber == 1) event->filters.push_back(repetition);
+  }
+  TheApp().movie.Vb2xAA = 1;
+  TheApp().preview.Vb2xAA = 1;
+  auto* recording = new PreparedSizeView(doc, TheApp(), AppProfile());
+  view.reset(recording);
+  dialogs.path = Out("double.flc");
+  prompts.Expect(CompletedText(75, *dialogs.path));
+  ASSERT_EQ(MakeMovie(0, MovieOutputType::kFlc), 0);
+  dialogs.path = Out("preview.flc");
+  prompts.Expect(CompletedText(75, *dialogs.path));
+  ASSERT_EQ(MakeMovie(1, MovieOutputType::kFlc), 0);
+  ASSERT_EQ(recording->sizes.size(), 2u);
+  EXPECT_EQ(recording->sizes[0], (std::pair<std::int32_t, std::int32_t>{128, 96}));
+  EXPECT_EQ(recording->sizes[1], (std::pair<std::int32_t, std::int32_t>{64, 48}));
+  // After the movie the effect data is released again.
+  for (const TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
+    for (const TLFilter& filter : event->filters) EXPECT_EQ(filter.effectData[0], 0);
+  }
+}
+
 TEST_F(MakeMovieOutputTest, CancelledDialogsRenderNothing) {
   for (MovieOutputType type : {MovieOutputType::kAvi, MovieOutputType::kFlc, MovieOutputType::kWav,
                                MovieOutputType::kImageSequence}) {
@@ -202,20 +244,7 @@ TEST_F(MakeMovieOutputTest, PathKeepsItsLetterCase) {
 }
 
 TEST_F(MakeMovieOutputTest, SpaceQuestionCanStopTheMovie) {
-  compiler.reset();
-  Compiler();
-  compiler.reset();
-  MovieRenderServices services;  // a disk that reports no free space
-  view = std::make_unique<HeadlessMovieView>(doc, TheApp(), AppProfile());
-  services.job.renderFrame = CompositorFrameRenderer();
-  services.job.joinMovie = LibraryMovieJoin();
-  services.view = view.get();
-  services.ui = &ui;
-  services.dialogs = &dialogs;
-  services.player = &player;
-  services.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(0); };
-  compiler = std::make_unique<MovieCompiler>(doc, std::move(services));
-
+  UseFreeSpace([](const std::string&) { return std::optional<std::uint64_t>(0); });  // a full disk
   dialogs.path = Out("full.avi");
   prompts.Expect("The drive may not have enough space, do you want to continue ?", IDCANCEL);
   EXPECT_EQ(MakeMovie(0, MovieOutputType::kAvi), -1);

@@ -207,7 +207,7 @@ void MakeMovieTest::BuildStandardTimeline(int width, int height, bool ramp) {
 
 MovieCompiler& MakeMovieTest::Compiler() {
   if (!compiler) {
-    view = std::make_unique<HeadlessMovieView>(doc, TheApp(), AppProfile());
+    if (!view) view = std::make_unique<HeadlessMovieView>(doc, TheApp(), AppProfile());
     MovieRenderServices services;
     services.job.renderFrame = CompositorFrameRenderer();
     services.job.joinMovie = LibraryMovieJoin();
@@ -217,9 +217,15 @@ MovieCompiler& MakeMovieTest::Compiler() {
     services.board = board.get();
     services.player = &player;
     services.turboTest = LibraryRenderEffects().TurboTest();
+    services.freeSpace = freeSpace_;
     compiler = std::make_unique<MovieCompiler>(doc, std::move(services));
   }
   return *compiler;
+}
+
+void MakeMovieTest::UseFreeSpace(FreeSpaceProbe probe) {
+  freeSpace_ = std::move(probe);
+  compiler.reset();
 }
 
 int MakeMovieTest::MakeMovie(int previewFlag, MovieOutputType type) { return Compiler().MakeMovie(previewFlag, type); }

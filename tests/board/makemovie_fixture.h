@@ -88,6 +88,8 @@ protected:
 
   // The compiler over the document with the fixture's services.
   MovieCompiler& Compiler();
+  // A new compiler whose disks report free space through `probe`.
+  void UseFreeSpace(FreeSpaceProbe probe);
   int MakeMovie(int previewFlag, MovieOutputType type);
   std::string Out(const std::string& name) const { return (temp.path() / "out" / name).string(); }
 
@@ -107,12 +109,13 @@ protected:
   RecordingRenderUi ui;
   CTestDoc doc;
   std::unique_ptr<SimulatedBoard> board;
-  std::unique_ptr<HeadlessMovieView> view;
+  std::unique_ptr<HeadlessMovieView> view;  // made by Compiler() unless a test sets one
   std::unique_ptr<MovieCompiler> compiler;
   std::string clipA;
   std::string clipB;
 
 private:
+  FreeSpaceProbe freeSpace_;
   struct SavedSettings {
     MovieSettings movie;
     MovieSettings preview;

@@ -8,8 +8,6 @@
 #include "makemovie_fixture.h"
 #include "platform/media/video_frame_reader.h"
 #include "platform/settings_store.h"
-#include "render/job_frame_renderer.h"
-#include "render/movie_join_binding.h"
 #include "render/segment_renderer.h"
 #include "timeline/render_segments.h"
 
@@ -151,18 +149,9 @@ TEST_F(SegmentRenderTest, EscapeWhileASegmentRendersStopsTheMovie) {
 }
 
 TEST_F(SegmentRenderTest, TempSpaceQuestionCanLeaveASegmentUnrendered) {
-  compiler.reset();
-  view = std::make_unique<HeadlessMovieView>(doc, TheApp(), AppProfile());
-  MovieRenderServices services;
-  services.job.renderFrame = CompositorFrameRenderer();
-  services.job.joinMovie = LibraryMovieJoin();
-  services.view = view.get();
-  services.ui = &ui;
-  services.dialogs = &dialogs;
-  services.freeSpace = [this](const std::string& folder) {
+  UseFreeSpace([this](const std::string& folder) {
     return std::optional<std::uint64_t>(folder == doc.tempDir ? 0 : 1000000);
-  };
-  compiler = std::make_unique<MovieCompiler>(doc, std::move(services));
+  });
   prompts.Expect(kTempSpaceQuestion, IDCANCEL);
   EXPECT_EQ(Compiler().Segments().RenderSegment(0, Segments()[0], 1), 0);
   EXPECT_TRUE(Segments()[0].fileName.empty());
