@@ -123,7 +123,12 @@ int RunMakeMovie(const RenderOptions& options, std::FILE* err) {
     std::fprintf(err, "sprocket-render: stopped\n");
     return kExitStopped;
   }
-  if (made != 0 || compiler.LastJobResult() < 1) return kExitFailed;
+  if (made != 0 || compiler.LastJobResult() < 1) {
+    if (!board->IsPresent() && view.IsBoardNativeFormat(false, options.preview)) {
+      std::fprintf(err, "sprocket-render: the settings ask for the video board's own format, but no board is fitted\n");
+    }
+    return kExitFailed;
+  }
   if (options.type == OutputType::kImageSequence) {
     std::fprintf(err, "sprocket-render: wrote the images %s*\n", TheApp().imageSequenceBasePath.c_str());
   } else {

@@ -94,3 +94,19 @@ TEST(MakeMovieRoad, ImageSequenceTakesTheFolderAndPrefix) {
 
 }  // namespace
 }  // namespace sprocket::testing
+
+namespace sprocket::testing {
+namespace {
+
+TEST(MakeMovieRoad, BoardFormatWithoutABoardSaysWhy) {
+  RenderTestProject project(
+      "VResWidth=720\nVResHeight=480\nVFramesPerSec=2997\nVCompressionType=CFCC\nVReserved1=0\n[Platform]\nFamily=2");
+  const std::string out = project.Path("native.avi");
+  const std::string output = RunRender(project, out, "--range 0,2000");
+  EXPECT_NE(output.find("EXIT=1"), std::string::npos) << output;
+  EXPECT_NE(output.find("no board is fitted"), std::string::npos) << output;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
+}  // namespace sprocket::testing
