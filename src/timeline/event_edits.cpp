@@ -80,8 +80,19 @@ int ValidateTimelineTimes(TLEvent* head) {
   return 0;
 }
 
+void SyncTransitionFilter(TLEventFields& transition) {
+  if (transition.transitionId == 0) return;
+  if (transition.filters.empty()) {
+    TLFilter filter;
+    InitFilter(filter);
+    transition.filters.push_back(std::move(filter));
+  }
+  transition.filters.front().id = transition.transitionId;
+}
+
 void SetTransitionType(TLEvent& transition, std::int32_t id, const TransitionTexts* texts) {
   transition.transitionId = id;
+  SyncTransitionFilter(transition);
   transition.transitionIcon.reset();
   transition.ownPicture.reset();
   if (texts != nullptr) {

@@ -34,8 +34,13 @@ struct TransitionTexts {
 
 // Sets a transition clip's id; its icon and own picture are dropped so that
 // the view loads those of the new id. With `texts`, the clip's title and
-// description become the catalogue's.
+// description become the catalogue's. The first filter of the clip's list is
+// the transition the compositor runs, so it takes the id too.
 void SetTransitionType(TLEvent& transition, std::int32_t id, const TransitionTexts* texts = nullptr);
+
+// Keeps a transition clip's filter list in step with its id: the first filter
+// is the transition (made when the list is empty). Nothing for id 0.
+void SyncTransitionFilter(TLEventFields& transition);
 
 // Sets an AVI clip's field order from the settings table "AVI Field Info":
 // the first non-empty "ENTRY0".."ENTRY19" value whose first four characters

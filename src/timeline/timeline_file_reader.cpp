@@ -339,6 +339,7 @@ ParsedClip ClipFromJson(const JsonCursor& json, const TLEvent& track, const TLEv
   fields.title = json.TextOr("title", kMaxJsonTextBytes);
   fields.description = json.TextOr("description", kMaxJsonTextBytes);
   fields.filters = OptionalFilters(json);
+  SyncTransitionFilter(fields);
   fields.volume = OptionalEnvelope(json, "volume");
   fields.balance = OptionalEnvelope(json, "balance");
   fields.leftSide = TrackSideFromJson(json, "leftSide", head);

@@ -35,6 +35,9 @@ TEST(DemoTimeline, LoadsWithItsMedia) {
   const TLEvent* tone = FindTrack(doc.Head(), 4)->next;
   EXPECT_EQ(FindTrack(doc.Head(), 2)->trackType, kTrackTransition);
   EXPECT_EQ(dissolve->transitionId, 1);
+  // The compositor runs the first filter of a transition: it must be the dissolve.
+  ASSERT_FALSE(dissolve->filters.empty());
+  EXPECT_EQ(dissolve->filters.front().id, 1);
   EXPECT_EQ(dissolve->OutTime(), 3000);
   for (const TLEvent* shot : {shotA, shotB}) {
     ASSERT_TRUE(shot->header && shot->header->Avi() != nullptr) << shot->name;

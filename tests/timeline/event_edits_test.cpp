@@ -105,6 +105,16 @@ TEST_F(EventEditsTest, TransitionTypeDropsTheOldIcon) {
   EXPECT_EQ(transition->title, "Effect sequence");
   SetTransitionType(*transition, 1);
   EXPECT_EQ(transition->title, "Effect sequence");
+  // The first filter is the transition the compositor runs: it follows the id
+  // and keeps its parameters.
+  ASSERT_EQ(transition->filters.size(), 1u);
+  EXPECT_EQ(transition->filters.front().id, 1);
+  transition->filters.front().params.resize(1);
+  transition->filters.front().params[0].values[0] = 25;
+  SetTransitionType(*transition, 7);
+  ASSERT_EQ(transition->filters.size(), 1u);
+  EXPECT_EQ(transition->filters.front().id, 7);
+  EXPECT_EQ(transition->filters.front().params[0].values[0], 25);
 }
 
 TEST(AviFieldInfoTest, FieldOrderComesFromTheCompressorsEntry) {
