@@ -1,16 +1,20 @@
 #include "cli/render_command.h"
 
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "cli/console_render_ui.h"
 #include "platform/application_state.h"
+#include "platform/board/video_board.h"
 #include "platform/prompts.h"
-#include "platform/settings_keys.h"
 #include "platform/settings_store.h"
-#include "render/board_native_format.h"
 #include "render/job_frame_renderer.h"
+#include "render/library_render_effects.h"
+#include "render/movie_compiler.h"
 #include "render/movie_join_binding.h"
-#include "render/render_job.h"
 #include "timeline/document.h"
 #include "timeline/timeline_file.h"
 
@@ -18,14 +22,14 @@ namespace sprocket {
 
 namespace {
 
-OutputKind KindOf(OutputType type) {
+MovieOutputType TypeOf(OutputType type) {
   switch (type) {
-    case OutputType::kAvi: return OutputKind::kAvi;
-    case OutputType::kFlc: return OutputKind::kFlic;
-    case OutputType::kImageSequence: return OutputKind::kImageSequence;
-    case OutputType::kWav: return OutputKind::kWav;
+    case OutputType::kAvi: return MovieOutputType::kAvi;
+    case OutputType::kFlc: return MovieOutputType::kFlc;
+    case OutputType::kImageSequence: return MovieOutputType::kImageSequence;
+    case OutputType::kWav: return MovieOutputType::kWav;
   }
-  return OutputKind::kAvi;
+  return MovieOutputType::kAvi;
 }
 
 // Ends the progress line before a prompt prints its text.
@@ -42,85 +46,102 @@ private:
   Prompts& inner_;
 };
 
-// Installs prompts for the life of the object and puts the previous back.
+// Installs line-ending prompts for the life of the object and puts the
+// previous ones back.
 class ScopedPrompts {
 public:
-  ScopedPrompts(ConsoleRenderUi& ui) : previous_(AppPrompts()), prompts_(ui, previous_) { SetPrompts(&prompts_); }
+  explicit ScopedPrompts(ConsoleRenderUi& ui) : previous_(AppPrompts()), prompts_(ui, previous_) {
+    SetPrompts(&prompts_);
+  }
   ~ScopedPrompts() { SetPrompts(&previous_); }
+  ScopedPrompts(const ScopedPrompts&) = delete;
+  ScopedPrompts& operator=(const ScopedPrompts&) = delete;
 
 private:
   Prompts& previous_;
   LineEndingPrompts prompts_;
 };
 
-// The segment-render flag of the application for the life of the object.
-class ScopedSegmentFlag {
-public:
-  explicit ScopedSegmentFlag(std::int32_t value) : saved_(TheApp().segmentRenderFlag) {
-    TheApp().segmentRenderFlag = value;
+// The rendered files the timeline's segments name.
+std::set<std::string> SegmentFiles(const CTestDoc& doc) {
+  std::set<std::string> files;
+  if (doc.Head() == nullptr) return files;
+  for (const TLFilter& segment : doc.Head()->segments) {
+    if (!segment.fileName.empty()) files.insert(segment.fileName);
   }
-  ~ScopedSegmentFlag() { TheApp().segmentRenderFlag = saved_; }
+  return files;
+}
 
-private:
-  std::int32_t saved_;
-};
+// Loads the timeline and sets the range to render; false (told on `err`)
+// when the file or the range cannot be used.
+bool LoadTimeline(const RenderOptions& options, CTestDoc& doc, std::FILE* err) {
+  std::string error;
+  std::vector<std::string> warnings;
+  if (!ReadTimelineFile(options.timeline, doc, &error, &warnings)) {
+    std::fprintf(err, "sprocket-render: %s: %s\n", options.timeline.c_str(), error.c_str());
+    return false;
+  }
+  for (const std::string& warning : warnings) std::fprintf(err, "sprocket-render: %s\n", warning.c_str());
+  TimeRange& range = options.preview ? doc.previewRange : doc.movieRange;
+  if (options.rangeStart && options.rangeEnd) range = TimeRange{*options.rangeStart, *options.rangeEnd};
+  if (range.end < range.start) {
+    std::fprintf(err, "sprocket-render: the %s range of the timeline ends before it starts\n",
+                 options.preview ? "preview" : "movie");
+    return false;
+  }
+  doc.savePrompt = 0;  // the timeline file is never written
+  return true;
+}
 
 }  // namespace
 
 int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
   LoadApplicationSettings(TheApp(), AppProfile());
   CTestDoc doc;
-  std::string error;
-  std::vector<std::string> warnings;
-  if (!ReadTimelineFile(options.timeline, doc, &error, &warnings)) {
-    std::fprintf(err, "sprocket-render: %s: %s\n", options.timeline.c_str(), error.c_str());
-    return kExitFailed;
-  }
-  for (const std::string& warning : warnings) std::fprintf(err, "sprocket-render: %s\n", warning.c_str());
-
-  TimeRange& range = options.preview ? doc.previewRange : doc.movieRange;
-  if (options.rangeStart && options.rangeEnd) range = TimeRange{*options.rangeStart, *options.rangeEnd};
-  if (range.end < range.start) {
-    std::fprintf(err, "sprocket-render: the %s range of the timeline ends before it starts\n",
-                 options.preview ? "preview" : "movie");
-    return kExitFailed;
-  }
-
-  RenderJob job;
-  job.previewFlag = options.preview ? 1 : 0;
-  job.startMs = range.start;
-  job.endMs = range.end;
-  job.outputKind = KindOf(options.type);
-  job.outputPath = options.out;
-  if (job.outputKind == OutputKind::kImageSequence) TheApp().imageSequenceBasePath = options.out;
-
-  // A plain render, as Make Movie runs one without rendered segments: the
-  // render window then words its captions for a segment render (WAV files
-  // take another road).
-  const bool plainRoad = !IsBoardNativeFormat(false, options.preview) &&
-                         GetProfileInt(settings::kIncComp, settings::kIncCompDisable, 0) == 0;
-  ScopedSegmentFlag segmentFlag(plainRoad && job.outputKind != OutputKind::kWav ? 1 : 0);
+  if (!LoadTimeline(options, doc, err)) return kExitFailed;
 
   ConsoleRenderUi ui(err, ConsoleRenderUi::IsTerminal(err));
   ScopedPrompts prompts(ui);
-  RenderJobServices services;
-  services.renderFrame = CompositorFrameRenderer();
-  services.joinMovie = LibraryMovieJoin();
-  services.renderFrameBuffered = BufferedFrameRenderer();
-  RenderJobRunner runner(doc, ui, services);
-  const int result = runner.Run(job);
-  ui.EndLine();
+  std::unique_ptr<VideoBoard> board = OpenVideoBoard(AppProfile());
+  HeadlessMovieView view(doc, TheApp(), AppProfile());
+  FixedMovieOutput dialogs(options.out);
+  MovieRenderServices services;
+  services.job.renderFrame = CompositorFrameRenderer();
+  services.job.renderFrameBuffered = BufferedFrameRenderer();
+  services.job.joinMovie = LibraryMovieJoin();
+  services.view = &view;
+  services.ui = &ui;
+  services.dialogs = &dialogs;
+  services.board = board.get();
+  services.turboTest = LibraryRenderEffects().TurboTest();
+  MovieCompiler compiler(doc, std::move(services));
 
-  if (runner.Stopped()) {
+  // Segment files this run makes are removed again afterwards, because the
+  // timeline file that would name them is not changed.
+  const std::set<std::string> before = SegmentFiles(doc);
+  const int made = compiler.MakeMovie(options.preview ? 1 : 0, TypeOf(options.type));
+  ui.EndLine();
+  if (!board->IsPresent()) {
+    for (const std::string& file : SegmentFiles(doc)) {
+      std::error_code ec;
+      if (before.count(file) == 0) std::filesystem::remove(file, ec);
+    }
+  }
+
+  if (compiler.LastJobStopped()) {
     std::fprintf(err, "sprocket-render: stopped\n");
     return kExitStopped;
   }
-  if (result < 1) return kExitFailed;
-  if (job.outputKind == OutputKind::kImageSequence) {
-    std::fprintf(err, "sprocket-render: wrote %lld images, the last %s\n",
-                 static_cast<long long>(runner.FramesWritten()), runner.Job().outputPath.c_str());
+  if (made != 0 || compiler.LastJobResult() < 1) {
+    if (!board->IsPresent() && view.IsBoardNativeFormat(false, options.preview)) {
+      std::fprintf(err, "sprocket-render: the settings ask for the video board's own format, but no board is fitted\n");
+    }
+    return kExitFailed;
+  }
+  if (options.type == OutputType::kImageSequence) {
+    std::fprintf(err, "sprocket-render: wrote the images %s*\n", TheApp().imageSequenceBasePath.c_str());
   } else {
-    std::fprintf(err, "sprocket-render: wrote %s\n", job.outputPath.c_str());
+    std::fprintf(err, "sprocket-render: wrote %s\n", compiler.LastOutputPath().c_str());
   }
   return kExitWritten;
 }

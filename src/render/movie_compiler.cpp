@@ -111,6 +111,7 @@ MovieCompiler::MovieCompiler(CTestDoc& doc, MovieRenderServices services)
 int MovieCompiler::RunJob(const RenderJob& job) {
   RenderJobRunner runner(doc_, services_.ui(), services_.get().job);
   lastJobResult_ = runner.Run(job);
+  lastJobStopped_ = runner.Stopped();
   return lastJobResult_;
 }
 
@@ -198,6 +199,7 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
   MovieViewHooks& view = services_.view();
   ApplicationState& app = services_.app();
   lastJobResult_ = 0;
+  lastJobStopped_ = false;
   lastOutputPath_.clear();
   if (doc_.Head() == nullptr || services_.get().dialogs == nullptr) return -1;
 

@@ -42,6 +42,8 @@ public:
   // The render job's result of the last Make Movie (0 when none ran) and
   // the output path it used.
   int LastJobResult() const { return lastJobResult_; }
+  // Whether the user stopped the last render job.
+  bool LastJobStopped() const { return lastJobStopped_; }
   const std::string& LastOutputPath() const { return lastOutputPath_; }
 
   SegmentRenderer& Segments() { return segments_; }
@@ -69,6 +71,7 @@ private:
   ResolvedMovieServices services_;
   SegmentRenderer segments_;
   int lastJobResult_ = 0;
+  bool lastJobStopped_ = false;
   std::string lastOutputPath_;
 };
 

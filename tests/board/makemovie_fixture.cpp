@@ -160,7 +160,9 @@ std::string MakeMovieTest::WriteClip(const std::string& name, int width, int hei
   for (int i = 0; i < frames; ++i) {
     if (ramp) picture = Solid(width, height, blue, static_cast<std::uint8_t>(std::min(255, 4 * i)), red);
     EXPECT_TRUE(writer.WriteFrame(picture.get()));
-    if (sound) EXPECT_TRUE(writer.WriteAudio(samples.data(), samples.size()));
+    if (sound) {
+      EXPECT_TRUE(writer.WriteAudio(samples.data(), samples.size()));
+    }
   }
   EXPECT_TRUE(writer.Finish()) << writer.ErrorText();
   return path;

@@ -286,7 +286,10 @@ TEST_F(RenderCommand, RangesAndRefusals) {
   prompts.Expect("Output format not supported!");
   EXPECT_EQ(RunRenderCommand(Options(project.Timeline(), project.Path("x.mp3"), OutputType::kWav), stderr),
             kExitFailed);
-  prompts.Expect("Error create AVI file! Make sure the drive you select is accessible.");
+  // Make Movie tests the output file before anything renders.
+  prompts.Expect(
+      "Unable to output file! Make sure the destination drive/directory is not write protected and has enough "
+      "space !");
   EXPECT_EQ(RunRenderCommand(Options(project.Timeline(), project.Path("missing/x.avi"), OutputType::kAvi), stderr),
             kExitFailed);
 }
