@@ -129,6 +129,10 @@ private:
     if (node != nullptr) {
       return node->IsAviSource() ? node->GetAviFrameDib(side.sourceFrame) : node->GetFlicFrameDib(side.sourceFrame);
     }
+    // The clip media library reads movies; animations have our own reader.
+    if (HasExtension(side.fileName, ".flc") || HasExtension(side.fileName, ".fli")) {
+      return ReadFlicFrameDib(side.fileName, side.sourceFrame);
+    }
     return DibPicture::AdoptLocked(ScaleClipFrame(side.fileName, side.sourceFrame, nullptr));
   }
 

@@ -202,6 +202,36 @@ DibPicture TrackList::GetAviFrameDib(std::int32_t frame) {
   return DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
 }
 
+DibPicture FlicFrameDib(const FlicFile& flic) {
+  const std::int32_t height = flic.Height();
+  const std::int32_t stride = flic.Stride();
+  DibPicture picture = DibPicture::Grey8(flic.Width(), height);
+  if (!picture || picture.Header().biSizeImage != static_cast<std::uint32_t>(stride * height)) return {};
+  std::memcpy(picture.data() + kDibHeaderSize, flic.ColorTable(), kDibPaletteBytes);
+  // The animation's picture is top line first; a DIB is bottom row first.
+  std::uint8_t* rows = picture.data() + kDibMaskPixelOffset;
+  for (std::int32_t y = 0; y < height; ++y) {
+    std::memcpy(rows + static_cast<std::size_t>(height - 1 - y) * stride,
+                flic.Pixels() + static_cast<std::size_t>(y) * stride, static_cast<std::size_t>(stride));
+  }
+  return picture;
+}
+
+DibPicture ReadFlicFrameDib(const std::string& path, std::int32_t frame) {
+  FlicFile flic;
+  if (FlicOpen(flic, path) != kFlicDone) {
+    FlicClose(flic);
+    return {};
+  }
+  frame = std::clamp<std::int32_t>(frame, 0, std::max<std::int32_t>(flic.header.frames, 1) - 1);
+  DibPicture picture;
+  bool decoded = FlicReadFrame(flic) == kFlicDone;
+  for (std::int32_t held = 0; decoded && held < frame; ++held) decoded = FlicReadFrame(flic) == kFlicDone;
+  if (decoded) picture = FlicFrameDib(flic);
+  FlicClose(flic);
+  return picture;
+}
+
 DibPicture TrackList::GetFlicFrameDib(std::int32_t frame) {
   if (!flic_ && (openFailed_ || !OpenFlic())) return {};
   FlicFile& flic = *flic_;
@@ -222,18 +252,7 @@ DibPicture TrackList::GetFlicFrameDib(std::int32_t frame) {
     ++flicHeldFrame_;
   }
 
-  const std::int32_t height = flic.Height();
-  const std::int32_t stride = flic.Stride();
-  DibPicture picture = DibPicture::Grey8(flic.Width(), height);
-  if (!picture || picture.Header().biSizeImage != static_cast<std::uint32_t>(stride * height)) return {};
-  std::memcpy(picture.data() + kDibHeaderSize, flic.ColorTable(), kDibPaletteBytes);
-  // The animation's picture is top line first; a DIB is bottom row first.
-  std::uint8_t* rows = picture.data() + kDibMaskPixelOffset;
-  for (std::int32_t y = 0; y < height; ++y) {
-    std::memcpy(rows + static_cast<std::size_t>(height - 1 - y) * stride,
-                flic.Pixels() + static_cast<std::size_t>(y) * stride, static_cast<std::size_t>(stride));
-  }
-  return picture;
+  return FlicFrameDib(flic);
 }
 
 ImageHandle TrackList::GetStillImage() {

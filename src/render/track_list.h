@@ -77,6 +77,14 @@ struct AccumulationSettings {
   std::int32_t level = 0;  // the decay filter's value
 };
 
+// An animation's current frame as a new 8-bit picture (1,064-byte header
+// with its colours, bottom row first).
+DibPicture FlicFrameDib(const FlicFile& flic);
+// Frame `frame` (limited to the last) of the animation at `path`, decoded
+// from its start; empty when it does not open or decode. For reads without
+// a node that keeps the animation open.
+DibPicture ReadFlicFrameDib(const std::string& path, std::int32_t frame);
+
 class TrackList {
 public:
   TrackList();
