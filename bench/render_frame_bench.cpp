@@ -24,6 +24,7 @@
 #include "imagelib/mask_blend.h"
 #include "platform/media/avi_writer.h"
 #include "platform/settings_store.h"
+#include "bench_folder.h"
 #include "render/dib_picture.h"
 #include "render/picture_ops.h"
 #include "render/render_frame.h"
@@ -40,25 +41,8 @@ constexpr int kWidth = 720;
 constexpr int kHeight = 480;
 constexpr int kFrames = 50;  // two seconds at 25 frames a second
 
-class BenchFolder {
-public:
-  BenchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sprocket-frame-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-    SetConfigDir(path_);
-  }
-  ~BenchFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
-
 BenchFolder& Folder() {
-  static BenchFolder folder;
+  static BenchFolder folder("frame");
   return folder;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "bench_folder.h"
 #include "render/audio_mixdown.h"
 #include "render/wav_file.h"
 #include "timeline/clip_header_reader.h"
@@ -31,26 +32,8 @@ struct SourceSpec {
   int speed;
 };
 
-// A folder of test sounds that lives for the program's run.
-class BenchFolder {
-public:
-  BenchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sprocket-mixdown-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-    SetConfigDir(path_);
-  }
-  ~BenchFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
-
 BenchFolder& Folder() {
-  static BenchFolder folder;
+  static BenchFolder folder("mixdown");
   return folder;
 }
 
