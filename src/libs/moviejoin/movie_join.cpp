@@ -12,7 +12,7 @@
 #include "libs/moviejoin/join_video_output.h"
 #include "libs/moviejoin/mixed_sound_file.h"
 #include "libs/moviejoin/movie_join_block.h"
-#include "libs/moviejoin/piece_frame_copier.h"
+#include "libs/moviejoin/stored_frame_copier.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/codec_table.h"
 

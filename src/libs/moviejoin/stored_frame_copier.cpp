@@ -1,4 +1,4 @@
-#include "libs/moviejoin/piece_frame_copier.h"
+#include "libs/moviejoin/stored_frame_copier.h"
 
 #include <algorithm>
 #include <vector>
