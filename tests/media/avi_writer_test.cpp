@@ -74,6 +74,10 @@ TEST(AviWriter, EveryMappedCompressorWritesAFileOthersRead) {
     EXPECT_EQ(video.at("width"), "64");
     EXPECT_EQ(video.at("height"), "48");
     EXPECT_EQ(video.at("nb_read_packets"), "6");
+    if (std::string(c.code) == "MJPG") {
+      // The layout of motion JPEG clips, so copied and encoded frames match.
+      EXPECT_EQ(video.at("pix_fmt"), "yuvj422p");
+    }
     EXPECT_EQ(audio.at("codec_name"), "pcm_s16le");
     EXPECT_EQ(audio.at("sample_rate"), "11025");
     EXPECT_EQ(audio.at("channels"), "1");

@@ -44,7 +44,7 @@ bool IsMpegFamily(const std::string& encoder) {
   return encoder == "mpeg4" || encoder == "msmpeg4" || encoder == "mjpeg";
 }
 
-AVPixelFormat EncoderFormat(const AVCodec* codec, FourCC tag, int bitCount) {
+AVPixelFormat EncoderFormat(const AVCodec* codec, int bitCount) {
   std::string name = codec->name;
   auto supports = [codec](AVPixelFormat format) {
     if (codec->pix_fmts == nullptr) return false;
@@ -54,7 +54,9 @@ AVPixelFormat EncoderFormat(const AVCodec* codec, FourCC tag, int bitCount) {
     return false;
   };
   AVPixelFormat preferred = AV_PIX_FMT_NONE;
-  if (name == "mjpeg") preferred = tag == MakeFourCC("CFCC") ? AV_PIX_FMT_YUVJ422P : AV_PIX_FMT_YUVJ420P;
+  // Motion JPEG as capture cards and editors store it: full-range 4:2:2, so
+  // frames copied from such clips and frames encoded here share one layout.
+  if (name == "mjpeg") preferred = AV_PIX_FMT_YUVJ422P;
   if (name == "mpeg4" || name == "msmpeg4" || name == "libx264") preferred = AV_PIX_FMT_YUV420P;
   if (bitCount == 8 && supports(AV_PIX_FMT_PAL8)) preferred = AV_PIX_FMT_PAL8;
   if (preferred != AV_PIX_FMT_NONE && supports(preferred)) return preferred;
@@ -180,7 +182,7 @@ bool AviWriter::State::CreateVideo(const AviVideoFormat& v) {
   c->height = v.height;
   c->time_base = video->time_base;
   c->framerate = AVRational{static_cast<int>(v.rate), static_cast<int>(v.scale)};
-  c->pix_fmt = EncoderFormat(codec, compressor->tag, v.bitCount);
+  c->pix_fmt = EncoderFormat(codec, v.bitCount);
   c->codec_tag = compressor->tag;
   c->gop_size = v.keyFrameEvery > 0 ? v.keyFrameEvery : kLongestKeyInterval;
   c->max_b_frames = 0;
