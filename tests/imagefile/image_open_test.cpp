@@ -96,7 +96,7 @@ TEST_F(ImageOpenTest, JpegOpensCloseToTheOriginal) {
 }
 
 TEST_F(ImageOpenTest, CmykAndGreyJpegsOpenAsRgb) {
-  if (!testing::HaveConvert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!testing::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const std::string cmyk = (dir_ / "cmyk.jpg").string();
   const std::string grey = (dir_ / "grey.jpg").string();
   ASSERT_TRUE(testing::RunCommand("convert -size 16x16 xc:'rgb(220,30,40)' -colorspace CMYK -quality 95 '" + cmyk + "'"));

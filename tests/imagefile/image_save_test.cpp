@@ -16,7 +16,7 @@ namespace {
 using testing::ConvertToRgb;
 using testing::FewColorPicture;
 using testing::HandlePicture;
-using testing::HaveConvert;
+using testing::ToolAvailable;
 using testing::ManyColorPicture;
 using testing::MaxChannelDifference;
 using testing::PackedDib24;
@@ -105,7 +105,7 @@ void ImageSaveTest::ExpectExactRoundTrips(const RgbPicture& picture, int bits,
     ASSERT_TRUE(back) << c.name;
     EXPECT_EQ(readBits, c.bitsReadBack) << c.name;
     EXPECT_EQ(*back, picture) << c.name;
-    if (HaveConvert()) {
+    if (ToolAvailable("convert")) {
       const auto outside = ConvertToRgb(dir_ / c.name);
       ASSERT_TRUE(outside) << c.name;
       EXPECT_EQ(*outside, picture) << c.name << " as read by convert";
@@ -206,14 +206,14 @@ TEST_F(ImageSaveTest, FewColoursStillMakeEightBitFiles) {
     const auto back = Reopen(dir_ / name, &bits);
     ASSERT_TRUE(back) << name;
     EXPECT_EQ(*back, picture) << name;
-    if (HaveConvert()) {
+    if (ToolAvailable("convert")) {
       EXPECT_EQ(RunCommand("identify -format %z '" + (dir_ / name).string() + "'"), "8") << name;
     }
   }
 }
 
 TEST_F(ImageSaveTest, TifCompressionFollowsTheOption) {
-  if (!HaveConvert()) GTEST_SKIP() << "ImageMagick's identify is not installed";
+  if (!ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick's identify is not installed";
   const RgbPicture picture = ManyColorPicture(16, 16);
   ASSERT_EQ(SavePicture(picture, dir_ / "none.tif", 0), kImageDone);
   ASSERT_EQ(SavePicture(picture, dir_ / "lzw.tif", 9), kImageDone);
@@ -255,7 +255,7 @@ TEST_F(ImageSaveTest, JpegQualityAppliesToTheFollowingSaves) {
   ASSERT_EQ(SavePicture(picture, dir_ / "low.jpg", -1), kImageDone);
   EXPECT_EQ(ReadBytes(dir_ / "high.jpg"), ReadBytes(dir_ / "high2.jpg"));
   EXPECT_LT(ReadBytes(dir_ / "low.jpg").size(), ReadBytes(dir_ / "high.jpg").size());
-  if (HaveConvert()) {
+  if (ToolAvailable("convert")) {
     EXPECT_EQ(RunCommand("identify -format %Q '" + (dir_ / "high2.jpg").string() + "'"), "90");
     EXPECT_EQ(RunCommand("identify -format %Q '" + (dir_ / "low.jpg").string() + "'"), "30");
   }

@@ -106,19 +106,6 @@ std::string ReadBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::optional<std::string> RunCommand(const std::string& command) {
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return std::nullopt;
-  std::string output;
-  std::array<char, 65536> buffer;
-  std::size_t count = 0;
-  while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), count);
-  if (::pclose(pipe) != 0) return std::nullopt;
-  return output;
-}
-
-bool HaveConvert() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
-
 std::optional<RgbPicture> ConvertToRgb(const std::filesystem::path& path) {
   const std::string quoted = "'" + path.string() + "'";
   const auto size = RunCommand("identify -format '%w %h' " + quoted + "'[0]'");

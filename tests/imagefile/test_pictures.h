@@ -9,6 +9,8 @@
 
 #include "platform/global_memory.h"
 
+#include "outside_tools.h"
+
 namespace sprocket::testing {
 
 // Top-down RGB bytes of a picture, 3 per pixel, rows unpadded.
@@ -45,11 +47,6 @@ int MaxChannelDifference(const RgbPicture& a, const RgbPicture& b);
 // The whole file, or nothing when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);
 
-// Runs a shell command and gives its standard output, or nothing when it
-// fails.
-std::optional<std::string> RunCommand(const std::string& command);
-// True when ImageMagick's command-line tools are installed.
-bool HaveConvert();
 // The picture as decoded by ImageMagick's `convert` (the outside reader).
 std::optional<RgbPicture> ConvertToRgb(const std::filesystem::path& path);
 

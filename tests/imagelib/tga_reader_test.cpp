@@ -11,6 +11,7 @@
 #include "imagelib/dib_header.h"
 #include "imagelib/pixel_types.h"
 #include "locked_picture.h"
+#include "outside_tools.h"
 #include "temp_dir.h"
 
 namespace sprocket {
@@ -284,7 +285,7 @@ TEST_F(TgaReaderTest, BadFilesFailWithoutTouchingTheOutputs) {
 // row first) and writes the orientation as the file's origin, so the origin
 // tells where each stored row and column belongs.
 TEST_F(TgaReaderTest, ReadsPicturesWrittenByImageMagick) {
-  if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "convert is not installed";
+  if (!testing::ToolAvailable("convert")) GTEST_SKIP() << "convert is not installed";
   const int width = 5;
   const int height = 3;
   auto rgba = [](int column, int row) {

@@ -129,19 +129,11 @@ std::string WriteNumberedClip(const std::string& path, FourCC compressor, int fr
   return {};
 }
 
-bool HaveTool(const char* name) {
-  std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
 std::optional<std::vector<std::map<std::string, std::string>>> ProbeStreams(const std::string& path) {
-  if (!HaveTool("ffprobe")) return std::nullopt;
-  std::string command = "ffprobe -v error -count_packets -show_streams '" + path + "' 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return std::nullopt;
-  std::string text;
-  char chunk[4096];
-  while (std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe.get())) text.append(chunk, got);
+  if (!ToolAvailable("ffprobe")) return std::nullopt;
+  // A file ffprobe refuses gives no streams, which the callers' checks catch.
+  const std::string text =
+      RunCommand("ffprobe -v error -count_packets -show_streams '" + path + "' 2>/dev/null").value_or("");
   std::vector<std::map<std::string, std::string>> streams;
   std::istringstream lines(text);
   std::string line;

@@ -12,6 +12,7 @@
 
 #include "platform/global_memory.h"
 #include "platform/media/avi_writer.h"
+#include "outside_tools.h"
 #include "platform/media/fourcc.h"
 
 namespace sprocket::testing {
@@ -44,7 +45,6 @@ std::int16_t RampSample(std::int64_t n, int channel);
 // Each stream of a file as ffprobe sees it (key = value), or nothing when
 // ffprobe is not installed.
 std::optional<std::vector<std::map<std::string, std::string>>> ProbeStreams(const std::string& path);
-bool HaveTool(const char* name);
 
 // A minimal uncompressed AVI built byte by byte: one 24-bit "DIB " video
 // stream of `frames` 8 x 8 frames whose pixels are all equal to the frame

@@ -6,7 +6,7 @@
 
 #include "flic_test_files.h"
 #include "imagelib/dib_header.h"
-#include "outside_tools.h"
+#include "ffmpeg_indexed_decode.h"
 #include "platform/message_pump.h"
 #include "temp_dir.h"
 

@@ -8,7 +8,7 @@
 
 #include "flic_test_files.h"
 #include "imagelib/dib_header.h"
-#include "outside_tools.h"
+#include "ffmpeg_indexed_decode.h"
 #include "platform/atomic_file.h"
 #include "render/flic_reader.h"
 #include "temp_dir.h"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "outside_tools.h"
 #include "timeline/event_queries.h"
 #include "timeline/timeline_file.h"
 #include "timeline_fixtures.h"
@@ -62,19 +63,16 @@ TEST(DemoTimeline, LoadsWithItsMedia) {
 // What ffprobe says of a stream entry of a file ("nb_frames" of the video
 // stream, ...); empty when ffprobe cannot run.
 std::string Probe(const fs::path& file, const std::string& stream, const std::string& entry) {
-  std::string command = "ffprobe -v error -select_streams " + stream + " -show_entries stream=" + entry +
-                        " -of default=noprint_wrappers=1:nokey=1 '" + file.string() + "' 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return {};
-  std::string out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
+  std::string out = testing::RunCommand("ffprobe -v error -select_streams " + stream + " -show_entries stream=" +
+                                        entry + " -of default=noprint_wrappers=1:nokey=1 '" + file.string() +
+                                        "' 2>/dev/null")
+                        .value_or("");
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   return out;
 }
 
 TEST(DemoTimeline, HeadersAgreeWithFfprobe) {
-  if (std::system("ffprobe -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ffprobe is not installed";
+  if (!testing::ToolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
   CTestDoc doc;
   ASSERT_TRUE(ReadTimelineFile(ExamplesFolder() / "demo.tle", doc));
   for (int track : {1, 3, 4}) {

@@ -70,7 +70,7 @@ TEST_F(ClipMediaLibTest, HeaderCopyAndStreamInformationOfAnAvi) {
 }
 
 TEST_F(ClipMediaLibTest, OtherMoviesGetHeadersFromWhatTheirReadersDeliver) {
-  if (!testing::HaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
   std::string path = (dir_ / "clip.mkv").string();
   std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=10 -f lavfi -i sine=r=8000 "
                         "-t 1.5 -c:v mjpeg -c:a pcm_s16le '" + path + "'";

@@ -114,13 +114,10 @@ int RunJob(const MovieJoinJob& job, const MovieJoinFrameCallback& frames, const 
 
 std::optional<std::vector<std::vector<std::uint8_t>>> DecodeWithFfmpeg(const std::string& path, int width,
                                                                        int height) {
-  if (!HaveTool("ffmpeg")) return std::nullopt;
-  std::string command = "ffmpeg -v error -i '" + path + "' -map 0:v:0 -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return std::nullopt;
-  std::vector<std::uint8_t> all;
-  std::uint8_t chunk[65536];
-  while (std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe.get())) all.insert(all.end(), chunk, chunk + got);
+  if (!ToolAvailable("ffmpeg")) return std::nullopt;
+  // A file ffmpeg refuses gives no frames, which the callers' checks catch.
+  const std::string all =
+      RunCommand("ffmpeg -v error -i '" + path + "' -map 0:v:0 -f rawvideo -pix_fmt bgr24 - 2>/dev/null").value_or("");
   std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
   std::vector<std::vector<std::uint8_t>> frames;
   for (std::size_t at = 0; at + frameBytes <= all.size(); at += frameBytes) {

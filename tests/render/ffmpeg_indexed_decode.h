@@ -1,20 +1,15 @@
 #pragma once
-// Running installed command-line tools (ffmpeg, ffprobe) as outside oracles.
+// 8-bit animations as FFmpeg decodes them, the outside oracle of the FLIC
+// reader and writer.
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <vector>
 
+#include "outside_tools.h"
+
 namespace sprocket::testing {
-
-// True when `name` is an executable on PATH.
-bool ToolAvailable(const std::string& name);
-
-// Runs a shell command and answers its standard output, or nothing when it
-// could not run or exited with a nonzero status.
-std::optional<std::string> RunCommand(const std::string& command);
 
 // One frame as FFmpeg decodes an 8-bit animation: the colour indices (top
 // line first, rows of exactly `width` bytes) and its 256 colours as red,
