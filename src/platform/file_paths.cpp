@@ -1,6 +1,8 @@
 #include "platform/file_paths.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/ini_document.h"
 
@@ -31,6 +33,16 @@ std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
+}
+
+bool PathExists(std::string_view path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+bool IsRegularFile(std::string_view path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
 std::string WithTrailingSlash(std::string_view folder) {

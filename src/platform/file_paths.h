@@ -20,6 +20,12 @@ bool HasExtension(std::string_view path, std::string_view extension);
 std::string ToUpperAscii(std::string_view text);
 std::string ToLowerAscii(std::string_view text);
 
+// True when something (a file, a folder, ...) is at the path; false for an
+// empty path or one that cannot be examined.
+bool PathExists(std::string_view path);
+// True when the path names a regular file (following links).
+bool IsRegularFile(std::string_view path);
+
 // Ensures a folder path ends with '/' (an empty path stays empty).
 std::string WithTrailingSlash(std::string_view folder);
 

@@ -44,11 +44,6 @@ OutputKind OutputKindOf(MovieOutputType type) {
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.size() - FileNamePart(path).size()); }
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
-
 // Segments trimmed to the movie range for one job, put back afterwards.
 class SegmentTrims {
 public:
@@ -268,7 +263,7 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
     }
   }
 
-  if (outputType == MovieOutputType::kAvi && result > 0 && FileExists(path)) RecordLastMovie(preview, path);
+  if (outputType == MovieOutputType::kAvi && result > 0 && IsRegularFile(path)) RecordLastMovie(preview, path);
   view.RepaintNow();
   if (result != -1 && outputType != MovieOutputType::kImageSequence) PlayResult(preview, outputType, path);
   return 0;
@@ -333,7 +328,7 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
   road.value = result;
   if (native && result > 0) {
     for (const RenderSpan& span : doc_.secondSpans) {
-      if (FileExists(span.fileName)) board.RegisterOutputPiece(path, 0, span.fileName);
+      if (IsRegularFile(span.fileName)) board.RegisterOutputPiece(path, 0, span.fileName);
     }
   }
   // The files of trimmed segments cover only part of them.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_paths.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "render/board_native_format.h"
@@ -25,11 +26,6 @@ namespace {
 inline constexpr int kNotForEffectsBoard = 2;
 inline constexpr int kTfxPieceId = 1;
 inline constexpr std::size_t kLogDashes = 36;
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
 
 void RemoveFile(const std::string& path) {
   std::error_code ec;
@@ -334,7 +330,7 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
 
 bool SegmentRenderer::NeedsRendering(const TLFilter& segment, bool native) {
   if (native) return segment.rendered == 0;
-  return services_.singleUser() && (segment.fileName.empty() || !FileExists(segment.fileName));
+  return services_.singleUser() && (segment.fileName.empty() || !IsRegularFile(segment.fileName));
 }
 
 int SegmentRenderer::RenderRangeSegments(int previewFlag) {

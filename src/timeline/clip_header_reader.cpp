@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/file_paths.h"
 #include "platform/le_bytes.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/riff_reader.h"
@@ -33,11 +34,6 @@ bool Fail(std::string* error, std::string text) {
 }
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-bool IsRegularFile(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
 
 bool ReadAviHeader(const std::string& path, std::optional<ClipMediaHeader>* header, std::string* error) {
   AviMediaHeader media;

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/file_paths.h"
 #include "platform/prompts.h"
 #include "timeline/clip_factory.h"
 #include "timeline/clip_header_reader.h"
@@ -13,11 +14,6 @@
 namespace sprocket {
 
 namespace {
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
 
 // The clips that play a media file: clip-in records with a file name that
 // do not stand for an intermediate movie.
@@ -64,7 +60,7 @@ bool ApplyReplacement(CTestDoc& doc, const std::vector<TLEvent*>& clips, const s
   std::string problem;
   std::optional<ClipMediaHeader> header;
   std::int32_t fieldMode = first.header && first.header->Sequence() ? first.header->Sequence()->fieldMode : 0;
-  if (!FileExists(newPath)) {
+  if (!IsRegularFile(newPath)) {
     problem = "The file \"" + newPath + "\" does not exist.";
   } else if (!SplitMediaPath(newPath, &parts)) {
     problem = "The path \"" + newPath + "\" is too long for a clip.";
@@ -101,7 +97,7 @@ int CheckMissingClipFiles(CTestDoc& doc, MissingFileResolver& resolver, std::set
     auto found = clipsByPath.find(path);
     if (found != clipsByPath.end()) {
       found->second.push_back(event);
-    } else if (FileExists(path)) {
+    } else if (IsRegularFile(path)) {
       present.insert(path);
     } else {
       order.push_back(path);

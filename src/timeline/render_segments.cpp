@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_paths.h"
 #include "platform/prompts.h"
 #include "timeline/time_code.h"
 
@@ -18,11 +19,6 @@ namespace {
 constexpr int kRerenderIntermediatesMessage = 61479;
 
 bool IsPictureTrack(char trackType) { return trackType == kTrackVideo || trackType == kTrackTransition; }
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::exists(path, error);
-}
 
 void ForgetRendering(TLFilter& segment) {
   segment.fileName.clear();
@@ -110,9 +106,9 @@ void SplitSegmentsAtClips(TLEvent* head) {
 void RefreshRenderSegments(TLEvent* head) {
   if (head == nullptr) return;
   for (TLFilter& segment : head->segments) {
-    bool fileMissing = !segment.fileName.empty() && !FileExists(segment.fileName);
+    bool fileMissing = !segment.fileName.empty() && !PathExists(segment.fileName);
     bool pieceMissing = segment.rendered != 0 && !segment.params.empty() && !segment.params.front().name.empty() &&
-                        !FileExists(segment.params.front().name);
+                        !PathExists(segment.params.front().name);
     if (fileMissing || pieceMissing) ForgetRendering(segment);
   }
 }

@@ -13,11 +13,6 @@ namespace sprocket {
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::exists(path, error);
-}
-
 // The media times of a part [from, to) of a clip's timeline span.
 void SetPlayRangeForPart(TLEventFields& part, const TLEvent& clip, std::int32_t from, std::int32_t to) {
   std::int64_t speed = clip.speed;
@@ -132,7 +127,7 @@ EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head) {
   EventListSlot copy = CopyEventList(head);
   if (!copy) return copy;
   for (const TLFilter& segment : copy->segments) {
-    if (segment.end <= segment.start || !FileExists(segment.fileName)) continue;
+    if (segment.end <= segment.start || !PathExists(segment.fileName)) continue;
     CutPictureClips(copy.get(), segment.start, segment.end);
     AddSegmentClip(copy.get(), segment);
   }
@@ -146,7 +141,7 @@ EventListSlot BuildSegmentPreviewTimeline(const TLEvent* head, std::int32_t dura
   preview->segments = head->segments;
   preview->cropMargins = head->cropMargins;
   for (const TLFilter& segment : head->segments) {
-    if (segment.end > segment.start && FileExists(segment.fileName)) AddSegmentClip(preview.get(), segment);
+    if (segment.end > segment.start && PathExists(segment.fileName)) AddSegmentClip(preview.get(), segment);
   }
   return preview;
 }

@@ -7,6 +7,7 @@
 
 #include "imagelib/dib_header.h"
 #include "platform/atomic_file.h"
+#include "platform/file_paths.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/movie_header.h"
 #include "platform/profile.h"
@@ -25,11 +26,6 @@ std::string NormalPath(const std::string& path) {
   std::error_code ec;
   std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
-}
-
-bool Exists(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
 }
 
 bool FitsOneLine(const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; }
@@ -119,7 +115,7 @@ std::filesystem::path SimulatedBoard::NewClipStem(const std::string& source) con
   for (int n = 1; n < kMaxClipNumber; ++n) {
     std::filesystem::path candidate = disk_ / (stem + "_" + std::to_string(n));
     std::string pvd = candidate.string() + kClipExtension;
-    if (!Exists(pvd) && !Exists(BoardClipSecondName(pvd))) return candidate;
+    if (!PathExists(pvd) && !PathExists(BoardClipSecondName(pvd))) return candidate;
   }
   return {};
 }
@@ -168,7 +164,7 @@ bool SimulatedBoard::GetDiskPrefix(std::string* prefix) {
   return true;
 }
 
-int SimulatedBoard::IsClipFileMissing(const std::string& path, std::int32_t /*flag*/) { return Exists(path) ? 0 : 1; }
+int SimulatedBoard::IsClipFileMissing(const std::string& path, std::int32_t /*flag*/) { return PathExists(path) ? 0 : 1; }
 
 int SimulatedBoard::RegisterOutputPiece(const std::string& outputPath, std::int32_t /*zero*/,
                                         const std::string& pieceFile) {
@@ -182,7 +178,7 @@ int SimulatedBoard::RegisterOutputPiece(const std::string& outputPath, std::int3
 }
 
 int SimulatedBoard::PlayBoardClip(const ClipPlayRequest& request) {
-  if (!Exists(request.path)) return -1;
+  if (!PathExists(request.path)) return -1;
   plays_.push_back(request);
   return 0;
 }
@@ -209,7 +205,7 @@ std::optional<TfxPiece> SimulatedBoard::WriteTfxPiece(const TfxTransition& trans
   std::filesystem::create_directories(folder, ec);
   for (int n = 1; n < kMaxClipNumber && piece.name.empty(); ++n) {
     std::string name = "tfx_" + std::to_string(n) + kClipExtension;
-    if (!Exists(folder / name)) piece.name = name;
+    if (!PathExists((folder / name).string())) piece.name = name;
   }
   if (piece.name.empty()) return std::nullopt;
 
