@@ -22,6 +22,13 @@ std::int32_t PaddedStride24(std::int32_t width) {
   return static_cast<std::int32_t>(stride);
 }
 
+std::int32_t PaddedStride8(std::int32_t width) {
+  if (width < 1) return 0;
+  const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
+  if (stride > std::numeric_limits<std::int32_t>::max()) return 0;
+  return static_cast<std::int32_t>(stride);
+}
+
 DibInfoHeader MakeDib24Header(std::int32_t width, std::int32_t height) {
   DibInfoHeader header;
   header.biSize = kDibHeaderSize;

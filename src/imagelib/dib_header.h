@@ -52,6 +52,8 @@ void WriteDibHeader(void* block, const DibInfoHeader& header);
 // Bytes per row of a 24-bit picture with rows padded to 4 bytes; 0 when the
 // width is below 1 or the row would not fit 32 bits.
 std::int32_t PaddedStride24(std::int32_t width);
+// The same for an 8-bit picture (masks, palette pictures).
+std::int32_t PaddedStride8(std::int32_t width);
 
 // The header that a freshly made 24-bit picture carries: padded rows,
 // 3780 pixels per metre both ways.

@@ -22,7 +22,7 @@ DibPicture DibPicture::Black24(std::int32_t width, std::int32_t height) {
 
 DibPicture DibPicture::Grey8(std::int32_t width, std::int32_t height) {
   if (width < 1 || height < 1 || width > std::numeric_limits<std::int32_t>::max() - 3) return {};
-  const std::size_t stride = (static_cast<std::size_t>(width) + 3) / 4 * 4;
+  const auto stride = static_cast<std::size_t>(PaddedStride8(width));
   const std::size_t image = stride * static_cast<std::size_t>(height);
   if (image > std::numeric_limits<std::uint32_t>::max()) return {};
   DibPicture picture = Allocate(kDibMaskPixelOffset + image);

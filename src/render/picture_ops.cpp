@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "imagelib/dib_header.h"
 #include "imagelib/dib_image.h"
 #include "imagelib/rescale.h"
 #include "imagelib/tga_reader.h"
@@ -78,7 +79,7 @@ CropBox ReadCropMargins(const TLEvent* head, std::int32_t options) {
 
 std::int32_t DibRowBytes(std::int32_t width, std::int32_t bitsPerPixel) {
   if (bitsPerPixel == 8) return width;
-  if (bitsPerPixel == 24) return (width * 3 + 3) / 4 * 4;
+  if (bitsPerPixel == 24) return PaddedStride24(width);
   return -1;
 }
 

@@ -50,7 +50,7 @@ GlobalBlock ReduceToFixedPalette(const std::uint8_t* dib, std::size_t blockBytes
   if (sourceStride == 0) return {};
   std::int32_t width = source.biWidth;
   std::int32_t height = source.biHeight;
-  std::int32_t stride = (width + 3) / 4 * 4;
+  std::int32_t stride = PaddedStride8(width);
   DibInfoHeader header = source;
   header.biSize = kDibHeaderSize;
   header.biBitCount = 8;

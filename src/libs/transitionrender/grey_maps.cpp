@@ -161,7 +161,7 @@ HGLOBAL MakeGreyMapDib(std::int32_t transitionId, std::int32_t width, std::int32
   const std::vector<std::uint8_t> map =
       MakeGreyMap(transitionId, ResolveEffectValues(*effect, nullptr, 0.0f), width, height);
   if (map.empty()) return nullptr;
-  const std::int32_t stride = (width + 3) / 4 * 4;
+  const std::int32_t stride = PaddedStride8(width);
   GlobalBlock block = GlobalBlock::Allocate(static_cast<std::size_t>(kDibMaskPixelOffset) +
                                             static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
   if (!block) return nullptr;

@@ -38,8 +38,6 @@ bool LinkOrCopy(const std::filesystem::path& from, const std::filesystem::path& 
   return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
 }
 
-std::size_t DibRowBytes24(std::int32_t width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
-
 // A + (B - A) x percent / 100 over the pixel bytes of two 24-bit DIBs of
 // the picture's size (a missing side is black), into `out`.
 void DissolvePictures(const GlobalBlock& a, const GlobalBlock& b, double percent, std::vector<std::uint8_t>& out) {
@@ -219,7 +217,7 @@ std::optional<TfxPiece> SimulatedBoard::WriteTfxPiece(const TfxTransition& trans
   AviWriter writer;
   if (!writer.Open(TfxPiecePath(piece), format, std::nullopt)) return std::nullopt;
 
-  std::vector<std::uint8_t> picture(sizeof(DibInfoHeader) + DibRowBytes24(format.width) * format.height);
+  std::vector<std::uint8_t> picture(sizeof(DibInfoHeader) + static_cast<std::size_t>(PaddedStride24(format.width)) * format.height);
   const DibInfoHeader header = MakeDib24Header(format.width, format.height);
   std::memcpy(picture.data(), &header, sizeof header);
   for (std::int32_t k = first; k < first + count; ++k) {

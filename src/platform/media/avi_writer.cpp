@@ -69,8 +69,6 @@ bool UsableSize(int width, int height) {
   return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
 }
 
-// Bytes of a palette picture row as AVI files store it: padded to 4 bytes.
-std::int32_t PaddedStride8(std::int32_t width) { return (width + 3) / 4 * 4; }
 
 }  // namespace
 
