@@ -12,6 +12,7 @@ inline constexpr std::string_view kPreviewPrefix = "Prev_";
 
 // Compressor field order table: "ENTRY0" .. "ENTRY19" = "FOURCC(d)".
 inline constexpr std::string_view kAviFieldInfo = "AVI Field Info";
+inline constexpr std::string_view kAviFieldInfoEntryPrefix = "ENTRY";
 inline constexpr int kAviFieldInfoEntries = 20;
 
 // The result of the last Make Movie.
@@ -47,8 +48,11 @@ inline constexpr std::string_view kCustomFxs = "Custom FXs";
 inline constexpr std::string_view kPlatform = "Platform";
 inline constexpr std::string_view kPlatformFamily = "Family";
 
-// The video board stand-in: "Simulate" = 1 switches it on.
+// The video board stand-in: "Simulate" = 1 switches it on; "Disk" is the
+// folder of its disk, "EffectsBoard" = 1 adds the effects board.
 inline constexpr std::string_view kBoard = "Board";
 inline constexpr std::string_view kBoardSimulate = "Simulate";
+inline constexpr std::string_view kBoardDisk = "Disk";
+inline constexpr std::string_view kBoardEffects = "EffectsBoard";
 
 }  // namespace sprocket::settings

@@ -11,7 +11,7 @@ bool SeedStartupSettings(Profile& profile) {
   static constexpr const char* kDefaults[] = {"DUDC(1)", "CFCC(2)", "TVMJ(2)", "TVJP(2)"};
   bool ok = true;
   for (int i = 0; i < 4; ++i) {
-    std::string key = "ENTRY" + std::to_string(i);
+    std::string key = std::string(settings::kAviFieldInfoEntryPrefix) + std::to_string(i);
     if (profile.GetProfileString(settings::kAviFieldInfo, key).empty()) {
       ok = profile.WriteProfileString(settings::kAviFieldInfo, key, kDefaults[i]) && ok;
     }

@@ -9,6 +9,7 @@
 #include "platform/file_paths.h"
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
+#include "platform/settings_keys.h"
 #include "platform/settings_store.h"
 #include "render/clip_audio.h"
 #include "render/mix_buffers.h"
@@ -401,7 +402,7 @@ int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudio
   run.bits = bits;
   run.channels = channels;
   run.outRate = rate;
-  run.oldAudio = GetProfileInt("Old Audio", "ENABLE", 0) != 0;
+  run.oldAudio = GetProfileInt(settings::kOldAudio, settings::kOldAudioEnable, 0) != 0;
   run.readers = &readers;
 
   const std::int64_t firstFrame = run.Frame(startMs);

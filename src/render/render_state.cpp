@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/prompts.h"
+#include "platform/settings_keys.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
 
@@ -48,7 +49,7 @@ void ResetRenderJobState() {
 bool InitRenderLock() {
   RenderProcessState& process = Process();
   // Once made, the lock stays for the life of the process.
-  if (process.lock == nullptr && ProcessorCount() >= 2 && GetProfileInt("MULTIPROC", "ENABLEMULTIPROC", 0) != 0) {
+  if (process.lock == nullptr && ProcessorCount() >= 2 && GetProfileInt(settings::kMultiProc, settings::kEnableMultiProc, 0) != 0) {
     process.lock = std::make_unique<std::recursive_mutex>();
   }
   return process.lock != nullptr;

@@ -9,6 +9,7 @@
 #include "platform/media/avi_writer.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/video_frame_reader.h"
+#include "platform/settings_keys.h"
 #include "platform/profile.h"
 #include "temp_dir.h"
 
@@ -74,15 +75,15 @@ TEST(VideoBoardTest, NoBoardUnlessTheSettingsAskForTheStandIn) {
   EXPECT_NE(board->dudWriteChunk("/any/clip.avi", 0, 1), 0);
   EXPECT_NE(board->PlayBoardClip({"/any/clip.avi", 0, 0, 320, 240, 25}), 0);
 
-  profile.WriteProfileInt(kBoardSection, kBoardSimulateKey, 1);
+  profile.WriteProfileInt(settings::kBoard, settings::kBoardSimulate, 1);
   board = OpenVideoBoard(profile);
   ASSERT_TRUE(board->IsPresent());
   EXPECT_FALSE(board->G_IsTfxBoardPresent());
   EXPECT_EQ(dynamic_cast<SimulatedBoard&>(*board).disk(), dir.path() / "board");
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "board"));
 
-  profile.WriteProfileString(kBoardSection, kBoardDiskKey, (dir.path() / "disk").string());
-  profile.WriteProfileInt(kBoardSection, kBoardEffectsKey, 1);
+  profile.WriteProfileString(settings::kBoard, settings::kBoardDisk, (dir.path() / "disk").string());
+  profile.WriteProfileInt(settings::kBoard, settings::kBoardEffects, 1);
   board = OpenVideoBoard(profile);
   EXPECT_EQ(dynamic_cast<SimulatedBoard&>(*board).disk(), dir.path() / "disk");
   EXPECT_TRUE(board->G_IsTfxBoardPresent());

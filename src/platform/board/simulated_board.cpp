@@ -1,4 +1,5 @@
 #include "platform/board/simulated_board.h"
+#include "platform/settings_keys.h"
 
 #include <algorithm>
 #include <cstring>
@@ -262,10 +263,10 @@ std::optional<std::vector<TfxPiece>> SimulatedBoard::G_CompileTfxEffect(const Tf
 }
 
 std::unique_ptr<VideoBoard> OpenVideoBoard(const Profile& profile) {
-  if (profile.GetProfileInt(kBoardSection, kBoardSimulateKey, 0) != 1) return std::make_unique<NoVideoBoard>();
-  std::string disk = profile.GetProfileString(kBoardSection, kBoardDiskKey);
+  if (profile.GetProfileInt(settings::kBoard, settings::kBoardSimulate, 0) != 1) return std::make_unique<NoVideoBoard>();
+  std::string disk = profile.GetProfileString(settings::kBoard, settings::kBoardDisk);
   std::filesystem::path folder = disk.empty() ? profile.path().parent_path() / "board" : std::filesystem::path(disk);
-  const bool effects = profile.GetProfileInt(kBoardSection, kBoardEffectsKey, 0) == 1;
+  const bool effects = profile.GetProfileInt(settings::kBoard, settings::kBoardEffects, 0) == 1;
   return std::make_unique<SimulatedBoard>(folder, effects);
 }
 

@@ -28,12 +28,6 @@ namespace sprocket {
 
 class Profile;
 
-// Settings of the stand-in (section "Board").
-inline constexpr std::string_view kBoardSection = "Board";
-inline constexpr std::string_view kBoardSimulateKey = "Simulate";   // 1: the stand-in is fitted
-inline constexpr std::string_view kBoardDiskKey = "Disk";           // folder of the board's disk
-inline constexpr std::string_view kBoardEffectsKey = "EffectsBoard";  // 1: with the effects board
-
 // One chunk of a board clip: a piece id, its first and last frame and the
 // board clip file that holds the frames.
 struct BoardClipChunk {
