@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "timeline/time_code.h"
+#include "timeline/basics/time_code.h"
 
 namespace {
 

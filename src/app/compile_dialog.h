@@ -18,7 +18,7 @@
 #include <QDialog>
 #include <QImage>
 
-#include "render/render_ui.h"
+#include "render/output/render_ui.h"
 
 class QLabel;
 

@@ -6,8 +6,8 @@
 #include "app/main_frame.h"
 #include "platform/application_state.h"
 #include "platform/message_pump.h"
+#include "platform/settings/startup_settings.h"
 #include "platform/settings_store.h"
-#include "platform/startup_settings.h"
 #include "platform/temp_files.h"
 
 namespace sprocket {

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <string>
 
-#include "render/render_ui.h"
+#include "render/output/render_ui.h"
 
 namespace sprocket {
 

@@ -11,12 +11,12 @@
 #include "platform/board/video_board.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
-#include "render/job_frame_renderer.h"
-#include "render/library_render_effects.h"
-#include "render/movie_compiler.h"
-#include "render/movie_join_binding.h"
-#include "timeline/document.h"
-#include "timeline/timeline_file.h"
+#include "render/compose/library_render_effects.h"
+#include "render/movie/movie_compiler.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/output/movie_join_binding.h"
+#include "timeline/document/document.h"
+#include "timeline/tlefile/timeline_file.h"
 
 namespace sprocket {
 

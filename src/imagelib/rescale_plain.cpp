@@ -6,8 +6,8 @@
 #include <new>
 #include <vector>
 
-#include "imagelib/rescale_kernels.h"
 #include "imagelib/rescale_internal.h"
+#include "imagelib/rescale_kernels.h"
 
 namespace sprocket::rescale_detail {
 namespace {

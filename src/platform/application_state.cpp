@@ -1,6 +1,6 @@
 #include "platform/application_state.h"
 
-#include "platform/profile.h"
+#include "platform/settings/profile.h"
 
 namespace sprocket {
 

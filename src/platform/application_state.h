@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/movie_settings.h"
+#include "platform/settings/movie_settings.h"
 
 namespace sprocket {
 

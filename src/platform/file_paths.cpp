@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/ini_document.h"
+#include "platform/settings/ini_document.h"
 
 namespace sprocket {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile.h"
+#include "platform/settings/profile.h"
 
 namespace sprocket {
 

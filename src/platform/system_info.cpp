@@ -6,8 +6,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/profile.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/profile.h"
+#include "platform/settings/settings_keys.h"
 
 namespace sprocket {
 

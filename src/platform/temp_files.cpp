@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "platform/file_paths.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 
 namespace sprocket {

@@ -8,12 +8,12 @@
 #include "imagelib/dib_header.h"
 #include "makemovie_fixture.h"
 #include "platform/media/video_frame_reader.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
-#include "render/board_native_format.h"
-#include "timeline/render_segments.h"
-#include "timeline/time_code.h"
-#include "timeline/timeline_builder.h"
+#include "render/output/board_native_format.h"
+#include "timeline/document/render_segments.h"
+#include "timeline/basics/time_code.h"
+#include "timeline/records/timeline_builder.h"
 
 namespace sprocket::testing {
 namespace {

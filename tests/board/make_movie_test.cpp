@@ -8,14 +8,14 @@
 #include "outside_tools.h"
 #include "platform/file_paths.h"
 #include "platform/media/video_frame_reader.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "platform/string_table.h"
 #include "libs/effectprepare/effect_prepare.h"
-#include "render/flic_reader.h"
-#include "timeline/filter_ids.h"
-#include "render/render_format.h"
-#include "render/wav_file.h"
+#include "render/flic/flic_reader.h"
+#include "timeline/records/filter_ids.h"
+#include "render/output/render_format.h"
+#include "render/audio/wav_file.h"
 
 namespace sprocket::testing {
 namespace {

@@ -7,15 +7,15 @@
 #include "platform/media/avi_writer.h"
 #include "platform/media/video_frame_reader.h"
 #include "platform/message_pump.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
-#include "render/job_frame_renderer.h"
-#include "render/library_render_effects.h"
-#include "render/movie_join_binding.h"
-#include "timeline/clip_factory.h"
-#include "timeline/media_type.h"
-#include "timeline/render_segments.h"
-#include "timeline/timeline_builder.h"
+#include "render/compose/library_render_effects.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/output/movie_join_binding.h"
+#include "timeline/basics/media_type.h"
+#include "timeline/document/clip_factory.h"
+#include "timeline/document/render_segments.h"
+#include "timeline/records/timeline_builder.h"
 
 namespace sprocket::testing {
 

@@ -17,10 +17,10 @@
 #include "platform/application_state.h"
 #include "platform/board/simulated_board.h"
 #include "recording_render_ui.h"
-#include "render/movie_compiler.h"
+#include "render/movie/movie_compiler.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
-#include "timeline/document.h"
+#include "timeline/document/document.h"
 
 namespace sprocket::testing {
 

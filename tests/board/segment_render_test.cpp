@@ -8,8 +8,8 @@
 #include "makemovie_fixture.h"
 #include "platform/media/video_frame_reader.h"
 #include "platform/settings_store.h"
-#include "render/segment_renderer.h"
-#include "timeline/render_segments.h"
+#include "render/movie/segment_renderer.h"
+#include "timeline/document/render_segments.h"
 
 namespace sprocket::testing {
 namespace {

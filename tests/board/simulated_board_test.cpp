@@ -9,8 +9,8 @@
 #include "platform/media/avi_writer.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/video_frame_reader.h"
-#include "platform/settings_keys.h"
-#include "platform/profile.h"
+#include "platform/settings/settings_keys.h"
+#include "platform/settings/profile.h"
 #include "temp_dir.h"
 
 namespace sprocket {

@@ -15,15 +15,15 @@
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
-#include "render/flic_reader.h"
-#include "render/job_frame_renderer.h"
-#include "render/movie_join_binding.h"
-#include "render/picture_ops.h"
-#include "render/wav_file.h"
+#include "render/flic/flic_reader.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/output/movie_join_binding.h"
+#include "render/picture/picture_ops.h"
+#include "render/audio/wav_file.h"
 #include "render_test_project.h"
 #include "scripted_prompts.h"
-#include "timeline/document.h"
-#include "timeline/timeline_file.h"
+#include "timeline/document/document.h"
+#include "timeline/tlefile/timeline_file.h"
 
 namespace sprocket::testing {
 namespace {

@@ -8,11 +8,11 @@
 #include "platform/global_memory.h"
 #include "platform/media/avi_writer.h"
 #include "platform/settings_store.h"
-#include "render/job_frame_renderer.h"
-#include "render/picture_ops.h"
-#include "render/wav_file.h"
-#include "timeline/document.h"
-#include "timeline/timeline_file.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/picture/picture_ops.h"
+#include "render/audio/wav_file.h"
+#include "timeline/document/document.h"
+#include "timeline/tlefile/timeline_file.h"
 
 namespace sprocket::testing {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <cctype>
 
-#include "platform/disk_space.h"
+#include "platform/files/disk_space.h"
 #include "platform/file_paths.h"
 #include "platform/settings_store.h"
 #include "platform/temp_files.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/application_state.h"
-#include "platform/atomic_file.h"
-#include "platform/movie_settings.h"
+#include "platform/files/atomic_file.h"
+#include "platform/settings/movie_settings.h"
 #include "platform/settings_store.h"
-#include "platform/startup_settings.h"
+#include "platform/settings/startup_settings.h"
 #include "platform/system_info.h"
 #include "temp_dir.h"
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "timeline/clip_media_header.h"
-#include "timeline/event_queries.h"
-#include "timeline/media_type.h"
-#include "timeline/tl_event.h"
+#include "timeline/basics/media_type.h"
+#include "timeline/records/clip_media_header.h"
+#include "timeline/records/event_queries.h"
+#include "timeline/records/tl_event.h"
 
 namespace sprocket::testing {
 

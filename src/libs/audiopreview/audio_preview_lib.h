@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <span>
 
-#include "timeline/clip_media_header.h"
-#include "timeline/tl_event.h"
+#include "timeline/records/clip_media_header.h"
+#include "timeline/records/tl_event.h"
 
 namespace sprocket {
 

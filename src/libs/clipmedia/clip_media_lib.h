@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "timeline/clip_media_header.h"
+#include "timeline/records/clip_media_header.h"
 
 namespace sprocket {
 

@@ -1,5 +1,5 @@
 #include "platform/board/simulated_board.h"
-#include "platform/settings_keys.h"
+#include "platform/settings/settings_keys.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "imagelib/dib_header.h"
-#include "platform/atomic_file.h"
 #include "platform/file_paths.h"
+#include "platform/files/atomic_file.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/movie_header.h"
-#include "platform/profile.h"
+#include "platform/settings/profile.h"
 
 namespace sprocket {
 

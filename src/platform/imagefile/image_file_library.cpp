@@ -6,7 +6,7 @@
 
 #include "imagelib/dib_header.h"
 #include "imagelib/dib_image.h"
-#include "platform/atomic_file.h"
+#include "platform/files/atomic_file.h"
 #include "platform/imagefile/dib_import.h"
 #include "platform/imagefile/still_image_format.h"
 

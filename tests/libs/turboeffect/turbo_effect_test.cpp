@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "effectcatalog/test_pictures.h"
-#include "imagelib/mask_blend.h"
+#include "imagelib/drawing/mask_blend.h"
 #include "libs/effectcatalog/effect_ids.h"
 #include "libs/filterrender/filter_render.h"
 #include "libs/transitionrender/transition_render.h"

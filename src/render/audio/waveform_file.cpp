@@ -1,0 +1,338 @@
+#include "render/audio/waveform_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <new>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/files/fd_io.h"
+#include "platform/le_bytes.h"
+#include "platform/prompts.h"
+#include "platform/temp_files.h"
+
+namespace sprocket {
+
+namespace {
+
+constexpr char kTrailerMagic[4] = {'S', 'P', 'W', 'V'};
+constexpr int kCorruptedFile = 61486;
+constexpr int kOutOfMemory = 61428;
+constexpr std::size_t kMaxStoredPath = 4096;
+
+// An open file descriptor, closed when done.
+class FileHandle {
+public:
+  explicit FileHandle(int fd) : fd_(fd) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int get() const { return fd_; }
+  bool Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+private:
+  int fd_;
+};
+
+// A read-only mapping of a whole file.
+class MappedFile {
+public:
+  explicit MappedFile(const std::string& path) {
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return;
+    void* address = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, file.get(), 0);
+    if (address == MAP_FAILED) return;
+    data_ = static_cast<const std::uint8_t*>(address);
+    size_ = static_cast<std::size_t>(status.st_size);
+  }
+  ~MappedFile() {
+    if (data_ != nullptr) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  std::span<const std::uint8_t> Bytes() const { return {data_, size_}; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// What identifies the media a waveform file was made from.
+struct MediaStamp {
+  std::string path;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // ns
+  bool operator==(const MediaStamp&) const = default;
+};
+
+std::optional<MediaStamp> StampOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return MediaStamp{path, static_cast<std::uint64_t>(status.st_size),
+                    static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+std::string WaveformPath(const TLEvent& clip) {
+  const DerivedFileNames& names = clip.derivedFiles;
+  return names.waveDirectory + names.waveName + names.waveExtension;
+}
+
+void PutLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::vector<std::uint8_t> Trailer(const MediaStamp& stamp) {
+  std::vector<std::uint8_t> bytes(kTrailerMagic, kTrailerMagic + 4);
+  PutLe(bytes, stamp.size, 8);
+  PutLe(bytes, static_cast<std::uint64_t>(stamp.modified), 8);
+  PutLe(bytes, stamp.path.size(), 4);
+  bytes.insert(bytes.end(), stamp.path.begin(), stamp.path.end());
+  return bytes;
+}
+
+struct RowEntry {
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+
+std::optional<std::array<RowEntry, kWaveformRows>> ReadDirectory(int fd) {
+  std::array<std::uint8_t, kWaveformDirectoryBytes> bytes{};
+  if (!ReadFully(fd, 0, bytes.data(), bytes.size())) return std::nullopt;
+  std::array<RowEntry, kWaveformRows> rows{};
+  for (int i = 0; i < kWaveformRows; ++i) {
+    rows[i].offset = ReadLe32(bytes.data() + 8 * i);
+    rows[i].size = ReadLe32(bytes.data() + 8 * i + 4);
+  }
+  return rows;
+}
+
+double MediaLengthMs(const TLEvent& clip) { return clip.header ? clip.header->MediaLengthMs() : 0.0; }
+
+// An empty path counts as present (the clip has no file to miss).
+bool MediaFileExists(const std::string& path) {
+  std::error_code error;
+  return path.empty() || std::filesystem::exists(path, error);
+}
+
+int RowOf(const CTestDoc& doc) {
+  return (std::clamp(doc.scaleGroup, 1, 3) - 1) * 6 + std::clamp(doc.groupScaleIndex, 0, 5);
+}
+
+// Writes the rows, the directory and the trailer. False on any failed write.
+bool WriteWaveformFile(const std::string& path, std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
+                       const std::vector<std::int64_t>& counts, const MediaStamp& stamp) {
+  FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (file.get() < 0) return false;
+  std::vector<std::uint8_t> directory(kWaveformDirectoryBytes, 0);
+  if (!WriteFully(file.get(), directory.data(), directory.size())) return false;
+  std::uint64_t offset = kWaveformDirectoryBytes;
+  directory.clear();
+  for (std::int64_t count : counts) {
+    const std::vector<std::uint16_t> row = SampleWaveform(media, layout, count);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(row.size() * 2);
+    for (std::uint16_t value : row) PutLe(bytes, value, 2);
+    if (offset + bytes.size() > 0xFFFFFFFFu || !WriteFully(file.get(), bytes.data(), bytes.size())) return false;
+    PutLe(directory, offset, 4);
+    PutLe(directory, bytes.size(), 4);
+    offset += bytes.size();
+  }
+  const std::vector<std::uint8_t> trailer = Trailer(stamp);
+  return WriteFully(file.get(), trailer.data(), trailer.size()) &&
+         WriteFully(file.get(), directory.data(), directory.size(), 0) && file.Close();
+}
+
+}  // namespace
+
+std::vector<std::uint16_t> SampleWaveform(std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
+                                          std::int64_t count) {
+  count = std::max<std::int64_t>(count, 1);
+  std::vector<std::uint16_t> values(static_cast<std::size_t>(count), layout.bits == 8 ? 128 : 0);
+  if ((layout.bits != 8 && layout.bits != 16) || layout.channels < 1) return values;
+  const int bytesPerSample = layout.bits / 8;
+  const double frames = static_cast<double>(layout.totalBytes / static_cast<std::uint64_t>(layout.channels * bytesPerSample));
+  const double step = frames / static_cast<double>(count);
+  for (std::int64_t i = 0; i < count; ++i) {
+    std::uint64_t sample = 0;
+    if (layout.channels == 1) {
+      sample = static_cast<std::uint64_t>(step * static_cast<double>(i));
+    } else {
+      sample = static_cast<std::uint64_t>(step * static_cast<double>(i) * 2.0) & ~std::uint64_t{3};
+    }
+    const std::uint64_t byte = sample * static_cast<std::uint64_t>(bytesPerSample);
+    if (byte + static_cast<std::uint64_t>(bytesPerSample) > layout.totalBytes) break;
+    std::uint64_t at = layout.base + byte;
+    if (!layout.index.empty() && !MapAudioOffset(layout.index, byte, &at)) continue;
+    if (at + static_cast<std::uint64_t>(bytesPerSample) > media.size()) continue;
+    values[static_cast<std::size_t>(i)] = bytesPerSample == 1 ? media[at] : ReadLe16(media.data() + at);
+  }
+  return values;
+}
+
+std::vector<std::int64_t> WaveformRowCounts(const CTestDoc& doc, double mediaMs) {
+  std::vector<std::int64_t> counts;
+  const double fps = doc.rate * 0.01;
+  for (int g = 1; g <= 3; ++g) {
+    for (int k = 0; k < 6; ++k) {
+      const int row = (g - 1) * 6 + k;
+      const double first = doc.waveFirstTable[static_cast<std::size_t>(row)];
+      const std::int64_t second = doc.waveSecondTable[static_cast<std::size_t>(row)];
+      const std::int64_t base = doc.waveBase[static_cast<std::size_t>(g - 1)];
+      double count = 0;
+      if (k < 3) {
+        if (fps > 0 && first > 0 && second > 0) {
+          count = std::floor(mediaMs / (first * 1000.0 / fps) * static_cast<double>(second)) *
+                  static_cast<double>(base / second);
+        }
+      } else if (first > 0) {
+        count = std::floor(static_cast<double>(base) / first * mediaMs);
+      }
+      counts.push_back(static_cast<std::int64_t>(std::clamp(count, 1.0, static_cast<double>(kMaxWaveformRowValues))));
+    }
+  }
+  return counts;
+}
+
+bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
+  const std::string path = WaveformPath(clip);
+  const std::optional<MediaStamp> media = StampOf(clip.MediaPath());
+  if (path.empty() || !media) return false;
+  FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat status {};
+  if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  const auto fileSize = static_cast<std::uint64_t>(status.st_size);
+  const auto rows = ReadDirectory(file.get());
+  if (!rows) return false;
+  const std::vector<std::int64_t> counts = WaveformRowCounts(doc, MediaLengthMs(clip));
+  std::uint64_t end = kWaveformDirectoryBytes;
+  for (int i = 0; i < kWaveformRows; ++i) {
+    const RowEntry& row = (*rows)[static_cast<std::size_t>(i)];
+    if (row.offset != end || row.size != static_cast<std::uint64_t>(counts[static_cast<std::size_t>(i)]) * 2) return false;
+    end += row.size;
+  }
+  const std::vector<std::uint8_t> expected = Trailer(*media);
+  if (end + expected.size() != fileSize || media->path.size() > kMaxStoredPath) return false;
+  std::vector<std::uint8_t> trailer(expected.size());
+  return ReadFully(file.get(), end, trailer.data(), trailer.size()) && trailer == expected;
+}
+
+void WaveformMessages::ReportWaveformMessage(int stringId, const std::string&) { ShowMessage(stringId); }
+
+int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* messages) {
+  if (IsWaveformFileCurrent(doc, clip)) return 1;
+  const std::string mediaPath = clip.MediaPath();
+  for (const TLEvent* other = doc.Head(); other != nullptr; other = GetNextEvent(other)) {
+    if (other != &clip && other->IsClipIn() && other->MediaPath() == mediaPath && IsWaveformFileCurrent(doc, *other)) {
+      clip.derivedFiles = other->derivedFiles;
+      return 1;
+    }
+  }
+
+  const std::optional<TempFileName> name = GetTempFileName(SystemTempFolder(), "zkb", 0);
+  if (!name) return 0;
+  const std::filesystem::path path(name->path);
+  clip.derivedFiles = DerivedFileNames{};
+  clip.derivedFiles.waveDirectory = path.parent_path().string() + "/";
+  clip.derivedFiles.waveName = path.stem().string();
+  clip.derivedFiles.waveExtension = path.extension().string();
+
+  WaveformMessages shown;
+  WaveformMessages& report = messages != nullptr ? *messages : shown;
+  AudioMediaLayout layout;
+  const std::optional<MediaStamp> stamp = StampOf(mediaPath);
+  const double mediaMs = MediaLengthMs(clip);
+  MediaLayoutStatus status = MediaLayoutStatus::kUnusable;
+  if (stamp && mediaMs > 0.0 && stamp->path.size() <= kMaxStoredPath) status = ReadMediaLayout(mediaPath, clip, &layout);
+  if (status == MediaLayoutStatus::kCorruptWave) report.ReportWaveformMessage(kCorruptedFile, mediaPath);
+  bool built = status == MediaLayoutStatus::kOk;
+  if (built) {
+    const MappedFile media(mediaPath);
+    try {
+      built = media && WriteWaveformFile(name->path, media.Bytes(), layout, WaveformRowCounts(doc, mediaMs), *stamp);
+    } catch (const std::bad_alloc&) {
+      report.ReportWaveformMessage(kOutOfMemory, mediaPath);
+      built = false;
+    }
+  }
+  if (!built) {
+    ::unlink(name->path.c_str());
+    return 0;
+  }
+  return 1;
+}
+
+std::optional<std::vector<std::uint16_t>> LoadWaveformBlock(const CTestDoc& doc, TLEvent& clip,
+                                                            WaveformMessages* messages) {
+  if (BuildWaveformFile(doc, clip, messages) == 0) return std::nullopt;
+  FileHandle file(::open(WaveformPath(clip).c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return std::nullopt;
+  const auto rows = ReadDirectory(file.get());
+  if (!rows) return std::nullopt;
+  const RowEntry& row = (*rows)[static_cast<std::size_t>(RowOf(doc))];
+  std::vector<std::uint8_t> bytes(row.size);
+  if (!ReadFully(file.get(), row.offset, bytes.data(), bytes.size())) return std::nullopt;
+  std::vector<std::uint16_t> values(bytes.size() / 2);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = ReadLe16(bytes.data() + 2 * i);
+  return values;
+}
+
+int DrawClipWaveform(const CTestDoc& doc, WaveformPainter& painter, TLEvent& clip, int argument) {
+  const std::string path = clip.MediaPath();
+  if (!MediaFileExists(path)) return 0;
+  if (doc.scaleIndex >= 6 || (clip.mediaType != 101 && clip.mediaType != 301) || !clip.header) return 0;
+  int tag = 0;
+  int bits = 0;
+  std::uint32_t rate = 0;
+  if (const WavClipHeader* wav = clip.header->Wav()) {
+    tag = wav->formatTag;
+    bits = wav->bitsPerSample;
+    rate = wav->samplesPerSec;
+  } else if (const AviClipHeader* avi = clip.header->Avi()) {
+    tag = avi->wave.formatTag;
+    bits = avi->wave.bitsPerSample;
+    rate = avi->wave.samplesPerSec;
+  }
+  if (tag != 1 || (bits != 8 && bits != 16) || (rate != 44100 && rate != 22050 && rate != 11025)) return 0;
+  ClipRect rect;
+  const double mediaMs = MediaLengthMs(clip);
+  if (!GetClipRect(doc, clip, rect) || !(mediaMs > 0.0)) return 0;
+
+  painter.BeginWaitCursor();
+  const std::optional<std::vector<std::uint16_t>> row = LoadWaveformBlock(doc, clip, &painter);
+  painter.EndWaitCursor();
+  if (!row || row->empty()) return 0;
+  auto mediaTime = [&](std::int32_t x) {
+    return static_cast<std::int64_t>((static_cast<double>(doc.XToTime(doc.horizontalScroll + x)) - clip.time) *
+                                         clip.speed * 0.01 +
+                                     clip.playIn);
+  };
+  const std::int64_t left = std::max<std::int64_t>(mediaTime(rect.left), clip.playIn);
+  const std::int64_t right = std::min<std::int64_t>(mediaTime(rect.right), clip.playOut);
+  const auto count = static_cast<std::int64_t>(row->size());
+  auto index = [&](std::int64_t ms) {
+    return std::clamp<std::int64_t>(static_cast<std::int64_t>(static_cast<double>(ms) * count / mediaMs), 0, count - 1);
+  };
+  painter.DrawWaveformBitmap(clip, index(left), index(right), rect.right - rect.left, *row, argument);
+  return 1;
+}
+
+int GetClipFileRect(const CTestDoc& doc, ClipRect& rect, const TLEvent& clip) {
+  if (!MediaFileExists(clip.MediaPath())) return 0;
+  GetClipRect(doc, clip, rect);
+  return 1;
+}
+
+}  // namespace sprocket

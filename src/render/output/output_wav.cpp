@@ -1,0 +1,30 @@
+// The WAV output of the render job.
+
+#include "render/audio/audio_mixdown.h"
+#include "render/audio/wav_file.h"
+#include "render/output/render_outputs.h"
+
+namespace sprocket {
+
+int WriteWavOutput(RenderJobContext& job) {
+  job.pictureArea = PictureAreaMode::kAudio;
+  if (!OutputExtensionIs(job.job.outputPath, ".wav")) {
+    ShowStopMessage(kFormatNotSupportedText);
+    return kRenderJobFailed;
+  }
+  WaveOutputFile wave;
+  if (!wave.WriteWaveHeader(0, 0, 0, 0, 0, job.job.outputPath)) {
+    ShowStopMessage(kCreateWaveText);
+    return kRenderJobFailed;
+  }
+  const int mixed = MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels,
+                                 job.format.audioRate, static_cast<int>(kSmallOutputRate), 1, job.job.startMs,
+                                 job.job.endMs);
+  job.ui.SetWaitCursor(false);
+  if (mixed == kMixdownFailed) return kRenderJobFailed;
+  // A stopped mixdown leaves a finished file of the sound mixed so far.
+  if (mixed == kMixdownStopped) job.stopped = true;
+  return job.CompleteJob();
+}
+
+}  // namespace sprocket

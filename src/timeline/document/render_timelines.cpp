@@ -1,0 +1,149 @@
+#include "timeline/document/render_timelines.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/file_paths.h"
+#include "timeline/basics/media_type.h"
+#include "timeline/records/event_queries.h"
+#include "timeline/records/timeline_builder.h"
+
+namespace sprocket {
+
+namespace {
+
+// The media times of a part [from, to) of a clip's timeline span.
+void SetPlayRangeForPart(TLEventFields& part, const TLEvent& clip, std::int32_t from, std::int32_t to) {
+  std::int64_t speed = clip.speed;
+  std::int64_t fromOffset = (static_cast<std::int64_t>(from) - clip.time) * speed / 100;
+  std::int64_t toOffset = (static_cast<std::int64_t>(to) - clip.time) * speed / 100;
+  if (clip.reverse != 0) {
+    part.playOut = static_cast<std::int32_t>(clip.playOut - fromOffset);
+    part.playIn = static_cast<std::int32_t>(clip.playOut - toOffset);
+  } else {
+    part.playIn = static_cast<std::int32_t>(clip.playIn + fromOffset);
+    part.playOut = static_cast<std::int32_t>(clip.playIn + toOffset);
+  }
+}
+
+// The first video track, added after the last track when there is none.
+TLEvent* FirstVideoTrack(TLEvent* head) {
+  for (TLEvent* track = GetNextEvent(head); track != nullptr && track->kind == kEventTrackBegin;
+       track = GetNextEvent(track)) {
+    if (track->trackType == kTrackVideo) return track;
+  }
+  return AppendTrack(head, kTrackVideo);
+}
+
+// The header a segment's file has, from the piece that the compositing
+// render records: rate x 100, frames, width, height.
+std::optional<ClipMediaHeader> SegmentFileHeader(const TLFilter& segment) {
+  if (segment.params.empty()) return std::nullopt;
+  const TLFilterParam& piece = segment.params.front();
+  if (piece.pieceId() <= 0 || piece.firstFrame() <= 0 || !piece.name.empty()) return std::nullopt;
+  AviClipHeader avi{};
+  avi.file.scale = 100;
+  avi.file.rate = static_cast<std::uint32_t>(piece.pieceId());
+  avi.file.length = static_cast<std::uint32_t>(piece.firstFrame());
+  avi.file.width = static_cast<std::uint32_t>(piece.lastFrame());
+  avi.file.height = static_cast<std::uint32_t>(piece.fourthWord());
+  avi.file.streams = 1;
+  avi.video.type = MakeFourcc('v', 'i', 'd', 's');
+  avi.video.scale = 100;
+  avi.video.rate = static_cast<std::uint32_t>(piece.pieceId());
+  avi.video.length = static_cast<std::uint32_t>(piece.firstFrame());
+  avi.picture.size = 40;
+  avi.picture.width = piece.lastFrame();
+  avi.picture.height = piece.fourthWord();
+  avi.picture.planes = 1;
+  avi.picture.bitCount = 24;
+  return ClipMediaHeader(avi);
+}
+
+void AddSegmentClip(TLEvent* head, const TLFilter& segment) {
+  TLEvent* track = FirstVideoTrack(head);
+  if (track == nullptr) return;
+  TLEventFields fields;
+  std::string_view path = segment.fileName;
+  std::string_view fileName = FileNamePart(path);
+  std::string_view extension = FileExtension(path);
+  fields.directory = std::string(path.substr(0, path.size() - fileName.size()));
+  fields.name = std::string(fileName.substr(0, fileName.size() - extension.size()));
+  fields.extension = std::string(extension);
+  fields.mediaType = GetMediaTypeCode(path);
+  fields.playIn = 0;
+  fields.playOut = segment.end - segment.start;
+  fields.header = SegmentFileHeader(segment);
+  fields.renderedSegmentClip = true;
+  InsertClip(head, track->trackNumber, segment.start, segment.end, fields);
+}
+
+}  // namespace
+
+void CutPictureClips(TLEvent* head, std::int32_t start, std::int32_t end) {
+  if (head == nullptr || end <= start) return;
+  std::vector<TLEvent*> clips;
+  for (TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
+    bool picture = event->trackType == kTrackVideo || event->trackType == kTrackTransition;
+    if (event->kind == kEventClipIn && picture && event->time < end && event->OutTime() > start) {
+      clips.push_back(event);
+    }
+  }
+  for (TLEvent* clip : clips) {
+    std::int32_t in = clip->time;
+    std::int32_t out = clip->OutTime();
+    if (in >= start && out <= end) {
+      DeleteClip(clip);
+      continue;
+    }
+    if (out > end) {
+      TLEventFields right = *clip;
+      SetPlayRangeForPart(right, *clip, end, out);
+      InsertClip(head, clip->trackNumber, end, out, right);
+    }
+    if (in < start) {
+      TLEventFields left = *clip;
+      SetPlayRangeForPart(left, *clip, in, start);
+      InsertClip(head, clip->trackNumber, in, start, left);
+    }
+    DeleteClip(clip);
+  }
+}
+
+EventListSlot BuildSegmentRenderTimeline(const TLEvent* head) {
+  EventListSlot copy = CopyEventList(head);
+  if (!copy) return copy;
+  for (TLFilter& segment : copy->segments) {
+    segment.fileName.clear();
+    segment.rendered = 0;
+    segment.boardClip = 0;
+    segment.params.clear();
+  }
+  return copy;
+}
+
+EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head) {
+  EventListSlot copy = CopyEventList(head);
+  if (!copy) return copy;
+  for (const TLFilter& segment : copy->segments) {
+    if (segment.end <= segment.start || !PathExists(segment.fileName)) continue;
+    CutPictureClips(copy.get(), segment.start, segment.end);
+    AddSegmentClip(copy.get(), segment);
+  }
+  return copy;
+}
+
+EventListSlot BuildSegmentPreviewTimeline(const TLEvent* head, std::int32_t duration) {
+  if (head == nullptr) return nullptr;
+  EventListSlot preview = NewTimeline(head->rate, duration);
+  AppendTrack(preview.get(), kTrackVideo);
+  preview->segments = head->segments;
+  preview->cropMargins = head->cropMargins;
+  for (const TLFilter& segment : head->segments) {
+    if (segment.end > segment.start && PathExists(segment.fileName)) AddSegmentClip(preview.get(), segment);
+  }
+  return preview;
+}
+
+}  // namespace sprocket

@@ -1,0 +1,35 @@
+#pragma once
+// Event lists made from a timeline for one render or playback job. Each is a
+// new list that the caller installs in place of the document's list for the
+// job and frees afterwards (FreeEventList).
+
+#include <cstdint>
+
+#include "timeline/records/tl_event.h"
+
+namespace sprocket {
+
+// A copy of the timeline to render one segment from: every clip as it is,
+// the segments' ranges kept but their rendered files and pieces forgotten,
+// so that nothing in the copy refers to files being rendered.
+EventListSlot BuildSegmentRenderTimeline(const TLEvent* head);
+
+// A copy of the timeline in which every segment rendered to an existing file
+// plays that file: the clips of the video and transition tracks are cut away
+// over the segment's range and a clip of the rendered file takes their place
+// on the first video track (marked as a rendered-segment clip). Audio tracks
+// are kept as they are.
+EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head);
+
+// A timeline of `duration` ms at the source's rate that plays only the
+// source's render segments: one video track with a clip for every segment
+// rendered to an existing file, and the source's segment list.
+EventListSlot BuildSegmentPreviewTimeline(const TLEvent* head, std::int32_t duration);
+
+// Cuts the clips of the video and transition tracks away over [start, end):
+// clips inside are removed, clips across an edge are trimmed and a clip
+// across the whole range is split in two, with play-in and play-out moved so
+// that every remaining frame shows what it showed before.
+void CutPictureClips(TLEvent* head, std::int32_t start, std::int32_t end);
+
+}  // namespace sprocket
