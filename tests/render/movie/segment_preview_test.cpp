@@ -8,7 +8,10 @@
 #include <cstring>
 #include <map>
 
+#include "imagelib/dib_header.h"
 #include "libs/moviejoin/movie_join_block.h"
+#include "platform/media/avi_writer.h"
+#include "platform/media/video_frame_reader.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/records/filter_ids.h"
@@ -126,7 +129,7 @@ protected:
       soundJobs_.push_back(job);
       return soundResult_;
     };
-    services.writeMovieFile = [this](HGLOBAL block) {
+    if (!realJoin_) services.writeMovieFile = [this](HGLOBAL block) {
       Join join;
       for (std::size_t offset = 0; offset < 120; offset += 4) join.words[offset] = WordAt(block, offset);
       std::memcpy(&join.fps, &join.words[36], 4);
@@ -162,6 +165,7 @@ protected:
   RecordingBoardClipPlayer player_;
   int soundResult_ = 1;
   int joinResult_ = 0;
+  bool realJoin_ = false;
   std::vector<RenderJob> soundJobs_;
   std::vector<Join> joins_;
 };
@@ -320,6 +324,48 @@ TEST_F(SegmentPreviewTest, TimesSnappedToTheBoardRateAreRestoredExactly) {
     EXPECT_EQ(doc_.Head()->segments[0].end, 1001);
     EXPECT_FALSE(doc_.Head()->segments[0].savedSpan.has_value());
   }
+}
+
+// A rendered segment file in the board's own format: `frames` grey pictures
+// of the PAL board size.
+void WriteBoardSegmentFile(const std::string& path, int frames) {
+  AviVideoFormat format;
+  format.width = 720;
+  format.height = 576;
+  format.compressor = MakeFourCC("CFCC");
+  AviWriter writer;
+  ASSERT_TRUE(writer.Open(path, format, std::nullopt)) << writer.ErrorText();
+  const DibInfoHeader header = MakeDib24Header(720, 576);
+  GlobalBlock picture = GlobalBlock::Allocate(kDibHeaderSize + header.biSizeImage);
+  {
+    GlobalLockGuard<std::uint8_t> bytes(picture.get());
+    WriteDibHeader(bytes.get(), header);
+    std::memset(bytes.get() + kDibHeaderSize, 0x80, header.biSizeImage);
+  }
+  for (int i = 0; i < frames; ++i) ASSERT_TRUE(writer.WriteFrame(picture.get()));
+  ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+}
+
+TEST_F(SegmentPreviewTest, TheJoinedFileHoldsTheFramesOfTheRangeAndIsRewrittenEachTime) {
+  const std::string piece = (dir_ / "zkb1.avi").string();
+  WriteBoardSegmentFile(piece, 6);
+  doc_.Head()->segments = {Segment(0, 240, true, piece), Segment(240, 3000, false)};
+  doc_.Head()->segments[0].params[0] = MakeRenderedPiece(1, 0, 5, piece, piece);
+  realJoin_ = true;
+  struct Case {
+    int mode;
+    std::int32_t start, end;
+    std::int64_t frames;
+  };
+  for (const Case& c : {Case{1, 0, 240, 6}, Case{0, 40, 200, 4}}) {
+    ASSERT_TRUE(Preview(true, c.mode, c.start, c.end));
+    VideoFrameReader joined;
+    ASSERT_TRUE(joined.Open(doc_.tempDir + "preview.avi")) << joined.ErrorText();
+    EXPECT_EQ(joined.FrameCount(), c.frames);
+    EXPECT_EQ(joined.Width(), 720);
+    EXPECT_EQ(joined.FramesPerSecond(), 25.0);
+  }
+  EXPECT_EQ(player_.requests().size(), 1u);
 }
 
 }  // namespace
