@@ -288,19 +288,29 @@ bool SegmentPreview::PlayOnBoard(bool preview, std::int32_t startMs, std::int32_
   FreeRenderSpanList(doc_.firstSpans);
   FreeRenderSpanList(doc_.secondSpans);
 
-  if (joined && audioResult != -1 && services_.player != nullptr) {
+  if (joined && audioResult != -1) {
     view.RepaintNow();
-    const auto [width, height] = view.ScreenSize();
-    // The player reads the two words when it starts; it keeps no pointer to them.
-    std::int32_t state1 = 0;
-    std::int32_t state2 = 0;
-    services_.player->PlayFile(path, &state1, &state2, MonitorRect(width, height), 0, startMs,
-                               [target = &view](float timeMs, std::int32_t flag, std::int32_t) {
-                                 target->MovePlayLine(timeMs, flag);
-                               });
+    PlayPreviewFile(startMs);
     view.RepaintNow();
   }
   return true;
+}
+
+bool SegmentPreview::PlayPreviewFile(std::int32_t startMs) {
+  if (services_.player == nullptr) return false;
+  SegmentPreviewView* view = services_.view;
+  const auto [width, height] = view->ScreenSize();
+  // The player reads the two words when it starts; it keeps no pointer to them.
+  std::int32_t state1 = 0;
+  std::int32_t state2 = 0;
+  return services_.player->PlayFile(doc_.tempDir + kPreviewFileName, &state1, &state2, MonitorRect(width, height), 0,
+                                    startMs, [view](float timeMs, std::int32_t flag, std::int32_t) {
+                                      view->MovePlayLine(timeMs, flag);
+                                    }) == 0;
+}
+
+bool SegmentPreview::PlayConsoleRange(std::int32_t startMs, std::int32_t endMs) {
+  return PreviewSegment(false, 1, startMs, endMs) && PlayPreviewFile(startMs);
 }
 
 bool SegmentPreview::WriteForConsole(bool preview, std::int32_t startMs, std::int32_t endMs) {

@@ -78,6 +78,11 @@ public:
   // the range is not rendered, nothing covers the range, or the join failed.
   bool PreviewSegment(bool preview, int mode, std::int32_t startMs, std::int32_t endMs);
 
+  // The audio mixing console's range playback: writes the preview file of
+  // [startMs, endMs) (mode 1) and, when it was written, plays it on the
+  // board, the progress moving the view's play line. True when it plays.
+  bool PlayConsoleRange(std::int32_t startMs, std::int32_t endMs);
+
   // The centred 80 x 60 monitor rectangle on a screen of that size.
   static ScreenRect MonitorRect(std::int32_t screenWidth, std::int32_t screenHeight);
 
@@ -87,6 +92,7 @@ private:
   bool IsNative(bool either, bool preview) const;
   FilterList ReadBoardClipRecords(std::int32_t startMs, std::int32_t endMs);
   int WriteJoin(const MovieJoinJob& job);
+  bool PlayPreviewFile(std::int32_t startMs);
 
   CTestDoc& doc_;
   SegmentPreviewServices services_;

@@ -315,6 +315,28 @@ TEST_F(SegmentPreviewTest, ModeOneWritesTheConsoleFileOrSaysWhyNot) {
   EXPECT_TRUE(joins_.empty());
 }
 
+TEST_F(SegmentPreviewTest, TheConsolePlaysTheRangeOnlyWhenItsFileWasWritten) {
+  const auto play = [this](std::int32_t start, std::int32_t end) {
+    SegmentPreviewServices services;
+    services.view = &view_;
+    services.app = &app_;
+    services.family = family_;
+    services.player = &player_;
+    services.writeMovieFile = [this](HGLOBAL) { return joinResult_; };
+    return SegmentPreview(doc_, services).PlayConsoleRange(start, end);
+  };
+  ScriptedPrompts prompts;
+  EXPECT_TRUE(play(0, 1000));
+  ASSERT_EQ(player_.requests().size(), 1u);
+  EXPECT_EQ(player_.requests()[0].path, doc_.tempDir + "preview.avi");
+  EXPECT_EQ(player_.requests()[0].startMs, 0);
+  player_.Report(400);
+  EXPECT_EQ(view_.playLine.back(), std::make_pair(400.f, 1));
+  joinResult_ = -1;
+  EXPECT_FALSE(play(0, 1000));
+  EXPECT_EQ(player_.requests().size(), 1u);
+}
+
 TEST_F(SegmentPreviewTest, TimesSnappedToTheBoardRateAreRestoredExactly) {
   doc_.rate = 2997;
   doc_.Head()->rate = 2997;
