@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/main_frame.h"
+#include "app/preview_window.h"
 #include "platform/application_state.h"
 #include "platform/message_pump.h"
 #include "platform/settings/startup_settings.h"
@@ -36,6 +37,7 @@ bool CTestApp::InitInstance() {
   mainFrame_ = std::make_unique<CMainFrame>();
   prompts_.setParent(mainFrame_.get());
   SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  previewWnd_ = std::make_unique<CPreviewWnd>(nullptr, nullptr, mainFrame_.get());
   mainFrame_->show();
   return true;
 }
@@ -43,6 +45,7 @@ bool CTestApp::InitInstance() {
 int CTestApp::ExitInstance() {
   SetPumpHook({});
   prompts_.setParent(nullptr);
+  previewWnd_.reset();
   mainFrame_.reset();
   return 0;
 }

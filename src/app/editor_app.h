@@ -9,6 +9,7 @@
 namespace sprocket {
 
 class CMainFrame;
+class CPreviewWnd;
 
 class CTestApp {
 public:
@@ -24,10 +25,13 @@ public:
   int ExitInstance();
 
   CMainFrame* mainFrame() const { return mainFrame_.get(); }
+  // The floating preview window (hidden until something plays in it).
+  CPreviewWnd* previewWindow() const { return previewWnd_.get(); }
 
 private:
   MessageBoxPrompts prompts_;
   std::unique_ptr<CMainFrame> mainFrame_;
+  std::unique_ptr<CPreviewWnd> previewWnd_;
 };
 
 // Runs the editor in an existing QApplication until its last window closes.
