@@ -220,10 +220,10 @@ bool SegmentPreview::PreviewSegment(bool preview, int mode, std::int32_t startMs
   return mode == 1 ? WriteForConsole(preview, startMs, endMs) : PlayOnBoard(preview, startMs, endMs);
 }
 
-FilterList SegmentPreview::ReadBoardClipRecords(std::int32_t startMs, std::int32_t endMs) {
+FilterList SegmentPreview::ReadBoardClipRecords(const TLEvent* ownHead, std::int32_t startMs, std::int32_t endMs) {
   NoBoardClipFiles noBoard;
   BoardClipFiles& files = services_.clipFiles != nullptr ? *services_.clipFiles : noBoard;
-  std::vector<BoardClipPiece> pieces = services_.view->CollectBoardClipPieces(startMs, endMs);
+  std::vector<BoardClipPiece> pieces = services_.view->CollectBoardClipPieces(ownHead, startMs, endMs);
   FilterList records = ReadSegmentChunkLists(pieces, doc_.rate, files);
   services_.view->FreeBoardClipPieces(pieces);
   return records;
@@ -247,7 +247,7 @@ bool SegmentPreview::PlayOnBoard(bool preview, std::int32_t startMs, std::int32_
   {
     PreviewTimelineScope timeline(doc_);
     if (timeline.installed()) {
-      timeline.preview()->segments = ReadBoardClipRecords(startMs, endMs);
+      timeline.preview()->segments = ReadBoardClipRecords(timeline.own(), startMs, endMs);
       MergeBoardRecords(timeline.preview()->segments, timeline.own()->segments, record.VFramesPerSec);
       doc_.firstSpans = CollectRenderSpans(timeline.preview(), record.VFramesPerSec, startMs, endMs, 1);
       doc_.secondSpans = CollectRenderSpans(timeline.preview(), record.VFramesPerSec, startMs, endMs, 0);
@@ -322,7 +322,7 @@ bool SegmentPreview::WriteForConsole(bool preview, std::int32_t startMs, std::in
   SpanListsScope spans(doc_);
   // Declared after the snap, so the segments go back before the times.
   ConsoleSegmentsScope segments(doc_, head);
-  head->segments = ReadBoardClipRecords(startMs, endMs);
+  head->segments = ReadBoardClipRecords(head, startMs, endMs);
   const MovieSettings& record = IsNative(false, false) ? app_.movie : app_.preview;
   MergeBoardRecords(head->segments, segments.keptSegments(), record.VFramesPerSec);
 

@@ -39,9 +39,12 @@ inline constexpr const char* kSegmentNotRendered = "The segment(%s, %s) has not 
 class SegmentPreviewView {
 public:
   virtual ~SegmentPreviewView() = default;
-  // The board clip pieces on video tracks 1 and 3 that overlap [start, end);
-  // none when neither output record is in the board's own format.
-  virtual std::vector<BoardClipPiece> CollectBoardClipPieces(std::int32_t start, std::int32_t end) = 0;
+  // The board clip pieces on video tracks 1 and 3 of the timeline `head`
+  // (the document's own list, also while a preview list is installed in its
+  // place) that overlap [start, end); none when neither output record is in
+  // the board's own format.
+  virtual std::vector<BoardClipPiece> CollectBoardClipPieces(const TLEvent* head, std::int32_t start,
+                                                             std::int32_t end) = 0;
   // Releases what the pieces hold (their image handles) and empties the list.
   virtual void FreeBoardClipPieces(std::vector<BoardClipPiece>& pieces) = 0;
   // Repaints the view at once.
@@ -90,7 +93,7 @@ private:
   bool PlayOnBoard(bool preview, std::int32_t startMs, std::int32_t endMs);
   bool WriteForConsole(bool preview, std::int32_t startMs, std::int32_t endMs);
   bool IsNative(bool either, bool preview) const;
-  FilterList ReadBoardClipRecords(std::int32_t startMs, std::int32_t endMs);
+  FilterList ReadBoardClipRecords(const TLEvent* ownHead, std::int32_t startMs, std::int32_t endMs);
   int WriteJoin(const MovieJoinJob& job);
   bool PlayPreviewFile(std::int32_t startMs);
 

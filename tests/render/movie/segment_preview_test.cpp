@@ -8,10 +8,9 @@
 #include <cstring>
 #include <map>
 
-#include "imagelib/dib_header.h"
 #include "libs/moviejoin/movie_join_block.h"
-#include "platform/media/avi_writer.h"
 #include "platform/media/video_frame_reader.h"
+#include "board_test_movie.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/records/filter_ids.h"
@@ -24,7 +23,9 @@ using testing::TempDir;
 
 class FakeView : public SegmentPreviewView {
 public:
-  std::vector<BoardClipPiece> CollectBoardClipPieces(std::int32_t start, std::int32_t end) override {
+  std::vector<BoardClipPiece> CollectBoardClipPieces(const TLEvent* head, std::int32_t start,
+                                                     std::int32_t end) override {
+    EXPECT_EQ(head, ownHead) << "the board clips are those of the document's own list";
     collected.emplace_back(start, end);
     return pieces;
   }
@@ -37,6 +38,7 @@ public:
   std::pair<std::int32_t, std::int32_t> ScreenSize() override { return {1920, 1080}; }
   void MovePlayLine(float timeMs, std::int32_t flag) override { playLine.emplace_back(timeMs, flag); }
 
+  const TLEvent* ownHead = nullptr;
   std::vector<BoardClipPiece> pieces;
   std::vector<std::pair<std::int32_t, std::int32_t>> collected;
   std::vector<std::pair<float, std::int32_t>> playLine;
@@ -139,6 +141,7 @@ protected:
       return joinResult_;
     };
     doc_.AddSelection(FirstClip());
+    view_.ownHead = doc_.Head();
     const DocumentState before = StateOf(doc_);
     const bool result = SegmentPreview(doc_, services).PreviewSegment(preview, mode, start, end);
     EXPECT_EQ(StateOf(doc_), before) << "the document's list, rate and segments are put back";
@@ -316,6 +319,7 @@ TEST_F(SegmentPreviewTest, ModeOneWritesTheConsoleFileOrSaysWhyNot) {
 }
 
 TEST_F(SegmentPreviewTest, TheConsolePlaysTheRangeOnlyWhenItsFileWasWritten) {
+  view_.ownHead = doc_.Head();
   const auto play = [this](std::int32_t start, std::int32_t end) {
     SegmentPreviewServices services;
     services.view = &view_;
@@ -348,29 +352,9 @@ TEST_F(SegmentPreviewTest, TimesSnappedToTheBoardRateAreRestoredExactly) {
   }
 }
 
-// A rendered segment file in the board's own format: `frames` grey pictures
-// of the PAL board size.
-void WriteBoardSegmentFile(const std::string& path, int frames) {
-  AviVideoFormat format;
-  format.width = 720;
-  format.height = 576;
-  format.compressor = MakeFourCC("CFCC");
-  AviWriter writer;
-  ASSERT_TRUE(writer.Open(path, format, std::nullopt)) << writer.ErrorText();
-  const DibInfoHeader header = MakeDib24Header(720, 576);
-  GlobalBlock picture = GlobalBlock::Allocate(kDibHeaderSize + header.biSizeImage);
-  {
-    GlobalLockGuard<std::uint8_t> bytes(picture.get());
-    WriteDibHeader(bytes.get(), header);
-    std::memset(bytes.get() + kDibHeaderSize, 0x80, header.biSizeImage);
-  }
-  for (int i = 0; i < frames; ++i) ASSERT_TRUE(writer.WriteFrame(picture.get()));
-  ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
-}
-
 TEST_F(SegmentPreviewTest, TheJoinedFileHoldsTheFramesOfTheRangeAndIsRewrittenEachTime) {
   const std::string piece = (dir_ / "zkb1.avi").string();
-  WriteBoardSegmentFile(piece, 6);
+  testing::WriteBoardMovie(piece, 6);
   doc_.Head()->segments = {Segment(0, 240, true, piece), Segment(240, 3000, false)};
   doc_.Head()->segments[0].params[0] = MakeRenderedPiece(1, 0, 5, piece, piece);
   realJoin_ = true;

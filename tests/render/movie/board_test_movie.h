@@ -1,0 +1,12 @@
+#pragma once
+// Movies in the board's own format for the segment preview tests.
+
+#include <string>
+
+namespace sprocket::testing {
+
+// `frames` grey pictures of the PAL board size (720 x 576, 25 frames a
+// second) compressed as "CFCC"; the test fails when it cannot be written.
+void WriteBoardMovie(const std::string& path, int frames);
+
+}  // namespace sprocket::testing
