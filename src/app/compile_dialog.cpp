@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/dib_qimage.h"
+#include "app/picture_area.h"
 #include "platform/message_pump.h"
 
 namespace sprocket {
@@ -60,32 +61,6 @@ private:
   int percent_ = 0;
 };
 
-// The picture area: the job's current picture stretched to the area.
-class RenderPictureArea : public QWidget {
-public:
-  explicit RenderPictureArea(QWidget* parent) : QWidget(parent) { setFixedSize(160, 120); }
-
-  void SetImage(QImage image) {
-    image_ = std::move(image);
-    update();
-  }
-  const QImage& Image() const { return image_; }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    if (image_.isNull()) {
-      painter.fillRect(rect(), Qt::black);
-      return;
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), image_);
-  }
-
-private:
-  QImage image_;
-};
-
 namespace {
 
 // The stand-in pictures of the picture area: a sound wave while the sound
@@ -129,7 +104,7 @@ CCompileDlg::CCompileDlg(Job job, QWidget* parent) : QDialog(parent), job_(std::
   status_ = CentredLabel(QStringLiteral(" "), this);
   status_->hide();
   timeCode_ = CentredLabel(QStringLiteral("Time Code"), this);
-  picture_ = new RenderPictureArea(this);
+  picture_ = new PictureArea(this, 160, 120);
   layout->addWidget(progress_);
   layout->addWidget(abortHint_);
   layout->addWidget(status_);

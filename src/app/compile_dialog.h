@@ -25,7 +25,7 @@ class QLabel;
 namespace sprocket {
 
 class RenderProgressBar;
-class RenderPictureArea;
+class PictureArea;
 
 class CCompileDlg : public QDialog, public RenderUi {
   Q_OBJECT
@@ -88,7 +88,7 @@ private:
   QLabel* abortHint_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* timeCode_ = nullptr;
-  RenderPictureArea* picture_ = nullptr;
+  PictureArea* picture_ = nullptr;
 };
 
 }  // namespace sprocket

@@ -1,11 +1,11 @@
 #include "app/preview_window.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/dib_qimage.h"
+#include "app/picture_area.h"
 #include "platform/qt/qt_audio_out.h"
 #include "timeline/basics/time_code.h"
 #include "timeline/records/tl_event.h"
@@ -18,30 +18,6 @@ constexpr int kPictureHeight = 240;
 constexpr int kTickMs = 10;
 }  // namespace
 
-// The picture area: the current frame stretched to the area, black when none.
-class PreviewPictureArea : public QWidget {
-public:
-  explicit PreviewPictureArea(QWidget* parent) : QWidget(parent) { setFixedSize(kPictureWidth, kPictureHeight); }
-
-  void SetImage(const QImage& image) {
-    image_ = image;
-    update();
-  }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    if (image_.isNull()) {
-      painter.fillRect(rect(), Qt::black);
-      return;
-    }
-    painter.drawImage(rect(), image_);
-  }
-
-private:
-  QImage image_;
-};
-
 CPreviewWnd::CPreviewWnd(AudioOut* audio, const PlaybackClock* clock, QWidget* parent)
     : QWidget(parent, Qt::Tool),
       ownAudio_(audio == nullptr ? std::make_unique<QtAudioOut>() : nullptr),
@@ -50,7 +26,7 @@ CPreviewWnd::CPreviewWnd(AudioOut* audio, const PlaybackClock* clock, QWidget* p
   setWindowTitle(tr("Preview"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  pictureArea_ = new PreviewPictureArea(this);
+  pictureArea_ = new PictureArea(this, kPictureWidth, kPictureHeight);
   timeCode_ = new QLabel(this);
   timeCode_->setAlignment(Qt::AlignCenter);
   layout->addWidget(pictureArea_);

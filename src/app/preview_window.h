@@ -33,7 +33,7 @@ class QTimer;
 namespace sprocket {
 
 struct TLEvent;
-class PreviewPictureArea;
+class PictureArea;
 
 class CPreviewWnd : public QWidget, public BoardPlayScreen {
   Q_OBJECT
@@ -85,7 +85,7 @@ private:
   std::unique_ptr<PlaybackClock> ownClock_;
   MoviePlayer player_;
   QTimer* timer_ = nullptr;
-  PreviewPictureArea* pictureArea_ = nullptr;
+  PictureArea* pictureArea_ = nullptr;
   QLabel* timeCode_ = nullptr;
   QImage picture_;
   std::string error_;
