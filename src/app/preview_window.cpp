@@ -107,6 +107,13 @@ bool CPreviewWnd::PlayBoardFile(const std::string& path, Progress progress) {
   return true;
 }
 
+void CPreviewWnd::ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps) {
+  if (playing_ || monitorRunning_) return;
+  picture_ = DibToQImage(dib);
+  pictureArea_->SetImage(picture_);
+  timeCode_->setText(QString::fromStdString(FormatTimeCode(timeMs, fps)));
+}
+
 void CPreviewWnd::Tick() {
   if (!player_.Tick()) EndPlayback();
 }

@@ -64,6 +64,11 @@ public:
   bool PlayBoardFile(const std::string& path, Progress progress) override;
   void StopBoardFile() override { StopPlay(); }
 
+  // --- Scrubbing ---
+  // Shows a composed frame of the timeline (a 24-bit packed DIB) and its
+  // time as a time code at `fps`, while nothing plays here.
+  void ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps);
+
   // The timer's step: brings pictures, sound and time code up to the clock.
   void Tick();
 

@@ -120,6 +120,18 @@ TEST_F(PreviewWindowTest, PlayStateAndMonitorEachEndWithTheirOwnStop) {
   EXPECT_FALSE(window.IsMonitorRunning());
 }
 
+TEST_F(PreviewWindowTest, ScrubPicturesShowOnlyWhileNothingPlays) {
+  CPreviewWnd window(&audio_, &clock_);
+  GlobalBlock five = testing::MakeNumberedPicture(5);
+  GlobalBlock six = testing::MakeNumberedPicture(6);
+  window.ShowScrubPicture(GlobalLockGuard<const std::uint8_t>(five.get()).get(), 1000, 25.0);
+  EXPECT_EQ(PictureNumber(window.grab(window.PictureRect()).toImage()), 5);
+  EXPECT_EQ(window.TimeCodeText(), "00:00:01:00");
+  ASSERT_TRUE(window.Monitor(clip_));
+  window.ShowScrubPicture(GlobalLockGuard<const std::uint8_t>(six.get()).get(), 2000, 25.0);
+  EXPECT_EQ(PictureNumber(window.Picture()), 0) << "the monitor's picture stays";
+}
+
 TEST_F(PreviewWindowTest, BoardFilesReportTheirPositionUntilTheyEndOrStop) {
   CPreviewWnd window(&audio_, &clock_);
   StandInBoardClipPlayer board(window);
