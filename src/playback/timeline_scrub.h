@@ -2,7 +2,8 @@
 // Scrubbing the timeline: while the user drags the position line, the
 // composed frame of the timeline at the time under it, made by the frame
 // compositor through a track list that stays open from one move to the
-// next (a clip's movie reads on instead of being opened again).
+// next (a clip's movie reads on instead of being opened again), and, with
+// an audio output, the timeline's mixed sound of that frame.
 //
 //   TimelineScrub scrub;
 //   scrub.SetFrameHandler([&](const std::uint8_t* dib, std::int32_t ms) { previewWindow.ShowPicture(...); });
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/audioout/audio_out.h"
 #include "render/output/job_frame_renderer.h"
 #include "render/picture/dib_picture.h"
 #include "render/sources/track_list.h"
@@ -35,6 +37,12 @@ public:
   TimelineScrub& operator=(const TimelineScrub&) = delete;
 
   void SetFrameHandler(FrameHandler handler) { onFrame_ = std::move(handler); }
+  // Each new frame's sound goes to `out` in `format` (the sound of the move
+  // before is dropped); null: no sound.
+  void SetSound(AudioOut* out, const AudioOutFormat& format) {
+    sound_ = out;
+    soundFormat_ = format;
+  }
 
   // Starts scrubbing the timeline at width x height with the preview or the
   // movie settings, on its frame grid (rate in hundredths). A scrub already
@@ -54,7 +62,11 @@ public:
   TrackList* Tracks() const { return tracks_.get(); }
 
 private:
+  void PlayFrameSound(std::int32_t time);
+
   JobFrameRenderer render_;
+  AudioOut* sound_ = nullptr;
+  AudioOutFormat soundFormat_;
   FrameHandler onFrame_;
   const TLEvent* head_ = nullptr;
   std::unique_ptr<TrackList> tracks_;
