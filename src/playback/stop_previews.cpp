@@ -120,9 +120,10 @@ void StopPreviews(RunningPreviews& view, CTestDoc& doc, const StopPreviewGeometr
   HideTipWindow(targets);
   EraseMarker(view, doc, geometry, targets);
   EraseSelection(view, targets);
-  if (view.boardScrub != nullptr) {
-    targets.EndBoardScrub(*view.boardScrub);
-    view.boardScrub.reset();
+  if (view.scrub != nullptr) {
+    targets.EndBoardScrub(*view.scrub);
+    view.scrub->End();
+    view.scrub.reset();
   }
   view.scrubPending = false;
   if (view.boardPlayback) {
@@ -144,7 +145,7 @@ bool AnyPreviewRunning(const RunningPreviews& view, const CTestDoc& doc, const S
   const TLEvent* playing = targets.PlayingClip();
   return targets.IsMonitorRunning() || (playing != nullptr && playing->clipName.empty()) ||
          targets.ShownTipRect().has_value() || view.boardPlayback || view.markerShown ||
-         !IsEmpty(view.selectionRect) || view.boardScrub != nullptr || view.audioScrubClip != nullptr ||
+         !IsEmpty(view.selectionRect) || view.scrub != nullptr || view.audioScrubClip != nullptr ||
          view.feedbackX > 0 || preview.kind != kClipPreviewNone || preview.waveScrubActive != 0 ||
          preview.aviScrubActive > 0;
 }

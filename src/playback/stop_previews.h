@@ -18,17 +18,11 @@
 #include <optional>
 
 #include "platform/global_memory.h"
+#include "playback/timeline_scrub.h"
 #include "timeline/document/document.h"
 #include "timeline/records/tl_event.h"
 
 namespace sprocket {
-
-// A board scrub in progress (the scrub library's object); EndBoardScrub
-// ends it.
-class BoardScrubSession {
-public:
-  virtual ~BoardScrubSession() = default;
-};
 
 // The view's part.
 struct RunningPreviews {
@@ -41,8 +35,8 @@ struct RunningPreviews {
   ClipRect selectionRect;
   bool selectionDrag = false;
   bool selectionAltDrag = false;
-  // A board scrub, and a scrub asked for but not started.
-  std::unique_ptr<BoardScrubSession> boardScrub;
+  // A scrub of the timeline, and a scrub asked for but not started.
+  std::unique_ptr<TimelineScrub> scrub;
   bool scrubPending = false;
   // The clip whose sound is scrubbed, and its buffer.
   TLEvent* audioScrubClip = nullptr;
@@ -87,8 +81,10 @@ public:
   virtual void Invalidate(const ClipRect& rect) = 0;
   virtual void UpdateOtherViews(const ClipRect& rect) = 0;
   virtual void InvalidateFirstOtherView(const ClipRect& rect) = 0;
-  // The board: ends a scrub (and frees its track list) or the playback.
-  virtual void EndBoardScrub(BoardScrubSession& session) = 0;
+  // The view's part of ending a scrub (its unrendered-segment flag, the
+  // preview window's scrub picture), before the scrub closes its sources;
+  // and the board player's stop.
+  virtual void EndBoardScrub(TimelineScrub& scrub) = 0;
   virtual void StopBoardPlayback() = 0;
   // The audio scrub library's clean-ups of a state block, and freeing a
   // still-image handle.

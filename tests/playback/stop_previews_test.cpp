@@ -31,7 +31,9 @@ public:
   void Invalidate(const ClipRect& r) override { calls.push_back(Text("Invalidate", r)); }
   void UpdateOtherViews(const ClipRect& r) override { calls.push_back(Text("OtherViews", r)); }
   void InvalidateFirstOtherView(const ClipRect& r) override { calls.push_back(Text("FirstOtherView", r)); }
-  void EndBoardScrub(BoardScrubSession&) override { calls.push_back("EndBoardScrub"); }
+  void EndBoardScrub(TimelineScrub& scrub) override {
+    calls.push_back(scrub.IsActive() ? "EndBoardScrub" : "EndBoardScrub(ended)");
+  }
   void StopBoardPlayback() override { calls.push_back("StopBoardPlayback"); }
   void CleanupScrubbing(std::array<std::uint8_t, 164>& s) override {
     calls.push_back(s[0] == 0 ? "CleanupScrubbing(zeroed)" : "CleanupScrubbing");
@@ -86,7 +88,11 @@ TEST(StopPreviewsTest, EachRunningPreviewIsEndedAndErasedOnceAndASecondCallDoesN
       {"selection rectangle", [](Running& r) { r.view.selectionRect = ClipRect{10, 50, 60, 90}; },
        {"RepaintNow 10,50,60,90"}},
       {"zero-width selection", [](Running& r) { r.view.selectionRect = ClipRect{10, 50, 10, 90}; }, {}},
-      {"board scrub", [](Running& r) { r.view.boardScrub = std::make_unique<BoardScrubSession>(); },
+      {"timeline scrub",
+       [](Running& r) {
+         r.view.scrub = std::make_unique<TimelineScrub>();
+         r.view.scrub->Begin(r.doc.Head(), r.doc.trackCount, 8, 8, r.doc.rate, true);
+       },
        {"EndBoardScrub"}},
       {"board playback", [](Running& r) { r.view.boardPlayback = true; }, {"StopBoardPlayback"}},
       {"sound scrub of an AVI clip while both scrub states are open",
@@ -127,6 +133,7 @@ TEST(StopPreviewsTest, EachRunningPreviewIsEndedAndErasedOnceAndASecondCallDoesN
     r.targets.calls.clear();
     StopPreviews(r.view, r.doc, kGeometry, r.targets);
     EXPECT_TRUE(r.targets.calls.empty()) << "a second call changes nothing";
+    EXPECT_EQ(r.view.scrub, nullptr);
     EXPECT_EQ(r.view.audioScrubClip, nullptr);
     EXPECT_FALSE(r.view.audioScrubBuffer);
     EXPECT_EQ(r.doc.preview.kind, 0);
@@ -139,7 +146,8 @@ TEST(StopPreviewsTest, EverythingStartedAtOnceIsStoppedInOrder) {
   r.targets.monitor = true;
   r.targets.tip = ClipRect{1, 2, 3, 4};
   r.view.boardPlayback = true;
-  r.view.boardScrub = std::make_unique<BoardScrubSession>();
+  r.view.scrub = std::make_unique<TimelineScrub>();
+  r.view.scrub->Begin(r.doc.Head(), r.doc.trackCount, 8, 8, r.doc.rate, true);
   r.view.envelopeDrag = r.view.scrubbing = r.view.scrubMoved = r.view.scrubPending = true;
   r.view.selectionDrag = r.view.selectionAltDrag = true;
   r.view.feedbackX = 30;
