@@ -328,10 +328,12 @@ bool SegmentPreview::WriteForConsole(bool preview, std::int32_t startMs, std::in
 
   for (const TLFilter& segment : head->segments) {
     if (segment.end > startMs && segment.start < endMs && segment.rendered == 0) {
+      // The part of the segment inside the range is named.
       const double fps = doc_.rate / 100.0;
       char text[160];
-      std::snprintf(text, sizeof text, kSegmentNotRendered, FormatTimeCode(segment.start, fps).c_str(),
-                    FormatTimeCode(segment.end, fps).c_str());
+      std::snprintf(text, sizeof text, kSegmentNotRendered,
+                    FormatTimeCode(std::max(segment.start, startMs), fps).c_str(),
+                    FormatTimeCode(std::min(segment.end, endMs), fps).c_str());
       ShowMessage(text, MB_OK | MB_ICONEXCLAMATION);
       return false;
     }

@@ -279,6 +279,8 @@ TEST_F(SegmentPreviewTest, ModeOneWritesTheConsoleFileOrSaysWhyNot) {
   const std::vector<Case> cases = {
       {"rendered range", 0, 1000, false, 0, true, nullptr},
       {"unrendered segment", 500, 2500, false, 0, false, "The segment(00:00:01:00, 00:00:02:00) has not been rendered yet"},
+      {"unrendered segment across the range's end", 500, 1500, false, 0, false,
+       "The segment(00:00:01:00, 00:00:01:15) has not been rendered yet"},
       {"covered by a board clip", 500, 2500, true, 0, true, nullptr},
       {"join failed", 0, 1000, false, -1, false, nullptr},
   };
