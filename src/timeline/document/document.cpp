@@ -4,6 +4,7 @@
 
 #include "platform/temp_files.h"
 #include "timeline/document/render_segments.h"
+#include "timeline/document/track_rows.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
 
@@ -141,14 +142,8 @@ void CTestDoc::SetDuration(std::int32_t ms) {
 }
 
 std::int32_t GetTrackHeight(const CTestDoc& doc, const TLEvent& trackHeader) {
-  std::int32_t h = doc.RowHeight();
-  int extraRows = 0;
-  if (trackHeader.trackType == kTrackVideo && trackHeader.viewStatus != kTrackViewVideoOnly) {
-    extraRows = trackHeader.viewStatus == kTrackViewStereo ? 2 : 1;
-  } else if (trackHeader.trackType == kTrackAudio && trackHeader.viewStatus == kTrackViewStereo) {
-    extraRows = 1;
-  }
-  return h + extraRows * (h + 1);
+  const std::int32_t h = doc.RowHeight();
+  return h + (TrackRowCount(trackHeader) - 1) * (h + 1);
 }
 
 std::int32_t GetTrackTop(const CTestDoc& doc, std::int32_t n) {

@@ -15,8 +15,6 @@ namespace sprocket {
 
 namespace {
 
-constexpr std::int32_t kLongestTimelineMs = 36000000;
-constexpr int kTimelineTooLongMessage = 61430;
 
 TLEvent* FindRecordAt(const TLEvent* head, std::int32_t time, char kind, char trackType, std::int32_t trackNumber) {
   TLEvent* track = FindTrack(head, trackNumber);
@@ -48,23 +46,26 @@ TLEvent* MoveClipEvent(TLEvent* head, std::int32_t delta, std::int32_t newTrack,
   return record;
 }
 
-int ValidateTimelineTimes(TLEvent* head) {
-  if (head == nullptr) return 0;
-  TLEvent* end = TimelineEnd(head);
+bool IsTimelineTooLong(const TLEvent* head) {
+  if (head == nullptr) return false;
+  const TLEvent* end = TimelineEnd(head);
   std::int32_t latestOut = 0;
-  for (TLEvent* event = head; event != nullptr; event = event->masterNext.get()) {
+  for (const TLEvent* event = head; event != nullptr; event = event->masterNext.get()) {
     if (event->kind == kEventClipIn) latestOut = std::max(latestOut, event->OutTime());
   }
-  std::int32_t timelineEnd = std::max(latestOut, end != nullptr ? end->time : 0);
-  if (timelineEnd > kLongestTimelineMs) {
+  return std::max(latestOut, end != nullptr ? end->time : 0) > kLongestTimelineMs;
+}
+
+int ValidateTimelineTimes(TLEvent* head) {
+  if (head == nullptr) return 0;
+  if (IsTimelineTooLong(head)) {
     ShowMessage(kTimelineTooLongMessage, MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
-
   for (TLEvent* event = head; event != nullptr; event = event->masterNext.get()) {
     if (event->time < 0) event->time = 0;
   }
-  latestOut = 0;
+  std::int32_t latestOut = 0;
   for (TLEvent* event = head; event != nullptr; event = event->masterNext.get()) {
     if (event->kind != kEventClipIn) continue;
     TLEvent* out = event->ClipOut();

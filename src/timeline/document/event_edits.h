@@ -18,6 +18,13 @@ namespace sprocket {
 TLEvent* MoveClipEvent(TLEvent* head, std::int32_t delta, std::int32_t newTrack, std::int32_t time, char kind,
                        char trackType, std::int32_t trackNumber);
 
+// The longest timeline (10 hours) and the message that refuses a longer one.
+inline constexpr std::int32_t kLongestTimelineMs = 36000000;
+inline constexpr int kTimelineTooLongMessage = 61430;
+// True when the timeline's end (its end record or its latest clip out time)
+// lies beyond 10 hours.
+bool IsTimelineTooLong(const TLEvent* head);
+
 // Refuses a timeline whose end (its end record or its latest clip out time)
 // lies beyond 10 hours: shows message 61430 "Timeline Duration can not
 // exceed 10 hours" and returns nonzero. Otherwise pulls the times back into

@@ -1,0 +1,245 @@
+#include "tleview/tle_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "platform/prompts.h"
+#include "timeline/document/clip_lookup.h"
+#include "timeline/tlefile/timeline_backup.h"
+#include "timeline/document/track_rows.h"
+#include "timeline/document/view_edits.h"
+#include "tleview/ruler_scale.h"
+
+namespace sprocket {
+
+namespace {
+
+std::array<int, kZoomLevels> RowHeights(const CTestDoc& doc) {
+  std::array<int, kZoomLevels> heights{};
+  for (int z = 0; z < kZoomLevels; ++z) heights[z] = doc.RowHeight(z);
+  return heights;
+}
+
+}  // namespace
+
+CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
+                   QWidget* parent)
+    : QAbstractScrollArea(parent),
+      document_(std::move(document)),
+      app_(app),
+      profile_(profile),
+      shared_(document_->doc, app, profile),
+      resources_(MakeViewResources(document_->doc.headerWidth, RowHeights(document_->doc))) {
+  document_->views.push_back(this);
+  incCompDisable = shared_.SegmentSwitch();
+  backBuffer_.SetPaintHandler([this](dc::Context& dc) { OnDraw(dc); });
+  backBuffer_.SetFlushHandler([this](const QRect& rect) { viewport()->update(rect); });
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  horizontalScrollBar()->setSingleStep(20);
+  verticalScrollBar()->setSingleStep(20);
+  backBuffer_.Resize(viewport()->width(), viewport()->height());
+  GetDocument().RecalcScale();
+  UpdateScrollBars();
+}
+
+CTLEView::~CTLEView() {
+  auto& views = document_->views;
+  views.erase(std::remove(views.begin(), views.end(), this), views.end());
+}
+
+// --- Geometry ---
+
+dc::Rect CTLEView::GetTimelineRect() const {
+  dc::Rect rect = ClientRect();
+  rect.left += GetDocument().margin;
+  rect.top += GetDocument().margin;
+  return rect;
+}
+
+dc::Rect CTLEView::GetMarkBandRect() const {
+  const CTestDoc& doc = GetDocument();
+  return dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.margin + doc.bandHeight};
+}
+
+std::int32_t CTLEView::GetTotalTrackHeight() const { return sprocket::GetTotalTrackHeight(GetDocument()); }
+
+std::int32_t CTLEView::TimelineRight() const {
+  const CTestDoc& doc = GetDocument();
+  return std::min(ClientRect().right, doc.extent - doc.horizontalScroll);
+}
+
+std::int32_t CTLEView::TrackTop(std::int32_t trackNumber) const {
+  const CTestDoc& doc = GetDocument();
+  return doc.TrackAreaTop() + GetTrackTop(doc, trackNumber - 1) - verticalScroll;
+}
+
+// --- Repainting ---
+
+void CTLEView::InvalidateRect(const dc::Rect& rect) {
+  backBuffer_.Invalidate(rect);
+  viewport()->update(rect.ToQRect());
+}
+
+void CTLEView::InvalidateAll() {
+  backBuffer_.InvalidateAll();
+  viewport()->update();
+}
+
+void CTLEView::RepaintNow() {
+  InvalidateAll();
+  UpdateNow();
+  UpdateOtherViews();
+}
+
+void CTLEView::UpdateOtherViews(int left, int top, int right, int bottom) {
+  for (CTLEView* view : document_->views) {
+    if (view != this) view->InvalidateRect(dc::Rect{left, top, right, bottom});
+  }
+}
+
+void CTLEView::UpdateOtherViews() {
+  for (CTLEView* view : document_->views) {
+    if (view != this) view->InvalidateAll();
+  }
+}
+
+void CTLEView::RepaintSegmentBand() {
+  const CTestDoc& doc = GetDocument();
+  InvalidateRect(dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.margin + doc.bandHeight + 1});
+}
+
+void CTLEView::RepaintBelowMarkBands() {
+  const CTestDoc& doc = GetDocument();
+  InvalidateRect(dc::Rect{0, doc.margin + 3 * doc.bandHeight, ClientRect().right, ClientRect().bottom});
+}
+
+void CTLEView::InvalidateSelection() {
+  for (ClipSelection& entry : GetDocument().selection) {
+    entry.drawn = 0;
+    if (entry.clip == nullptr) continue;
+    ClipRect row;
+    GetClipRowRect(row, entry.clip);
+    InvalidateRect(dc::Rect{row.left - 1, row.top, row.left + 2, row.bottom});
+    InvalidateRect(dc::Rect{row.right - 1, row.top, row.right + 2, row.bottom});
+  }
+}
+
+void CTLEView::RecalcTimelineExtent() {
+  GetDocument().RecalcScale();
+  UpdateScrollBars();
+  InvalidateAll();
+  UpdateOtherViews();
+}
+
+void CTLEView::RevertLastEdit() {
+  if (RevertRefusedEdit(GetDocument())) RepaintNow();
+}
+
+void CTLEView::AutoSaveTimeline() {
+  std::string error;
+  if (!WriteTimelineBackup(GetDocument(), &error)) ShowMessage(error, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// --- Operations shared with the commands ---
+
+TLEvent* CTLEView::FindClipAtTime(std::int32_t time, std::int32_t trackNumber) const {
+  return sprocket::FindClipAtTime(GetDocument().Head(), time, trackNumber);
+}
+
+TLEvent* CTLEView::FindLinkedClip(const TLEvent* clip) const {
+  return sprocket::FindLinkedClip(GetDocument().Head(), clip);
+}
+
+TLEvent* CTLEView::FindSyncPartner(const TLEvent* clip) const {
+  return sprocket::FindSyncPartner(GetDocument().Head(), clip);
+}
+
+int CTLEView::CheckTrackRange(char type, std::int32_t trackNumber, std::int32_t start, std::int32_t end,
+                              TLEvent** first, TLEvent** second) {
+  return sprocket::CheckTrackRange(GetDocument(), type, trackNumber, start, end, first, second, speedChange != 0);
+}
+
+std::int32_t CTLEView::FindOrAddAudioTrack(std::int32_t in, std::int32_t out) {
+  return sprocket::FindOrAddAudioTrack(GetDocument(), in, out);
+}
+
+int CTLEView::RebuildTransitions() { return sprocket::RebuildTransitions(GetDocument()); }
+
+int CTLEView::UpdateTransitionsForClip(const TLEvent* clip) {
+  return sprocket::UpdateTransitionsForClip(GetDocument(), clip);
+}
+
+bool CTLEView::IsBoardNativeFormat(bool either, bool preview) { return shared_.IsBoardNativeFormat(either, preview); }
+
+void CTLEView::MarkPassThroughClips(bool preview) { shared_.MarkPassThroughClips(preview); }
+
+// --- View commands ---
+
+void CTLEView::SetCurrentPosition(std::int32_t ms) {
+  CTestDoc& doc = GetDocument();
+  doc.currentPosition = std::clamp(ms, 0, doc.duration);
+  InvalidateAll();
+  UpdateOtherViews();
+}
+
+void CTLEView::SetZoomLevel(int zoomLevel) {
+  GetDocument().zoom = std::clamp(zoomLevel, 0, kZoomLevels - 1);
+  RecalcTimelineExtent();
+}
+
+void CTLEView::SetScaleIndex(int scaleIndex) {
+  GetDocument().scaleIndex = std::clamp(scaleIndex, 0, 11);
+  RecalcTimelineExtent();
+}
+
+void CTLEView::UpdateScrollBars() {
+  const CTestDoc& doc = GetDocument();
+  const int width = viewport()->width();
+  const int height = viewport()->height();
+  horizontalScrollBar()->setPageStep(std::max(width - doc.TrackAreaLeft(), 1));
+  horizontalScrollBar()->setRange(0, std::max(0, doc.extent - width));
+  verticalScrollBar()->setPageStep(std::max(height - doc.TrackAreaTop(), 1));
+  verticalScrollBar()->setRange(0, std::max(0, doc.TrackAreaTop() + GetTotalTrackHeight() + 1 - height));
+}
+
+// --- Window events ---
+
+void CTLEView::paintEvent(QPaintEvent* event) {
+  UpdateNow();
+  QPainter painter(viewport());
+  painter.drawImage(event->rect(), backBuffer_.Image(), event->rect());
+}
+
+void CTLEView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  backBuffer_.Resize(viewport()->width(), viewport()->height());
+  UpdateScrollBars();
+}
+
+void CTLEView::scrollContentsBy(int, int) {
+  CTestDoc& doc = GetDocument();
+  doc.horizontalScroll = horizontalScrollBar()->value();
+  verticalScroll = verticalScrollBar()->value();
+  InvalidateAll();
+  UpdateOtherViews();
+}
+
+void CTLEView::mousePressEvent(QMouseEvent* event) {
+  const CTestDoc& doc = GetDocument();
+  const QPoint point = event->position().toPoint();
+  const std::int32_t rulerTop = doc.margin + 3 * doc.bandHeight;
+  if (event->button() != Qt::LeftButton || point.y() < doc.margin || point.y() >= doc.TrackAreaTop()) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  if (point.x() >= doc.TrackAreaLeft() && point.y() >= rulerTop) {
+    SetCurrentPosition(doc.XToTime(point.x() + doc.horizontalScroll));
+    emit positionChanged(doc.currentPosition);
+  } else if (point.x() > doc.margin && point.x() < doc.TrackAreaLeft() && point.y() < rulerTop) {
+    SetScaleIndex(ScaleIndexAtX(doc.margin, resources_.scaleKnob.Width(), point.x()));
+  }
+}
+
+}  // namespace sprocket

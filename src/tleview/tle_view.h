@@ -1,0 +1,165 @@
+#pragma once
+// CTLEView: the timeline view of a timeline document.
+//
+// It lays out and paints the tracks, clips, ruler, mark bands and track
+// headers (OnDraw) into its back buffer, which the window shows; drawing
+// outside painting (the inverted position line) goes into the same buffer.
+// It carries the operations that rendering and the commands ask of a view
+// (MovieViewHooks); those that need no window are shared with the headless
+// view of the command-line tool.
+//
+// Geometry names: M margin, B band height, R ruler height, W header width,
+// X0 = M + W the left edge of the track area, T0 = M + 3B + R its top, h the
+// row height of the zoom level, H the total track height.
+
+#include <QAbstractScrollArea>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/application_state.h"
+#include "platform/settings/profile.h"
+#include "platform/qt/back_buffer.h"
+#include "render/movie/movie_render_services.h"
+#include "timeline/document/document.h"
+#include "tleview/view_resources.h"
+
+namespace sprocket {
+
+class CTLEView;
+
+// A document with the views that show it.
+struct ViewedDocument {
+  CTestDoc doc;
+  std::vector<CTLEView*> views;
+};
+
+class CTLEView : public QAbstractScrollArea, public MovieViewHooks {
+  Q_OBJECT
+public:
+  CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
+           QWidget* parent = nullptr);
+  ~CTLEView() override;
+
+  CTestDoc& GetDocument() const { return document_->doc; }
+  const std::shared_ptr<ViewedDocument>& SharedDocument() const { return document_; }
+  dc::BackBuffer& BackBuffer() { return backBuffer_; }
+  const ViewResources& Resources() const { return resources_; }
+
+  // --- Painting ---
+  void OnDraw(dc::Context& dc);
+  void DrawTrackHeaders(dc::Context& dc);
+  void DrawRuler(dc::Context& dc);
+  // For now a clip is a framed rectangle of its first row; its drawn
+  // rectangle is kept in the clip record.
+  void DrawClip(dc::Context& dc, TLEvent* clip);
+  ClipRect& GetClipRowRect(ClipRect& rect, const TLEvent* clip) const;
+  void DrawResourceBitmap(dc::Context& dc, int bitmapId, const dc::Rect& rect) const;
+  // Paints what is pending now (tests and the window's paint).
+  void UpdateNow() { backBuffer_.UpdateNow(); }
+  void InvalidateRect(const dc::Rect& rect);
+  void InvalidateAll();
+
+  // --- Geometry ---
+  dc::Rect GetTimelineRect() const;
+  dc::Rect GetMarkBandRect() const;
+  std::int32_t GetTotalTrackHeight() const;
+  dc::Rect ClientRect() const { return backBuffer_.ClientRect(); }
+  // XR: the right edge of the timeline, min(client right, extent - scroll).
+  std::int32_t TimelineRight() const;
+  // The track's top in the view, T0 + GetTrackTop(n - 1) - vertical scroll.
+  std::int32_t TrackTop(std::int32_t trackNumber) const;
+
+  // --- Operations of the view ---
+  void UpdateOtherViews(int left, int top, int right, int bottom);
+  void InvalidateSelection() override;
+  void RecalcTimelineExtent();
+  void SaveUndoState(std::int32_t kind) { GetDocument().SaveUndoState(kind); }
+  void RevertLastEdit();
+  void AutoSaveTimeline() override;
+  TLEvent* FindClipAtTime(std::int32_t time, std::int32_t trackNumber) const;
+  TLEvent* FindLinkedClip(const TLEvent* clip) const;
+  TLEvent* FindSyncPartner(const TLEvent* clip) const;
+  int CheckTrackRange(char type, std::int32_t trackNumber, std::int32_t start, std::int32_t end, TLEvent** first,
+                      TLEvent** second);
+  std::int32_t FindOrAddAudioTrack(std::int32_t in, std::int32_t out);
+  int RebuildTransitions();
+  int UpdateTransitionsForClip(const TLEvent* clip);
+
+  // Moves the position line to a time (the ruler's click).
+  void SetCurrentPosition(std::int32_t ms);
+  // The vertical zoom level (0..3) and the time scale (0..11).
+  void SetZoomLevel(int zoomLevel);
+  void SetScaleIndex(int scaleIndex);
+
+  // --- MovieViewHooks ---
+  bool IsBoardNativeFormat(bool either, bool preview) override;
+  void MarkPassThroughClips(bool preview) override;
+  std::int32_t SegmentSwitch() override { return incCompDisable; }
+  void SetPlaybackTimelineFlag(bool on) override { playbackTimeline = on ? 1 : 0; }
+  void StopPreview() override {}
+  void RepaintNow() override;
+  void UpdateOtherViews() override;
+  void RepaintSegmentBand() override;
+  void RepaintBelowMarkBands() override;
+  void CheckCroppingRange(TLEvent* head) override { shared_.CheckCroppingRange(head); }
+  void ClearNativeClipFlags(TLEvent* head) override { shared_.ClearNativeClipFlags(head); }
+  bool SaveDocument() override { return shared_.SaveDocument(); }
+
+  // --- Members the drawing, the mouse handlers and the commands share ---
+  std::int32_t incCompDisable = 0;     // "Inc Comp" / "Disable", read when the view is made
+  std::int32_t playbackTimeline = 0;   // 1 while an AVI job plays a playback timeline back
+  std::int32_t lastPositionX = -1;     // last x of the position line
+  std::int32_t markerOnly = 0;         // draw only the marker of the position line
+  std::int32_t panelShown1 = 0;        // the two panel flags; the position line
+  std::int32_t panelShown2 = 0;        // leaves out [panelTop, panelBottom) while shown
+  std::int32_t panelTop = 0;
+  std::int32_t panelBottom = 0;
+  std::int32_t followPosition = 0;     // the position line advances the current time
+  std::int32_t verticalScroll = 0;     // pixels
+  std::int32_t boardPlayback = 0;
+  std::int32_t unrenderedSegment = 0;
+  std::int32_t speedChange = 0;
+  std::int32_t thumbnailMode = 0;
+  std::int32_t boardAudioPresent = 0;  // the shared value store's key 8
+
+  // A refusal noticed while painting, answered after the paint.
+  bool revertPending = false;
+
+signals:
+  // The ruler was clicked: the position line moved to `ms`.
+  void positionChanged(std::int32_t ms);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+private:
+  void RepairEventList();
+  void FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right);
+  void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight);
+  void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight);
+  void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight);
+  void DrawSegmentBand(dc::Context& dc);
+  void DrawIntermediateMovieBand(dc::Context& dc);
+  void DrawMovieBand(dc::Context& dc);
+  void DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1, std::int32_t x2, std::int32_t top,
+                     std::int32_t bottom, int handleWidth);
+  void DrawTicksAndLabels(dc::Context& dc);
+  void DrawIndexMarks(dc::Context& dc);
+  void DrawScaleControl(dc::Context& dc);
+  std::int32_t FarEdge() const;
+  void UpdateScrollBars();
+  void OnRefusedTimeline();
+
+  std::shared_ptr<ViewedDocument> document_;
+  ApplicationState& app_;
+  Profile& profile_;
+  HeadlessMovieView shared_;
+  ViewResources resources_;
+  dc::BackBuffer backBuffer_;
+};
+
+}  // namespace sprocket

@@ -1,0 +1,265 @@
+// Painting of the timeline view: track rows, clips, separators, headers,
+// the position line or range, and the blank areas.
+
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/prompts.h"
+#include "timeline/document/event_edits.h"
+#include "timeline/records/event_queries.h"
+#include "timeline/document/track_rows.h"
+#include "timeline/document/view_edits.h"
+#include "tleview/tle_view.h"
+
+namespace sprocket {
+
+namespace {
+
+// Track separators and borders reach this far to each side of X0.
+constexpr std::int32_t kSeparatorReach = 2000;
+
+const dc::Rgb kRed{255, 0, 0};
+
+// Clip bodies until their full drawing exists: a light tint by track type.
+dc::Rgb ClipBodyColour(char trackType) {
+  if (trackType == kTrackAudio) return dc::Rgb{200, 235, 200};
+  if (trackType == kTrackTransition) return dc::Rgb{235, 205, 235};
+  return dc::Rgb{200, 215, 250};
+}
+
+std::int32_t Clamp16(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
+
+std::string TrackLabel(const TLEvent& track) {
+  if (track.trackType == kTrackTransition) return "FX";
+  const int ordinal = GetTrackOrdinal(&track);
+  const char* format = ordinal < 10 ? "%c%1d" : (ordinal < 100 ? "%c%2d" : "%c%3d");
+  char text[16];
+  std::snprintf(text, sizeof text, format, track.trackType, ordinal);
+  return text;
+}
+
+}  // namespace
+
+std::int32_t CTLEView::FarEdge() const {
+  return std::max(GetDocument().TrackAreaLeft() + kSeparatorReach, ClientRect().right);
+}
+
+void CTLEView::RepairEventList() {
+  CTestDoc& doc = GetDocument();
+  const UndoStep* top = doc.TopUndoStep();
+  if (doc.Head() == nullptr) {
+    if (top != nullptr && top->events) CopyEventList(top->events.get(), doc.head);
+    return;
+  }
+  if (revertPending) return;
+  if (IsTimelineTooLong(doc.Head())) {
+    // The message and the revert come after this paint, once.
+    revertPending = true;
+    QTimer::singleShot(0, this, [this] { OnRefusedTimeline(); });
+    return;
+  }
+  ValidateTimelineTimes(doc.Head());
+}
+
+void CTLEView::OnDraw(dc::Context& dc) {
+  CTestDoc& doc = GetDocument();
+  RepairEventList();
+  if (doc.Head() == nullptr || revertPending) return;
+  const std::int32_t totalHeight = GetTotalTrackHeight();
+  const dc::Font oldFont = dc.SelectFont(dc::Font{14, "Arial", 0});
+  const std::int32_t right = TimelineRight();
+
+  for (TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
+    if (event->kind == kEventTrackBegin) {
+      const std::int32_t top = TrackTop(event->trackNumber);
+      FillTrackRows(dc, *event, top, right);
+      DrawTrackSeparators(dc, *event, top, totalHeight);
+    } else if (event->kind == kEventClipIn) {
+      DrawClip(dc, event);
+    }
+  }
+  DrawRuler(dc);
+  DrawTrackHeaders(dc);
+  DrawPositionOrRange(dc, totalHeight);
+  DrawBlankAreas(dc, totalHeight);
+  dc.SelectFont(oldFont);
+}
+
+void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t h = doc.RowHeight();
+  const std::int32_t x0 = doc.TrackAreaLeft();
+  const ZoomResources& brushes = resources_.zoom[std::clamp(doc.zoom, 0, kZoomLevels - 1)];
+  // The pattern stays fixed to the track area's corner while rows scroll.
+  auto fill = [&](std::int32_t rowTop, std::int32_t rowBottom, const dc::Brush& brush) {
+    if (brush.IsNull()) return;
+    const dc::Point oldOrigin = dc.SetBrushOrg(dc::Point{x0, doc.TrackAreaTop()});
+    dc.FillRect(dc::Rect{x0, rowTop, right, rowBottom}, brush);
+    dc.SetBrushOrg(oldOrigin);
+  };
+  const std::int32_t firstTop = top + 1;
+  const std::int32_t firstBottom = top + h;
+  switch (track.trackType) {
+    case kTrackVideo:
+      if (track.viewStatus == kTrackViewVideoOnly) {
+        fill(firstTop, firstBottom, brushes.videoBrush1);
+      } else if (!brushes.videoBrush2.IsNull()) {
+        fill(firstTop, firstBottom, brushes.videoBrush1);
+        fill(top + h + 1, top + 2 * h + 1, brushes.audioBrush1);
+      }
+      break;
+    case kTrackTransition:
+      fill(firstTop, firstBottom, brushes.transitionBrush);
+      break;
+    case kTrackAudio:
+      if (track.viewStatus != kTrackViewStereo) fill(firstTop, firstBottom, brushes.audioBrush1);
+      else if (!brushes.audioBrush2.IsNull()) fill(firstTop, top + 2 * h + 1, brushes.audioBrush1);
+      break;
+    default:
+      break;
+  }
+}
+
+void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top,
+                                   std::int32_t totalHeight) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t h = doc.RowHeight();
+  const std::int32_t x0 = doc.TrackAreaLeft();
+  const std::int32_t t0 = doc.TrackAreaTop();
+  const std::int32_t far = FarEdge();
+  const std::int32_t y = top + h + (TrackRowCount(track) - 1) * (h + 1);
+  if (y >= t0) {
+    dc.MoveTo(x0 - kSeparatorReach, y);
+    dc.LineTo(far, y);
+  }
+  if (track.trackNumber == 1 && top >= t0) {
+    dc.MoveTo(x0 - kSeparatorReach, top);
+    dc.LineTo(far, top);
+    dc.MoveTo(x0, top);
+    dc.LineTo(x0, top + totalHeight);
+    dc.MoveTo(far, top);
+    dc.LineTo(far, top + totalHeight);
+  }
+}
+
+ClipRect& CTLEView::GetClipRowRect(ClipRect& rect, const TLEvent* clip) const {
+  rect.left = clip->drawnRect.left;
+  rect.right = clip->drawnRect.right;
+  rect.top = TrackTop(clip->trackNumber);
+  rect.bottom = rect.top + GetDocument().RowHeight() + 1;
+  return rect;
+}
+
+void CTLEView::DrawClip(dc::Context& dc, TLEvent* clip) {
+  const CTestDoc& doc = GetDocument();
+  const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
+  if (track == nullptr) return;
+  const std::int32_t h = doc.RowHeight();
+  const std::int32_t top = TrackTop(clip->trackNumber);
+  const std::int32_t left = Clamp16(doc.TimeToX(clip->time));
+  const std::int32_t right = Clamp16(doc.TimeToX(clip->OutTime()));
+  clip->drawnRect = ClipRect{left, top, right, top + h + 1};
+  if (right < doc.TrackAreaLeft() || left > ClientRect().right || top + h < doc.TrackAreaTop()) return;
+  dc::StateSaver saved(dc);
+  dc.SelectPen(dc::Pen::Solid(dc::kBlack));
+  dc.SelectBrush(dc::Brush::Solid(ClipBodyColour(track->trackType)));
+  dc.SetRop2(dc::Rop2::kCopyPen);
+  dc.Rectangle(left, top + 1, std::max(right, left + 2), top + h);
+}
+
+void CTLEView::DrawResourceBitmap(dc::Context& dc, int bitmapId, const dc::Rect& rect) const {
+  const dc::Bitmap* bitmap = resources_.BitmapById(bitmapId);
+  if (bitmap == nullptr) return;
+  dc.BitBlt(rect.left, rect.top, rect.Width(), rect.Height(), *bitmap);
+}
+
+void CTLEView::DrawTrackHeaders(dc::Context& dc) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t m = doc.margin;
+  const std::int32_t w = doc.headerWidth;
+  const std::int32_t h = doc.RowHeight();
+  const std::int32_t t0 = doc.TrackAreaTop();
+  const ZoomResources& zoom = resources_.zoom[std::clamp(doc.zoom, 0, kZoomLevels - 1)];
+  for (const TLEvent* track = GetNextEvent(doc.Head()); track != nullptr && track->kind == kEventTrackBegin;
+       track = GetNextEvent(track)) {
+    const std::string label = TrackLabel(*track);
+    const dc::Brush oldBrush = dc.SelectBrush(dc::Brush::Null());
+    const std::int32_t top = TrackTop(track->trackNumber);
+    const int rows = TrackRowCount(*track);
+    dc.PatBlt(dc::Rect{0, top, m, top + rows * (h + 1)}, dc::PatOp::kWhiteness);
+    if (top >= t0) {
+      dc.BitBlt(m + 1, top + 1, w, rows * h, zoom.HeaderFor(track->trackType));
+      dc.Rectangle(m, top, m + w + 1, top + rows * (h + 1));
+      const dc::Rgb oldColour = dc.SetTextColor(dc::kWhite);
+      const dc::BkMode oldMode = dc.SetBkMode(dc::BkMode::kTransparent);
+      const unsigned oldAlign = dc.SetTextAlign(dc::align::kRight | dc::align::kBottom);
+      dc.TextOut(m + w, top + (h + 1) / 2 + 8, label);
+      dc.SetTextAlign(oldAlign);
+      dc.SetBkMode(oldMode);
+      dc.SetTextColor(oldColour);
+      // The icons belong to a visible header; above T0 they would cover the ruler.
+      if (track->statusCode != 0) dc.DrawIcon(m + 5 + w / 2, top + 5 + (h - 15) / 2, resources_.trackStatusIcon);
+      if (track->audioPreviewSelection != 0) {
+        dc.DrawIcon(m - 17 + w / 2, top + 8 + (h - 15) / 2,
+                    boardAudioPresent == 0 ? resources_.audioPreviewIcon : resources_.audioPreviewBoardIcon);
+      }
+    }
+    dc.SelectBrush(oldBrush);
+  }
+}
+
+void CTLEView::DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t m = doc.margin;
+  const std::int32_t b = doc.bandHeight;
+  const std::int32_t x0 = doc.TrackAreaLeft();
+  const std::int32_t bottom = doc.TrackAreaTop() - verticalScroll + totalHeight;
+  if (doc.rangeFlag == 0) {
+    const dc::Pen oldPen = dc.SelectPen(dc::Pen::Solid(kRed));
+    const dc::Rop2 oldRop = dc.SetRop2(dc::Rop2::kNotXorPen);
+    const std::int32_t x = Clamp16(doc.TimeToX(doc.currentPosition));
+    if (x > x0) {
+      if (markerOnly == 0) {
+        dc.MoveTo(x, m + 3 * b);
+        dc.LineTo(x, bottom);
+      }
+      DrawResourceBitmap(dc, kBitmapPositionMarker, dc::Rect{x - 3, m + 3 * b + 1, x + 4, m + 3 * b + 16});
+      lastPositionX = x;
+    }
+    dc.SetRop2(oldRop);
+    dc.SelectPen(oldPen);
+    return;
+  }
+  const std::int32_t x1 = std::max(Clamp16(doc.TimeToX(doc.shownRange.start)), x0 + 1);
+  const std::int32_t x2 = Clamp16(doc.TimeToX(doc.shownRange.end));
+  if (x2 >= x1) dc.PatBlt(dc::Rect{x1, m + 3 * b, x2, bottom}, dc::PatOp::kDstInvert);
+}
+
+void CTLEView::DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) {
+  const CTestDoc& doc = GetDocument();
+  const dc::Rect client = ClientRect();
+  const std::int32_t t0 = doc.TrackAreaTop();
+  const std::int32_t timelineEnd = doc.extent - doc.horizontalScroll;
+  if (timelineEnd < client.right) {
+    const std::int32_t x = std::max(timelineEnd, doc.TrackAreaLeft());
+    dc.PatBlt(dc::Rect{x, 0, client.right, client.bottom}, dc::PatOp::kWhiteness);
+    dc.MoveTo(x, doc.margin);
+    dc.LineTo(x, t0 - verticalScroll + totalHeight);
+  }
+  const std::int32_t y = t0 + totalHeight - verticalScroll;
+  if (y < client.bottom) dc.PatBlt(dc::Rect{doc.margin, y + 1, client.right, client.bottom}, dc::PatOp::kWhiteness);
+}
+
+void CTLEView::OnRefusedTimeline() {
+  ShowMessage(kTimelineTooLongMessage, MB_OK | MB_ICONEXCLAMATION);
+  RevertRefusedEdit(GetDocument());
+  revertPending = false;
+  // With nothing to go back to the timeline stays refused: paint nothing
+  // rather than ask again on every paint.
+  if (IsTimelineTooLong(GetDocument().Head())) revertPending = true;
+  InvalidateAll();
+  update();
+}
+
+}  // namespace sprocket
