@@ -74,11 +74,12 @@ Bitmap PositionMarker() {
 }
 
 Bitmap Handle(bool start, QRgb colour) {
-  const auto rows = start ? std::initializer_list<std::string_view>{"HHHH", "H...", "H...", "H...", "H...", "H...",
-                                                                    "H...", "H...", "HHHH"}
-                          : std::initializer_list<std::string_view>{"HHHH", "...H", "...H", "...H", "...H", "...H",
-                                                                    "...H", "...H", "HHHH"};
-  return Bitmap(PixelArt(rows, {{'H', colour}}, qRgb(255, 255, 255)));
+  if (start) {
+    return Bitmap(PixelArt({"HHHH", "H...", "H...", "H...", "H...", "H...", "H...", "H...", "HHHH"},
+                           {{'H', colour}}, qRgb(255, 255, 255)));
+  }
+  return Bitmap(PixelArt({"HHHH", "...H", "...H", "...H", "...H", "...H", "...H", "...H", "HHHH"}, {{'H', colour}},
+                         qRgb(255, 255, 255)));
 }
 
 Bitmap ScaleKnob() {
