@@ -42,6 +42,8 @@ bool CTestApp::InitInstance() {
   return true;
 }
 
+CTLEView* CTestApp::activeView() const { return mainFrame_ ? mainFrame_->ActiveView() : nullptr; }
+
 int CTestApp::ExitInstance() {
   SetPumpHook({});
   prompts_.setParent(nullptr);

@@ -10,6 +10,7 @@ namespace sprocket {
 
 class CMainFrame;
 class CPreviewWnd;
+class CTLEView;
 
 class CTestApp {
 public:
@@ -27,6 +28,8 @@ public:
   CMainFrame* mainFrame() const { return mainFrame_.get(); }
   // The floating preview window (hidden until something plays in it).
   CPreviewWnd* previewWindow() const { return previewWnd_.get(); }
+  // The active timeline view, through which its document is reached (null when none).
+  CTLEView* activeView() const;
 
 private:
   MessageBoxPrompts prompts_;

@@ -1,8 +1,16 @@
 #pragma once
-// The editor's main window: an MDI area for timeline and gallery windows,
-// a menu bar and a status bar that shows the free memory.
+// The editor's main window: an MDI area for timeline windows, the menus of
+// the document windows (File New, Open, Save, Save As, Close; Window New
+// Window), the view's zoom commands, and a status bar that shows the free
+// memory and the position picked in the ruler.
 
 #include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/document_dialogs.h"
+#include "platform/application_state.h"
+#include "platform/settings/profile.h"
 
 class QLabel;
 class QMdiArea;
@@ -10,22 +18,58 @@ class QTimer;
 
 namespace sprocket {
 
+class CTestFrame;
+class CTLEView;
+struct ViewedDocument;
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 public:
-  explicit CMainFrame(QWidget* parent = nullptr);
+  // `dialogs` (not owned; null: the file dialogs) answers the open and save
+  // questions.
+  explicit CMainFrame(DocumentDialogs* dialogs = nullptr, ApplicationState* app = nullptr,
+                      Profile* profile = nullptr, QWidget* parent = nullptr);
+  ~CMainFrame() override;
 
   QMdiArea* mdiArea() const { return mdiArea_; }
   // The status bar's free-memory text, refreshed once a second.
   QString freeMemoryText() const;
   void refreshFreeMemory();
 
+  // The active timeline window and its view (null when none).
+  CTestFrame* ActiveFrame() const;
+  CTLEView* ActiveView() const;
+
+  // The document commands.
+  CTestFrame* OnFileNew();
+  void OnFileOpen();
+  // Opens a timeline file in a new window; a file that does not read shows
+  // its message and opens nothing (null).
+  CTestFrame* OpenTimeline(const std::string& path);
+  bool OnFileSave();
+  bool OnFileSaveAs();
+  void OnFileClose();
+  CTestFrame* OnWindowNewWindow();
+  // Writes the active timeline's backup when it has changes.
+  void OnAutoSave();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
 private:
   void createMenus();
+  CTestFrame* AddFrame(std::shared_ptr<ViewedDocument> document);
+  void ShowPosition(std::int32_t ms);
 
+  std::unique_ptr<FileDocumentDialogs> fileDialogs_;
+  DocumentDialogs* dialogs_ = nullptr;
+  ApplicationState& app_;
+  Profile& profile_;
   QMdiArea* mdiArea_ = nullptr;
   QLabel* freeMemoryLabel_ = nullptr;
   QTimer* idleTimer_ = nullptr;
+  QTimer* autoSaveTimer_ = nullptr;
+  int untitledCount_ = 0;
 };
 
 // "Free Memory:%luK": the free memory in thousands of bytes.
