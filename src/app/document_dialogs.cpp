@@ -24,7 +24,7 @@ std::optional<std::string> FileDocumentDialogs::SaveTimelinePath(QWidget* parent
   CPreviewFileDialog dialog(false, parent, QString::fromUtf8(kTimelineFilter), QString::fromStdString(suggested));
   dialog.selectFile(QString::fromStdString(suggested));
   if (dialog.DoModal() != QDialog::Accepted || dialog.GetPathName().empty()) return std::nullopt;
-  return WithTimelineExtension(dialog.GetPathName());
+  return dialog.GetPathName();
 }
 
 }  // namespace sprocket

@@ -58,7 +58,7 @@ bool CTestFrame::SaveDocumentAs() {
   const CTestDoc& doc = Document()->doc;
   const std::string suggested = doc.pathName.empty() ? WithTimelineExtension(doc.title) : doc.pathName;
   const std::optional<std::string> path = dialogs_.SaveTimelinePath(this, suggested);
-  return path.has_value() && SaveTo(*path);
+  return path.has_value() && SaveTo(WithTimelineExtension(*path));
 }
 
 bool CTestFrame::CanCloseDocument() {
