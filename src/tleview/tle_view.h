@@ -142,6 +142,15 @@ private:
   void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight);
   void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight);
   void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight);
+  // The start and end handles of a band, and the bitmap whose size the
+  // start handle is blitted at.
+  struct BandHandles {
+    const dc::Bitmap* start;
+    const dc::Bitmap* startSize;
+    const dc::Bitmap* end;
+  };
+  void DrawRangeBand(dc::Context& dc, const TimeRange& range, std::int32_t top, const BandHandles& handles,
+                     const char* label);
   void DrawSegmentBand(dc::Context& dc);
   void DrawIntermediateMovieBand(dc::Context& dc);
   void DrawMovieBand(dc::Context& dc);

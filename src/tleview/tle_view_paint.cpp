@@ -191,13 +191,11 @@ void CTLEView::DrawTrackHeaders(dc::Context& dc) {
     if (top >= t0) {
       dc.BitBlt(m + 1, top + 1, w, rows * h, zoom.HeaderFor(track->trackType));
       dc.Rectangle(m, top, m + w + 1, top + rows * (h + 1));
-      const dc::Rgb oldColour = dc.SetTextColor(dc::kWhite);
-      const dc::BkMode oldMode = dc.SetBkMode(dc::BkMode::kTransparent);
-      const unsigned oldAlign = dc.SetTextAlign(dc::align::kRight | dc::align::kBottom);
+      dc::StateSaver saved(dc);
+      dc.SetTextColor(dc::kWhite);
+      dc.SetBkMode(dc::BkMode::kTransparent);
+      dc.SetTextAlign(dc::align::kRight | dc::align::kBottom);
       dc.TextOut(m + w, top + (h + 1) / 2 + 8, label);
-      dc.SetTextAlign(oldAlign);
-      dc.SetBkMode(oldMode);
-      dc.SetTextColor(oldColour);
       // The icons belong to a visible header; above T0 they would cover the ruler.
       if (track->statusCode != 0) dc.DrawIcon(m + 5 + w / 2, top + 5 + (h - 15) / 2, resources_.trackStatusIcon);
       if (track->audioPreviewSelection != 0) {

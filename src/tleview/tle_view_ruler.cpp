@@ -101,50 +101,46 @@ void CTLEView::DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1,
   if (!(x1 < timelineRight && x2 > doc.TrackAreaLeft())) return;
   const dc::Rect clip{std::max(x1 + handleWidth, doc.TrackAreaLeft()), top,
                       std::min(x2 - handleWidth, timelineRight), bottom};
-  const dc::Rgb oldColour = dc.SetTextColor(kRed);
-  const dc::BkMode oldMode = dc.SetBkMode(dc::BkMode::kTransparent);
-  const unsigned oldAlign = dc.SetTextAlign(dc::align::kCenter | dc::align::kBottom);
+  dc::StateSaver saved(dc);
+  dc.SetTextColor(kRed);
+  dc.SetBkMode(dc::BkMode::kTransparent);
+  dc.SetTextAlign(dc::align::kCenter | dc::align::kBottom);
   dc.ExtTextOut((clip.left + clip.right) / 2, bottom, clip, text);
-  dc.SetTextAlign(oldAlign);
-  dc.SetBkMode(oldMode);
-  dc.SetTextColor(oldColour);
+}
+
+void CTLEView::DrawRangeBand(dc::Context& dc, const TimeRange& range, std::int32_t top, const BandHandles& handles,
+                             const char* label) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t b = doc.bandHeight;
+  const std::int32_t x1 = BandX(doc, range.start);
+  const std::int32_t x2 = BandRight(x1, BandX(doc, range.end));
+  dc.Rectangle(x1, top, x2, top + b);
+  dc.BitBlt(x1, top, handles.startSize->Width(), handles.startSize->Height(), *handles.start);
+  dc.BitBlt(x2 - 4, top, handles.end->Width(), handles.end->Height(), *handles.end);
+  DrawBandLabel(dc, label, x1, x2, top, top + b + 1, handles.end->Width());
 }
 
 void CTLEView::DrawIntermediateMovieBand(dc::Context& dc) {
   const CTestDoc& doc = GetDocument();
-  const std::int32_t m = doc.margin;
-  const std::int32_t b = doc.bandHeight;
-  const dc::Pen oldPen = dc.SelectPen(dc::Pen::Null());
-  const dc::Brush oldBrush = dc.SelectBrush(dc::Brush::Solid(kIntermediateCyan));
-  const dc::Bitmap& endHandle = resources_.intermediateEndHandle;
+  dc::StateSaver saved(dc);
+  dc.SelectPen(dc::Pen::Null());
+  dc.SelectBrush(dc::Brush::Solid(kIntermediateCyan));
+  // Both handles are blitted at the end handle's size.
+  const BandHandles handles{&resources_.intermediateStartHandle, &resources_.intermediateEndHandle,
+                            &resources_.intermediateEndHandle};
   for (const IntermediateMovie& movie : doc.intermediateMovies) {
-    const std::int32_t x1 = BandX(doc, movie.start);
-    const std::int32_t x2 = BandRight(x1, BandX(doc, movie.end));
-    dc.Rectangle(x1, m + b + 1, x2, m + 2 * b + 1);
-    dc.BitBlt(x1, m + b + 1, endHandle.Width(), endHandle.Height(), resources_.intermediateStartHandle);
-    dc.BitBlt(x2 - 4, m + b + 1, endHandle.Width(), endHandle.Height(), endHandle);
-    DrawBandLabel(dc, movie.name.c_str(), x1, x2, m + b + 1, m + 2 * b + 2, endHandle.Width());
+    DrawRangeBand(dc, TimeRange{movie.start, movie.end}, doc.margin + doc.bandHeight + 1, handles,
+                  movie.name.c_str());
   }
-  dc.SelectBrush(oldBrush);
-  dc.SelectPen(oldPen);
 }
 
 void CTLEView::DrawMovieBand(dc::Context& dc) {
   const CTestDoc& doc = GetDocument();
-  const std::int32_t m = doc.margin;
-  const std::int32_t b = doc.bandHeight;
-  const dc::Pen oldPen = dc.SelectPen(dc::Pen::Null());
-  const dc::Brush oldBrush = dc.SelectBrush(dc::Brush::Solid(kMovieYellow));
-  const std::int32_t x1 = BandX(doc, doc.movieRange.start);
-  const std::int32_t x2 = BandRight(x1, BandX(doc, doc.movieRange.end));
-  const dc::Bitmap& start = resources_.movieStartHandle;
-  const dc::Bitmap& end = resources_.movieEndHandle;
-  dc.Rectangle(x1, m + 2 * b + 1, x2, m + 3 * b + 1);
-  dc.BitBlt(x1, m + 2 * b + 1, start.Width(), start.Height(), start);
-  dc.BitBlt(x2 - 4, m + 2 * b + 1, end.Width(), end.Height(), end);
-  DrawBandLabel(dc, "Movie", x1, x2, m + 2 * b + 1, m + 3 * b + 2, end.Width());
-  dc.SelectBrush(oldBrush);
-  dc.SelectPen(oldPen);
+  dc::StateSaver saved(dc);
+  dc.SelectPen(dc::Pen::Null());
+  dc.SelectBrush(dc::Brush::Solid(kMovieYellow));
+  const BandHandles handles{&resources_.movieStartHandle, &resources_.movieStartHandle, &resources_.movieEndHandle};
+  DrawRangeBand(dc, doc.movieRange, doc.margin + 2 * doc.bandHeight + 1, handles, "Movie");
 }
 
 void CTLEView::DrawTicksAndLabels(dc::Context& dc) {
@@ -164,9 +160,10 @@ void CTLEView::DrawTicksAndLabels(dc::Context& dc) {
   const std::int32_t firstTick = std::max<std::int32_t>(0, (doc.horizontalScroll - reach) / ppu - 1);
   const std::int32_t lastTick = std::min<std::int32_t>(doc.majorTickCount, (doc.horizontalScroll + reach) / ppu + 1);
 
-  const dc::Rgb oldColour = dc.SetTextColor(dc::kBlack);
-  const dc::BkMode oldMode = dc.SetBkMode(dc::BkMode::kTransparent);
-  const unsigned oldAlign = dc.SetTextAlign(dc::align::kCenter | dc::align::kBottom);
+  dc::StateSaver saved(dc);
+  dc.SetTextColor(dc::kBlack);
+  dc.SetBkMode(dc::BkMode::kTransparent);
+  dc.SetTextAlign(dc::align::kCenter | dc::align::kBottom);
   for (std::int32_t i = firstTick; i <= lastTick; ++i) {
     const std::int32_t xoff = i * ppu - doc.horizontalScroll;
     if (-reach - 1 < xoff && xoff < reach + 1) {
@@ -181,9 +178,6 @@ void CTLEView::DrawTicksAndLabels(dc::Context& dc) {
       Line(dc, x, m + 3 * b + 1, x, m + 3 * b + 1 + doc.minorTickLength);
     }
   }
-  dc.SetTextAlign(oldAlign);
-  dc.SetBkMode(oldMode);
-  dc.SetTextColor(oldColour);
 }
 
 void CTLEView::DrawIndexMarks(dc::Context& dc) {
@@ -217,27 +211,22 @@ void CTLEView::DrawScaleControl(dc::Context& dc) {
   const std::int32_t x0 = doc.TrackAreaLeft();
   const std::int32_t t0 = doc.TrackAreaTop();
   const std::int32_t r = doc.rulerHeight;
-  {
-    const dc::Pen oldPen = dc.SelectPen(dc::Pen::Null());
-    const dc::Brush oldBrush = dc.SelectBrush(dc::Brush::Solid(kSilver));
-    dc.Rectangle(m + 1, m + 1, x0 + 1, m + 3 * b + 1);
-    dc.SelectBrush(oldBrush);
-    dc.SelectPen(oldPen);
-  }
+  dc::StateSaver saved(dc);
+  dc.SelectPen(dc::Pen::Null());
+  dc.SelectBrush(dc::Brush::Solid(kSilver));
+  dc.Rectangle(m + 1, m + 1, x0 + 1, m + 3 * b + 1);
+  dc.SelectPen(dc::Pen::Solid(dc::kBlack));
   for (int offset : kScaleMarkOffsets) Line(dc, m + offset, m, m + offset, m + b - 3);
   const dc::Bitmap& knob = resources_.scaleKnob;
   dc.BitBlt(KnobLeft(m, doc.scaleIndex), m + b - 2, knob.Width(), knob.Height(), knob);
   dc.PatBlt(dc::Rect{0, m, m, m + m + 2 * b + r}, dc::PatOp::kWhiteness);
   dc.PatBlt(dc::Rect{0, m + 3 * b + 1, x0, m + 3 * b + 1 + r}, dc::PatOp::kWhiteness);
 
-  const dc::Rgb oldColour = dc.SetTextColor(dc::kBlack);
-  const dc::BkMode oldMode = dc.SetBkMode(dc::BkMode::kTransparent);
-  const unsigned oldAlign = dc.SetTextAlign(dc::align::kLeft | dc::align::kBottom);
+  dc.SetTextColor(dc::kBlack);
+  dc.SetBkMode(dc::BkMode::kTransparent);
+  dc.SetTextAlign(dc::align::kLeft | dc::align::kBottom);
   dc.ExtTextOut(25, 36, dc::Rect{20, 23, 56, 36}, "Scale");
   dc.ExtTextOut(m + 2, t0 - 1, dc::Rect{m + 1, m + 3 * b + 1, x0, t0}, ScaleName(doc.scaleIndex));
-  dc.SetTextAlign(oldAlign);
-  dc.SetBkMode(oldMode);
-  dc.SetTextColor(oldColour);
 }
 
 }  // namespace sprocket

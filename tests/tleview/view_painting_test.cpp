@@ -2,6 +2,8 @@
 // window. Geometry at the defaults: M 5, B 10, R 17, W 65, X0 70, T0 52.
 
 #include <QCoreApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include "platform/application_state.h"
@@ -317,6 +319,57 @@ TEST_F(ViewPainting, ClipsAreFramedInTheirFirstRowAndKeepTheirRectangle) {
   ClipRect row;
   view->GetClipRowRect(row, clip);
   EXPECT_EQ(row, (ClipRect{110, top, 190, top + doc().RowHeight() + 1}));
+}
+
+}  // namespace
+}  // namespace sprocket
+
+namespace sprocket {
+namespace {
+
+void Click(CTLEView& view, int x, int y) {
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(view.viewport(), &press);
+}
+
+TEST_F(ViewPainting, ClicksInTheRulerMoveThePositionAndInTheControlPickTheScale) {
+  view->resize(640, 420);
+  struct Case { int x, y; std::int32_t position; int scale; };
+  const Case cases[] = {{110, 40, 1000, 3},     // the ruler at 1 s
+                        {70 + 400, 50, 10000, 3},
+                        {110, 60, 10000, 3},    // a track: not the ruler
+                        {KnobLeft(5, 7) + 4, 12, 10000, 7},   // the scale control
+                        {KnobLeft(5, 0) + 1, 20, 10000, 0}};
+  for (const Case& c : cases) {
+    Click(*view, c.x, c.y);
+    EXPECT_EQ(doc().scaleIndex, c.scale) << c.x << "," << c.y;
+    if (c.scale == 3) EXPECT_EQ(doc().currentPosition, c.position) << c.x << "," << c.y;
+  }
+}
+
+TEST_F(ViewPainting, ScrollBarsCoverTheTimelineAndScrollTheView) {
+  view->resize(640, 420);
+  const int width = view->viewport()->width();
+  EXPECT_EQ(view->horizontalScrollBar()->maximum(), doc().extent - width);
+  view->horizontalScrollBar()->setValue(400);  // 10 s
+  EXPECT_EQ(doc().horizontalScroll, 400);
+  EXPECT_EQ(doc().TimeToX(10000), kX0);
+  view->SetScaleIndex(11);  // ten minutes a unit: the timeline fits
+  EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(doc().horizontalScroll, 0);
+}
+
+TEST_F(ViewPainting, InvalidateSelectionClearsTheDrawnMarksAndRepaintsTheEdges) {
+  TLEvent* clip = InsertClip(doc().Head(), 1, 1000, 3000);
+  Paint();
+  doc().AddSelection(clip).drawn = 1;
+  view->BackBuffer().Validate();
+  view->InvalidateSelection();
+  EXPECT_EQ(doc().selection.front().drawn, 0);
+  EXPECT_TRUE(view->BackBuffer().UpdateRegion().contains(QPoint(110, Top(1) + 5)));
+  EXPECT_TRUE(view->BackBuffer().UpdateRegion().contains(QPoint(189, Top(1) + 5)));
+  EXPECT_FALSE(view->BackBuffer().UpdateRegion().contains(QPoint(150, Top(1) + 5)));
 }
 
 }  // namespace
