@@ -27,13 +27,10 @@ std::array<int, kZoomLevels> RowHeights(const CTestDoc& doc) {
 CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
                    QWidget* parent)
     : QAbstractScrollArea(parent),
+      MovieViewOperations(document->doc, app, profile),
       document_(std::move(document)),
-      app_(app),
-      profile_(profile),
-      shared_(document_->doc, app, profile),
       resources_(MakeViewResources(document_->doc.headerWidth, RowHeights(document_->doc))) {
   document_->views.push_back(this);
-  incCompDisable = shared_.SegmentSwitch();
   backBuffer_.SetPaintHandler([this](dc::Context& dc) { OnDraw(dc); });
   backBuffer_.SetFlushHandler([this](const QRect& rect) { viewport()->update(rect); });
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -170,10 +167,6 @@ int CTLEView::RebuildTransitions() { return sprocket::RebuildTransitions(GetDocu
 int CTLEView::UpdateTransitionsForClip(const TLEvent* clip) {
   return sprocket::UpdateTransitionsForClip(GetDocument(), clip);
 }
-
-bool CTLEView::IsBoardNativeFormat(bool either, bool preview) { return shared_.IsBoardNativeFormat(either, preview); }
-
-void CTLEView::MarkPassThroughClips(bool preview) { shared_.MarkPassThroughClips(preview); }
 
 // --- View commands ---
 

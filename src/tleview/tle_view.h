@@ -34,7 +34,7 @@ struct ViewedDocument {
   std::vector<CTLEView*> views;
 };
 
-class CTLEView : public QAbstractScrollArea, public MovieViewHooks {
+class CTLEView : public QAbstractScrollArea, public MovieViewOperations {
   Q_OBJECT
 public:
   CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
@@ -92,23 +92,17 @@ public:
   void SetZoomLevel(int zoomLevel);
   void SetScaleIndex(int scaleIndex);
 
-  // --- MovieViewHooks ---
-  bool IsBoardNativeFormat(bool either, bool preview) override;
-  void MarkPassThroughClips(bool preview) override;
-  std::int32_t SegmentSwitch() override { return incCompDisable; }
-  void SetPlaybackTimelineFlag(bool on) override { playbackTimeline = on ? 1 : 0; }
+  // --- The repaint hooks of rendering (the rest of MovieViewHooks is shared
+  // with the headless view through MovieViewOperations, with the members
+  // incCompDisable and playbackTimeline) ---
   void StopPreview() override {}
   void RepaintNow() override;
   void UpdateOtherViews() override;
   void RepaintSegmentBand() override;
   void RepaintBelowMarkBands() override;
-  void CheckCroppingRange(TLEvent* head) override { shared_.CheckCroppingRange(head); }
-  void ClearNativeClipFlags(TLEvent* head) override { shared_.ClearNativeClipFlags(head); }
-  bool SaveDocument() override { return shared_.SaveDocument(); }
+  void CheckCroppingRange(TLEvent*) override {}
 
   // --- Members the drawing, the mouse handlers and the commands share ---
-  std::int32_t incCompDisable = 0;     // "Inc Comp" / "Disable", read when the view is made
-  std::int32_t playbackTimeline = 0;   // 1 while an AVI job plays a playback timeline back
   std::int32_t lastPositionX = -1;     // last x of the position line
   std::int32_t markerOnly = 0;         // draw only the marker of the position line
   std::int32_t panelShown1 = 0;        // the two panel flags; the position line
@@ -164,9 +158,6 @@ private:
   void OnRefusedTimeline();
 
   std::shared_ptr<ViewedDocument> document_;
-  ApplicationState& app_;
-  Profile& profile_;
-  HeadlessMovieView shared_;
   ViewResources resources_;
   dc::BackBuffer backBuffer_;
 };

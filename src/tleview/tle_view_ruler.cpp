@@ -77,7 +77,7 @@ void CTLEView::DrawSegmentBand(dc::Context& dc) {
   CTestDoc& doc = GetDocument();
   TLEvent* head = doc.Head();
   const bool native = IsBoardNativeFormat(true, false);
-  const bool software = GetPlatformFamily(profile_) == PlatformFamily::kSingleUser && incCompDisable == 0;
+  const bool software = GetPlatformFamily(ViewProfile()) == PlatformFamily::kSingleUser && incCompDisable == 0;
   if (!native && !software) return;
   if (head->segments.empty()) {
     doc.SplitSegmentsAtClips();

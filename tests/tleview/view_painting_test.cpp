@@ -99,8 +99,12 @@ TEST_F(ViewPainting, ExtraRowsFollowTheViewStatus) {
     const int top = Top(c.track);
     EXPECT_EQ(At(kX0 + 30, top + c.separatorOffset), kBlack) << c.status;
     EXPECT_NE(At(kX0 + 30, top + c.separatorOffset - (c.thirdRowWhite ? h + 2 : 1)), kWhite) << c.status;
-    if (c.audioRowFilled) EXPECT_NE(At(kX0 + 30, top + h + 5), kWhite);
-    if (c.thirdRowWhite) EXPECT_EQ(At(kX0 + 30, top + 2 * h + 8), kWhite);
+    if (c.audioRowFilled) {
+      EXPECT_NE(At(kX0 + 30, top + h + 5), kWhite);
+    }
+    if (c.thirdRowWhite) {
+      EXPECT_EQ(At(kX0 + 30, top + 2 * h + 8), kWhite);
+    }
     Track(c.track)->viewStatus = 0;
   }
 }
@@ -220,7 +224,9 @@ TEST_F(ViewPainting, RulerTicksLabelsAndScaleControl) {
     const QImage& image = Paint();
     const int ppu = doc().pixelsPerUnit;
     EXPECT_EQ(At(kX0 + ppu, 36 + 5), kBlack) << "major tick";
-    if (c.unlabelled >= 0) EXPECT_EQ(At(kX0 + c.unlabelled * ppu, 36 + 6), kWhite);
+    if (c.unlabelled >= 0) {
+      EXPECT_EQ(At(kX0 + c.unlabelled * ppu, 36 + 6), kWhite);
+    }
     if (c.minorStep != 0) {
       EXPECT_EQ(At(kX0 + c.minorStep, 36 + 2), kBlack) << "minor tick";
       EXPECT_EQ(At(kX0 + c.minorStep, 36 + 3), kWhite);
@@ -229,7 +235,9 @@ TEST_F(ViewPainting, RulerTicksLabelsAndScaleControl) {
       return Count(image, dc::Rect{kX0 + tick * ppu - 3, kT0 - 10, kX0 + tick * ppu + 3, kT0}, kBlack) > 0;
     };
     EXPECT_TRUE(labelled(c.labelled)) << c.zoom;
-    if (c.unlabelled >= 0) EXPECT_FALSE(labelled(c.unlabelled)) << c.zoom;
+    if (c.unlabelled >= 0) {
+      EXPECT_FALSE(labelled(c.unlabelled)) << c.zoom;
+    }
     const int knob = KnobLeft(5, c.scale);
     EXPECT_EQ(At(knob + 4, 5 + 10 - 2 + 5), view->Resources().scaleKnob.Pixel(4, 5));
     EXPECT_GT(Count(image, dc::Rect{6, 37, 70, kT0}, kBlack), 10) << "scale name";
@@ -344,7 +352,9 @@ TEST_F(ViewPainting, ClicksInTheRulerMoveThePositionAndInTheControlPickTheScale)
   for (const Case& c : cases) {
     Click(*view, c.x, c.y);
     EXPECT_EQ(doc().scaleIndex, c.scale) << c.x << "," << c.y;
-    if (c.scale == 3) EXPECT_EQ(doc().currentPosition, c.position) << c.x << "," << c.y;
+    if (c.scale == 3) {
+      EXPECT_EQ(doc().currentPosition, c.position) << c.x << "," << c.y;
+    }
   }
 }
 

@@ -9,23 +9,23 @@
 
 namespace sprocket {
 
-HeadlessMovieView::HeadlessMovieView(CTestDoc& doc, ApplicationState& app, Profile& profile)
+MovieViewOperations::MovieViewOperations(CTestDoc& doc, ApplicationState& app, Profile& profile)
     : doc_(doc), app_(app), profile_(profile) {
-  segmentSwitch_ = profile.GetProfileInt(settings::kIncComp, settings::kIncCompDisable, 0);
+  incCompDisable = profile.GetProfileInt(settings::kIncComp, settings::kIncCompDisable, 0);
 }
 
-bool HeadlessMovieView::IsBoardNativeFormat(bool either, bool preview) {
+bool MovieViewOperations::IsBoardNativeFormat(bool either, bool preview) {
   return sprocket::IsBoardNativeFormat(GetPlatformFamily(profile_), app_, either, preview);
 }
 
-void HeadlessMovieView::MarkPassThroughClips(bool preview) {
+void MovieViewOperations::MarkPassThroughClips(bool preview) {
   const MovieSettings& output = app_.Settings(preview);
   sprocket::MarkPassThroughClips(doc_.Head(), output, !preview && output.Vb2xAA != 0);
 }
 
-void HeadlessMovieView::ClearNativeClipFlags(TLEvent* head) { sprocket::ClearNativeClipFlags(head); }
+void MovieViewOperations::ClearNativeClipFlags(TLEvent* head) { sprocket::ClearNativeClipFlags(head); }
 
-bool HeadlessMovieView::SaveDocument() {
+bool MovieViewOperations::SaveDocument() {
   return !doc_.pathName.empty() && SaveTimelineDocument(doc_, doc_.pathName);
 }
 

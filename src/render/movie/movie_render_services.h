@@ -49,18 +49,44 @@ public:
   virtual bool SaveDocument() = 0;
 };
 
-// The view of a document without a window: board-native answers from the
+// The operations of a timeline view that need no window, shared by the
+// editor's view and the headless view: board-native answers from the
 // settings, pass-through marks set on the document's clips, "Inc Comp" /
-// "Disable" read from the settings when made; nothing is drawn, and no
-// backup is written (crash recovery is the editor's).
-class HeadlessMovieView : public MovieViewHooks {
+// "Disable" read from the settings when made, the board-native marks of the
+// clips cleared, and the document saved to its own file. The repaint hooks
+// are each view's own.
+class MovieViewOperations : public MovieViewHooks {
 public:
-  HeadlessMovieView(CTestDoc& doc, ApplicationState& app, Profile& profile);
+  MovieViewOperations(CTestDoc& doc, ApplicationState& app, Profile& profile);
 
   bool IsBoardNativeFormat(bool either, bool preview) override;
   void MarkPassThroughClips(bool preview) override;
-  std::int32_t SegmentSwitch() override { return segmentSwitch_; }
-  void SetPlaybackTimelineFlag(bool on) override { playbackTimeline_ = on; }
+  std::int32_t SegmentSwitch() override { return incCompDisable; }
+  void SetPlaybackTimelineFlag(bool on) override { playbackTimeline = on ? 1 : 0; }
+  void ClearNativeClipFlags(TLEvent* head) override;
+  bool SaveDocument() override;
+
+  // "Inc Comp" / "Disable": nonzero hides the rendered segments of output
+  // that is not board-native.
+  std::int32_t incCompDisable = 0;
+  // 1 while an AVI job plays back a temporary playback timeline.
+  std::int32_t playbackTimeline = 0;
+
+protected:
+  Profile& ViewProfile() const { return profile_; }
+
+private:
+  CTestDoc& doc_;
+  ApplicationState& app_;
+  Profile& profile_;
+};
+
+// The view of a document without a window: nothing is drawn, and no backup
+// is written (crash recovery is the editor's).
+class HeadlessMovieView : public MovieViewOperations {
+public:
+  using MovieViewOperations::MovieViewOperations;
+
   void StopPreview() override {}
   void InvalidateSelection() override {}
   void RepaintNow() override {}
@@ -68,18 +94,7 @@ public:
   void RepaintSegmentBand() override {}
   void RepaintBelowMarkBands() override {}
   void CheckCroppingRange(TLEvent*) override {}
-  void ClearNativeClipFlags(TLEvent* head) override;
   void AutoSaveTimeline() override {}
-  bool SaveDocument() override;
-
-  bool playbackTimeline() const { return playbackTimeline_; }
-
-private:
-  CTestDoc& doc_;
-  ApplicationState& app_;
-  Profile& profile_;
-  std::int32_t segmentSwitch_ = 0;
-  bool playbackTimeline_ = false;
 };
 
 // The output dialogs of Make Movie.
