@@ -13,6 +13,7 @@
 
 #include "app/dir_picker_dialog.h"
 #include "app/main_frame.h"
+#include "app/movie_output_dialogs.h"
 #include "app/preview_file_dialog.h"
 #include "app/test_frame.h"
 #include "scripted_prompts.h"
@@ -202,6 +203,36 @@ TEST(PreviewFileDialog, DescribesTheTimelineUnderTheCursor) {
   EXPECT_TRUE(text.startsWith("demo.tle\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("4 tracks, 00:00:05:00")) << text.toStdString();
   EXPECT_TRUE(DescribeFileForPreview("/no/such/file").isEmpty());
+}
+
+}  // namespace
+}  // namespace sprocket
+
+namespace sprocket {
+namespace {
+
+TEST(PreviewFileDialog, MovieTitleModeSeedsAndReadsBackTitleAndRecordInTime) {
+  CPreviewFileDialog dialog(false, nullptr, "AVI Files (*.avi)", QString(), CPreviewFileDialog::kMovieTitleMode);
+  dialog.SetTitleField(std::string(100, 't'));
+  EXPECT_EQ(dialog.TitleField().size(), 80u);
+  dialog.SetRecordIn(3723500, 25);  // 1 h 2 min 3 s and 12.5 frames
+  EXPECT_EQ(dialog.RecordInEdit()->text(), "01:02:03:13");
+  dialog.RecordInEdit()->setText("00:00:10:05");
+  EXPECT_EQ(dialog.RecordInMs(), 10200);
+  dialog.RecordInEdit()->setText("not a time");
+  EXPECT_EQ(dialog.RecordInMs(), 3723500);  // the seed stays
+  CPreviewFileDialog plain(true, nullptr, "", QString());
+  EXPECT_TRUE(plain.TitleEdit()->isHidden());
+}
+
+TEST(PreviewFileDialog, TimeCodesAndFiltersAreRead) {
+  struct Case { const char* text; int fps; std::optional<std::int32_t> ms; };
+  const Case cases[] = {{"00:00:01:15", 30, 1500}, {"10:00:00:00", 25, 36000000}, {"00:00:00:30", 30, std::nullopt},
+                        {"00:61:00:00", 30, std::nullopt}, {"1:2:3", 30, std::nullopt}, {"00:00:01:00x", 30, std::nullopt},
+                        {"00:00:01:00", 0, std::nullopt}};
+  for (const Case& c : cases) EXPECT_EQ(ParseTimeCode(c.text, c.fps), c.ms) << c.text;
+  EXPECT_EQ(FileDialogFilter("AVI Files (.avi) | *.avi ||"), "AVI Files (.avi) (*.avi)");
+  EXPECT_EQ(FileDialogFilter("FLC | *.flc | WAV | *.wav ||"), "FLC (*.flc);;WAV (*.wav)");
 }
 
 }  // namespace
