@@ -203,6 +203,26 @@ TEST_F(ViewPainting, RangeIsInvertedInPlaceOfThePositionLine) {
     EXPECT_EQ(At(100, kT0 + 20) == Inverted(Rgb::FromQRgb(plain.pixel(100, kT0 + 20))), c.inverted) << c.start;
     EXPECT_EQ(At(kX0, kT0 + 20), Rgb::FromQRgb(plain.pixel(kX0, kT0 + 20)));  // never left of X0 + 1
   }
+  doc().shownRange = TimeRange{500, 2000};
+  Paint();
+  {
+    auto dc = view->BackBuffer().WindowContext();  // inverted again: the plain picture
+    dc->PatBlt(dc::Rect{kX0 + 20, 35, kX0 + 80, kT0 + GetTotalTrackHeight(doc())}, dc::PatOp::kDstInvert);
+  }
+  EXPECT_EQ(view->BackBuffer().Image(), plain);
+}
+
+TEST_F(ViewPainting, WideViewsDrawSeparatorsRulerAndTicksToTheirEdge) {
+  doc().SetDuration(120000);  // extent 70 + 4800
+  view->BackBuffer().Resize(2600, 200);
+  EXPECT_EQ(view->GetTimelineRect(), (dc::Rect{5, 5, 2600, 200}));
+  EXPECT_EQ(view->GetMarkBandRect(), (dc::Rect{kX0, 5, 2600, 15}));
+  Paint();
+  const int far = 2599;  // beyond X0 + 2000
+  EXPECT_EQ(At(far, Top(1) + doc().RowHeight()), kBlack) << "separator";
+  EXPECT_EQ(At(far - 100, 5), kBlack) << "top border of the bands";
+  EXPECT_EQ(At(kX0 + 63 * 40, 36 + 3), kBlack) << "major tick 63";
+  EXPECT_EQ(At(far - 100, 20), kWhite) << "ruler background";
 }
 
 TEST_F(ViewPainting, BlankAreasRightOfTheEndAndBelowTheTracks) {
