@@ -306,6 +306,51 @@ TEST_F(ViewPainting, BandsShowSegmentsMoviesAndMarks) {
   EXPECT_EQ(At(300, 5 + 5), kWhite);
 }
 
+TEST_F(ViewPainting, BoardNativeOutputShowsSegmentsByTheirRenderedFlag) {
+  profile.WriteProfileInt("Platform", "Family", 2);
+  app.preview.VCompressionType = "CFCC";  // 720 x 480 at 29.97: the board's own format
+  app.preview.VResWidth = 720;
+  app.preview.VResHeight = 480;
+  app.preview.VFramesPerSec = 29.97f;
+  view->incCompDisable = 1;  // hides segments of other output only
+  doc().Head()->segments.resize(2);
+  doc().Head()->segments[0].end = 2000;
+  doc().Head()->segments[0].rendered = 1;  // no file: rendered on the board
+  doc().Head()->segments[1].start = 2000;
+  doc().Head()->segments[1].end = 60000;
+  doc().Head()->segments[1].fileName = "gone.avi";  // a file, but not rendered
+  Paint();
+  EXPECT_EQ(At(90, 10), (Rgb{0, 200, 0}));
+  EXPECT_EQ(At(300, 10), kWhite);
+  app.preview.VCompressionType = "MJPG";  // not native, and the workstation family shows nothing else
+  Paint();
+  EXPECT_EQ(At(149, 10), kWhite);
+}
+
+TEST(ViewResources, PicturesHaveTheSizesTheDrawingCountsOn) {
+  const ViewResources r = MakeViewResources(65, {110, 57, 34, 22});
+  struct Size { const dc::Bitmap* bitmap; int width, height; };
+  const Size sizes[] = {{&r.positionMarker, 7, 15},         {&r.intermediateStartHandle, 4, 9},
+                        {&r.intermediateEndHandle, 4, 9},  {&r.movieStartHandle, 4, 9},
+                        {&r.movieEndHandle, 4, 9},         {&r.scaleKnob, 9, 10},
+                        {&r.zoom[0].videoHeader, 65, 332}, {&r.zoom[3].transitionHeader, 65, 68},
+                        {&r.sprocketPatterns[2], 8, 8},    {&r.clipKindPictures[3], 32, 24}};
+  for (const Size& s : sizes) {
+    EXPECT_EQ(s.bitmap->Width(), s.width);
+    EXPECT_EQ(s.bitmap->Height(), s.height);
+  }
+  EXPECT_EQ(r.positionMarker.Pixel(3, 14), (Rgb{255, 0, 0}));  // the stem on the line's column
+  EXPECT_EQ(r.positionMarker.Pixel(2, 14), kWhite);
+  for (int id : {kIconTrackStatus, kIconAudioPreview, kIconAudioPreviewBoard})
+    EXPECT_EQ(r.IconById(id)->Image().size(), QSize(16, 16)) << id;
+  EXPECT_EQ(r.BitmapById(kBitmapPositionMarker), &r.positionMarker);
+  EXPECT_EQ(r.BitmapById(1), nullptr);
+  for (const ZoomResources& z : r.zoom)
+    for (const dc::Brush* b : {&z.videoBrush1, &z.videoBrush2, &z.transitionBrush, &z.audioBrush1, &z.audioBrush2})
+      EXPECT_FALSE(b->IsNull());
+  EXPECT_NE(r.zoom[0].videoBrush1.pattern->pixel(1, 1), r.zoom[3].videoBrush1.pattern->pixel(1, 1));
+}
+
 TEST(RulerLabels, FramesRollOverIntoTheNextSecond) {
   struct Case { int tick; double unitMs; int origin; int rate; const char* text; };
   const Case cases[] = {{0, 1000, 0, 2500, "00:00:00:00"},     {3, 1000, 0, 2500, "00:00:03:00"},
