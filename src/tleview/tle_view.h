@@ -20,6 +20,7 @@
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
 #include "platform/qt/back_buffer.h"
+#include "libs/sharedservices/shared_value_store.h"
 #include "render/movie/movie_render_services.h"
 #include "timeline/document/document.h"
 #include "tleview/view_resources.h"
@@ -115,7 +116,9 @@ public:
   std::int32_t unrenderedSegment = 0;
   std::int32_t speedChange = 0;
   std::int32_t thumbnailMode = 0;
-  std::int32_t boardAudioPresent = 0;  // the shared value store's key 8
+  // The values shared with the libraries; its key 8 says the board's audio
+  // is present (null: none is).
+  const SharedValueStore* sharedValues = nullptr;
 
   // A refusal noticed while painting, answered after the paint.
   bool revertPending = false;

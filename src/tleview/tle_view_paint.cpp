@@ -199,8 +199,9 @@ void CTLEView::DrawTrackHeaders(dc::Context& dc) {
       // The icons belong to a visible header; above T0 they would cover the ruler.
       if (track->statusCode != 0) dc.DrawIcon(m + 5 + w / 2, top + 5 + (h - 15) / 2, resources_.trackStatusIcon);
       if (track->audioPreviewSelection != 0) {
+        const bool boardAudio = sharedValues != nullptr && sharedValues->Get(kSharedKeyBoardAudio) != 0;
         dc.DrawIcon(m - 17 + w / 2, top + 8 + (h - 15) / 2,
-                    boardAudioPresent == 0 ? resources_.audioPreviewIcon : resources_.audioPreviewBoardIcon);
+                    boardAudio ? resources_.audioPreviewBoardIcon : resources_.audioPreviewIcon);
       }
     }
     dc.SelectBrush(oldBrush);

@@ -144,7 +144,9 @@ TEST_F(ViewPainting, HeadersShowBitmapLabelAndIcons) {
   const QImage before = view->BackBuffer().Image().copy();
   const int ax = 5 - 17 + 65 / 2;
   const int ay = Top(6) + 8 + (h - 15) / 2;
-  view->boardAudioPresent = 1;
+  SharedValueStore values;
+  values.Set(kSharedKeyBoardAudio, 1);
+  view->sharedValues = &values;
   Paint();
   EXPECT_NE(view->BackBuffer().Image().copy(ax, ay, 16, 16), before.copy(ax, ay, 16, 16));  // icon 382, not 380
 }
