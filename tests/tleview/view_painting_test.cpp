@@ -383,6 +383,18 @@ TEST_F(ViewPainting, OverlongTimelineIsRefusedAfterThePaintAndTheEditTakenBack) 
   EXPECT_EQ(At(100, kT0), kBlack);  // painted again
 }
 
+TEST_F(ViewPainting, AnEmptyDocumentPaintsItsUndoCopyOrNothing) {
+  EventListSlot list = doc().ReplaceTimeline(nullptr);
+  const QImage& blank = Paint();
+  EXPECT_EQ(Count(blank, dc::Rect{0, 0, 640, 420}, kWhite), 640 * 420);
+  doc().ReplaceTimeline(std::move(list));
+  doc().SaveUndoState(165);
+  doc().ReplaceTimeline(nullptr);
+  Paint();
+  ASSERT_NE(doc().Head(), nullptr);  // the undo step's copy came back
+  EXPECT_EQ(At(200, kT0), kBlack);
+}
+
 TEST_F(ViewPainting, ClipsAreFramedInTheirFirstRowAndKeepTheirRectangle) {
   TLEvent* clip = InsertClip(doc().Head(), 3, 1000, 3000);
   Paint();
