@@ -15,6 +15,7 @@
 #include "timeline/document/track_rows.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
+#include "timeline/tlefile/timeline_file.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/tle_view.h"
 
@@ -393,6 +394,19 @@ TEST_F(ViewPainting, AnEmptyDocumentPaintsItsUndoCopyOrNothing) {
   Paint();
   ASSERT_NE(doc().Head(), nullptr);  // the undo step's copy came back
   EXPECT_EQ(At(200, kT0), kBlack);
+}
+
+TEST_F(ViewPainting, AutoSaveWritesTheBackupAndLeavesTheDocumentAsItWas) {
+  doc().tempDir = dir.path().string() + "/";
+  doc().pathName = "/somewhere/else.tle";
+  doc().SetModifiedFlag();
+  InsertClip(doc().Head(), 1, 1000, 2000);
+  view->AutoSaveTimeline();
+  CTestDoc backup;
+  ASSERT_TRUE(ReadTimelineFile(dir / "Timeline.bak", backup));
+  EXPECT_NE(FindClipAtTime(backup.Head(), 1500, 1), nullptr);
+  EXPECT_TRUE(doc().IsModified());
+  EXPECT_EQ(doc().pathName, "/somewhere/else.tle");
 }
 
 TEST_F(ViewPainting, ClipsAreFramedInTheirFirstRowAndKeepTheirRectangle) {
