@@ -23,6 +23,7 @@
 #include "libs/sharedservices/shared_value_store.h"
 #include "render/movie/movie_render_services.h"
 #include "timeline/document/document.h"
+#include "tleview/drag_state.h"
 #include "tleview/view_resources.h"
 
 namespace sprocket {
@@ -116,6 +117,8 @@ public:
   std::int32_t unrenderedSegment = 0;
   std::int32_t speedChange = 0;
   std::int32_t thumbnailMode = 0;
+  ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
+
   // The values shared with the libraries; its key 8 says the board's audio
   // is present (null: none is).
   const SharedValueStore* sharedValues = nullptr;
