@@ -58,6 +58,14 @@ protected:
     doc.previewRange = {0, 1200};
   }
   std::vector<TLFilter>& Segments() { return doc.Head()->segments; }
+  // Renders the still's segment on the board: movies that start in it then
+  // take the road of rendered segments.
+  void RenderStillSegment() {
+    Segments()[0].marked = 1;
+    ASSERT_EQ(Compiler().Segments().RenderMarkedSegments(0, 0, 0, 1), 0);
+    Segments()[0].marked = 0;
+    ASSERT_EQ(Segments()[0].rendered, 1);
+  }
 
   std::string still;
   TLEvent* clipInA = nullptr;
@@ -67,6 +75,7 @@ TEST_F(BoardRoadTest, MovieIsMadeOfBoardClipsAndRegisteredWithThem) {
   SimulateBoard(false);
   ASSERT_TRUE(IsBoardNativeFormat(PlatformFamily::kWorkstation, TheApp(), false, false));
   ASSERT_EQ(Segments().size(), 4u);
+  RenderStillSegment();
   const std::string out = Out("native.avi");
   dialogs.path = out;
   prompts.Expect(CompletedText(36, out));
@@ -124,6 +133,7 @@ TEST_F(BoardRoadTest, MovieIsMadeOfBoardClipsAndRegisteredWithThem) {
 
 TEST_F(BoardRoadTest, MissingBoardClipCanStopTheMovie) {
   SimulateBoard(false);
+  RenderStillSegment();
   dialogs.path = Out("first.avi");
   prompts.Expect(CompletedText(36, Out("first.avi")));
   ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
@@ -142,6 +152,7 @@ TEST_F(BoardRoadTest, MissingBoardClipCanStopTheMovie) {
 
 TEST_F(BoardRoadTest, EffectsBoardCompilesTheDissolve) {
   SimulateBoard(true);
+  RenderStillSegment();
   const std::string out = Out("tfx.avi");
   dialogs.path = out;
   prompts.Expect(CompletedText(36, out));
@@ -159,13 +170,25 @@ TEST_F(BoardRoadTest, EffectsBoardCompilesTheDissolve) {
 }
 
 TEST_F(BoardRoadTest, WithoutTheBoardTheBoardsFormatFailsCleanly) {
+  // The first segment was rendered on a board: the movie takes the road of
+  // rendered segments, whose others cannot be rendered now.
+  Segments()[0].rendered = 1;
+  Segments()[0].params.push_back(MakeRenderedPiece(0, 0, 11, "/board/gone.PAT"));
   dialogs.path = Out("noboard.avi");
   EXPECT_EQ(MakeMovie(0, MovieOutputType::kAvi), -1);
   EXPECT_FALSE(std::filesystem::exists(Out("noboard.avi")));
   EXPECT_EQ(clipInA->time, 400);
   EXPECT_FALSE(HoldsSnappedTimes(TheApp()));
   EXPECT_EQ(doc.Head()->boardRateSnapped, 0);
-  for (const TLFilter& segment : Segments()) EXPECT_EQ(segment.rendered, 0);
+  for (std::size_t i = 1; i < Segments().size(); ++i) EXPECT_EQ(Segments()[i].rendered, 0) << i;
+
+  // Nothing rendered: the movie is composed directly in the board's format.
+  Segments()[0] = TLFilter{.start = 0, .end = 400};
+  SplitSegmentsAtClips(doc.Head());
+  dialogs.path = Out("composed.avi");
+  prompts.Expect(CompletedText(36, Out("composed.avi")));
+  EXPECT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
+  EXPECT_EQ(VideoFrames(Out("composed.avi")), 36);
 }
 
 TEST_F(BoardRoadTest, SingleUserFamilyHasNoBoardFormat) {
@@ -174,8 +197,8 @@ TEST_F(BoardRoadTest, SingleUserFamilyHasNoBoardFormat) {
   UseSmallMovieSettings();
   TheApp().movie.VCompressionType = "CFCC";  // the board's compressor at another size
   dialogs.path = Out("plain.avi");
-  prompts.Expect(CompletedText(30, Out("plain.avi")));
-  ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
+  ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);  // nothing rendered: the plain road, without a message
+  EXPECT_EQ(VideoFrames(Out("plain.avi")), 30);
   EXPECT_TRUE(board->registrations().empty());
   for (const TLFilter& segment : Segments()) EXPECT_EQ(segment.rendered, 0);
   // A movie in the board's compressor plays on the board.

@@ -25,6 +25,8 @@ protected:
   void SetUp() override {
     BuildStandardTimeline();
     SetFamily(2);  // no rendered segments: the plain road
+    // Segments switched off, so the plain road says when the movie is done.
+    AppProfile().WriteProfileInt(settings::kIncComp, settings::kIncCompDisable, 1);
   }
 };
 
@@ -332,6 +334,7 @@ TEST_F(MakeMovieStopTest, PreviewSegmentsAreRenderedAtThePreviewSettings) {
   TheApp().preview.VResHeight = 24;
   const std::string out = Out("preview.avi");
   dialogs.path = out;
+  RenderFirstSegment(1);
   prompts.Expect(CompletedText(75, out));
   ASSERT_EQ(MakeMovie(1, MovieOutputType::kAvi), 0);
   ASSERT_EQ(SegmentFiles().size(), 3u);

@@ -275,4 +275,18 @@ std::vector<std::string> MakeMovieTest::SegmentFiles() const {
   return files;
 }
 
+void MakeMovieTest::RenderFirstSegment(int previewFlag) {
+  ASSERT_FALSE(doc.Head()->segments.empty());
+  ASSERT_EQ(Compiler().Segments().RenderSegment(previewFlag, doc.Head()->segments.front(), 1), 1);
+}
+
+std::vector<std::string> MakeMovieTest::NamedSegmentFiles() const {
+  std::vector<std::string> files;
+  for (const TLFilter& segment : doc.Head()->segments) {
+    if (!segment.fileName.empty()) files.push_back(segment.fileName);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 }  // namespace sprocket::testing

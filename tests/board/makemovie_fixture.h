@@ -98,6 +98,11 @@ protected:
   MeanColour FrameColour(const std::string& path, std::int64_t frame);
   // The segment files that exist in the document's temporary folder.
   std::vector<std::string> SegmentFiles() const;
+  // The files the document's segments name, sorted.
+  std::vector<std::string> NamedSegmentFiles() const;
+  // Renders the timeline's first segment, so that movies of ranges that
+  // start in it take the road of rendered segments.
+  void RenderFirstSegment(int previewFlag = 0);
   // How many segment renders the render window ran so far.
   std::size_t SegmentRenders() const;
 

@@ -31,6 +31,7 @@ protected:
 
 TEST_F(SegmentRenderTest, MovieRendersTheSegmentsAndLaterMoviesReuseThem) {
   ASSERT_EQ(Segments().size(), 3u);
+  RenderFirstSegment();  // a rendered first segment sends the movie down the road of segments
   const std::string first = Out("first.avi");
   dialogs.path = first;
   prompts.Expect(CompletedText(75, first));
@@ -93,6 +94,7 @@ std::vector<std::uint8_t> FrameBytes(const std::string& path, std::int64_t frame
 }
 
 TEST_F(SegmentRenderTest, FramesOutsideTheDissolveAreTheClipsOwnSamples) {
+  RenderFirstSegment();
   const std::string out = Out("copied.avi");
   dialogs.path = out;
   prompts.Expect(CompletedText(75, out));
@@ -106,26 +108,31 @@ TEST_F(SegmentRenderTest, FramesOutsideTheDissolveAreTheClipsOwnSamples) {
 }
 
 TEST_F(SegmentRenderTest, RangeInsideSegmentsTrimsThemForTheJobOnly) {
+  RenderFirstSegment();
+  const std::string first = Segments()[0].fileName;
   doc.movieRange = {800, 2400};
   const std::string out = Out("part.avi");
   dialogs.path = out;
   prompts.Expect(CompletedText(40, out));
   ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
+  // The dissolve's segment, and the last segment trimmed to end at 2400.
   EXPECT_EQ(SegmentRenders(), 3u);
   EXPECT_EQ(VideoFrames(out), 40);
   // Frame 0 shows clip A at 800 ms (its frame 20), not another part of it.
   EXPECT_NEAR(FrameColour(out, 0).green, 80, 8);
   EXPECT_NEAR(FrameColour(out, 10).green, 120, 8);
   EXPECT_GT(FrameColour(out, 39).blue, 150);
-  // The trimmed segments have their times back and keep no partial file.
-  EXPECT_EQ(Segments()[0].start, 0);
-  EXPECT_EQ(Segments()[0].end, 1600);
-  EXPECT_EQ(Segments()[0].trimMark, 0);
-  EXPECT_TRUE(Segments()[0].fileName.empty());
-  EXPECT_TRUE(Segments()[0].params.empty());
-  EXPECT_EQ(Segments()[2].end, 3000);
-  EXPECT_TRUE(Segments()[2].fileName.empty());
+  // The trimmed segment has its times back, and its partial file is gone:
+  // the temporary folder holds only the files the segments name.
+  EXPECT_EQ(Segments()[0].fileName, first);
   EXPECT_FALSE(Segments()[1].fileName.empty());  // the dissolve lay wholly inside
+  EXPECT_EQ(Segments()[2].start, 2000);
+  EXPECT_EQ(Segments()[2].end, 3000);
+  EXPECT_EQ(Segments()[2].trimMark, 0);
+  EXPECT_TRUE(Segments()[2].fileName.empty());
+  EXPECT_TRUE(Segments()[2].params.empty());
+  EXPECT_EQ(SegmentFiles(), NamedSegmentFiles());
+  EXPECT_EQ(SegmentFiles().size(), 2u);
 }
 
 TEST_F(SegmentRenderTest, RangeInOneUnrenderedSegmentTakesThePlainRoad) {
@@ -139,12 +146,15 @@ TEST_F(SegmentRenderTest, RangeInOneUnrenderedSegmentTakesThePlainRoad) {
 }
 
 TEST_F(SegmentRenderTest, EscapeWhileASegmentRendersStopsTheMovie) {
-  ui.stopAfterFrames = 10;
+  RenderFirstSegment();
+  ui.stopAfterFrames = 5;
   dialogs.path = Out("never.avi");
   EXPECT_EQ(MakeMovie(0, MovieOutputType::kAvi), -1);
   EXPECT_FALSE(std::filesystem::exists(Out("never.avi")));
-  EXPECT_TRUE(SegmentFiles().empty());
-  for (const TLFilter& segment : Segments()) EXPECT_TRUE(segment.fileName.empty());
+  EXPECT_EQ(SegmentFiles(), NamedSegmentFiles());
+  EXPECT_EQ(SegmentFiles().size(), 1u);
+  EXPECT_TRUE(Segments()[1].fileName.empty());
+  EXPECT_TRUE(Segments()[2].fileName.empty());
   EXPECT_TRUE(player.requests().empty());
 }
 

@@ -82,6 +82,12 @@ RenderTestProject::RenderTestProject(const std::string& settingsText) {
 
 RenderTestProject::~RenderTestProject() { SetConfigDir({}); }
 
+void RenderTestProject::WriteTimelineWithSegments(const std::string& segmentsJson) {
+  std::string text = kTimeline;
+  text.insert(text.find("\"tracks\""), "\"segments\": " + segmentsJson + ",\n  ");
+  dir_.Write("project.tle", text);
+}
+
 std::vector<std::uint8_t> RenderTestProject::ComposedFrame(double ms, int width, int height) const {
   CTestDoc doc;
   if (!ReadTimelineFile(Timeline(), doc)) return {};

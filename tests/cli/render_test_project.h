@@ -31,6 +31,8 @@ public:
   std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
   std::string Timeline() const { return Path("project.tle"); }
   std::string ConfigDir() const { return Path("config"); }
+  // Writes the timeline again with these render segments (a JSON list).
+  void WriteTimelineWithSegments(const std::string& segmentsJson);
 
   // The compositor's picture of the timeline at `ms` (plain mode, W x H):
   // top-down rows of blue, green, red bytes, `width` x 3 bytes each.

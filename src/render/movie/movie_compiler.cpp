@@ -47,7 +47,7 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.size(
 // Segments trimmed to the movie range for one job, put back afterwards.
 class SegmentTrims {
 public:
-  ~SegmentTrims() { Undo(true); }
+  ~SegmentTrims() { Undo(); }
 
   // Trims the segment's start (mark 1) or end (mark 2) to `time`.
   void Trim(TLFilter* segment, std::int32_t mark, std::int32_t time) {
@@ -58,20 +58,37 @@ public:
     segment->trimMark = mark;
     trimmed_.push_back(segment);
   }
-  // Puts the trimmed times back and forgets what was rendered of the
-  // trimmed parts (with `clearFiles` their files too).
-  void Undo(bool clearFiles) {
+  // Puts the trimmed times back and forgets the pieces rendered of the
+  // trimmed parts; their files stay named until ForgetFiles.
+  void Restore() {
     for (TLFilter* segment : trimmed_) {
+      if (segment->trimMark == 0) continue;
       (segment->trimMark == 1 ? segment->start : segment->end) = segment->savedTime;
       segment->length = segment->end - segment->start;
       segment->rendered = 0;
       segment->trimMark = 0;
       segment->savedTime = 0;
       FreeFilterParamList(segment->params);
-      if (clearFiles) segment->fileName.clear();
+    }
+  }
+  // The files rendered for the trimmed parts cover only part of their
+  // segments: they are deleted and no longer named.
+  void ForgetFiles() {
+    for (TLFilter* segment : trimmed_) {
+      if (segment->fileName.empty()) continue;
+      std::error_code error;
+      std::filesystem::remove(segment->fileName, error);
+      segment->fileName.clear();
     }
     trimmed_.clear();
   }
+  // Restore and ForgetFiles: a failed road leaves the segments as they were.
+  void Undo() {
+    Restore();
+    ForgetFiles();
+  }
+  // Restored segments keep their files from here on.
+  void Keep() { trimmed_.clear(); }
 
 private:
   std::vector<TLFilter*> trimmed_;
@@ -274,27 +291,36 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
   const int previewFlag = preview ? 1 : 0;
   TLEvent* head = doc_.Head();
   const bool singleUser = services_.singleUser();
-  TLFilter* whole = FindOverlappingSegment(head->segments, t1, t2);
+  // The road is taken once the first segment of the range is rendered:
+  // movies of timelines nobody rendered ahead are composed directly.
+  TLFilter* first = FindOverlappingSegment(head->segments, t1, t2);
   SegmentRoad road;
-  road.taken = whole == nullptr || (native && whole->rendered != 0) ||
-               (singleUser && !native && !whole->fileName.empty());
+  road.taken = first == nullptr || (native && first->rendered != 0) ||
+               (singleUser && !native && !first->fileName.empty());
   if (!road.taken) return road;
   road.value = -1;
 
+  // The segments across the range's ends are trimmed to it on every taken
+  // road (not only when no segment overlaps the range, where there is none
+  // to trim), so that the rendered segments cover the whole range.
+  // The segments inside the range are those inside [t1, t2], the range on
+  // the timeline's frames that the movie is made of (the board's road has
+  // snapped the document's range to it already).
+  std::optional<RangeOverride> range;
+  if (!native) range.emplace(doc_, preview, t1, t2);
   SegmentTrims trims;
-  if (whole == nullptr) {
-    if (TLFilter* a = FindSegmentAt(head->segments, t1);
-        a != nullptr && ((native && a->rendered == 0) || (!native && a->fileName.empty()))) {
-      trims.Trim(a, 1, t1);
-    }
-    if (TLFilter* b = FindSegmentAt(head->segments, t2);
-        b != nullptr && ((native && b->rendered == 0) || (singleUser && !native && b->fileName.empty()))) {
-      trims.Trim(b, 2, t2);
-    }
+  if (TLFilter* a = FindSegmentAt(head->segments, t1);
+      a != nullptr && ((native && a->rendered == 0) || (!native && a->fileName.empty()))) {
+    trims.Trim(a, 1, t1);
+  }
+  if (TLFilter* b = FindSegmentAt(head->segments, t2);
+      b != nullptr && ((native && b->rendered == 0) || (singleUser && !native && b->fileName.empty()))) {
+    trims.Trim(b, 2, t2);
   }
   ConfirmRerenderIntermediates(head);
   if (segments_.RenderRangeSegments(previewFlag) == 0) {
     services_.view().RepaintNow();
+    trims.Undo();
     return road;
   }
 
@@ -320,7 +346,7 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
     }
     // The pieces are collected: the trimmed segments and the times go back
     // before the movie is made of the pieces.
-    trims.Undo(false);
+    trims.Restore();
     snap.Restore();
   }
   const int result = RunJob(job);
@@ -331,8 +357,14 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
       if (IsRegularFile(span.fileName)) board.RegisterOutputPiece(path, 0, span.fileName);
     }
   }
-  // The files of trimmed segments cover only part of them.
-  trims.Undo(true);
+  trims.Restore();
+  if (native) {
+    // On the board's road the trimmed segments keep their files, which the
+    // movie was registered with; not rendered, they render again next time.
+    trims.Keep();
+  } else {
+    trims.ForgetFiles();
+  }
   return road;
 }
 

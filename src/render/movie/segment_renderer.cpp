@@ -248,6 +248,14 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
   if (transition != nullptr && IsTurboEffectEntry(*transition, record.CompressionFourcc(), services_.get().turboTest)) {
     field.Set(record.VField, 0);
   }
+  const bool native = Native(false, preview);
+  const bool eitherNative = Native(true, true);
+  // Outside the board's format the file holds the frames the movie shows
+  // inside the segment, at the movie's own frame times.
+  const MovieFrameGrid grid = MovieGrid(preview);
+  const auto [firstGridFrame, gridFrames] = SegmentGridFrames(segment, grid);
+  if (!eitherNative && gridFrames == 0) return 1;  // no frame of the movie falls inside it
+
   ChooseTempDir(doc_, services_.profile(), services_.get().freeSpace);
   std::string path;
   MakeTempAviName(doc_.tempDir, path);
@@ -256,10 +264,8 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
   const std::int32_t height = record.VResHeight * scale;
   RangeOverride range(doc_, preview, segment.start, segment.end);
   const std::int64_t length = static_cast<std::int64_t>(segment.end) - segment.start;
-  const auto frames = static_cast<std::int32_t>(static_cast<double>(length) * fps * 0.001);
-
-  const bool native = Native(false, preview);
-  const bool eitherNative = Native(true, true);
+  const auto frames =
+      eitherNative ? static_cast<std::int32_t>(static_cast<double>(length) * fps * 0.001) : gridFrames;
   ValueOverride<std::int32_t> sound;
   if (!native) {
     std::uint64_t need = VideoSpaceKB(width, height, frames);
@@ -292,7 +298,12 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
     {
       InstalledTimeline copy;
       if (!native) copy.Install(doc_, BuildSegmentRenderTimeline(head));
-      result = RunJob(RenderJob{previewFlag, segment.start, segment.end, OutputKind::kAvi, path});
+      RenderJob job{previewFlag, segment.start, segment.end, OutputKind::kAvi, path};
+      if (!eitherNative) {
+        job.startMs = grid.TimeOf(firstGridFrame);
+        job.gridPart = MovieGridPart{grid.originMs, firstGridFrame, gridFrames};
+      }
+      result = RunJob(job);
     }
     head->segmentRenderActive = 0;
   }
@@ -305,6 +316,8 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
     }
     return 0;
   }
+  // The file this one replaces is no longer named by the document.
+  if (segment.fileName != path) RemoveFile(segment.fileName);
   segment.fileName = path;
   FreeFilterParamList(segment.params);
   if (eitherNative) {
@@ -318,8 +331,7 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
       WriteEditingLog("created " + path + " and " + chunk.clipName + ", Free MM = " + FreeMemoryText(), false);
     }
   } else {
-    segment.params.push_back(
-        MakeRenderedPiece(static_cast<std::int32_t>(fps * 100.0), frames, width, {}, {}, height));
+    segment.params.push_back(MakeSegmentFilePiece(grid, frames, width, height));
     WriteEditingLog("created " + path + "(FreeMM = " + FreeMemoryText() + ")", false);
   }
   doc_.SetModifiedFlag();
@@ -328,9 +340,16 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
   return 1;
 }
 
-bool SegmentRenderer::NeedsRendering(const TLFilter& segment, bool native) {
+bool SegmentRenderer::NeedsRendering(const TLFilter& segment, bool native, bool preview) {
   if (native) return segment.rendered == 0;
-  return services_.singleUser() && (segment.fileName.empty() || !IsRegularFile(segment.fileName));
+  // A file made for a movie of another rate or start holds other frames.
+  return services_.singleUser() && (segment.fileName.empty() || !IsRegularFile(segment.fileName) ||
+                                    !SegmentFileFitsGrid(segment, MovieGrid(preview)));
+}
+
+MovieFrameGrid SegmentRenderer::MovieGrid(bool preview) const {
+  const TimeRange range = preview ? doc_.previewRange : doc_.movieRange;
+  return MovieFrameGrid{services_.app().Settings(preview).VFramesPerSec, SnapToFrame(range.start, doc_.rate)};
 }
 
 int SegmentRenderer::RenderRangeSegments(int previewFlag) {
@@ -341,7 +360,7 @@ int SegmentRenderer::RenderRangeSegments(int previewFlag) {
   for (std::size_t i = 0; doc_.Head() != nullptr && i < doc_.Head()->segments.size(); ++i) {
     TLFilter& segment = doc_.Head()->segments[i];
     if (segment.start < range.start || segment.end > range.end || segment.end <= segment.start) continue;
-    if (!NeedsRendering(segment, native)) continue;
+    if (!NeedsRendering(segment, native, preview)) continue;
     const int rendered = RenderSegment(previewFlag, segment, 0);
     view.RepaintSegmentBand();
     view.UpdateOtherViews();

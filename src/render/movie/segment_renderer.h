@@ -21,6 +21,7 @@
 #include <string>
 
 #include "render/movie/movie_render_services.h"
+#include "timeline/basics/time_code.h"
 
 namespace sprocket {
 
@@ -60,8 +61,11 @@ private:
   int RenderFrames(int previewFlag, TLFilter& segment, int prepare, const RenderEntry* transition);
   int CopyPiecesToAvi(TLFilter& segment, bool allPieces, bool wholeRange);
   int RunJob(const RenderJob& job);
-  // True when the segment needs rendering by the range and marked rules.
-  bool NeedsRendering(const TLFilter& segment, bool native);
+  // True when the segment needs rendering by the range rule.
+  bool NeedsRendering(const TLFilter& segment, bool native, bool preview);
+  // The frame grid of the movie (or preview) of the document's range, as
+  // Make Movie makes it: segment files hold that movie's frames.
+  MovieFrameGrid MovieGrid(bool preview) const;
 
   CTestDoc& doc_;
   ResolvedMovieServices& services_;

@@ -29,7 +29,9 @@ public:
   PlaybackTimeline& operator=(const PlaybackTimeline&) = delete;
 
   void Install() {
-    EventListSlot playback = BuildRenderedPlaybackTimeline(job_.doc.Head());
+    // The movie's own frame grid: the rendered segments made for it hold its frames.
+    const MovieFrameGrid grid{job_.format.framesPerSecond, job_.job.startMs};
+    EventListSlot playback = BuildRenderedPlaybackTimeline(job_.doc.Head(), grid);
     if (!playback) return;
     job_.doc.savedHead = std::move(job_.doc.head);
     job_.doc.head = std::move(playback);
@@ -128,9 +130,12 @@ GlobalBlock TakeSample(DibPicture& sample) {
 
 // Renders the frame the library asks for. 0, or -1 when the compositor failed.
 int RenderJoinFrame(RenderJobContext& job, const JobFrameRenderer& renderer, MovieJoinFrame& frame) {
-  RenderFrameArgs args = job.FrameArgs(frame.timeMs, frame.picture, frame.width, frame.height, frame.renderMode);
+  // A segment of a longer movie is rendered at that movie's frame times.
+  const double time = job.job.gridPart ? job.FrameTime(frame.index) : frame.timeMs;
+  const double endTime = job.job.gridPart ? time : frame.endTimeMs;
+  RenderFrameArgs args = job.FrameArgs(time, frame.picture, frame.width, frame.height, frame.renderMode);
   args.outFile = job.doc.tempDir;
-  args.endTime = frame.endTimeMs;
+  args.endTime = endTime;
   args.fieldMode = frame.fieldMode;
   args.field = frame.field;
   args.doubleSize = frame.doubleSize;

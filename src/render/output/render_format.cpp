@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "timeline/basics/time_code.h"
+
 namespace sprocket {
 
 OutputKind OutputKindFromValue(int value) {
@@ -110,8 +112,7 @@ std::int32_t RenderFramePeriod(double fps) {
 }
 
 std::int32_t RenderFrameTime(std::int32_t startMs, std::int64_t k, double fps) {
-  if (!(fps > 0.0)) return startMs;
-  return startMs + static_cast<std::int32_t>(static_cast<double>(k) / fps * 1000.0);
+  return MovieFrameGrid{fps, startMs}.TimeOf(k);
 }
 
 int RenderProgressPercent(double tMs, std::int32_t startMs, std::int32_t endMs) {

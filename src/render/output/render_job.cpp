@@ -67,6 +67,7 @@ void RenderJobContext::ShowTimeCode(std::int32_t ms) {
 }
 
 std::int32_t RenderJobContext::FrameTime(std::int64_t k) const {
+  if (job.gridPart) return RenderFrameTime(job.gridPart->originMs, job.gridPart->firstFrame + k, format.framesPerSecond);
   return RenderFrameTime(job.startMs, k, format.framesPerSecond);
 }
 
@@ -207,7 +208,8 @@ int RenderJobRunner::Run(const RenderJob& job) {
   c.tracks->BuildTrackList(TrackChainLength(c.doc, c.head));
   TheApp().logSwitch = 0;
 
-  c.frameCount = RenderFrameCount(job.startMs, job.endMs, c.format.framesPerSecond);
+  c.frameCount = job.gridPart ? std::max(job.gridPart->frameCount, 1)
+                              : RenderFrameCount(job.startMs, job.endMs, c.format.framesPerSecond);
   c.framePeriod = RenderFramePeriod(c.format.framesPerSecond);
   if (!(c.format.framesPerSecond > 0.0f)) ShowStopMessage("FrameRate equals zero!");
 

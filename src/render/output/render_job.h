@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "libs/moviejoin/movie_join.h"
@@ -34,6 +35,14 @@ namespace sprocket {
 
 class CTestDoc;
 
+// Frames [firstFrame, firstFrame + frameCount) of a movie whose frame 0
+// lies at originMs (at the job's own rate): a segment rendered for that movie.
+struct MovieGridPart {
+  std::int32_t originMs = 0;
+  std::int64_t firstFrame = 0;
+  std::int32_t frameCount = 0;
+};
+
 struct RenderJob {
   std::int32_t previewFlag = 0;  // 1 the "Preview" settings record applies, 0 the "Movie" record
   std::int32_t startMs = 0;
@@ -42,6 +51,9 @@ struct RenderJob {
   // The output file; for image sequences the names come from the
   // application's image-sequence base path, and this ends holding the last.
   std::string outputPath;
+  // When set, the job renders these frames of a longer movie, at that
+  // movie's times, instead of the frames of its own range.
+  std::optional<MovieGridPart> gridPart;
 };
 
 inline constexpr int kRenderJobFailed = -1;

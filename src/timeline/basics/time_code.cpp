@@ -34,6 +34,20 @@ std::int32_t SnapToFrame(std::int32_t ms, std::int32_t rateHundredths) {
   return FramesToMs(MsToFrames(ms, fps), fps);
 }
 
+std::int32_t MovieFrameGrid::TimeOf(std::int64_t k) const {
+  if (!(fps > 0.0)) return originMs;
+  return originMs + static_cast<std::int32_t>(static_cast<double>(k) / fps * 1000.0);
+}
+
+std::int64_t MovieFrameGrid::FirstFrameFrom(std::int32_t ms) const {
+  if (!(fps > 0.0) || ms <= originMs) return 0;
+  // An estimate from the rate, then the exact frame by the grid's own times.
+  auto k = static_cast<std::int64_t>((static_cast<double>(ms) - originMs) * fps * 0.001);
+  while (k > 0 && TimeOf(k - 1) >= ms) --k;
+  while (TimeOf(k) < ms) ++k;
+  return k;
+}
+
 TimeCode MsToTimeCode(std::int32_t ms, double fps) {
   if (ms < 0) ms = 0;
   std::int32_t totalSeconds = ms / 1000;

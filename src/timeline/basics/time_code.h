@@ -25,6 +25,19 @@ std::int32_t SnapToFrame(std::int32_t ms, std::int32_t rateHundredths);
 // A rate in hundredths as frames per second (2997 -> 29.97).
 inline double RateToFps(std::int32_t rateHundredths) { return rateHundredths * 0.01; }
 
+// The frames of a movie made by the render job: frame k shows the timeline
+// at originMs + (int)(k / fps x 1000). A stretch of the timeline rendered on
+// the grid of a movie holds the very pictures that movie shows there.
+struct MovieFrameGrid {
+  double fps = 0.0;
+  std::int32_t originMs = 0;
+
+  // The time of frame k (the origin at a rate of 0 or below).
+  std::int32_t TimeOf(std::int64_t k) const;
+  // The first frame whose time is `ms` or later (0 for times up to the origin).
+  std::int64_t FirstFrameFrom(std::int32_t ms) const;
+};
+
 struct TimeCode {
   int hours = 0;
   int minutes = 0;

@@ -10,7 +10,9 @@
 
 #include "platform/file_paths.h"
 #include "platform/prompts.h"
+#include "timeline/basics/media_type.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/render_list.h"
 
 namespace sprocket {
 
@@ -141,7 +143,7 @@ void UpdateSegmentsForEdit(TLEvent* head, const TLEvent* clip, const EditRecord*
 
 TLFilter* FindOverlappingSegment(FilterList& segments, std::int32_t t1, std::int32_t t2) {
   for (TLFilter& segment : segments) {
-    if (segment.start <= t1 && t2 <= segment.end) return &segment;
+    if (Meets(segment, t1, std::max(t2, t1 + 1))) return &segment;
   }
   return nullptr;
 }
@@ -240,7 +242,35 @@ bool ConfirmRerenderIntermediates(TLEvent* head) {
   return true;
 }
 
-int ReadBoardSegments(TLEvent* /*head*/) { return 0; }
+int ReadBoardSegments(TLEvent* head, VideoBoard& board) {
+  if (head == nullptr) return 0;
+  int filled = 0;
+  for (TLFilter& segment : head->segments) {
+    if (segment.rendered != 0 || segment.end <= segment.start) continue;
+    const TLEvent* clip = FindPlainClipForRange(head, segment.start, segment.end);
+    if (clip == nullptr || clip->mediaType != kMediaAvi || clip->speed != 100 || clip->reverse != 0) continue;
+    const std::string path = clip->MediaPath();
+    if (board.dudCheck(path) == 0) continue;
+    const BoardChunkList chunks = board.dudReadChunk(path);
+    // The clip's frames under the segment.
+    double fps = clip->header ? clip->header->FramesPerSecond() : 0.0;
+    if (!(fps > 0.0)) fps = RateToFps(head->rate);
+    const std::int32_t first = MsToFrames(segment.start - clip->time + clip->playIn, fps);
+    const std::int32_t last = first + MsToFrames(segment.end - segment.start, fps) - 1;
+    std::vector<TLFilterParam> pieces;
+    for (const BoardClipChunk& chunk : chunks) {
+      const std::int32_t from = std::max(first, chunk.firstFrame);
+      const std::int32_t to = std::min(last, chunk.lastFrame);
+      if (from <= to) pieces.push_back(MakeRenderedPiece(chunk.pieceId, from, to, chunk.clipName, path));
+    }
+    if (pieces.empty()) continue;
+    segment.params = std::move(pieces);
+    segment.rendered = 1;
+    segment.boardClip = 1;
+    ++filled;
+  }
+  return filled;
+}
 
 void DropBoardSegmentPieces(TLEvent* head) {
   if (head == nullptr) return;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "platform/board/video_board.h"
 #include "timeline/records/edit_record.h"
 #include "timeline/records/render_entry.h"
 #include "timeline/records/tl_event.h"
@@ -37,8 +38,9 @@ void RefreshRenderSegments(TLEvent* head);
 // rendered video alone.
 void UpdateSegmentsForEdit(TLEvent* head, const TLEvent* clip, const EditRecord* edit, int flag = 0);
 
-// The first segment that holds the whole range [t1, t2] (start <= t1 and
-// t2 <= end), or null when the range spans several segments or none.
+// The first segment in list order that overlaps the range [t1, t2)
+// (start < t2 and end > t1; a range of no length is the millisecond at t1),
+// or null when none does.
 TLFilter* FindOverlappingSegment(FilterList& segments, std::int32_t t1, std::int32_t t2);
 // The segment whose range strictly holds t (start < t < end), or null.
 TLFilter* FindSegmentAt(FilterList& segments, std::int32_t t);
@@ -64,10 +66,13 @@ std::int64_t CountSpanFrames(const RenderSpanList& spans);
 // resets them. True when segments were reset.
 bool ConfirmRerenderIntermediates(TLEvent* head);
 
-// Fills the unrendered segments that a native board clip covers with that
-// clip's chunk list. Without a board nothing is read: returns 0 (segments
-// filled).
-int ReadBoardSegments(TLEvent* head);
+// Fills every unrendered segment that a native board clip covers (the
+// topmost video clip over the whole segment, needing no compositing, whose
+// file the board takes as its own and has a chunk list for) with the chunks
+// of that list that hold the clip's frames under the segment, each cut to
+// those frames; such a segment becomes rendered, with its board-clip flag
+// set. Answers the number of segments filled (0 without a board).
+int ReadBoardSegments(TLEvent* head, VideoBoard& board);
 // Clears the pieces that ReadBoardSegments put into segments (those whose
 // board-clip flag is set): they become unrendered again.
 void DropBoardSegmentPieces(TLEvent* head);

@@ -1,5 +1,8 @@
 #include "timeline/document/render_timelines.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -42,16 +45,20 @@ std::optional<ClipMediaHeader> SegmentFileHeader(const TLFilter& segment) {
   if (segment.params.empty()) return std::nullopt;
   const TLFilterParam& piece = segment.params.front();
   if (piece.pieceId() <= 0 || piece.firstFrame() <= 0 || !piece.name.empty()) return std::nullopt;
+  // Files made on a grid know their rate to the thousandth.
+  const bool onGrid = piece.gridRate() > 0;
+  const auto scale = static_cast<std::uint32_t>(onGrid ? 1000 : 100);
+  const auto rate = static_cast<std::uint32_t>(onGrid ? piece.gridRate() : piece.pieceId());
   AviClipHeader avi{};
-  avi.file.scale = 100;
-  avi.file.rate = static_cast<std::uint32_t>(piece.pieceId());
+  avi.file.scale = scale;
+  avi.file.rate = rate;
   avi.file.length = static_cast<std::uint32_t>(piece.firstFrame());
   avi.file.width = static_cast<std::uint32_t>(piece.lastFrame());
   avi.file.height = static_cast<std::uint32_t>(piece.fourthWord());
   avi.file.streams = 1;
   avi.video.type = MakeFourcc('v', 'i', 'd', 's');
-  avi.video.scale = 100;
-  avi.video.rate = static_cast<std::uint32_t>(piece.pieceId());
+  avi.video.scale = scale;
+  avi.video.rate = rate;
   avi.video.length = static_cast<std::uint32_t>(piece.firstFrame());
   avi.picture.size = 40;
   avi.picture.width = piece.lastFrame();
@@ -61,7 +68,8 @@ std::optional<ClipMediaHeader> SegmentFileHeader(const TLFilter& segment) {
   return ClipMediaHeader(avi);
 }
 
-void AddSegmentClip(TLEvent* head, const TLFilter& segment) {
+// A clip of the segment's file from `in` to the segment's end.
+void AddSegmentClip(TLEvent* head, const TLFilter& segment, std::int32_t in) {
   TLEvent* track = FirstVideoTrack(head);
   if (track == nullptr) return;
   TLEventFields fields;
@@ -73,10 +81,14 @@ void AddSegmentClip(TLEvent* head, const TLFilter& segment) {
   fields.extension = std::string(extension);
   fields.mediaType = GetMediaTypeCode(path);
   fields.playIn = 0;
-  fields.playOut = segment.end - segment.start;
+  fields.playOut = segment.end - in;
   fields.header = SegmentFileHeader(segment);
   fields.renderedSegmentClip = true;
-  InsertClip(head, track->trackNumber, segment.start, segment.end, fields);
+  InsertClip(head, track->trackNumber, in, segment.end, fields);
+}
+
+std::int32_t GridRateOf(const MovieFrameGrid& grid) {
+  return grid.fps > 0.0 ? static_cast<std::int32_t>(std::lround(grid.fps * 1000.0)) : 0;
 }
 
 }  // namespace
@@ -123,13 +135,39 @@ EventListSlot BuildSegmentRenderTimeline(const TLEvent* head) {
   return copy;
 }
 
-EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head) {
+TLFilterParam MakeSegmentFilePiece(const MovieFrameGrid& grid, std::int32_t frames, std::int32_t width,
+                                   std::int32_t height) {
+  TLFilterParam piece =
+      MakeRenderedPiece(static_cast<std::int32_t>(std::lround(grid.fps * 100.0)), frames, width, {}, {}, height);
+  piece.gridOrigin() = grid.originMs;
+  piece.gridRate() = GridRateOf(grid);
+  return piece;
+}
+
+std::pair<std::int64_t, std::int32_t> SegmentGridFrames(const TLFilter& segment, const MovieFrameGrid& grid) {
+  const std::int64_t first = grid.FirstFrameFrom(segment.start);
+  const std::int64_t end = grid.FirstFrameFrom(segment.end);
+  return {first, static_cast<std::int32_t>(std::clamp<std::int64_t>(end - first, 0, INT32_MAX))};
+}
+
+bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid) {
+  if (segment.params.empty() || segment.rendered != 0) return false;
+  const TLFilterParam& piece = segment.params.front();
+  return piece.name.empty() && piece.gridRate() > 0 && piece.gridRate() == GridRateOf(grid) &&
+         piece.gridOrigin() == grid.originMs && piece.firstFrame() >= SegmentGridFrames(segment, grid).second;
+}
+
+EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head, const MovieFrameGrid& grid) {
   EventListSlot copy = CopyEventList(head);
   if (!copy) return copy;
   for (const TLFilter& segment : copy->segments) {
-    if (segment.end <= segment.start || !PathExists(segment.fileName)) continue;
+    if (segment.end <= segment.start || !PathExists(segment.fileName) || !SegmentFileFitsGrid(segment, grid)) {
+      continue;
+    }
+    const auto [first, frames] = SegmentGridFrames(segment, grid);
+    if (frames == 0) continue;
     CutPictureClips(copy.get(), segment.start, segment.end);
-    AddSegmentClip(copy.get(), segment);
+    AddSegmentClip(copy.get(), segment, grid.TimeOf(first));
   }
   return copy;
 }
@@ -141,7 +179,7 @@ EventListSlot BuildSegmentPreviewTimeline(const TLEvent* head, std::int32_t dura
   preview->segments = head->segments;
   preview->cropMargins = head->cropMargins;
   for (const TLFilter& segment : head->segments) {
-    if (segment.end > segment.start && PathExists(segment.fileName)) AddSegmentClip(preview.get(), segment);
+    if (segment.end > segment.start && PathExists(segment.fileName)) AddSegmentClip(preview.get(), segment, segment.start);
   }
   return preview;
 }

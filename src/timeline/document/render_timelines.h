@@ -4,6 +4,9 @@
 // job and frees afterwards (FreeEventList).
 
 #include <cstdint>
+#include <utility>
+
+#include "timeline/basics/time_code.h"
 
 #include "timeline/records/tl_event.h"
 
@@ -15,11 +18,25 @@ namespace sprocket {
 EventListSlot BuildSegmentRenderTimeline(const TLEvent* head);
 
 // A copy of the timeline in which every segment rendered to an existing file
-// plays that file: the clips of the video and transition tracks are cut away
-// over the segment's range and a clip of the rendered file takes their place
-// on the first video track (marked as a rendered-segment clip). Audio tracks
-// are kept as they are.
-EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head);
+// on the movie's frame grid plays that file: the clips of the video and
+// transition tracks are cut away over the segment's range and a clip of the
+// rendered file takes their place on the first video track (marked as a
+// rendered-segment clip), from the segment's first frame on the grid, so
+// that movie frame k of the segment shows file frame k. Segments rendered on
+// another grid keep their clips. Audio tracks are kept as they are.
+EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head, const MovieFrameGrid& grid);
+
+// The rendered piece of a segment file made on a movie's frame grid: the
+// rate x 100 (rounded), the frames the file holds, its picture's width and
+// height, and the grid (origin, rate in thousandths).
+TLFilterParam MakeSegmentFilePiece(const MovieFrameGrid& grid, std::int32_t frames, std::int32_t width,
+                                   std::int32_t height);
+// The frames of a movie on `grid` that lie inside the segment: the first
+// one and their number (0 for a segment shorter than the gap between frames).
+std::pair<std::int64_t, std::int32_t> SegmentGridFrames(const TLFilter& segment, const MovieFrameGrid& grid);
+// True when the segment's file was made on this grid and holds all the
+// segment's frames on it.
+bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid);
 
 // A timeline of `duration` ms at the source's rate that plays only the
 // source's render segments: one video track with a clip for every segment

@@ -54,6 +54,12 @@ struct TLFilterParam {
   std::int32_t firstFrame() const { return values[1]; }
   std::int32_t lastFrame() const { return values[2]; }
   std::int32_t fourthWord() const { return values[3]; }
+  // A segment file's frame grid: the time of its movie's frame 0 (ms) and
+  // its rate in thousandths of a frame a second (0: made before grids were kept).
+  std::int32_t& gridOrigin() { return values[4]; }
+  std::int32_t& gridRate() { return values[5]; }
+  std::int32_t gridOrigin() const { return values[4]; }
+  std::int32_t gridRate() const { return values[5]; }
 
   bool operator==(const TLFilterParam&) const = default;
 };

@@ -141,6 +141,8 @@ ordered_json PieceToJson(const TLFilterParam& piece) {
   json["first"] = piece.firstFrame();
   json["last"] = piece.lastFrame();
   PutInt(json, "word4", piece.fourthWord());
+  PutInt(json, "gridOrigin", piece.gridOrigin());
+  PutInt(json, "gridRate", piece.gridRate());
   json["file"] = piece.name;
   PutText(json, "file2", piece.secondName);
   return json;
@@ -152,8 +154,12 @@ TLFilterParam PieceFromJson(const JsonCursor& json) {
   std::int32_t last = json.Field("last").Int32(0, kIntMax);
   if (last < first) json.Field("last").Fail("the last frame " + std::to_string(last) + " lies before the first " +
                                             std::to_string(first));
-  return MakeRenderedPiece(id, first, last, json.Field("file").Text(kMaxJsonFileNameBytes),
-                           json.TextOr("file2", kMaxJsonFileNameBytes), json.Int32Or("word4", 0, kIntMin, kIntMax));
+  TLFilterParam piece =
+      MakeRenderedPiece(id, first, last, json.Field("file").Text(kMaxJsonFileNameBytes),
+                        json.TextOr("file2", kMaxJsonFileNameBytes), json.Int32Or("word4", 0, kIntMin, kIntMax));
+  piece.gridOrigin() = json.Int32Or("gridOrigin", 0, kIntMin, kIntMax);
+  piece.gridRate() = json.Int32Or("gridRate", 0, 0, kIntMax);
+  return piece;
 }
 
 }  // namespace

@@ -165,7 +165,11 @@ TEST_F(RenderSegmentsTest, RangeLookups) {
   FilterList& segments = head->segments;
   EXPECT_EQ(FindOverlappingSegment(segments, 4500, 7000), Segment(4000));
   EXPECT_EQ(FindOverlappingSegment(segments, 4000, 8000), Segment(4000));
-  EXPECT_EQ(FindOverlappingSegment(segments, 2000, 5000), nullptr);  // spans several
+  // The first segment the range meets, also when it spans several.
+  EXPECT_EQ(FindOverlappingSegment(segments, 2000, 5000), Segment(0));
+  EXPECT_EQ(FindOverlappingSegment(segments, 2999, 3000), Segment(0));
+  EXPECT_EQ(FindOverlappingSegment(segments, 3000, 3000), Segment(3000));  // no length: the millisecond at t1
+  EXPECT_EQ(FindOverlappingSegment(segments, 25000, 26000), nullptr);
   EXPECT_EQ(FindSegmentAt(segments, 3500), Segment(3000));
   EXPECT_EQ(FindSegmentAt(segments, 3000), nullptr);  // on an edge
   EXPECT_EQ(FindSegmentAt(segments, 25000), nullptr);
@@ -240,7 +244,8 @@ TEST_F(RenderSegmentsTest, BoardPiecesAreDroppedAgain) {
   Segment(4000)->rendered = 1;
   Segment(4000)->params.push_back(MakeRenderedPiece(1, 0, 10, "/board/clip.avi"));
   Segment(0)->rendered = 1;
-  EXPECT_EQ(ReadBoardSegments(head.get()), 0);
+  NoVideoBoard none;
+  EXPECT_EQ(ReadBoardSegments(head.get(), none), 0);
   DropBoardSegmentPieces(head.get());
   EXPECT_EQ(Segment(4000)->rendered, 0);
   EXPECT_TRUE(Segment(4000)->params.empty());

@@ -28,11 +28,12 @@ protected:
     for (TLFilter& segment : head->segments) {
       if (segment.start == 3000) {
         segment.fileName = rendered;
-        segment.params.push_back(MakeRenderedPiece(2997, 30, 320, "", "", 240));
+        segment.params.push_back(MakeSegmentFilePiece(grid, 30, 320, 240));
       }
     }
   }
 
+  const MovieFrameGrid grid{29.97, 0};
   testing::TempDir dir;
   std::string rendered;
   EventListSlot head;
@@ -54,10 +55,11 @@ TEST_F(RenderTimelinesTest, SegmentRenderCopyForgetsRenderedFiles) {
 }
 
 TEST_F(RenderTimelinesTest, PlaybackTimelinePlaysTheRenderedFileOverItsSegment) {
-  EventListSlot playback = BuildRenderedPlaybackTimeline(head.get());
+  EventListSlot playback = BuildRenderedPlaybackTimeline(head.get(), grid);
   ASSERT_TRUE(playback);
   EXPECT_TRUE(CheckTimelineLinks(playback.get()));
-  EXPECT_EQ(ChainText(playback.get(), 1), "b f@0 F@3000 f@3000 F@4000 e");
+  // The file's clip starts on the segment's first frame of the grid (3003 ms).
+  EXPECT_EQ(ChainText(playback.get(), 1), "b f@0 F@3000 f@3003 F@4000 e");
   EXPECT_EQ(ChainText(playback.get(), 2), "b e");
   EXPECT_EQ(ChainText(playback.get(), 3), "b f@4000 F@8000 e");
   EXPECT_EQ(ChainText(playback.get(), 6), ChainText(head.get(), 6));  // sound untouched
@@ -84,8 +86,53 @@ TEST_F(RenderTimelinesTest, PlaybackTimelinePlaysTheRenderedFileOverItsSegment) 
 
 TEST_F(RenderTimelinesTest, MissingRenderedFilesAreNotPlayed) {
   head->segments[1].fileName = (dir / "gone.avi").string();
-  EventListSlot playback = BuildRenderedPlaybackTimeline(head.get());
+  EventListSlot playback = BuildRenderedPlaybackTimeline(head.get(), grid);
   EXPECT_EQ(ChainText(playback.get(), 2), ChainText(head.get(), 2));
+}
+
+TEST_F(RenderTimelinesTest, FilesMadeOnAnotherGridAreNotPlayed) {
+  for (const MovieFrameGrid other : {MovieFrameGrid{25.0, 0}, MovieFrameGrid{29.97, 40}}) {
+    EventListSlot playback = BuildRenderedPlaybackTimeline(head.get(), other);
+    EXPECT_EQ(ChainText(playback.get(), 1), ChainText(head.get(), 1)) << other.fps << " " << other.originMs;
+    EXPECT_EQ(ChainText(playback.get(), 2), ChainText(head.get(), 2));
+  }
+  // A file holding fewer frames than the grid puts inside the segment.
+  head->segments[1].params.front() = MakeSegmentFilePiece(grid, 29, 320, 240);
+  EXPECT_EQ(ChainText(BuildRenderedPlaybackTimeline(head.get(), grid).get(), 2), ChainText(head.get(), 2));
+}
+
+TEST(SegmentGridTest, EveryMovieFrameInsideASegmentShowsItsOwnFileFrame) {
+  struct Case {
+    double fps;
+    std::int32_t origin, start, end;
+  };
+  testing::TempDir dir;
+  const std::string file = dir.Write("zkb2A.avi", "frames").string();
+  // Segment edges off the frame grids, and movies that do not start at 0.
+  for (const Case c : {Case{29.97, 0, 10077, 12013}, Case{23.976, 0, 1077, 3001}, Case{25.0, 0, 1013, 2987},
+                       Case{29.97, 517, 1077, 2500}, Case{25.0, 20, 0, 1000}}) {
+    SCOPED_TRACE(::testing::PrintToString(std::vector<double>{c.fps, double(c.origin), double(c.start)}));
+    const MovieFrameGrid grid{c.fps, c.origin};
+    EventListSlot head = MakeDefaultTimeline(2997, 20000);
+    TLFilter segment;
+    segment.start = c.start;
+    segment.end = c.end;
+    const auto [first, frames] = SegmentGridFrames(segment, grid);
+    ASSERT_GT(frames, 0);
+    EXPECT_GE(grid.TimeOf(first), c.start);
+    EXPECT_TRUE(first == 0 || grid.TimeOf(first - 1) < c.start);
+    EXPECT_LT(grid.TimeOf(first + frames - 1), c.end);
+    EXPECT_GE(grid.TimeOf(first + frames), c.end);
+    segment.fileName = file;
+    segment.params.push_back(MakeSegmentFilePiece(grid, frames, 64, 48));
+    head->segments = {segment};
+    EventListSlot playback = BuildRenderedPlaybackTimeline(head.get(), grid);
+    for (std::int64_t k = first; k < first + frames; ++k) {
+      RenderList at = BuildRenderList(grid.TimeOf(k), grid.TimeOf(k), playback.get(), 0, 0, 0, 0);
+      ASSERT_EQ(at.entries.size(), 1u) << k;
+      EXPECT_EQ(at.entries[0].main.sourceFrame, k - first) << k;
+    }
+  }
 }
 
 TEST_F(RenderTimelinesTest, CuttingSplitsAClipAcrossTheRange) {
