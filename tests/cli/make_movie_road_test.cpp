@@ -60,7 +60,7 @@ TEST(MakeMovieRoad, OnlyTheSegmentFilesTheTimelineNamesStayInTheTemporaryFolder)
   };
   // The second segment is rendered for the run (whole, or trimmed to the
   // range's end) and removed again: the timeline file does not name it.
-  for (const Case c : {Case{"0,2000", 50}, Case{"500,1500", 25}}) {
+  for (const Case c : {Case{"0,2000", 50}, Case{"520,1520", 25}, Case{"500,1500", 25}}) {
     std::ofstream(project.Path("config/roduver.log")) << "";  // the editing log names the segment files
     const std::string out = project.Path("movie.avi");
     const std::string output = RunRender(project, out, std::string("--range ") + c.range);

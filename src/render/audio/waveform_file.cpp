@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_paths.h"
 #include "platform/files/fd_io.h"
 #include "platform/le_bytes.h"
 #include "platform/prompts.h"
@@ -21,6 +22,7 @@ namespace sprocket {
 namespace {
 
 constexpr char kTrailerMagic[4] = {'S', 'P', 'W', 'V'};
+constexpr const char* kWaveformPrefix = "zkb";
 constexpr int kCorruptedFile = 61486;
 constexpr int kOutOfMemory = 61428;
 constexpr std::size_t kMaxStoredPath = 4096;
@@ -223,6 +225,13 @@ bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
     if (row.offset != end || row.size != static_cast<std::uint64_t>(counts[static_cast<std::size_t>(i)]) * 2) return false;
     end += row.size;
   }
+  // A file in the plain format, without the trailer, is current when it was
+  // written after the media file last changed.
+  if (end == fileSize) {
+    const std::int64_t written =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return written >= media->modified;
+  }
   const std::vector<std::uint8_t> expected = Trailer(*media);
   if (end + expected.size() != fileSize || media->path.size() > kMaxStoredPath) return false;
   std::vector<std::uint8_t> trailer(expected.size());
@@ -231,8 +240,28 @@ bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
 
 void WaveformMessages::ReportWaveformMessage(int stringId, const std::string&) { ShowMessage(stringId); }
 
+void ReleaseWaveformFile(const CTestDoc& doc, const std::string& path) {
+  if (path.empty()) return;
+  for (const TLEvent* clip = doc.Head(); clip != nullptr; clip = GetNextEvent(clip)) {
+    if (clip->IsClipIn() && WaveformPath(*clip) == path) return;
+  }
+  // Only a waveform file made here: a "zkb" name in the temporary folder.
+  const std::filesystem::path file(path);
+  if (file.filename().string().rfind(kWaveformPrefix, 0) != 0 ||
+      WithTrailingSlash(file.parent_path().string()) != SystemTempFolder()) {
+    return;
+  }
+  ::unlink(path.c_str());
+}
+
 int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* messages) {
   if (IsWaveformFileCurrent(doc, clip)) return 1;
+  // The clip's stale waveform file goes once no clip names it any more.
+  struct ReleaseReplaced {
+    const CTestDoc& doc;
+    const std::string path;
+    ~ReleaseReplaced() { ReleaseWaveformFile(doc, path); }
+  } replaced{doc, WaveformPath(clip)};
   const std::string mediaPath = clip.MediaPath();
   for (const TLEvent* other = doc.Head(); other != nullptr; other = GetNextEvent(other)) {
     if (other != &clip && other->IsClipIn() && other->MediaPath() == mediaPath && IsWaveformFileCurrent(doc, *other)) {
@@ -241,7 +270,7 @@ int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* mess
     }
   }
 
-  const std::optional<TempFileName> name = GetTempFileName(SystemTempFolder(), "zkb", 0);
+  const std::optional<TempFileName> name = GetTempFileName(SystemTempFolder(), kWaveformPrefix, 0);
   if (!name) return 0;
   const std::filesystem::path path(name->path);
   clip.derivedFiles = DerivedFileNames{};

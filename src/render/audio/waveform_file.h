@@ -19,7 +19,10 @@
 //
 // A waveform file counts as current while it exists, names the clip's media
 // file as it is now and has rows of the lengths the document's scales ask
-// for; otherwise it is built again under a new name.
+// for; otherwise it is built again under a new name, and the stale one is
+// deleted once no clip names it. A file without the trailer (the plain
+// format) counts as current when its rows fit and it is not older than the
+// media file.
 
 #include <cstdint>
 #include <optional>
@@ -68,8 +71,13 @@ public:
 
 // Makes sure the clip has a current waveform file: keeps its own, takes one
 // from another clip of the same media file, or builds a new one. 1 when the
-// clip has a usable waveform file afterwards, else 0 (and no new file).
+// clip has a usable waveform file afterwards, else 0 (and no new file). A
+// stale file the clip named before is deleted once no clip names it.
 int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* messages = nullptr);
+
+// Deletes a waveform file made here (a "zkb" file of the temporary folder)
+// that no clip of the document names.
+void ReleaseWaveformFile(const CTestDoc& doc, const std::string& path);
 
 // The row of the document's current scale group and scale, building the
 // waveform file first when needed. Nothing on failure.

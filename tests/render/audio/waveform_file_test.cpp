@@ -232,6 +232,47 @@ TEST_F(WaveformFileTest, BuiltFileIsSharedFoundAgainAndRebuiltWhenItsClipChanges
   EXPECT_TRUE(IsWaveformFileCurrent(doc_, *first));
 }
 
+TEST_F(WaveformFileTest, ReplacedFilesAreDeletedAndPlainFilesReused) {
+  const auto path = media_ / "tone.wav";
+  testing::WriteTestWave(path, 1, 22050, 16, 44100, [](std::int64_t i, int) { return static_cast<int>(i % 500); });
+  TLEvent* first = AddClip(path, 0, 0, 2000);
+  TLEvent* second = AddClip(path, 3000, 500, 1500);
+  ASSERT_EQ(BuildWaveformFile(doc_, *first), 1);
+  ASSERT_EQ(BuildWaveformFile(doc_, *second), 1);
+  const std::string stale = WaveformPathOf(*first);
+
+  // Another frame rate makes the rows stale: the clips move to a new file,
+  // and the old one goes with the last clip that named it.
+  doc_.rate = 2500;
+  ASSERT_EQ(BuildWaveformFile(doc_, *first), 1);
+  EXPECT_TRUE(std::filesystem::exists(stale));
+  ASSERT_EQ(BuildWaveformFile(doc_, *second), 1);
+  EXPECT_EQ(WaveformPathOf(*second), WaveformPathOf(*first));
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_EQ(TempFiles(), 1);
+
+  // A file in the plain format, without the trailer, written after the
+  // media file, is current and used as it is.
+  const std::string current = WaveformPathOf(*first);
+  const auto bytes = FileBytes(current);
+  const std::uint32_t rowsEnd = U32(bytes, 8 * 17) + U32(bytes, 8 * 17 + 4);
+  ASSERT_LT(rowsEnd, bytes.size());
+  std::filesystem::resize_file(current, rowsEnd);
+  EXPECT_TRUE(IsWaveformFileCurrent(doc_, *first));
+  ASSERT_EQ(BuildWaveformFile(doc_, *first), 1);
+  EXPECT_EQ(WaveformPathOf(*first), current);
+  EXPECT_EQ(TempFiles(), 1);
+  // Not once the media file changed after it.
+  std::filesystem::last_write_time(path, std::filesystem::last_write_time(current) + std::chrono::seconds(5));
+  EXPECT_FALSE(IsWaveformFileCurrent(doc_, *first));
+
+  // A waveform file that is not one of ours is never deleted.
+  const auto foreign = media_ / "zkbmine.tmp";
+  testing::WriteFile(foreign, "mine");
+  ReleaseWaveformFile(doc_, foreign.string());
+  EXPECT_TRUE(std::filesystem::exists(foreign));
+}
+
 TEST_F(WaveformFileTest, BrokenMediaBuildsNothingAndReportsWhereAsked) {
   const auto good = media_ / "good.wav";
   testing::WriteTestWave(good, 1, 22050, 16, 100, [](std::int64_t, int) { return 1; });
