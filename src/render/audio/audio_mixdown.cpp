@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "libs/audiopreview/audio_preview_lib.h"
 #include "platform/application_state.h"
@@ -68,6 +71,25 @@ bool IsClipWithSound(const TLEvent& clip) {
   if (clip.trackType != kTrackVideo || !HasExtension(clip.MediaPath(), ".avi") || !clip.header) return false;
   const AviClipHeader* avi = clip.header->Avi();
   return avi != nullptr && (avi->wave.bitsPerSample == 8 || avi->wave.bitsPerSample == 16);
+}
+
+// Says once a run which clips of the range have sound at a speed outside
+// what the speed change follows: they are left silent. Not while a segment
+// renders: a segment file's sound is not what the movie plays.
+void ReportUnmixableSpeeds(const TLEvent* head, std::int32_t startMs, std::int32_t endMs) {
+  if (head->segmentRenderActive != 0) return;
+  std::string clips;
+  for (const TLEvent* clip = head; clip != nullptr; clip = GetNextEvent(clip)) {
+    if (!clip->IsClipIn() || clip->time >= endMs || clip->OutTime() <= startMs || !IsClipWithSound(*clip)) continue;
+    if (clip->speed >= kMinSpeed && clip->speed <= kMaxSpeed) continue;
+    const std::string name = clip->name.empty() ? std::string(FileNamePart(clip->MediaPath())) : clip->name;
+    if (!clips.empty()) clips += ", ";
+    clips += "\"" + name + "\" (" + std::to_string(clip->speed) + " %)";
+  }
+  if (clips.empty()) return;
+  std::vector<char> text(clips.size() + std::char_traits<char>::length(kUnmixableSpeedText) + 1);
+  std::snprintf(text.data(), text.size(), kUnmixableSpeedText, clips.c_str());
+  ShowMessage(std::string(text.data()), MB_OK | MB_ICONINFORMATION);
 }
 
 // The first clip of the track's chain that plays at `frame` and may have sound.
@@ -421,6 +443,7 @@ int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudio
     if (waveFile == nullptr) return true;
     return waveFile->WriteWaveHeader(1, written, rate, channels, bits, waveFile->Path()) == 1;
   };
+  if (endFrame > firstFrame) ReportUnmixableSpeeds(timeline, startMs, endMs);
   for (std::int64_t frame = firstFrame; frame < endFrame; ++frame) {
     const std::int64_t count = FrameSampleCount(frame, run.rate, rate);
     MixFrame(run, head, frame, count);

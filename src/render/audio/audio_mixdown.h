@@ -46,6 +46,13 @@ public:
   virtual bool WriteSamples(std::int64_t start, std::int64_t samples, const void* data, std::size_t bytes) = 0;
 };
 
+// Said once a run (not while a segment renders) when clips of the range
+// have sound at a speed outside 50..200 %, which the speed change of the
+// samples cannot follow: their sound is left out. "%s" lists the clips as
+// "name" (speed %), separated by ", ".
+inline constexpr const char* kUnmixableSpeedText =
+    "The sound of %s is left out: sound is mixed at speeds from 50 to 200 %% only.";
+
 // Results of MixdownAudio.
 inline constexpr int kMixdownDone = 0;
 inline constexpr int kMixdownStopped = -1;  // the user stopped it; the WAV file holds the frames mixed

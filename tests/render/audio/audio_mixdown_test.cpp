@@ -393,6 +393,30 @@ TEST_F(AudioMixdownTest, UnreadableClipsAreReportedOnceAndSilent) {
   EXPECT_TRUE(prompts_.AllShown());
 }
 
+TEST_F(AudioMixdownTest, ClipsAtSpeedsTheMixCannotFollowAreSilentAndNamedOncePerRun) {
+  const auto good = ConstantWave("good.wav", 1, 44100, 16, 2.0, 500);
+  const auto loud = ConstantWave("loud.wav", 1, 44100, 16, 5.0, 3000);
+  EventListSlot head = Timeline(2500, "AAA");
+  AddClip(head.get(), 1, 0, 2000, good, 0, 2000);
+  AddClip(head.get(), 2, 0, 1000, loud, 0, 4000, 400)->name = "fast";
+  AddClip(head.get(), 3, 1000, 2000, loud, 0, 300, 30)->name = "slow";
+  struct Case {
+    std::int32_t start, end;
+    std::string clips;  // as the message names them; empty: no message
+  };
+  for (const Case& c : {Case{0, 2000, "\"fast\" (400 %), \"slow\" (30 %)"}, Case{1000, 2000, "\"slow\" (30 %)"},
+                        Case{2000, 3000, ""}}) {
+    if (!c.clips.empty()) {
+      prompts_.Expect("The sound of " + c.clips + " is left out: sound is mixed at speeds from 50 to 200 % only.");
+    }
+    ASSERT_EQ(Mix(head.get(), 16, 1, 44100, c.start, c.end), kMixdownDone);
+    EXPECT_TRUE(prompts_.AllShown()) << c.start;
+    const WaveSamples out = Output();
+    ASSERT_EQ(out.Frames(), (c.end - c.start) * 441 / 10);
+    for (int sample : out.samples) ASSERT_EQ(sample, c.start < 2000 ? 500 : 0) << c.start;
+  }
+}
+
 TEST_F(AudioMixdownTest, OnlyTheFirstClipOfATrackPlays) {
   const auto one = ConstantWave("one.wav", 1, 44100, 16, 2.0, 100);
   const auto two = ConstantWave("two.wav", 1, 44100, 16, 2.0, 7000);
