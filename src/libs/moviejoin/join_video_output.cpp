@@ -4,6 +4,7 @@
 
 #include "imagelib/dib_header.h"
 #include "libs/moviejoin/palette_picture.h"
+#include "platform/media/jpeg_chroma_layout.h"
 
 namespace sprocket {
 
@@ -15,6 +16,10 @@ bool JoinVideoOutput::AcceptsSamplesOf(std::span<const std::uint8_t> format) con
   if (!plainHeader || header.biWidth != shape_.width || header.biHeight != shape_.height) return false;
   if (shape_.tag == 0) return header.biCompression == 0 && header.biBitCount == 24;
   return header.biCompression != 0 && FourCCEqualsNoCase(header.biCompression, shape_.tag);
+}
+
+bool JoinVideoOutput::SampleFitsLayout(std::span<const std::uint8_t> sample) const {
+  return shape_.chromaLayout == 0 || JpegChromaLayout(sample) == shape_.chromaLayout;
 }
 
 bool JoinVideoOutput::WritePicture(const std::uint8_t* dib, std::size_t blockBytes, bool forceKey) {

@@ -21,6 +21,9 @@ struct JoinVideoShape {
   int height = 0;
   FourCC tag = 0;     // the code of the compressed stream; 0 uncompressed
   int bitCount = 24;  // of the stream's pictures: 24, or 8 for the fixed palette
+  // The chroma layout of the motion JPEG pictures the compressor makes; 0
+  // for other compressors.
+  int chromaLayout = 0;
 };
 
 class JoinVideoOutput {
@@ -37,6 +40,10 @@ public:
   // Compresses a 24-bit packed DIB of the movie's size (reduced to the
   // fixed palette for 8-bit movies).
   bool WritePicture(const std::uint8_t* dib, std::size_t blockBytes, bool forceKey);
+  // True when a copied sample's pictures are laid out as the compressor's
+  // (always, unless the stream is motion JPEG): a movie never changes its
+  // chroma layout midway, which some players refuse.
+  bool SampleFitsLayout(std::span<const std::uint8_t> sample) const;
   // Copies a compressed sample unchanged.
   bool WriteSample(std::span<const std::uint8_t> sample, bool key);
   // An empty sample: the previous picture is shown again.

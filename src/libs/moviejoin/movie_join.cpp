@@ -15,6 +15,7 @@
 #include "libs/moviejoin/stored_frame_copier.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/codec_table.h"
+#include "platform/media/jpeg_chroma_layout.h"
 
 namespace sprocket {
 
@@ -178,6 +179,10 @@ bool MovieJoiner::CheckJob() {
   video_.keyFrameEvery = std::max(0, p_.keyFrameEvery);
   video_.bitCount = p_.bitDepth == 8 && PaletteCapable(*compressor) ? 8 : 24;
   video_.fieldOrder = p_.fieldMode == 1 || p_.fieldMode == 2 ? p_.fieldMode : 0;
+  if (compressor->encoder == "mjpeg") {
+    const bool known = p_.pictureLayout == kChromaLayout420 || p_.pictureLayout == kChromaLayout444;
+    video_.chromaLayout = known ? p_.pictureLayout : kChromaLayout422;
+  }
   return true;
 }
 
@@ -209,7 +214,7 @@ bool MovieJoiner::OpenMovie() {
     return false;
   }
   auto compressor = FindVideoCompressor(p_.compressor);
-  output_.emplace(&writer_, JoinVideoShape{p_.width, p_.height, compressor->tag, video_.bitCount});
+  output_.emplace(&writer_, JoinVideoShape{p_.width, p_.height, compressor->tag, video_.bitCount, video_.chromaLayout});
   return true;
 }
 
@@ -308,9 +313,11 @@ std::optional<bool> MovieJoiner::CopyHandedSample(const MovieJoinFrame& frame) {
   if (sampleBytes > size - kDibHeaderSize) return std::nullopt;
   std::span<const std::uint8_t> format(bytes.get(), size - sampleBytes);
   if (!output_->AcceptsSamplesOf(format)) return std::nullopt;
+  std::span<const std::uint8_t> sample(bytes.get() + format.size(), sampleBytes);
+  if (!output_->SampleFitsLayout(sample)) return std::nullopt;
   bool chained = handedChainFrames_ >= 0 && output_->Frames() == handedChainFrames_;
   if (!frame.keyFrame && !chained) return std::nullopt;
-  if (!output_->WriteSample(std::span<const std::uint8_t>(bytes.get() + format.size(), sampleBytes), frame.keyFrame)) {
+  if (!output_->WriteSample(sample, frame.keyFrame)) {
     return false;
   }
   handedChainFrames_ = output_->Frames();

@@ -49,7 +49,7 @@ struct MovieJoinParams {
   std::int32_t outputKind = 0;    // 56
   std::int32_t soundMode = 0;     // 60: kJoinSoundMixed or kJoinSoundNone
   std::uint32_t compressor = 0;   // 64: FOURCC (`VCompressionType`)
-  std::int32_t reserved68 = 0;    // 68
+  std::int32_t pictureLayout = 0; // 68: motion JPEG chroma layout (420, 422, 444); 0 the compressor's own
   std::int32_t quality = 0;       // 72: `VQuality`, 0..10000
   std::int32_t dataRate = 0;      // 76: `VDataRate`, KB a second; 0 or -1 none
   std::int32_t keyFrameEvery = 0; // 80: `VKeyFrame`
@@ -80,7 +80,7 @@ static_assert(offsetof(MovieJoinParams, diskBuffered) == 52);
 static_assert(offsetof(MovieJoinParams, outputKind) == 56);
 static_assert(offsetof(MovieJoinParams, soundMode) == 60);
 static_assert(offsetof(MovieJoinParams, compressor) == 64);
-static_assert(offsetof(MovieJoinParams, reserved68) == 68);
+static_assert(offsetof(MovieJoinParams, pictureLayout) == 68);
 static_assert(offsetof(MovieJoinParams, quality) == 72);
 static_assert(offsetof(MovieJoinParams, dataRate) == 76);
 static_assert(offsetof(MovieJoinParams, keyFrameEvery) == 80);

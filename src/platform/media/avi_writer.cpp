@@ -10,6 +10,7 @@
 #include "imagelib/dib_header.h"
 #include "platform/media/codec_table.h"
 #include "platform/media/ffmpeg_handles.h"
+#include "platform/media/jpeg_chroma_layout.h"
 #include "platform/media/frame_conversion.h"
 
 extern "C" {
@@ -44,7 +45,16 @@ bool IsMpegFamily(const std::string& encoder) {
   return encoder == "mpeg4" || encoder == "msmpeg4" || encoder == "mjpeg";
 }
 
-AVPixelFormat EncoderFormat(const AVCodec* codec, int bitCount) {
+// Full-range motion JPEG in the chroma layout asked for (4:2:2 unless told).
+AVPixelFormat JpegFormat(int chromaLayout) {
+  switch (chromaLayout) {
+    case kChromaLayout420: return AV_PIX_FMT_YUVJ420P;
+    case kChromaLayout444: return AV_PIX_FMT_YUVJ444P;
+    default: return AV_PIX_FMT_YUVJ422P;
+  }
+}
+
+AVPixelFormat EncoderFormat(const AVCodec* codec, int bitCount, int chromaLayout) {
   std::string name = codec->name;
   auto supports = [codec](AVPixelFormat format) {
     if (codec->pix_fmts == nullptr) return false;
@@ -54,9 +64,9 @@ AVPixelFormat EncoderFormat(const AVCodec* codec, int bitCount) {
     return false;
   };
   AVPixelFormat preferred = AV_PIX_FMT_NONE;
-  // Motion JPEG as capture cards and editors store it: full-range 4:2:2, so
-  // frames copied from such clips and frames encoded here share one layout.
-  if (name == "mjpeg") preferred = AV_PIX_FMT_YUVJ422P;
+  // Motion JPEG full-range, in the layout of the frames copied beside the
+  // encoded ones (4:2:2, as capture cards store it, unless told otherwise).
+  if (name == "mjpeg") preferred = JpegFormat(chromaLayout);
   if (name == "mpeg4" || name == "msmpeg4" || name == "libx264") preferred = AV_PIX_FMT_YUV420P;
   if (bitCount == 8 && supports(AV_PIX_FMT_PAL8)) preferred = AV_PIX_FMT_PAL8;
   if (preferred != AV_PIX_FMT_NONE && supports(preferred)) return preferred;
@@ -180,13 +190,15 @@ bool AviWriter::State::CreateVideo(const AviVideoFormat& v) {
   c->height = v.height;
   c->time_base = video->time_base;
   c->framerate = AVRational{static_cast<int>(v.rate), static_cast<int>(v.scale)};
-  c->pix_fmt = EncoderFormat(codec, v.bitCount);
+  c->pix_fmt = EncoderFormat(codec, v.bitCount, v.chromaLayout);
   c->codec_tag = compressor->tag;
   c->gop_size = v.keyFrameEvery > 0 ? v.keyFrameEvery : kLongestKeyInterval;
   c->max_b_frames = 0;
   if (v.fieldOrder == 1) c->field_order = AV_FIELD_TT;
   if (v.fieldOrder == 2) c->field_order = AV_FIELD_BB;
-  if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P) c->color_range = AVCOL_RANGE_JPEG;
+  if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P || c->pix_fmt == AV_PIX_FMT_YUVJ444P) {
+    c->color_range = AVCOL_RANGE_JPEG;
+  }
   c->colorspace = AVCOL_SPC_SMPTE170M;
   if (v.quality >= 0 && IsMpegFamily(compressor->encoder)) {
     int q = std::clamp(static_cast<int>(std::lround(31.0 - v.quality * 29.0 / 10000.0)), 2, 31);

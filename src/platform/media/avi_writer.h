@@ -35,6 +35,9 @@ struct AviVideoFormat {
   int keyFrameEvery = 1;     // 1 every frame is a key frame; 0 only the first
   int bitCount = 24;         // 24, or 8 for palette pictures (uncompressed, "ZMBV")
   int fieldOrder = 0;        // 0 progressive, 1 top field first, 2 bottom field first
+  // Motion JPEG pictures: their chroma layout (420, 422 or 444, see
+  // jpeg_chroma_layout.h); 0 is full-range 4:2:2.
+  int chromaLayout = 0;
 };
 
 struct AviAudioFormat {

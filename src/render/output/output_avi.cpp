@@ -4,11 +4,16 @@
 // message pump.
 
 #include <cstdio>
+#include <map>
+#include <set>
+#include <string>
 
 #include "platform/application_state.h"
+#include "platform/media/jpeg_chroma_layout.h"
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "render/audio/wav_file.h"
+#include "render/compose/sample_copy.h"
 #include "render/output/render_outputs.h"
 #include "render/output/render_pump.h"
 #include "render/sources/render_state.h"
@@ -119,6 +124,22 @@ MovieJoinJob MakeJoinJob(RenderJobContext& job, const std::string& soundPath, co
   return join;
 }
 
+// The chroma layout that the frames copied into the movie share: that of
+// every clip of the range whose samples may be copied, when they have one
+// (and their pictures are motion JPEG); 0 when they differ or none is copied.
+int SharedCopiedLayout(const TLEvent* head, std::int32_t startMs, std::int32_t endMs) {
+  std::map<std::string, int> layouts;  // by media file
+  std::set<int> found;
+  for (const TLEvent* clip = head; clip != nullptr; clip = GetNextEvent(clip)) {
+    if (!clip->IsClipIn() || clip->trackType != kTrackVideo || clip->passThroughKind == kPassThroughNone) continue;
+    if (clip->time >= endMs || clip->OutTime() <= startMs) continue;
+    const auto [known, added] = layouts.emplace(clip->MediaPath(), kChromaLayoutUnknown);
+    if (added) known->second = MovieChromaLayout(known->first);
+    if (known->second != kChromaLayoutUnknown) found.insert(known->second);
+  }
+  return found.size() == 1 ? *found.begin() : kChromaLayoutUnknown;
+}
+
 // A copied sample handed from the compositor's picture to the library.
 GlobalBlock TakeSample(DibPicture& sample) {
   std::uint8_t* locked = sample.ReleaseLocked();
@@ -188,13 +209,15 @@ int WriteAviOutput(RenderJobContext& job) {
   }
 
   TLEvent& ownHead = *job.head;
-  const MovieJoinJob join = MakeJoinJob(job, soundPath, ownHead);
+  MovieJoinJob join = MakeJoinJob(job, soundPath, ownHead);
   PlaybackTimeline playback(job);
   const bool preview = job.job.previewFlag != 0;
   if (job.singleUserPlatform && !job.View().IsBoardNativeFormat(false, preview) &&
       TheApp().segmentRenderFlag == 0 && job.View().SegmentSwitch() == 0) {
     playback.Install();
   }
+  // Encoded pictures take the layout of the copied ones.
+  join.params.pictureLayout = SharedCopiedLayout(job.head, job.job.startMs, job.job.endMs);
 
   const JobFrameRenderer& renderer = join.params.diskBuffered != 0 && job.services.renderFrameBuffered
                                          ? job.services.renderFrameBuffered
