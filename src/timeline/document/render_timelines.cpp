@@ -153,8 +153,19 @@ std::pair<std::int64_t, std::int32_t> SegmentGridFrames(const TLFilter& segment,
 bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid) {
   if (segment.params.empty() || segment.rendered != 0) return false;
   const TLFilterParam& piece = segment.params.front();
-  return piece.name.empty() && piece.gridRate() > 0 && piece.gridRate() == GridRateOf(grid) &&
-         piece.gridOrigin() == grid.originMs && piece.firstFrame() >= SegmentGridFrames(segment, grid).second;
+  if (!piece.name.empty() || piece.gridRate() <= 0 || piece.gridRate() != GridRateOf(grid)) return false;
+  // Every frame of the movie inside the segment must be a frame of the file:
+  // the grid the file was made on (for a movie from another start) shows
+  // the same times there.
+  const MovieFrameGrid made{grid.fps, piece.gridOrigin()};
+  const std::int64_t madeFirst = made.FirstFrameFrom(segment.start);
+  const auto [first, frames] = SegmentGridFrames(segment, grid);
+  for (std::int64_t k = first; k < first + frames; ++k) {
+    const std::int32_t time = grid.TimeOf(k);
+    const std::int64_t j = made.FirstFrameFrom(time);
+    if (made.TimeOf(j) != time || j - madeFirst >= piece.firstFrame()) return false;
+  }
+  return true;
 }
 
 EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head, const MovieFrameGrid& grid) {
@@ -164,10 +175,11 @@ EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head, const MovieFram
     if (segment.end <= segment.start || !PathExists(segment.fileName) || !SegmentFileFitsGrid(segment, grid)) {
       continue;
     }
-    const auto [first, frames] = SegmentGridFrames(segment, grid);
-    if (frames == 0) continue;
+    if (SegmentGridFrames(segment, grid).second == 0) continue;
+    // The file's first frame shows the time of the first frame of its own grid.
+    const MovieFrameGrid made{grid.fps, segment.params.front().gridOrigin()};
     CutPictureClips(copy.get(), segment.start, segment.end);
-    AddSegmentClip(copy.get(), segment, grid.TimeOf(first));
+    AddSegmentClip(copy.get(), segment, made.TimeOf(made.FirstFrameFrom(segment.start)));
   }
   return copy;
 }

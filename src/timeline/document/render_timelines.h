@@ -21,9 +21,10 @@ EventListSlot BuildSegmentRenderTimeline(const TLEvent* head);
 // on the movie's frame grid plays that file: the clips of the video and
 // transition tracks are cut away over the segment's range and a clip of the
 // rendered file takes their place on the first video track (marked as a
-// rendered-segment clip), from the segment's first frame on the grid, so
-// that movie frame k of the segment shows file frame k. Segments rendered on
-// another grid keep their clips. Audio tracks are kept as they are.
+// rendered-segment clip), from the time of the file's first frame, so that
+// every movie frame shows the file's frame of its own time. Segments whose
+// files do not hold the grid's frames keep their clips. Audio tracks are
+// kept as they are.
 EventListSlot BuildRenderedPlaybackTimeline(const TLEvent* head, const MovieFrameGrid& grid);
 
 // The rendered piece of a segment file made on a movie's frame grid: the
@@ -34,8 +35,9 @@ TLFilterParam MakeSegmentFilePiece(const MovieFrameGrid& grid, std::int32_t fram
 // The frames of a movie on `grid` that lie inside the segment: the first
 // one and their number (0 for a segment shorter than the gap between frames).
 std::pair<std::int64_t, std::int32_t> SegmentGridFrames(const TLFilter& segment, const MovieFrameGrid& grid);
-// True when the segment's file was made on this grid and holds all the
-// segment's frames on it.
+// True when the segment's file was made at the grid's rate and holds every
+// frame of the grid inside the segment: made on this grid, or on one from
+// another start that shows the same times there.
 bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid);
 
 // A timeline of `duration` ms at the source's rate that plays only the

@@ -91,11 +91,15 @@ TEST_F(RenderTimelinesTest, MissingRenderedFilesAreNotPlayed) {
 }
 
 TEST_F(RenderTimelinesTest, FilesMadeOnAnotherGridAreNotPlayed) {
+  // Another rate, and a start whose frames fall between the file's.
   for (const MovieFrameGrid other : {MovieFrameGrid{25.0, 0}, MovieFrameGrid{29.97, 40}}) {
     EventListSlot playback = BuildRenderedPlaybackTimeline(head.get(), other);
     EXPECT_EQ(ChainText(playback.get(), 1), ChainText(head.get(), 1)) << other.fps << " " << other.originMs;
     EXPECT_EQ(ChainText(playback.get(), 2), ChainText(head.get(), 2));
   }
+  // A movie from a later frame of the same grid plays the file.
+  const MovieFrameGrid later{29.97, grid.TimeOf(60)};
+  EXPECT_EQ(ChainText(BuildRenderedPlaybackTimeline(head.get(), later).get(), 1), "b f@0 F@3000 f@3003 F@4000 e");
   // A file holding fewer frames than the grid puts inside the segment.
   head->segments[1].params.front() = MakeSegmentFilePiece(grid, 29, 320, 240);
   EXPECT_EQ(ChainText(BuildRenderedPlaybackTimeline(head.get(), grid).get(), 2), ChainText(head.get(), 2));
