@@ -318,7 +318,8 @@ bool SegmentPreview::WriteForConsole(bool preview, std::int32_t startMs, std::in
   TLEvent* head = doc_.Head();
   SnapScope snap(doc_, app_, preview);
   doc_.ClearSelection();
-  ReadBoardSegments(head);
+  NoVideoBoard noBoard;
+  ReadBoardSegments(head, services_.board != nullptr ? *services_.board : noBoard);
   SpanListsScope spans(doc_);
   // Declared after the snap, so the segments go back before the times.
   ConsoleSegmentsScope segments(doc_, head);

@@ -22,6 +22,7 @@
 
 #include "libs/boardclipplay/board_clip_play.h"
 #include "platform/application_state.h"
+#include "platform/board/video_board.h"
 #include "platform/global_memory.h"
 #include "platform/system_info.h"
 #include "render/movie/board_segments.h"
@@ -62,6 +63,7 @@ struct SegmentPreviewServices {
   ApplicationState* app = nullptr;        // null: the process's application state
   std::optional<PlatformFamily> family;   // none: the family the settings name
   BoardClipFiles* clipFiles = nullptr;    // null: no board clips
+  VideoBoard* board = nullptr;            // null: no board (the segments under board clips stay unread)
   BoardClipPlayer* player = nullptr;      // null: nothing plays
   // Runs the render window on the sound job and answers its result (-1
   // failed or stopped). Empty: the sound cannot be mixed (-1).
