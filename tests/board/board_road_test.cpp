@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "imagelib/dib_header.h"
 #include "makemovie_fixture.h"
@@ -129,6 +130,16 @@ TEST_F(BoardRoadTest, MovieIsMadeOfBoardClipsAndRegisteredWithThem) {
   EXPECT_EQ(doc.Head()->boardRateSnapped, 0);
   EXPECT_FALSE(HoldsSnappedTimes(TheApp()));
   EXPECT_TRUE(doc.firstSpans.empty());
+
+  // The document's temporary folder holds only files the segments name.
+  std::set<std::string> named;
+  for (const TLFilter& segment : Segments()) {
+    named.insert(segment.fileName);
+    for (const TLFilterParam& piece : segment.params) named.insert({piece.name, piece.secondName});
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(doc.tempDir)) {
+    EXPECT_TRUE(named.count(entry.path().string()) == 1) << entry.path();
+  }
 }
 
 TEST_F(BoardRoadTest, MissingBoardClipCanStopTheMovie) {

@@ -171,6 +171,7 @@ int SegmentRenderer::RenderStillOnBoard(int previewFlag, TLFilter& segment, doub
   VideoBoard& board = services_.board();
   board.dudWriteChunk(scratch, 0, 1);
   BoardChunkList chunks = board.dudReadChunk(scratch);
+  RemoveFile(scratch);  // the scratch movie is the board's clip now, or of no use
   services_.ui().SetWaitCursor(false);
   // A stopped or failed render, or a clip the board did not take, leaves the segment as it was.
   if (result <= 0 || chunks.size() != 1) return 0;
