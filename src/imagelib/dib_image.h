@@ -79,6 +79,28 @@ public:
                                std::intptr_t value1 = 0, std::intptr_t value2 = 0);
   DibResult Resize(std::int32_t width, std::int32_t height, RescaleFilter filter);
 
+  // Whole-picture operations (dib_image_ops.cpp). Grey and the lookup table
+  // work in place; the turns replace the block through the handle variable.
+  // Greyscale: every pixel becomes its luminance; no block, no change.
+  void Greyscale();
+  // Every inner pixel becomes the mean of its eight neighbours (>> 3), then
+  // the border repeats the pixels inside it. Pictures narrower or lower than
+  // 3 pixels are left as they are.
+  DibResult Smooth();
+  // Row 0 and the top row take the rows next to them, then column 0 and the
+  // last column the columns next to them; nothing below 3 x 3.
+  DibResult ReplicateEdges();
+  // Each byte through `table` (256 entries): all three channels with mode 3,
+  // the blue byte only with any other mode.
+  DibResult ApplyLut(const std::uint8_t* table, std::int32_t mode);
+  // A quarter turn: new pixel (y, k) = old pixel (width - 1 - k, y).
+  DibResult Rotate90();
+  // A half turn: new pixel (x, y) = old pixel (width - 1 - x, height - 1 - y).
+  DibResult Rotate180();
+  // Each byte becomes min(this + other, 255); another size is first scaled
+  // (nearest pixel) to this one on a copy.
+  DibResult AddSaturate(CDibImage other);
+
 private:
   // Reads the geometry from a locked block into the cached fields.
   DibResult ReadGeometry(const std::uint8_t* header, std::size_t blockBytes);
