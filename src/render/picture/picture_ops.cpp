@@ -13,10 +13,6 @@ namespace sprocket {
 
 namespace {
 
-bool IsKnownBitCount(std::int32_t bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
 std::optional<PictureGeometry> GeometryOfDepth(const std::uint8_t* picture, std::int32_t bits) {
   std::optional<PictureGeometry> geometry = ReadPictureGeometry(picture);
   if (!geometry || geometry->bitCount != bits) return std::nullopt;
@@ -41,46 +37,10 @@ bool ValidMargins(const CropBox& margins) {
 
 }  // namespace
 
-std::optional<PictureGeometry> ReadPictureGeometry(const std::uint8_t* picture) {
-  if (picture == nullptr) return std::nullopt;
-  const std::size_t blockBytes = GlobalSize(GlobalHandle(picture));
-  if (blockBytes < sizeof(DibInfoHeader)) return std::nullopt;
-  const DibInfoHeader header = ReadDibHeader(picture);
-  if (header.biSize < sizeof(DibInfoHeader) || header.biSize > blockBytes) return std::nullopt;
-  if (header.biWidth < 1 || header.biHeight < 1 || header.biCompression != 0) return std::nullopt;
-  if (!IsKnownBitCount(header.biBitCount)) return std::nullopt;
-
-  std::uint64_t colours = 0;
-  if (header.biBitCount <= 8) colours = header.biClrUsed != 0 ? header.biClrUsed : (1u << header.biBitCount);
-  const std::uint64_t offset = header.biSize + colours * 4;
-  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 7) / 8;
-  const std::uint64_t padded = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-  const std::uint64_t stride = header.biSizeImage != 0 ? header.biSizeImage / header.biHeight : padded;
-  if (stride < rowBytes || stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-    return std::nullopt;
-  }
-  if (offset + stride * static_cast<std::uint64_t>(header.biHeight) > blockBytes) return std::nullopt;
-
-  PictureGeometry geometry;
-  geometry.width = header.biWidth;
-  geometry.height = header.biHeight;
-  geometry.bitCount = header.biBitCount;
-  geometry.stride = static_cast<std::int32_t>(stride);
-  geometry.pixelOffset = static_cast<std::size_t>(offset);
-  geometry.pixels = const_cast<std::uint8_t*>(picture) + offset;
-  return geometry;
-}
-
 CropBox ReadCropMargins(const TLEvent* head, std::int32_t options) {
   if (head == nullptr || (options & kRenderOptionNoCrop) != 0) return {};
   const CropMargins& margins = head->cropMargins;
   return CropBox{margins.Left(), margins.Right(), margins.Bottom(), margins.Top()};
-}
-
-std::int32_t DibRowBytes(std::int32_t width, std::int32_t bitsPerPixel) {
-  if (bitsPerPixel == 8) return width;
-  if (bitsPerPixel == 24) return PaddedStride24(width);
-  return -1;
 }
 
 int InitDibHeader(std::int32_t width, std::int32_t height, const void* sourceHeader, void* destination) {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "imagelib/dib_geometry.h"
 #include "libs/effectcatalog/effect_frame_params.h"
 #include "platform/imagefile/image_file_library.h"
 #include "render/picture/dib_picture.h"
@@ -44,28 +45,6 @@ inline constexpr std::int32_t kRenderOptionNoCrop = 2;
 // The timeline's crop margins from its head, or none when `options` has
 // kRenderOptionNoCrop set or there is no head.
 CropBox ReadCropMargins(const TLEvent* head, std::int32_t options = 0);
-
-// Where the pixels of a picture lie, checked against its block.
-struct PictureGeometry {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::int32_t bitCount = 0;
-  std::int32_t stride = 0;       // bytes from one row to the next
-  std::size_t pixelOffset = 0;   // header and colour table
-  std::uint8_t* pixels = nullptr;
-
-  std::uint8_t* Row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(stride) * y; }
-};
-// The geometry of a picture given by the address of its locked block: the
-// pixels after the header and the colour table, rows biSizeImage / height
-// bytes apart (padded rows when biSizeImage is 0). Nothing for null, a
-// header that is not usable, rows shorter than the width or pixels past the
-// block.
-std::optional<PictureGeometry> ReadPictureGeometry(const std::uint8_t* picture);
-
-// Bytes of one row: 8 bits the width itself, 24 bits width x 3 rounded up to
-// a multiple of 4; -1 for any other depth.
-std::int32_t DibRowBytes(std::int32_t width, std::int32_t bitsPerPixel);
 
 // Copies the source header (its biSize bytes, at least 40) to the
 // destination with the new width and height and biSizeImage = DibRowBytes x
