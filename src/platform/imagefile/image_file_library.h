@@ -21,7 +21,7 @@
 #include <string>
 
 #include "platform/global_memory.h"
-#include "platform/imagefile/color_palette.h"
+#include "imagelib/formats/color_palette.h"
 #include "platform/imagefile/image_draw_target.h"
 #include "platform/imagefile/image_picture.h"
 #include "platform/imagefile/magick_codec.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/imagefile/color_palette.h"
+#include "imagelib/formats/color_palette.h"
 
 namespace sprocket {
 

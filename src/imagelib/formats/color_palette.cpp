@@ -1,4 +1,4 @@
-#include "platform/imagefile/color_palette.h"
+#include "imagelib/formats/color_palette.h"
 
 namespace sprocket {
 
