@@ -7,44 +7,41 @@
 
 #include "imagelib/dib_image.h"
 #include "imagelib/luminance.h"
+#include "imagelib/picture_scopes.h"
 
 namespace sprocket {
 
 namespace {
 
-// Keeps the pixels of a picture locked (LockBits) for one operation.
-class BitsLock {
-public:
-  explicit BitsLock(CDibImage& image) : image_(image), result_(image.LockBits()) {}
-  BitsLock(const BitsLock&) = delete;
-  BitsLock& operator=(const BitsLock&) = delete;
-  ~BitsLock() {
-    if (result_ == kDibDone) image_.Unlock();
-  }
-  DibResult result() const { return result_; }
-  std::uint8_t* Row(std::int32_t y) const { return image_.GetLockedBits() + image_.PixelOffset(0, y); }
-  std::uint8_t* Pixel(std::int32_t x, std::int32_t y) const {
-    return image_.GetLockedBits() + image_.PixelOffset(x, y);
-  }
+std::uint8_t* Row(const BitsLock& bits, const CDibImage& image, std::int32_t y) {
+  return bits.bits() + image.PixelOffset(0, y);
+}
 
-private:
-  CDibImage& image_;
-  DibResult result_;
-};
+std::uint8_t* PixelOf(const BitsLock& bits, const CDibImage& image, std::int32_t x, std::int32_t y) {
+  return bits.bits() + image.PixelOffset(x, y);
+}
 
-// A picture of its own block, freed unless handed on.
-struct ScratchPicture {
-  HGLOBAL handle = nullptr;
-  CDibImage image{&handle};
-
-  ScratchPicture() = default;
-  ScratchPicture(const ScratchPicture&) = delete;
-  ScratchPicture& operator=(const ScratchPicture&) = delete;
-  ~ScratchPicture() {
-    if (handle != nullptr) GlobalFree(handle);
+// Replaces the picture by a turned copy of size `turned`, whose pixel (x, y)
+// is this picture's pixel sourceOf(x, y).
+template <typename SourceOf>
+DibResult ReplaceByTurned(CDibImage& image, DibSize turned, SourceOf sourceOf) {
+  ScopedPicture result;
+  const DibResult created = result.image.Create(turned.width, turned.height);
+  if (created != kDibDone) return created;
+  {
+    const BitsLock from(image);
+    const BitsLock to(result.image);
+    if (from.result() != kDibDone) return from.result();
+    if (to.result() != kDibDone) return to.result();
+    for (std::int32_t y = 0; y < turned.height; ++y) {
+      for (std::int32_t x = 0; x < turned.width; ++x) {
+        const DibPoint source = sourceOf(x, y);
+        std::memcpy(PixelOf(to, result.image, x, y), PixelOf(from, image, source.x, source.y), 3);
+      }
+    }
   }
-  HGLOBAL Release() { return std::exchange(handle, nullptr); }
-};
+  return image.SetHandle(result.Release());
+}
 
 }  // namespace
 
@@ -52,7 +49,7 @@ void CDibImage::Greyscale() {
   const BitsLock bits(*this);
   if (bits.result() != kDibDone) return;
   for (std::int32_t y = 0; y < m_nHeight; ++y) {
-    std::uint8_t* p = bits.Row(y);
+    std::uint8_t* p = Row(bits, *this, y);
     for (std::int32_t x = 0; x < m_nWidth; ++x, p += 3) {
       const std::uint8_t grey = Luminance(BgrPixel{p[0], p[1], p[2]});
       p[0] = p[1] = p[2] = grey;
@@ -65,7 +62,7 @@ DibResult CDibImage::Smooth() {
   if (refreshed != kDibDone) return refreshed;
   // Without inner pixels there is nothing to average and no border to repair.
   if (m_nWidth < 3 || m_nHeight < 3) return kDibDone;
-  ScratchPicture smoothed;
+  ScopedPicture smoothed;
   const DibResult created = smoothed.image.Create(m_nWidth, m_nHeight);
   if (created != kDibDone) return created;
   {
@@ -76,8 +73,8 @@ DibResult CDibImage::Smooth() {
     const std::ptrdiff_t up = m_nStride;
     for (std::int32_t y = 1; y < m_nHeight - 1; ++y) {
       for (std::int32_t x = 1; x < m_nWidth - 1; ++x) {
-        const std::uint8_t* centre = from.Pixel(x, y);
-        std::uint8_t* out = to.Pixel(x, y);
+        const std::uint8_t* centre = PixelOf(from, *this, x, y);
+        std::uint8_t* out = PixelOf(to, smoothed.image, x, y);
         for (int c = 0; c < 3; ++c) {
           const std::uint8_t* p = centre + c;
           const int sum = p[-up - 3] + p[-up] + p[-up + 3] + p[-3] + p[3] + p[up - 3] + p[up] + p[up + 3];
@@ -98,11 +95,11 @@ DibResult CDibImage::ReplicateEdges() {
   if (bits.result() != kDibDone) return bits.result();
   if (m_nWidth < 3 || m_nHeight < 3) return kDibDone;
   const std::size_t rowBytes = static_cast<std::size_t>(m_nWidth) * 3;
-  std::memcpy(bits.Row(0), bits.Row(1), rowBytes);
-  std::memcpy(bits.Row(m_nHeight - 1), bits.Row(m_nHeight - 2), rowBytes);
+  std::memcpy(Row(bits, *this, 0), Row(bits, *this, 1), rowBytes);
+  std::memcpy(Row(bits, *this, m_nHeight - 1), Row(bits, *this, m_nHeight - 2), rowBytes);
   for (std::int32_t y = 0; y < m_nHeight; ++y) {
-    std::memcpy(bits.Pixel(0, y), bits.Pixel(1, y), 3);
-    std::memcpy(bits.Pixel(m_nWidth - 1, y), bits.Pixel(m_nWidth - 2, y), 3);
+    std::memcpy(PixelOf(bits, *this, 0, y), PixelOf(bits, *this, 1, y), 3);
+    std::memcpy(PixelOf(bits, *this, m_nWidth - 1, y), PixelOf(bits, *this, m_nWidth - 2, y), 3);
   }
   return kDibDone;
 }
@@ -115,7 +112,7 @@ DibResult CDibImage::ApplyLut(const std::uint8_t* table, std::int32_t mode) {
   // Mode 3 maps all three channels, any other mode the blue byte only.
   const std::int32_t step = mode == 3 ? 1 : 3;
   for (std::int32_t y = 0; y < m_nHeight; ++y) {
-    std::uint8_t* row = bits.Row(y);
+    std::uint8_t* row = Row(bits, *this, y);
     for (std::int32_t i = 0; i < m_nWidth * 3; i += step) row[i] = table[row[i]];
   }
   return kDibDone;
@@ -127,19 +124,8 @@ DibResult CDibImage::Rotate90() {
   const DibResult refreshed = Refresh();
   if (refreshed != kDibDone) return refreshed;
   const std::int32_t width = m_nWidth;
-  ScratchPicture turned;
-  const DibResult created = turned.image.Create(m_nHeight, width);
-  if (created != kDibDone) return created;
-  {
-    const BitsLock from(*this);
-    const BitsLock to(turned.image);
-    if (from.result() != kDibDone) return from.result();
-    if (to.result() != kDibDone) return to.result();
-    for (std::int32_t y = 0; y < m_nHeight; ++y) {
-      for (std::int32_t k = 0; k < width; ++k) std::memcpy(to.Pixel(y, k), from.Pixel(width - 1 - k, y), 3);
-    }
-  }
-  return SetHandle(turned.Release());
+  return ReplaceByTurned(*this, DibSize{m_nHeight, m_nWidth},
+                         [width](std::int32_t x, std::int32_t y) { return DibPoint{width - 1 - y, x}; });
 }
 
 DibResult CDibImage::Rotate180() {
@@ -147,21 +133,10 @@ DibResult CDibImage::Rotate180() {
   if (valid != kDibDone) return valid;
   const DibResult refreshed = Refresh();
   if (refreshed != kDibDone) return refreshed;
-  ScratchPicture turned;
-  const DibResult created = turned.image.Create(m_nWidth, m_nHeight);
-  if (created != kDibDone) return created;
-  {
-    const BitsLock from(*this);
-    const BitsLock to(turned.image);
-    if (from.result() != kDibDone) return from.result();
-    if (to.result() != kDibDone) return to.result();
-    for (std::int32_t y = 0; y < m_nHeight; ++y) {
-      for (std::int32_t x = 0; x < m_nWidth; ++x) {
-        std::memcpy(to.Pixel(x, y), from.Pixel(m_nWidth - 1 - x, m_nHeight - 1 - y), 3);
-      }
-    }
-  }
-  return SetHandle(turned.Release());
+  const DibSize size = GetSize();
+  return ReplaceByTurned(*this, size, [size](std::int32_t x, std::int32_t y) {
+    return DibPoint{size.width - 1 - x, size.height - 1 - y};
+  });
 }
 
 DibResult CDibImage::AddSaturate(CDibImage other) {
@@ -172,7 +147,7 @@ DibResult CDibImage::AddSaturate(CDibImage other) {
   const DibResult otherRefreshed = other.Refresh();
   if (otherRefreshed != kDibDone) return otherRefreshed;
   // A picture of another size is added as a nearest-pixel copy of this size.
-  ScratchPicture resized;
+  ScopedPicture resized;
   CDibImage addend = other;
   if (other.m_nWidth != m_nWidth || other.m_nHeight != m_nHeight) {
     DibResult made = resized.image.Copy(other);
@@ -185,8 +160,8 @@ DibResult CDibImage::AddSaturate(CDibImage other) {
   if (to.result() != kDibDone) return to.result();
   if (from.result() != kDibDone) return from.result();
   for (std::int32_t y = 0; y < m_nHeight; ++y) {
-    std::uint8_t* row = to.Row(y);
-    const std::uint8_t* add = from.Row(y);
+    std::uint8_t* row = Row(to, *this, y);
+    const std::uint8_t* add = Row(from, addend, y);
     for (std::int32_t i = 0; i < m_nWidth * 3; ++i) row[i] = static_cast<std::uint8_t>(std::min(row[i] + add[i], 255));
   }
   return kDibDone;

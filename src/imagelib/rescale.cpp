@@ -6,9 +6,7 @@
 namespace sprocket {
 namespace {
 
-using rescale_detail::BitsLock;
 using rescale_detail::RescaleJob;
-using rescale_detail::ScopedPicture;
 
 DibResult CheckedRefresh(CDibImage& image) {
   const DibResult valid = image.IsValid();

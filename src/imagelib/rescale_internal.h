@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "imagelib/dib_image.h"
+#include "imagelib/picture_scopes.h"
 #include "imagelib/pixel_types.h"
 #include "imagelib/rescale_types.h"
 
@@ -30,35 +31,6 @@ struct RescaleJob {
   std::int32_t destinationY = 0;
   std::int32_t sw = 0, sh = 0, dw = 0, dh = 0;
   RescaleFilter filter = kFilterMitchell;
-};
-
-// Locks a picture's pixels for one operation; unlocks on every way out.
-class BitsLock {
-public:
-  explicit BitsLock(CDibImage& image) : image_(image), result_(image.LockBits()) {}
-  BitsLock(const BitsLock&) = delete;
-  BitsLock& operator=(const BitsLock&) = delete;
-  ~BitsLock() {
-    if (result_ == kDibDone) image_.Unlock();
-  }
-  DibResult result() const { return result_; }
-  std::uint8_t* bits() const { return image_.GetLockedBits(); }
-
-private:
-  CDibImage& image_;
-  DibResult result_;
-};
-
-// A picture over a handle variable of its own; the block is freed with the
-// object unless it was handed on with Release.
-struct ScopedPicture {
-  HGLOBAL handle = nullptr;
-  CDibImage image{&handle};
-  ScopedPicture() = default;
-  ScopedPicture(const ScopedPicture&) = delete;
-  ScopedPicture& operator=(const ScopedPicture&) = delete;
-  ~ScopedPicture() { image.Free(); }
-  HGLOBAL Release() { return std::exchange(handle, nullptr); }
 };
 
 // The exact 2:1 path: the Mitchell filter when both axes halve or double.

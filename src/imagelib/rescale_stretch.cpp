@@ -10,8 +10,6 @@
 namespace sprocket {
 namespace {
 
-using rescale_detail::BitsLock;
-using rescale_detail::ScopedPicture;
 
 DibResult RefreshValid(CDibImage& image) {
   const DibResult valid = image.IsValid();
