@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "imagelib/dib_geometry.h"
+#include "imagelib/formats/dib_pixels.h"
 #include "imagelib/dib_header.h"
 #include "locked_picture.h"
 #include "outside_tools.h"
@@ -40,21 +40,13 @@ void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
 // The pixels of an uncompressed DIB as red, green, blue bytes, top row first.
 Bytes RgbTopDown(HGLOBAL dib) {
   GlobalLockGuard<std::uint8_t> lock(dib);
-  const std::optional<PictureGeometry> geometry = ReadPictureGeometry(lock.get());
-  if (!geometry) return {};
-  const std::uint8_t* table = lock.get() + ReadDibHeader(lock.get()).biSize;
+  const std::optional<DibPixelReader> reader = DibPixelReader::Open(lock.get());
+  if (!reader) return {};
   Bytes rgb;
-  for (std::int32_t y = geometry->height - 1; y >= 0; --y) {
-    const std::uint8_t* row = geometry->Row(y);
-    for (std::int32_t x = 0; x < geometry->width; ++x) {
-      if (geometry->bitCount == 24) {
-        rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-        continue;
-      }
-      const int bits = geometry->bitCount;
-      const int bit = x * bits;
-      const int index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1);
-      rgb.insert(rgb.end(), {table[index * 4 + 2], table[index * 4 + 1], table[index * 4]});
+  for (std::int32_t y = reader->Geometry().height - 1; y >= 0; --y) {
+    for (std::int32_t x = 0; x < reader->Geometry().width; ++x) {
+      const BgrPixel pixel = reader->At(x, y);
+      rgb.insert(rgb.end(), {pixel.red, pixel.green, pixel.blue});
     }
   }
   return rgb;

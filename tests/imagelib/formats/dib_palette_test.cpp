@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <tuple>
 #include <vector>
 
 #include "imagelib/dib_geometry.h"
+#include "imagelib/formats/dib_pixels.h"
 #include "platform/le_bytes.h"
 
 namespace sprocket {
@@ -75,6 +77,31 @@ TEST(DibPalette, ColourUsageWritesIndicesOrPaletteEntries) {
     for (std::uint32_t i = 0; i < 16; ++i) EXPECT_EQ(ReadLe16(lock.get() + 40 + 2 * i), i);
   }
   EXPECT_EQ(SetDibColourUsage(nullptr, nullptr, kDibRgbColours), 0);
+}
+
+TEST(DibPalette, PixelsReadThroughTablesAndPackedDepths) {
+  struct Case {
+    int bits;
+    std::vector<std::uint8_t> firstBytes;
+    BgrPixel first;
+    BgrPixel second;
+  };
+  const Case cases[] = {
+      {1, {0x40}, {0, 0, 0}, {255, 255, 255}},        // pixels 0 and 1 of the first byte
+      {4, {0x9C}, {0, 0, 255}, {255, 0, 0}},          // red, blue (blue, green, red order)
+      {8, {14, 7}, {255, 255, 0}, {192, 192, 192}},
+      {16, {0x00, 0x7C, 0x1F, 0x00}, {0, 0, 255}, {255, 0, 0}},
+      {32, {1, 2, 3, 99, 4, 5, 6, 99}, {1, 2, 3}, {4, 5, 6}},
+  };
+  for (const Case& test : cases) {
+    GlobalBlock dib = NewDib(test.bits, 2, 1);
+    GlobalLockGuard<std::uint8_t> lock(dib.get());
+    const std::optional<DibPixelReader> reader = DibPixelReader::Open(lock.get());
+    ASSERT_TRUE(reader) << test.bits;
+    std::copy(test.firstBytes.begin(), test.firstBytes.end(), reader->Geometry().Row(0));
+    EXPECT_EQ(reader->At(0, 0), test.first) << test.bits;
+    EXPECT_EQ(reader->At(1, 0), test.second) << test.bits;
+  }
 }
 
 }  // namespace
