@@ -76,63 +76,59 @@ void Ellipses(Plan& plan) {
   }
 }
 
-// Device row y as a memory row of the picture.
-std::uint8_t* PixelAt(std::uint8_t* bits, std::int32_t stride, std::int32_t height, std::int32_t x,
-                      std::int32_t y) {
-  return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride + static_cast<std::ptrdiff_t>(x) * 3;
-}
+// Emits the runs of one step, clipped to the clip rectangle.
+class SpanEmitter {
+public:
+  SpanEmitter(const GradientStep& clip, const GradientSpanFunction& emit) : clip_(clip), emit_(emit) {}
 
-struct Canvas {
-  std::uint8_t* bits;
-  std::int32_t stride;
-  std::int32_t height;
-  std::int32_t left, top, right, bottom;  // clip, right and bottom exclusive
-
-  void Span(std::int32_t y, std::int32_t from, std::int32_t to, BgrPixel colour) const {
-    if (y < top || y >= bottom) return;
-    from = std::max(from, left);
-    to = std::min(to, right);
-    if (from >= to) return;
-    std::uint8_t* p = PixelAt(bits, stride, height, from, y);
-    for (std::int32_t x = from; x < to; ++x, p += 3) std::memcpy(p, &colour, 3);
+  void Span(std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour) const {
+    if (y < clip_.top || y >= clip_.bottom) return;
+    from = std::max(from, clip_.left);
+    to = std::min(to, clip_.right);
+    if (from < to) emit_(y, from, to, colour);
   }
+
+  void Step(const GradientStep& step) const {
+    switch (step.shape) {
+      case GradientShape::kRectangle:
+        for (std::int32_t y = std::max(step.top, clip_.top); y < std::min(step.bottom, clip_.bottom); ++y) {
+          Span(y, step.left, step.right, step.colour);
+        }
+        break;
+      case GradientShape::kDiagonal: {
+        const std::int32_t length = std::abs(step.bottom - step.top);
+        const std::int32_t dx = step.right >= step.left ? 1 : -1;
+        const std::int32_t dy = step.bottom >= step.top ? 1 : -1;
+        for (std::int32_t i = 0; i <= length; ++i) {
+          const std::int32_t x = step.left + i * dx;
+          Span(step.top + i * dy, x, x + 1, step.colour);
+        }
+        break;
+      }
+      case GradientShape::kEllipse: Ellipse(step); break;
+    }
+  }
+
+private:
+  // Pixels whose centres lie inside the ellipse, row by row.
+  void Ellipse(const GradientStep& step) const {
+    const double radiusX = (step.right - step.left) / 2.0;
+    const double radiusY = (step.bottom - step.top) / 2.0;
+    if (radiusX <= 0 || radiusY <= 0) return;
+    const double centreX = (step.left + step.right) / 2.0;
+    const double centreY = (step.top + step.bottom) / 2.0;
+    for (std::int32_t y = std::max(step.top, clip_.top); y < std::min(step.bottom, clip_.bottom); ++y) {
+      const double across = (y + 0.5 - centreY) / radiusY;
+      if (std::fabs(across) > 1) continue;
+      const double half = radiusX * std::sqrt(1 - across * across);
+      Span(y, static_cast<std::int32_t>(std::ceil(centreX - half - 0.5)),
+           static_cast<std::int32_t>(std::ceil(centreX + half - 0.5)), step.colour);
+    }
+  }
+
+  GradientStep clip_;
+  const GradientSpanFunction& emit_;
 };
-
-void PaintStep(const Canvas& canvas, const GradientStep& step) {
-  const BgrPixel colour = ColorRefToBgr(step.colour);
-  switch (step.shape) {
-    case GradientShape::kRectangle:
-      for (std::int32_t y = std::max(step.top, canvas.top); y < std::min(step.bottom, canvas.bottom); ++y) {
-        canvas.Span(y, step.left, step.right, colour);
-      }
-      break;
-    case GradientShape::kDiagonal: {
-      const std::int32_t length = std::abs(step.bottom - step.top);
-      const std::int32_t dx = step.right >= step.left ? 1 : -1;
-      const std::int32_t dy = step.bottom >= step.top ? 1 : -1;
-      for (std::int32_t i = 0; i <= length; ++i) {
-        const std::int32_t x = step.left + i * dx;
-        canvas.Span(step.top + i * dy, x, x + 1, colour);
-      }
-      break;
-    }
-    case GradientShape::kEllipse: {
-      const double radiusX = (step.right - step.left) / 2.0;
-      const double radiusY = (step.bottom - step.top) / 2.0;
-      if (radiusX <= 0 || radiusY <= 0) break;
-      const double centreX = (step.left + step.right) / 2.0;
-      const double centreY = (step.top + step.bottom) / 2.0;
-      for (std::int32_t y = std::max(step.top, canvas.top); y < std::min(step.bottom, canvas.bottom); ++y) {
-        const double across = (y + 0.5 - centreY) / radiusY;
-        if (std::fabs(across) > 1) continue;
-        const double half = radiusX * std::sqrt(1 - across * across);
-        canvas.Span(y, static_cast<std::int32_t>(std::ceil(centreX - half - 0.5)),
-                    static_cast<std::int32_t>(std::ceil(centreX + half - 0.5)), colour);
-      }
-      break;
-    }
-  }
-}
 
 }  // namespace
 
@@ -173,14 +169,29 @@ std::vector<GradientStep> PlanGradientFill(COLORREF first, COLORREF second, std:
   return std::move(plan.steps);
 }
 
+void ForEachGradientSpan(const std::vector<GradientStep>& steps, const GradientStep& clip,
+                         const GradientSpanFunction& emit) {
+  const SpanEmitter emitter(clip, emit);
+  for (const GradientStep& step : steps) emitter.Step(step);
+}
+
 DibResult PaintGradientSteps(CDibImage& picture, const std::vector<GradientStep>& steps, const GradientStep& clip) {
   const DibResult locked = picture.LockBits();
   if (locked != kDibDone) return locked;
   const DibSize size = picture.GetSize();
-  const Canvas canvas{picture.GetLockedBits(), picture.GetStride(), size.height,
-                      std::max(clip.left, 0),  std::max(clip.top, 0),
-                      std::min(clip.right, size.width), std::min(clip.bottom, size.height)};
-  for (const GradientStep& step : steps) PaintStep(canvas, step);
+  GradientStep bounded = clip;
+  bounded.left = std::max(clip.left, 0);
+  bounded.top = std::max(clip.top, 0);
+  bounded.right = std::min(clip.right, size.width);
+  bounded.bottom = std::min(clip.bottom, size.height);
+  std::uint8_t* bits = picture.GetLockedBits();
+  const std::int32_t stride = picture.GetStride();
+  // Device row y is memory row height - 1 - y.
+  ForEachGradientSpan(steps, bounded, [&](std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour) {
+    const BgrPixel pixel = ColorRefToBgr(colour);
+    std::uint8_t* p = bits + static_cast<std::ptrdiff_t>(size.height - 1 - y) * stride + std::ptrdiff_t{from} * 3;
+    for (std::int32_t x = from; x < to; ++x, p += 3) std::memcpy(p, &pixel, 3);
+  });
   picture.Unlock();
   return kDibDone;
 }

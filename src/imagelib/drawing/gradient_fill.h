@@ -7,6 +7,7 @@
 // clipped to the rectangle (x1, y1)-(x2, y2) (right and bottom exclusive).
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "imagelib/dib_image.h"
@@ -50,6 +51,17 @@ COLORREF GradientColour(COLORREF first, COLORREF second, std::int32_t step, std:
 // Nothing for another style or an empty rectangle.
 std::vector<GradientStep> PlanGradientFill(COLORREF first, COLORREF second, std::int32_t x1, std::int32_t y1,
                                            std::int32_t x2, std::int32_t y2, std::int32_t style);
+
+// Receives one run of pixels [from, to) of device row y in one colour.
+using GradientSpanFunction =
+    std::function<void(std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour)>;
+
+// The runs of pixels the steps cover, in drawing order, clipped to `clip`
+// (a rectangle step): what every target paints, so that all paint alike.
+// An ellipse covers the pixels whose centres lie inside it; a diagonal the
+// pixels of both its ends and between.
+void ForEachGradientSpan(const std::vector<GradientStep>& steps, const GradientStep& clip,
+                         const GradientSpanFunction& emit);
 
 // Paints steps into a 24-bit picture, clipped to it and to `clip` (a step
 // list's rectangle), in device coordinates (the picture's last memory row
