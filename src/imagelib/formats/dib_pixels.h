@@ -18,6 +18,9 @@ public:
   // smaller one without colours.
   static std::optional<DibPixelReader> Open(const std::uint8_t* dib);
 
+  // The same pixels read through another colour table of as many entries.
+  DibPixelReader WithTable(const std::uint8_t* table) const { return DibPixelReader(geometry_, table, colours_); }
+
   const PictureGeometry& Geometry() const { return geometry_; }
   // Pixel (x, y), y counting memory rows (0 is the bottom row); the caller
   // keeps the position inside the picture.
