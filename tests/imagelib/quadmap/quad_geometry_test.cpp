@@ -85,13 +85,6 @@ TEST(PointRotation, PointsTurnByTheDifferenceToTheNewAngle) {
   EXPECT_EQ(first, (QuadPoint{0, 10}));
 }
 
-TEST(QuadEdges, StepEdgeWritesEvenSteps) {
-  EdgePoint points[3];
-  EXPECT_EQ(StepEdge(points, 1.5F, 2, 0.5F, -1, 3), 0);
-  EXPECT_FLOAT_EQ(points[2].x, 2.5F);
-  EXPECT_FLOAT_EQ(points[2].y, 0);
-}
-
 TEST(QuadEdges, ChainsShareTheirBreakpoints) {
   struct Case {
     Points corners;
