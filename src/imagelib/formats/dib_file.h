@@ -25,7 +25,7 @@ namespace sprocket {
 // filled in when it is 0) followed by the colour table, in a new movable
 // block. When the file had a file header the position is left at the bits
 // it points to, else just after the colour table. Empty on any failure (the
-// position is then unspecified). Not to be confused with the overload of
+// position is then wherever reading stopped). Not to be confused with the overload of
 // dib_header.h that reads a header from memory.
 GlobalBlock ReadDibHeader(std::FILE* file);
 
