@@ -121,9 +121,13 @@ MovieCompiler::MovieCompiler(CTestDoc& doc, MovieRenderServices services)
     : doc_(doc), services_(std::move(services)), segments_(doc, services_) {}
 
 int MovieCompiler::RunJob(const RenderJob& job) {
-  RenderJobRunner runner(doc_, services_.ui(), services_.get().job);
-  lastJobResult_ = runner.Run(job);
-  lastJobStopped_ = runner.Stopped();
+  lastJobStopped_ = false;
+  lastJobResult_ = services_.RunInWindow([&](RenderUi& ui) {
+    RenderJobRunner runner(doc_, ui, services_.get().job);
+    const int result = runner.Run(job);
+    lastJobStopped_ = runner.Stopped();
+    return result;
+  });
   return lastJobResult_;
 }
 

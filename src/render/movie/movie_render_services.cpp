@@ -46,4 +46,8 @@ ResolvedMovieServices::ResolvedMovieServices(MovieRenderServices services) : ser
   family_ = GetPlatformFamily(*services_.profile);
 }
 
+int ResolvedMovieServices::RunInWindow(const RenderWindowJob& job) {
+  return services_.window ? services_.window(job) : job(*services_.ui);
+}
+
 }  // namespace sprocket

@@ -9,6 +9,7 @@
 // without asking (FixedMovieOutput, or a script).
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -148,6 +149,13 @@ private:
   std::string path_;
 };
 
+// A render job as the render window runs it: against the window's display,
+// answering the job's result code.
+using RenderWindowJob = std::function<int(RenderUi& ui)>;
+// Shows the front end's render window, runs the job in it and answers the
+// window's result (the job's).
+using RenderWindowRunner = std::function<int(const RenderWindowJob& job)>;
+
 struct MovieRenderServices {
   // The render job's frame renderer and movie join; its view is set to
   // `view` for every job.
@@ -161,6 +169,7 @@ struct MovieRenderServices {
   ApplicationState* app = nullptr;         // null: the process's application state
   TurboEffectTest turboTest = nullptr;     // the fast effect path's test, or none
   FreeSpaceProbe freeSpace;                // empty: the disks are measured
+  RenderWindowRunner window;               // empty: jobs run against `ui`
 };
 
 // The services with every optional member filled with the process's
@@ -178,6 +187,8 @@ public:
   MovieViewHooks& view() { return *services_.view; }
   RenderUi& ui() { return *services_.ui; }
   PlatformFamily family() const { return family_; }
+  // Runs a render job in the render window, or against `ui` without one.
+  int RunInWindow(const RenderWindowJob& job);
   bool singleUser() const { return family_ == PlatformFamily::kSingleUser; }
 
 private:

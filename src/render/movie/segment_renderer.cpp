@@ -112,8 +112,10 @@ SegmentRenderer::SegmentRenderer(CTestDoc& doc, ResolvedMovieServices& services)
 bool SegmentRenderer::Native(bool either, bool preview) { return services_.view().IsBoardNativeFormat(either, preview); }
 
 int SegmentRenderer::RunJob(const RenderJob& job) {
-  RenderJobRunner runner(doc_, services_.ui(), services_.get().job);
-  return runner.Run(job);
+  return services_.RunInWindow([&](RenderUi& ui) {
+    RenderJobRunner runner(doc_, ui, services_.get().job);
+    return runner.Run(job);
+  });
 }
 
 int SegmentRenderer::RenderSegment(int previewFlag, TLFilter& segment, int prepare) {

@@ -1,0 +1,93 @@
+#include "app/movie_service.h"
+
+#include <QApplication>
+
+#include "app/compile_dialog.h"
+#include "render/compose/library_render_effects.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/output/movie_join_binding.h"
+
+namespace sprocket {
+
+namespace {
+
+// The wait cursor Make Movie shows around its preparations.
+class WaitCursorUi : public NullRenderUi {
+public:
+  ~WaitCursorUi() override { SetWaitCursor(false); }
+  void SetWaitCursor(bool on) override {
+    if (on == on_) return;
+    on_ = on;
+    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+  }
+
+private:
+  bool on_ = false;
+};
+
+}  // namespace
+
+std::optional<MakeMovieCommand> FindMakeMovieCommand(std::int32_t id) {
+  for (const MakeMovieCommand& command : kMakeMovieCommands) {
+    if (command.id == id) return command;
+  }
+  return std::nullopt;
+}
+
+EditorMovieService::EditorMovieService(CTestDoc& doc, EditorMovieSetup setup)
+    : doc_(doc), setup_(std::move(setup)), waitCursor_(std::make_unique<WaitCursorUi>()) {}
+EditorMovieService::~EditorMovieService() = default;
+
+std::unique_ptr<MovieCompiler> EditorMovieService::MakeCompiler() {
+  MovieRenderServices services;
+  services.job.renderFrame = CompositorFrameRenderer();
+  services.job.renderFrameBuffered = BufferedFrameRenderer();
+  services.job.joinMovie = LibraryMovieJoin();
+  services.view = setup_.view;
+  services.ui = waitCursor_.get();
+  services.dialogs = setup_.dialogs;
+  services.board = setup_.board;
+  services.player = setup_.player;
+  services.profile = setup_.profile;
+  services.app = setup_.app;
+  services.turboTest = LibraryRenderEffects().TurboTest();
+  services.window = [this](const RenderWindowJob& job) { return RunWindow(job); };
+  return std::make_unique<MovieCompiler>(doc_, std::move(services));
+}
+
+int EditorMovieService::RunWindow(const RenderWindowJob& job) {
+  CCompileDlg* shown = nullptr;
+  CCompileDlg window(
+      [&](RenderUi& ui) {
+        if (watcher_) watcher_(*shown);
+        return job(ui);
+      },
+      setup_.parent);
+  shown = &window;
+  if (setup_.positionLine) window.SetPositionLineHandler(setup_.positionLine);
+  return window.DoModal();
+}
+
+int EditorMovieService::MakeMovie(int previewFlag, MovieOutputType type) {
+  setup_.view->StopPreview();
+  last_ = MakeCompiler();
+  return last_->MakeMovie(previewFlag, type);
+}
+
+int EditorMovieService::RenderSegments(SegmentRenderKind kind) {
+  setup_.view->StopPreview();
+  std::unique_ptr<MovieCompiler> compiler = MakeCompiler();
+  const int result = compiler->Segments().RenderMarkedSegments(0, kind == SegmentRenderKind::kAll,
+                                                               kind == SegmentRenderKind::kInRange,
+                                                               kind == SegmentRenderKind::kMarked);
+  setup_.view->RepaintSegmentBand();
+  setup_.view->UpdateOtherViews();
+  return result;
+}
+
+int EditorMovieService::LastJobResult() const { return last_ ? last_->LastJobResult() : 0; }
+bool EditorMovieService::LastJobStopped() const { return last_ && last_->LastJobStopped(); }
+std::string EditorMovieService::LastOutputPath() const { return last_ ? last_->LastOutputPath() : std::string(); }
+
+}  // namespace sprocket

@@ -1,0 +1,155 @@
+// Make Movie from the editor in the real render window, offscreen: the
+// demo timeline becomes the movie sprocket-render makes of the same file,
+// ESC in the window stops it without a trace, and the statistics dialog
+// shows the movie made.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <set>
+
+#include "app/compile_dialog.h"
+#include "app/movie_service.h"
+#include "app/movie_stats_dialog.h"
+#include "outside_tools.h"
+#include "platform/message_pump.h"
+#include "platform/settings_store.h"
+#include "temp_dir.h"
+#include "timeline/tlefile/timeline_file.h"
+
+namespace sprocket {
+namespace {
+
+using testing::RunCommand;
+using testing::TempDir;
+
+constexpr const char* kSettings = "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\n";
+constexpr int kRangeEnd = 2000;
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// The md5 of a movie's decoded video or sound ("v" or "a").
+std::string DecodedMd5(const std::string& path, const char* stream) {
+  return RunCommand("ffmpeg -nostdin -v error -i " + Quoted(path) + " -map 0:" + stream + " -f md5 -").value_or("none");
+}
+
+// What the render window showed while its job ran.
+struct WindowWatch {
+  CCompileDlg* window = nullptr;
+  int pumps = 0;
+  int escAfter = 0;  // 0: never
+  int maxPercent = 0;
+  QString timeCode;
+  bool picture = false;
+  QString caption;
+};
+
+struct MovieServiceFixture {
+  TempDir dir;
+  CTestDoc doc;
+  std::unique_ptr<HeadlessMovieView> view;
+  RecordingClipPlayer player;
+  WindowWatch watch;
+
+  MovieServiceFixture() {
+    SetConfigDir(dir / "config");
+    dir.Write("config/RODUVER.INI", kSettings);
+    LoadApplicationSettings(TheApp(), AppProfile());
+    std::string error;
+    EXPECT_TRUE(ReadTimelineFile(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle", doc, &error)) << error;
+    doc.movieRange = {0, kRangeEnd};
+    doc.savePrompt = 0;
+    std::filesystem::create_directories(dir / "tmp");
+    doc.tempDir = (dir / "tmp").string() + "/";
+    view = std::make_unique<HeadlessMovieView>(doc, TheApp(), AppProfile());
+    SetPumpHook([this] {
+      QCoreApplication::processEvents();
+      if (watch.window == nullptr) return;
+      watch.maxPercent = std::max(watch.maxPercent, watch.window->Percent());
+      watch.timeCode = watch.window->TimeCodeText();
+      watch.picture = watch.picture || !watch.window->Picture().isNull();
+      watch.caption = watch.window->windowTitle();
+      if (++watch.pumps == watch.escAfter) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(watch.window, &escape);
+      }
+    });
+  }
+  ~MovieServiceFixture() { SetPumpHook({}); }
+
+  int MakeMovie(const std::string& path) {
+    FixedMovieOutput dialogs(path);
+    EditorMovieSetup setup;
+    setup.view = view.get();
+    setup.dialogs = &dialogs;
+    setup.player = &player;
+    EditorMovieService service(doc, setup);
+    service.SetWindowWatcher([this](CCompileDlg& window) { watch.window = &window; });
+    const int result = service.MakeMovie(0, MovieOutputType::kAvi);
+    stopped = service.LastJobStopped();
+    watch.window = nullptr;
+    return result;
+  }
+
+  std::string TimelineText() const {
+    std::string text;
+    FormatTimelineFile(doc, dir.path(), &text);
+    return text;
+  }
+
+  bool stopped = false;
+};
+
+TEST(EditorMovieService, MakesTheMovieSprocketRenderMakesAndEscStopsWithoutATrace) {
+  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  MovieServiceFixture f;
+  const std::string movie = (f.dir / "editor.avi").string();
+  ASSERT_EQ(f.MakeMovie(movie), 0);
+  ASSERT_TRUE(std::filesystem::exists(movie));
+  EXPECT_FALSE(f.stopped);
+  EXPECT_GT(f.watch.maxPercent, 90);  // sampled between frames
+  EXPECT_EQ(f.watch.timeCode.size(), 11) << f.watch.timeCode.toStdString();
+  EXPECT_TRUE(f.watch.picture);
+  EXPECT_FALSE(f.watch.caption.isEmpty());
+  ASSERT_EQ(f.player.requests().size(), 1u);
+
+  const std::string oracle = (f.dir / "oracle.avi").string();
+  const std::string run = std::string(SPROCKET_RENDER_EXE) + " " + Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") +
+                          " --out " + Quoted(oracle) + " --range 0," + std::to_string(kRangeEnd) + " --config " +
+                          Quoted((f.dir / "oracle-config").string()) + " >/dev/null 2>&1";
+  f.dir.Write("oracle-config/RODUVER.INI", kSettings);
+  ASSERT_TRUE(RunCommand(run).has_value());
+  EXPECT_EQ(DecodedMd5(movie, "v"), DecodedMd5(oracle, "v"));
+  EXPECT_EQ(DecodedMd5(movie, "a"), DecodedMd5(oracle, "a"));
+  EXPECT_NE(DecodedMd5(movie, "v"), "none");
+
+  // ESC a few frames into the next movie.
+  const std::string before = f.TimelineText();
+  const std::string stoppedMovie = (f.dir / "stopped.avi").string();
+  f.watch = WindowWatch{};
+  f.watch.escAfter = 5;
+  f.MakeMovie(stoppedMovie);
+  EXPECT_TRUE(f.stopped);
+  EXPECT_FALSE(std::filesystem::exists(stoppedMovie));
+  EXPECT_EQ(f.TimelineText(), before);
+
+  const auto lines = CMovieStatsDlg(AppProfile()).Lines();
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(QString::fromStdString(movie).toUpper(), lines.front().second);
+  EXPECT_EQ(lines.back().second, "60");  // frames: 2 s at 29.97
+}
+
+TEST(EditorMovieService, CommandTableCoversEveryOutputForMovieAndPreview) {
+  std::set<std::pair<int, int>> seen;
+  for (const MakeMovieCommand& command : kMakeMovieCommands) {
+    EXPECT_EQ(FindMakeMovieCommand(command.id)->type, command.type);
+    seen.insert({command.previewFlag, static_cast<int>(command.type)});
+  }
+  EXPECT_EQ(seen.size(), 8u);
+  EXPECT_FALSE(FindMakeMovieCommand(33104).has_value());
+}
+
+}  // namespace
+}  // namespace sprocket
