@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/movie_output_dialogs.h"
+#include "app/preview_file_dialog.h"
 #include "effects/custom_fx_group.h"
 #include "platform/prompts.h"
 
@@ -27,14 +29,6 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
 }
 
 }  // namespace
-
-QString QtFileFilter(const std::string& filter) {
-  const auto bar = filter.find('|');
-  if (bar == std::string::npos) return QString::fromStdString(filter);
-  const QString text = QString::fromStdString(filter.substr(0, bar)).trimmed();
-  const QString pattern = QString::fromStdString(filter.substr(bar + 1)).remove(QLatin1Char('|')).trimmed();
-  return text + QStringLiteral(" (") + pattern + QLatin1Char(')');
-}
 
 CFxGroupDlg::CFxGroupDlg(Profile& profile, std::optional<std::string> editPath, QWidget* parent)
     : QDialog(parent), profile_(profile) {
@@ -77,7 +71,7 @@ void CFxGroupDlg::SetFileName(const QString& path) { file_->setText(path); }
 QString CFxGroupDlg::FileName() const { return file_->text(); }
 
 void CFxGroupDlg::Browse() {
-  const QString path = QFileDialog::getSaveFileName(this, windowTitle(), file_->text(), QtFileFilter(kCustomFxFileFilter));
+  const QString path = QFileDialog::getSaveFileName(this, windowTitle(), file_->text(), FileDialogFilter(kCustomFxFileFilter));
   if (!path.isEmpty()) file_->setText(path);
 }
 
@@ -142,10 +136,10 @@ void CDeleteFxGroupDlg::accept() {
 }
 
 std::optional<std::string> QtCustomFxGroupDialogs::OpenFile(const std::string& filter, const std::string& title) {
-  const QString path =
-      QFileDialog::getOpenFileName(parent_, QString::fromStdString(title), QString(), QtFileFilter(filter));
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  CPreviewFileDialog dialog(true, parent_, FileDialogFilter(filter), QString());
+  dialog.setWindowTitle(QString::fromStdString(title));
+  if (dialog.DoModal() != QDialog::Accepted || dialog.GetPathName().empty()) return std::nullopt;
+  return dialog.GetPathName();
 }
 
 void QtCustomFxGroupDialogs::RunGroupDialog(const std::optional<std::string>& editPath) {

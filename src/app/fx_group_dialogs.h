@@ -81,8 +81,4 @@ private:
   QWidget* parent_;
 };
 
-// A file dialog filter of the form "Text (.EXT) | *.ext ||" in Qt's form
-// "Text (.EXT) (*.ext)".
-QString QtFileFilter(const std::string& filter);
-
 }  // namespace sprocket

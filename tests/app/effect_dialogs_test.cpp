@@ -4,6 +4,7 @@
 
 #include "app/effect_sequence_dialog.h"
 #include "app/fx_group_dialogs.h"
+#include "app/movie_output_dialogs.h"
 #include "app/movie_stats_dialog.h"
 #include "effects/custom_fx_group.h"
 #include "libs/effectcatalog/effect_ids.h"
@@ -162,9 +163,8 @@ TEST(MovieStatsDialog, ShowsTheRecordedMovieOrSaysThereIsNone) {
   EXPECT_EQ(lines.back().second, "50");
 }
 
-TEST(QtFileFilter, TurnsBarFiltersIntoQtFilters) {
-  EXPECT_EQ(QtFileFilter(kCustomFxFileFilter), "Custom Transtion Group Files (.FXC) (*.fxc)");
-  EXPECT_EQ(QtFileFilter("Plain (*.x)"), "Plain (*.x)");
+TEST(FxGroupDialogs, TheGroupFilterReadsAsAFileDialogFilter) {
+  EXPECT_EQ(FileDialogFilter(kCustomFxFileFilter), "Custom Transtion Group Files (.FXC) (*.fxc)");
 }
 
 }  // namespace

@@ -8,12 +8,15 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <set>
 
 #include "app/compile_dialog.h"
 #include "app/movie_service.h"
 #include "app/movie_stats_dialog.h"
 #include "outside_tools.h"
+#include "scripted_prompts.h"
+#include "platform/files/atomic_file.h"
 #include "platform/message_pump.h"
 #include "platform/settings_store.h"
 #include "temp_dir.h"
@@ -25,7 +28,9 @@ namespace {
 using testing::RunCommand;
 using testing::TempDir;
 
-constexpr const char* kSettings = "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\n";
+constexpr const char* kSettings =
+    "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\nFResWidth=80\nFResHeight=60\n"
+    "IResWidth=80\nIResHeight=60\n[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
 constexpr int kRangeEnd = 2000;
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
@@ -48,18 +53,20 @@ struct WindowWatch {
 
 struct MovieServiceFixture {
   TempDir dir;
+  testing::ScriptedPrompts prompts;  // an unexpected message fails the test
   CTestDoc doc;
   std::unique_ptr<HeadlessMovieView> view;
   RecordingClipPlayer player;
   WindowWatch watch;
 
-  MovieServiceFixture() {
+  explicit MovieServiceFixture(std::int32_t rangeEnd = kRangeEnd) {
     SetConfigDir(dir / "config");
     dir.Write("config/RODUVER.INI", kSettings);
     LoadApplicationSettings(TheApp(), AppProfile());
     std::string error;
     EXPECT_TRUE(ReadTimelineFile(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle", doc, &error)) << error;
-    doc.movieRange = {0, kRangeEnd};
+    doc.movieRange = {0, rangeEnd};
+    doc.previewRange = {0, rangeEnd};
     doc.savePrompt = 0;
     std::filesystem::create_directories(dir / "tmp");
     doc.tempDir = (dir / "tmp").string() + "/";
@@ -79,7 +86,7 @@ struct MovieServiceFixture {
   }
   ~MovieServiceFixture() { SetPumpHook({}); }
 
-  int MakeMovie(const std::string& path) {
+  int MakeMovie(const std::string& path, int previewFlag = 0, MovieOutputType type = MovieOutputType::kAvi) {
     FixedMovieOutput dialogs(path);
     EditorMovieSetup setup;
     setup.view = view.get();
@@ -87,7 +94,7 @@ struct MovieServiceFixture {
     setup.player = &player;
     EditorMovieService service(doc, setup);
     service.SetWindowWatcher([this](CCompileDlg& window) { watch.window = &window; });
-    const int result = service.MakeMovie(0, MovieOutputType::kAvi);
+    const int result = service.MakeMovie(previewFlag, type);
     stopped = service.LastJobStopped();
     watch.window = nullptr;
     return result;
@@ -139,6 +146,91 @@ TEST(EditorMovieService, MakesTheMovieSprocketRenderMakesAndEscStopsWithoutATrac
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(QString::fromStdString(movie).toUpper(), lines.front().second);
   EXPECT_EQ(lines.back().second, "60");  // frames: 2 s at 29.97
+}
+
+// The bytes of a file, or of every file of a folder in name order.
+std::string Contents(const std::filesystem::path& path) {
+  std::vector<std::filesystem::path> files;
+  if (std::filesystem::is_directory(path)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+  } else {
+    files.push_back(path);
+  }
+  std::string bytes;
+  for (const auto& file : files) bytes += file.filename().string() + ":" + ReadWholeFile(file).value_or("?") + ";";
+  return bytes;
+}
+
+TEST(EditorMovieService, EveryOutputTypeMatchesSprocketRender) {
+  const struct {
+    MovieOutputType type;
+    int preview;
+    const char* cliType;
+    const char* name;  // seq: a folder and the file prefix
+    int frames;        // in the completion message; 0: none shown
+    const char* lastFile;
+  } cases[] = {
+      {MovieOutputType::kFlc, 0, "flc", "movie.flc", 12, "movie.flc"},
+      {MovieOutputType::kImageSequence, 0, "seq", "frames/take", 12, "frames/take0011.BMP"},
+      {MovieOutputType::kWav, 1, "wav", "sound.wav", 0, ""},
+      {MovieOutputType::kFlc, 1, "flc", "preview.flc", 6, "preview.flc"},
+  };
+  for (const auto& c : cases) {
+    MovieServiceFixture f(400);
+    for (const char* side : {"editor", "oracle"}) std::filesystem::create_directories(f.dir / side / "frames");
+    const std::filesystem::path made = f.dir / "editor" / c.name;
+    if (c.frames > 0) {
+      f.prompts.Expect("Movie/Preview completed! \n Frames compiled: " + std::to_string(c.frames) +
+                       " \nOutput File: " + (f.dir / "editor" / c.lastFile).string());
+    }
+    EXPECT_EQ(f.MakeMovie(made.string(), c.preview, c.type), 0) << c.name;
+    EXPECT_FALSE(f.watch.caption.isEmpty()) << c.name;
+    EXPECT_TRUE(f.prompts.AllShown()) << c.name;
+    f.dir.Write("oracle-config/RODUVER.INI", kSettings);
+    const std::filesystem::path oracle = f.dir / "oracle" / c.name;
+    ASSERT_TRUE(RunCommand(std::string(SPROCKET_RENDER_EXE) + " " +
+                           Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") + " --type " + c.cliType +
+                           (c.preview ? " --preview" : "") + " --out " + Quoted(oracle.string()) +
+                           " --range 0,400 --config " + Quoted((f.dir / "oracle-config").string()) + " >/dev/null 2>&1")
+                    .has_value())
+        << c.name;
+    const bool sequence = c.type == MovieOutputType::kImageSequence;
+    const std::string editorBytes = Contents(sequence ? made.parent_path() : made);
+    EXPECT_GT(editorBytes.size(), 100u) << c.name;
+    EXPECT_EQ(editorBytes, Contents(sequence ? oracle.parent_path() : oracle)) << c.name;
+  }
+}
+
+// Counts the repaints of the ruler's segment band.
+class CountingView : public HeadlessMovieView {
+public:
+  using HeadlessMovieView::HeadlessMovieView;
+  void RepaintSegmentBand() override { ++bandRepaints; }
+  int bandRepaints = 0;
+};
+
+TEST(EditorMovieService, RenderingTheSegmentsInRangeGivesThemFilesInTheRenderWindow) {
+  MovieServiceFixture f(5000);
+  CountingView view(f.doc, TheApp(), AppProfile());
+  FixedMovieOutput dialogs((f.dir / "unused.avi").string());
+  EditorMovieSetup setup;
+  setup.view = &view;
+  setup.dialogs = &dialogs;
+  EditorMovieService service(f.doc, setup);
+  int windows = 0;
+  service.SetWindowWatcher([&](CCompileDlg&) { ++windows; });
+  const auto rendered = [&f] {
+    int count = 0;
+    for (const TLFilter& segment : f.doc.Head()->segments) count += std::filesystem::exists(segment.fileName) ? 1 : 0;
+    return count;
+  };
+  ASSERT_EQ(rendered(), 0);
+  EXPECT_EQ(service.RenderSegments(SegmentRenderKind::kInRange), 0);
+  EXPECT_GT(windows, 0);
+  EXPECT_EQ(rendered(), windows);
+  EXPECT_GT(view.bandRepaints, 0);
+  EXPECT_EQ(std::filesystem::path(f.doc.Head()->segments.front().fileName).parent_path(), f.dir / "tmp");
 }
 
 TEST(EditorMovieService, CommandTableCoversEveryOutputForMovieAndPreview) {
