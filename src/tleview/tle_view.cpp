@@ -1,5 +1,8 @@
 #include "tleview/tle_view.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -28,12 +31,19 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
                    QWidget* parent)
     : QAbstractScrollArea(parent),
       MovieViewOperations(document->doc, app, profile),
+      appState_(app),
       document_(std::move(document)),
       resources_(MakeViewResources(document_->doc.headerWidth, RowHeights(document_->doc))) {
   document_->views.push_back(this);
   backBuffer_.SetPaintHandler([this](dc::Context& dc) { OnDraw(dc); });
   backBuffer_.SetFlushHandler([this](const QRect& rect) { viewport()->update(rect); });
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  drag.syncGuides = 1;
+  setFocusPolicy(Qt::StrongFocus);
+  chooseMediaFile = [this] { return AskForMediaFile(this); };
+  ownPictureSwitch_ = QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/imgicon.zkb"));
   horizontalScrollBar()->setSingleStep(20);
   verticalScrollBar()->setSingleStep(20);
   backBuffer_.Resize(viewport()->width(), viewport()->height());
@@ -213,13 +223,17 @@ void CTLEView::resizeEvent(QResizeEvent* event) {
 
 void CTLEView::scrollContentsBy(int, int) {
   CTestDoc& doc = GetDocument();
+  if (verticalScroll == verticalScrollBar()->value()) {
+    ScrollHorizontally(horizontalScrollBar()->value());
+    return;
+  }
   doc.horizontalScroll = horizontalScrollBar()->value();
   verticalScroll = verticalScrollBar()->value();
   InvalidateAll();
   UpdateOtherViews();
 }
 
-void CTLEView::mousePressEvent(QMouseEvent* event) {
+void CTLEView::OnRulerPress(QMouseEvent* event) {
   const CTestDoc& doc = GetDocument();
   const QPoint point = event->position().toPoint();
   const std::int32_t rulerTop = doc.margin + 3 * doc.bandHeight;

@@ -14,15 +14,24 @@
 
 #include <QAbstractScrollArea>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
 #include "platform/qt/back_buffer.h"
 #include "libs/sharedservices/shared_value_store.h"
+#include "render/compose/transition_icons.h"
 #include "render/movie/movie_render_services.h"
 #include "timeline/document/document.h"
+#include "timeline/document/missing_files.h"
+#include "tleview/clip_bitmaps.h"
+#include "tleview/clip_frames.h"
 #include "tleview/drag_state.h"
 #include "tleview/view_resources.h"
 
@@ -52,7 +61,7 @@ public:
   void OnDraw(dc::Context& dc);
   void DrawTrackHeaders(dc::Context& dc);
   void DrawRuler(dc::Context& dc);
-  // For now a clip is a framed rectangle of its first row; its drawn
+  // Draws a clip by its track and media (tle_view_clips.cpp); its drawn
   // rectangle is kept in the clip record.
   void DrawClip(dc::Context& dc, TLEvent* clip);
   ClipRect& GetClipRowRect(ClipRect& rect, const TLEvent* clip) const;
@@ -126,6 +135,61 @@ public:
   // A refusal noticed while painting, answered after the paint.
   bool revertPending = false;
 
+  // ==== Clips: drawing, their pictures, drag feedback, mouse editing ====
+  // (tle_view_clips.cpp, tle_view_envelopes.cpp, tle_view_pictures.cpp,
+  // tle_view_feedback.cpp, tle_view_mouse.cpp)
+  void DrawVideoFileClip(dc::Context& dc, TLEvent* clip);
+  void DrawFilmStripClip(dc::Context& dc, TLEvent* clip);
+  void DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip);
+  void DrawAudioClip(dc::Context& dc, TLEvent* clip);
+  // Mode -1 the volume (left) envelope, 1 the balance (right) one.
+  void DrawClipEnvelope(dc::Context& dc, TLEvent* clip, int mode);
+  void DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rect& rect);
+  void DrawClipIndexMarks(dc::Context& dc, int left, int top, int right, int bottom, const TLEvent* clip);
+  // Where the clip's picture goes; 0 when it has none.
+  int GetClipPictureRect(const TLEvent* clip, dc::Rect& rect) const;
+  int GetEnvelopeRect(const TLEvent* clip, dc::Rect& rect) const;
+  int GetBalanceEnvelopeRect(const TLEvent* clip, dc::Rect& rect) const;
+  void EnvelopePointToScreen(dc::Point& point, const TLEvent* clip, const VolumePoint& value, int mode) const;
+  // Picture cache.
+  int DrawClipWaveform(TLEvent* clip, int channel);
+  int LoadTransitionIcon(TLEvent* clip);
+  void UpdateClipBitmapsForStatus(TLEvent* clip);
+  void UpdateTrackClipBitmaps(std::int32_t trackNumber);
+  void RefreshAllClipBitmaps();
+  void FillMissingClipBitmaps();
+  void RefreshClipThumbnails(TLEvent* clip);
+  void RebuildClipBitmaps(TLEvent* clip);
+  void ShiftAllClips(int dx);
+  void ShiftClip(TLEvent* clip, int dx);
+  void InvalidateScrollSensitiveAreas();
+  void InvalidatePicturesAndWaveforms();
+  // Scrolls the picture and repaints only what does not simply move.
+  void ScrollHorizontally(int newScroll);
+  // Drag feedback, from the drag members (drag_state.h).
+  void DrawDragOutline();
+  void DrawTrimBand();
+  void EraseTrimBand();
+  void DrawRangeRubberBand();
+  void DrawEnvelopeDragFeedback(TLEvent* clip, int mode);
+  // Edits of the mouse.
+  bool PlaceMediaFile(const std::string& path, std::int32_t time, std::int32_t trackNumber);
+  void DeleteSelectedClips();
+  TLEvent* ClipAtPoint(int x, int y) const;
+
+  std::unique_ptr<ClipFrameSource> frameSource = std::make_unique<CompositorFrameSource>();
+  // Asks for a media file to place (double-click on an empty track).
+  std::function<std::optional<std::string>()> chooseMediaFile;
+  // Offers replacements of missing media; none, nothing is asked.
+  MissingFileResolver* missingFileResolver = nullptr;
+  // Undo kinds of the mouse edits.
+  static constexpr std::int32_t kEditMoveClip = 170;
+  static constexpr std::int32_t kEditTrimClip = 171;
+  static constexpr std::int32_t kEditDeleteClips = 172;
+  static constexpr std::int32_t kEditPlaceClip = 173;
+  static constexpr std::int32_t kEditEnvelope = 184;
+  // ==== end of clips ====
+
 signals:
   // The ruler was clicked: the position line moved to `ms`.
   void positionChanged(std::int32_t ms);
@@ -135,6 +199,13 @@ protected:
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   void RepairEventList();
@@ -163,9 +234,81 @@ private:
   void UpdateScrollBars();
   void OnRefusedTimeline();
 
+  // ==== Clips (private) ====
+  struct MouseGesture {
+    enum Kind { kNone, kMove, kTrimIn, kTrimOut, kRubberBand, kEnvelope };
+    Kind kind = kNone;
+    QPoint press;
+    bool dragging = false;
+    bool changed = false;
+    TLEvent* clip = nullptr;
+    dc::Rect startRect;
+    int envelopeMode = -1;
+    int envelopePoint = -1;
+  };
+  struct StripSpan {
+    std::int32_t first = 0;  // -1: the head and the tail frame
+    std::int32_t count = 1;
+  };
+  void OnRulerPress(QMouseEvent* event);
+  bool OnTrackAreaPress(QPoint point, Qt::KeyboardModifiers modifiers);
+  const TLEvent* TrackAtY(int y) const;
+  int EnvelopeModeOf(const TLEvent& clip) const;
+  void SelectClip(TLEvent* clip, bool toggle);
+  void SelectRange(std::int32_t start, std::int32_t end);
+  void MoveClip(TLEvent* clip, std::int32_t delta, const TLEvent* track);
+  void TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta);
+  void ShiftClipInTime(TLEvent* clip, std::int32_t delta, std::int32_t trackNumber);
+  void FinishEdit(std::initializer_list<const TLEvent*> clips);
+  bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
+  void MoveEnvelopePoint(QPoint point);
+  void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);
+  void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft);
+  void DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind);
+  void DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status, int channel,
+                    bool hasSound);
+  void DrawChannelLabels(dc::Context& dc, const dc::Rect& row);
+  void DrawSprocketBand(dc::Context& dc, int left, int right, int top);
+  void DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRect& r);
+  void DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int option);
+  void DrawEnvelopeLines(dc::Context& dc, const TLEvent* clip, const VolumeEnvelope& points, int mode,
+                         const dc::Rect& clamp);
+  void DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area);
+  void DrawSyncGuide(dc::Context& dc);
+  void InvertOutline(dc::Context& dc, dc::Rect rect) const;
+  dc::Rgb TrimBandColour() const;
+  std::int32_t TracksBottom() const;
+  bool IsMediaMissing(const TLEvent& clip) const;
+  bool IsClipInView(const TLEvent& clip) const;
+  std::int32_t TrackStatusOf(const TLEvent& clip) const;
+  void ReleaseClipBitmaps(TLEvent& clip);
+  void QueueMessage(int stringId, const std::string& path);
+  void BuildMissingThumbnail(TLEvent& clip);
+  StripSpan WantedStrip(const TLEvent& clip) const;
+  void MakeThumbnail(TLEvent& clip, const FileStamp& stamp, const StripSpan& span);
+  void BuildMissingWaveforms(TLEvent& clip, std::int32_t status);
+  void InvalidateClipsAtEdges(int dx);
+  TransitionIconLoader& IconLoader();
+  void LoadTransitionIconWhilePainting(TLEvent& clip);
+
+  ApplicationState& appState_;
+  MouseGesture mouse_;
+  bool ownPictureSwitch_ = false;  // "imgicon.zkb" beside the program: stills show their own picture
+  bool iconCheckQueued_ = false;
+  std::map<std::string, FileStamp> unreadableMedia_;  // media that gave no picture, as it was then
+  std::map<std::string, FileStamp> failedWaveforms_;
+  std::set<std::string> reportedMessages_;
+  std::set<std::string> declinedMissingPaths_;
+  DrawnStockBitmaps stockBitmaps_;
+  std::unique_ptr<TransitionIconLoader> iconLoader_;
+  // ==== end of clips ====
+
   std::shared_ptr<ViewedDocument> document_;
   ViewResources resources_;
   dc::BackBuffer backBuffer_;
 };
+
+// The file dialog that asks for a media file to place; nothing on Cancel.
+std::optional<std::string> AskForMediaFile(QWidget* parent);
 
 }  // namespace sprocket

@@ -21,13 +21,6 @@ constexpr std::int32_t kSeparatorReach = 2000;
 
 const dc::Rgb kRed{255, 0, 0};
 
-// Clip bodies until their full drawing exists: a light tint by track type.
-dc::Rgb ClipBodyColour(char trackType) {
-  if (trackType == kTrackAudio) return dc::Rgb{200, 235, 200};
-  if (trackType == kTrackTransition) return dc::Rgb{235, 205, 235};
-  return dc::Rgb{200, 215, 250};
-}
-
 std::int32_t Clamp16(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
 
 std::string TrackLabel(const TLEvent& track) {
@@ -91,10 +84,11 @@ void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t
   const std::int32_t h = doc.RowHeight();
   const std::int32_t x0 = doc.TrackAreaLeft();
   const ZoomResources& brushes = resources_.zoom[std::clamp(doc.zoom, 0, kZoomLevels - 1)];
-  // The pattern stays fixed to the track area's corner while rows scroll.
+  // The pattern travels with the timeline across and stays fixed to the
+  // track area while rows scroll up and down.
   auto fill = [&](std::int32_t rowTop, std::int32_t rowBottom, const dc::Brush& brush) {
     if (brush.IsNull()) return;
-    const dc::Point oldOrigin = dc.SetBrushOrg(dc::Point{x0, doc.TrackAreaTop()});
+    const dc::Point oldOrigin = dc.SetBrushOrg(dc::Point{x0 - doc.horizontalScroll, doc.TrackAreaTop()});
     dc.FillRect(dc::Rect{x0, rowTop, right, rowBottom}, brush);
     dc.SetBrushOrg(oldOrigin);
   };
@@ -149,23 +143,6 @@ ClipRect& CTLEView::GetClipRowRect(ClipRect& rect, const TLEvent* clip) const {
   rect.top = TrackTop(clip->trackNumber);
   rect.bottom = rect.top + GetDocument().RowHeight() + 1;
   return rect;
-}
-
-void CTLEView::DrawClip(dc::Context& dc, TLEvent* clip) {
-  const CTestDoc& doc = GetDocument();
-  const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
-  if (track == nullptr) return;
-  const std::int32_t h = doc.RowHeight();
-  const std::int32_t top = TrackTop(clip->trackNumber);
-  const std::int32_t left = Clamp16(doc.TimeToX(clip->time));
-  const std::int32_t right = Clamp16(doc.TimeToX(clip->OutTime()));
-  clip->drawnRect = ClipRect{left, top, right, top + h + 1};
-  if (right < doc.TrackAreaLeft() || left > ClientRect().right || top + h < doc.TrackAreaTop()) return;
-  dc::StateSaver saved(dc);
-  dc.SelectPen(dc::Pen::Solid(dc::kBlack));
-  dc.SelectBrush(dc::Brush::Solid(ClipBodyColour(track->trackType)));
-  dc.SetRop2(dc::Rop2::kCopyPen);
-  dc.Rectangle(left, top + 1, std::max(right, left + 2), top + h);
 }
 
 void CTLEView::DrawResourceBitmap(dc::Context& dc, int bitmapId, const dc::Rect& rect) const {

@@ -415,8 +415,8 @@ TEST_F(ViewPainting, ClipsAreFramedInTheirFirstRowAndKeepTheirRectangle) {
   const int top = Top(3);
   EXPECT_EQ(At(110, top + 10), kBlack);
   EXPECT_EQ(At(189, top + 10), kBlack);
-  EXPECT_EQ(At(150, top + 1), kBlack);
-  EXPECT_EQ(At(150, top + 10), (Rgb{200, 215, 250}));
+  EXPECT_EQ(At(150, top + 2), kBlack);
+  EXPECT_EQ(At(115, top + 10), (Rgb{79, 82, 142}));
   ClipRect row;
   view->GetClipRowRect(row, clip);
   EXPECT_EQ(row, (ClipRect{110, top, 190, top + doc().RowHeight() + 1}));

@@ -1,0 +1,183 @@
+// Editing clips with the mouse on the real view, through Qt's events: each
+// edit changes the document as a user expects, and undo gives back the
+// timeline as it was.
+
+#include <QApplication>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "view_test_support.h"
+
+namespace sprocket {
+namespace {
+
+class MouseEditing : public ClipView {
+protected:
+  testing::ScriptedPrompts prompts;
+  // The timeline as its file would hold it.
+  std::string Text() {
+    std::string text;
+    EXPECT_TRUE(FormatTimelineFile(doc(), dir.path(), &text));
+    return text;
+  }
+  QWidget* Surface() { return view->viewport(); }
+  void Press(int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mousePress(Surface(), Qt::LeftButton, modifiers, QPoint(x, y));
+  }
+  void DragTo(int x, int y) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), Surface()->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Surface(), &move);
+  }
+  void Release(int x, int y) { QTest::mouseRelease(Surface(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y)); }
+  void Drag(int x1, int y1, int x2, int y2) {
+    Press(x1, y1);
+    DragTo((x1 + x2) / 2, (y1 + y2) / 2);
+    DragTo(x2, y2);
+    Release(x2, y2);
+  }
+  int Middle(int track) { return Top(track) + doc().RowHeight() / 2; }
+  int X(std::int32_t ms) { return doc().TimeToX(ms); }
+  bool Selected(const TLEvent* clip) { return doc().FindSelection(clip) != 0; }
+  void ExpectUndoneTo(const std::string& original) {
+    ASSERT_TRUE(doc().RevertLastEdit());
+    EXPECT_EQ(Text(), original);
+  }
+};
+
+TEST_F(MouseEditing, ClicksAndShiftClicksSelect) {
+  TLEvent* a = AddDemoClip(1, 1000, "shot-a.avi");
+  TLEvent* b = AddDemoClip(3, 2000, "shot-b.avi");
+  Paint();
+  struct Step { TLEvent* clip; Qt::KeyboardModifiers modifiers; bool a, b; };
+  for (const Step s : {Step{a, Qt::NoModifier, true, false}, Step{b, Qt::ShiftModifier, true, true},
+                       Step{a, Qt::ShiftModifier, false, true}, Step{a, Qt::NoModifier, true, false}}) {
+    Press(X(s.clip->time + 1500), Middle(s.clip->trackNumber), s.modifiers);
+    Release(X(s.clip->time + 1500), Middle(s.clip->trackNumber));
+    EXPECT_EQ(Selected(a), s.a);
+    EXPECT_EQ(Selected(b), s.b);
+  }
+  Press(X(12000), Middle(1));
+  Release(X(12000), Middle(1));
+  EXPECT_EQ(doc().SelectionCount(), 0u);
+}
+
+TEST_F(MouseEditing, ARubberBandSelectsTheClipsOfItsRange) {
+  TLEvent* a = AddDemoClip(1, 1000, "shot-a.avi");
+  TLEvent* b = AddDemoClip(3, 6000, "shot-b.avi");
+  Paint();
+  Drag(X(500), Middle(4), X(2000), Middle(4));
+  EXPECT_TRUE(Selected(a));
+  EXPECT_FALSE(Selected(b));
+  EXPECT_EQ(Differences(view->BackBuffer().Image(), Paint().copy()), 0);  // the band is gone
+}
+
+TEST_F(MouseEditing, MovingAClipTakesItsSyncPartnerAndUndoes) {
+  TLEvent* picture = AddDemoClip(1, 1000, "shot-a.avi");
+  TLEvent* sound = AddDemoClip(6, 1000, "shot-a.avi", kTrackAudio);
+  ASSERT_TRUE(picture && sound);
+  picture->linkNumber = sound->linkNumber = 5;
+  Paint();
+  const std::string original = Text();
+  Drag(X(2500), Middle(1), X(3500), Middle(1));
+  EXPECT_EQ(picture->time, 2000);
+  EXPECT_EQ(picture->OutTime(), 5000);
+  EXPECT_EQ(sound->time, 2000);
+  ExpectUndoneTo(original);
+  // Across tracks: to V2, of the same kind; the partner keeps its track.
+  picture = FindClipAtTime(doc().Head(), 2000, 1);
+  ASSERT_NE(picture, nullptr);
+  Paint();
+  Drag(X(2500), Middle(1), X(2500), Middle(3));
+  EXPECT_NE(FindClipAtTime(doc().Head(), 2000, 3), nullptr);
+  EXPECT_EQ(FindClipAtTime(doc().Head(), 2000, 1), nullptr);
+  ExpectUndoneTo(original);
+}
+
+TEST_F(MouseEditing, AMoveOntoAnotherClipIsRefused) {
+  AddDemoClip(1, 1000, "shot-a.avi");
+  AddDemoClip(1, 6000, "shot-b.avi");
+  Paint();
+  const std::string original = Text();
+  Drag(X(2500), Middle(1), X(6500), Middle(1));
+  EXPECT_EQ(Text(), original);
+}
+
+TEST_F(MouseEditing, TrimmingEitherEdgeChangesTimesAndPlayPoints) {
+  struct Case { bool inEdge; int dx; std::int32_t in, out, playIn, playOut; };
+  for (const Case c : {Case{false, -24, 1000, 3400, 0, 2400}, Case{true, 24, 1600, 4000, 600, 3000},
+                       Case{true, -24, 1000, 4000, 0, 3000}}) {  // the media starts at play-in 0
+    Reset();
+    TLEvent* clip = AddDemoClip(1, 1000, "shot-a.avi");
+    Paint();
+    const std::string original = Text();
+    const int x = c.inEdge ? X(1000) + 1 : X(4000) - 2;
+    Drag(x, Middle(1), x + c.dx, Middle(1));
+    EXPECT_EQ(clip->time, c.in);
+    EXPECT_EQ(clip->OutTime(), c.out);
+    EXPECT_EQ(clip->playIn, c.playIn);
+    EXPECT_EQ(clip->playOut, c.playOut);
+    if (Text() != original) ExpectUndoneTo(original);
+    EXPECT_EQ(Text(), original);
+  }
+}
+
+TEST_F(MouseEditing, DraggingTheEnvelopeAddsAndMovesAPoint) {
+  Track(6)->viewStatus = kTrackViewVolume;
+  TLEvent* clip = AddDemoClip(6, 1000, "tone.wav");
+  ASSERT_NE(clip, nullptr);
+  Paint();
+  const std::string original = Text();
+  dc::Rect area;
+  ASSERT_EQ(view->GetEnvelopeRect(clip, area), 1);
+  const int y = EnvelopeScreenPoint(area, VolumePoint{10000, 5000}).y;
+  Drag(X(2500), y, X(2500), y - 8);
+  ASSERT_EQ(clip->volume.size(), 3u);
+  EXPECT_GT(clip->volume[1].level, 10000);
+  EXPECT_NEAR(clip->volume[1].position, 5000, 200);
+  EXPECT_TRUE(doc().IsModified());
+  ExpectUndoneTo(original);
+}
+
+TEST_F(MouseEditing, DroppedAndChosenFilesArePlacedOnTheTrack) {
+  Paint();
+  const std::string original = Text();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString((ExamplesDir() / "media" / "tone.wav").string()))});
+  QDragEnterEvent enter(QPoint(X(10000), Middle(6)), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Surface(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(X(10000), Middle(6)), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Surface(), &drop);
+  const TLEvent* placed = FindClipAtTime(doc().Head(), 10000, 6);
+  ASSERT_NE(placed, nullptr);
+  EXPECT_EQ(placed->OutTime(), 13000);
+  ExpectUndoneTo(original);
+
+  // A double-click on an empty track asks for the file; Cancel places nothing.
+  for (bool chosen : {false, true}) {
+    view->chooseMediaFile = [&]() -> std::optional<std::string> {
+      if (!chosen) return std::nullopt;
+      return (ExamplesDir() / "media" / "shot-b.avi").string();
+    };
+    QTest::mouseDClick(Surface(), Qt::LeftButton, Qt::NoModifier, QPoint(X(20000), Middle(3)));
+    EXPECT_EQ(FindClipAtTime(doc().Head(), 20000, 3) != nullptr, chosen);
+  }
+  ExpectUndoneTo(original);
+}
+
+TEST_F(MouseEditing, DeleteRemovesTheSelectedClips) {
+  TLEvent* clip = AddDemoClip(1, 1000, "shot-a.avi");
+  Paint();
+  const std::string original = Text();
+  Press(X(2000), Middle(1));
+  Release(X(2000), Middle(1));
+  ASSERT_TRUE(Selected(clip));
+  QTest::keyClick(view.get(), Qt::Key_Delete);
+  EXPECT_EQ(FindClipAtTime(doc().Head(), 2000, 1), nullptr);
+  ExpectUndoneTo(original);
+}
+
+}  // namespace
+}  // namespace sprocket
