@@ -233,6 +233,27 @@ TEST_F(ClipView, PicturesFollowTheTrackStatusAndTheView) {
   EXPECT_TRUE(clip->thumbnail);
 }
 
+TEST_F(ClipView, RefreshingAClipWhoseFileWentAwayOffersAReplacement) {
+  TLEvent* clip = AddDemoClip(1, 1000, "shot-a.avi");
+  ASSERT_NE(clip, nullptr);
+  const std::filesystem::path gone = dir / "gone.avi";
+  std::filesystem::copy_file(clip->MediaPath(), gone);
+  clip->directory = dir.path().string() + "/";
+  clip->name = "gone";
+  std::filesystem::remove(gone);
+  struct Resolver : MissingFileResolver {
+    std::optional<std::string> AskReplacement(const std::string& missing, const TLEvent&) override {
+      asked.push_back(missing);
+      return (ExamplesDir() / "media" / "shot-b.avi").string();
+    }
+    std::vector<std::string> asked;
+  } resolver;
+  view->missingFileResolver = &resolver;
+  view->RefreshClipThumbnails(clip);
+  EXPECT_EQ(resolver.asked, std::vector<std::string>{gone.string()});
+  EXPECT_EQ(FindClipAtTime(doc().Head(), 2000, 1)->name, "shot-b");
+}
+
 // --- Scrolling ---
 
 TEST_F(ClipView, AScrolledViewEqualsAFreshlyPaintedOne) {
