@@ -245,6 +245,8 @@ private:
     dc::Rect startRect;
     int envelopeMode = -1;
     int envelopePoint = -1;
+    bool collapseOnClick = false;          // a click without a drag selects the clip alone
+    std::vector<ClipRect> selectionStart;  // the selection's rectangles when the drag began
   };
   struct StripSpan {
     std::int32_t first = 0;  // -1: the head and the tail frame
@@ -259,7 +261,8 @@ private:
   void MoveClip(TLEvent* clip, std::int32_t delta, const TLEvent* track);
   void TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta);
   void ShiftClipInTime(TLEvent* clip, std::int32_t delta, std::int32_t trackNumber);
-  void FinishEdit(std::initializer_list<const TLEvent*> clips);
+  void FinishEdit(const std::vector<const TLEvent*>& clips);
+  void MoveSelection(TLEvent* pressed, std::int32_t delta);
   bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
   void MoveEnvelopePoint(QPoint point);
   void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);

@@ -127,10 +127,23 @@ bool CTLEView::OnTrackAreaPress(QPoint point, Qt::KeyboardModifiers modifiers) {
     drag.trimBandRect = ClipRect{};
     return true;
   }
-  SelectClip(clip, (modifiers & Qt::ShiftModifier) != 0);
+  // A press on one clip of a selection of several drags them all.
+  const bool shift = (modifiers & Qt::ShiftModifier) != 0;
+  const bool wholeSelection = !shift && doc.FindSelection(clip) != 0 && doc.SelectionCount() > 1;
+  if (wholeSelection) {
+    mouse_.collapseOnClick = true;
+  } else {
+    SelectClip(clip, shift);
+  }
   mouse_.kind = MouseGesture::kMove;
   const std::int32_t top = TrackTop(clip->trackNumber);
-  drag.alternateDrag = 0;
+  drag.alternateDrag = wholeSelection ? 1 : 0;
+  for (ClipSelection& entry : doc.selection) {
+    const std::int32_t entryTop = TrackTop(entry.clip->trackNumber);
+    entry.rect = ClipRect{doc.TimeToX(entry.clip->time), entryTop + 1, doc.TimeToX(entry.clip->OutTime()),
+                          entryTop + doc.RowHeight()};
+    mouse_.selectionStart.push_back(entry.rect);
+  }
   drag.cursorCaptured = 0;
   drag.dragRect = ClipRect{left, top + 1, right, top + doc.RowHeight()};
   mouse_.startRect = ToRect(drag.dragRect);
@@ -170,6 +183,10 @@ void CTLEView::mouseMoveEvent(QMouseEvent* event) {
       const int dx = point.x() - mouse_.press.x();
       rect.left += dx;
       rect.right += dx;
+      for (std::size_t i = 0; i < doc.selection.size() && i < mouse_.selectionStart.size(); ++i) {
+        doc.selection[i].rect.left = mouse_.selectionStart[i].left + dx;
+        doc.selection[i].rect.right = mouse_.selectionStart[i].right + dx;
+      }
       const TLEvent* track = TrackAtY(point.y());
       if (track != nullptr && track->trackType == mouse_.clip->trackType) {
         const std::int32_t top = TrackTop(track->trackNumber);
@@ -214,10 +231,18 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
   CTestDoc& doc = GetDocument();
   switch (gesture.kind) {
     case MouseGesture::kMove:
-      if (!gesture.dragging) break;
+      if (!gesture.dragging) {
+        if (gesture.collapseOnClick) SelectClip(gesture.clip, false);
+        break;
+      }
       DrawDragOutline();
-      MoveClip(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time,
-               TrackAtY(point.y()));
+      if (drag.alternateDrag != 0) {
+        MoveSelection(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time);
+      } else {
+        MoveClip(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time,
+                 TrackAtY(point.y()));
+      }
+      drag.alternateDrag = 0;
       break;
     case MouseGesture::kTrimIn:
     case MouseGesture::kTrimOut:
@@ -252,7 +277,7 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
 
 // --- Edits ---
 
-void CTLEView::FinishEdit(std::initializer_list<const TLEvent*> clips) {
+void CTLEView::FinishEdit(const std::vector<const TLEvent*>& clips) {
   CTestDoc& doc = GetDocument();
   for (const TLEvent* clip : clips) {
     if (clip != nullptr && CollidesOnTrack(doc.Head(), *clip)) {
@@ -290,6 +315,23 @@ void CTLEView::MoveClip(TLEvent* clip, std::int32_t delta, const TLEvent* track)
   ShiftClipInTime(clip, delta, trackNumber);
   if (partner != nullptr) ShiftClipInTime(partner, delta, partner->trackNumber);
   FinishEdit({clip, partner});
+}
+
+void CTLEView::MoveSelection(TLEvent* pressed, std::int32_t delta) {
+  CTestDoc& doc = GetDocument();
+  std::vector<TLEvent*> clips;
+  auto add = [&](TLEvent* clip) {
+    if (clip != nullptr && std::find(clips.begin(), clips.end(), clip) == clips.end()) clips.push_back(clip);
+  };
+  for (const ClipSelection& entry : doc.selection) add(entry.clip);
+  for (std::size_t i = 0, n = clips.size(); i < n; ++i) add(FindSyncPartner(clips[i]));
+  delta = SnapToFrame(std::max(pressed->time + delta, 0), doc.rate) - pressed->time;
+  // None moves before the timeline's start.
+  for (const TLEvent* clip : clips) delta = std::max(delta, -clip->time);
+  if (delta == 0) return;
+  SaveUndoState(kEditMoveClip);
+  for (TLEvent* clip : clips) ShiftClipInTime(clip, delta, clip->trackNumber);
+  FinishEdit(std::vector<const TLEvent*>(clips.begin(), clips.end()));
 }
 
 void CTLEView::TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta) {

@@ -95,6 +95,26 @@ TEST_F(MouseEditing, MovingAClipTakesItsSyncPartnerAndUndoes) {
   ExpectUndoneTo(original);
 }
 
+TEST_F(MouseEditing, DraggingOneClipOfASelectionMovesThemAll) {
+  TLEvent* a = AddDemoClip(1, 1000, "shot-a.avi");
+  TLEvent* b = AddDemoClip(3, 2000, "shot-b.avi");
+  Paint();
+  const std::string original = Text();
+  Press(X(2000), Middle(1));
+  Release(X(2000), Middle(1));
+  Press(X(3000), Middle(3), Qt::ShiftModifier);
+  Release(X(3000), Middle(3));
+  const QImage before = Paint().copy();
+  Press(X(2000), Middle(1));
+  DragTo(X(2000) + 10, Middle(1));
+  EXPECT_GT(Differences(before, view->BackBuffer().Image()), 0);  // the outlines of both
+  DragTo(X(2000) + 24, Middle(1));
+  Release(X(2000) + 24, Middle(1));
+  EXPECT_EQ(a->time, 1600);
+  EXPECT_EQ(b->time, 2600);
+  ExpectUndoneTo(original);
+}
+
 TEST_F(MouseEditing, AMoveOntoAnotherClipIsRefused) {
   AddDemoClip(1, 1000, "shot-a.avi");
   AddDemoClip(1, 6000, "shot-b.avi");
