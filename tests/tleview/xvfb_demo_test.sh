@@ -21,7 +21,7 @@ trap cleanup EXIT
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 
 tries=0
-until xdpyinfo >/dev/null 2>&1; do
+until xdotool getdisplaygeometry >/dev/null 2>&1; do
   tries=$((tries + 1)); [ "$tries" -lt 100 ] || { echo "no X display"; exit 1; }
   sleep 0.1
 done
