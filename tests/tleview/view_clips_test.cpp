@@ -268,10 +268,6 @@ TEST_F(ClipView, AScrolledViewEqualsAFreshlyPaintedOne) {
     fresh.InvalidateAll();
     fresh.UpdateNow();
     EXPECT_EQ(Differences(scrolled, fresh.BackBuffer().Image()), 0) << "scroll " << scroll;
-    if (std::getenv("SPROCKET_TEST_SHOTS")) {
-      scrolled.save(QString("/tmp/shots/s%1.png").arg(scroll));
-      fresh.BackBuffer().Image().save(QString("/tmp/shots/f%1.png").arg(scroll));
-    }
   }
 }
 

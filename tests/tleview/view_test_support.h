@@ -78,10 +78,6 @@ protected:
   const QImage& Paint() {
     view->InvalidateAll();
     view->UpdateNow();
-    if (const char* shots = std::getenv("SPROCKET_TEST_SHOTS")) {
-      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-      view->BackBuffer().Image().save(QString::fromStdString(std::string(shots) + "/" + info->name() + ".png"));
-    }
     return view->BackBuffer().Image();
   }
   dc::Rgb At(int x, int y) { return view->BackBuffer().Pixel(x, y); }
