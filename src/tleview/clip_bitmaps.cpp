@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/qt/dibdraw/dib_bitmaps.h"
+
 
 namespace sprocket {
 
@@ -25,20 +27,12 @@ std::unique_ptr<ClipBitmap> MakeClipBitmap(dc::Bitmap picture, FileStamp source,
 dc::Bitmap BitmapFromDib(const DibPicture& picture) {
   if (!picture || picture.size() < sizeof(DibInfoHeader)) return {};
   const DibInfoHeader header = picture.Header();
-  const int width = header.biWidth;
-  const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+  const std::int64_t width = header.biWidth;
+  const std::int64_t height = header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
   if (header.biBitCount != 24 || width <= 0 || height <= 0) return {};
-  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-  if (picture.size() < header.biSize + stride * height) return {};
-  const std::uint8_t* pixels = picture.data() + header.biSize;
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    const int sourceRow = header.biHeight > 0 ? height - 1 - y : y;
-    const std::uint8_t* row = pixels + stride * sourceRow;
-    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-  }
-  return dc::Bitmap(std::move(image));
+  const std::int64_t stride = (width * 3 + 3) & ~std::int64_t{3};
+  if (static_cast<std::int64_t>(picture.size()) < header.biSize + stride * height) return {};
+  return dc::Bitmap(DibToImage(picture.data()));
 }
 
 dc::Bitmap CopyBitmap(const dc::Bitmap& bitmap) { return bitmap.Copy(); }
