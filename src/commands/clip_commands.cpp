@@ -232,6 +232,12 @@ bool InsertBlackClip(CommandContext& context, std::int32_t start, std::int32_t e
     ShowMessage(error, MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
+  // The clip's length is snapped to a frame of the timeline; it must still
+  // end where the room on the track ends.
+  if (black->OutTime() > end) {
+    black->ClipOut()->time = end;
+    RelinkInTimeOrder(doc.Head(), black);
+  }
   context.view.RebuildClipBitmaps(black);
   if (UpdateTransitionsForClip(doc, black) == 0) {
     RevertRefusedCommand(context);

@@ -143,7 +143,7 @@ TEST_F(CommandTest, SoundPopupListsStereoItemsOnlyForStereoClips) {
   EXPECT_EQ(ClipSoundPopupItems(doc).size(), 4u);
   Wave(7, 0, 3000, 2);
   const auto items = ClipSoundPopupItems(doc);
-  ASSERT_EQ(items.size(), 18u);
+  ASSERT_EQ(items.size(), 15u);
   EXPECT_EQ(items[3], (PopupItem{kPopupResetBalance, "Reset Balance"}));
   EXPECT_EQ(items.back(), (PopupItem{kPopupSwitchLeftRight, "Switch Left and Right"}));
 }

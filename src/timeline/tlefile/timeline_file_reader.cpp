@@ -14,6 +14,7 @@
 #include "timeline/basics/media_type.h"
 #include "timeline/document/clip_factory.h"
 #include "timeline/document/clip_header_reader.h"
+#include "timeline/document/clip_lookup.h"
 #include "timeline/document/event_edits.h"
 #include "timeline/document/render_segments.h"
 #include "timeline/records/event_queries.h"
@@ -431,6 +432,16 @@ void ReadHeaders(const std::vector<std::pair<TLEvent*, const ParsedClip*>>& clip
   }
 }
 
+// The video half of a split pair gave its sound to its audio half: the
+// header just read from the file has the sound again, so it is taken away.
+void SilenceSplitVideoHalves(TLEvent& head) {
+  for (TLEvent* event = &head; event != nullptr; event = GetNextEvent(event)) {
+    if (!event->IsClipIn() || event->trackType != kTrackVideo || event->linkNumber == 0 || !event->header) continue;
+    const TLEvent* partner = FindLinkedClip(&head, event);
+    if (partner != nullptr && partner->trackType == kTrackAudio) event->header->ClearAviAudio();
+  }
+}
+
 LoadedTimeline LoadTimeline(std::string_view text, const fs::path& folder, std::vector<std::string>* warnings) {
   if (text.size() > kMaxTimelineFileBytes) throw JsonFormatError("the file is too large to be a timeline");
   json document = ParseJson(text);
@@ -452,6 +463,7 @@ LoadedTimeline LoadTimeline(std::string_view text, const fs::path& folder, std::
 
   std::vector<std::pair<TLEvent*, const ParsedClip*>> linked = LinkClips(head, clips);
   ReadHeaders(linked, warnings);
+  SilenceSplitVideoHalves(head);
   SplitSegmentsAtClips(&head);
   RefreshRenderSegments(&head);
   return loaded;
