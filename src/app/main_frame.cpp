@@ -16,6 +16,7 @@
 #include "timeline/basics/time_code.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/ruler_scale.h"
+#include "tleview/view_commands.h"
 
 namespace sprocket {
 
@@ -86,6 +87,9 @@ void CMainFrame::createMenus() {
   file->addSeparator();
   file->addAction(tr("E&xit"), this, &QWidget::close);
 
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  AddEditCommandItems(edit, [this] { return ActiveView(); });
+
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(tr("Zoom &In"), QKeySequence(tr("Ctrl+=")), this, [this] {
     if (CTLEView* v = ActiveView()) v->SetScaleIndex(v->GetDocument().scaleIndex - 1);
@@ -99,6 +103,9 @@ void CMainFrame::createMenus() {
       if (CTLEView* v = ActiveView()) v->SetZoomLevel(zoom);
     });
   }
+
+  QMenu* clip = menuBar()->addMenu(tr("&Clip"));
+  AddClipCommandItems(clip, [this] { return ActiveView(); });
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
   window->addAction(tr("&New Window"), this, [this] { OnWindowNewWindow(); });

@@ -1,0 +1,242 @@
+#include "tleview/view_commands.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include "commands/clip_audio_commands.h"
+#include "commands/command_ids.h"
+#include "timeline/document/clip_lookup.h"
+#include "timeline/records/event_queries.h"
+#include "tleview/tle_view.h"
+
+namespace sprocket {
+
+namespace {
+
+constexpr const char* kCommandIdProperty = "sprocketCommandId";
+
+struct MenuItem {
+  int id;  // kSeparator: a separator
+  const char* caption;
+};
+
+const MenuItem kEditItems[] = {
+    {kCmdEditUndo, "&Undo\tCtrl+Z"}, {kCmdEditRedo, "&Redo\tCtrl+Y"}, {kSeparator, ""},
+    {kCmdEditCut, "Cu&t\tCtrl+X"},   {kCmdEditDelete, "&Delete\tDel"},
+};
+
+const MenuItem kClipItems[] = {
+    {kCmdSplitRejoinAudioVideo, "&Split/Rejoin A/V\tS"},
+    {kCmdFieldHandling, "AVI Clip &Field Handling..."},
+    {kSeparator, ""},
+    {kCmdFadeInFromBlack, "Fade &In from Black"},
+    {kCmdFadeOutToBlack, "Fade &Out to Black"},
+    {kSeparator, ""},
+    {kCmdCopyAttributes, "&Copy Attributes"},
+    {kCmdPasteAttributes, "&Paste Attributes"},
+    {kCmdClipSpeed, "Clip S&peed..."},
+    {kSeparator, ""},
+    {kCmdMute, "Mute"},
+    {kCmdMuteLeft, "Mute Left"},
+    {kCmdMuteRight, "Mute Right"},
+    {kCmdFillLeft, "Fill Left"},
+    {kCmdFillRight, "Fill Right"},
+    {kCmdFillBoth, "Fill Both"},
+    {kCmdSwitchLeftRight, "Switch Left and Right"},
+    {kSeparator, ""},
+    {kCmdResetVolume, "Reset Volume"},
+    {kCmdSetVolume, "Set Volume..."},
+    {kCmdResetBalance, "Reset Balance"},
+    {kCmdSetBalance, "Set Balance..."},
+    {kSeparator, ""},
+    {kCmdAudioPreviewTracks, "Audio Preview &Tracks..."},
+    {kCmdTimelineDuration, "Timeline &Duration..."},
+};
+
+QAction* AddCommandAction(QMenu* menu, int id, const QString& caption, std::function<void(int)> run) {
+  QAction* action = menu->addAction(caption);
+  action->setProperty(kCommandIdProperty, id);
+  QObject::connect(action, &QAction::triggered, menu, [run = std::move(run), id] { run(id); });
+  return action;
+}
+
+// Enables, checks and names the menu's command items by the router's rules.
+void ApplyRules(QMenu* menu, CommandRouter* router) {
+  for (QAction* action : menu->actions()) {
+    const QVariant id = action->property(kCommandIdProperty);
+    if (!id.isValid()) continue;
+    const CommandState state = router != nullptr ? router->Update(id.toInt()) : CommandState{};
+    action->setEnabled(state.enabled);
+    action->setCheckable(state.checked);
+    action->setChecked(state.checked);
+    if (!state.text.empty()) action->setText(QString::fromStdString(state.text));
+  }
+}
+
+template <std::size_t N>
+void AddItems(QMenu* menu, const MenuItem (&items)[N], std::function<CTLEView*()> activeView) {
+  for (const MenuItem& item : items) {
+    if (item.id == kSeparator) {
+      menu->addSeparator();
+      continue;
+    }
+    AddCommandAction(menu, item.id, QString::fromUtf8(item.caption), [activeView](int id) {
+      if (CTLEView* view = activeView()) ViewCommands::Of(*view).Execute(id);
+    });
+  }
+  QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, activeView] {
+    CTLEView* view = activeView();
+    ApplyRules(menu, view != nullptr ? &ViewCommands::Of(*view).Router() : nullptr);
+  });
+}
+
+std::string ProgramDirectory() {
+  return QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+}
+
+}  // namespace
+
+// --- ViewCommandBridge ---
+
+void ViewCommandBridge::Repaint(const dc::Rect& rect) {
+  view_.InvalidateRect(rect);
+  view_.UpdateOtherViews(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void ViewCommandBridge::RepaintTrackArea() {
+  const CTestDoc& doc = view_.GetDocument();
+  const dc::Rect client = view_.ClientRect();
+  Repaint({doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
+}
+
+void ViewCommandBridge::RepaintMarkBand() { Repaint(view_.GetMarkBandRect()); }
+
+void ViewCommandBridge::RepaintRect(const ClipRect& rect) {
+  const int scroll = view_.verticalScroll;
+  Repaint({rect.left, rect.top - scroll, rect.right, rect.bottom - scroll});
+}
+
+void ViewCommandBridge::RepaintAll() { Repaint(view_.ClientRect()); }
+
+void ViewCommandBridge::RebuildClipBitmaps(TLEvent* clip) {
+  clip->thumbnail = nullptr;
+  clip->waveform0 = nullptr;
+  clip->waveform1 = nullptr;
+  RepaintTrackArea();
+}
+
+void ViewCommandBridge::RefreshClipThumbnails(TLEvent* clip) {
+  clip->thumbnail = nullptr;
+  clip->cachedFrames = {};
+  RepaintTrackArea();
+}
+
+void ViewCommandBridge::DrawClipWaveform(TLEvent*, int) { RepaintTrackArea(); }
+
+void ViewCommandBridge::RecalcTimelineExtent() { view_.RecalcTimelineExtent(); }
+
+void ViewCommandBridge::StopPreview() { view_.StopPreview(); }
+
+// --- ViewCommands ---
+
+ViewCommands::ViewCommands(CTLEView& view)
+    : QObject(&view),
+      view_(view),
+      bridge_(view),
+      dialogs_(&view),
+      context_{view.GetDocument(), bridge_, dialogs_, ProgramDirectory(), view.GetDocument().tempDir, {}},
+      router_(context_) {
+  setObjectName("ViewCommands");
+  view.installEventFilter(this);
+  view.viewport()->installEventFilter(this);
+}
+
+ViewCommands::~ViewCommands() = default;
+
+ViewCommands& ViewCommands::Of(CTLEView& view) {
+  if (auto* commands = view.findChild<ViewCommands*>("ViewCommands", Qt::FindDirectChildrenOnly)) return *commands;
+  return *new ViewCommands(view);
+}
+
+bool ViewCommands::Execute(int id) {
+  const bool ran = router_.Execute(id);
+  if (ran) view_.UpdateNow();
+  return ran;
+}
+
+TLEvent* ViewCommands::SelectClipAt(const QPoint& position) {
+  CTestDoc& doc = view_.GetDocument();
+  TLEvent* found = nullptr;
+  if (position.x() >= doc.TrackAreaLeft() && position.y() >= doc.TrackAreaTop()) {
+    const std::int32_t time = doc.XToTime(position.x() + doc.horizontalScroll);
+    for (TLEvent* track = GetNextEvent(doc.Head()); track != nullptr && track->kind == kEventTrackBegin;
+         track = GetNextEvent(track)) {
+      const std::int32_t top = view_.TrackTop(track->trackNumber);
+      if (position.y() >= top && position.y() < top + GetTrackHeight(doc, *track)) {
+        found = FindClipAtTime(doc.Head(), time, track->trackNumber);
+        break;
+      }
+    }
+  }
+  view_.InvalidateSelection();
+  doc.ClearSelection();
+  if (found != nullptr) doc.AddSelection(found);
+  view_.InvalidateAll();
+  return found;
+}
+
+void ViewCommands::ShowClipPopup(const QPoint& globalPosition) {
+  const TLEvent* clip = SelectedClip(view_.GetDocument());
+  if (clip == nullptr) return;
+  QMenu menu(&view_);
+  auto run = [this](int id) { Execute(id); };
+  if (clip->trackType != kTrackTransition) {
+    AddCommandAction(&menu, kPopupCopyAttributes, "Copy Attributes", run);
+    AddCommandAction(&menu, kPopupPasteAttributes, "Paste Attributes", run);
+    AddCommandAction(&menu, kPopupClipSpeed, "Clip Speed...", run);
+    menu.addSeparator();
+    if (CanSetLevel(view_.GetDocument())) {
+      for (const PopupItem& item : ClipSoundPopupItems(view_.GetDocument())) {
+        if (item.id == kSeparator)
+          menu.addSeparator();
+        else
+          AddCommandAction(&menu, item.id, QString::fromStdString(item.caption), run);
+      }
+      menu.addSeparator();
+    }
+  }
+  AddCommandAction(&menu, kCmdEditCut, "Cut", run);
+  AddCommandAction(&menu, kCmdEditDelete, "Delete", run);
+  ApplyRules(&menu, &router_);
+  menu.exec(globalPosition);
+}
+
+bool ViewCommands::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool control = key->modifiers().testFlag(Qt::ControlModifier);
+    const int code = key->key() == Qt::Key_Delete ? kKeyDelete : key->key();
+    if (const int id = CommandForKey(code, control); id != 0) {
+      Execute(id);
+      return true;
+    }
+  } else if (event->type() == QEvent::ContextMenu && watched == view_.viewport()) {
+    auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+    if (SelectClipAt(menuEvent->pos()) != nullptr) ShowClipPopup(menuEvent->globalPos());
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void AddEditCommandItems(QMenu* menu, std::function<CTLEView*()> activeView) {
+  AddItems(menu, kEditItems, std::move(activeView));
+}
+
+void AddClipCommandItems(QMenu* menu, std::function<CTLEView*()> activeView) {
+  AddItems(menu, kClipItems, std::move(activeView));
+}
+
+}  // namespace sprocket

@@ -1,0 +1,78 @@
+#pragma once
+// The clip commands of one timeline view: the view's side of the command
+// seams, the router over the view's document, the clip pop-up, the keys
+// ('S', Delete, Ctrl+X, Ctrl+Z, Ctrl+Y) and the main menu's items.
+//
+// A ViewCommands is a child of its view (ViewCommands::Of finds it); it
+// watches the view's keys and right clicks.
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+#include "commands/command_router.h"
+#include "platform/qt/dc_types.h"
+#include "tleview/clip_command_dialogs.h"
+
+class QMenu;
+class QPoint;
+
+namespace sprocket {
+
+class CTLEView;
+
+// The view operations the commands ask, done on a CTLEView.
+class ViewCommandBridge : public ViewOperations {
+public:
+  explicit ViewCommandBridge(CTLEView& view) : view_(view) {}
+  void RepaintTrackArea() override;
+  void RepaintMarkBand() override;
+  void RepaintRect(const ClipRect& rect) override;
+  void RepaintAll() override;
+  // Until the view builds clip pictures itself, stale ones are dropped and
+  // the clip repainted.
+  void RebuildClipBitmaps(TLEvent* clip) override;
+  void RefreshClipThumbnails(TLEvent* clip) override;
+  void DrawClipWaveform(TLEvent* clip, int channel) override;
+  void RecalcTimelineExtent() override;
+  void StopPreview() override;
+
+private:
+  void Repaint(const dc::Rect& rect);
+  CTLEView& view_;
+};
+
+class ViewCommands : public QObject {
+  Q_OBJECT
+public:
+  explicit ViewCommands(CTLEView& view);
+  ~ViewCommands() override;
+  // The commands of a view (made on first use).
+  static ViewCommands& Of(CTLEView& view);
+
+  CommandRouter& Router() { return router_; }
+  // Runs a command by id; false when disabled.
+  bool Execute(int id);
+  // The clip pop-up at a global position for the selected clip.
+  void ShowClipPopup(const QPoint& globalPosition);
+  // Selects the clip under a view position (none: the selection is emptied).
+  TLEvent* SelectClipAt(const QPoint& position);
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  CTLEView& view_;
+  ViewCommandBridge bridge_;
+  WidgetDialogProvider dialogs_;
+  CommandContext context_;
+  CommandRouter router_;
+};
+
+// Adds the Edit items (Undo, Redo, Cut, Delete) and the Clip menu's items to
+// main-menu menus; each acts on the view `activeView` gives when chosen, and
+// the items are enabled, checked and named by its rules when the menu opens.
+void AddEditCommandItems(QMenu* menu, std::function<CTLEView*()> activeView);
+void AddClipCommandItems(QMenu* menu, std::function<CTLEView*()> activeView);
+
+}  // namespace sprocket
