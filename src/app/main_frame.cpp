@@ -128,6 +128,7 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   auto* frame = new CTestFrame(std::move(document), app_, profile_, *dialogs_);
   mdiArea_->addSubWindow(frame);
   connect(frame->View(), &CTLEView::positionChanged, this, &CMainFrame::ShowPosition);
+  ViewCommands::Of(*frame->View());  // the view's keys and clip pop-up
   frame->UpdateTitles();
   frame->show();
   mdiArea_->setActiveSubWindow(frame);

@@ -59,6 +59,9 @@ CSetVolumeDlg::CSetVolumeDlg(SetValueMode mode, int percent, QWidget* parent) : 
   layout->addLayout(row);
   AddOkCancel(this, layout);
   SetPercent(percent);
+  // Typing replaces the value at once.
+  spin_->setFocus();
+  spin_->selectAll();
 }
 
 int CSetVolumeDlg::Percent() const { return spin_->value(); }

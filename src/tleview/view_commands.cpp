@@ -36,7 +36,7 @@ const MenuItem kClipItems[] = {
     {kCmdFadeOutToBlack, "Fade &Out to Black"},
     {kSeparator, ""},
     {kCmdCopyAttributes, "&Copy Attributes"},
-    {kCmdPasteAttributes, "&Paste Attributes"},
+    {kCmdPasteAttributes, "P&aste Attributes"},
     {kCmdClipSpeed, "Clip S&peed..."},
     {kSeparator, ""},
     {kCmdMute, "Mute"},
