@@ -385,3 +385,20 @@ TEST_F(CommandTest, FieldHandlingStoresTheChosenOrderWithoutAnUndoStep) {
 
 }  // namespace
 }  // namespace sprocket::testing
+
+namespace sprocket::testing {
+namespace {
+
+TEST_F(CommandTest, CutKeepsItsOwnCopyOfTheClip) {
+  TLEvent* clip = Wave(6, 1000, 4000, 2);
+  clip->channelMode = 1005;
+  ASSERT_TRUE(Run(CommandForKey('X', true)));
+  EXPECT_EQ(FindClipAtTime(doc.Head(), 2000, 6), nullptr);
+  ASSERT_NE(context.cutClip, nullptr);
+  EXPECT_EQ(context.cutClip->channelMode, 1005);
+  EXPECT_EQ(context.cutClip->OutTime(), 4000);
+  EXPECT_EQ(doc.UndoKind(), 180);
+}
+
+}  // namespace
+}  // namespace sprocket::testing
