@@ -129,14 +129,6 @@ TEST_F(CommandTest, DisabledCommandsDoNothingFromMenuPopupOrKey) {
   EXPECT_TRUE(doc.undoSteps.empty());
 }
 
-TEST_F(CommandTest, KeysSendTheirCommands) {
-  EXPECT_EQ(CommandForKey(kKeyDelete, false), kCmdEditDelete);
-  EXPECT_EQ(CommandForKey('X', true), kCmdEditCut);
-  EXPECT_EQ(CommandForKey('Z', true), kCmdEditUndo);
-  EXPECT_EQ(CommandForKey('Y', true), kCmdEditRedo);
-  EXPECT_EQ(CommandForKey('S', true), 0);
-}
-
 TEST_F(CommandTest, SoundPopupListsStereoItemsOnlyForStereoClips) {
   Wave(6, 0, 3000, 1);
   EXPECT_EQ(ClipSoundPopupItems(doc).back(), (PopupItem{kPopupMute, "Mute"}));
