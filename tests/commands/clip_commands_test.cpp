@@ -339,6 +339,7 @@ TEST_F(CommandTest, DeleteWarnsWhenTransitionsAreLostOnlyWithThePreference) {
   for (int warning : {1, 0}) {
     CTestDoc fresh;
     doc.ReplaceTimeline(CopyEventList(fresh.Head()));
+    doc.clipMarkSets.clear();
     doc.transitionWarning = warning;
     Still(1, 0, 3000, false);
     TLEvent* clip = Still(3, 2000, 5000);
@@ -350,6 +351,9 @@ TEST_F(CommandTest, DeleteWarnsWhenTransitionsAreLostOnlyWithThePreference) {
     EXPECT_EQ(CountTransitions(doc.Head()), 0);
     EXPECT_TRUE(doc.clipMarkSets.empty());
     EXPECT_TRUE(doc.selection.empty());
+    ASSERT_TRUE(Run(kCmdEditUndo));
+    EXPECT_EQ(doc.clipMarkSets.size(), 1u);  // the clip and its index marks come back
+    EXPECT_EQ(CountTransitions(doc.Head()), 1);
   }
 }
 

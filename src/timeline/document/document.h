@@ -75,6 +75,8 @@ struct UndoStep {
   std::vector<IndexMark> indexMarks;
   std::vector<SnapshotMark> snapshotMarks;
   std::vector<IntermediateMovie> intermediateMovies;
+  // The index marks of clips, so that undoing a delete gives them back.
+  std::vector<ClipMarkSet> clipMarkSets;
 };
 
 // Time units of the twelve time scales: 1, 2 and 4 frames, then ms.

@@ -11,6 +11,7 @@ UndoStep TakeStep(const CTestDoc& doc, std::int32_t kind) {
   step.indexMarks = doc.indexMarks;
   step.snapshotMarks = doc.snapshotMarks;
   step.intermediateMovies = doc.intermediateMovies;
+  step.clipMarkSets = doc.clipMarkSets;
   return step;
 }
 
@@ -19,6 +20,7 @@ void RestoreStep(CTestDoc& doc, UndoStep& step) {
   doc.indexMarks = std::move(step.indexMarks);
   doc.snapshotMarks = std::move(step.snapshotMarks);
   doc.intermediateMovies = std::move(step.intermediateMovies);
+  doc.clipMarkSets = std::move(step.clipMarkSets);
   doc.SetModifiedFlag();
 }
 
