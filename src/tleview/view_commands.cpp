@@ -147,7 +147,7 @@ ViewCommands::ViewCommands(CTLEView& view)
       view_(view),
       bridge_(view),
       dialogs_(&view),
-      context_{view.GetDocument(), bridge_, dialogs_, ProgramDirectory(), view.GetDocument().tempDir, {}},
+      context_{view.GetDocument(), bridge_, dialogs_, ProgramDirectory(), QDir::tempPath().toStdString(), {}},
       router_(context_) {
   setObjectName("ViewCommands");
   view.installEventFilter(this);
