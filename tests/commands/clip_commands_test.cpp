@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "command_harness.h"
+#include "commands/black_picture.h"
 #include "commands/clip_commands.h"
 #include "commands/command_ids.h"
 #include "platform/string_table.h"
@@ -402,6 +403,22 @@ TEST_F(CommandTest, CutKeepsItsOwnCopyOfTheClip) {
   EXPECT_EQ(context.cutClip->channelMode, 1005);
   EXPECT_EQ(context.cutClip->OutTime(), 4000);
   EXPECT_EQ(doc.UndoKind(), 180);
+}
+
+}  // namespace
+}  // namespace sprocket::testing
+
+namespace sprocket::testing {
+namespace {
+
+TEST(BlackPicture, IsWrittenOnceWhereTheProgramOrTheSpareFolderAllows) {
+  TempDir program;
+  TempDir spare;
+  const std::string missing = (program / "no/such/folder").string();
+  EXPECT_EQ(EnsureBlackPicture(program.path().string(), spare.path().string()), (program / "black.bmp").string());
+  EXPECT_EQ(EnsureBlackPicture(missing, spare.path().string()), (spare / "black.bmp").string());
+  EXPECT_EQ(EnsureBlackPicture(missing, ""), "");
+  EXPECT_EQ(std::filesystem::file_size(program / "black.bmp"), 54u + 32 * 24 * 3);
 }
 
 }  // namespace
