@@ -8,7 +8,6 @@
 
 #include "commands/clip_audio_commands.h"
 #include "commands/command_ids.h"
-#include "timeline/document/clip_lookup.h"
 #include "timeline/records/event_queries.h"
 #include "tleview/tle_view.h"
 
@@ -121,20 +120,11 @@ void ViewCommandBridge::RepaintRect(const ClipRect& rect) {
 
 void ViewCommandBridge::RepaintAll() { Repaint(view_.ClientRect()); }
 
-void ViewCommandBridge::RebuildClipBitmaps(TLEvent* clip) {
-  clip->thumbnail = nullptr;
-  clip->waveform0 = nullptr;
-  clip->waveform1 = nullptr;
-  RepaintTrackArea();
-}
+void ViewCommandBridge::RebuildClipBitmaps(TLEvent* clip) { view_.RebuildClipBitmaps(clip); }
 
-void ViewCommandBridge::RefreshClipThumbnails(TLEvent* clip) {
-  clip->thumbnail = nullptr;
-  clip->cachedFrames = {};
-  RepaintTrackArea();
-}
+void ViewCommandBridge::RefreshClipThumbnails(TLEvent* clip) { view_.RefreshClipThumbnails(clip); }
 
-void ViewCommandBridge::DrawClipWaveform(TLEvent*, int) { RepaintTrackArea(); }
+void ViewCommandBridge::DrawClipWaveform(TLEvent* clip, int channel) { view_.DrawClipWaveform(clip, channel); }
 
 void ViewCommandBridge::RecalcTimelineExtent() { view_.RecalcTimelineExtent(); }
 
@@ -169,18 +159,7 @@ bool ViewCommands::Execute(int id) {
 
 TLEvent* ViewCommands::SelectClipAt(const QPoint& position) {
   CTestDoc& doc = view_.GetDocument();
-  TLEvent* found = nullptr;
-  if (position.x() >= doc.TrackAreaLeft() && position.y() >= doc.TrackAreaTop()) {
-    const std::int32_t time = doc.XToTime(position.x() + doc.horizontalScroll);
-    for (TLEvent* track = GetNextEvent(doc.Head()); track != nullptr && track->kind == kEventTrackBegin;
-         track = GetNextEvent(track)) {
-      const std::int32_t top = view_.TrackTop(track->trackNumber);
-      if (position.y() >= top && position.y() < top + GetTrackHeight(doc, *track)) {
-        found = FindClipAtTime(doc.Head(), time, track->trackNumber);
-        break;
-      }
-    }
-  }
+  TLEvent* found = view_.ClipAtPoint(position.x(), position.y());
   view_.InvalidateSelection();
   doc.ClearSelection();
   if (found != nullptr) doc.AddSelection(found);
@@ -218,8 +197,8 @@ bool ViewCommands::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool control = key->modifiers().testFlag(Qt::ControlModifier);
-    const int code = key->key() == Qt::Key_Delete ? kKeyDelete : key->key();
-    if (const int id = CommandForKey(code, control); id != 0) {
+    // Delete stays with the view, which deletes every selected clip.
+    if (const int id = CommandForKey(key->key(), control); id != 0) {
       Execute(id);
       return true;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The clip commands of one timeline view: the view's side of the command
 // seams, the router over the view's document, the clip pop-up, the keys
-// ('S', Delete, Ctrl+X, Ctrl+Z, Ctrl+Y) and the main menu's items.
+// ('S', Ctrl+X, Ctrl+Z, Ctrl+Y; Delete is the view's own) and the main menu's
+// items.
 //
 // A ViewCommands is a child of its view (ViewCommands::Of finds it); it
 // watches the view's keys and right clicks.
@@ -29,8 +30,6 @@ public:
   void RepaintMarkBand() override;
   void RepaintRect(const ClipRect& rect) override;
   void RepaintAll() override;
-  // Until the view builds clip pictures itself, stale ones are dropped and
-  // the clip repainted.
   void RebuildClipBitmaps(TLEvent* clip) override;
   void RefreshClipThumbnails(TLEvent* clip) override;
   void DrawClipWaveform(TLEvent* clip, int channel) override;
