@@ -38,6 +38,7 @@ bool CTestApp::InitInstance() {
   prompts_.setParent(mainFrame_.get());
   SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   previewWnd_ = std::make_unique<CPreviewWnd>(nullptr, nullptr, mainFrame_.get());
+  mainFrame_->SetPreviewWindow(previewWnd_.get());
   mainFrame_->show();
   return true;
 }
@@ -47,6 +48,7 @@ CTLEView* CTestApp::activeView() const { return mainFrame_ ? mainFrame_->ActiveV
 int CTestApp::ExitInstance() {
   SetPumpHook({});
   prompts_.setParent(nullptr);
+  if (mainFrame_) mainFrame_->SetPreviewWindow(nullptr);
   previewWnd_.reset();
   mainFrame_.reset();
   return 0;

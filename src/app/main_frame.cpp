@@ -106,6 +106,7 @@ void CMainFrame::createMenus() {
 
   QMenu* clip = menuBar()->addMenu(tr("&Clip"));
   AddClipCommandItems(clip, [this] { return ActiveView(); });
+  createPreviewMenu();
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
   window->addAction(tr("&New Window"), this, [this] { OnWindowNewWindow(); });
@@ -129,6 +130,7 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   mdiArea_->addSubWindow(frame);
   connect(frame->View(), &CTLEView::positionChanged, this, &CMainFrame::ShowPosition);
   ViewCommands::Of(*frame->View());  // the view's keys and clip pop-up
+  frame->View()->SetPreviewWindow(PreviewLink());
   frame->UpdateTitles();
   frame->show();
   mdiArea_->setActiveSubWindow(frame);

@@ -18,6 +18,8 @@ class QTimer;
 
 namespace sprocket {
 
+class CPreviewWnd;
+class PreviewWindowLink;
 class CTestFrame;
 class CTLEView;
 struct ViewedDocument;
@@ -53,11 +55,25 @@ public:
   // Writes the active timeline's backup when it has changes.
   void OnAutoSave();
 
+  // --- Previews (main_frame_preview.cpp) ---
+  // The preview window the views scrub and play in (not owned; null: none).
+  void SetPreviewWindow(CPreviewWnd* window);
+  // Plays a movie file in the preview window; false, after a message, when
+  // it cannot be played.
+  bool PlayMovieFile(const std::string& path);
+  void OnPlayMovieFile();
+  // Plays the movie Make Movie wrote last (the "Last Make Movie" settings).
+  bool OnPlayLastMovie();
+  void OnStopPreview();
+  void OnBoardPreview(bool preview);
+
 protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
   void createMenus();
+  void createPreviewMenu();
+  PreviewWindowLink* PreviewLink() const;
   CTestFrame* AddFrame(std::shared_ptr<ViewedDocument> document);
   void ShowPosition(std::int32_t ms);
 
@@ -70,6 +86,7 @@ private:
   QTimer* idleTimer_ = nullptr;
   QTimer* autoSaveTimer_ = nullptr;
   int untitledCount_ = 0;
+  CPreviewWnd* previewWindow_ = nullptr;
 };
 
 // "Free Memory:%luK": the free memory in thousands of bytes.

@@ -23,6 +23,7 @@ CPreviewWnd::CPreviewWnd(AudioOut* audio, const PlaybackClock* clock, QWidget* p
       ownAudio_(audio == nullptr ? std::make_unique<QtAudioOut>() : nullptr),
       ownClock_(clock == nullptr ? std::make_unique<SteadyPlaybackClock>() : nullptr),
       player_(audio != nullptr ? *audio : *ownAudio_, clock != nullptr ? *clock : *ownClock_) {
+  audio_ = audio != nullptr ? audio : ownAudio_.get();
   setWindowTitle(tr("Preview"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -71,6 +72,7 @@ bool CPreviewWnd::Start(const std::string& path, std::int32_t fromMs, std::int32
     return false;
   }
   error_.clear();
+  if (!isVisible()) show();
   if (player_.IsPlaying()) timer_->start();
   return true;
 }
@@ -109,6 +111,7 @@ bool CPreviewWnd::PlayBoardFile(const std::string& path, Progress progress) {
 
 void CPreviewWnd::ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps) {
   if (playing_ || monitorRunning_) return;
+  if (!isVisible()) show();
   picture_ = DibToQImage(dib);
   pictureArea_->SetImage(picture_);
   timeCode_->setText(QString::fromStdString(FormatTimeCode(timeMs, fps)));

@@ -26,6 +26,7 @@
 #include "playback/board_stand_in_player.h"
 #include "playback/movie_player.h"
 #include "playback/playback_clock.h"
+#include "tleview/preview_window_link.h"
 
 class QLabel;
 class QTimer;
@@ -35,7 +36,7 @@ namespace sprocket {
 struct TLEvent;
 class PictureArea;
 
-class CPreviewWnd : public QWidget, public BoardPlayScreen {
+class CPreviewWnd : public QWidget, public BoardPlayScreen, public PreviewWindowLink {
   Q_OBJECT
 public:
   // With no audio output the window plays through the machine's default
@@ -49,16 +50,16 @@ public:
   bool Monitor(const std::string& path, std::int32_t fromMs = 0, std::int32_t toMs = -1);
   // Ends the monitor: stops its timer and sound, clears the flag and
   // repaints. Only while it runs.
-  void StopMonitor();
-  bool IsMonitorRunning() const { return monitorRunning_; }
+  void StopMonitor() override;
+  bool IsMonitorRunning() const override { return monitorRunning_; }
 
   // --- Play state ---
   // Plays a clip record's media from its play-in to its play-out.
   bool PlayClip(const TLEvent* clip);
-  const TLEvent* PlayingClip() const { return playingClip_; }
+  const TLEvent* PlayingClip() const override { return playingClip_; }
   bool IsPlaying() const { return playing_; }
   // Stops the clip or board file being played, with its sound, and repaints.
-  void StopPlay();
+  void StopPlay() override;
 
   // --- BoardPlayScreen ---
   bool PlayBoardFile(const std::string& path, Progress progress) override;
@@ -67,7 +68,10 @@ public:
   // --- Scrubbing ---
   // Shows a composed frame of the timeline (a 24-bit packed DIB) and its
   // time as a time code at `fps`, while nothing plays here.
-  void ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps);
+  void ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps) override;
+  // The scrub's sound goes to the window's audio output.
+  AudioOut* ScrubSound() override { return audio_; }
+  BoardPlayScreen& BoardScreen() override { return *this; }
 
   // The timer's step: brings pictures, sound and time code up to the clock.
   void Tick();
@@ -88,6 +92,7 @@ private:
 
   std::unique_ptr<AudioOut> ownAudio_;
   std::unique_ptr<PlaybackClock> ownClock_;
+  AudioOut* audio_ = nullptr;
   MoviePlayer player_;
   QTimer* timer_ = nullptr;
   PictureArea* pictureArea_ = nullptr;

@@ -14,6 +14,7 @@
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
 #include "tleview/ruler_scale.h"
+#include "tleview/view_previews.h"
 
 namespace sprocket {
 
@@ -35,7 +36,10 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
       document_(std::move(document)),
       resources_(MakeViewResources(document_->doc.headerWidth, RowHeights(document_->doc))) {
   document_->views.push_back(this);
-  backBuffer_.SetPaintHandler([this](dc::Context& dc) { OnDraw(dc); });
+  backBuffer_.SetPaintHandler([this](dc::Context& dc) {
+    OnDraw(dc);
+    if (previews_ != nullptr) previews_->PaintPlayLine(dc);
+  });
   backBuffer_.SetFlushHandler([this](const QRect& rect) { viewport()->update(rect); });
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setAcceptDrops(true);
@@ -49,9 +53,13 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
   backBuffer_.Resize(viewport()->width(), viewport()->height());
   GetDocument().RecalcScale();
   UpdateScrollBars();
+  previews_ = std::make_unique<ViewPreviews>(*this, app, profile);
+  viewport()->installEventFilter(previews_.get());
 }
 
 CTLEView::~CTLEView() {
+  // Previews end while the view they draw on is whole.
+  previews_.reset();
   auto& views = document_->views;
   views.erase(std::remove(views.begin(), views.end(), this), views.end());
 }

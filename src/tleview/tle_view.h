@@ -38,6 +38,8 @@
 namespace sprocket {
 
 class CTLEView;
+class PreviewWindowLink;
+class ViewPreviews;
 
 // A document with the views that show it.
 struct ViewedDocument {
@@ -106,7 +108,7 @@ public:
   // --- The repaint hooks of rendering (the rest of MovieViewHooks is shared
   // with the headless view through MovieViewOperations, with the members
   // incCompDisable and playbackTimeline) ---
-  void StopPreview() override {}
+  void StopPreview() override;  // tle_view_preview.cpp
   void RepaintNow() override;
   void UpdateOtherViews() override;
   void RepaintSegmentBand() override;
@@ -127,6 +129,19 @@ public:
   std::int32_t speedChange = 0;
   std::int32_t thumbnailMode = 0;
   ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
+
+  // --- Previews, scrubbing and segment preview (tle_view_preview.cpp) ---
+  static constexpr int kStopPreviewCommand = 32889;
+  void OnStopPreview() { StopPreview(); }
+  void SetPreviewWindow(PreviewWindowLink* window);
+  ViewPreviews& Previews() { return *previews_; }
+  bool PreviewSegment(bool preview, int mode, std::int32_t startMs, std::int32_t endMs);
+  // The board-preview commands: the preview range with the preview settings
+  // or the movie range with the movie settings, played from the board.
+  bool OnBoardPreview(bool preview);
+  // The board's progress: moves the inverted play line to the time; flag 0
+  // ends the playback and erases it.
+  void MovePlayLine(float timeMs, std::int32_t flag);
 
   // The values shared with the libraries; its key 8 says the board's audio
   // is present (null: none is).
@@ -309,6 +324,7 @@ private:
   std::shared_ptr<ViewedDocument> document_;
   ViewResources resources_;
   dc::BackBuffer backBuffer_;
+  std::unique_ptr<ViewPreviews> previews_;
 };
 
 // The file dialog that asks for a media file to place; nothing on Cancel.

@@ -1,0 +1,112 @@
+// The main window's Preview menu: stopping previews, the board previews of
+// the active view, and playing a movie file or the last movie made in the
+// preview window.
+
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <filesystem>
+
+#include "app/main_frame.h"
+#include "app/preview_window.h"
+#include "app/test_frame.h"
+#include "platform/prompts.h"
+#include "platform/settings/settings_keys.h"
+#include "tleview/tle_view.h"
+
+namespace sprocket {
+
+namespace {
+
+// The stored movie name is upper-cased: find the file whose name matches it
+// whatever the case, folder by folder.
+std::string FindIgnoringCase(const std::string& stored) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (stored.empty() || fs::exists(stored, error)) return stored;
+  const auto sameIgnoringCase = [](const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  };
+  const fs::path path(stored);
+  fs::path found = path.root_path();
+  for (const fs::path& part : path.relative_path()) {
+    if (fs::exists(found / part, error)) {
+      found /= part;
+      continue;
+    }
+    fs::path match;
+    for (const fs::directory_entry& entry : fs::directory_iterator(found.empty() ? "." : found, error)) {
+      if (sameIgnoringCase(entry.path().filename().string(), part.string())) {
+        match = entry.path();
+        break;
+      }
+    }
+    if (match.empty()) return stored;
+    found = match;
+  }
+  return found.string();
+}
+
+}  // namespace
+
+PreviewWindowLink* CMainFrame::PreviewLink() const { return previewWindow_; }
+
+void CMainFrame::SetPreviewWindow(CPreviewWnd* window) {
+  previewWindow_ = window;
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    if (auto* frame = qobject_cast<CTestFrame*>(sub)) frame->View()->SetPreviewWindow(PreviewLink());
+  }
+}
+
+void CMainFrame::createPreviewMenu() {
+  QMenu* preview = menuBar()->addMenu(tr("&Preview"));
+  preview->addAction(tr("&Stop Preview"), QKeySequence(tr("Ctrl+.")), this, [this] { OnStopPreview(); })
+      ->setData(CTLEView::kStopPreviewCommand);
+  preview->addSeparator();
+  preview->addAction(tr("Board Preview (&Preview Settings)"), this, [this] { OnBoardPreview(true); });
+  preview->addAction(tr("Board Preview (&Movie Settings)"), this, [this] { OnBoardPreview(false); });
+  preview->addSeparator();
+  preview->addAction(tr("Play Movie &File..."), this, [this] { OnPlayMovieFile(); });
+  preview->addAction(tr("Play &Last Movie"), this, [this] { OnPlayLastMovie(); });
+}
+
+void CMainFrame::OnStopPreview() {
+  if (CTLEView* view = ActiveView()) view->OnStopPreview();
+}
+
+void CMainFrame::OnBoardPreview(bool preview) {
+  CTLEView* view = ActiveView();
+  if (view == nullptr) return;
+  if (!view->OnBoardPreview(preview)) {
+    statusBar()->showMessage(tr("Nothing played: the output settings are not in the board's format"));
+  }
+}
+
+bool CMainFrame::PlayMovieFile(const std::string& path) {
+  if (previewWindow_ == nullptr) return false;
+  if (CTLEView* view = ActiveView()) view->StopPreview();
+  if (previewWindow_->Monitor(path)) return true;
+  ShowMessage("Cannot play " + path + ": " + previewWindow_->ErrorText(), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+void CMainFrame::OnPlayMovieFile() {
+  const QString path = QFileDialog::getOpenFileName(this, tr("Play Movie File"), QString(),
+                                                    tr("Movies (*.avi *.mov *.mp4 *.mkv *.flc *.fli);;All Files (*)"));
+  if (!path.isEmpty()) PlayMovieFile(path.toStdString());
+}
+
+bool CMainFrame::OnPlayLastMovie() {
+  const std::string stored = profile_.GetProfileString(settings::kLastMakeMovie, "FileName");
+  if (stored.empty()) {
+    ShowMessage("No movie has been made yet.", MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  return PlayMovieFile(FindIgnoringCase(stored));
+}
+
+}  // namespace sprocket
