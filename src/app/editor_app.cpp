@@ -40,6 +40,8 @@ bool CTestApp::InitInstance() {
   previewWnd_ = std::make_unique<CPreviewWnd>(nullptr, nullptr, mainFrame_.get());
   mainFrame_->SetPreviewWindow(previewWnd_.get());
   mainFrame_->show();
+  // Beside the timeline windows, not over them.
+  previewWnd_->move(mainFrame_->geometry().topRight() + QPoint(-previewWnd_->sizeHint().width() - 24, 80));
   return true;
 }
 
