@@ -57,6 +57,14 @@ ViewPreviews::~ViewPreviews() {
   if (running_.scrub != nullptr) running_.scrub->End();
 }
 
+void ViewPreviews::SetPreviewWindow(PreviewWindowLink* window) {
+  if (window == window_) return;
+  // The stand-in's player plays in the old window.
+  if (running_.boardPlayback) StopBoardPlayback();
+  player_.reset();
+  window_ = window;
+}
+
 CTestDoc& ViewPreviews::Doc() const { return view_.GetDocument(); }
 
 void ViewPreviews::SetBoardPlayback(bool on) {

@@ -43,7 +43,8 @@ public:
   ViewPreviews& operator=(const ViewPreviews&) = delete;
 
   // The preview window (null: none; nothing is scrubbed or played).
-  void SetPreviewWindow(PreviewWindowLink* window) { window_ = window; }
+  // A board playback in the window it replaces is stopped first.
+  void SetPreviewWindow(PreviewWindowLink* window);
   PreviewWindowLink* PreviewWindow() const { return window_; }
   RunningPreviews& Running() { return running_; }
   const RunningPreviews& Running() const { return running_; }
