@@ -55,6 +55,7 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
   UpdateScrollBars();
   previews_ = std::make_unique<ViewPreviews>(*this, app, profile);
   viewport()->installEventFilter(previews_.get());
+  installEventFilter(previews_.get());
 }
 
 CTLEView::~CTLEView() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
@@ -181,10 +182,17 @@ bool ViewPreviews::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       const QPoint point = mouse->position().toPoint();
+      if (mouse->button() != Qt::LeftButton) return false;
       // The view moves the position line on the same press.
-      if (mouse->button() == Qt::LeftButton && InRulerStrip(point.x(), point.y())) BeginScrub(TimeAtX(point.x()));
+      if (InRulerStrip(point.x(), point.y())) BeginScrub(TimeAtX(point.x()));
+      // What the track area's mouse does edits the timeline: previews stop first.
+      else if (point.y() >= Doc().TrackAreaTop()) view_.StopPreview();
       return false;
     }
+    case QEvent::KeyPress:
+      // The view's Delete key edits the timeline.
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) view_.StopPreview();
+      return false;
     case QEvent::MouseMove: {
       if (!running_.scrubbing) return false;
       const auto* mouse = static_cast<QMouseEvent*>(event);

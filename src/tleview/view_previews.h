@@ -10,7 +10,8 @@
 // to the preview window; moves with the button down show the frame under
 // the mouse; the release ends the drag, and the scrub's sources stay open
 // until the previews are stopped. The press itself still reaches the view,
-// which moves the position line.
+// which moves the position line. Presses in the track area and the Delete
+// key edit the timeline: they stop the previews before the view sees them.
 //
 // Segment preview: the board the settings describe ("Board" / "Simulate"),
 // its stand-in's player playing the joined file in the preview window; the
@@ -108,7 +109,8 @@ public:
   void FreeStillImage(std::int32_t) override {}
 
 protected:
-  // The ruler's press, drag and release on the view's viewport.
+  // The ruler's press, drag and release on the view's viewport; the track
+  // area's presses and the view's Delete key, which edit, stop previews first.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

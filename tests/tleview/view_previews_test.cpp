@@ -208,6 +208,27 @@ TEST_F(ViewPreviewsTest, DraggingInTheRulerShowsTheComposedFrameUnderTheMouseWit
   EXPECT_FALSE(window.sound.IsStarted());
 }
 
+TEST_F(ViewPreviewsTest, EditsByMouseOrKeyStopARunningScrubFirst) {
+  struct Case {
+    const char* name;
+    std::function<void()> edit;
+  };
+  const std::vector<Case> cases = {
+      {"press in the track area", [&] { Mouse(QEvent::MouseButtonPress, 300, doc().TrackAreaTop() + 5);
+                                        Mouse(QEvent::MouseButtonRelease, 300, doc().TrackAreaTop() + 5); }},
+      {"Delete key", [&] { QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+                           QCoreApplication::sendEvent(view.get(), &key); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Mouse(QEvent::MouseButtonPress, 150, RulerY());
+    Mouse(QEvent::MouseButtonRelease, 150, RulerY());
+    ASSERT_NE(view->Previews().Running().scrub, nullptr);
+    c.edit();
+    EXPECT_EQ(view->Previews().Running().scrub, nullptr);
+  }
+}
+
 // Segment preview over the board's stand-in: board-native settings, a board
 // clip on track 1 and the stand-in switched on.
 class ViewSegmentPreviewTest : public ViewPreviewsTest {
