@@ -37,13 +37,7 @@ TEST(ViewBoardPreview, TheJoinedFilePlaysInThePreviewWindowAndMovesThePlayLineUn
   profile.WriteProfileInt(settings::kPlatform, settings::kPlatformFamily, 2);
   profile.WriteProfileInt(settings::kBoard, settings::kBoardSimulate, 1);
   ApplicationState app;
-  for (MovieSettings* record : {&app.movie, &app.preview}) {
-    record->VCompressionType = "CFCC";
-    record->VResWidth = 720;
-    record->VResHeight = 576;
-    record->VFramesPerSec = 25.0f;
-    record->VReserved1 = 0;
-  }
+  testing::SetBoardNativeSettings(app);
   ManualPlaybackClock clock;
   RecordingAudioOut audio;
   CPreviewWnd window(&audio, &clock);

@@ -247,13 +247,7 @@ protected:
     doc().SplitSegmentsAtClips();
     profile.WriteProfileInt(settings::kPlatform, settings::kPlatformFamily, 2);
     profile.WriteProfileInt(settings::kBoard, settings::kBoardSimulate, 1);
-    for (MovieSettings* record : {&app.movie, &app.preview}) {
-      record->VCompressionType = "CFCC";
-      record->VResWidth = 720;
-      record->VResHeight = 576;
-      record->VFramesPerSec = 25.0f;
-      record->VReserved1 = 0;
-    }
+    testing::SetBoardNativeSettings(app);
   }
   // The pixels of column x that differ from `clean`.
   int ChangedInColumn(const QImage& clean, int x) {

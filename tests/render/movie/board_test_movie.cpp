@@ -29,4 +29,14 @@ void WriteBoardMovie(const std::string& path, int frames) {
   ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
 }
 
+void SetBoardNativeSettings(ApplicationState& app) {
+  for (MovieSettings* record : {&app.movie, &app.preview}) {
+    record->VCompressionType = "CFCC";
+    record->VResWidth = 720;
+    record->VResHeight = 576;
+    record->VFramesPerSec = 25.0f;
+    record->VReserved1 = 0;
+  }
+}
+
 }  // namespace sprocket::testing
