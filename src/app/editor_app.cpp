@@ -1,15 +1,20 @@
 #include "app/editor_app.h"
 
 #include <QApplication>
+#include <iostream>
 #include <unistd.h>
 
+#include "app/crash_recovery.h"
 #include "app/main_frame.h"
 #include "app/preview_window.h"
+#include "app/termination_signals.h"
 #include "platform/application_state.h"
 #include "platform/message_pump.h"
 #include "platform/settings/startup_settings.h"
 #include "platform/settings_store.h"
 #include "platform/temp_files.h"
+#include "timeline/tlefile/timeline_backup.h"
+#include "tleview/tle_view.h"
 
 namespace sprocket {
 
@@ -19,11 +24,13 @@ bool IsWritableFolder(const std::string& folder) { return ::access(folder.c_str(
 
 }  // namespace
 
-CTestApp::CTestApp() { SetPrompts(&prompts_); }
+CTestApp::CTestApp(Prompts* prompts) : previousPrompts_(AppPrompts()) {
+  SetPrompts(prompts != nullptr ? prompts : &messageBoxes_);
+}
 
 CTestApp::~CTestApp() {
   SetPumpHook({});
-  SetPrompts(nullptr);
+  SetPrompts(&previousPrompts_);
 }
 
 bool CTestApp::InitInstance() {
@@ -33,26 +40,46 @@ bool CTestApp::InitInstance() {
   }
   SeedStartupSettings(AppProfile());
   LoadApplicationSettings(TheApp(), AppProfile());
+  const bool lastRunForced = LastSessionEndedForced(AppProfile());
+  MarkSessionRunning(AppProfile());
 
   mainFrame_ = std::make_unique<CMainFrame>();
-  prompts_.setParent(mainFrame_.get());
+  messageBoxes_.setParent(mainFrame_.get());
   SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   previewWnd_ = std::make_unique<CPreviewWnd>(nullptr, nullptr, mainFrame_.get());
   mainFrame_->SetPreviewWindow(previewWnd_.get());
+  terminationSignals_ = std::make_unique<TerminationSignals>();
+  QObject::connect(terminationSignals_.get(), &TerminationSignals::received, mainFrame_.get(),
+                   [this](int signalNumber) { OnTerminationSignal(signalNumber); });
   mainFrame_->show();
   // Beside the timeline windows, not over them.
   previewWnd_->move(mainFrame_->geometry().topRight() + QPoint(-previewWnd_->sizeHint().width() - 24, 80));
+  // Documents keep their backup in the configured temporary folder.
+  if (lastRunForced) OfferBackupTimeline(*mainFrame_, ConfiguredTempFolder());
   return true;
+}
+
+void CTestApp::OnTerminationSignal(int signalNumber) {
+  forcedExit_ = true;
+  // No question may hold up the exit: a backup that cannot be written is
+  // only reported on stderr.
+  if (CTLEView* view = activeView(); view != nullptr && view->GetDocument().IsModified()) {
+    std::string error;
+    if (!WriteTimelineBackup(view->GetDocument(), &error)) std::cerr << "sprocket: " << error << '\n';
+  }
+  QCoreApplication::exit(128 + signalNumber);
 }
 
 CTLEView* CTestApp::activeView() const { return mainFrame_ ? mainFrame_->ActiveView() : nullptr; }
 
 int CTestApp::ExitInstance() {
   SetPumpHook({});
-  prompts_.setParent(nullptr);
+  terminationSignals_.reset();
+  messageBoxes_.setParent(nullptr);
   if (mainFrame_) mainFrame_->SetPreviewWindow(nullptr);
   previewWnd_.reset();
   mainFrame_.reset();
+  if (!forcedExit_) EndSessionCleanly(AppProfile(), ConfiguredTempFolder());
   return 0;
 }
 

@@ -28,6 +28,8 @@ TEST(MainFrame, FreeMemoryInThousands) {
 
 TEST(EditorApp, StartsSeedsSettingsAndQuits) {
   testing::ScopedConfigDir config;
+  testing::TempDir temp;  // the clean exit deletes the backup timeline here
+  WriteProfileString("Temp File Dir", "Dir", temp.path().string());
   QTimer::singleShot(0, [] { QApplication::closeAllWindows(); QApplication::quit(); });
   EXPECT_EQ(RunEditor(), 0);
   EXPECT_EQ(GetProfileString("AVI Field Info", "ENTRY0"), "DUDC(1)");

@@ -27,6 +27,11 @@ inline constexpr std::string_view kDir = "Dir";
 inline constexpr std::string_view kTempFileDir = "Temp File Dir";
 inline constexpr std::string_view kTempDirCurrent = "Dir";
 
+// Set to 1 while the editor runs and to 0 at a clean exit: a start-up that
+// finds 1 offers the backup timeline.
+inline constexpr std::string_view kForcedExit = "FORCED EXIT";
+inline constexpr std::string_view kForcedExitFlag = "Flag";
+
 // Read directly from the settings file.
 inline constexpr std::string_view kMultiProc = "MULTIPROC";
 inline constexpr std::string_view kEnableMultiProc = "ENABLEMULTIPROC";

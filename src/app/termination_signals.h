@@ -1,0 +1,35 @@
+#pragma once
+// SIGTERM and SIGHUP delivered on the event loop: the handler only writes the
+// signal's number into a pipe, and a socket notifier reads it back and emits
+// received(), where the editor can end its session in ordinary code.
+
+#include <QObject>
+#include <csignal>
+
+class QSocketNotifier;
+
+namespace sprocket {
+
+class TerminationSignals : public QObject {
+  Q_OBJECT
+public:
+  // Installs the handlers; only one object may exist at a time.
+  explicit TerminationSignals(QObject* parent = nullptr);
+  // Restores the handlers that were there before.
+  ~TerminationSignals() override;
+  TerminationSignals(const TerminationSignals&) = delete;
+  TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+signals:
+  void received(int signalNumber);
+
+private:
+  void ReadPending();
+
+  int pipe_[2] = {-1, -1};
+  QSocketNotifier* notifier_ = nullptr;
+  struct sigaction previousTerm_ {};
+  struct sigaction previousHup_ {};
+};
+
+}  // namespace sprocket
