@@ -1,0 +1,213 @@
+# Shared by the side-by-side benchmark scripts (sourced, not run): makes the
+# source clips, runs sprocket-render and its peers (ffmpeg, and melt when it is
+# installed) under /usr/bin/time, checks that every peer succeeded and wrote the
+# same movie as sprocket-render (frame count, sound length, PSNR of a few
+# frames), and only then prints wall times, peak memory and ratios.
+#
+# A script calls, in order:
+#   bench_init "$@"                 BUILD_DIR and RUNS from the command line
+#   make_clip / write_config / write_melt_profile, then its timeline file
+#   run_peer LABEL MOVIE COMMAND... once per peer (sprocket-render first)
+#   check_movies FRAMES SOUND_SAMPLES SECONDS:MIN_PSNR...
+#   report "job description"
+# BENCH_KEEP=1 keeps the scratch folder (movies, logs) for a look afterwards.
+# Any failure stops the script with a message on stderr and exit status 1.
+
+bench_fail() {
+  echo "benchmark stopped: $*" >&2
+  exit 1
+}
+
+# bench_init [BUILD_DIR] [RUNS]: finds (or builds) sprocket-render, checks the
+# tools, and moves into a scratch folder removed on exit.
+bench_init() {
+  bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+  local build="${1:-$bench_root/build}"
+  [[ "$build" = /* ]] || build="$PWD/$build"
+  runs="${2:-3}"
+  [[ "$runs" =~ ^[1-9][0-9]*$ ]] || bench_fail "RUNS must be a positive number, not '$runs'"
+  render="$build/src/cli/sprocket-render"
+  if [[ ! -x "$render" ]]; then
+    "$bench_root/scripts/build.sh" "$build" >/dev/null || bench_fail "could not build $render"
+  fi
+  local tool
+  for tool in ffmpeg ffprobe bc; do
+    command -v "$tool" >/dev/null || bench_fail "$tool is needed"
+  done
+  [[ -x /usr/bin/time ]] || bench_fail "GNU time (/usr/bin/time, package 'time') is needed for peak memory"
+  have_melt=0
+  if command -v melt >/dev/null; then
+    have_melt=1
+  else
+    echo "note: melt is not installed; its runs are skipped (apt-get install melt to compare with it)"
+  fi
+  work="$(mktemp -d)"
+  if [[ -n "${BENCH_KEEP:-}" ]]; then
+    echo "note: the scratch folder $work is kept"
+  else
+    trap 'rm -rf "$work"' EXIT
+  fi
+  cd "$work" || bench_fail "no scratch folder"
+  mkdir -p config temp logs
+  peer_labels=()
+  declare -gA peer_movie=() peer_time=() peer_memory=()
+}
+
+# ffmpeg without its banner or questions; an array so that run_peer can time it.
+FFMPEG=(ffmpeg -hide_banner -loglevel error -nostdin -y)
+quiet_ffmpeg() { "${FFMPEG[@]}" "$@"; }
+
+# make_clip FILE SOURCE FREQUENCY SECONDS: a 720x480 25 fps full-range MJPEG
+# clip (quality 3) of one of FFmpeg's test pictures with a stereo 48 kHz tone.
+make_clip() {
+  quiet_ffmpeg -f lavfi -i "$2=size=720x480:rate=25:duration=$4" \
+    -f lavfi -i "sine=frequency=$3:sample_rate=48000:duration=$4" \
+    -c:v mjpeg -q:v 3 -pix_fmt yuvj422p -c:a pcm_s16le -ac 2 "$1" || bench_fail "could not make $1"
+}
+
+# write_config WIDTH HEIGHT: sprocket-render's settings: MJPEG at quality 3
+# (VQuality 9655 maps to it), 16-bit stereo at 48000 Hz.
+write_config() {
+  cat > config/RODUVER.INI <<EOF
+[Movie]
+VResWidth=$1
+VResHeight=$2
+VFramesPerSec=2500
+VCompressionType=MJPG
+VQuality=9655
+VKeyFrame=1
+VReserved1=1
+ABitsPerSample=16
+ASamplesPerSec=48000
+AChannels=2
+[Temp File Dir]
+Dir=$work/temp
+EOF
+}
+
+# write_melt_profile WIDTH HEIGHT ASPECT_NUM ASPECT_DEN: melt's profile file
+# "profile" (melt 7.12 crashes on a profile without a description line).
+write_melt_profile() {
+  cat > profile <<EOF
+description=$1x$2 25 fps progressive
+frame_rate_num=25
+frame_rate_den=1
+width=$1
+height=$2
+progressive=1
+sample_aspect_num=1
+sample_aspect_den=1
+display_aspect_num=$3
+display_aspect_den=$4
+colorspace=601
+EOF
+}
+
+# run_peer LABEL MOVIE COMMAND...: runs the command RUNS times; keeps the
+# median wall time and the largest peak resident memory. A run that fails,
+# or leaves no movie, stops the benchmark with the end of its output.
+run_peer() {
+  local label=$1 movie=$2
+  shift 2
+  local log="logs/${#peer_labels[@]}" times=() memory=0 i wall kb
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$movie"
+    if ! /usr/bin/time -f '%e %M' -o "$log.time" "$@" >"$log.out" 2>&1; then
+      tail -n 20 "$log.out" >&2
+      bench_fail "$label failed: $(head -n 1 "$log.time")"
+    fi
+    [[ -s "$movie" ]] || { tail -n 20 "$log.out" >&2; bench_fail "$label succeeded but wrote no $movie"; }
+    read -r wall kb < <(tail -n 1 "$log.time")
+    times+=("$wall")
+    ((kb > memory)) && memory=$kb
+  done
+  peer_labels+=("$label")
+  peer_movie[$label]=$movie
+  peer_time[$label]=$(printf '%s\n' "${times[@]}" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
+  peer_memory[$label]=$memory
+}
+
+movie_frames() {
+  ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"
+}
+
+movie_sound_samples() {  # sample frames of the sound, as 48 kHz stereo
+  local bytes
+  bytes=$(ffmpeg -hide_banner -loglevel error -nostdin -i "$1" -map 0:a:0 -f s16le -ac 2 -ar 48000 - | wc -c)
+  echo $((bytes / 4))
+}
+
+# frame_psnr MOVIE SECONDS OTHER OTHER_SECONDS: the PSNR (dB, RGB) of MOVIE's
+# frame at SECONDS against OTHER's frame at OTHER_SECONDS.
+frame_psnr() {
+  quiet_ffmpeg -ss "$2" -i "$1" -an -frames:v 1 -pix_fmt rgb24 a.png || bench_fail "no frame at $2 s in $1"
+  quiet_ffmpeg -ss "$4" -i "$3" -an -frames:v 1 -pix_fmt rgb24 b.png || bench_fail "no frame at $4 s in $3"
+  ffmpeg -hide_banner -nostdin -i a.png -i b.png -lavfi '[0][1]psnr' -f null - 2>&1 |
+    sed -n 's/.*PSNR.* average:\([0-9.]*\|inf\) .*/\1/p' | tail -n 1
+}
+
+psnr_below() {  # true when PSNR $1 is under $2 dB ("inf" never is)
+  [[ "$1" != inf ]] && (($(echo "$1 < $2" | bc -l)))
+}
+
+# check_movies FRAMES SAMPLES SECONDS:MIN_DB...: every peer's movie has FRAMES
+# frames and SAMPLES sound sample frames (within one frame's worth), and its
+# frame at each SECONDS is at least MIN_DB from sprocket-render's. Frames
+# outside effects stay above 33 dB (full against limited range: 27-32 dB, a
+# letterboxed frame under 20 dB); the middle of a dissolve above 30 dB (the
+# tools' dissolve phases differ by up to half a frame).
+check_movies() {
+  local frames=$1 samples=$2
+  shift 2
+  local ours=${peer_movie[${peer_labels[0]}]} label movie n s t db min_db check
+  peer_notes=()
+  for label in "${peer_labels[@]}"; do
+    movie=${peer_movie[$label]}
+    n=$(movie_frames "$movie")
+    [[ "$n" == "$frames" ]] || bench_fail "$label wrote $n frames, not $frames"
+    s=$(movie_sound_samples "$movie")
+    ((s >= samples - 1920 && s <= samples + 1920)) || bench_fail "$label wrote $s sound samples, not $samples"
+    local list=""
+    if [[ "$movie" != "$ours" ]]; then
+      for check in "$@"; do
+        t=${check%%:*}
+        min_db=${check#*:}
+        db=$(frame_psnr "$ours" "$t" "$movie" "$t")
+        [[ -n "$db" ]] || bench_fail "no PSNR of $label's frame at $t s"
+        psnr_below "$db" "$min_db" &&
+          bench_fail "$label's frame at $t s is $db dB from sprocket-render's (under $min_db dB): not the same movie"
+        list+=" $t s: $db dB;"
+      done
+      list=" PSNR against sprocket-render:${list%;}"
+    fi
+    peer_notes+=("$n frames, $s sound samples.$list")
+  done
+}
+
+# check_source_quality SECONDS SOURCE SOURCE_SECONDS MIN_DB: sprocket-render's
+# frame against the source clip's own frame (a frame outside any effect).
+check_source_quality() {
+  local ours=${peer_movie[${peer_labels[0]}]} db
+  db=$(frame_psnr "$ours" "$1" "$2" "$3")
+  [[ -n "$db" ]] || bench_fail "no PSNR against the source"
+  psnr_below "$db" "$4" && bench_fail "sprocket-render's frame at $1 s is $db dB from the source (under $4 dB)"
+  source_note="sprocket-render at $1 s against $2 at $3 s: $db dB"
+}
+
+report() {
+  local ours=${peer_labels[0]} label i
+  echo "$1; median of $runs runs"
+  printf '  %-22s %9s %12s\n' "" "wall" "peak memory"
+  for i in "${!peer_labels[@]}"; do
+    label=${peer_labels[$i]}
+    printf '  %-22s %7.3f s %9d MB   %s\n' "$label" "${peer_time[$label]}" $((peer_memory[$label] / 1024)) "${peer_notes[$i]}"
+  done
+  [[ "$have_melt" == 1 ]] || echo "  melt                   not installed: skipped"
+  [[ -n "${source_note:-}" ]] && echo "  $source_note"
+  echo "ratios (sprocket-render / other):  wall  peak memory"
+  for label in "${peer_labels[@]:1}"; do
+    printf '  / %-22s %6.2f %8.2f\n' "$label" \
+      "$(echo "${peer_time[$ours]} / ${peer_time[$label]}" | bc -l)" \
+      "$(echo "${peer_memory[$ours]} / ${peer_memory[$label]}" | bc -l)"
+  done
+}
