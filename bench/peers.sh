@@ -103,6 +103,63 @@ colorspace=601
 EOF
 }
 
+# write_dissolve_timeline FILE SECONDS CLIP_FILTERS CLIP...: the clips, each
+# SECONDS long, one after the other on video tracks 1 and 3 in turn, with a
+# 1 s dissolve on transition track 2 wherever a clip overlaps the next one.
+# CLIP_FILTERS is the JSON list of filters on every clip ([] for none).
+write_dissolve_timeline() {
+  local file=$1 length=$(($2 * 1000)) filters=$3
+  shift 3
+  local step=$((length - 1000)) end=$((($# - 1) * (length - 1000) + length)) i=0 in clip
+  local tracks=("" "" "")
+  for clip in "$@"; do
+    in=$((i * step))
+    local entry="{ \"in\": $in, \"out\": $((in + length)), \"file\": \"$clip\", \"playIn\": 0, \"playOut\": $length, \"filters\": $filters }"
+    if ((i % 2 == 0)); then tracks[0]+="${tracks[0]:+, }$entry"; else tracks[2]+="${tracks[2]:+, }$entry"; fi
+    if ((i > 0)); then
+      tracks[1]+="${tracks[1]:+, }{ \"in\": $in, \"out\": $((in + 1000)), \"transition\": 1, \"filters\": [ { \"id\": 1, \"params\": [] } ] }"
+    fi
+    i=$((i + 1))
+  done
+  cat > "$file" <<EOF
+{
+  "format": "sprocket-timeline", "version": 1, "rate": 2500, "duration": $end,
+  "movieRange": [0, $end], "previewRange": [0, $end],
+  "tracks": [
+    { "type": "V", "number": 1, "clips": [ ${tracks[0]} ] },
+    { "type": "X", "number": 2, "clips": [ ${tracks[1]} ] },
+    { "type": "V", "number": 3, "clips": [ ${tracks[2]} ] }
+  ]
+}
+EOF
+}
+
+# dissolve_graph SECONDS CLIPS VIDEO_TAIL: ffmpeg's filter graph for the same
+# movie: every clip scaled to 640x480, chained xfades and acrossfades, then
+# VIDEO_TAIL (a filter, or "null") on the picture; outputs [v] and [a].
+dissolve_graph() {
+  local seconds=$1 count=$2 tail=$3 i graph="" last_v="s0" last_a="0:a"
+  for ((i = 0; i < count; i++)); do graph+="[$i:v]scale=640:480,setsar=1[s$i];"; done
+  for ((i = 1; i < count; i++)); do
+    graph+="[$last_v][s$i]xfade=transition=fade:duration=1:offset=$((i * (seconds - 1)))[v$i];"
+    graph+="[$last_a][$i:a]acrossfade=d=1[a$i];"
+    last_v="v$i"
+    last_a="a$i"
+  done
+  echo "$graph[$last_v]$tail[v];[$last_a]anull[a]"
+}
+
+# melt_dissolve_args CLIP...: melt's playlist of the clips, each stretched to
+# fill a 4:3 frame, with a 25-frame dissolve and sound mix between neighbours.
+melt_dissolve_args() {
+  local clip first=1
+  for clip in "$@"; do
+    printf '%s\n' "$clip" force_aspect_ratio=0.888889
+    ((first)) || printf '%s\n' -mix 25 -mixer luma -mixer mix:-1
+    first=0
+  done
+}
+
 # run_peer LABEL MOVIE COMMAND...: runs the command RUNS times; keeps the
 # median wall time and the largest peak resident memory. A run that fails,
 # or leaves no movie, stops the benchmark with the end of its output.
@@ -210,4 +267,52 @@ report() {
       "$(echo "${peer_time[$ours]} / ${peer_time[$label]}" | bc -l)" \
       "$(echo "${peer_memory[$ours]} / ${peer_memory[$label]}" | bc -l)"
   done
+}
+
+# dissolve_job SECONDS BLUR_RADIUS CHECKS DESCRIPTION SOURCE...: the 640x480
+# jobs: a SECONDS-long 720x480 clip of each of FFmpeg's test SOURCEs (with its
+# own tone), joined by 1 s dissolves, every clip blurred by BLUR_RADIUS pixels
+# (0: no blur), written as 640x480 MJPEG with PCM sound by sprocket-render,
+# ffmpeg (default threads and one thread) and melt; CHECKS are check_movies'
+# SECONDS:MIN_DB frames.
+dissolve_job() {
+  local seconds=$1 blur=$2 checks=$3 description=$4
+  shift 4
+  local clips=() i=0 source filters="[]" tail="null" melt_tail=()
+  for source in "$@"; do
+    make_clip "clip$i.avi" "$source" $((440 + 110 * i)) "$seconds"
+    clips+=("clip$i.avi")
+    i=$((i + 1))
+  done
+  if ((blur > 0)); then
+    # The blur filter's strength is ten times its radius.
+    filters="[ { \"id\": 1304, \"params\": [ { \"values\": [$((blur * 10))] }, { \"values\": [$((blur * 10))] } ] } ]"
+    tail="boxblur=$blur:1"
+    # melt's own box blur (its FFmpeg one flattens full-range levels) takes
+    # radii in hundredths of a tenth of the frame's width.
+    local percent
+    percent=$(echo "$blur * 1000 / 640" | bc -l)
+    melt_tail=(-filter box_blur "hradius=$percent" "vradius=$percent")
+  fi
+  write_dissolve_timeline job.tle "$seconds" "$filters" "${clips[@]}"
+  write_config 640 480
+  write_melt_profile 640 480 4 3
+  local graph inputs=() inputs1=() out=(-c:v mjpeg -q:v 3 -pix_fmt yuvj422p -c:a pcm_s16le)
+  graph=$(dissolve_graph "$seconds" ${#clips[@]} "$tail")
+  for source in "${clips[@]}"; do inputs+=(-i "$source"); inputs1+=(-threads 1 -i "$source"); done
+  run_peer sprocket-render sprocket.avi "$render" job.tle --out "$work/sprocket.avi" --config "$work/config" --yes
+  run_peer ffmpeg ffmpeg.avi "${FFMPEG[@]}" "${inputs[@]}" -filter_complex "$graph" -map '[v]' -map '[a]' \
+    "${out[@]}" ffmpeg.avi
+  run_peer "ffmpeg, one thread" ffmpeg1.avi "${FFMPEG[@]}" -filter_threads 1 -filter_complex_threads 1 "${inputs1[@]}" \
+    -filter_complex "$graph" -map '[v]' -map '[a]' -threads 1 "${out[@]}" ffmpeg1.avi
+  if ((have_melt)); then
+    local playlist
+    mapfile -t playlist < <(melt_dissolve_args "${clips[@]}")
+    run_peer melt melt.avi melt -silent -profile ./profile "${playlist[@]}" "${melt_tail[@]}" \
+      -consumer avformat:melt.avi vcodec=mjpeg qscale=3 pix_fmt=yuvj422p color_range=jpeg acodec=pcm_s16le real_time=-1
+  fi
+  local total=$((${#clips[@]} * (seconds - 1) + 1))
+  read -ra checks <<<"$checks"
+  check_movies $((total * 25)) $((total * 48000)) "${checks[@]}"
+  report "$description"
 }
