@@ -6,18 +6,17 @@
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
 //    temporary rows, in loops the compiler vectorises.
-//  - Both passes split their rows into bands on several threads when the
-//    picture is large enough to pay for them.
+//  - Both passes split their rows into bands on the process's worker pool
+//    when the picture is large enough to pay for them.
 
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "imagelib/rescale_internal.h"
 #include "imagelib/rescale_kernels.h"
+#include "platform/worker_pool.h"
 
 namespace sprocket::rescale_detail {
 namespace {
@@ -54,32 +53,19 @@ DibResult Flatten(std::int32_t outputLength, std::int32_t inputLength, RescaleFi
 
 std::int32_t BandCount(std::int32_t rows, std::int64_t workPerRow) {
   const std::int64_t byWork = std::max<std::int64_t>(1, rows * workPerRow / kWorkPerThread);
-  const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
-  return static_cast<std::int32_t>(
-      std::min<std::int64_t>({byWork, std::min(hardware, kMaxThreads), rows}));
+  const unsigned threads = ParallelFrameWork() ? SharedWorkerPool().Workers() + 1 : 1u;
+  return static_cast<std::int32_t>(std::min<std::int64_t>({byWork, std::min(threads, kMaxThreads), rows}));
 }
 
 // Calls body(band, begin, end) for `bands` bands covering rows 0..rows - 1,
-// each on its own thread but the last, which runs on the calling thread. A
-// band whose thread cannot be started runs on the calling thread as well.
+// on the process's worker pool and the calling thread.
 template <typename Body>
 void RunBands(std::int32_t rows, std::int32_t bands, const Body& body) {
-  std::vector<std::thread> threads;
-  threads.reserve(static_cast<std::size_t>(bands));
-  for (std::int32_t band = 0; band < bands; ++band) {
+  SharedWorkerPool().Run(bands, [&](std::int32_t band) {
     const std::int32_t begin = static_cast<std::int32_t>(static_cast<std::int64_t>(rows) * band / bands);
     const std::int32_t end = static_cast<std::int32_t>(static_cast<std::int64_t>(rows) * (band + 1) / bands);
-    if (band + 1 < bands) {
-      try {
-        threads.emplace_back(body, band, begin, end);
-        continue;
-      } catch (const std::system_error&) {
-        // Fall through: run the band here.
-      }
-    }
     body(band, begin, end);
-  }
-  for (std::thread& thread : threads) thread.join();
+  });
 }
 
 const std::uint8_t* SourceRow(const RescaleJob& job, std::int32_t y) {

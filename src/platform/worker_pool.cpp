@@ -1,0 +1,98 @@
+#include "platform/worker_pool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+
+namespace sprocket {
+
+WorkerPool::WorkerPool(unsigned workers) {
+  threads_.reserve(workers);
+  for (unsigned i = 0; i < workers; ++i) {
+    try {
+      threads_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      break;  // fewer workers; the callers do the rest
+    }
+  }
+}
+
+WorkerPool::~WorkerPool() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+std::int32_t WorkerPool::Take(Batch& batch) {
+  const std::int32_t item = batch.next++;
+  if (batch.next == batch.count) std::erase(batches_, &batch);
+  return item;
+}
+
+void WorkerPool::RunItem(Batch& batch, std::int32_t item, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  std::exception_ptr failure;
+  try {
+    (*batch.body)(item);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  lock.lock();
+  if (failure && !batch.failure) batch.failure = failure;
+  if (++batch.finished == batch.count) done_.notify_all();
+}
+
+void WorkerPool::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    work_.wait(lock, [this] { return stopping_ || !batches_.empty(); });
+    if (batches_.empty()) return;
+    Batch& batch = *batches_.front();
+    RunItem(batch, Take(batch), lock);
+  }
+}
+
+void WorkerPool::Run(std::int32_t count, const std::function<void(std::int32_t)>& body) {
+  if (count <= 0) return;
+  if (count == 1 || threads_.empty()) {
+    for (std::int32_t i = 0; i < count; ++i) body(i);
+    return;
+  }
+  Batch batch;
+  batch.body = &body;
+  batch.count = count;
+  std::unique_lock lock(mutex_);
+  batches_.push_back(&batch);
+  if (count - 1 >= static_cast<std::int32_t>(threads_.size())) {
+    work_.notify_all();
+  } else {
+    for (std::int32_t i = 1; i < count; ++i) work_.notify_one();
+  }
+  while (batch.next < batch.count) RunItem(batch, Take(batch), lock);
+  done_.wait(lock, [&batch] { return batch.finished == batch.count; });
+  if (batch.failure) std::rethrow_exception(batch.failure);
+}
+
+namespace {
+
+std::atomic<bool> parallelFrameWork{true};
+
+unsigned Processors() { return std::clamp(std::thread::hardware_concurrency(), 1u, 16u); }
+
+}  // namespace
+
+WorkerPool& SharedWorkerPool() {
+  static WorkerPool pool(Processors() - 1);
+  return pool;
+}
+
+void SetParallelFrameWork(bool on) { parallelFrameWork = on; }
+
+bool ParallelFrameWork() { return parallelFrameWork; }
+
+unsigned FrameWorkThreads() { return ParallelFrameWork() ? Processors() : 1u; }
+
+}  // namespace sprocket

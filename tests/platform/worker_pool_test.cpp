@@ -1,0 +1,63 @@
+#include "platform/worker_pool.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace sprocket {
+namespace {
+
+// How often each item was called.
+std::vector<int> CallCounts(WorkerPool& pool, std::int32_t count) {
+  std::vector<std::atomic<int>> calls(static_cast<std::size_t>(std::max(count, 0)));
+  pool.Run(count, [&](std::int32_t i) { calls.at(static_cast<std::size_t>(i))++; });
+  std::vector<int> counts;
+  for (const auto& c : calls) counts.push_back(c.load());
+  return counts;
+}
+
+TEST(WorkerPool, RunsEveryItemOnceWhateverTheWorkersAndItems) {
+  for (unsigned workers : {0u, 1u, 3u}) {
+    WorkerPool pool(workers);
+    EXPECT_EQ(pool.Workers(), workers);
+    for (std::int32_t count : {0, 1, 2, 7, 100}) {
+      EXPECT_EQ(CallCounts(pool, count), std::vector<int>(static_cast<std::size_t>(count), 1))
+          << workers << " workers, " << count << " items";
+    }
+  }
+}
+
+TEST(WorkerPool, NestedAndConcurrentRunsFinish) {
+  WorkerPool pool(2);
+  std::atomic<int> inner{0};
+  pool.Run(4, [&](std::int32_t) { pool.Run(5, [&](std::int32_t) { inner++; }); });
+  EXPECT_EQ(inner.load(), 20);
+
+  std::atomic<int> total{0};
+  std::vector<std::thread> callers;
+  for (int t = 0; t < 4; ++t) {
+    callers.emplace_back([&] {
+      for (int round = 0; round < 50; ++round) pool.Run(3, [&](std::int32_t) { total++; });
+    });
+  }
+  for (std::thread& caller : callers) caller.join();
+  EXPECT_EQ(total.load(), 4 * 50 * 3);
+}
+
+TEST(WorkerPool, AFailingItemIsReportedAfterTheOthersFinish) {
+  WorkerPool pool(3);
+  std::atomic<int> finished{0};
+  EXPECT_THROW(pool.Run(16,
+                        [&](std::int32_t i) {
+                          if (i == 5) throw std::runtime_error("item 5");
+                          finished++;
+                        }),
+               std::runtime_error);
+  EXPECT_EQ(finished.load(), 15);
+  EXPECT_EQ(CallCounts(pool, 3), std::vector<int>(3, 1));  // still usable
+}
+
+}  // namespace
+}  // namespace sprocket
