@@ -87,15 +87,23 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   }
 
   DibInfoHeader header = MakeDib24Header(width, height);
-  GlobalBlock block = GlobalBlock::Allocate(kDibHeaderSize + static_cast<std::size_t>(header.biSizeImage));
+  // The conversion writes every pixel: only the rows' padding is cleared.
+  GlobalBlock block =
+      GlobalBlock::Allocate(kDibHeaderSize + static_cast<std::size_t>(header.biSizeImage), GMEM_MOVEABLE);
   GlobalLockGuard<std::uint8_t> bytes(block.get());
   if (!bytes) {
     Fail(error, "Not enough memory!");
     return {};
   }
   WriteDibHeader(bytes.get(), header);
-  // The DIB is bottom-up: write the top row last by walking the rows backwards.
   std::uint8_t* pixels = bytes.get() + kDibHeaderSize;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  if (static_cast<std::size_t>(stride) > rowBytes) {
+    for (int y = 0; y < height; ++y) {
+      std::memset(pixels + static_cast<std::ptrdiff_t>(stride) * y + rowBytes, 0, stride - rowBytes);
+    }
+  }
+  // The DIB is bottom-up: write the top row last by walking the rows backwards.
   std::array<std::uint8_t*, 4> target = {pixels + static_cast<std::ptrdiff_t>(stride) * (height - 1)};
   std::array<int, 4> targetStride = {-stride};
   int rows = sws_scale(context_.get(), frame->data, frame->linesize, 0, height, target.data(), targetStride.data());

@@ -162,8 +162,8 @@ private:
     return Scale(std::move(frame));
   }
 
-  // The scale step of movie frames: to the working size through the
-  // image-file library, or with the filtered rescaler at double size.
+  // The scale step of movie frames: to the working size with the image-file
+  // library's rescaler, or with the filtered rescaler at double size.
   DibPicture Scale(DibPicture picture) const {
     if (!args_.doubleSize && picture.BitCount() == 24 && picture.Width() == args_.width &&
         picture.Height() == args_.height &&
@@ -175,6 +175,11 @@ private:
       WriteDibHeader(picture.data(), header);
       return picture;
     }
+    if (!args_.doubleSize) {
+      DibPicture scaled = ResizedDib24(std::move(picture), args_.width, args_.height);
+      if (!scaled) Log(kLogGetDib);
+      return scaled;
+    }
     ImageRef image(ImageFiles().DibToHandle(picture.data(), picture.size()), true);
     picture.reset();
     if (!image.valid()) {
@@ -183,9 +188,7 @@ private:
     }
     PromoteImage(image.handle());
     DibPicture scaled;
-    const int done = args_.doubleSize ? ImageToDibScaled(image.handle(), &scaled, args_.width, args_.height, true)
-                                      : ImageToDibResized(image.handle(), &scaled, args_.width, args_.height, true);
-    if (done == 0) {
+    if (ImageToDibScaled(image.handle(), &scaled, args_.width, args_.height, true) == 0) {
       Log(kLogGetDib);
       return {};
     }

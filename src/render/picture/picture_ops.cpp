@@ -8,6 +8,7 @@
 #include "imagelib/dib_image.h"
 #include "imagelib/formats/tga_reader.h"
 #include "imagelib/rescale.h"
+#include "platform/imagefile/image_picture.h"
 
 namespace sprocket {
 
@@ -191,6 +192,43 @@ int ImageToDibResized(ImageHandle& image, DibPicture* out, std::int32_t width, s
     image = kNoImage;
   }
   return done ? 1 : 0;
+}
+
+namespace {
+
+// A 24-bit bottom-up picture that the library would import unchanged.
+bool IsPlainDib24(const DibPicture& picture) {
+  if (!picture || picture.size() < static_cast<std::size_t>(kDibHeaderSize)) return false;
+  const DibInfoHeader header = picture.Header();
+  return header.biSize == static_cast<std::uint32_t>(kDibHeaderSize) && header.biCompression == 0 &&
+         header.biBitCount == 24 && header.biPlanes == 1 && header.biHeight > 0 &&
+         IsAcceptedImageSize(header.biWidth, header.biHeight) &&
+         picture.size() >= kDibHeaderSize + static_cast<std::size_t>(PaddedStride24(header.biWidth)) *
+                                                static_cast<std::size_t>(header.biHeight);
+}
+
+}  // namespace
+
+DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t height) {
+  if (!IsPlainDib24(picture) || !IsAcceptedImageSize(width, height)) {
+    ImageHandle image = ImageFiles().DibToHandle(picture.data(), picture.size());
+    picture.reset();
+    if (image < 0) return {};
+    ImageFiles().ToTrueColor(image);
+    DibPicture scaled;
+    return ImageToDibResized(image, &scaled, width, height, true) != 0 ? std::move(scaled) : DibPicture{};
+  }
+  // The library's picture header, then the rescaler on the picture's own block.
+  DibInfoHeader header = MakeDib24Header(picture.Width(), picture.Height());
+  WriteDibHeader(picture.data(), header);
+  HGLOBAL variable = GlobalHandle(picture.ReleaseLocked());
+  GlobalUnlock(variable);
+  const DibResult resized = CDibImage(&variable).Resize(width, height, kFilterMitchell);
+  DibPicture scaled = DibPicture::Adopt(GlobalBlock(variable));
+  if (resized != kDibDone || !scaled) return {};
+  header = MakeDib24Header(width, height);
+  WriteDibHeader(scaled.data(), header);
+  return scaled;
 }
 
 int ImageToDibScaled(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height,

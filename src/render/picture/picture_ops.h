@@ -80,6 +80,12 @@ int CropImageHandle(ImageHandle& image, const CropBox& margins);
 // A new handle of the picture, promoted and cropped when any margin is
 // nonzero; the picture is consumed. kNoImage for no picture.
 ImageHandle CropDibToImage(DibPicture picture, const CropBox& margins);
+// The picture scaled to width x height with the Mitchell filter: the same
+// bytes that a handle of it resized in the image-file library and copied out
+// (ImageToDibResized) would give, without the library's copies. Pictures
+// that the library would first convert (not 24-bit bottom-up, or of a size
+// it refuses) take the library's road. Empty on failure.
+DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t height);
 // Resizes the image to width x height in the library and copies its picture
 // (biClrUsed 0) into `out`; frees the handle (and sets it to kNoImage) when
 // `freeHandle` is set. 1, or 0 on failure.

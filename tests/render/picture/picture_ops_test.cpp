@@ -150,6 +150,44 @@ TEST(PictureOps, HandlesAreCroppedResizedAndFreed) {
   EXPECT_EQ(ImageFiles().ImageCount(), imagesBefore);
 }
 
+// A picture of every byte different from its neighbours, so that any
+// change of the scaling shows.
+DibPicture Noise(int width, int height, int bits) {
+  DibPicture picture = bits == 24 ? DibPicture::Black24(width, height) : DibPicture::Grey8(width, height);
+  const std::size_t first = bits == 24 ? 40 : 1064;
+  std::uint32_t state = 12345u + static_cast<std::uint32_t>(width * 7 + height);
+  for (std::size_t i = first; i < picture.size(); ++i) {
+    state = state * 1664525u + 1013904223u;
+    picture.data()[i] = static_cast<std::uint8_t>(state >> 24);
+  }
+  return picture;
+}
+
+// The library's road: a handle, promoted, resized and copied out.
+DibPicture ResizedThroughTheLibrary(const DibPicture& picture, int width, int height) {
+  ImageHandle image = ImageFiles().DibToHandle(picture.data(), picture.size());
+  ImageFiles().ToTrueColor(image);
+  DibPicture out;
+  EXPECT_EQ(ImageToDibResized(image, &out, width, height, true), 1);
+  return out;
+}
+
+TEST(PictureOps, DirectResizeGivesTheLibrarysBytes) {
+  struct Case {
+    int width, height, bits, toWidth, toHeight;
+  };
+  for (const Case& c : {Case{720, 480, 24, 640, 480}, Case{37, 21, 24, 16, 50}, Case{33, 9, 24, 33, 9},
+                        Case{19, 11, 8, 25, 7}}) {
+    const DibPicture source = Noise(c.width, c.height, c.bits);
+    const DibPicture expected = ResizedThroughTheLibrary(source, c.toWidth, c.toHeight);
+    const DibPicture direct = ResizedDib24(source.Clone(), c.toWidth, c.toHeight);
+    ASSERT_TRUE(expected && direct) << c.width << "x" << c.height;
+    ASSERT_EQ(direct.size(), expected.size()) << c.width << "x" << c.height;
+    EXPECT_EQ(std::memcmp(direct.data(), expected.data(), expected.size()), 0) << c.width << "x" << c.height;
+  }
+  EXPECT_FALSE(ResizedDib24(DibPicture(), 10, 10));
+}
+
 TEST(PictureOps, EightBitPicturesArePromoted) {
   DibPicture indexed = DibPicture::Grey8(3, 2);
   const std::uint8_t colour[4] = {10, 20, 30, 0};
