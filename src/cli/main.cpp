@@ -18,6 +18,7 @@
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
+#include "platform/worker_pool.h"
 
 using namespace sprocket;
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     return kExitWritten;
   }
   if (!options.configDir.empty()) SetConfigDir(options.configDir);
+  if (options.oneThread) SetParallelFrameWork(false);
 
   StreamPrompts prompts(options.answerYes);
   SetPrompts(&prompts);

@@ -29,7 +29,7 @@ ParseResult Fail(std::string error) { return ParseResult{std::nullopt, std::move
 
 std::string RenderUsage() {
   return "Usage: sprocket-render TIMELINE.tle --out PATH [--type avi|flc|seq|wav] [--preview]\n"
-         "                       [--range START,END] [--yes] [--config DIR]\n"
+         "                       [--range START,END] [--yes] [--config DIR] [--one-thread]\n"
          "\n"
          "Renders the movie range of a timeline file without a window.\n"
          "  --out PATH         output file (for seq: folder and file prefix)\n"
@@ -38,6 +38,7 @@ std::string RenderUsage() {
          "  --range START,END  render this range (milliseconds) instead of the movie range\n"
          "  --yes              answer Yes/OK to every question\n"
          "  --config DIR       folder holding RODUVER.INI\n"
+         "  --one-thread       make the frames one at a time on one thread (the same output, slower)\n"
          "Exit codes: 0 output written, 1 failure or refusal, 2 stopped (Ctrl-C).\n";
 }
 
@@ -71,6 +72,8 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
       if (!start || !end || *end <= *start) return Fail("--range needs START,END with 0 <= START < END");
       options.rangeStart = start;
       options.rangeEnd = end;
+    } else if (arg == "--one-thread") {
+      options.oneThread = true;
     } else if (arg == "--yes") {
       options.answerYes = true;
     } else if (arg == "--config") {

@@ -1,7 +1,7 @@
 #pragma once
 // Command line of sprocket-render:
 //   sprocket-render TIMELINE.tle --out PATH [--type avi|flc|seq|wav] [--preview]
-//                   [--range START,END] [--yes] [--config DIR]
+//                   [--range START,END] [--yes] [--config DIR] [--one-thread]
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +21,7 @@ struct RenderOptions {
   std::optional<std::int32_t> rangeEnd;    // ms
   bool answerYes = false;       // questions take Yes/OK instead of their default
   std::string configDir;        // folder of RODUVER.INI
+  bool oneThread = false;       // frames one at a time on one thread
   bool help = false;
 };
 

@@ -7,7 +7,7 @@ namespace {
 
 TEST(RenderOptions, AllOptions) {
   ParseResult result = ParseRenderOptions({"demo.tle", "--out", "/tmp/out.avi", "--type", "flc", "--preview",
-                                           "--range", "1000,5000", "--yes", "--config", "/etc/sprocket"});
+                                           "--range", "1000,5000", "--yes", "--config", "/etc/sprocket", "--one-thread"});
   ASSERT_TRUE(result.options) << result.error;
   const RenderOptions& o = *result.options;
   EXPECT_EQ(o.timeline, "demo.tle");
@@ -18,6 +18,7 @@ TEST(RenderOptions, AllOptions) {
   EXPECT_EQ(o.rangeEnd, 5000);
   EXPECT_TRUE(o.answerYes);
   EXPECT_EQ(o.configDir, "/etc/sprocket");
+  EXPECT_TRUE(o.oneThread);
 }
 
 TEST(RenderOptions, Defaults) {
@@ -27,6 +28,7 @@ TEST(RenderOptions, Defaults) {
   EXPECT_FALSE(result.options->preview);
   EXPECT_FALSE(result.options->rangeStart);
   EXPECT_FALSE(result.options->answerYes);
+  EXPECT_FALSE(result.options->oneThread);
 }
 
 TEST(RenderOptions, RefusesBadCommandLines) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <limits>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/media/ffmpeg_handles.h"
 #include "platform/media/jpeg_chroma_layout.h"
 #include "platform/media/frame_conversion.h"
+#include "platform/worker_pool.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -74,6 +76,14 @@ AVPixelFormat EncoderFormat(const AVCodec* codec, int bitCount, int chromaLayout
   return avcodec_find_best_pix_fmt_of_list(codec->pix_fmts, AV_PIX_FMT_BGR24, 0, nullptr);
 }
 
+// Compressors whose pictures stand alone and that can work on several at
+// once: each picture is compressed on its own thread, to the same bytes.
+bool CompressesPicturesApart(const AVCodec* codec) {
+  const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec->id);
+  return (codec->capabilities & AV_CODEC_CAP_FRAME_THREADS) != 0 && descriptor != nullptr &&
+         (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
+}
+
 // A picture size an AVI stream and the converters can take.
 bool UsableSize(int width, int height) {
   return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
@@ -117,6 +127,9 @@ struct AviWriter::State {
   AVRational frameTime{1, 25};     // the duration of one frame
   std::int64_t frames = 0;       // video samples written (next position)
   std::int64_t pendingFrames = 0;  // pictures inside the encoder
+  // Copied samples and repeats that follow pictures still inside the
+  // encoder, each with its position; written once the pictures before it are.
+  std::deque<std::pair<std::int64_t, PacketPtr>> deferred;
   std::int64_t audioFrames = 0;
   EncoderFrameConverter converter;
   FramePtr picture{av_frame_alloc()};
@@ -132,6 +145,8 @@ struct AviWriter::State {
   bool WriteHeader(const std::uint8_t* palette);
   bool WritePacket(AVPacket* packet, AVStream* stream);
   bool DrainEncoder();
+  bool WriteVideoSample(AVPacket* packet, std::int64_t position);
+  bool WriteDeferred(std::int64_t after);
   bool WriteUncompressed(const DibInfoHeader& header, const std::uint8_t* palette, const std::uint8_t* pixels,
                          std::int32_t stride);
 };
@@ -216,6 +231,10 @@ bool AviWriter::State::CreateVideo(const AviVideoFormat& v) {
     }
   }
   if (output->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (CompressesPicturesApart(codec)) {
+    c->thread_count = static_cast<int>(FrameWorkThreads());
+    c->thread_type = FF_THREAD_FRAME;
+  }
   int result = avcodec_open2(c, codec, nullptr);
   if (result < 0) return Fail("The compressor refused the movie's format: " + AvErrorText(result) + ".");
   result = avcodec_parameters_from_context(parameters, c);
@@ -308,9 +327,28 @@ bool AviWriter::State::DrainEncoder() {
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
     if (result < 0) return Fail("The compressor failed: " + AvErrorText(result) + ".");
     --pendingFrames;
+    const std::int64_t position = packet->pts;
     av_packet_rescale_ts(packet.get(), encoder->time_base, video->time_base);
-    if (!WritePacket(packet.get(), video)) return false;
+    if (!WritePacket(packet.get(), video) || !WriteDeferred(position)) return false;
   }
+}
+
+bool AviWriter::State::WriteDeferred(std::int64_t after) {
+  while (!deferred.empty() && deferred.front().first == after + 1) {
+    if (!WritePacket(deferred.front().second.get(), video)) return false;
+    after = deferred.front().first;
+    deferred.pop_front();
+  }
+  return true;
+}
+
+bool AviWriter::State::WriteVideoSample(AVPacket* p, std::int64_t position) {
+  if (pendingFrames == 0) return WritePacket(p, video);
+  PacketPtr held(av_packet_alloc());
+  if (!held) return Fail("Not enough memory!");
+  av_packet_move_ref(held.get(), p);
+  deferred.emplace_back(position, std::move(held));
+  return true;
 }
 
 bool AviWriter::State::WriteUncompressed(const DibInfoHeader& header, const std::uint8_t* palette,
@@ -429,7 +467,6 @@ bool AviWriter::WriteRepeatFrame() {
 bool AviWriter::WriteRawSample(const std::uint8_t* data, std::size_t size, bool key) {
   State& s = *state_;
   if (!IsOpen()) return s.Fail(s.error.empty() ? "No movie is open for writing." : s.error);
-  if (s.pendingFrames > 0) return s.Fail("A copied sample cannot follow pictures still inside the compressor.");
   if (size > static_cast<std::size_t>(std::numeric_limits<int>::max() - AV_INPUT_BUFFER_PADDING_SIZE)) return s.Fail("The sample is too large.");
   if (!s.WriteHeader(nullptr)) return false;
   av_packet_unref(s.packet.get());
@@ -440,7 +477,7 @@ bool AviWriter::WriteRawSample(const std::uint8_t* data, std::size_t size, bool 
   if (key) s.packet->flags |= AV_PKT_FLAG_KEY;
   s.packet->pts = s.packet->dts = av_rescale_q(s.frames, s.frameTime, s.video->time_base);
   s.packet->duration = av_rescale_q(1, s.frameTime, s.video->time_base);
-  if (!s.WritePacket(s.packet.get(), s.video)) return false;
+  if (!s.WriteVideoSample(s.packet.get(), s.frames)) return false;
   ++s.frames;
   return true;
 }

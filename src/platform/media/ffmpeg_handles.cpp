@@ -3,6 +3,7 @@
 #include "platform/file_paths.h"
 #include "platform/media/avi_index.h"
 #include "platform/media/codec_table.h"
+#include "platform/worker_pool.h"
 
 namespace sprocket::media_detail {
 
@@ -49,7 +50,7 @@ CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
   if (result >= 0) {
     context->codec_id = codec->id;
     context->pkt_timebase = stream->time_base;
-    context->thread_count = 0;  // FFmpeg picks the number of threads
+    context->thread_count = ParallelFrameWork() ? 0 : 1;  // 0: FFmpeg picks the number of threads
     result = avcodec_open2(context.get(), codec, nullptr);
   }
   if (result < 0) {

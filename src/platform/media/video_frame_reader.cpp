@@ -1,7 +1,11 @@
 #include "platform/media/video_frame_reader.h"
 
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -9,6 +13,7 @@
 #include "platform/media/avi_index.h"
 #include "platform/media/ffmpeg_handles.h"
 #include "platform/media/frame_conversion.h"
+#include "platform/worker_pool.h"
 
 namespace sprocket {
 
@@ -76,7 +81,77 @@ struct VideoFrameReader::State {
   void Seek(std::int64_t n);
   bool DecodeUntil(std::int64_t n);
   bool ReceiveFrames(std::int64_t n, bool* done);
+  GlobalBlock ReadNow(std::int64_t n);
+
+  // The frame after the last one asked for, decoded on a thread of the
+  // reader's own while the caller works on the frame before it. The thread
+  // starts with the first frame read ahead and ends with the reader; while it
+  // decodes, only it touches the state above.
+  struct Ahead {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::thread thread;
+    std::int64_t wanted = -1;  // the frame to decode next; -1: none
+    bool busy = false;
+    bool stopping = false;
+    GlobalBlock frame;
+    std::int64_t frameIndex = -1;
+  };
+  Ahead ahead;  // last: it stops before the decoder goes
+
+  ~State() {
+    {
+      std::lock_guard lock(ahead.mutex);
+      ahead.stopping = true;
+    }
+    ahead.changed.notify_all();
+    if (ahead.thread.joinable()) ahead.thread.join();
+  }
+  void DecodeAheadLoop();
+  void StartAhead(std::int64_t n);
+  // Waits until no frame is being decoded ahead; hands over the one decoded
+  // when it is frame n, else drops it.
+  GlobalBlock TakeAhead(std::int64_t n);
 };
+
+void VideoFrameReader::State::DecodeAheadLoop() {
+  std::unique_lock lock(ahead.mutex);
+  for (;;) {
+    ahead.changed.wait(lock, [this] { return ahead.stopping || ahead.wanted >= 0; });
+    if (ahead.stopping) return;
+    const std::int64_t n = std::exchange(ahead.wanted, -1);
+    ahead.busy = true;
+    lock.unlock();
+    GlobalBlock frame = ReadNow(n);
+    lock.lock();
+    ahead.frame = std::move(frame);
+    ahead.frameIndex = n;
+    ahead.busy = false;
+    ahead.changed.notify_all();
+  }
+}
+
+void VideoFrameReader::State::StartAhead(std::int64_t n) {
+  if (n >= frameCount || !ParallelFrameWork()) return;
+  std::lock_guard lock(ahead.mutex);
+  if (!ahead.thread.joinable()) {
+    try {
+      ahead.thread = std::thread([this] { DecodeAheadLoop(); });
+    } catch (const std::system_error&) {
+      return;  // no thread: frames are decoded when asked for
+    }
+  }
+  ahead.wanted = n;
+  ahead.changed.notify_all();
+}
+
+GlobalBlock VideoFrameReader::State::TakeAhead(std::int64_t n) {
+  std::unique_lock lock(ahead.mutex);
+  ahead.changed.wait(lock, [this] { return !ahead.busy && ahead.wanted < 0; });
+  GlobalBlock frame = std::move(ahead.frame);
+  const bool wantedOne = std::exchange(ahead.frameIndex, -1) == n;
+  return wantedOne ? std::move(frame) : GlobalBlock{};
+}
 
 void VideoFrameReader::State::Seek(std::int64_t n) {
   ++seeks;
@@ -216,7 +291,10 @@ void VideoFrameReader::FrameRate(std::uint32_t* rate, std::uint32_t* scale) cons
   *scale = IsOpen() ? static_cast<std::uint32_t>(state_->frameRate.den) : 0;
 }
 
-int VideoFrameReader::SeekCount() const { return state_->seeks; }
+int VideoFrameReader::SeekCount() const {
+  state_->TakeAhead(-1);
+  return state_->seeks;
+}
 
 GlobalBlock VideoFrameReader::ReadFrame(std::int64_t n) {
   State& s = *state_;
@@ -224,10 +302,18 @@ GlobalBlock VideoFrameReader::ReadFrame(std::int64_t n) {
     s.Fail("No movie is open.");
     return {};
   }
+  GlobalBlock frame = s.TakeAhead(n);
   if (n < 0 || n >= s.frameCount) {
     s.Fail("Frame " + std::to_string(n) + " lies outside the clip's " + std::to_string(s.frameCount) + " frames.");
     return {};
   }
+  if (!frame) frame = s.ReadNow(n);
+  if (frame) s.StartAhead(n + 1);
+  return frame;
+}
+
+GlobalBlock VideoFrameReader::State::ReadNow(std::int64_t n) {
+  State& s = *this;
   bool ready = s.heldIndex == n || (s.heldIndex >= 0 && s.heldIndex < n && n < s.pendingIndex);
   if (!ready && s.pendingIndex >= 0 && s.pendingIndex <= n) {
     // The frame decoded past the last request is the next one to look at.
