@@ -207,6 +207,39 @@ TEST(AviWriter, RepeatedFramesShowThePreviousPicture) {
   EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(1).get()), 7);
 }
 
+TEST(AviWriter, SamplesAndRepeatsKeepTheirPlaceAmongPicturesInTheCompressor) {
+  // Motion JPEG pictures are compressed on several threads at once: copied
+  // samples and repeats written between them wait for the pictures before them.
+  TempDir dir;
+  const std::string source = (dir / "source.avi").string();
+  const std::string path = (dir / "mixed.avi").string();
+  ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
+  AviFileIndex index;
+  ASSERT_TRUE(index.Open(source));
+  AviWriter writer;
+  ASSERT_TRUE(writer.Open(path, SmallFormat("MJPG"), std::nullopt));
+  std::vector<int> expected;
+  std::vector<std::uint8_t> sample;
+  for (int i = 0; i < 40; ++i) {
+    if (i % 7 == 3) {  // a copied sample of source frame i % 10
+      ASSERT_TRUE(index.ReadSample(0, i % 10, &sample));
+      ASSERT_TRUE(writer.WriteRawSample(sample.data(), sample.size(), true)) << writer.ErrorText();
+      expected.push_back(i % 10);
+    } else if (i % 11 == 5) {
+      ASSERT_TRUE(writer.WriteRepeatFrame()) << writer.ErrorText();
+      expected.push_back(expected.back());
+    } else {
+      ASSERT_TRUE(writer.WriteFrame(testing::MakeNumberedPicture(20 + i).get())) << writer.ErrorText();
+      expected.push_back(20 + i);
+    }
+  }
+  ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+  VideoFrameReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  ASSERT_EQ(reader.FrameCount(), 40);
+  for (int f = 0; f < 40; ++f) EXPECT_EQ(testing::ReadPictureNumber(reader.ReadFrame(f).get()), expected[f]) << f;
+}
+
 TEST(AviWriter, CopiedSamplesDecodeAsTheSource) {
   TempDir dir;
   std::string source = (dir / "source.avi").string();
