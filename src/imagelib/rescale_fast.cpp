@@ -2,7 +2,7 @@
 // the weights come from the same contributor lists and every sum is the same
 // integer sum, only computed in another order.
 //  - Contributor lists are flattened into arrays.
-//  - The row pass filters sixteen rows at once from a column-ordered copy.
+//  - The row pass filters 32 rows at once from a column-ordered copy.
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
 //    temporary rows, in loops the compiler vectorises.
@@ -142,7 +142,7 @@ inline __attribute__((always_inline)) void Finish(ByteSums& sums, const std::uin
 // Rows filtered together by the row pass: the group's pixels are laid out
 // column by column, so that one output pixel of all its rows is a weighted
 // sum of whole short vectors.
-constexpr std::int32_t kRowsTogether = 16;
+constexpr std::int32_t kRowsTogether = 32;
 
 struct RowScratch {
   std::vector<std::uint8_t> columns;  // input pixel x of row r at x * 3 * rows + r * 3
