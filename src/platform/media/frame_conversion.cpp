@@ -3,7 +3,10 @@
 #include <array>
 #include <cstring>
 
+#include "platform/worker_pool.h"
+
 extern "C" {
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -49,6 +52,46 @@ int MatrixOf(AVColorSpace space, int height) {
   }
 }
 
+// A scaler for pictures of one size in and out. Where neither format halves
+// its chroma vertically every output row comes from its own input row, so
+// the scaler may cut the picture into row slices on threads of its own: the
+// bytes are those of one slice.
+ScaleContextPtr NewConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, int flags) {
+  auto rowByRow = [](AVPixelFormat format) {
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    return descriptor != nullptr && descriptor->log2_chroma_h == 0 && (descriptor->flags & AV_PIX_FMT_FLAG_PAL) == 0;
+  };
+  const int threads = rowByRow(from) && rowByRow(to) ? static_cast<int>(FrameWorkThreads()) : 1;
+  ScaleContextPtr context(sws_alloc_context());
+  if (!context) return nullptr;
+  SwsContext* c = context.get();
+  const bool set = av_opt_set_int(c, "srcw", width, 0) >= 0 && av_opt_set_int(c, "srch", height, 0) >= 0 &&
+                   av_opt_set_pixel_fmt(c, "src_format", from, 0) >= 0 && av_opt_set_int(c, "dstw", width, 0) >= 0 &&
+                   av_opt_set_int(c, "dsth", height, 0) >= 0 && av_opt_set_pixel_fmt(c, "dst_format", to, 0) >= 0 &&
+                   av_opt_set_int(c, "sws_flags", flags, 0) >= 0 && av_opt_set_int(c, "threads", threads, 0) >= 0;
+  if (!set || sws_init_context(c, nullptr, nullptr) < 0) return nullptr;
+  return context;
+}
+
+void KeepBuffer(void*, std::uint8_t*) {}
+
+// A frame over pixels this code owns (bottom-up rows: the last row first),
+// in the reference-counted form the scaler's frame calls take.
+FramePtr FrameOverDib(const std::uint8_t* pixels, std::int32_t stride, int width, int height, AVPixelFormat format,
+                      std::size_t bytes) {
+  FramePtr frame(av_frame_alloc());
+  if (!frame) return nullptr;
+  auto* data = const_cast<std::uint8_t*>(pixels);
+  frame->buf[0] = av_buffer_create(data, bytes, KeepBuffer, nullptr, AV_BUFFER_FLAG_READONLY);
+  if (frame->buf[0] == nullptr) return nullptr;
+  frame->format = format;
+  frame->width = width;
+  frame->height = height;
+  frame->data[0] = data + static_cast<std::ptrdiff_t>(stride) * (height - 1);
+  frame->linesize[0] = -stride;
+  return frame;
+}
+
 void Fail(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
 }
@@ -68,8 +111,7 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   int matrix = MatrixOf(frame->colorspace, height);
   if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
       static_cast<int>(fullRange) != fullRange_) {
-    context_.reset(sws_getContext(width, height, format, width, height, AV_PIX_FMT_BGR24, kDecodeFlags, nullptr,
-                                  nullptr, nullptr));
+    context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags);
     if (!context_) {
       Fail(error, "The decoded picture format cannot be converted.");
       return {};
@@ -104,10 +146,8 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
     }
   }
   // The DIB is bottom-up: write the top row last by walking the rows backwards.
-  std::array<std::uint8_t*, 4> target = {pixels + static_cast<std::ptrdiff_t>(stride) * (height - 1)};
-  std::array<int, 4> targetStride = {-stride};
-  int rows = sws_scale(context_.get(), frame->data, frame->linesize, 0, height, target.data(), targetStride.data());
-  if (rows != height) {
+  FramePtr target = FrameOverDib(pixels, stride, width, height, AV_PIX_FMT_BGR24, header.biSizeImage);
+  if (!target || sws_scale_frame(context_.get(), target.get(), frame) < 0) {
     Fail(error, "The decoded picture could not be converted.");
     return {};
   }
@@ -131,8 +171,7 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
     bool fullRange = false;
     AVPixelFormat target = PlainYuvFormat(format_, &fullRange);  // same planes, range told below
-    context_.reset(sws_getContext(width_, height_, source, width_, height_, target, kEncodeFlags, nullptr, nullptr,
-                                  nullptr));
+    context_ = NewConverter(width_, height_, source, target, kEncodeFlags);
     if (!context_) {
       Fail(error, "The picture cannot be converted for the compressor.");
       return false;
@@ -153,8 +192,17 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     Fail(error, "Not enough memory!");
     return false;
   }
+  if (bits == 24) {
+    FramePtr source = FrameOverDib(pixels, stride, width_, height_, AV_PIX_FMT_BGR24,
+                                   static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_));
+    if (!source || sws_scale_frame(context_.get(), target, source.get()) < 0) {
+      Fail(error, "The picture could not be converted for the compressor.");
+      return false;
+    }
+    return true;
+  }
   std::array<std::uint32_t, 256> argb{};
-  if (bits == 8) CopyDibPalette(palette, reinterpret_cast<std::uint8_t*>(argb.data()));
+  CopyDibPalette(palette, reinterpret_cast<std::uint8_t*>(argb.data()));
   std::array<const std::uint8_t*, 4> source = {pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1),
                                                bits == 8 ? reinterpret_cast<const std::uint8_t*>(argb.data())
                                                          : nullptr};
