@@ -76,6 +76,52 @@ void WorkerPool::Run(std::int32_t count, const std::function<void(std::int32_t)>
   if (batch.failure) std::rethrow_exception(batch.failure);
 }
 
+AheadWorker::~AheadWorker() {
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_ && !work_; });
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool AheadWorker::Start(std::function<void()> work) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !busy_ && !work_; });
+  if (!thread_.joinable()) {
+    try {
+      thread_ = std::thread([this] { Loop(); });
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+  work_ = std::move(work);
+  changed_.notify_all();
+  return true;
+}
+
+void AheadWorker::Wait() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !busy_ && !work_; });
+}
+
+void AheadWorker::Loop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stopping_ || work_; });
+    if (!work_) return;
+    std::function<void()> work = std::move(work_);
+    work_ = nullptr;
+    busy_ = true;
+    lock.unlock();
+    work();
+    lock.lock();
+    busy_ = false;
+    changed_.notify_all();
+  }
+}
+
 namespace {
 
 std::atomic<bool> parallelFrameWork{true};

@@ -60,6 +60,34 @@ private:
   std::vector<std::thread> threads_;
 };
 
+// One piece of work at a time on a thread of its own, started with the
+// first piece and ended with the object: work done ahead of the owner's
+// need (the next frame of a movie), which the owner collects with Wait()
+// before it touches anything the work uses.
+class AheadWorker {
+public:
+  AheadWorker() = default;
+  ~AheadWorker();
+  AheadWorker(const AheadWorker&) = delete;
+  AheadWorker& operator=(const AheadWorker&) = delete;
+
+  // Waits for the piece in hand, then starts `work`. False, with nothing
+  // started, when no thread can be had.
+  bool Start(std::function<void()> work);
+  // Returns once no piece is in hand.
+  void Wait();
+
+private:
+  void Loop();
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::function<void()> work_;  // the piece to start; empty: none waiting
+  bool busy_ = false;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
 // The process's pool for row bands and frames: one worker per processor
 // beyond the first (at most 15), started on first use.
 WorkerPool& SharedWorkerPool();

@@ -1,6 +1,7 @@
 #include "platform/worker_pool.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
@@ -57,6 +58,24 @@ TEST(WorkerPool, AFailingItemIsReportedAfterTheOthersFinish) {
                std::runtime_error);
   EXPECT_EQ(finished.load(), 15);
   EXPECT_EQ(CallCounts(pool, 3), std::vector<int>(3, 1));  // still usable
+}
+
+TEST(AheadWorker, PiecesRunOneAfterTheOtherAndAreCollectedByWait) {
+  std::vector<int> done;
+  {
+    AheadWorker worker;
+    worker.Wait();  // nothing in hand
+    for (int piece = 0; piece < 5; ++piece) {
+      ASSERT_TRUE(worker.Start([&done, piece] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        done.push_back(piece);
+      }));
+    }
+    worker.Wait();
+    EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
+    ASSERT_TRUE(worker.Start([&done] { done.push_back(5); }));
+  }  // the piece in hand finishes before the worker ends
+  EXPECT_EQ(done.size(), 6u);
 }
 
 }  // namespace

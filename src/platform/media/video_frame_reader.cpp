@@ -1,11 +1,7 @@
 #include "platform/media/video_frame_reader.h"
 
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -84,73 +80,30 @@ struct VideoFrameReader::State {
   GlobalBlock ReadNow(std::int64_t n);
 
   // The frame after the last one asked for, decoded on a thread of the
-  // reader's own while the caller works on the frame before it. The thread
-  // starts with the first frame read ahead and ends with the reader; while it
-  // decodes, only it touches the state above.
-  struct Ahead {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::thread thread;
-    std::int64_t wanted = -1;  // the frame to decode next; -1: none
-    bool busy = false;
-    bool stopping = false;
-    GlobalBlock frame;
-    std::int64_t frameIndex = -1;
-  };
-  Ahead ahead;  // last: it stops before the decoder goes
+  // reader's own while the caller works on the frame before it. While it
+  // decodes, only that thread touches the state above.
+  GlobalBlock aheadFrame;
+  std::int64_t aheadIndex = -1;
+  AheadWorker ahead;  // last: it finishes before the decoder goes
 
-  ~State() {
-    {
-      std::lock_guard lock(ahead.mutex);
-      ahead.stopping = true;
-    }
-    ahead.changed.notify_all();
-    if (ahead.thread.joinable()) ahead.thread.join();
-  }
-  void DecodeAheadLoop();
   void StartAhead(std::int64_t n);
   // Waits until no frame is being decoded ahead; hands over the one decoded
   // when it is frame n, else drops it.
   GlobalBlock TakeAhead(std::int64_t n);
 };
 
-void VideoFrameReader::State::DecodeAheadLoop() {
-  std::unique_lock lock(ahead.mutex);
-  for (;;) {
-    ahead.changed.wait(lock, [this] { return ahead.stopping || ahead.wanted >= 0; });
-    if (ahead.stopping) return;
-    const std::int64_t n = std::exchange(ahead.wanted, -1);
-    ahead.busy = true;
-    lock.unlock();
-    GlobalBlock frame = ReadNow(n);
-    lock.lock();
-    ahead.frame = std::move(frame);
-    ahead.frameIndex = n;
-    ahead.busy = false;
-    ahead.changed.notify_all();
-  }
-}
-
 void VideoFrameReader::State::StartAhead(std::int64_t n) {
   if (n >= frameCount || !ParallelFrameWork()) return;
-  std::lock_guard lock(ahead.mutex);
-  if (!ahead.thread.joinable()) {
-    try {
-      ahead.thread = std::thread([this] { DecodeAheadLoop(); });
-    } catch (const std::system_error&) {
-      return;  // no thread: frames are decoded when asked for
-    }
-  }
-  ahead.wanted = n;
-  ahead.changed.notify_all();
+  ahead.Start([this, n] {
+    aheadFrame = ReadNow(n);
+    aheadIndex = n;
+  });
 }
 
 GlobalBlock VideoFrameReader::State::TakeAhead(std::int64_t n) {
-  std::unique_lock lock(ahead.mutex);
-  ahead.changed.wait(lock, [this] { return !ahead.busy && ahead.wanted < 0; });
-  GlobalBlock frame = std::move(ahead.frame);
-  const bool wantedOne = std::exchange(ahead.frameIndex, -1) == n;
-  return wantedOne ? std::move(frame) : GlobalBlock{};
+  ahead.Wait();
+  GlobalBlock frame = std::move(aheadFrame);
+  return std::exchange(aheadIndex, -1) == n ? std::move(frame) : GlobalBlock{};
 }
 
 void VideoFrameReader::State::Seek(std::int64_t n) {
