@@ -1,8 +1,8 @@
 #include "render/compose/get_dib.h"
 
 #include <cstring>
-#include <future>
 #include <utility>
+#include <vector>
 
 #include "libs/clipmedia/clip_media_lib.h"
 #include "platform/file_paths.h"
@@ -67,6 +67,71 @@ void PromoteImage(ImageHandle image) {
   if (ImageFiles().GetDib(image, nullptr, nullptr, &bits) != nullptr && bits <= 8) ImageFiles().ToTrueColor(image);
 }
 
+// The steps that turn a decoded movie frame into the picture at the working
+// size: the field step, the crop, the scale.
+struct VideoSteps {
+  std::int32_t fieldFlag = -1;  // 0 or 1; -1: no field step
+  std::int32_t fieldOrder = 0;
+  bool skipFieldStep = false;
+  CropBox crop;  // none: no crop
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool doubleSize = false;
+
+  // Everything the steps depend on, to tell whether a picture made ahead
+  // was made the same way.
+  std::vector<std::int32_t> Key() const {
+    return {fieldFlag, fieldOrder, skipFieldStep, crop.left, crop.right, crop.bottom, crop.top,
+            width,     height,     doubleSize};
+  }
+};
+
+enum class VideoFailure { kNone, kNoMemoryForDepth, kFailed };
+
+// The scale step of movie frames: to the working size with the image-file
+// library's rescaler, or with the filtered rescaler at double size.
+DibPicture ScaleToWorkingSize(DibPicture picture, const VideoSteps& steps) {
+  if (!steps.doubleSize && picture.BitCount() == 24 && picture.Width() == steps.width &&
+      picture.Height() == steps.height &&
+      picture.Header().biSizeImage ==
+          static_cast<std::uint32_t>(DibRowBytes(steps.width, 24)) * static_cast<std::uint32_t>(steps.height)) {
+    // Already what the library would hand back: no round trip.
+    DibInfoHeader header = picture.Header();
+    header.biClrUsed = 0;
+    WriteDibHeader(picture.data(), header);
+    return picture;
+  }
+  if (!steps.doubleSize) return ResizedDib24(std::move(picture), steps.width, steps.height);
+  ImageHandle image = ImageFiles().DibToHandle(picture.data(), picture.size());
+  picture.reset();
+  if (image < 0) return {};
+  PromoteImage(image);
+  DibPicture scaled;
+  return ImageToDibScaled(image, &scaled, steps.width, steps.height, true) != 0 ? std::move(scaled) : DibPicture{};
+}
+
+// Runs the steps on a decoded frame, without messages or logs (it may run
+// on a node's own thread): the picture, or empty with the failure.
+DibPicture MakeVideoPicture(DibPicture frame, const VideoSteps& steps, VideoFailure* failure) {
+  *failure = VideoFailure::kFailed;
+  if (!frame) return {};
+  if (frame.BitCount() == 32) {
+    frame = Dib32To24(frame.data());
+    if (!frame) {
+      *failure = VideoFailure::kNoMemoryForDepth;
+      return {};
+    }
+  }
+  if (steps.fieldFlag >= 0) ApplyFieldMode(frame, steps.fieldOrder, steps.fieldFlag, steps.skipFieldStep);
+  if (steps.crop.Any()) {
+    frame = CropDib24(PromoteTo24(std::move(frame)).data(), steps.crop);
+    if (!frame) return {};
+  }
+  DibPicture picture = ScaleToWorkingSize(std::move(frame), steps);
+  if (picture) *failure = VideoFailure::kNone;
+  return picture;
+}
+
 class SourcePictures {
 public:
   explicit SourcePictures(const GetDibArgs& args) : args_(args), crop_(ReadCropMargins(args.head, args.options)) {}
@@ -75,31 +140,31 @@ public:
   // a 'V' entry only) receives a still's alpha mask. Empty on failure.
   // `decoding`, when valid, delivers the side's movie frame (PrefetchFrame).
   DibPicture Make(const RenderSide& side, Role role, TrackList* node, std::int32_t passThroughKind,
-                  DibPicture* alpha, std::future<DibPicture>* decoding = nullptr) {
+                  DibPicture* alpha) {
     const std::string& name = side.fileName;
     if (IsBlankFrameName(name)) return Blank();
     const std::string_view extension = FileExtension(name);
     if (IsVideoFileExt(extension)) {
-      DibPicture frame = decoding != nullptr && decoding->valid()
-                             ? decoding->get()
-                             : ReadFrame(side, UsableNode(node, name));
-      return Video(std::move(frame), side, role, passThroughKind);
+      TrackList* source = UsableNode(node, name);
+      const VideoSteps steps = StepsFor(side, passThroughKind);
+      if (source == nullptr || !source->IsAviSource()) return Video(ReadFrame(side, source), steps, role);
+      // The node makes the picture of the clip's next frame while this one is
+      // composed and written.
+      DibPicture picture = source->TakeFrameMadeAhead(side.sourceFrame, steps.Key());
+      if (!picture) picture = Video(ReadFrame(side, source), steps, role);
+      if (picture) {
+        source->MakeFrameAhead(side.sourceFrame + 1, TrackList::FrameSteps{steps.Key(), [steps](DibPicture frame) {
+                                                                           VideoFailure failure;
+                                                                           return MakeVideoPicture(std::move(frame),
+                                                                                                   steps, &failure);
+                                                                         }});
+      }
+      return picture;
     }
     if (IsImageFileExt(extension)) return Still(side, UsableNode(node, name), alpha);
     if (name.empty()) return Timeline(side, role);
     Log(kLogFormat);
     return {};
-  }
-
-  // Starts decoding a side's movie frame on a thread of its own when the
-  // side's node holds the movie (nodes decode independently of each other);
-  // an empty future otherwise.
-  std::future<DibPicture> PrefetchFrame(const RenderSide& side, TrackList* node) const {
-    const std::string& name = side.fileName;
-    if (IsBlankFrameName(name) || !IsVideoFileExt(FileExtension(name))) return {};
-    TrackList* source = UsableNode(node, name);
-    if (source == nullptr) return {};
-    return std::async(std::launch::async, [&side, source] { return ReadFrame(side, source); });
   }
 
 private:
@@ -136,63 +201,29 @@ private:
     return DibPicture::AdoptLocked(ScaleClipFrame(side.fileName, side.sourceFrame, nullptr));
   }
 
-  DibPicture Video(DibPicture frame, const RenderSide& side, Role role, std::int32_t passThroughKind) {
-    if (!frame) {
-      Log(kLogGetDib);
-      return {};
+  VideoSteps StepsFor(const RenderSide& side, std::int32_t passThroughKind) const {
+    VideoSteps steps;
+    if (side.header && FieldFlag(side) >= 0) {
+      steps.fieldFlag = FieldFlag(side);
+      steps.fieldOrder = side.header->FieldOrder();
+      steps.skipFieldStep = (args_.options & kRenderOptionNoFieldStep) != 0;
     }
-    if (frame.BitCount() == 32) {
-      frame = Dib32To24(frame.data());
-      if (!frame) {
-        if (role == Role::kMain) ShowRenderMessageOnce(kFailToAllocate, "GetDIB");
-        return {};
-      }
-    }
-    const std::int32_t flag = FieldFlag(side);
-    if (side.header && flag >= 0) {
-      ApplyFieldMode(frame, side.header->FieldOrder(), flag, (args_.options & kRenderOptionNoFieldStep) != 0);
-    }
-    if (crop_.Any() && passThroughKind != 2) {
-      frame = CropDib24(PromoteTo24(std::move(frame)).data(), crop_);
-      if (!frame) {
-        Log(kLogGetDib);
-        return {};
-      }
-    }
-    return Scale(std::move(frame));
+    if (passThroughKind != 2) steps.crop = crop_;
+    steps.width = args_.width;
+    steps.height = args_.height;
+    steps.doubleSize = args_.doubleSize;
+    return steps;
   }
 
-  // The scale step of movie frames: to the working size with the image-file
-  // library's rescaler, or with the filtered rescaler at double size.
-  DibPicture Scale(DibPicture picture) const {
-    if (!args_.doubleSize && picture.BitCount() == 24 && picture.Width() == args_.width &&
-        picture.Height() == args_.height &&
-        picture.Header().biSizeImage == static_cast<std::uint32_t>(DibRowBytes(args_.width, 24)) *
-                                            static_cast<std::uint32_t>(args_.height)) {
-      // Already what the library would hand back: no round trip.
-      DibInfoHeader header = picture.Header();
-      header.biClrUsed = 0;
-      WriteDibHeader(picture.data(), header);
-      return picture;
-    }
-    if (!args_.doubleSize) {
-      DibPicture scaled = ResizedDib24(std::move(picture), args_.width, args_.height);
-      if (!scaled) Log(kLogGetDib);
-      return scaled;
-    }
-    ImageRef image(ImageFiles().DibToHandle(picture.data(), picture.size()), true);
-    picture.reset();
-    if (!image.valid()) {
+  DibPicture Video(DibPicture frame, const VideoSteps& steps, Role role) const {
+    VideoFailure failure;
+    DibPicture picture = MakeVideoPicture(std::move(frame), steps, &failure);
+    if (failure == VideoFailure::kNoMemoryForDepth) {
+      if (role == Role::kMain) ShowRenderMessageOnce(kFailToAllocate, "GetDIB");
+    } else if (failure == VideoFailure::kFailed) {
       Log(kLogGetDib);
-      return {};
     }
-    PromoteImage(image.handle());
-    DibPicture scaled;
-    if (ImageToDibScaled(image.handle(), &scaled, args_.width, args_.height, true) == 0) {
-      Log(kLogGetDib);
-      return {};
-    }
-    return scaled;
+    return picture;
   }
 
   // The picture and alpha handles of a still, cropped unless they belong
@@ -351,10 +382,9 @@ int GetDIB(const GetDibArgs& args, std::array<DibPicture, 2>& pictures, DibPictu
   if (entry.trackLetter == kTrackTransition) {
     TrackList* sideA = args.node != nullptr ? args.node->SideNode(0) : nullptr;
     TrackList* sideB = args.node != nullptr ? args.node->SideNode(1) : nullptr;
-    // B's frame decodes while A's picture is made.
-    std::future<DibPicture> decodingB = sources.PrefetchFrame(entry.sideB, sideB);
+    // Each side's node makes its next picture ahead (see Make).
     pictures[0] = sources.Make(entry.sideA, Role::kSideA, sideA, 0, nullptr);
-    if (pictures[0]) pictures[1] = sources.Make(entry.sideB, Role::kSideB, sideB, 0, nullptr, &decodingB);
+    if (pictures[0]) pictures[1] = sources.Make(entry.sideB, Role::kSideB, sideB, 0, nullptr);
     if (!pictures[0] || !pictures[1]) {
       pictures[0].reset();
       pictures[1].reset();

@@ -95,6 +95,9 @@ void TrackList::ReleaseStill() { FreeImage(image_); }
 void TrackList::ReleaseAlpha() { FreeImage(alpha_); }
 
 void TrackList::ReleaseSource(bool releaseAudio) {
+  ahead_.Wait();
+  aheadPicture_.reset();
+  aheadFrame_ = -1;
   frameDecoder_.reset();
   videoStream_.reset();
   videoStreamFailed_ = false;
@@ -195,9 +198,33 @@ void TrackList::CloseTrackSources() {
 
 // --- Frame fetchers ---
 
-int TrackList::DecoderSeekCount() const { return frameDecoder_ ? frameDecoder_->SeekCount() : 0; }
+int TrackList::DecoderSeekCount() const {
+  ahead_.Wait();
+  return frameDecoder_ ? frameDecoder_->SeekCount() : 0;
+}
+
+void TrackList::MakeFrameAhead(std::int32_t frame, FrameSteps steps) {
+  // Only while the clip is read frame after frame: other orders would waste the work.
+  const bool readingOn = frame == takenFrames_[1] + 1 && takenFrames_[1] == takenFrames_[0] + 1;
+  if (!readingOn || !ParallelFrameWork() || !frameDecoder_ || frame >= frameDecoder_->FrameCount()) return;
+  ahead_.Start([this, frame, steps = std::move(steps)]() mutable {
+    DibPicture decoded = DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
+    aheadPicture_ = decoded ? steps.make(std::move(decoded)) : DibPicture{};
+    aheadFrame_ = frame;
+    aheadKey_ = std::move(steps.key);
+  });
+}
+
+DibPicture TrackList::TakeFrameMadeAhead(std::int32_t frame, const std::vector<std::int32_t>& key) {
+  ahead_.Wait();
+  takenFrames_ = {takenFrames_[1], frame};
+  DibPicture picture = std::move(aheadPicture_);
+  const bool wanted = std::exchange(aheadFrame_, -1) == frame && aheadKey_ == key;
+  return wanted ? std::move(picture) : DibPicture{};
+}
 
 DibPicture TrackList::GetAviFrameDib(std::int32_t frame) {
+  ahead_.Wait();
   if (!frameDecoder_ && (openFailed_ || !OpenAviDecoder())) return {};
   return DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
 }

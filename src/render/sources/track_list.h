@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/imagefile/image_file_library.h"
+#include "platform/worker_pool.h"
 #include "render/picture/dib_picture.h"
 #include "timeline/records/render_entry.h"
 #include "timeline/records/tl_event.h"
@@ -122,6 +123,22 @@ public:
   // A new 24-bit picture of movie frame `frame` (the source opened when the
   // node has none); empty past the clip's frames or when nothing decodes.
   DibPicture GetAviFrameDib(std::int32_t frame);
+  // How a decoded movie frame becomes the picture a render asks for: `key`
+  // holds everything the steps depend on, `make` runs them (no messages or
+  // logs: an empty picture on failure).
+  struct FrameSteps {
+    std::vector<std::int32_t> key;
+    std::function<DibPicture(DibPicture)> make;
+  };
+  // On the parallel road, while the clip is read frame after frame (the
+  // last two frames taken follow each other and `frame` follows them):
+  // starts making the picture of movie frame `frame` with `steps` on a
+  // thread of the node's own, while the caller works on the frame before it.
+  void MakeFrameAhead(std::int32_t frame, FrameSteps steps);
+  // The picture made ahead when it is movie frame `frame` made by the steps
+  // of `key` (the same bytes as making it now); empty otherwise. Waits for
+  // the work in hand.
+  DibPicture TakeFrameMadeAhead(std::int32_t frame, const std::vector<std::int32_t>& key);
   // A new 8-bit picture (1,064-byte header with the animation's colours,
   // bottom row first) of animation frame `frame` (limited to the last
   // frame); empty when the animation does not open or decode.
@@ -213,6 +230,12 @@ private:
   std::unique_ptr<AudioSampleReader> audioStream_;
   std::unique_ptr<FlicFile> flic_;
   std::int32_t flicHeldFrame_ = -1;
+  // The picture made ahead (see MakeFrameAhead), touched only by the worker
+  // while it works.
+  DibPicture aheadPicture_;
+  std::int32_t aheadFrame_ = -1;
+  std::vector<std::int32_t> aheadKey_;
+  std::array<std::int32_t, 2> takenFrames_ = {-2, -2};  // the last two frames asked of TakeFrameMadeAhead
   ImageHandle image_ = kNoImage;
   ImageHandle alpha_ = kNoImage;
   AccumulationSettings accumulation_;
@@ -225,6 +248,7 @@ private:
   std::int32_t clipEnd_ = 0;
   float positionRatio_ = 0.0f;
   int openCount_ = 0;
+  mutable AheadWorker ahead_;  // last: its work ends before the sources go
 };
 
 // Destroys every node of the chain and empties the slot.
