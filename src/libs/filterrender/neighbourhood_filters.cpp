@@ -11,6 +11,9 @@ namespace sprocket {
 
 namespace {
 
+// Windows up to this many pixels take their means from a table.
+constexpr std::int32_t kMaxTabledWindow = 4097;
+
 // Box blur of `radius` pixels along rows and then along columns.
 int BoxBlur(const PictureView& source, const PictureView& destination, std::int32_t radius, StopCheck& stop) {
   const std::int32_t w = source.width;
@@ -20,6 +23,18 @@ int BoxBlur(const PictureView& source, const PictureView& destination, std::int3
     return kEffectDone;
   }
   const std::int32_t count = 2 * radius + 1;
+  // Every window sum lies in 0 .. 255 x count: for the usual radii its
+  // rounded mean comes from a table rather than a division per byte.
+  std::vector<std::uint8_t> means;
+  if (count <= kMaxTabledWindow) {
+    means.resize(static_cast<std::size_t>(255 * count + 1));
+    for (std::size_t sum = 0; sum < means.size(); ++sum) {
+      means[sum] = static_cast<std::uint8_t>((static_cast<std::int32_t>(sum) + count / 2) / count);
+    }
+  }
+  auto mean = [&](std::int32_t sum) {
+    return means.empty() ? static_cast<std::uint8_t>((sum + count / 2) / count) : means[static_cast<std::size_t>(sum)];
+  };
   PictureBuffer across(w, h);
   for (std::int32_t y = 0; y < h; ++y) {
     const std::uint8_t* s = source.Row(y);
@@ -28,7 +43,7 @@ int BoxBlur(const PictureView& source, const PictureView& destination, std::int3
       std::int32_t sum = 0;
       for (std::int32_t k = -radius; k <= radius; ++k) sum += s[ClampIndex(k, w) * 3 + c];
       for (std::int32_t x = 0; x < w; ++x) {
-        d[x * 3 + c] = static_cast<std::uint8_t>((sum + count / 2) / count);
+        d[x * 3 + c] = mean(sum);
         sum += s[ClampIndex(x + radius + 1, w) * 3 + c] - s[ClampIndex(x - radius, w) * 3 + c];
       }
     }
@@ -47,7 +62,7 @@ int BoxBlur(const PictureView& source, const PictureView& destination, std::int3
     const std::uint8_t* leaving = a.Row(ClampIndex(y - radius, h));
     for (std::int32_t x = 0; x < w * 3; ++x) {
       std::int32_t& sum = sums[static_cast<std::size_t>(x)];
-      d[x] = static_cast<std::uint8_t>((sum + count / 2) / count);
+      d[x] = mean(sum);
       sum += entering[x] - leaving[x];
     }
     if (stop.AfterRows(1)) return kEffectStopped;
