@@ -42,6 +42,9 @@ constexpr int kMaxPictureSide = 32768;
 // A key-frame interval of 0 asks for only the first key frame; the mpeg
 // family caps its interval at this value anyway.
 constexpr int kLongestKeyInterval = 600;
+// Pictures compressed on the calling thread before the encoder spreads over
+// frame threads.
+constexpr std::int64_t kPicturesBeforeFrameThreads = 50;
 
 bool IsMpegFamily(const std::string& encoder) {
   return encoder == "mpeg4" || encoder == "msmpeg4" || encoder == "mjpeg";
@@ -127,6 +130,10 @@ struct AviWriter::State {
   AVRational frameTime{1, 25};     // the duration of one frame
   std::int64_t frames = 0;       // video samples written (next position)
   std::int64_t pendingFrames = 0;  // pictures inside the encoder
+  std::int64_t picturesEncoded = 0;
+  const AVCodec* encoderCodec = nullptr;
+  VideoCompressor compressorInUse;
+  int encoderThreads = 1;
   // Copied samples and repeats that follow pictures still inside the
   // encoder, each with its position; written once the pictures before it are.
   std::deque<std::pair<std::int64_t, PacketPtr>> deferred;
@@ -145,6 +152,9 @@ struct AviWriter::State {
   bool WriteHeader(const std::uint8_t* palette);
   bool WritePacket(AVPacket* packet, AVStream* stream);
   bool DrainEncoder();
+  std::string OpenEncoder(const AVCodec* codec, const AviVideoFormat& v, const VideoCompressor& compressor,
+                          int threads);
+  void SpreadEncoderOverThreads();
   bool WriteVideoSample(AVPacket* packet, std::int64_t position);
   bool WriteDeferred(std::int64_t after);
   bool WriteUncompressed(const DibInfoHeader& header, const std::uint8_t* palette, const std::uint8_t* pixels,
@@ -168,6 +178,69 @@ void AviWriter::State::Close(bool remove) {
     if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
   }
   created = false;
+}
+
+// Opens the encoder of the movie's pictures on `threads` frame threads.
+// Empty, or what went wrong.
+std::string AviWriter::State::OpenEncoder(const AVCodec* codec, const AviVideoFormat& v,
+                                          const VideoCompressor& compressor, int threads) {
+  encoder.reset(avcodec_alloc_context3(codec));
+  if (!encoder) return "Not enough memory!";
+  AVCodecContext* c = encoder.get();
+  c->width = v.width;
+  c->height = v.height;
+  c->time_base = frameTime;
+  c->framerate = AVRational{static_cast<int>(v.rate), static_cast<int>(v.scale)};
+  c->pix_fmt = EncoderFormat(codec, v.bitCount, v.chromaLayout);
+  c->codec_tag = compressor.tag;
+  c->gop_size = v.keyFrameEvery > 0 ? v.keyFrameEvery : kLongestKeyInterval;
+  c->max_b_frames = 0;
+  if (v.fieldOrder == 1) c->field_order = AV_FIELD_TT;
+  if (v.fieldOrder == 2) c->field_order = AV_FIELD_BB;
+  if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P || c->pix_fmt == AV_PIX_FMT_YUVJ444P) {
+    c->color_range = AVCOL_RANGE_JPEG;
+  }
+  c->colorspace = AVCOL_SPC_SMPTE170M;
+  if (v.quality >= 0 && IsMpegFamily(compressor.encoder)) {
+    int q = std::clamp(static_cast<int>(std::lround(31.0 - v.quality * 29.0 / 10000.0)), 2, 31);
+    c->flags |= AV_CODEC_FLAG_QSCALE;
+    c->global_quality = q * FF_QP2LAMBDA;
+  } else if (v.dataRateKb > 0 && compressor.encoder != "msvideo1" && compressor.encoder != "cinepak") {
+    c->bit_rate = static_cast<std::int64_t>(v.dataRateKb) * 8192;
+  }
+  if (compressor.encoder == "libx264") {
+    // No frame delay, so copied samples and repeats can be placed between
+    // compressed pictures.
+    av_opt_set(c->priv_data, "tune", "zerolatency", 0);
+    if (v.quality >= 0) {
+      av_opt_set_double(c->priv_data, "crf", 51.0 * (10000 - std::clamp(v.quality, 0, 10000)) / 10000.0, 0);
+    }
+  }
+  if (output->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (threads > 1) {
+    c->thread_count = threads;
+    c->thread_type = FF_THREAD_FRAME;
+  }
+  const int result = avcodec_open2(c, codec, nullptr);
+  if (result < 0) return "The compressor refused the movie's format: " + AvErrorText(result) + ".";
+  encoderCodec = codec;
+  compressorInUse = compressor;
+  encoderThreads = threads;
+  return {};
+}
+
+// After the first pictures, a compressor whose pictures stand alone is
+// opened again on frame threads: the same bytes, and runs of a few pictures
+// between copied samples do not pay for starting the threads. The encoder
+// on one thread stays when that fails.
+void AviWriter::State::SpreadEncoderOverThreads() {
+  const int threads = static_cast<int>(FrameWorkThreads());
+  if (encoderThreads > 1 || threads <= 1 || pendingFrames > 0 || !CompressesPicturesApart(encoderCodec)) return;
+  CodecContextPtr single = std::move(encoder);
+  if (!OpenEncoder(encoderCodec, format, compressorInUse, threads).empty()) {
+    encoder = std::move(single);
+    encoderThreads = threads;  // not tried again
+  }
 }
 
 bool AviWriter::State::CreateVideo(const AviVideoFormat& v) {
@@ -198,46 +271,10 @@ bool AviWriter::State::CreateVideo(const AviVideoFormat& v) {
     return Fail("The compressor for \"" + FourCCText(v.compressor) + "\" (" + compressor->encoder +
                 ") is not available.");
   }
-  encoder.reset(avcodec_alloc_context3(codec));
-  if (!encoder) return Fail("Not enough memory!");
+  const std::string refused = OpenEncoder(codec, v, *compressor, 1);
+  if (!refused.empty()) return Fail(refused);
   AVCodecContext* c = encoder.get();
-  c->width = v.width;
-  c->height = v.height;
-  c->time_base = video->time_base;
-  c->framerate = AVRational{static_cast<int>(v.rate), static_cast<int>(v.scale)};
-  c->pix_fmt = EncoderFormat(codec, v.bitCount, v.chromaLayout);
-  c->codec_tag = compressor->tag;
-  c->gop_size = v.keyFrameEvery > 0 ? v.keyFrameEvery : kLongestKeyInterval;
-  c->max_b_frames = 0;
-  if (v.fieldOrder == 1) c->field_order = AV_FIELD_TT;
-  if (v.fieldOrder == 2) c->field_order = AV_FIELD_BB;
-  if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P || c->pix_fmt == AV_PIX_FMT_YUVJ444P) {
-    c->color_range = AVCOL_RANGE_JPEG;
-  }
-  c->colorspace = AVCOL_SPC_SMPTE170M;
-  if (v.quality >= 0 && IsMpegFamily(compressor->encoder)) {
-    int q = std::clamp(static_cast<int>(std::lround(31.0 - v.quality * 29.0 / 10000.0)), 2, 31);
-    c->flags |= AV_CODEC_FLAG_QSCALE;
-    c->global_quality = q * FF_QP2LAMBDA;
-  } else if (v.dataRateKb > 0 && compressor->encoder != "msvideo1" && compressor->encoder != "cinepak") {
-    c->bit_rate = static_cast<std::int64_t>(v.dataRateKb) * 8192;
-  }
-  if (compressor->encoder == "libx264") {
-    // No frame delay, so copied samples and repeats can be placed between
-    // compressed pictures.
-    av_opt_set(c->priv_data, "tune", "zerolatency", 0);
-    if (v.quality >= 0) {
-      av_opt_set_double(c->priv_data, "crf", 51.0 * (10000 - std::clamp(v.quality, 0, 10000)) / 10000.0, 0);
-    }
-  }
-  if (output->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (CompressesPicturesApart(codec)) {
-    c->thread_count = static_cast<int>(FrameWorkThreads());
-    c->thread_type = FF_THREAD_FRAME;
-  }
-  int result = avcodec_open2(c, codec, nullptr);
-  if (result < 0) return Fail("The compressor refused the movie's format: " + AvErrorText(result) + ".");
-  result = avcodec_parameters_from_context(parameters, c);
+  int result = avcodec_parameters_from_context(parameters, c);
   if (result < 0) return Fail("The compressor's format cannot be stored: " + AvErrorText(result) + ".");
   parameters->codec_tag = compressor->tag;
   converter.Configure(v.width, v.height, c->pix_fmt);
@@ -444,6 +481,7 @@ bool AviWriter::WriteFrame(const void* packedDib, std::size_t blockBytes, bool f
   const std::uint8_t* pixels = block + pixelOffset;
   if (!s.encoder) return s.WriteUncompressed(header, palette, pixels, stride);
 
+  if (++s.picturesEncoded == kPicturesBeforeFrameThreads) s.SpreadEncoderOverThreads();
   if (!s.converter.FromDib(header, palette, pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
   s.picture->pts = s.frames;
   s.picture->pict_type = forceKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;

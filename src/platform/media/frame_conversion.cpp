@@ -1,5 +1,6 @@
 #include "platform/media/frame_conversion.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -52,16 +53,20 @@ int MatrixOf(AVColorSpace space, int height) {
   }
 }
 
+// Pictures converted on the calling thread before a converter is made again
+// with slices (short runs of pictures do not pay for starting the threads).
+constexpr int kConversionsBeforeSlices = 50;
+
 // A scaler for pictures of one size in and out. Where neither format halves
 // its chroma vertically every output row comes from its own input row, so
-// the scaler may cut the picture into row slices on threads of its own: the
-// bytes are those of one slice.
-ScaleContextPtr NewConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, int flags) {
+// the scaler may cut the picture into row slices on threads of its own
+// (`sliced`): the bytes are those of one slice.
+ScaleContextPtr NewConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, int flags, bool sliced) {
   auto rowByRow = [](AVPixelFormat format) {
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     return descriptor != nullptr && descriptor->log2_chroma_h == 0 && (descriptor->flags & AV_PIX_FMT_FLAG_PAL) == 0;
   };
-  const int threads = rowByRow(from) && rowByRow(to) ? static_cast<int>(FrameWorkThreads()) : 1;
+  const int threads = sliced && rowByRow(from) && rowByRow(to) ? static_cast<int>(FrameWorkThreads()) : 1;
   ScaleContextPtr context(sws_alloc_context());
   if (!context) return nullptr;
   SwsContext* c = context.get();
@@ -109,9 +114,12 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
+  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
+  const bool sliced = conversions_ > kConversionsBeforeSlices;
   if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
-      static_cast<int>(fullRange) != fullRange_) {
-    context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags);
+      static_cast<int>(fullRange) != fullRange_ || sliced != sliced_) {
+    context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);
+    sliced_ = sliced;
     if (!context_) {
       Fail(error, "The decoded picture format cannot be converted.");
       return {};
@@ -167,11 +175,14 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     return false;
   }
   if (format_ == AV_PIX_FMT_PAL8) return CopyPaletteDib(palette, pixels, stride, target, error);
-  if (!context_ || bits != sourceBits_) {
+  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
+  const bool sliced = conversions_ > kConversionsBeforeSlices;
+  if (!context_ || bits != sourceBits_ || sliced != sliced_) {
     AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
     bool fullRange = false;
     AVPixelFormat target = PlainYuvFormat(format_, &fullRange);  // same planes, range told below
-    context_ = NewConverter(width_, height_, source, target, kEncodeFlags);
+    context_ = NewConverter(width_, height_, source, target, kEncodeFlags, sliced);
+    sliced_ = sliced;
     if (!context_) {
       Fail(error, "The picture cannot be converted for the compressor.");
       return false;

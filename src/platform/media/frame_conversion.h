@@ -20,8 +20,9 @@ namespace sprocket::media_detail {
 
 class DecodedFrameConverter {
 public:
-  // A new movable, zero-filled block with the picture as a 24-bit packed
-  // DIB; empty with `error` set when the picture cannot be converted.
+  // A new movable block with the picture as a 24-bit packed DIB (rows'
+  // padding zeroed); empty with `error` set when the picture cannot be
+  // converted.
   GlobalBlock ToDib24(const AVFrame* frame, std::string* error);
 
 private:
@@ -31,6 +32,8 @@ private:
   int format_ = -1;
   int colorspace_ = -1;
   int fullRange_ = -1;
+  int conversions_ = 0;
+  bool sliced_ = false;  // the context cuts pictures into slices on threads
 };
 
 class EncoderFrameConverter {
@@ -56,6 +59,8 @@ private:
   int height_ = 0;
   AVPixelFormat format_ = AV_PIX_FMT_NONE;
   int sourceBits_ = 0;
+  int conversions_ = 0;
+  bool sliced_ = false;  // the context cuts pictures into slices on threads
 };
 
 // Writes a DIB's 256-entry palette as FFmpeg's palette (1024 bytes).
