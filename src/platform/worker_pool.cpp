@@ -115,7 +115,12 @@ void AheadWorker::Loop() {
     work_ = nullptr;
     busy_ = true;
     lock.unlock();
-    work();
+    try {
+      work();
+    } catch (...) {
+      // Work ahead is only ever a head start: its owner finds no result and
+      // does the work itself, where a failure is reported.
+    }
     lock.lock();
     busy_ = false;
     changed_.notify_all();

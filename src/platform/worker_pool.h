@@ -63,7 +63,8 @@ private:
 // One piece of work at a time on a thread of its own, started with the
 // first piece and ended with the object: work done ahead of the owner's
 // need (the next frame of a movie), which the owner collects with Wait()
-// before it touches anything the work uses.
+// before it touches anything the work uses. An exception ends the piece
+// quietly: the owner, finding no result, does the work itself.
 class AheadWorker {
 public:
   AheadWorker() = default;

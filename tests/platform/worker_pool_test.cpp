@@ -76,6 +76,13 @@ TEST(AheadWorker, PiecesRunOneAfterTheOtherAndAreCollectedByWait) {
     ASSERT_TRUE(worker.Start([&done] { done.push_back(5); }));
   }  // the piece in hand finishes before the worker ends
   EXPECT_EQ(done.size(), 6u);
+
+  AheadWorker worker;
+  ASSERT_TRUE(worker.Start([] { throw std::runtime_error("no memory"); }));
+  worker.Wait();  // the failed piece ends quietly; the worker goes on
+  ASSERT_TRUE(worker.Start([&done] { done.push_back(6); }));
+  worker.Wait();
+  EXPECT_EQ(done.back(), 6);
 }
 
 }  // namespace
