@@ -117,7 +117,10 @@ write_dissolve_timeline() {
     local entry="{ \"in\": $in, \"out\": $((in + length)), \"file\": \"$clip\", \"playIn\": 0, \"playOut\": $length, \"filters\": $filters }"
     if ((i % 2 == 0)); then tracks[0]+="${tracks[0]:+, }$entry"; else tracks[2]+="${tracks[2]:+, }$entry"; fi
     if ((i > 0)); then
-      tracks[1]+="${tracks[1]:+, }{ \"in\": $in, \"out\": $((in + 1000)), \"transition\": 1, \"filters\": [ { \"id\": 1, \"params\": [] } ] }"
+      # Into a clip on track 1 the dissolve runs backwards (from B to A).
+      local range="[]"
+      ((i % 2 == 0)) && range='[ { "values": [100, 0] } ]'
+      tracks[1]+="${tracks[1]:+, }{ \"in\": $in, \"out\": $((in + 1000)), \"transition\": 1, \"filters\": [ { \"id\": 1, \"params\": $range } ] }"
     fi
     i=$((i + 1))
   done
