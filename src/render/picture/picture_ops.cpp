@@ -218,9 +218,16 @@ DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t hei
     DibPicture scaled;
     return ImageToDibResized(image, &scaled, width, height, true) != 0 ? std::move(scaled) : DibPicture{};
   }
-  // The library's picture header, then the rescaler on the picture's own block.
+  // The library's picture header and zeroed row padding, then the rescaler
+  // on the picture's own block.
   DibInfoHeader header = MakeDib24Header(picture.Width(), picture.Height());
   WriteDibHeader(picture.data(), header);
+  const std::size_t rowBytes = static_cast<std::size_t>(header.biWidth) * 3;
+  const std::size_t stride = static_cast<std::size_t>(PaddedStride24(header.biWidth));
+  for (std::int32_t y = 0; stride > rowBytes && y < header.biHeight; ++y) {
+    std::memset(picture.data() + kDibHeaderSize + stride * static_cast<std::size_t>(y) + rowBytes, 0,
+                stride - rowBytes);
+  }
   HGLOBAL variable = GlobalHandle(picture.ReleaseLocked());
   GlobalUnlock(variable);
   const DibResult resized = CDibImage(&variable).Resize(width, height, kFilterMitchell);
