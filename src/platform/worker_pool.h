@@ -60,10 +60,10 @@ private:
   std::vector<std::thread> threads_;
 };
 
-// One piece of work at a time on a thread of its own, started with the
-// first piece and ended with the object: work done ahead of the owner's
+// One task at a time on a thread of its own, started with the
+// first task and ended with the object: work done ahead of the owner's
 // need (the next frame of a movie), which the owner collects with Wait()
-// before it touches anything the work uses. An exception ends the piece
+// before it touches anything the work uses. An exception ends the task
 // quietly: the owner, finding no result, does the work itself.
 class AheadWorker {
 public:
@@ -72,10 +72,10 @@ public:
   AheadWorker(const AheadWorker&) = delete;
   AheadWorker& operator=(const AheadWorker&) = delete;
 
-  // Waits for the piece in hand, then starts `work`. False, with nothing
+  // Waits for the task in hand, then starts `work`. False, with nothing
   // started, when no thread can be had.
   bool Start(std::function<void()> work);
-  // Returns once no piece is in hand.
+  // Returns once no task is in hand.
   void Wait();
 
 private:
@@ -83,7 +83,7 @@ private:
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::function<void()> work_;  // the piece to start; empty: none waiting
+  std::function<void()> work_;  // the task to start; empty: none waiting
   bool busy_ = false;
   bool stopping_ = false;
   std::thread thread_;

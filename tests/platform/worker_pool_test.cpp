@@ -60,26 +60,26 @@ TEST(WorkerPool, AFailingItemIsReportedAfterTheOthersFinish) {
   EXPECT_EQ(CallCounts(pool, 3), std::vector<int>(3, 1));  // still usable
 }
 
-TEST(AheadWorker, PiecesRunOneAfterTheOtherAndAreCollectedByWait) {
+TEST(AheadWorker, TasksRunOneAfterTheOtherAndAreCollectedByWait) {
   std::vector<int> done;
   {
     AheadWorker worker;
     worker.Wait();  // nothing in hand
-    for (int piece = 0; piece < 5; ++piece) {
-      ASSERT_TRUE(worker.Start([&done, piece] {
+    for (int task = 0; task < 5; ++task) {
+      ASSERT_TRUE(worker.Start([&done, task] {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        done.push_back(piece);
+        done.push_back(task);
       }));
     }
     worker.Wait();
     EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
     ASSERT_TRUE(worker.Start([&done] { done.push_back(5); }));
-  }  // the piece in hand finishes before the worker ends
+  }  // the task in hand finishes before the worker ends
   EXPECT_EQ(done.size(), 6u);
 
   AheadWorker worker;
   ASSERT_TRUE(worker.Start([] { throw std::runtime_error("no memory"); }));
-  worker.Wait();  // the failed piece ends quietly; the worker goes on
+  worker.Wait();  // the failed task ends quietly; the worker goes on
   ASSERT_TRUE(worker.Start([&done] { done.push_back(6); }));
   worker.Wait();
   EXPECT_EQ(done.back(), 6);
