@@ -231,15 +231,8 @@ void CTLEView::resizeEvent(QResizeEvent* event) {
 }
 
 void CTLEView::scrollContentsBy(int, int) {
-  CTestDoc& doc = GetDocument();
-  if (verticalScroll == verticalScrollBar()->value()) {
-    ScrollHorizontally(horizontalScrollBar()->value());
-    return;
-  }
-  doc.horizontalScroll = horizontalScrollBar()->value();
-  verticalScroll = verticalScrollBar()->value();
-  InvalidateAll();
-  UpdateOtherViews();
+  ScrollHorizontally(horizontalScrollBar()->value());
+  ScrollVertically(verticalScrollBar()->value());
 }
 
 void CTLEView::OnRulerPress(QMouseEvent* event) {

@@ -181,6 +181,7 @@ public:
   void InvalidatePicturesAndWaveforms();
   // Scrolls the picture and repaints only what does not simply move.
   void ScrollHorizontally(int newScroll);
+  void ScrollVertically(int newScroll);
   // Drag feedback, from the drag members (drag_state.h).
   void DrawDragOutline();
   void DrawTrimBand();
@@ -306,6 +307,8 @@ private:
   void MakeThumbnail(TLEvent& clip, const FileStamp& stamp, const StripSpan& span);
   void BuildMissingWaveforms(TLEvent& clip, std::int32_t status);
   void InvalidateClipsAtEdges(int dx);
+  void InvalidateTracksAtTop(int dy);
+  dc::Rect BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const;
   TransitionIconLoader& IconLoader();
   void LoadTransitionIconWhilePainting(TLEvent& clip);
 

@@ -371,9 +371,27 @@ void CTLEView::InvalidateScrollSensitiveAreas() {
       InvalidateRect(dc::Rect{picture.left - 2, picture.top, picture.right + 2, picture.bottom});
     }
   }
-  // The bands and the ruler, whose labels and marks stay inside the track
-  // area's edges, are repainted whole.
-  InvalidateRect(dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.TrackAreaTop()});
+  // The bars and marks over the ruler whose labels and clamps follow the
+  // track area's edges.
+  const std::int32_t m = doc.margin;
+  const std::int32_t b = doc.bandHeight;
+  for (const IntermediateMovie& movie : doc.intermediateMovies) {
+    InvalidateRect(BandBarRect(movie.start, movie.end, m + b, m + 2 * b));
+  }
+  for (const IndexMark& mark : doc.indexMarks) {
+    const std::int32_t x = std::clamp(doc.TimeToX(mark.time), doc.TrackAreaLeft(), 32760);
+    InvalidateRect(dc::Rect{x - 8, m + 3 * b, x + 8, m + 3 * b + doc.rulerHeight});
+  }
+  InvalidateRect(BandBarRect(doc.movieRange.start, doc.movieRange.end, m + 2 * b, m + 3 * b));
+}
+
+// A bar of a mark band from its start to its end time, cut at the track
+// area's left edge and at the timeline's visible right end.
+dc::Rect CTLEView::BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t left = std::min(std::max(doc.TimeToX(start), doc.TrackAreaLeft()), 32767);
+  const std::int32_t right = std::min({std::max(doc.TimeToX(end), doc.TrackAreaLeft()), 32767, TimelineRight()});
+  return dc::Rect{left, top, right, bottom};
 }
 
 void CTLEView::InvalidatePicturesAndWaveforms() {
@@ -431,6 +449,37 @@ void CTLEView::ScrollHorizontally(int newScroll) {
   // What the scroll brought in at the far edge of the timeline.
   InvalidateRect(dc::Rect{std::min(doc.extent - doc.horizontalScroll, client.right) - 2, 0, client.right, client.bottom});
   FillMissingClipBitmaps();
+}
+
+// Tracks that the top of the track area cuts, before or after a vertical
+// scroll: their headers are left out and their pictures centred in what
+// shows, so they are repainted.
+void CTLEView::InvalidateTracksAtTop(int dy) {
+  const CTestDoc& doc = GetDocument();
+  const std::int32_t t0 = doc.TrackAreaTop();
+  for (const TLEvent* track = GetNextEvent(doc.Head()); track != nullptr && track->kind == kEventTrackBegin;
+       track = GetNextEvent(track)) {
+    const std::int32_t top = TrackTop(track->trackNumber);
+    const std::int32_t bottom = top + TrackRowCount(*track) * (doc.RowHeight() + 1) + 1;
+    auto cut = [t0](std::int32_t upper, std::int32_t lower) { return upper < t0 && lower > t0; };
+    if (cut(top, bottom) || cut(top - dy, bottom - dy)) {
+      InvalidateRect(dc::Rect{0, std::max(top, t0), ClientRect().right, bottom});
+    }
+  }
+}
+
+void CTLEView::ScrollVertically(int newScroll) {
+  const CTestDoc& doc = GetDocument();
+  const int dy = verticalScroll - newScroll;
+  if (dy == 0) return;
+  verticalScroll = newScroll;
+  const dc::Rect client = ClientRect();
+  // The rows and their headers move; the track patterns stay in place,
+  // which a move cannot show only because their tiles are alike row by row.
+  backBuffer_.Scroll(0, dy, dc::Rect{0, doc.TrackAreaTop(), client.right, client.bottom});
+  InvalidateScrollSensitiveAreas();
+  InvalidatePicturesAndWaveforms();
+  InvalidateTracksAtTop(dy);
 }
 
 }  // namespace sprocket

@@ -16,14 +16,16 @@ Rgb Shade(Rgb base, int delta) {
   return Rgb{channel(base.r), channel(base.g), channel(base.b)};
 }
 
-// An 8 x 8 tile of a base colour with a fine diagonal grain; deeper zoom
-// levels (smaller rows) are a little darker.
+// An 8 x 8 tile of a base colour with a fine upright grain; deeper zoom
+// levels (smaller rows) are a little darker. Every row of the tile is the
+// same, so a vertical scroll that moves the rows past the pattern (fixed to
+// the track area) shows the same picture as a fresh paint.
 dc::Brush GrainBrush(Rgb base, int zoomLevel) {
   Bitmap tile(8, 8, base);
   const Rgb level = Shade(base, -6 * zoomLevel);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
-      const int grain = (x * 3 + y * 5) % 8;
+      const int grain = (x * 3) % 8;
       tile.Image().setPixel(x, y, Shade(level, grain == 0 ? 14 : (grain == 4 ? -10 : 0)).ToQRgb());
     }
   }

@@ -256,19 +256,56 @@ TEST_F(ClipView, RefreshingAClipWhoseFileWentAwayOffersAReplacement) {
 
 // --- Scrolling ---
 
-TEST_F(ClipView, AScrolledViewEqualsAFreshlyPaintedOne) {
-  AddDemoTimeline();
-  for (int scroll : {37, 300, 120}) {
-    view->ScrollHorizontally(scroll);
+// The demo timeline with marks and bars whose labels follow the view's edges.
+class ScrolledView : public ClipView {
+protected:
+  static constexpr int kScrolledHeight = 120;  // the tracks reach below the view's bottom
+  void AddMarkedDemoTimeline() {
+    AddDemoTimeline();
+    doc().intermediateMovies = {IntermediateMovie{1, 200, 700, "Intro"}};
+    doc().indexMarks = {IndexMark{300, "A", ""}, IndexMark{900, "", ""}, IndexMark{1000, "B", ""}};
+    doc().movieRange = TimeRange{100, 800};
+    view->BackBuffer().Resize(kWidth, kScrolledHeight);
+    Paint();
+  }
+};
+
+TEST_F(ScrolledView, AScrolledViewEqualsAFreshlyPaintedOne) {
+  struct Case { int horizontal, vertical; };
+  const Case cases[] = {{37, 0}, {300, 0}, {120, 0}, {120, 13}, {120, 61}, {120, 2}, {300, 40}, {0, 0}};
+  AddMarkedDemoTimeline();
+  ASSERT_GE(doc().TrackAreaTop() + view->GetTotalTrackHeight() + 1 - kScrolledHeight, 61);
+  for (const Case c : cases) {
+    view->ScrollHorizontally(c.horizontal);
+    view->ScrollVertically(c.vertical);
     view->UpdateNow();
     const QImage scrolled = view->BackBuffer().Image().copy();
     CTLEView fresh(document, app, profile);
     fresh.frameSource = std::make_unique<FakeFrames>();
-    fresh.BackBuffer().Resize(kWidth, kHeight);
+    fresh.BackBuffer().Resize(kWidth, kScrolledHeight);
+    fresh.verticalScroll = c.vertical;
     fresh.InvalidateAll();
     fresh.UpdateNow();
-    EXPECT_EQ(Differences(scrolled, fresh.BackBuffer().Image()), 0) << "scroll " << scroll;
+    EXPECT_EQ(Differences(scrolled, fresh.BackBuffer().Image()), 0) << c.horizontal << "," << c.vertical;
   }
+}
+
+TEST_F(ScrolledView, AScrollRepaintsOnlyWhatDoesNotSimplyMove) {
+  AddMarkedDemoTimeline();
+  view->ScrollHorizontally(40);
+  const QRegion repainted = view->BackBuffer().UpdateRegion();
+  const int m = doc().margin, b = doc().bandHeight;
+  struct Case { const char* what; int x, y; bool repainted; };
+  const Case cases[] = {
+      {"intermediate movie bar", doc().TimeToX(500), m + b + 3, true},
+      {"index mark box", doc().TimeToX(300) + 7, m + 3 * b + 2, true},
+      {"movie range bar", doc().TimeToX(600), m + 2 * b + 3, true},
+      {"segment band", doc().TimeToX(500), m + 3, false},
+      {"movie band past the range", doc().TimeToX(1000), m + 2 * b + 3, false},
+      {"ruler between marks", doc().TimeToX(600), m + 3 * b + 2, false},
+      {"strip the scroll uncovered", kWidth - 10, m + 3, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(repainted.contains(QPoint(c.x, c.y)), c.repainted) << c.what;
 }
 
 // --- Drag feedback ---
