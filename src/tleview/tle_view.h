@@ -278,7 +278,9 @@ private:
   void TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta);
   void ShiftClipInTime(TLEvent* clip, std::int32_t delta, std::int32_t trackNumber);
   void FinishEdit(const std::vector<const TLEvent*>& clips);
-  void MoveSelection(TLEvent* pressed, std::int32_t delta);
+  void MoveSelection(TLEvent* pressed, std::int32_t delta, const TLEvent* track);
+  const TLEvent* TrackShiftedBy(const TLEvent& clip, int shift) const;
+  std::vector<std::int32_t> SelectionTargetTracks(const TLEvent& pressed, const TLEvent* target) const;
   bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
   void MoveEnvelopePoint(QPoint point);
   void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);

@@ -183,11 +183,17 @@ void CTLEView::mouseMoveEvent(QMouseEvent* event) {
       const int dx = point.x() - mouse_.press.x();
       rect.left += dx;
       rect.right += dx;
-      for (std::size_t i = 0; i < doc.selection.size() && i < mouse_.selectionStart.size(); ++i) {
-        doc.selection[i].rect.left = mouse_.selectionStart[i].left + dx;
-        doc.selection[i].rect.right = mouse_.selectionStart[i].right + dx;
-      }
       const TLEvent* track = TrackAtY(point.y());
+      const std::vector<std::int32_t> targets = SelectionTargetTracks(*mouse_.clip, track);
+      for (std::size_t i = 0; i < doc.selection.size() && i < mouse_.selectionStart.size(); ++i) {
+        ClipSelection& entry = doc.selection[i];
+        const std::int32_t rise = TrackTop(targets[i]) - TrackTop(entry.clip->trackNumber);
+        entry.rect = mouse_.selectionStart[i];
+        entry.rect.left += dx;
+        entry.rect.right += dx;
+        entry.rect.top += rise;
+        entry.rect.bottom += rise;
+      }
       if (track != nullptr && track->trackType == mouse_.clip->trackType) {
         const std::int32_t top = TrackTop(track->trackNumber);
         rect.top = top + 1;
@@ -237,7 +243,8 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
       }
       DrawDragOutline();
       if (drag.alternateDrag != 0) {
-        MoveSelection(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time);
+        MoveSelection(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time,
+                      TrackAtY(point.y()));
       } else {
         MoveClip(gesture.clip, doc.XToTime(drag.dragRect.left + doc.horizontalScroll) - gesture.clip->time,
                  TrackAtY(point.y()));
@@ -317,21 +324,77 @@ void CTLEView::MoveClip(TLEvent* clip, std::int32_t delta, const TLEvent* track)
   FinishEdit({clip, partner});
 }
 
-void CTLEView::MoveSelection(TLEvent* pressed, std::int32_t delta) {
+// The track of the clip's type `shift` tracks of that type below its own
+// (above when negative), or none.
+const TLEvent* CTLEView::TrackShiftedBy(const TLEvent& clip, int shift) const {
+  const TLEvent* head = GetDocument().Head();
+  const TLEvent* own = FindTrack(head, clip.trackNumber);
+  if (own == nullptr) return nullptr;
+  const int wanted = GetTrackOrdinal(own) + shift;
+  for (const TLEvent* track = GetNextEvent(head); track != nullptr && track->kind == kEventTrackBegin;
+       track = GetNextEvent(track)) {
+    if (track->trackType == own->trackType && GetTrackOrdinal(track) == wanted) return track;
+  }
+  return nullptr;
+}
+
+// Where each selected clip goes when the pressed one is dragged onto
+// `target`: the clips of the pressed clip's type move by as many tracks of
+// that type as it does, the others stay. When one of them would leave the
+// tracks there are, all stay.
+std::vector<std::int32_t> CTLEView::SelectionTargetTracks(const TLEvent& pressed, const TLEvent* target) const {
+  const CTestDoc& doc = GetDocument();
+  std::vector<std::int32_t> stay;
+  for (const ClipSelection& entry : doc.selection) stay.push_back(entry.clip->trackNumber);
+  const TLEvent* own = FindTrack(doc.Head(), pressed.trackNumber);
+  if (target == nullptr || own == nullptr || target->trackType != own->trackType) return stay;
+  const int shift = GetTrackOrdinal(target) - GetTrackOrdinal(own);
+  if (shift == 0) return stay;
+  std::vector<std::int32_t> moved;
+  for (const ClipSelection& entry : doc.selection) {
+    if (entry.clip->trackType != pressed.trackType) {
+      moved.push_back(entry.clip->trackNumber);
+      continue;
+    }
+    const TLEvent* track = TrackShiftedBy(*entry.clip, shift);
+    if (track == nullptr) return stay;
+    moved.push_back(track->trackNumber);
+  }
+  return moved;
+}
+
+void CTLEView::MoveSelection(TLEvent* pressed, std::int32_t delta, const TLEvent* track) {
   CTestDoc& doc = GetDocument();
-  std::vector<TLEvent*> clips;
-  auto add = [&](TLEvent* clip) {
-    if (clip != nullptr && std::find(clips.begin(), clips.end(), clip) == clips.end()) clips.push_back(clip);
+  const std::vector<std::int32_t> targets = SelectionTargetTracks(*pressed, track);
+  // Each clip with the track it goes to; sync partners keep theirs.
+  std::vector<std::pair<TLEvent*, std::int32_t>> moves;
+  auto add = [&](TLEvent* clip, std::int32_t trackNumber) {
+    if (clip == nullptr) return;
+    for (const auto& move : moves) {
+      if (move.first == clip) return;
+    }
+    moves.emplace_back(clip, trackNumber);
   };
-  for (const ClipSelection& entry : doc.selection) add(entry.clip);
-  for (std::size_t i = 0, n = clips.size(); i < n; ++i) add(FindSyncPartner(clips[i]));
+  for (std::size_t i = 0; i < doc.selection.size(); ++i) add(doc.selection[i].clip, targets[i]);
+  for (std::size_t i = 0, n = moves.size(); i < n; ++i) {
+    TLEvent* partner = FindSyncPartner(moves[i].first);
+    if (partner != nullptr) add(partner, partner->trackNumber);
+  }
   delta = SnapToFrame(std::max(pressed->time + delta, 0), doc.rate) - pressed->time;
   // None moves before the timeline's start.
-  for (const TLEvent* clip : clips) delta = std::max(delta, -clip->time);
-  if (delta == 0) return;
+  bool acrossTracks = false;
+  for (const auto& [clip, trackNumber] : moves) {
+    delta = std::max(delta, -clip->time);
+    acrossTracks = acrossTracks || trackNumber != clip->trackNumber;
+  }
+  if (delta == 0 && !acrossTracks) return;
   SaveUndoState(kEditMoveClip);
-  for (TLEvent* clip : clips) ShiftClipInTime(clip, delta, clip->trackNumber);
-  FinishEdit(std::vector<const TLEvent*>(clips.begin(), clips.end()));
+  std::vector<const TLEvent*> clips;
+  for (const auto& [clip, trackNumber] : moves) {
+    ShiftClipInTime(clip, delta, trackNumber);
+    clips.push_back(clip);
+  }
+  FinishEdit(clips);
 }
 
 void CTLEView::TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta) {

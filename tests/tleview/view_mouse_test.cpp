@@ -115,6 +115,40 @@ TEST_F(MouseEditing, DraggingOneClipOfASelectionMovesThemAll) {
   ExpectUndoneTo(original);
 }
 
+TEST_F(MouseEditing, DraggingASelectionAcrossTracksMovesItsClipsOfThatKind) {
+  // Tracks: V1 1, FX 2, V2 3, V3 4, V4 5, A1 6, A2 7.
+  AddDemoClip(1, 1000, "shot-a.avi");
+  AddDemoClip(4, 5000, "shot-b.avi");
+  AddDemoClip(6, 1000, "tone.wav");
+  Paint();
+  const std::string original = Text();
+  struct Case { int toTrack; int a, b, sound; };
+  const Case cases[] = {
+      {3, 3, 5, 6},  // one video track down: both pictures, the sound stays
+      {4, 1, 4, 6},  // two down would take V3's clip past the last video track: nothing moves
+      {7, 1, 4, 6},  // onto a sound track: nothing moves
+  };
+  for (const Case& c : cases) {
+    for (auto [time, track] : {std::pair{1000, 1}, {5000, 4}, {1000, 6}}) {
+      doc().AddSelection(FindClipAtTime(doc().Head(), time, track));
+    }
+    Paint();
+    Press(X(2000), Middle(1));
+    DragTo(X(2000) + 6, Middle(c.toTrack));
+    DragTo(X(2000), Middle(c.toTrack));
+    Release(X(2000), Middle(c.toTrack));
+    EXPECT_NE(FindClipAtTime(doc().Head(), 1000, c.a), nullptr) << c.toTrack;
+    EXPECT_NE(FindClipAtTime(doc().Head(), 5000, c.b), nullptr) << c.toTrack;
+    EXPECT_NE(FindClipAtTime(doc().Head(), 1000, c.sound), nullptr) << c.toTrack;
+    if (c.a != 1) {
+      ExpectUndoneTo(original);
+    } else {
+      EXPECT_EQ(Text(), original) << c.toTrack;
+      doc().ClearSelection();
+    }
+  }
+}
+
 TEST_F(MouseEditing, AMoveOntoAnotherClipIsRefused) {
   AddDemoClip(1, 1000, "shot-a.avi");
   AddDemoClip(1, 6000, "shot-b.avi");
