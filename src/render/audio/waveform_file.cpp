@@ -22,6 +22,8 @@ namespace sprocket {
 namespace {
 
 constexpr char kTrailerMagic[4] = {'S', 'P', 'W', 'V'};
+constexpr char kRightMagic[4] = {'S', 'P', 'W', 'R'};
+constexpr std::size_t kTrailerFixedBytes = 24;  // magic, size, time, path length
 constexpr const char* kWaveformPrefix = "zkb";
 constexpr int kCorruptedFile = 61486;
 constexpr int kOutOfMemory = 61428;
@@ -123,6 +125,50 @@ std::optional<std::array<RowEntry, kWaveformRows>> ReadDirectory(int fd) {
 
 double MediaLengthMs(const TLEvent& clip) { return clip.header ? clip.header->MediaLengthMs() : 0.0; }
 
+bool IsStereo(const TLEvent& clip) { return clip.header && clip.header->AudioChannels() == 2; }
+
+// Reads the directory of the right-channel rows that follows the trailer.
+std::optional<std::array<RowEntry, kWaveformRows>> ReadRightDirectory(int fd, std::uint64_t at) {
+  std::array<std::uint8_t, 4 + kWaveformDirectoryBytes> bytes{};
+  if (!ReadFully(fd, at, bytes.data(), bytes.size()) || std::memcmp(bytes.data(), kRightMagic, 4) != 0) {
+    return std::nullopt;
+  }
+  std::array<RowEntry, kWaveformRows> rows{};
+  for (int i = 0; i < kWaveformRows; ++i) {
+    rows[i].offset = ReadLe32(bytes.data() + 4 + 8 * i);
+    rows[i].size = ReadLe32(bytes.data() + 4 + 8 * i + 4);
+  }
+  return rows;
+}
+
+// True when the rows follow each other from `start` with the sizes the
+// counts ask for; `end` receives where the last one ends.
+bool RowsFit(const std::array<RowEntry, kWaveformRows>& rows, const std::vector<std::int64_t>& counts,
+             std::uint64_t start, std::uint64_t* end) {
+  *end = start;
+  for (int i = 0; i < kWaveformRows; ++i) {
+    const RowEntry& row = rows[static_cast<std::size_t>(i)];
+    if (row.offset != *end || row.size != static_cast<std::uint64_t>(counts[static_cast<std::size_t>(i)]) * 2) {
+      return false;
+    }
+    *end += row.size;
+  }
+  return true;
+}
+
+// Where the right-channel block starts: after the left rows and the trailer.
+std::optional<std::uint64_t> RightBlockStart(int fd, const std::array<RowEntry, kWaveformRows>& rows) {
+  const RowEntry& last = rows[kWaveformRows - 1];
+  const std::uint64_t trailer = std::uint64_t{last.offset} + last.size;
+  std::array<std::uint8_t, kTrailerFixedBytes> bytes{};
+  if (!ReadFully(fd, trailer, bytes.data(), bytes.size()) || std::memcmp(bytes.data(), kTrailerMagic, 4) != 0) {
+    return std::nullopt;
+  }
+  const std::uint32_t pathLength = ReadLe32(bytes.data() + 20);
+  if (pathLength > kMaxStoredPath) return std::nullopt;
+  return trailer + kTrailerFixedBytes + pathLength;
+}
+
 // An empty path counts as present (the clip has no file to miss).
 bool MediaFileExists(const std::string& path) {
   std::error_code error;
@@ -133,34 +179,52 @@ int RowOf(const CTestDoc& doc) {
   return (std::clamp(doc.scaleGroup, 1, 3) - 1) * 6 + std::clamp(doc.groupScaleIndex, 0, 5);
 }
 
-// Writes the rows, the directory and the trailer. False on any failed write.
-bool WriteWaveformFile(const std::string& path, std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
-                       const std::vector<std::int64_t>& counts, const MediaStamp& stamp) {
-  FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  if (file.get() < 0) return false;
-  std::vector<std::uint8_t> directory(kWaveformDirectoryBytes, 0);
-  if (!WriteFully(file.get(), directory.data(), directory.size())) return false;
-  std::uint64_t offset = kWaveformDirectoryBytes;
-  directory.clear();
+// Writes one channel's rows from `offset` on and returns their directory;
+// nothing when a write fails or the file would pass 4 GiB.
+std::optional<std::vector<std::uint8_t>> WriteRows(int fd, std::uint64_t offset, std::span<const std::uint8_t> media,
+                                                   const AudioMediaLayout& layout,
+                                                   const std::vector<std::int64_t>& counts, int channel) {
+  std::vector<std::uint8_t> directory;
   for (std::int64_t count : counts) {
-    const std::vector<std::uint16_t> row = SampleWaveform(media, layout, count);
+    const std::vector<std::uint16_t> row = SampleWaveform(media, layout, count, channel);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(row.size() * 2);
     for (std::uint16_t value : row) PutLe(bytes, value, 2);
-    if (offset + bytes.size() > 0xFFFFFFFFu || !WriteFully(file.get(), bytes.data(), bytes.size())) return false;
+    if (offset + bytes.size() > 0xFFFFFFFFu || !WriteFully(fd, bytes.data(), bytes.size())) return std::nullopt;
     PutLe(directory, offset, 4);
     PutLe(directory, bytes.size(), 4);
     offset += bytes.size();
   }
+  return directory;
+}
+
+// Writes the left rows, their directory and the trailer, and for stereo
+// sound the block of right-channel rows after it. False on any failed write.
+bool WriteWaveformFile(const std::string& path, std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
+                       const std::vector<std::int64_t>& counts, const MediaStamp& stamp) {
+  FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (file.get() < 0) return false;
+  std::vector<std::uint8_t> zeros(kWaveformDirectoryBytes, 0);
+  if (!WriteFully(file.get(), zeros.data(), zeros.size())) return false;
+  const auto left = WriteRows(file.get(), kWaveformDirectoryBytes, media, layout, counts, 0);
   const std::vector<std::uint8_t> trailer = Trailer(stamp);
-  return WriteFully(file.get(), trailer.data(), trailer.size()) &&
-         WriteFully(file.get(), directory.data(), directory.size(), 0) && file.Close();
+  if (!left || !WriteFully(file.get(), trailer.data(), trailer.size())) return false;
+  if (layout.channels == 2) {
+    std::uint64_t rightStart = kWaveformDirectoryBytes + trailer.size();
+    for (std::int64_t count : counts) rightStart += static_cast<std::uint64_t>(count) * 2;
+    std::vector<std::uint8_t> header(kRightMagic, kRightMagic + 4);
+    header.resize(4 + kWaveformDirectoryBytes, 0);
+    if (!WriteFully(file.get(), header.data(), header.size())) return false;
+    const auto right = WriteRows(file.get(), rightStart + header.size(), media, layout, counts, 1);
+    if (!right || !WriteFully(file.get(), right->data(), right->size(), rightStart + 4)) return false;
+  }
+  return WriteFully(file.get(), left->data(), left->size(), 0) && file.Close();
 }
 
 }  // namespace
 
 std::vector<std::uint16_t> SampleWaveform(std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
-                                          std::int64_t count) {
+                                          std::int64_t count, int channel) {
   count = std::max<std::int64_t>(count, 1);
   std::vector<std::uint16_t> values(static_cast<std::size_t>(count), layout.bits == 8 ? 128 : 0);
   if ((layout.bits != 8 && layout.bits != 16) || layout.channels < 1) return values;
@@ -174,7 +238,8 @@ std::vector<std::uint16_t> SampleWaveform(std::span<const std::uint8_t> media, c
     } else {
       sample = static_cast<std::uint64_t>(step * static_cast<double>(i) * 2.0) & ~std::uint64_t{3};
     }
-    const std::uint64_t byte = sample * static_cast<std::uint64_t>(bytesPerSample);
+    std::uint64_t byte = sample * static_cast<std::uint64_t>(bytesPerSample);
+    if (layout.channels == 2 && channel == 1) byte += static_cast<std::uint64_t>(bytesPerSample);
     if (byte + static_cast<std::uint64_t>(bytesPerSample) > layout.totalBytes) break;
     std::uint64_t at = layout.base + byte;
     if (!layout.index.empty() && !MapAudioOffset(layout.index, byte, &at)) continue;
@@ -219,23 +284,28 @@ bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
   const auto rows = ReadDirectory(file.get());
   if (!rows) return false;
   const std::vector<std::int64_t> counts = WaveformRowCounts(doc, MediaLengthMs(clip));
-  std::uint64_t end = kWaveformDirectoryBytes;
-  for (int i = 0; i < kWaveformRows; ++i) {
-    const RowEntry& row = (*rows)[static_cast<std::size_t>(i)];
-    if (row.offset != end || row.size != static_cast<std::uint64_t>(counts[static_cast<std::size_t>(i)]) * 2) return false;
-    end += row.size;
-  }
+  std::uint64_t end = 0;
+  if (!RowsFit(*rows, counts, kWaveformDirectoryBytes, &end)) return false;
   // A file in the plain format, without the trailer, is current when it was
-  // written after the media file last changed.
+  // written after the media file last changed; it has no right channel, so
+  // a stereo clip wants a new one.
   if (end == fileSize) {
+    if (IsStereo(clip)) return false;
     const std::int64_t written =
         static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     return written >= media->modified;
   }
   const std::vector<std::uint8_t> expected = Trailer(*media);
-  if (end + expected.size() != fileSize || media->path.size() > kMaxStoredPath) return false;
+  if (end + expected.size() > fileSize || media->path.size() > kMaxStoredPath) return false;
   std::vector<std::uint8_t> trailer(expected.size());
-  return ReadFully(file.get(), end, trailer.data(), trailer.size()) && trailer == expected;
+  if (!ReadFully(file.get(), end, trailer.data(), trailer.size()) || trailer != expected) return false;
+  const std::uint64_t afterTrailer = end + expected.size();
+  if (!IsStereo(clip)) return afterTrailer == fileSize;
+  // Stereo: the right channel's rows follow, each as long as its left row.
+  const auto right = ReadRightDirectory(file.get(), afterTrailer);
+  std::uint64_t rightEnd = 0;
+  return right && RowsFit(*right, counts, afterTrailer + 4 + kWaveformDirectoryBytes, &rightEnd) &&
+         rightEnd == fileSize;
 }
 
 void WaveformMessages::ReportWaveformMessage(int stringId, const std::string&) { ShowMessage(stringId); }
@@ -304,12 +374,18 @@ int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* mess
 }
 
 std::optional<std::vector<std::uint16_t>> LoadWaveformBlock(const CTestDoc& doc, TLEvent& clip,
-                                                            WaveformMessages* messages) {
+                                                            WaveformMessages* messages, int channel) {
   if (BuildWaveformFile(doc, clip, messages) == 0) return std::nullopt;
   FileHandle file(::open(WaveformPath(clip).c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return std::nullopt;
-  const auto rows = ReadDirectory(file.get());
+  auto rows = ReadDirectory(file.get());
   if (!rows) return std::nullopt;
+  if (channel == 1 && IsStereo(clip)) {
+    const std::optional<std::uint64_t> start = RightBlockStart(file.get(), *rows);
+    if (!start) return std::nullopt;
+    rows = ReadRightDirectory(file.get(), *start);
+    if (!rows) return std::nullopt;
+  }
   const RowEntry& row = (*rows)[static_cast<std::size_t>(RowOf(doc))];
   std::vector<std::uint8_t> bytes(row.size);
   if (!ReadFully(file.get(), row.offset, bytes.data(), bytes.size())) return std::nullopt;
@@ -340,7 +416,8 @@ int DrawClipWaveform(const CTestDoc& doc, WaveformPainter& painter, TLEvent& cli
   if (!GetClipRect(doc, clip, rect) || !(mediaMs > 0.0)) return 0;
 
   painter.BeginWaitCursor();
-  const std::optional<std::vector<std::uint16_t>> row = LoadWaveformBlock(doc, clip, &painter);
+  // The argument picks the channel: 1 draws the right one of stereo sound.
+  const std::optional<std::vector<std::uint16_t>> row = LoadWaveformBlock(doc, clip, &painter, argument == 1 ? 1 : 0);
   painter.EndWaitCursor();
   if (!row || row->empty()) return 0;
   auto mediaTime = [&](std::int32_t x) {

@@ -16,7 +16,10 @@
 //   after them  the media the rows were made from: "SPWV", the media file's
 //               size (u64) and modification time (i64 ns), the length (u32)
 //               and bytes of its path
+//   stereo only "SPWR", a directory like the first one, then the rows of the
+//               right samples (offsets from the file's start)
 //
+// A reader of the plain format sees the left rows where they always were.
 // A waveform file counts as current while it exists, names the clip's media
 // file as it is now and has rows of the lengths the document's scales ask
 // for; otherwise it is built again under a new name, and the stale one is
@@ -44,11 +47,12 @@ inline constexpr std::int64_t kMaxWaveformRowValues = std::int64_t{1} << 22;
 // The values of one row: `count` (at least 1) samples of the clip's sound at
 // evenly spaced places over the whole media: with n sample frames, value i
 // is taken at sample (int)(n / count x i) of mono sound and at
-// (int)(n / count x i x 2) rounded down to a multiple of 4 of stereo sound.
+// (int)(n / count x i x 2) rounded down to a multiple of 4 of stereo sound,
+// which is a left sample; channel 1 takes the right sample beside it.
 // `media` is the whole media file; places outside the sound or the file give
 // silence.
 std::vector<std::uint16_t> SampleWaveform(std::span<const std::uint8_t> media, const AudioMediaLayout& layout,
-                                          std::int64_t count);
+                                          std::int64_t count, int channel = 0);
 
 // The number of values of each row for a media length of `mediaMs`: the
 // display units the whole media spans at that scale (see the document's
@@ -79,10 +83,11 @@ int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* mess
 // that no clip of the document names.
 void ReleaseWaveformFile(const CTestDoc& doc, const std::string& path);
 
-// The row of the document's current scale group and scale, building the
-// waveform file first when needed. Nothing on failure.
+// The row of the document's current scale group and scale (of the right
+// channel for channel 1 of stereo sound), building the waveform file first
+// when needed. Nothing on failure.
 std::optional<std::vector<std::uint16_t>> LoadWaveformBlock(const CTestDoc& doc, TLEvent& clip,
-                                                            WaveformMessages* messages = nullptr);
+                                                            WaveformMessages* messages = nullptr, int channel = 0);
 
 // Where DrawClipWaveform draws; it also receives the messages of loading.
 class WaveformPainter : public WaveformMessages {

@@ -124,6 +124,45 @@ TEST_F(WaveformFileTest, RowsSampleTheWholeSoundEvenly) {
   ASSERT_EQ(ReadMediaLayout(stereo.string(), *clip, &layout), MediaLayoutStatus::kOk);
   // n = 100 frames; value i at (int)(100 / 3 x i x 2) & ~3 = 0, 64, 132: frames 0, 32, 66.
   EXPECT_EQ(SampleWaveform(FileBytes(stereo), layout, 3), (std::vector<std::uint16_t>{128, 160, 194}));
+  // Channel 1: the right sample beside each of them.
+  EXPECT_EQ(SampleWaveform(FileBytes(stereo), layout, 3, 1), (std::vector<std::uint16_t>{28, 28, 28}));
+}
+
+TEST_F(WaveformFileTest, StereoFilesKeepTheRightChannelAfterTheLeftRows) {
+  const auto path = media_ / "stereo16.wav";
+  testing::WriteTestWave(path, 2, 22050, 16, 22050,
+                         [](std::int64_t i, int c) { return static_cast<int>(i % 1000) + (c == 0 ? 0 : 5000); });
+  TLEvent* clip = AddClip(path, 0, 0, 1000);
+  doc_.scaleGroup = 1;
+  doc_.groupScaleIndex = 3;
+  const auto left = LoadWaveformBlock(doc_, *clip, nullptr, 0);
+  const auto right = LoadWaveformBlock(doc_, *clip, nullptr, 1);
+  ASSERT_TRUE(left && right);
+  ASSERT_EQ(left->size(), right->size());
+  for (std::size_t i = 0; i < left->size(); ++i) ASSERT_EQ((*right)[i], (*left)[i] + 5000) << i;
+  // The left rows stand where a reader of the plain format looks for them.
+  const std::string built = WaveformPathOf(*clip);
+  const auto bytes = FileBytes(built);
+  EXPECT_EQ(U32(bytes, 0), 144u);
+  std::uint16_t first = 0;
+  std::memcpy(&first, bytes.data() + U32(bytes, 8 * 3), 2);
+  EXPECT_EQ(first, (*left)[0]);
+  EXPECT_TRUE(IsWaveformFileCurrent(doc_, *clip));
+  // Cut back to the plain format, or with its right rows cut short, the
+  // file is no longer current for stereo sound.
+  const std::size_t plainEnd = U32(bytes, 8 * 17) + U32(bytes, 8 * 17 + 4);
+  for (std::size_t keep : {plainEnd, bytes.size() - 2}) {
+    testing::WriteFile(built, std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
+    EXPECT_FALSE(IsWaveformFileCurrent(doc_, *clip)) << keep;
+  }
+  // A damaged right block is not read as rows.
+  std::vector<std::uint8_t> damaged = bytes;
+  std::memcpy(damaged.data() + plainEnd + 24 + path.string().size(), "JUNK", 4);
+  testing::WriteFile(built, std::string(damaged.begin(), damaged.end()));
+  EXPECT_FALSE(IsWaveformFileCurrent(doc_, *clip));
+  const auto rebuilt = LoadWaveformBlock(doc_, *clip, nullptr, 1);
+  ASSERT_TRUE(rebuilt.has_value());
+  EXPECT_EQ(*rebuilt, *right);
 }
 
 TEST_F(WaveformFileTest, AviRowsMatchWhateverTheIndexCountsFrom) {
