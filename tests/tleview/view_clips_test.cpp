@@ -16,6 +16,7 @@
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/clip_drawing.h"
 #include "tleview/tle_view.h"
+#include "audio_test_media.h"
 #include "view_test_support.h"
 
 namespace sprocket {
@@ -116,6 +117,26 @@ TEST_F(ClipView, AudioRowsFollowTheTrackStatus) {
     EXPECT_EQ(At(body.left + 3, Top(6) + 2 + (doc().RowHeight() - 3) / 2), kRed) << c.status;
     EXPECT_EQ(static_cast<bool>(clip->waveform0), c.wave);
   }
+}
+
+TEST_F(ClipView, StereoRowsShowEachChannel) {
+  // A silent left channel and a loud right one.
+  const std::filesystem::path path = dir / "stereo.wav";
+  testing::WriteTestWave(path, 2, 22050, 16, 22050 * 3,
+                         [](std::int64_t i, int c) { return c == 0 ? 0 : (i % 50 < 25 ? 20000 : -20000); });
+  Track(6)->viewStatus = kTrackViewStereo;
+  TLEvent* clip = InsertClip(doc().Head(), 6, 1000, 4000, testing::MediaClipFields(path, 0, 3000));
+  ASSERT_NE(clip, nullptr);
+  Paint();
+  ASSERT_TRUE(clip->waveform0 && clip->waveform1);
+  const int h = doc().RowHeight();
+  auto waveIn = [&](int row) {
+    const int top = Top(6) + row * (h + 1);
+    return Count(dc::Rect{clip->drawnRect.left + 1, top + 2, clip->drawnRect.right - 1, top + h - 2}, kWaveGreen);
+  };
+  const int width = clip->drawnRect.right - clip->drawnRect.left;
+  EXPECT_LE(waveIn(0), width);         // the middle line of silence
+  EXPECT_GT(waveIn(1), width * h / 2);  // the loud channel fills its row
 }
 
 TEST_F(ClipView, ChannelLabelsOnlyWithBalanceTwoChannelsAndRoom) {
