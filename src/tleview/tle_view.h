@@ -198,11 +198,11 @@ public:
   std::function<std::optional<std::string>()> chooseMediaFile;
   // Offers replacements of missing media; none, nothing is asked.
   MissingFileResolver* missingFileResolver = nullptr;
-  // Undo kinds of the mouse edits.
+  // Undo kinds of the mouse edits (kinds without a text of their own show plain "&Undo").
   static constexpr std::int32_t kEditMoveClip = 170;
   static constexpr std::int32_t kEditTrimClip = 171;
   static constexpr std::int32_t kEditDeleteClips = 172;
-  static constexpr std::int32_t kEditPlaceClip = 173;
+  static constexpr std::int32_t kEditPlaceClip = 174;  // 173 is the clip speed change
   static constexpr std::int32_t kEditEnvelope = 184;
   // ==== end of clips ====
 
