@@ -107,6 +107,7 @@ void CMainFrame::createMenus() {
   QMenu* clip = menuBar()->addMenu(tr("&Clip"));
   AddClipCommandItems(clip, [this] { return ActiveView(); });
   createPreviewMenu();
+  createMovieMenus();
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
   window->addAction(tr("&New Window"), this, [this] { OnWindowNewWindow(); });
@@ -129,7 +130,10 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   auto* frame = new CTestFrame(std::move(document), app_, profile_, *dialogs_);
   mdiArea_->addSubWindow(frame);
   connect(frame->View(), &CTLEView::positionChanged, this, &CMainFrame::ShowPosition);
-  ViewCommands::Of(*frame->View());  // the view's keys and clip pop-up
+  // The view's keys and clip pop-up, with the effect commands.
+  ViewCommands::Of(*frame->View()).SetPopupExtender([this](QMenu& menu, const TLEvent& clip) {
+    AddEffectPopupItems(menu, clip);
+  });
   frame->View()->SetPreviewWindow(PreviewLink());
   frame->UpdateTitles();
   frame->show();

@@ -5,24 +5,31 @@
 // memory and the position picked in the ruler.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/document_dialogs.h"
+#include "app/movie_service.h"
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
 
 class QLabel;
+class QMenu;
 class QMdiArea;
 class QTimer;
 
 namespace sprocket {
 
+class CMovieStatsDlg;
 class CPreviewWnd;
+class CustomFxGroupDialogs;
+class EffectSequenceDialog;
 class PreviewWindowLink;
 class CTestFrame;
 class CTLEView;
 struct ViewedDocument;
+struct TLEvent;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -67,12 +74,39 @@ public:
   void OnStopPreview();
   void OnBoardPreview(bool preview);
 
+  // --- Movies and effects (main_frame_movies.cpp) ---
+  // What the movie and effect commands ask; a null member: the editor's own
+  // dialogs. Tests answer them from a script.
+  struct MovieEffectDialogs {
+    MovieOutputDialogs* movieOutput = nullptr;
+    CustomFxGroupDialogs* groups = nullptr;
+    EffectSequenceDialog* sequence = nullptr;
+    std::function<void(CMovieStatsDlg&)> showStats;  // empty: run it modally
+  };
+  void SetMovieEffectDialogs(MovieEffectDialogs dialogs) { movieEffectDialogs_ = std::move(dialogs); }
+  // Make Movie of the active view's document by a command id of
+  // kMakeMovieCommands; -1 without a view or for another id.
+  int OnMakeMovie(std::int32_t commandId);
+  int OnRenderSegments(SegmentRenderKind kind);
+  // The effect commands by id (the slots, the group commands, the effect
+  // sequence commands, the statistics); false when disabled.
+  bool IsEffectCommandEnabled(std::int32_t commandId) const;
+  bool RunEffectCommand(std::int32_t commandId);
+  QMenu* EffectsMenu() const { return effectsMenu_; }
+  // Lists the registered custom transition groups again.
+  void RebuildCustomFxMenu();
+
 protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
   void createMenus();
   void createPreviewMenu();
+  void createMovieMenus();
+  void AddEffectPopupItems(QMenu& menu, const TLEvent& clip);
+  void ApplyFxSlot(CTLEView& view, int slot);
+  void EditEffectSequence(CTLEView& view, bool transition);
+  void ShowLastMovieStatistics();
   PreviewWindowLink* PreviewLink() const;
   CTestFrame* AddFrame(std::shared_ptr<ViewedDocument> document);
   void ShowPosition(std::int32_t ms);
@@ -87,6 +121,9 @@ private:
   QTimer* autoSaveTimer_ = nullptr;
   int untitledCount_ = 0;
   CPreviewWnd* previewWindow_ = nullptr;
+  MovieEffectDialogs movieEffectDialogs_;
+  QMenu* effectsMenu_ = nullptr;
+  QMenu* customFxMenu_ = nullptr;
 };
 
 // "Free Memory:%luK": the free memory in thousands of bytes.

@@ -187,6 +187,7 @@ void ViewCommands::ShowClipPopup(const QPoint& globalPosition) {
       menu.addSeparator();
     }
   }
+  if (popupExtender_) popupExtender_(menu, *clip);
   AddCommandAction(&menu, kCmdEditCut, "Cut", run);
   AddCommandAction(&menu, kCmdEditDelete, "Delete", run);
   ApplyRules(&menu, &router_);

@@ -54,6 +54,10 @@ public:
   bool Execute(int id);
   // The clip pop-up at a global position for the selected clip.
   void ShowClipPopup(const QPoint& globalPosition);
+  // Adds items of other command groups to the clip pop-up for a clip, before
+  // its Cut and Delete items.
+  using PopupExtender = std::function<void(QMenu& menu, const TLEvent& clip)>;
+  void SetPopupExtender(PopupExtender extender) { popupExtender_ = std::move(extender); }
   // Selects the clip under a view position (none: the selection is emptied).
   TLEvent* SelectClipAt(const QPoint& position);
 
@@ -66,6 +70,7 @@ private:
   WidgetDialogProvider dialogs_;
   CommandContext context_;
   CommandRouter router_;
+  PopupExtender popupExtender_;
 };
 
 // Adds the Edit items (Undo, Redo, Cut, Delete) and the Clip menu's items to

@@ -1,0 +1,226 @@
+// The Movie and Effects menus of the real main window over a real view:
+// which items the selection enables, a custom group slot applied and undone
+// through Edit > Undo, and Make Movie AVI writing the movie sprocket-render
+// makes of the same timeline.
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/main_frame.h"
+#include "app/movie_stats_dialog.h"
+#include "effects/custom_fx_commands.h"
+#include "effects/custom_fx_group.h"
+#include "effects/custom_fx_slots.h"
+#include "libs/effectcatalog/effect_ids.h"
+#include "outside_tools.h"
+#include "platform/settings/settings_keys.h"
+#include "platform/settings_store.h"
+#include "scripted_prompts.h"
+#include "temp_dir.h"
+#include "timeline/document/event_edits.h"
+#include "timeline/records/timeline_builder.h"
+#include "timeline/tlefile/timeline_file.h"
+#include "tleview/tle_view.h"
+
+namespace sprocket {
+namespace {
+
+using testing::TempDir;
+
+QString Plain(QString text) { return text.remove('&').section('\t', 0, 0); }
+
+QMenu* TopMenu(CMainFrame& frame, const QString& title) {
+  for (QAction* action : frame.menuBar()->actions()) {
+    if (action->menu() != nullptr && Plain(action->text()) == title) return action->menu();
+  }
+  return nullptr;
+}
+
+// The item of a menu or of its submenus, with the rules applied as when it opens.
+QAction* Item(QMenu* menu, const QString& caption) {
+  if (menu == nullptr) return nullptr;
+  emit menu->aboutToShow();
+  for (QAction* action : menu->actions()) {
+    if (Plain(action->text()) == caption) return action;
+    if (QAction* inner = action->menu() != nullptr ? Item(action->menu(), caption) : nullptr) return inner;
+  }
+  return nullptr;
+}
+
+FilterList OneFilter(std::int32_t id, std::int32_t firstValue) {
+  FilterList list(1);
+  InitFilter(list.front());
+  list.front().id = id;
+  TLFilterParam param;
+  param.values[0] = firstValue;
+  param.enable = 1;
+  list.front().params.push_back(param);
+  return list;
+}
+
+// The group dialog of the script: New writes a group of two wipes and
+// registers it, as the real dialog does on OK.
+class ScriptedGroupDialogs : public CustomFxGroupDialogs {
+public:
+  ScriptedGroupDialogs(Profile& profile, std::filesystem::path file) : profile_(profile), file_(std::move(file)) {}
+  std::optional<std::string> OpenFile(const std::string&, const std::string&) override { return std::nullopt; }
+  void RunGroupDialog(const std::optional<std::string>&) override {
+    const CustomFxGroup group{"Wipes", {OneFilter(effect_id::kWipeLeftToRight, 10), OneFilter(effect_id::kIrisCircleOut, 20)}};
+    EXPECT_TRUE(WriteCustomFxGroup(file_, group, nullptr));
+    EXPECT_GT(CustomFxRegistry(profile_).Register(file_.string(), group.title), 0);
+  }
+  void RunDeleteDialog() override { ADD_FAILURE() << "no delete expected"; }
+
+private:
+  Profile& profile_;
+  std::filesystem::path file_;
+};
+
+// Clips on V1 and V2 and a cross dissolve between them on FX, at 25 fps.
+struct MenuFixture {
+  TempDir dir;
+  testing::ScriptedPrompts prompts;  // an unexpected message fails the test
+  Profile profile{dir / "RODUVER.INI"};
+  ApplicationState app;
+  CMainFrame frame{nullptr, &app, &profile};
+  ScriptedGroupDialogs groups{profile, dir / "wipes.fxc"};
+  CTLEView* view = nullptr;
+  TLEvent* clip = nullptr;
+  TLEvent* transition = nullptr;
+
+  MenuFixture() {
+    frame.SetMovieEffectDialogs({nullptr, &groups, nullptr, {}});
+    frame.OnFileNew();
+    view = frame.ActiveView();
+    CTestDoc& doc = view->GetDocument();
+    doc.rate = 2500;
+    doc.Head()->rate = 2500;
+    clip = InsertClip(doc.Head(), 1, 0, 3000);
+    InsertClip(doc.Head(), 3, 500, 4000);
+    TLEventFields fields;
+    fields.transitionId = effect_id::kCrossDissolve;
+    fields.filters = OneFilter(effect_id::kCrossDissolve, 40);
+    transition = InsertClip(doc.Head(), 2, 1000, 2000, fields);
+    doc.SplitSegmentsAtClips();
+  }
+  void Select(TLEvent* event) {
+    view->GetDocument().ClearSelection();
+    if (event != nullptr) view->GetDocument().AddSelection(event);
+  }
+  std::string TimelineText() const {
+    std::string text;
+    EXPECT_TRUE(FormatTimelineFile(view->GetDocument(), dir.path(), &text));
+    return text;
+  }
+};
+
+TEST(MovieEffectMenus, ItemsFollowTheSelectionTheSlotFilesAndTheLastMovie) {
+  MenuFixture f;
+  QMenu* effects = TopMenu(f.frame, "Effects");
+  QMenu* movie = TopMenu(f.frame, "Movie");
+  ASSERT_NE(effects, nullptr);
+  ASSERT_NE(movie, nullptr);
+  ASSERT_EQ(Item(effects, "Wipes"), nullptr);  // nothing registered yet
+  Item(effects, "New")->trigger();             // registers "Wipes" and lists it
+  ASSERT_NE(Item(effects, "Wipes"), nullptr);
+
+  enum Selection { kNone, kClip, kTransition };
+  struct Case {
+    const char* name;
+    Selection selection;
+    bool slotFileThere;
+    const char* lastMovie;
+    bool slot, onClip, onTransition, newGroup, statistics;
+  };
+  const Case cases[] = {
+      {"nothing selected", kNone, true, "", false, false, false, true, false},
+      {"a video clip", kClip, true, "", false, true, false, true, false},
+      {"a transition", kTransition, true, "", true, false, true, true, false},
+      {"a transition, its group file gone", kTransition, false, "", false, false, true, true, false},
+      {"a movie was made", kNone, true, "/tmp/MOVIE.AVI", false, false, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    f.Select(c.selection == kClip ? f.clip : c.selection == kTransition ? f.transition : nullptr);
+    if (c.slotFileThere) {
+      ScriptedGroupDialogs(f.profile, f.dir / "wipes.fxc").RunGroupDialog(std::nullopt);
+    } else {
+      std::filesystem::remove(f.dir / "wipes.fxc");
+    }
+    f.profile.WriteProfileString(settings::kLastMakeMovie, "FileName", c.lastMovie);
+    EXPECT_EQ(Item(effects, "Wipes")->isEnabled(), c.slot);
+    EXPECT_EQ(Item(effects, "DIR Azarivev on Clip...")->isEnabled(), c.onClip);
+    EXPECT_EQ(Item(effects, "DIR azarivev...")->isEnabled(), c.onTransition);
+    EXPECT_EQ(Item(effects, "New")->isEnabled(), c.newGroup);
+    EXPECT_EQ(Item(movie, "Last Compiled Movie Statistics...")->isEnabled(), c.statistics);
+    EXPECT_TRUE(Item(movie, "Make Movie AVI...")->isEnabled());
+  }
+}
+
+TEST(MovieEffectMenus, ASlotAppliesToTheTransitionAndEditUndoRestoresIt) {
+  MenuFixture f;
+  QMenu* effects = TopMenu(f.frame, "Effects");
+  Item(effects, "New")->trigger();
+  f.Select(f.transition);
+  const std::string before = f.TimelineText();
+  Item(effects, "Wipes")->trigger();
+  EXPECT_EQ(f.transition->transitionId, effect_id::kWipeLeftToRight);
+  EXPECT_TRUE(f.view->GetDocument().IsModified());
+  EXPECT_NE(f.TimelineText(), before);
+  QAction* undo = Item(TopMenu(f.frame, "Edit"), "Undo change transition");
+  ASSERT_NE(undo, nullptr);
+  ASSERT_TRUE(undo->isEnabled());
+  undo->trigger();
+  EXPECT_EQ(f.TimelineText(), before);
+}
+
+TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
+  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  constexpr const char* kSettings =
+      "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\n"
+      "[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
+  TempDir dir;
+  testing::ScriptedPrompts prompts;
+  SetConfigDir(dir / "config");
+  dir.Write("config/RODUVER.INI", kSettings);
+  LoadApplicationSettings(TheApp(), AppProfile());
+  CMainFrame frame(nullptr, &TheApp(), &AppProfile());
+  const std::string movie = (dir / "menu.avi").string();
+  FixedMovieOutput output(movie);
+  frame.SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
+  const std::string demo = std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle";
+  ASSERT_NE(frame.OpenTimeline(demo), nullptr);
+  CTestDoc& doc = frame.ActiveView()->GetDocument();
+  doc.movieRange = {0, 1000};
+  doc.savePrompt = 0;
+  std::filesystem::create_directories(dir / "tmp");
+  doc.tempDir = (dir / "tmp").string() + "/";
+
+  QMenu* movieMenu = TopMenu(frame, "Movie");
+  ASSERT_EQ(Item(movieMenu, "Last Compiled Movie Statistics...")->isEnabled(), false);
+  Item(movieMenu, "Make Movie AVI...")->trigger();
+  ASSERT_TRUE(std::filesystem::exists(movie));
+  ASSERT_TRUE(Item(movieMenu, "Last Compiled Movie Statistics...")->isEnabled());
+  std::vector<std::pair<QString, QString>> shown;
+  frame.SetMovieEffectDialogs({&output, nullptr, nullptr, [&](CMovieStatsDlg& d) { shown = d.Lines(); }});
+  Item(movieMenu, "Last Compiled Movie Statistics...")->trigger();
+  EXPECT_FALSE(shown.empty());
+
+  const std::string oracle = (dir / "oracle.avi").string();
+  dir.Write("oracle-config/RODUVER.INI", kSettings);
+  const auto quoted = [](const std::string& text) { return "'" + text + "'"; };
+  ASSERT_TRUE(testing::RunCommand(std::string(SPROCKET_RENDER_EXE) + " " + quoted(demo) + " --out " + quoted(oracle) +
+                                  " --range 0,1000 --config " + quoted((dir / "oracle-config").string()) +
+                                  " >/dev/null 2>&1")
+                  .has_value());
+  const auto md5 = [&](const std::string& path) {
+    return testing::RunCommand("ffmpeg -nostdin -v error -i " + quoted(path) + " -map 0:v -f md5 -").value_or("none");
+  };
+  EXPECT_NE(md5(movie), "none");
+  EXPECT_EQ(md5(movie), md5(oracle));
+}
+
+}  // namespace
+}  // namespace sprocket
