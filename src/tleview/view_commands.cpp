@@ -168,9 +168,13 @@ TLEvent* ViewCommands::SelectClipAt(const QPoint& position) {
 }
 
 void ViewCommands::ShowClipPopup(const QPoint& globalPosition) {
-  const TLEvent* clip = SelectedClip(view_.GetDocument());
-  if (clip == nullptr) return;
   QMenu menu(&view_);
+  if (BuildClipPopup(menu)) menu.exec(globalPosition);
+}
+
+bool ViewCommands::BuildClipPopup(QMenu& menu) {
+  const TLEvent* clip = SelectedClip(view_.GetDocument());
+  if (clip == nullptr) return false;
   auto run = [this](int id) { Execute(id); };
   if (clip->trackType != kTrackTransition) {
     AddCommandAction(&menu, kPopupCopyAttributes, "Copy Attributes", run);
@@ -191,7 +195,7 @@ void ViewCommands::ShowClipPopup(const QPoint& globalPosition) {
   AddCommandAction(&menu, kCmdEditCut, "Cut", run);
   AddCommandAction(&menu, kCmdEditDelete, "Delete", run);
   ApplyRules(&menu, &router_);
-  menu.exec(globalPosition);
+  return true;
 }
 
 bool ViewCommands::eventFilter(QObject* watched, QEvent* event) {

@@ -54,6 +54,9 @@ public:
   bool Execute(int id);
   // The clip pop-up at a global position for the selected clip.
   void ShowClipPopup(const QPoint& globalPosition);
+  // Fills a menu with the clip pop-up's items for the selected clip; false
+  // when no clip is selected.
+  bool BuildClipPopup(QMenu& menu);
   // Adds items of other command groups to the clip pop-up for a clip, before
   // its Cut and Delete items.
   using PopupExtender = std::function<void(QMenu& menu, const TLEvent& clip)>;

@@ -13,6 +13,7 @@
 #include "effects/custom_fx_commands.h"
 #include "effects/custom_fx_group.h"
 #include "effects/custom_fx_slots.h"
+#include "effects/effect_sequence_edit.h"
 #include "libs/effectcatalog/effect_ids.h"
 #include "outside_tools.h"
 #include "platform/settings/settings_keys.h"
@@ -23,6 +24,7 @@
 #include "timeline/records/timeline_builder.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/tle_view.h"
+#include "tleview/view_commands.h"
 
 namespace sprocket {
 namespace {
@@ -78,6 +80,17 @@ private:
   std::filesystem::path file_;
 };
 
+// The effect sequence dialog of the script: OK with a given list, or Cancel.
+class ScriptedSequenceDialog : public EffectSequenceDialog {
+public:
+  std::optional<FilterList> answer;
+  int runs = 0;
+  std::optional<FilterList> Run(const EffectSequenceRequest&) override {
+    ++runs;
+    return answer;
+  }
+};
+
 // Clips on V1 and V2 and a cross dissolve between them on FX, at 25 fps.
 struct MenuFixture {
   TempDir dir;
@@ -86,12 +99,13 @@ struct MenuFixture {
   ApplicationState app;
   CMainFrame frame{nullptr, &app, &profile};
   ScriptedGroupDialogs groups{profile, dir / "wipes.fxc"};
+  ScriptedSequenceDialog sequence;
   CTLEView* view = nullptr;
   TLEvent* clip = nullptr;
   TLEvent* transition = nullptr;
 
   MenuFixture() {
-    frame.SetMovieEffectDialogs({nullptr, &groups, nullptr, {}});
+    frame.SetMovieEffectDialogs({nullptr, &groups, &sequence, {}});
     frame.OnFileNew();
     view = frame.ActiveView();
     CTestDoc& doc = view->GetDocument();
@@ -174,6 +188,39 @@ TEST(MovieEffectMenus, ASlotAppliesToTheTransitionAndEditUndoRestoresIt) {
   ASSERT_TRUE(undo->isEnabled());
   undo->trigger();
   EXPECT_EQ(f.TimelineText(), before);
+}
+
+TEST(MovieEffectMenus, TheClipPopupOffersTheEffectCommandsOfTheSelectedClip) {
+  MenuFixture f;
+  Item(TopMenu(f.frame, "Effects"), "New")->trigger();
+  struct Case {
+    const char* name;
+    bool transition;
+    const char* item;
+    std::optional<FilterList> answer;
+    bool changes;
+  };
+  const Case cases[] = {
+      {"a slot on the transition", true, "Wipes", std::nullopt, true},
+      {"the sequencer on the transition, cancelled", true, "DIR azarivev...", std::nullopt, false},
+      {"the sequencer on the clip, cancelled", false, "DIR Azarivev...", std::nullopt, false},
+      {"the sequencer on the clip, OK", false, "DIR Azarivev...", OneFilter(effect_id::kCrossDissolve, 5), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    f.Select(c.transition ? f.transition : f.clip);
+    f.sequence.answer = c.answer;
+    QMenu popup;
+    ASSERT_TRUE(ViewCommands::Of(*f.view).BuildClipPopup(popup));
+    EXPECT_EQ(Item(&popup, "Wipes") != nullptr, c.transition);
+    QAction* item = Item(&popup, c.item);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    const std::string before = f.TimelineText();
+    item->trigger();
+    EXPECT_EQ(f.TimelineText() != before, c.changes);
+  }
+  EXPECT_EQ(f.sequence.runs, 3);
 }
 
 TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
