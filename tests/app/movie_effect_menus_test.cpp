@@ -1,7 +1,8 @@
 // The Movie and Effects menus of the real main window over a real view:
 // which items the selection enables, a custom group slot applied and undone
-// through Edit > Undo, and Make Movie AVI writing the movie sprocket-render
-// makes of the same timeline.
+// through Edit > Undo, the clip pop-up's effect items, Make Movie AVI
+// writing the movie sprocket-render makes of the same timeline, and segment
+// rendering.
 
 #include <gtest/gtest.h>
 
@@ -267,6 +268,19 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   };
   EXPECT_NE(md5(movie), "none");
   EXPECT_EQ(md5(movie), md5(oracle));
+
+  // Segment rendering from the same menu gives the segments of the range their files.
+  const auto rendered = [&doc] {
+    int count = 0;
+    for (const TLFilter& segment : doc.Head()->segments) count += std::filesystem::exists(segment.fileName) ? 1 : 0;
+    return count;
+  };
+  ASSERT_EQ(rendered(), 0);
+  doc.movieRange = {0, 5000};
+  doc.previewRange = {0, 5000};
+  Item(movieMenu, "Render Segments in Range")->trigger();
+  EXPECT_GT(rendered(), 0);
+  EXPECT_TRUE(prompts.AllShown());
 }
 
 }  // namespace
