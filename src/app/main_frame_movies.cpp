@@ -37,7 +37,7 @@ const MovieMenuItem kMakeMovieItems[] = {
     {33028, "Make Movie &AVI..."},          {33031, "Make Movie &FLC..."},
     {33030, "Make Movie &Image Sequence..."}, {33029, "Make Movie &WAV..."},
     {32981, "Make Preview A&VI..."},        {33033, "Make Preview F&LC..."},
-    {33032, "Make Preview I&mage Sequence..."}, {33023, "Make Preview W&AV..."},
+    {33032, "Make Preview Image Se&quence..."}, {33023, "Make &Preview WAV..."},
 };
 
 struct SegmentMenuItem {
@@ -46,9 +46,9 @@ struct SegmentMenuItem {
 };
 
 const SegmentMenuItem kSegmentItems[] = {
-    {SegmentRenderKind::kAll, "Render &All Segments"},
+    {SegmentRenderKind::kAll, "Render All Se&gments"},
     {SegmentRenderKind::kMarked, "Render Mar&ked Segments"},
-    {SegmentRenderKind::kInRange, "Render Segments in &Range"},
+    {SegmentRenderKind::kInRange, "Render Segments in Ra&nge"},
 };
 
 bool IsGroupCommand(std::int32_t id) {
