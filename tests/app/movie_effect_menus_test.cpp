@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+
+#include <algorithm>
 #include <QMenuBar>
 
 #include "app/main_frame.h"
@@ -254,7 +256,11 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   std::vector<std::pair<QString, QString>> shown;
   frame.SetMovieEffectDialogs({&output, nullptr, nullptr, [&](CMovieStatsDlg& d) { shown = d.Lines(); }});
   Item(movieMenu, "Last Compiled Movie Statistics...")->trigger();
-  EXPECT_FALSE(shown.empty());
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front().second.toLower().toStdString(), QString::fromStdString(movie).toLower().toStdString());
+  const auto frames = std::find_if(shown.begin(), shown.end(), [](const auto& line) { return line.first == "Frames:"; });
+  ASSERT_NE(frames, shown.end());
+  EXPECT_EQ(frames->second, "30");  // one second at 29.97 fps
 
   const std::string oracle = (dir / "oracle.avi").string();
   dir.Write("oracle-config/RODUVER.INI", kSettings);
