@@ -11,6 +11,12 @@ add_compile_options(-ffp-contract=off)
 
 set(SPROCKET_WARNINGS -Wall -Wextra)
 
+# Fuzzing instruments every library for coverage, under the sanitizers.
+if(SPROCKET_FUZZ)
+  set(SPROCKET_SANITIZE ON)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(SPROCKET_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
