@@ -63,6 +63,10 @@ json ParseJson(std::string_view text) {
     return json::parse(text.begin(), text.end(), guard);
   } catch (const json::parse_error& problem) {
     throw JsonFormatError("the file is not valid JSON (error at byte " + std::to_string(problem.byte) + ")");
+  } catch (const json::exception& problem) {
+    // Every other refusal of the parser, such as a number beyond the range
+    // of a double.
+    throw JsonFormatError("the file is not valid JSON (" + std::string(problem.what()) + ")");
   }
 }
 

@@ -433,6 +433,9 @@ TEST(TimelineFile, BadFilesAreRefusedWithAClearMessageAndChangeNothing) {
        "tracks[0].clips[0].filters[0].params[0].tables.red: a table holds exactly 256 bytes"},
       {FileWithClip(R"("in":0,"out":1000},{"in":500,"out":2000)"),
        "tracks[0].clips[1]: the clip starts at 500 ms, before the clip ahead of it on the track ends (1000 ms)"},
+      {FileWithTop(R"("rate":1e999)"), "the file is not valid JSON ("},
+      {FileWithClip(R"("in":0,"out":1000,"filters":[{"id":1,"params":[{"values":[-2e400]}]}])"),
+       "the file is not valid JSON ("},
       {std::string(100, '[') + std::string(100, ']'), "the file is nested too deeply to be a timeline"},
       {std::string(kMaxTimelineFileBytes + 1, ' '), "the file is too large to be a timeline"},
   };
