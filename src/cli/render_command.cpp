@@ -84,9 +84,16 @@ bool LoadTimeline(const RenderOptions& options, CTestDoc& doc, std::FILE* err) {
   for (const std::string& warning : warnings) std::fprintf(err, "sprocket-render: %s\n", warning.c_str());
   TimeRange& range = options.preview ? doc.previewRange : doc.movieRange;
   if (options.rangeStart && options.rangeEnd) range = TimeRange{*options.rangeStart, *options.rangeEnd};
+  const char* which = options.preview ? "preview" : "movie";
   if (range.end < range.start) {
-    std::fprintf(err, "sprocket-render: the %s range of the timeline ends before it starts\n",
-                 options.preview ? "preview" : "movie");
+    std::fprintf(err, "sprocket-render: the %s range of the timeline ends before it starts\n", which);
+    return false;
+  }
+  // A range past the timeline's end would render frames of nothing for as
+  // long as it lasts.
+  if (range.start < 0 || range.end > doc.duration) {
+    std::fprintf(err, "sprocket-render: the %s range %d,%d ms lies outside the timeline, which lasts %d ms\n", which,
+                 static_cast<int>(range.start), static_cast<int>(range.end), static_cast<int>(doc.duration));
     return false;
   }
   doc.savePrompt = 0;  // the timeline file is never written

@@ -294,5 +294,54 @@ TEST_F(RenderCommand, RangesAndRefusals) {
             kExitFailed);
 }
 
+TEST_F(RenderCommand, RangesPastTheTimelineAreRefused) {
+  RenderTestProject project(Settings());
+  for (auto [start, end] : {std::pair{0, 2001}, std::pair{1000, 10700000}}) {
+    RenderOptions options = Options(project.Timeline(), project.Path("far.avi"), OutputType::kAvi);
+    options.rangeStart = start;
+    options.rangeEnd = end;
+    EXPECT_EQ(RunRenderCommand(options, stderr), kExitFailed) << start << "," << end;
+    EXPECT_FALSE(std::filesystem::exists(project.Path("far.avi")));
+  }
+}
+
+// Frame rates and sizes no output can make are refused before anything is
+// written, for every output, with the reason.
+TEST_F(RenderCommand, FormatsNoOutputCanMakeAreRefusedUpFront) {
+  auto with = [](const std::string& key, const std::string& value) {
+    std::string text = Settings();
+    const std::size_t at = text.find(key + "=");
+    const std::size_t end = text.find('\n', at);
+    return text.replace(at, end - at, key + "=" + value);
+  };
+  const std::string tooFast = "The frame rate of 1000.00 frames per second is too high! At most 120 can be made.";
+  struct Case {
+    std::string settings;
+    OutputType type;
+    std::string out;
+    std::string message;
+  } cases[] = {
+      {with("VFramesPerSec", "100000"), OutputType::kAvi, "x.avi", tooFast},
+      {with("VFramesPerSec", "100000"), OutputType::kFlc, "x.flc", tooFast},
+      {with("VFramesPerSec", "100000"), OutputType::kImageSequence, "seq/x", tooFast},
+      {with("VResWidth", "9000"), OutputType::kAvi, "x.avi",
+       "The output size 9000X48 is too large! At most 8192X8192 can be made."},
+      {with("FResHeight", "20000"), OutputType::kFlc, "x.flc",
+       "The output size 64X20000 is too large! At most 8192X8192 can be made."},
+      {with("IResWidth", "2147483644"), OutputType::kImageSequence, "seq/x",
+       "The output size 2147483644X48 is too large! At most 8192X8192 can be made."},
+  };
+  for (const Case& c : cases) {
+    RenderTestProject project(c.settings);
+    std::filesystem::create_directories(project.Path("seq"));
+    ScriptedPrompts prompts;
+    prompts.Expect(c.message);
+    EXPECT_EQ(RunRenderCommand(Options(project.Timeline(), project.Path(c.out), c.type), stderr), kExitFailed)
+        << c.message;
+    EXPECT_FALSE(std::filesystem::exists(project.Path(c.out)));
+    EXPECT_TRUE(std::filesystem::is_empty(project.Path("seq")));
+  }
+}
+
 }  // namespace
 }  // namespace sprocket::testing

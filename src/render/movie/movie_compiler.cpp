@@ -227,6 +227,13 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
     view.SaveDocument();
   }
 
+  // A format no output can make is refused before anything is prepared.
+  const OutputKind kind = OutputKindOf(outputType);
+  if (const std::string problem = RenderFormatProblem(SelectRenderFormat(app.Settings(preview), kind, preview), kind);
+      !problem.empty()) {
+    ShowMessage(problem, MB_OK | MB_ICONSTOP);
+    return -1;
+  }
   std::optional<std::string> chosen = ChooseOutput(preview, outputType);
   if (!chosen) return -1;
   const std::string path = *chosen;

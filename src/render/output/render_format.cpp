@@ -52,6 +52,32 @@ void SetSmallFormat(RenderFormat& format) {
 
 }  // namespace
 
+std::string RenderFormatProblem(const RenderFormat& format, OutputKind kind) {
+  char message[200];
+  if (format.width < 4 || format.height < 4) {
+    std::snprintf(message, sizeof message, "The output size %dX%d is too small!", static_cast<int>(format.width),
+                  static_cast<int>(format.height));
+    return message;
+  }
+  const std::int32_t largest = format.doubleSize != 0 ? kMaxOutputSide / 2 : kMaxOutputSide;
+  if (format.width > largest || format.height > largest) {
+    std::snprintf(message, sizeof message, "The output size %dX%d is too large! At most %dX%d can be made%s.",
+                  static_cast<int>(format.width), static_cast<int>(format.height), static_cast<int>(largest),
+                  static_cast<int>(largest), format.doubleSize != 0 ? " at double size" : "");
+    return message;
+  }
+  const bool fields = kind == OutputKind::kImageSequence && format.fieldTime;
+  const float highest = fields ? 2.0f * kMaxOutputFramesPerSecond : kMaxOutputFramesPerSecond;
+  if (format.framesPerSecond > highest) {
+    std::snprintf(message, sizeof message,
+                  "The frame rate of %.2f frames per second is too high! At most %.0f can be made%s.",
+                  static_cast<double>(fields ? format.framesPerSecond / 2.0f : format.framesPerSecond),
+                  static_cast<double>(kMaxOutputFramesPerSecond), fields ? " (fields count double)" : "");
+    return message;
+  }
+  return {};
+}
+
 RenderFormat SelectRenderFormat(const MovieSettings& settings, OutputKind kind, bool previewFlag) {
   RenderFormat format;
   format.audioBits = settings.ABitsPerSample;

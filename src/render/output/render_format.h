@@ -55,6 +55,18 @@ struct RenderFormat {
 // whether `settings` is the preview record (double size is then 0).
 RenderFormat SelectRenderFormat(const MovieSettings& settings, OutputKind kind, bool previewFlag);
 
+// The largest pictures and the highest frame rate a job makes. Image
+// sequences of fields run at up to twice the rate.
+inline constexpr std::int32_t kMaxOutputSide = 8192;
+inline constexpr float kMaxOutputFramesPerSecond = 120.0f;
+
+// Why a job cannot make its output in `format`, as the message that says
+// so, or empty when it can: a side below 4 pixels, a picture (at twice the
+// size for double-size movies) wider or higher than kMaxOutputSide, or a
+// frame rate above kMaxOutputFramesPerSecond. A rate of 0 or below is not
+// refused here: the job renders a single frame then.
+std::string RenderFormatProblem(const RenderFormat& format, OutputKind kind);
+
 // The fixed format of WAV jobs and the display-only preview.
 inline constexpr std::int32_t kSmallOutputWidth = 160;
 inline constexpr std::int32_t kSmallOutputHeight = 120;

@@ -189,11 +189,8 @@ int RenderJobRunner::Run(const RenderJob& job) {
     ShowStopMessage("The timeline is empty: there is nothing to render.");
     return kRenderJobFailed;
   }
-  if (c.format.width < 4 || c.format.height < 4) {
-    char message[160];
-    std::snprintf(message, sizeof message, "The output size %dX%d is too small!", static_cast<int>(c.format.width),
-                  static_cast<int>(c.format.height));
-    ShowStopMessage(message);
+  if (const std::string problem = RenderFormatProblem(c.format, job.outputKind); !problem.empty()) {
+    ShowStopMessage(problem);
     return kRenderJobFailed;
   }
   c.head->jobFrameRate = static_cast<std::int32_t>(c.format.framesPerSecond);
