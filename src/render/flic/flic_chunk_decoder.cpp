@@ -84,6 +84,7 @@ private:
     x += canvas_.xOrigin;
     y += canvas_.yOrigin;
     if (count < 0 || x < 0 || y < 0 || y >= canvas_.height || x > canvas_.width - count) return nullptr;
+    if (canvas_.dirty != nullptr) canvas_.dirty->Mark(y, x, count);
     return canvas_.pixels + y * canvas_.stride + x;
   }
 
@@ -210,6 +211,10 @@ int DecodeLiteral(ChunkReader& in, CanvasWriter& out) {
 }
 
 void DecodeBlack(const FlicCanvas& canvas) {
+  if (canvas.dirty != nullptr) {
+    canvas.dirty->Clear(canvas);
+    return;
+  }
   std::memset(canvas.pixels, 0, static_cast<std::size_t>(canvas.stride) * static_cast<std::size_t>(canvas.height));
 }
 
@@ -229,6 +234,39 @@ int DecodeChunk(std::uint16_t type, const std::uint8_t* data, std::size_t size, 
 }
 
 }  // namespace
+
+void FlicDirtyRows::Reset(int height) {
+  spans_.assign(static_cast<std::size_t>(std::max(height, 0)), Span{});
+  rows_.clear();
+  cleared_ = 0;
+}
+
+void FlicDirtyRows::Mark(std::int64_t y, std::int64_t x, std::int64_t count) {
+  if (count <= 0 || y < 0 || y >= static_cast<std::int64_t>(spans_.size())) return;
+  Span& span = spans_[static_cast<std::size_t>(y)];
+  const auto left = static_cast<std::int32_t>(x);
+  const auto right = static_cast<std::int32_t>(x + count);
+  if (span.left == span.right) {
+    rows_.push_back(static_cast<std::int32_t>(y));
+    span = Span{left, right};
+    return;
+  }
+  span.left = std::min(span.left, left);
+  span.right = std::max(span.right, right);
+}
+
+void FlicDirtyRows::Clear(const FlicCanvas& canvas) {
+  for (const std::int32_t y : rows_) {
+    Span& span = spans_[static_cast<std::size_t>(y)];
+    if (y < canvas.height && span.right <= canvas.width) {
+      std::memset(canvas.pixels + static_cast<std::ptrdiff_t>(y) * canvas.stride + span.left, 0,
+                  static_cast<std::size_t>(span.right - span.left));
+      cleared_ += static_cast<std::uint64_t>(span.right - span.left);
+    }
+    span = Span{};
+  }
+  rows_.clear();
+}
 
 int DecodeFlicFrameBody(const std::uint8_t* body, std::size_t size, int chunkCount, const FlicCanvas& canvas) {
   std::size_t position = 0;

@@ -57,6 +57,7 @@ bool AllocatePicture(FlicFile& flic) {
     return false;
   }
   WriteDibHeader(flic.picture, info);
+  flic.dirtyRows.Reset(height);  // the block is zero-filled
   return true;
 }
 
@@ -101,6 +102,7 @@ int DecodeNextFrame(FlicFile& flic) {
   canvas.stride = flic.Stride();
   canvas.xOrigin = flic.xOrigin;
   canvas.yOrigin = flic.yOrigin;
+  canvas.dirty = &flic.dirtyRows;
   const int result = DecodeFlicFrameBody(flic.frameBuffer.data(), got, header.chunks, canvas);
   if (result != kFlicDone) return result;
   return static_cast<std::int64_t>(got) < wanted ? kFlicDamaged : kFlicDone;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/global_memory.h"
+#include "render/flic/flic_chunk_decoder.h"
 #include "render/flic/flic_format.h"
 
 namespace sprocket {
@@ -65,6 +66,7 @@ struct FlicFile {
   std::uint8_t* Pixels() const;
 
   std::vector<std::uint8_t> frameBuffer;  // scratch space for one frame's body
+  FlicDirtyRows dirtyRows;                // what black chunks must clear
 };
 
 // Opens `name`: reads the header, allocates the picture and positions the

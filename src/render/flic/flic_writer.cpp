@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/files/work_files.h"
+
 namespace sprocket {
 
 namespace {
@@ -66,8 +68,7 @@ int FlcWriter::Create(const std::string& path, int width, int height, int speed)
   }
 
   m_path = path;
-  m_tempPath = path + ".XXXXXX";
-  m_file = ::mkstemp(m_tempPath.data());
+  m_file = CreateWorkFile(path, &m_tempPath);
   if (m_file < 0) {
     FreeImages();
     return kFlcCreateFailed;

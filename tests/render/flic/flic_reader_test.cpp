@@ -112,6 +112,36 @@ TEST_F(FlicReaderTest, DecodesFullFramesPaletteAndDeltasInOrder) {
   EXPECT_EQ(flic_.picture, nullptr);
 }
 
+// A black chunk clears only what was written since the picture was last
+// black, so a frame of many black chunks on a large picture costs in
+// proportion to its data; the pictures are still exact.
+TEST_F(FlicReaderTest, BlackChunksClearOnlyWhatWasWritten) {
+  const int side = 2048;
+  auto onePixel = [](int x, int y, std::uint8_t value) {
+    std::string data;
+    for (int v : {y & 0xFF, y >> 8, 1, 0, 1, x, 1, static_cast<int>(value)}) data.push_back(static_cast<char>(v));
+    return Chunk(kFlicByteDelta, data);
+  };
+  std::vector<std::string> chunks;
+  for (int k = 0; k < 1000; ++k) {
+    chunks.push_back(Chunk(kFlicBlack, ""));
+    chunks.push_back(onePixel(k % 200, (k * 37) % side, static_cast<std::uint8_t>(k % 250 + 1)));
+  }
+  const std::vector<std::string> frames = {Frame(chunks), Frame({Chunk(kFlicBlack, ""), onePixel(3, 5, 9)})};
+  ASSERT_EQ(Open(Fields(side, side, 2), frames), kFlicDone);
+
+  ASSERT_EQ(FlicReadFrame(flic_), kFlicDone);
+  IndexedPicture expected(side, side, 0);
+  expected.at(999 % 200, (999 * 37) % side) = 999 % 250 + 1;
+  EXPECT_EQ(PictureOf(flic_), expected);
+  EXPECT_EQ(flic_.dirtyRows.ClearedBytes(), 999u);  // one pixel for each black chunk after the first
+
+  ASSERT_EQ(FlicReadFrame(flic_), kFlicDone);
+  IndexedPicture next(side, side, 0);
+  next.at(3, 5) = 9;
+  EXPECT_EQ(PictureOf(flic_), next);
+}
+
 TEST_F(FlicReaderTest, PictureIsAnEightBitDibWithPaddedRowsTopLineFirst) {
   const int w = 7;  // not a multiple of 4: rows of 8 bytes
   const int h = 3;
