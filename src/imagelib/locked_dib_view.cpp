@@ -7,11 +7,17 @@
 
 namespace sprocket {
 
+std::optional<DibInfoHeader> ReadLockedDibHeader(const void* block) {
+  if (block == nullptr) return std::nullopt;
+  if (GlobalSize(GlobalHandle(block)) < static_cast<std::uint64_t>(kDibHeaderSize)) return std::nullopt;
+  return ReadDibHeader(block);
+}
+
 LockedDibView ViewLockedDib(const void* block, std::int32_t pixelOffset, std::int32_t rowsForStride) {
-  if (block == nullptr) return {};
+  const std::optional<DibInfoHeader> read = ReadLockedDibHeader(block);
+  if (!read) return {};
   const std::uint64_t blockBytes = GlobalSize(GlobalHandle(block));
-  if (blockBytes < static_cast<std::uint64_t>(kDibHeaderSize)) return {};
-  const DibInfoHeader header = ReadDibHeader(block);
+  const DibInfoHeader& header = *read;
   const std::int32_t rows = rowsForStride > 0 ? rowsForStride : header.biHeight;
   if (header.biWidth < 1 || rows < 1) return {};
   const std::uint64_t stride = header.biSizeImage / static_cast<std::uint32_t>(rows);

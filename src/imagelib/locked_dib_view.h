@@ -8,6 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+
+#include "imagelib/dib_header.h"
 
 namespace sprocket {
 
@@ -20,6 +23,11 @@ struct LockedDibView {
   explicit operator bool() const { return pixels != nullptr; }
   std::uint8_t* Row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(stride) * y; }
 };
+
+// The header of the packed DIB whose locked block starts at `block` (an
+// address that GlobalLock returned), or nothing when the address is null or
+// the block is shorter than a header.
+std::optional<DibInfoHeader> ReadLockedDibHeader(const void* block);
 
 // Pixels start at the header's biSize.
 inline constexpr std::int32_t kPixelsAfterHeader = -1;

@@ -10,8 +10,7 @@ namespace sprocket {
 PictureView ViewPicture24(const std::uint8_t* block) {
   const LockedDibView locked = ViewLockedDib(block);
   if (!locked) return {};
-  const DibInfoHeader header = ReadDibHeader(block);
-  if (header.biBitCount != 24) return {};
+  if (ReadLockedDibHeader(block)->biBitCount != 24) return {};
   if (static_cast<std::int64_t>(locked.stride) < static_cast<std::int64_t>(locked.width) * 3) return {};
   return PictureView{locked.pixels, locked.width, locked.rows, locked.stride};
 }
@@ -55,8 +54,11 @@ std::vector<std::uint8_t> LumaOf(const PictureView& picture) {
 }
 
 std::vector<std::uint8_t> ReadGreyLevels(const std::uint8_t* block, std::int32_t width, std::int32_t height) {
-  if (block == nullptr || width < 1 || height < 1) return {};
-  const DibInfoHeader header = ReadDibHeader(block);
+  if (width < 1 || height < 1) return {};
+  // A block shorter than its header (a damaged timeline) has no levels.
+  const std::optional<DibInfoHeader> read = ReadLockedDibHeader(block);
+  if (!read) return {};
+  const DibInfoHeader& header = *read;
   std::vector<std::uint8_t> levels;
   levels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   auto sample = [&](auto&& levelAt, std::int32_t sourceWidth, std::int32_t sourceHeight) {

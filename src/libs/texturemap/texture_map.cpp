@@ -126,7 +126,7 @@ PictureBuffer PreparedTextureTile(HGLOBAL textureMap) {
   const DibInfoHeader dib = ReadDibHeader(bytes.get() + sizeof(Header));
   const std::int32_t stride = PaddedStride24(dib.biWidth);
   if (dib.biBitCount != 24 || dib.biWidth < 1 || dib.biHeight < 1 || stride == 0 ||
-      dib.biSizeImage != static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(dib.biHeight) ||
+      dib.biSizeImage != static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(dib.biHeight) ||
       size < sizeof(Header) + kDibHeaderSize + dib.biSizeImage) {
     return {};
   }

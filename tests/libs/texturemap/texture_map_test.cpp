@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "imagelib/dib_header.h"
 #include "libs/texturemap/texture_map.h"
 
 namespace sprocket {
@@ -56,6 +57,29 @@ TEST(TextureMap, StoredDataRoundTripsAndBadDataIsRefused) {
   EXPECT_EQ(MakeTextureMap(static_cast<TextureKind>(7), 1), nullptr);
   GlobalFree(map);
   GlobalFree(copy);
+}
+
+// A prepared block whose tile header claims more rows than the block holds
+// gives no tile, also when rows x stride wraps around 32 bits.
+TEST(TextureMap, PreparedBlocksWhoseTileDoesNotFitGiveNoTile) {
+  const struct {
+    std::int32_t width;
+    std::int32_t height;
+    std::uint32_t sizeImage;
+  } cases[] = {{1, 0x40000001, 4}, {2, 0x40000001, 8}, {8, 4, 96}, {4, 4, 1000}};
+  for (const auto& c : cases) {
+    HGLOBAL map = MakeTextureMap(TextureKind::kBricks, 1);
+    ASSERT_EQ(TextureMapCall(kTexturePrepare, 0, 0, map, 0, 0), 0);
+    ASSERT_NE(GlobalReAlloc(map, 16 + 40 + 64, GMEM_MOVEABLE), nullptr);
+    {
+      GlobalLockGuard<std::uint8_t> bytes(map);
+      DibInfoHeader header = MakeDib24Header(c.width, c.height);
+      header.biSizeImage = c.sizeImage;
+      WriteDibHeader(bytes.get() + 16, header);
+    }
+    EXPECT_FALSE(PreparedTextureTile(map).view()) << c.width << " x " << c.height;
+    GlobalFree(map);
+  }
 }
 
 TEST(TextureMap, PictureTexturesHaveNoTileOfTheirOwn) {
