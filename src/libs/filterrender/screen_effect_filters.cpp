@@ -58,10 +58,10 @@ int ScreenAnimationFilter(const FilterFrame& frame) {
     node.y = frame.values[2] * 100;
     node.keyWidth = node.keyHeight = frame.values[0] * 100;
   }
-  const double screenW = s.width * std::clamp(node.keyWidth, 0, 10000) / 10000.0;
-  const double screenH = s.height * std::clamp(node.keyHeight, 0, 10000) / 10000.0;
-  const double left = s.width * node.x / 10000.0 - screenW / 2.0;
-  const double bottom = s.height * node.y / 10000.0 - screenH / 2.0;
+  const double screenW = static_cast<double>(s.width) * std::clamp(node.keyWidth, 0, 10000) / 10000.0;
+  const double screenH = static_cast<double>(s.height) * std::clamp(node.keyHeight, 0, 10000) / 10000.0;
+  const double left = static_cast<double>(s.width) * node.x / 10000.0 - screenW / 2.0;
+  const double bottom = static_cast<double>(s.height) * node.y / 10000.0 - screenH / 2.0;
   const std::int32_t border = frame.values[3];
   const auto colour = static_cast<std::uint32_t>(frame.values[4]);
   const std::uint8_t borderBgr[3] = {static_cast<std::uint8_t>((colour >> 16) & 0xFF),

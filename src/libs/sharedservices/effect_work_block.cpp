@@ -38,6 +38,17 @@ struct WorkBlockView {
   }
 };
 
+// A node as the renderers may use it: every value inside its range, so the
+// values of a damaged file cannot overflow the arithmetic of a frame.
+EffectPathNode BoundedNode(EffectPathNode node) {
+  node.position = std::clamp(node.position, 0, kPathScale);
+  node.x = std::clamp(node.x, -kPathScale, 2 * kPathScale);
+  node.y = std::clamp(node.y, -kPathScale, 2 * kPathScale);
+  node.keyWidth = std::clamp(node.keyWidth, 0, kPathScale);
+  node.keyHeight = std::clamp(node.keyHeight, 0, kPathScale);
+  return node;
+}
+
 HGLOBAL MakeWorkBlock(std::int32_t effectId, std::span<const EffectPathNode> nodes) {
   GlobalBlock block = GlobalBlock::Allocate(sizeof(EffectWorkHeader) + nodes.size() * sizeof(EffectPathNode));
   GlobalLockGuard<std::uint8_t> bytes(block.get());
@@ -83,6 +94,7 @@ HGLOBAL UnpackEffectData(HGLOBAL stored) {
     node.y = ReadInt(p + 8);
     node.keyWidth = ReadInt(p + 12);
     node.keyHeight = ReadInt(p + 16);
+    node = BoundedNode(node);
     p += kStoredNodeBytes;
   }
   return MakeWorkBlock(ReadInt(bytes.get() + 4), nodes);
@@ -109,7 +121,7 @@ std::vector<EffectPathNode> ReadWorkNodes(HGLOBAL workBlock) {
   const WorkBlockView view(workBlock);
   std::vector<EffectPathNode> nodes;
   if (!view.valid) return nodes;
-  for (std::int32_t i = 0; i < view.header.nodeCount; ++i) nodes.push_back(view.Node(i));
+  for (std::int32_t i = 0; i < view.header.nodeCount; ++i) nodes.push_back(BoundedNode(view.Node(i)));
   return nodes;
 }
 
@@ -154,7 +166,8 @@ EffectPathNode NodeAt(std::span<const EffectPathNode> nodes, std::int32_t positi
   auto after = std::find_if(sorted.begin(), sorted.end(), [&](const EffectPathNode& n) { return n.position > position; });
   const EffectPathNode& to = *after;
   const EffectPathNode& from = *(after - 1);
-  const double fraction = static_cast<double>(position - from.position) / (to.position - from.position);
+  const double fraction = (static_cast<double>(position) - from.position) /
+                          (static_cast<double>(to.position) - from.position);
   auto lerp = [fraction](std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(std::lround(a + (static_cast<double>(b) - a) * fraction));
   };

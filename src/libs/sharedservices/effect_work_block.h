@@ -21,7 +21,10 @@ namespace sprocket {
 // One key frame of a path: where it lies in the clip (0..10000 of the
 // clip's length), the centre of the small screen (0..10000 of the frame
 // across and up) and the two key values: its width and height (0..10000
-// of the frame's).
+// of the frame's). Nodes read from a block are limited to those ranges (the
+// centre to -10000..20000, so that a screen may lie partly off the frame).
+inline constexpr std::int32_t kPathScale = 10000;
+
 struct EffectPathNode {
   std::int32_t position = 0;
   std::int32_t x = 5000;

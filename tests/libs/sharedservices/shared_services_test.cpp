@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "libs/sharedservices/effect_work_block.h"
 #include "libs/sharedservices/shared_value_store.h"
@@ -107,6 +108,20 @@ TEST_F(EffectData, LongTempPathsAreCutAndKeysMayChange) {
   growing[1].keyWidth = 9000;
   HGLOBAL other = Keep(UnpackEffectData(Keep(MakeStoredEffectData(1552, growing))));
   EXPECT_FALSE(WorkBlockKeysConstant(other));
+}
+
+// Nodes from a damaged file are limited to their ranges when read, so the
+// renderers' arithmetic on them cannot overflow.
+TEST_F(EffectData, NodeValuesAreLimitedWhenRead) {
+  constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
+  const std::vector<EffectPathNode> wild{{kLow, kHigh, kLow, kHigh, kLow, {}}, {kHigh, kLow, kHigh, -1, 20000, {}}};
+  HGLOBAL work = Keep(UnpackEffectData(Keep(MakeStoredEffectData(1552, wild))));
+  ASSERT_NE(work, nullptr);
+  const std::vector<EffectPathNode> expected{{0, 20000, -10000, 10000, 0, {}}, {10000, -10000, 20000, 0, 10000, {}}};
+  EXPECT_EQ(ReadWorkNodes(work), expected);
+  // Nodes as far apart as 32 bits allow still move linearly.
+  EXPECT_EQ(NodeAt(std::vector<EffectPathNode>{{kLow, 0, 0, 0, 0, {}}, {kHigh, 10000, 0, 0, 0, {}}}, 0).x, 5000);
 }
 
 TEST(PathNodes, NodesBetweenKeysMoveLinearly) {
