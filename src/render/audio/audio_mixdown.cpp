@@ -408,7 +408,8 @@ int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudio
     if (waveFile != nullptr) waveFile->Discard();
     return kMixdownFailed;
   };
-  if (timeline == nullptr || (bits != 8 && bits != 16) || (channels != 1 && channels != 2) || rate < 1000) {
+  if (timeline == nullptr || (bits != 8 && bits != 16) || (channels != 1 && channels != 2) || rate < 1000 ||
+      static_cast<std::uint32_t>(rate) > kMaxSoundSampleRate) {
     return fail("The sound format of the output is not supported.");
   }
   if (timeline->rate < kMinMixRate) return fail("The timeline's frame rate is too low to mix its sound.");

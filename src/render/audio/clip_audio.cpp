@@ -35,7 +35,9 @@ std::uint8_t SilenceByte(int bits) { return bits == 8 ? 0x80 : 0; }
 
 bool IsMixableRate(int rate, int outRate) {
   if (rate <= 0 || outRate <= 0) return false;
-  return rate == outRate || rate == 2 * outRate || rate == 4 * outRate || outRate == 2 * rate || outRate == 4 * rate;
+  const std::int64_t in = rate;
+  const std::int64_t out = outRate;
+  return in == out || in == 2 * out || in == 4 * out || out == 2 * in || out == 4 * in;
 }
 
 // The open sound of one track: the samples of a plain PCM WAV file read
@@ -119,6 +121,7 @@ std::optional<PcmWaveFormat> ClipAudioReaders::OpenTrackAudio(int track, const s
     return std::nullopt;
   }
   const DecodedAudioFormat& decoded = sound.decoded.Format();
+  if (decoded.rate < 1 || static_cast<std::uint32_t>(decoded.rate) > kMaxSoundSampleRate) return std::nullopt;
   sound.format = MakeFormat(decoded.channels, decoded.rate, decoded.bits);
   sound.usable = true;
   return sound.format;

@@ -107,8 +107,8 @@ bool ReadWavHeader(const std::string& path, std::optional<ClipMediaHeader>* head
   wav.avgBytesPerSec = ReadLe32(&bytes[8]);
   wav.blockAlign = ReadLe16(&bytes[12]);
   wav.bitsPerSample = ReadLe16(&bytes[14]);
-  if (wav.channels == 0 || wav.samplesPerSec == 0 || wav.avgBytesPerSec == 0 || wav.blockAlign == 0 ||
-      wav.bitsPerSample == 0) {
+  if (wav.channels == 0 || wav.samplesPerSec == 0 || wav.samplesPerSec > kMaxSoundSampleRate ||
+      wav.avgBytesPerSec == 0 || wav.blockAlign == 0 || wav.bitsPerSample == 0) {
     return Fail(error, "The sound " + Quoted(path) + " has an impossible wave format.");
   }
   // The data chunk lies inside the RIFF chunk, so this sum stays within 32 bits.

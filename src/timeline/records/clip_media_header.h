@@ -108,6 +108,10 @@ struct AviClipHeader {
   PcmWaveFormat wave;
 };
 
+// The highest sample rate a clip's sound may have: the readers refuse
+// higher rates, so the mixdown's arithmetic on rates stays within 32 bits.
+inline constexpr std::uint32_t kMaxSoundSampleRate = 768000;
+
 // The canonical 44-byte header of a WAV file.
 struct WavClipHeader {
   char riff[4];  // "RIFF"

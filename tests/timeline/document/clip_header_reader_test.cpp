@@ -89,6 +89,8 @@ TEST(WavClipHeader, BadFilesAreRefusedAndTheHeaderKept) {
       {"data larger than the file", WaveFileBytes({format, claimsTooMuch})},
       {"RIFF size larger than the file", WaveFileBytes({format, data}).substr(0, 40)},
       {"no channels", WaveFileBytes({RiffChunkBytes("fmt ", WaveFormatBytes(0, 8000, 8)), data})},
+      {"a rate past 31 bits", WaveFileBytes({RiffChunkBytes("fmt ", WaveFormatBytes(1, -16, 8)), data})},
+      {"a rate above the highest", WaveFileBytes({RiffChunkBytes("fmt ", WaveFormatBytes(2, 768001, 16)), data})},
   };
   for (const Case& c : cases) {
     std::filesystem::path path = dir.Write("bad.wav", c.bytes);
