@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "platform/files/fd_io.h"
+#include "platform/files/work_files.h"
 #include "platform/le_bytes.h"
 #include "platform/media/fourcc.h"
+#include "timeline/records/clip_media_header.h"
 #include "platform/media/riff_reader.h"
 
 namespace sprocket {
@@ -58,7 +60,7 @@ std::array<std::uint8_t, kWaveHeaderBytes> MakeWaveHeader(std::uint32_t dataSize
                       b * c / 8, b, dataSize});
 }
 
-WaveOutputFile::~WaveOutputFile() { Close(); }
+WaveOutputFile::~WaveOutputFile() { Discard(); }
 
 void WaveOutputFile::Close() {
   if (fd_ >= 0) ::close(fd_);
@@ -70,20 +72,33 @@ bool WaveOutputFile::Fail(const std::string& what) {
   return false;
 }
 
+// The file is written under a name of its own beside the target and renamed
+// over it when finished, so a failed or killed job never leaves a file with
+// placeholders under the target's name or destroys a file already there. A
+// target that exists and is not a regular file (a device) is written to
+// directly.
+bool WaveOutputFile::Open(const std::string& path) {
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd_ >= 0;
+  }
+  fd_ = CreateWorkFile(path, &workPath_);
+  if (fd_ >= 0 && ::stat(path.c_str(), &existing) == 0) ::fchmod(fd_, existing.st_mode & 07777);
+  return fd_ >= 0;
+}
+
 int WaveOutputFile::WriteWaveHeader(int mode, std::uint64_t dataSize, int rate, int channels, int bits,
                                     const std::string& path) {
   if (mode == 0) {
-    Close();
+    Discard();
     path_ = path;
     dataBytes_ = 0;
     error_.clear();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
+    if (!Open(path)) {
       Fail("Cannot create");
       return 0;
     }
-    struct stat status {};
-    regularFile_ = ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
     // The placeholders: mono, 11025 Hz, 1 bit, no data.
     const auto header = BuildHeader({0, 1, 11025, 11025, 1, 1, 0});
     if (!WriteFully(fd_, header.data(), header.size(), -1)) {
@@ -97,18 +112,25 @@ int WaveOutputFile::WriteWaveHeader(int mode, std::uint64_t dataSize, int rate, 
   if (fd_ < 0) return 0;
   if (dataSize > kMaxWaveDataBytes) {
     error_ = "The sound is too long for a WAV file.";
-    Close();
+    Discard();
     return 0;
   }
   // The finished header differs from the placeholder in the format and the
   // sizes only; it is written whole.
   const auto header = MakeWaveHeader(static_cast<std::uint32_t>(dataSize), rate, channels, bits);
-  const bool written = WriteFully(fd_, header.data(), header.size(), 0);
-  if (!written) Fail("Cannot write");
+  bool done = WriteFully(fd_, header.data(), header.size(), 0);
+  if (!done) Fail("Cannot write");
+  if (done && !workPath_.empty() && ::fsync(fd_) != 0) done = Fail("Cannot write");
   const int closed = ::close(fd_);
   fd_ = -1;
-  if (closed != 0 && written) Fail("Cannot close");
-  return written && closed == 0 ? 1 : 0;
+  if (closed != 0 && done) done = Fail("Cannot close");
+  if (done && !workPath_.empty() && ::rename(workPath_.c_str(), path_.c_str()) != 0) done = Fail("Cannot replace");
+  if (!done) {
+    Discard();
+    return 0;
+  }
+  workPath_.clear();
+  return 1;
 }
 
 bool WaveOutputFile::Write(const void* data, std::size_t bytes) {
@@ -124,9 +146,9 @@ bool WaveOutputFile::Write(const void* data, std::size_t bytes) {
 
 void WaveOutputFile::Discard() {
   Close();
-  // Only a file of our own is removed, never a device written to.
-  if (regularFile_ && !path_.empty()) ::unlink(path_.c_str());
-  regularFile_ = false;
+  // Only the file of our own is removed, never the target or a device.
+  if (!workPath_.empty()) ::unlink(workPath_.c_str());
+  workPath_.clear();
 }
 
 WaveReadStatus ReadWaveFileInfo(const std::string& path, WaveFileInfo* info) {
@@ -149,7 +171,8 @@ WaveReadStatus ReadWaveFileInfo(const std::string& path, WaveFileInfo* info) {
   format.blockAlign = ReadLe16(bytes.data() + 12);
   format.bitsPerSample = ReadLe16(bytes.data() + 14);
   if (format.formatTag == kTagExtensible && bytes.size() >= 26) format.subFormatTag = ReadLe16(bytes.data() + 24);
-  if (format.channels == 0 || format.samplesPerSec == 0 || format.blockAlign == 0) {
+  if (format.channels == 0 || format.samplesPerSec == 0 || format.samplesPerSec > kMaxSoundSampleRate ||
+      format.blockAlign == 0) {
     return WaveReadStatus::kShortFormat;
   }
   const auto data = riff.FindChunk(*wave, MakeFourCC("data"));

@@ -31,40 +31,46 @@ std::array<std::uint8_t, kWaveHeaderBytes> MakeWaveHeader(std::uint32_t dataSize
 class WaveOutputFile {
 public:
   WaveOutputFile() = default;
-  // Closes the file as it is (a file never finished keeps its placeholders).
+  // Discards a file that was not finished.
   ~WaveOutputFile();
   WaveOutputFile(const WaveOutputFile&) = delete;
   WaveOutputFile& operator=(const WaveOutputFile&) = delete;
 
-  // mode 0: creates (or truncates) `path` and writes the placeholder
-  // header; 1 on success, 0 when the file cannot be created or written.
-  // Any other mode finishes the file: writes the format of `rate`,
-  // `channels` and `bits` and the sizes for `dataSize` sample bytes into the
-  // header and closes the file; 1 on success, 0 when nothing is open, a size
-  // beyond kMaxWaveDataBytes is asked for, or a write or the close fails.
-  // `path` is used by mode 0 only.
+  // mode 0: starts the file of `path`: a work file beside it (see
+  // WorkPath) that gets the placeholder header; 1 on success, 0 when it
+  // cannot be created or written. Any other mode finishes the file: writes
+  // the format of `rate`, `channels` and `bits` and the sizes for `dataSize`
+  // sample bytes into the header, closes the file and renames it over
+  // `path`; 1 on success, 0 (and the work file removed) when nothing is
+  // open, a size beyond kMaxWaveDataBytes is asked for, or a write, the
+  // close or the rename fails. `path` is used by mode 0 only.
   int WriteWaveHeader(int mode, std::uint64_t dataSize, int rate, int channels, int bits, const std::string& path);
 
   // Appends sample bytes. False (nothing more is written) on a failed or
   // short write, or when the data would grow past kMaxWaveDataBytes.
   bool Write(const void* data, std::size_t bytes);
 
-  // Closes and deletes the file (a failed job leaves no half-written file);
-  // a path that is not a regular file (a device) is only closed.
+  // Closes and deletes the unfinished file (a failed job leaves no
+  // half-written file, and a file already at the path stays as it was); a
+  // path that is not a regular file (a device) is only closed.
   void Discard();
 
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
+  // Where the samples go until the file is finished: a work file beside the
+  // path (empty when the path is a device written to directly).
+  const std::string& WorkPath() const { return workPath_; }
   std::uint64_t DataBytes() const { return dataBytes_; }
   const std::string& ErrorText() const { return error_; }
 
 private:
   bool Fail(const std::string& what);
+  bool Open(const std::string& path);
   void Close();
 
   int fd_ = -1;
-  bool regularFile_ = false;
   std::string path_;
+  std::string workPath_;
   std::uint64_t dataBytes_ = 0;
   std::string error_;
 };
@@ -92,7 +98,8 @@ enum class WaveReadStatus {
   kOpenFailed,    // "Fail to open wave file!"
   kNoWaveForm,    // "Fail to find wave chunk!": no RIFF "WAVE" form, or it claims more than the file holds
   kNoFormat,      // "Fail to find wave header chunk!"
-  kShortFormat,   // "Fail to read wave header!": fewer than 16 bytes, or no channels, rate or depth
+  kShortFormat,   // "Fail to read wave header!": fewer than 16 bytes, no channels, rate or depth, or a rate
+                  // above kMaxSoundSampleRate
   kNoData,        // "Fail to find wave data chunk!": none, or it claims more than the file holds
 };
 

@@ -1,23 +1,20 @@
 #include "render/output/job_scratch_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 #include "platform/file_paths.h"
+#include "platform/files/work_files.h"
 #include "platform/temp_files.h"
 
 namespace sprocket {
 
 namespace {
 
+// The folders of jobs whose process ended (killed, or the machine stopped)
+// are removed here too.
 std::string MakeFolderIn(const std::string& parent) {
-  if (parent.empty()) return {};
-  std::string pattern = WithTrailingSlash(parent) + "sprocket-job-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (::mkdtemp(buffer.data()) == nullptr) return {};
-  return WithTrailingSlash(buffer.data());
+  const std::string folder = CreateWorkFolder(parent, kJobFolderPrefix);
+  return folder.empty() ? folder : WithTrailingSlash(folder);
 }
 
 }  // namespace

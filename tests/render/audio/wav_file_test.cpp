@@ -42,7 +42,10 @@ TEST(WaveOutputFileTest, CreatedFileHoldsPlaceholdersUntilFinished) {
   WaveOutputFile wav;
   ASSERT_EQ(wav.WriteWaveHeader(0, 0, 0, 0, 0, path.string()), 1);
   ASSERT_TRUE(wav.Write("\x01\x02\x03\x04", 4));
-  std::string bytes = FileBytes(path);
+  // Until it is finished the file lives beside the path under a name of its own.
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(std::filesystem::path(wav.WorkPath()).parent_path(), path.parent_path());
+  std::string bytes = FileBytes(wav.WorkPath());
   ASSERT_EQ(bytes.size(), 48u);
   EXPECT_EQ(bytes.substr(0, 4), "RIFF");
   EXPECT_EQ(U32(bytes, 4), 0u);
@@ -91,6 +94,34 @@ TEST(WaveOutputFileTest, FailuresAreReported) {
   ASSERT_EQ(wav.WriteWaveHeader(0, 0, 0, 0, 0, path.string()), 1);
   wav.Discard();
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A WAV file that fails, is discarded or is never finished leaves the file
+// already at its path as it was, and nothing beside it.
+TEST(WaveOutputFileTest, UnfinishedFilesNeverReplaceTheTarget) {
+  TempDir dir;
+  const auto path = dir / "take.wav";
+  const std::string before = "an earlier take";
+  testing::WriteFile(path, before);
+  enum class End { kDiscard, kTooLong, kDestroyed };
+  for (End end : {End::kDiscard, End::kTooLong, End::kDestroyed}) {
+    {
+      WaveOutputFile wav;
+      ASSERT_EQ(wav.WriteWaveHeader(0, 0, 0, 0, 0, path.string()), 1);
+      ASSERT_TRUE(wav.Write("abcd", 4));
+      if (end == End::kDiscard) wav.Discard();
+      if (end == End::kTooLong) {
+        EXPECT_EQ(wav.WriteWaveHeader(1, kMaxWaveDataBytes + 1, 44100, 2, 16, ""), 0);
+      }
+    }
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  }
+  WaveOutputFile wav;
+  ASSERT_EQ(wav.WriteWaveHeader(0, 0, 0, 0, 0, path.string()), 1);
+  ASSERT_EQ(wav.WriteWaveHeader(1, 0, 8000, 1, 8, ""), 1);
+  EXPECT_EQ(FileBytes(path).size(), 44u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(WaveOutputFileTest, OutsideToolsReadTheFinishedFile) {
@@ -152,6 +183,9 @@ TEST(WaveReadTest, RefusesBadFilesWithTheirMessages) {
       {"no fmt", RiffWave(data), WaveReadStatus::kNoFormat},
       {"short fmt", RiffWave(Chunk("fmt ", std::string(10, '\1')) + data), WaveReadStatus::kShortFormat},
       {"no channels", RiffWave(Chunk("fmt ", FormatBody(1, 0, 11025, 8, 1)) + data), WaveReadStatus::kShortFormat},
+      {"rate past 31 bits", RiffWave(Chunk("fmt ", FormatBody(1, 2, -16, 16, 4)) + data), WaveReadStatus::kShortFormat},
+      {"rate above the highest", RiffWave(Chunk("fmt ", FormatBody(1, 1, 768001, 8, 1)) + data),
+       WaveReadStatus::kShortFormat},
       {"no data", RiffWave(fmt), WaveReadStatus::kNoData},
       {"data longer than file", RiffWave(fmt + "data" + Le32(1000) + "abcd"), WaveReadStatus::kNoWaveForm},
       {"truncated chunk header", RiffWave(fmt + "da"), WaveReadStatus::kNoData},
