@@ -28,9 +28,22 @@ volatile std::sig_atomic_t interrupted = 0;
 
 extern "C" void OnInterrupt(int) { interrupted = 1; }
 
+// Ctrl-C, a termination request and a closed terminal all stop the render
+// at its next message pump: the job then removes its partial output and
+// its temporary folder as a stop does.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void HandleStopSignals(void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  HandleStopSignals(OnInterrupt);
   std::vector<std::string> args(argv + 1, argv + argc);
   ParseResult parsed = ParseRenderOptions(args);
   if (!parsed.options) {
@@ -47,20 +60,19 @@ int main(int argc, char** argv) {
 
   StreamPrompts prompts(options.answerYes);
   SetPrompts(&prompts);
-  // Ctrl-C asks the render to stop at its next message pump.
+  // A stop signal asks the render to stop at its next message pump.
   ClearAbort();
   SetPumpHook([] {
     if (interrupted != 0) RequestAbort();
   });
-  std::signal(SIGINT, OnInterrupt);
-  int status = RunRenderCommand(options, stderr);
-  // A Ctrl-C that stopped work outside a render job (a segment, a mixdown)
-  // still counts as stopped.
+  int status = interrupted != 0 ? kExitFailed : RunRenderCommand(options, stderr);
+  // A stop that came outside a render job (a segment, a mixdown, before the
+  // job) still counts as stopped.
   if (interrupted != 0 && status != kExitStopped) {
     std::fprintf(stderr, "sprocket-render: stopped\n");
     status = kExitStopped;
   }
-  std::signal(SIGINT, SIG_DFL);
+  HandleStopSignals(SIG_DFL);
   SetPumpHook({});
   SetPrompts(nullptr);
   return status;

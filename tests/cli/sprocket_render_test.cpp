@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "outside_tools.h"
@@ -40,16 +41,30 @@ TEST(SprocketRender, DemoTimelineBecomesAPlayableMovieWithSound) {
   EXPECT_EQ(decoded, "EXIT=0\n");
 }
 
-TEST(SprocketRender, CtrlCStopsTheRenderWithExitCodeTwo) {
-  TempDir dir;
-  // Large frames make the render last a few seconds.
-  dir.Write("config/RODUVER.INI", "[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\n");
-  const std::string output = RunWithStatus(
-      "timeout --preserve-status -s INT 0.5 " + std::string(SPROCKET_RENDER_EXE) + " " +
-      Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") + " --out " + Quoted((dir / "big.avi").string()) +
-      " --config " + Quoted((dir / "config").string()) + " 2>&1");
-  EXPECT_NE(output.find("sprocket-render: stopped"), std::string::npos) << output;
-  EXPECT_NE(output.find("EXIT=2"), std::string::npos) << output;
+// Ctrl-C, a termination request and a hang-up stop the render: exit code 2,
+// and neither a work file of the movie nor the job's temporary folder is
+// left.
+TEST(SprocketRender, StopSignalsStopTheRenderAndLeaveNothingBehind) {
+  for (const char* signal : {"INT", "TERM", "HUP"}) {
+    TempDir dir;
+    // Large frames make the render last a few seconds.
+    dir.Write("config/RODUVER.INI", "[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\n"
+                                    "[Temp File Dir]\nDir=" + (dir / "temp").string() + "\n");
+    std::filesystem::create_directories(dir / "temp");
+    std::filesystem::create_directories(dir / "out");
+    const std::string output = RunWithStatus(
+        "timeout --preserve-status -s " + std::string(signal) + " 0.5 " + std::string(SPROCKET_RENDER_EXE) + " " +
+        Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") + " --out " +
+        Quoted((dir / "out" / "big.avi").string()) + " --config " + Quoted((dir / "config").string()) + " 2>&1");
+    EXPECT_NE(output.find("sprocket-render: stopped"), std::string::npos) << signal << ": " << output;
+    EXPECT_NE(output.find("EXIT=2"), std::string::npos) << signal << ": " << output;
+    // A stopped movie keeps the frames made so far under its own name; no
+    // work file is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "out")) {
+      EXPECT_EQ(entry.path().filename(), "big.avi") << signal;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "temp")) << signal;
+  }
 }
 
 TEST(SprocketRender, ABadTimelineFailsWithExitCodeOne) {
