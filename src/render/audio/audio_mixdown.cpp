@@ -19,6 +19,7 @@
 #include "render/audio/pcm_convert.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/basics/pcm_gain.h"
+#include "timeline/records/clip_time_index.h"
 #include "timeline/records/event_queries.h"
 
 namespace sprocket {
@@ -61,6 +62,7 @@ struct MixRun {
   MixBufferSet buffers;
   ClipAudioReaders* readers = nullptr;
   std::map<int, TrackReadState> tracks;
+  ClipTimeIndex clips;  // of the timeline being mixed
 
   std::int64_t Frame(double ms) const { return MixFrameOfTime(ms, rate); }
   std::int64_t SampleStart(std::int64_t frame) const { return FrameSampleStart(frame, rate, outRate); }
@@ -94,14 +96,9 @@ void ReportUnmixableSpeeds(const TLEvent* head, std::int32_t startMs, std::int32
 
 // The first clip of the track's chain that plays at `frame` and may have sound.
 const TLEvent* ClipAtFrame(const MixRun& run, const TLEvent* trackHeader, std::int64_t frame) {
-  for (const TLEvent* event = trackHeader->next; event != nullptr && event->kind != kEventTrackEnd;
-       event = event->next) {
-    if (event->IsClipIn() && run.Frame(event->time) <= frame && frame < run.Frame(event->OutTime()) &&
-        IsClipWithSound(*event)) {
-      return event;
-    }
-  }
-  return nullptr;
+  return run.clips.FirstClip(
+      trackHeader, [&](double in) { return run.Frame(in) <= frame; },
+      [&](double out) { return frame < run.Frame(out); }, IsClipWithSound);
 }
 
 // Source frames from which `count` output frames are made (with `phase`
@@ -427,6 +424,7 @@ int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudio
   run.outRate = rate;
   run.oldAudio = GetProfileInt(settings::kOldAudio, settings::kOldAudioEnable, 0) != 0;
   run.readers = &readers;
+  run.clips = ClipTimeIndex(head);
 
   const std::int64_t firstFrame = run.Frame(startMs);
   const std::int64_t endFrame = run.Frame(endMs);

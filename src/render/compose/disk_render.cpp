@@ -225,7 +225,8 @@ public:
     DeleteDiskRenderFile(*files_.composite);
     FillPixels(args_.frame, 0);
 
-    list_ = BuildRenderList(args_.time, args_.time, args_.head, args_.preview, 0, 0, 0, args_.effects->TurboTest());
+    list_ = BuildRenderList(args_.time, args_.time, args_.head, args_.preview, 0, 0, 0, args_.effects->TurboTest(),
+                            TheRenderState().clipIndex.get());
     const RenderEntry* first = list_.First();
     if (first == nullptr) return WriteOutput();
     if (!WritePictureFile(*files_.composite, args_.frame)) return kDiskFailed;

@@ -101,7 +101,7 @@ public:
 
   int Run() {
     list_ = BuildRenderList(args_.frameTime, args_.endTime, args_.head, args_.preview, args_.doubleSize, 0, 0,
-                            args_.effects->TurboTest());
+                            args_.effects->TurboTest(), TheRenderState().clipIndex.get());
     const CropBox margins = ReadCropMargins(args_.head, args_.options);
     params_.cropLeft = margins.left;
     params_.cropRight = margins.right;

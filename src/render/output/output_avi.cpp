@@ -41,6 +41,7 @@ public:
     job_.doc.savedHead = std::move(job_.doc.head);
     job_.doc.head = std::move(playback);
     job_.head = job_.doc.Head();
+    TheRenderState().clipIndex = std::make_shared<const ClipTimeIndex>(job_.head);
     installed_ = true;
     job_.View().SetPlaybackTimelineFlag(true);
     job_.View().MarkPassThroughClips(job_.job.previewFlag != 0);
@@ -51,6 +52,7 @@ public:
     FreeEventList(job_.doc.head);
     job_.doc.head = std::move(job_.doc.savedHead);
     job_.head = job_.doc.Head();
+    TheRenderState().clipIndex = std::make_shared<const ClipTimeIndex>(job_.head);
     job_.View().SetPlaybackTimelineFlag(false);
     installed_ = false;
   }

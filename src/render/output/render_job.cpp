@@ -158,6 +158,21 @@ int Dispatch(RenderJobContext& job) {
   return WriteWavOutput(job);
 }
 
+// Indexes the clips of the job's timeline for the frames' lookups while the
+// job runs (the timeline's times do not change meanwhile).
+class JobClipIndex {
+public:
+  explicit JobClipIndex(const TLEvent* head) : previous_(std::move(TheRenderState().clipIndex)) {
+    TheRenderState().clipIndex = std::make_shared<const ClipTimeIndex>(head);
+  }
+  ~JobClipIndex() { TheRenderState().clipIndex = std::move(previous_); }
+  JobClipIndex(const JobClipIndex&) = delete;
+  JobClipIndex& operator=(const JobClipIndex&) = delete;
+
+private:
+  std::shared_ptr<const ClipTimeIndex> previous_;
+};
+
 }  // namespace
 
 RenderJobRunner::RenderJobRunner(CTestDoc& doc, RenderUi& ui, RenderJobServices services)
@@ -184,6 +199,7 @@ int RenderJobRunner::Run(const RenderJob& job) {
   if (!(job.outputKind == OutputKind::kAvi && TheApp().segmentRenderFlag != 0)) c.ui.SetStatus(text.status);
 
   ResetRenderJobState();
+  const JobClipIndex clipIndex(c.head);
   c.format = SelectRenderFormat(c.Settings(), job.outputKind, job.previewFlag != 0);
   if (c.head == nullptr) {
     ShowStopMessage("The timeline is empty: there is nothing to render.");

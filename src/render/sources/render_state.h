@@ -18,10 +18,13 @@
 // ask the user on every frame.
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+
+#include "timeline/records/clip_time_index.h"
 
 namespace sprocket {
 
@@ -43,6 +46,9 @@ struct RenderState {
   bool outputKeyFrame = false;
   // Bits per pixel of the job's output (24, or 8 for palette output).
   std::int32_t outputBitDepth = 24;
+  // The clips of the running job's timeline by time, so that each frame
+  // finds its clips without walking the timeline; null outside a job.
+  std::shared_ptr<const ClipTimeIndex> clipIndex;
 
   // Stores a source file name (cut to kMaxRenderFileName characters).
   void StoreLastSourceFile(const std::string& name);

@@ -106,20 +106,27 @@ std::int32_t RightSideTrack(const TLEvent& transition) {
   return transition.rightSide != 0 ? transition.rightSide : transition.trackNumber + 1;
 }
 
-// The clip under t on a video track, or null.
-const TLEvent* VideoClipAt(const TLEvent* head, std::int32_t trackNumber, double t) {
-  const TLEvent* track = FindTrack(head, trackNumber);
-  if (track == nullptr || track->trackType != kTrackVideo) return nullptr;
-  for (const TLEvent* event = track->next; event != nullptr; event = event->next) {
-    if (event->kind != kEventClipIn) continue;
-    if (event->time > t) break;
+// The first clip of the track's chain under t, found through the index
+// when one is given.
+const TLEvent* TrackClipAt(const TLEvent* track, double t, const ClipTimeIndex* clips) {
+  if (clips != nullptr) return clips->ClipAt(track, t);
+  for (const TLEvent* event = track->next; event != nullptr && event->kind != kEventTrackEnd; event = event->next) {
+    if (!event->IsClipIn()) continue;
+    if (event->time > t) break;  // the chain is in time order
     if (Covers(*event, t)) return event;
   }
   return nullptr;
 }
 
+// The clip under t on a video track, or null.
+const TLEvent* VideoClipAt(const TLEvent* head, std::int32_t trackNumber, double t, const ClipTimeIndex* clips) {
+  const TLEvent* track = FindTrack(head, trackNumber);
+  if (track == nullptr || track->trackType != kTrackVideo) return nullptr;
+  return TrackClipAt(track, t, clips);
+}
+
 RenderEntry MakeTransitionEntry(const TLEvent* head, const TLEvent& transition, double t1, double t2,
-                                const TimelineRate& timeline) {
+                                const TimelineRate& timeline, const ClipTimeIndex* clips) {
   RenderEntry entry;
   entry.trackLetter = kTrackTransition;
   entry.trackNumber = transition.trackNumber;
@@ -140,8 +147,8 @@ RenderEntry MakeTransitionEntry(const TLEvent* head, const TLEvent& transition, 
   entry.transitionPercent =
       span <= 0.0 ? 100.0f : static_cast<float>(startPercent + progress * (endPercent - startPercent));
 
-  const TLEvent* a = VideoClipAt(head, LeftSideTrack(transition), t1);
-  const TLEvent* b = VideoClipAt(head, RightSideTrack(transition), t1);
+  const TLEvent* a = VideoClipAt(head, LeftSideTrack(transition), t1, clips);
+  const TLEvent* b = VideoClipAt(head, RightSideTrack(transition), t1, clips);
   if (a != nullptr) {
     FillSide(entry.sideA, *a, t1, t2, timeline);
   } else {
@@ -176,9 +183,10 @@ const RenderEntry* RenderList::TransitionLink() const {
 }
 
 RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int preview, int /*doubleSize*/,
-                           int /*width*/, int /*height*/, TurboEffectTest turboTest) {
+                           int /*width*/, int /*height*/, TurboEffectTest turboTest, const ClipTimeIndex* clips) {
   RenderList list;
   if (head == nullptr) return list;
+  if (clips != nullptr && clips->Head() != head) clips = nullptr;
   TimelineRate timeline = RateOf(head);
 
   // Transitions under t1 and the tracks they take their pictures from.
@@ -187,13 +195,10 @@ RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int previe
   for (const TLEvent* track = GetNextEvent(head); track != nullptr && track->kind == kEventTrackBegin;
        track = GetNextEvent(track)) {
     if (track->trackType != kTrackTransition) continue;
-    for (const TLEvent* event = track->next; event != nullptr; event = event->next) {
-      if (event->kind == kEventClipIn && Covers(*event, t1)) {
-        transitions.push_back(event);
-        sideTracks.insert(LeftSideTrack(*event));
-        sideTracks.insert(RightSideTrack(*event));
-        break;
-      }
+    if (const TLEvent* transition = TrackClipAt(track, t1, clips)) {
+      transitions.push_back(transition);
+      sideTracks.insert(LeftSideTrack(*transition));
+      sideTracks.insert(RightSideTrack(*transition));
     }
   }
 
@@ -202,9 +207,11 @@ RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int previe
     if (track->trackType == kTrackTransition) {
       auto found = std::find_if(transitions.begin(), transitions.end(),
                                 [track](const TLEvent* clip) { return clip->trackNumber == track->trackNumber; });
-      if (found != transitions.end()) list.entries.push_back(MakeTransitionEntry(head, **found, t1, t2, timeline));
+      if (found != transitions.end()) {
+        list.entries.push_back(MakeTransitionEntry(head, **found, t1, t2, timeline, clips));
+      }
     } else if (track->trackType == kTrackVideo && sideTracks.count(track->trackNumber) == 0) {
-      if (const TLEvent* clip = VideoClipAt(head, track->trackNumber, t1)) {
+      if (const TLEvent* clip = TrackClipAt(track, t1, clips)) {
         list.entries.push_back(MakeVideoEntry(*clip, t1, t2, timeline));
       }
     }

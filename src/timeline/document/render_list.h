@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "timeline/records/clip_time_index.h"
 #include "timeline/records/render_entry.h"
 #include "timeline/records/tl_event.h"
 
@@ -44,8 +45,10 @@ using TurboEffectTest = bool (*)(const RenderEntry& entry, std::uint32_t codec);
 // gets; `doubleSize`, `width` and `height` are the caller's output (kept for
 // effects that scale to it). An empty list when nothing lies under t1 or
 // without a head.
+// `clips`, an index of the same timeline (another timeline's is not used),
+// finds the clips under t1 without walking the tracks.
 RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int preview, int doubleSize, int width,
-                           int height, TurboEffectTest turboTest = nullptr);
+                           int height, TurboEffectTest turboTest = nullptr, const ClipTimeIndex* clips = nullptr);
 // Frees the entries with their filter lists and header copies.
 void FreeRenderList(RenderList& list);
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "timeline/records/filter_ids.h"
 #include "timeline/document/render_list.h"
 #include "timeline/records/timeline_builder.h"
@@ -249,6 +252,50 @@ TEST_F(RenderListTest, PlainClipOnlyWhereNothingElseMeetsTheRange) {
   EXPECT_EQ(FindPlainClipForRange(head.get(), 6500, 7000), overlay);
   overlay->filters.emplace_back();
   EXPECT_EQ(FindPlainClipForRange(head.get(), 6500, 7000), nullptr);
+}
+
+}  // namespace
+}  // namespace sprocket
+
+namespace sprocket {
+namespace {
+
+// What the compositor takes from a list, as text.
+std::string Summary(const RenderList& list) {
+  std::string text;
+  for (const RenderEntry& entry : list.entries) {
+    text += std::string(1, entry.trackLetter) + std::to_string(entry.trackNumber) + ":" + entry.main.fileName + "@" +
+            std::to_string(entry.main.sourceFrame) + "/" + entry.sideA.fileName + "/" + entry.sideB.fileName + "/" +
+            std::to_string(entry.transitionPercent) + " ";
+  }
+  return text;
+}
+
+// A timeline of many clips with gaps on two video tracks and transitions
+// between them: the index finds, at every time, what a walk of the tracks
+// finds, and an index of another timeline is not used.
+TEST(RenderListIndex, FindsWhatAWalkFinds) {
+  EventListSlot head = MakeDefaultTimeline(2500, 200000);
+  for (int k = 0; k < 100; ++k) {
+    ASSERT_NE(InsertClip(head.get(), 1, k * 1000, k * 1000 + 700, testing::AviClip("a" + std::to_string(k), 0, 700)),
+              nullptr);
+    if (k % 3 == 0) {
+      ASSERT_NE(InsertClip(head.get(), 3, k * 1000 + 500, k * 1000 + 1500, testing::AviClip("b", 0, 1000)), nullptr);
+      TLEventFields fields;
+      fields.transitionId = 1;
+      ASSERT_NE(InsertClip(head.get(), 2, k * 1000 + 500, k * 1000 + 700, fields), nullptr);
+    }
+  }
+  const ClipTimeIndex index(head.get());
+  EventListSlot other = MakeDefaultTimeline(2500, 200000);
+  const ClipTimeIndex otherIndex(other.get());
+  for (double t = -40; t < 101000; t += 37) {
+    for (double at : {t, std::floor(t / 100) * 100}) {  // and the clips' edges
+      const std::string walked = Summary(BuildRenderList(at, at, head.get(), 0, 0, 0, 0));
+      ASSERT_EQ(Summary(BuildRenderList(at, at, head.get(), 0, 0, 0, 0, nullptr, &index)), walked) << at;
+      ASSERT_EQ(Summary(BuildRenderList(at, at, head.get(), 0, 0, 0, 0, nullptr, &otherIndex)), walked) << at;
+    }
+  }
 }
 
 }  // namespace
