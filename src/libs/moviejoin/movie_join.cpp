@@ -51,6 +51,15 @@ const char* TextOf(MovieJoinFailure failure) {
   return "";
 }
 
+// The user's text of a failure: the text that blames the disk is shown only
+// when the file could not be written; any other refusal of the writer while
+// frames are written (the compressor, memory) shows its own reason.
+std::string MessageOf(MovieJoinFailure failure, const std::string& detail) {
+  const bool fileFailed = detail.rfind("Cannot write", 0) == 0 || detail.rfind("Error writing", 0) == 0;
+  if (failure == MovieJoinFailure::kWrite && !detail.empty() && !fileFailed) return detail;
+  return TextOf(failure);
+}
+
 // The writer opens the compressor before it creates the file and writes the
 // header last; its text tells which step refused.
 MovieJoinFailure ClassifyOpenFailure(const std::string& writerError) {
@@ -132,7 +141,7 @@ int MovieJoiner::Fail(MovieJoinFailure failure, std::string detail) {
   outcome_->failure = failure;
   outcome_->stopped = false;
   outcome_->framesWritten = 0;
-  outcome_->message = TextOf(failure);
+  outcome_->message = MessageOf(failure, detail);
   outcome_->detail = std::move(detail);
   return -1;
 }

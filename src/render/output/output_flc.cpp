@@ -100,6 +100,18 @@ std::optional<ColorPalette> ReduceGrid(RenderJobContext& job, DibPicture& grid) 
 
 bool WriteFailed(int result) { return result < 0 && result != kFlcChunkDropped; }
 
+// The message of a writer's failure: the drive is blamed only when a file
+// could not be created or written.
+const char* FlcFailureText(int result, const char* fileText) {
+  switch (result) {
+    case kFlcCreateFailed:
+    case kFlcWriteFailed: return fileText;
+    case kFlcFileFull: return "The animation is full: an FLC file holds at most 65535 frames and 4 GB.";
+    case kFlcBadSize: return "The output size cannot be written as an FLC animation.";
+    default: return "Out of memory!";
+  }
+}
+
 // Renders frame time t, maps it to the palette and writes it. 0 done,
 // kRenderJobFailed after the message of a failure, 1 the user stopped.
 int WriteAnimationFrame(RenderJobContext& job, FlcWriter& writer, NearestPaletteMap& palette, DibPicture& picture24,
@@ -117,8 +129,8 @@ int WriteAnimationFrame(RenderJobContext& job, FlcWriter& writer, NearestPalette
   }
   MapToNearestPalette(picture8.data(), picture24.data(), palette);
   if (chunkType != kFlicByteRun) job.ui.ShowPicture(picture8.data());
-  if (WriteFailed(writer.WriteFrame(chunkType, picture8.handle(), paletteTable))) {
-    ShowStopMessage(kWriteFramesText);
+  if (const int written = writer.WriteFrame(chunkType, picture8.handle(), paletteTable); WriteFailed(written)) {
+    ShowStopMessage(FlcFailureText(written, kWriteFramesText));
     return kRenderJobFailed;
   }
   ++job.rendersDone;
@@ -138,8 +150,8 @@ int WriteFlcOutput(RenderJobContext& job) {
   // The animation is written beside its path and moved into place when
   // complete, so a file already there stays until then.
   FlcWriter writer;
-  if (writer.Create(path, width, height, job.framePeriod) != kFlcDone) {
-    ShowStopMessage(kCreateFlicText);
+  if (const int created = writer.Create(path, width, height, job.framePeriod); created != kFlcDone) {
+    ShowStopMessage(FlcFailureText(created, kCreateFlicText));
     return kRenderJobFailed;
   }
   DibPicture picture24 = DibPicture::Black24(width, height);

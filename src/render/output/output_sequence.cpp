@@ -47,7 +47,10 @@ bool SaveImage(RenderJobContext& job, const std::string& basePath, const DibPict
     images.Free(image);
   }
   if (result < 0) {
-    ShowStopMessage("Failed to save Image file! Make sure the drive you select is accessible.");
+    // The drive is blamed only when the file itself failed.
+    ShowStopMessage(image < 0 || result == kImageNoMemory
+                        ? "Out of memory!"
+                        : "Failed to save Image file! Make sure the drive you select is accessible.");
     return false;
   }
   ++job.framesWritten;
