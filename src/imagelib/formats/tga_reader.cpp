@@ -151,11 +151,13 @@ bool DecodeRunLength(const std::uint8_t* data, std::size_t available, std::size_
   return true;
 }
 
-// The fewest file bytes that can describe `pixels` pixels of the type.
+// The fewest file bytes that can describe `pixels` pixels of the type; for
+// the types read as black pictures, the fewest of any type (runs of 128
+// one-byte pixels), so that the pictures made stay in proportion to the file.
 std::uint64_t MinimumPixelBytes(std::uint8_t imageType, std::uint64_t pixels) {
   if (imageType == kTypeTrueColour) return pixels * kBytesPerPixel;
   if (imageType == kTypeRunLength) return (pixels + 127) / 128 * (1 + kBytesPerPixel);
-  return 0;
+  return (pixels + 127) / 128 * 2;
 }
 
 DibInfoHeader TgaDibHeader(std::uint32_t width, std::uint32_t height) {
@@ -190,9 +192,9 @@ int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** 
 
   const bool decodable = tga.imageType == kTypeTrueColour || tga.imageType == kTypeRunLength;
   const std::size_t dataOffset = kHeaderBytes + tga.idLength;
-  if (decodable) {
-    if (tga.pixelDepth != 32 || dataOffset > file->size()) return kTgaFailed;
-    if (MinimumPixelBytes(tga.imageType, pixels) > file->size() - dataOffset) return kTgaFailed;
+  if (decodable && tga.pixelDepth != 32) return kTgaFailed;
+  if (dataOffset > file->size() || MinimumPixelBytes(tga.imageType, pixels) > file->size() - dataOffset) {
+    return kTgaFailed;
   }
 
   const DibInfoHeader header = TgaDibHeader(tga.width, tga.height);

@@ -30,7 +30,8 @@ inline constexpr int kTgaFailed = -1;
 // read (or is not a regular file), is shorter than its header and pixels claim, has a width or height
 // of 0 or more pixels than a picture may have, is not 32 bits a pixel, or
 // when its run-length packets overrun the picture. A file of another image
-// type gives two black pictures and 0. The origin in the image descriptor
+// type gives two black pictures and 0 (-1 when it is too short to hold a
+// picture of its size in any type: at least 2 bytes per 128 pixels). The origin in the image descriptor
 // (bits 4 and 5) is applied so that row 0 is the bottom row and pixels run
 // left to right; the obsolete interleave codes give black pictures.
 int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** mask,

@@ -233,6 +233,9 @@ TEST_F(TgaReaderTest, BadFilesFailWithoutTouchingTheOutputs) {
   tooLongRle.push_back(0xFF);
   Append(tooLongRle, {1, 1, 1, 1});
   bad.emplace_back("run-length picture far beyond the file", tooLongRle);
+  Bytes otherType = TgaHeader(3, 16384, 16384, 8);
+  otherType.insert(otherType.end(), 4, 0xFF);
+  bad.emplace_back("picture of another type far beyond the file", otherType);
   Bytes hugeRle = TgaHeader(10, 65535, 65535);
   hugeRle.push_back(0xFF);
   Append(hugeRle, {1, 1, 1, 1});
