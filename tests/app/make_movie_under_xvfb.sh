@@ -24,9 +24,15 @@ printf "$settings" >"$work/oracle-config/RODUVER.INI"
 start_editor "$sprocket" "$work"
 open_timeline "$timeline"
 
-xdotool windowfocus --sync "$main"
-xdotool key alt+m a
-dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save As AVI File$' | head -1)
+# The menu is asked again when a key went to a window that was still
+# settling after the file dialog closed.
+dialog=
+for _ in 1 2 3; do
+  xdotool windowfocus --sync "$main"
+  xdotool key alt+m a
+  dialog=$(find_window '^Save As AVI File$' 10) && break
+  xdotool key Escape Escape
+done
 [ -n "$dialog" ] || { echo "Make Movie AVI showed no save dialog"; exit 1; }
 xdotool windowfocus --sync "$dialog"
 xdotool key ctrl+a

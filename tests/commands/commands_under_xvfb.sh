@@ -45,7 +45,7 @@ xdotool click 3; step; xdotool key Escape; step      # the pop-up selects the cl
 xdotool key s; step                                  # Split/Rejoin A/V
 xdotool key alt+c; step; xdotool key i; step         # Clip > Fade In from Black
 xdotool key alt+c; step; xdotool key p; step         # Clip > Clip Speed...
-speed=$(timeout 10 xdotool search --sync --onlyvisible --name '^Set Volume Control$' | head -1)
+speed=$(find_window '^Set Volume Control$' 10)
 [ -n "$speed" ] || { echo "Clip Speed... showed no dialog"; exit 1; }
 xdotool windowfocus --sync "$speed"
 sleep 0.3; xdotool type --delay 50 200; sleep 0.3; xdotool key Return; step

@@ -5,13 +5,29 @@
 #                                folder WORK/config; sets $main to the main
 #                                window; both stop when the script exits
 #   open_timeline PATH           File > Open (Ctrl+O), the path typed into
-#                                the file dialog
+#                                the file dialog; returns once the dialog
+#                                has gone
+#   find_window TITLE_RE [SECS]  prints the id of the first visible window
+#                                whose title matches, waiting up to SECS
+#                                (default 30); prints nothing when none came
 
 xvfb_pid= editor_pid=
 stop_editor() {
   [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
+}
+
+# xdotool gives up on the whole search when a window disappears while it
+# looks (a dialog closing), so searches are retried until the time is up.
+find_window() {
+  deadline=$(( $(date +%s) + ${2:-30} ))
+  while :; do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    [ "$(date +%s)" -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
 }
 
 start_editor() {
@@ -28,16 +44,21 @@ start_editor() {
 
   SPROCKET_CONFIG_DIR="$2/config" "$1" >"$2/editor.log" 2>&1 &
   editor_pid=$!
-  main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Sprocket$' | head -1)
+  main=$(find_window '^Sprocket$')
   [ -n "$main" ] || { echo "the editor's window did not appear"; cat "$2/editor.log"; exit 1; }
 }
 
 open_timeline() {
   xdotool windowfocus --sync "$main"
   xdotool key ctrl+o
-  dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '^Open$' | head -1)
+  dialog=$(find_window '^Open$')
   [ -n "$dialog" ] || { echo "File > Open showed no dialog"; exit 1; }
   xdotool windowfocus --sync "$dialog"
   xdotool type --delay 2 "$1"
   xdotool key Return
+  for _ in $(seq 100); do
+    [ -z "$(xdotool search --onlyvisible --name '^Open$' 2>/dev/null)" ] && break
+    sleep 0.1
+  done
+  sleep 0.3
 }
