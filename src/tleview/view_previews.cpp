@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "platform/settings/settings_keys.h"
-#include "render/movie/board_clip_pieces.h"
+#include "render/movie/board_playable_clips.h"
 #include "render/output/position_lines.h"
 #include "render/output/render_job.h"
 #include "render/output/render_ui.h"
