@@ -3,9 +3,6 @@
 #include <QApplication>
 
 #include "app/compile_dialog.h"
-#include "render/compose/library_render_effects.h"
-#include "render/output/job_frame_renderer.h"
-#include "render/output/movie_join_binding.h"
 
 namespace sprocket {
 
@@ -40,10 +37,7 @@ EditorMovieService::EditorMovieService(CTestDoc& doc, EditorMovieSetup setup)
 EditorMovieService::~EditorMovieService() = default;
 
 std::unique_ptr<MovieCompiler> EditorMovieService::MakeCompiler() {
-  MovieRenderServices services;
-  services.job.renderFrame = CompositorFrameRenderer();
-  services.job.renderFrameBuffered = BufferedFrameRenderer();
-  services.job.joinMovie = LibraryMovieJoin();
+  MovieRenderServices services = LibraryMovieRenderServices();
   services.view = setup_.view;
   services.ui = waitCursor_.get();
   services.dialogs = setup_.dialogs;
@@ -51,7 +45,6 @@ std::unique_ptr<MovieCompiler> EditorMovieService::MakeCompiler() {
   services.player = setup_.player;
   services.profile = setup_.profile;
   services.app = setup_.app;
-  services.turboTest = LibraryRenderEffects().TurboTest();
   services.window = [this](const RenderWindowJob& job) { return RunWindow(job); };
   return std::make_unique<MovieCompiler>(doc_, std::move(services));
 }

@@ -11,10 +11,7 @@
 #include "platform/board/video_board.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
-#include "render/compose/library_render_effects.h"
 #include "render/movie/movie_compiler.h"
-#include "render/output/job_frame_renderer.h"
-#include "render/output/movie_join_binding.h"
 #include "timeline/document/document.h"
 #include "timeline/tlefile/timeline_file.h"
 
@@ -112,15 +109,11 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
   std::unique_ptr<VideoBoard> board = OpenVideoBoard(AppProfile());
   HeadlessMovieView view(doc, TheApp(), AppProfile());
   FixedMovieOutput dialogs(options.out);
-  MovieRenderServices services;
-  services.job.renderFrame = CompositorFrameRenderer();
-  services.job.renderFrameBuffered = BufferedFrameRenderer();
-  services.job.joinMovie = LibraryMovieJoin();
+  MovieRenderServices services = LibraryMovieRenderServices();
   services.view = &view;
   services.ui = &ui;
   services.dialogs = &dialogs;
   services.board = board.get();
-  services.turboTest = LibraryRenderEffects().TurboTest();
   MovieCompiler compiler(doc, std::move(services));
 
   // Segment files this run makes are removed again afterwards, because the

@@ -1,4 +1,4 @@
-#include "render/movie/board_clip_pieces.h"
+#include "render/movie/board_playable_clips.h"
 
 #include <algorithm>
 
@@ -45,7 +45,7 @@ void FreeBoardClipPieces(std::vector<BoardClipPiece>& pieces, ImageFileLibrary* 
 
 std::vector<BoardChunk> VideoBoardClipFiles::PieceChunks(const BoardClipPiece& piece,
                                                          const BoardChunkList& chunks) const {
-  // The media frames of the piece's part of its clip.
+  // The media frames of the clip's stretch.
   const std::int32_t from = MsToFrames(piece.copiedValue + piece.startOffset, fps_);
   const std::int32_t to = MsToFrames(piece.copiedValue + piece.endOffset, fps_) - 1;
   std::vector<BoardChunk> cut;

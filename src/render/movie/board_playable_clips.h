@@ -3,11 +3,11 @@
 // rendering: clips of the A/B video tracks (1 and 3) whose media the board
 // has made into board clips, and their chunk lists read through the board.
 //
-// A piece is the part of one clip inside a range: its media path, the
-// clip's in time as base, the part's start and end as offsets from it, and
-// the clip's play-in as the value handed on to the play record. The chunk
-// lists are cut to the media frames of that part, so that a play record's
-// frames start at its own start.
+// A BoardClipPiece stands for the stretch of one clip inside a range: its
+// media path, the clip's in time as base, the stretch's start and end as
+// offsets from it, and the clip's play-in as the value handed on to the play
+// record. The chunk lists are cut to the media frames of that stretch, so
+// that a play record's frames start at its own start.
 
 #include <cstdint>
 #include <vector>
@@ -19,15 +19,15 @@
 
 namespace sprocket {
 
-// The pieces of [start, end) in time order of the clips' tracks; none when
+// The clip stretches of [start, end) in time order of the clips' tracks; none when
 // neither output record is in the board's own format (`eitherNative`).
 // Clips played at another speed or backwards are not played from the board.
 std::vector<BoardClipPiece> CollectBoardClipPieces(const TLEvent* head, VideoBoard& board, bool eitherNative,
                                                    std::int32_t start, std::int32_t end);
-// Releases the image a piece holds and empties the list.
+// Releases the image each entry holds and empties the list.
 void FreeBoardClipPieces(std::vector<BoardClipPiece>& pieces, ImageFileLibrary* images);
 
-// The board's chunk functions for pieces, at the board's frame rate.
+// The board's chunk functions for clip stretches, at the board's frame rate.
 class VideoBoardClipFiles final : public BoardClipFiles {
 public:
   VideoBoardClipFiles(VideoBoard& board, double framesPerSecond) : board_(board), fps_(framesPerSecond) {}

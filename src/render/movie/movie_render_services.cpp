@@ -3,11 +3,23 @@
 #include "platform/file_paths.h"
 #include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
+#include "render/compose/library_render_effects.h"
 #include "render/movie/pass_through_marks.h"
 #include "render/output/board_native_format.h"
+#include "render/output/job_frame_renderer.h"
+#include "render/output/movie_join_binding.h"
 #include "timeline/tlefile/timeline_file.h"
 
 namespace sprocket {
+
+MovieRenderServices LibraryMovieRenderServices() {
+  MovieRenderServices services;
+  services.job.renderFrame = CompositorFrameRenderer();
+  services.job.renderFrameBuffered = BufferedFrameRenderer();
+  services.job.joinMovie = LibraryMovieJoin();
+  services.turboTest = LibraryRenderEffects().TurboTest();
+  return services;
+}
 
 MovieViewOperations::MovieViewOperations(CTestDoc& doc, ApplicationState& app, Profile& profile)
     : doc_(doc), app_(app), profile_(profile) {

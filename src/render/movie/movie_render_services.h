@@ -172,6 +172,10 @@ struct MovieRenderServices {
   RenderWindowRunner window;               // empty: jobs run against `ui`
 };
 
+// The services bound to the project's own renderers, movie join and effect
+// libraries; the caller adds its view, render UI, dialogs and board.
+MovieRenderServices LibraryMovieRenderServices();
+
 // The services with every optional member filled with the process's
 // defaults (no board, the process's settings and state).
 class ResolvedMovieServices {

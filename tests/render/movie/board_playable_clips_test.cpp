@@ -1,8 +1,8 @@
-// Board clips on the timeline as pieces, their chunk lists cut to the part
-// a piece covers, and a segment preview that plays them with the board's
-// stand-in.
+// Board clips of the A/B roll collected for a range, their chunk lists cut
+// to the frames each covers there, and a segment preview that plays them with
+// the board's stand-in.
 
-#include "render/movie/board_clip_pieces.h"
+#include "render/movie/board_playable_clips.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ namespace {
 
 using testing::ClipPlacement;
 
-class BoardClipPiecesTest : public ::testing::Test {
+class BoardPlayableClipsTest : public ::testing::Test {
 protected:
   void SetUp() override {
     boardMovie_ = (dir_ / "take.avi").string();
@@ -41,7 +41,7 @@ protected:
   EventListSlot head_;
 };
 
-TEST_F(BoardClipPiecesTest, PiecesOfTheAbRollAndTheirChunksCutToThePart) {
+TEST_F(BoardPlayableClipsTest, ClipsOfTheAbRollAndTheirChunksCutToTheRange) {
   EXPECT_TRUE(CollectBoardClipPieces(head_.get(), board_, false, 0, 5000).empty());
   std::vector<BoardClipPiece> pieces = CollectBoardClipPieces(head_.get(), board_, true, 1100, 2100);
   ASSERT_EQ(pieces.size(), 2u);
@@ -89,20 +89,14 @@ private:
   VideoBoard& board_;
 };
 
-TEST_F(BoardClipPiecesTest, AnUnrenderedStretchCoveredByABoardClipPlaysFromTheBoard) {
+TEST_F(BoardPlayableClipsTest, AnUnrenderedStretchCoveredByABoardClipPlaysFromTheBoard) {
   CTestDoc doc;
   doc.ReplaceTimeline(std::move(head_));
   doc.rate = doc.Head()->rate;
   doc.tempDir = dir_.path().string() + "/";
   doc.SplitSegmentsAtClips();
   ApplicationState app;
-  for (MovieSettings* record : {&app.movie, &app.preview}) {
-    record->VCompressionType = "CFCC";
-    record->VResWidth = 720;
-    record->VResHeight = 576;
-    record->VFramesPerSec = 25.0f;
-    record->VReserved1 = 0;
-  }
+  testing::SetBoardNativeSettings(app);
   BoardView view(board_);
   VideoBoardClipFiles files(board_, 25.0);
   RecordingBoardClipPlayer player;
