@@ -131,9 +131,10 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   mdiArea_->addSubWindow(frame);
   connect(frame->View(), &CTLEView::positionChanged, this, &CMainFrame::ShowPosition);
   // The view's keys and clip pop-up, with the effect commands.
-  ViewCommands::Of(*frame->View()).SetPopupExtender([this](QMenu& menu, const TLEvent& clip) {
-    AddEffectPopupItems(menu, clip);
-  });
+  ViewCommands::Of(*frame->View()).SetPopupExtender(
+      [this](QMenu& menu, bool onTransitionTrack, const TLEvent* clip) {
+        AddEffectPopupItems(menu, onTransitionTrack, clip);
+      });
   frame->View()->SetPreviewWindow(PreviewLink());
   frame->UpdateTitles();
   frame->show();

@@ -103,7 +103,11 @@ private:
   void createMenus();
   void createPreviewMenu();
   void createMovieMenus();
-  void AddEffectPopupItems(QMenu& menu, const TLEvent& clip);
+  // The effect commands of the view's pop-ups: the effect sequence of a
+  // video clip on the clip pop-up; the custom transition groups and the
+  // effect sequence of the selected transition (null: none) on the
+  // transition track's pop-up.
+  void AddEffectPopupItems(QMenu& menu, bool onTransitionTrack, const TLEvent* clip);
   void ApplyFxSlot(CTLEView& view, int slot);
   void EditEffectSequence(CTLEView& view, bool transition);
   void ShowLastMovieStatistics();

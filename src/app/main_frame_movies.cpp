@@ -113,27 +113,30 @@ void CMainFrame::RebuildCustomFxMenu() {
   customFxMenu_->setEnabled(!customFxMenu_->isEmpty());
 }
 
-void CMainFrame::AddEffectPopupItems(QMenu& menu, const TLEvent& clip) {
-  const auto add = [this, &menu](QMenu* into, std::int32_t id, const QString& caption) {
+void CMainFrame::AddEffectPopupItems(QMenu& menu, bool onTransitionTrack, const TLEvent* clip) {
+  // A pop-up id has no update rule of its own: it is enabled by its menu
+  // command's rule (`ruleId`), or always for the group commands.
+  const auto add = [this](QMenu* into, std::int32_t id, std::int32_t ruleId, const QString& caption) {
     QAction* action = into->addAction(caption, this, [this, id] { RunEffectCommand(id); });
-    action->setEnabled(IsEffectCommandEnabled(id));
+    action->setEnabled(IsEffectCommandEnabled(ruleId));
   };
-  if (clip.trackType == kTrackVideo) {
-    add(&menu, kCmdEffectSequenceOnClip, tr("DIR Azarivev..."));
-    menu.addSeparator();
+  if (!onTransitionTrack) {
+    if (clip != nullptr && clip->trackType == kTrackVideo) {
+      add(&menu, kCmdEffectSequenceOnClip, kCmdEffectSequenceOnClip, tr("DIR Azarivev..."));
+      menu.addSeparator();
+    }
     return;
   }
-  if (clip.trackType != kTrackTransition) return;
   QMenu* slotMenu = menu.addMenu(tr("Custom Transition Group"));
   for (const CustomFxMenuItem& item : CustomFxMenuItems(profile_)) {
-    add(slotMenu, item.alternateId, QString::fromStdString(item.title));
+    add(slotMenu, item.alternateId, item.commandId, QString::fromStdString(item.title));
   }
   slotMenu->setEnabled(!slotMenu->isEmpty());
   QMenu* groups = menu.addMenu(tr("Edit Custom Transition Group"));
-  add(groups, kCmdNewCustomFxGroupPopup, tr("New"));
-  add(groups, kCmdEditCustomFxGroupPopup, tr("Edit"));
-  add(groups, kCmdDeleteCustomFxGroupPopup, tr("Delete"));
-  add(&menu, kCmdEffectSequenceOnTransitionPopup, tr("DIR azarivev..."));
+  add(groups, kCmdNewCustomFxGroupPopup, kCmdNewCustomFxGroupPopup, tr("New"));
+  add(groups, kCmdEditCustomFxGroupPopup, kCmdEditCustomFxGroupPopup, tr("Edit"));
+  add(groups, kCmdDeleteCustomFxGroupPopup, kCmdDeleteCustomFxGroupPopup, tr("Delete"));
+  add(&menu, kCmdEffectSequenceOnTransitionPopup, kCmdEffectSequenceOnTransition, tr("DIR azarivev..."));
   menu.addSeparator();
 }
 

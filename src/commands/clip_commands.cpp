@@ -154,13 +154,6 @@ void Rejoin(CommandContext& context, TLEvent* clip) {
   context.view.RepaintTrackArea();
 }
 
-// True when the clip's own track has no other clip over [start, end).
-bool TrackFreeBesides(CTestDoc& doc, const TLEvent* clip, std::int32_t start, std::int32_t end) {
-  TLEvent* first = nullptr;
-  const int found = CheckTrackRange(doc, clip->trackType, clip->trackNumber, start, end, &first, nullptr);
-  return found == kTrackRangeFree || (found == kTrackRangeOneClip && first == clip);
-}
-
 }  // namespace
 
 bool ClipHasSound(const TLEvent& clip) {
@@ -343,7 +336,9 @@ void SetClipSpeed(CommandContext& context) {
     return;
   }
   const std::int32_t newOut = SnapToFrame(static_cast<std::int32_t>(wantedOut), doc.rate);
-  if (!TrackFreeBesides(doc, clip, clip->time, newOut)) {
+  const SpeedChangeScope speedChange(context.view);
+  if (CheckTrackRange(doc, clip->trackType, clip->trackNumber, clip->time, newOut, nullptr, nullptr,
+                      context.view.SpeedChange()) != kTrackRangeFree) {
     ShowMessage(kSpeedOverlapMessage, MB_OK | MB_ICONEXCLAMATION);
     return;
   }

@@ -17,7 +17,8 @@ struct CommandContext {
   // when it cannot be written there the picture is made in `spareDirectory`.
   std::string programDirectory;
   std::string spareDirectory;
-  // The clip the last Cut took off the timeline (a detached copy), or null.
+  // The clip the last Cut took off the timeline (a detached copy that Paste
+  // copies again), or null.
   EventListSlot cutClip;
 };
 

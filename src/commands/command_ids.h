@@ -49,6 +49,7 @@ inline constexpr int kPopupSetBalance = 231;
 // --- Edit menu ---
 inline constexpr int kCmdEditDelete = 57632;
 inline constexpr int kCmdEditCut = 57635;
+inline constexpr int kCmdEditPaste = 57637;
 inline constexpr int kCmdEditUndo = 57643;
 inline constexpr int kCmdEditRedo = 57644;
 

@@ -1,6 +1,7 @@
 #include "commands/command_router.h"
 
 #include "commands/clip_audio_commands.h"
+#include "commands/clip_clipboard.h"
 #include "commands/clip_commands.h"
 #include "commands/command_ids.h"
 #include "platform/string_table.h"
@@ -21,8 +22,6 @@ std::string RedoCaptionOf(std::string text) {
   if (const auto tab = text.find("\tCtrl+Z"); tab != std::string::npos) text.replace(tab, 7, "\tCtrl+Y");
   return text;
 }
-
-bool HasSelection(const CTestDoc& doc) { return SelectedClip(doc) != nullptr; }
 
 CommandState Enabled(bool enabled) { return CommandState{enabled, false, {}}; }
 
@@ -66,7 +65,8 @@ bool CommandRouter::Handles(int id) const {
     case kCmdSplitRejoinAudioVideo: case kCmdFieldHandling: case kCmdFadeInFromBlack: case kCmdFadeOutToBlack:
     case kCmdCopyAttributes: case kCmdPasteAttributes: case kCmdClipSpeed: case kCmdTimelineDuration:
     case kCmdResetVolume: case kCmdSetVolume: case kCmdResetBalance: case kCmdSetBalance:
-    case kCmdAudioPreviewTracks: case kCmdEditDelete: case kCmdEditCut: case kCmdEditUndo: case kCmdEditRedo:
+    case kCmdAudioPreviewTracks: case kCmdEditDelete: case kCmdEditCut: case kCmdEditPaste: case kCmdEditUndo:
+    case kCmdEditRedo:
       return true;
     default:
       return ChannelModeOfCommand(menuId) != 0;
@@ -96,8 +96,9 @@ CommandState CommandRouter::Update(int id) const {
     case kCmdAudioPreviewTracks: return Enabled(true);
     case kCmdResetVolume: case kCmdSetVolume: case kCmdResetBalance: case kCmdSetBalance:
       return Enabled(CanSetLevel(doc));
-    case kCmdEditDelete:
-    case kCmdEditCut: return Enabled(HasSelection(doc));
+    case kCmdEditDelete: return Enabled(CanDeleteClip(doc));
+    case kCmdEditCut: return Enabled(CanCutClip(doc));
+    case kCmdEditPaste: return Enabled(CanPasteClip(context_));
     case kCmdEditUndo: return {!doc.undoSteps.empty(), false, UndoText(doc)};
     case kCmdEditRedo: return {!doc.redoSteps.empty(), false, RedoText(doc)};
     default: return {};
@@ -130,8 +131,9 @@ void CommandRouter::Run(int menuId) {
     case kCmdResetBalance: ResetLevel(c, kBalanceChannel); break;
     case kCmdSetBalance: SetLevel(c, kBalanceChannel); break;
     case kCmdAudioPreviewTracks: ChooseAudioPreviewTracks(c); break;
-    case kCmdEditDelete: DeleteOrCut(false); break;
-    case kCmdEditCut: DeleteOrCut(true); break;
+    case kCmdEditDelete: DeleteClipCommand(c); break;
+    case kCmdEditCut: CutClip(c); break;
+    case kCmdEditPaste: PasteClip(c); break;
     case kCmdEditUndo:
       c.view.StopPreview();
       if (c.doc.RevertLastEdit()) AfterTimelineReplaced(c);
@@ -144,18 +146,11 @@ void CommandRouter::Run(int menuId) {
   }
 }
 
-void CommandRouter::DeleteOrCut(bool keepCopy) {
-  const TLEvent* clip = SelectedClip(context_.doc);
-  if (clip == nullptr) return;
-  EventListSlot copy = keepCopy ? CopyClipEvent(clip) : nullptr;
-  context_.doc.SaveUndoState(kEditDeleteClip);
-  if (DeleteSelectedClip(context_) && keepCopy) context_.cutClip = std::move(copy);
-}
-
 int CommandForKey(int key, bool control) {
   if (!control && key == 'S') return kCmdSplitRejoinAudioVideo;
   if (!control && key == kKeyDelete) return kCmdEditDelete;
   if (control && key == 'X') return kCmdEditCut;
+  if (control && key == 'V') return kCmdEditPaste;
   if (control && key == 'Z') return kCmdEditUndo;
   if (control && key == 'Y') return kCmdEditRedo;
   return 0;
@@ -167,6 +162,9 @@ TLEvent* SelectedClip(const CTestDoc& doc) { return doc.selection.empty() ? null
 
 void AfterTimelineReplaced(CommandContext& context) {
   context.doc.trackCount = CountTracks(context.doc.Head());
+  // The duration lives in the list's end records too (an undone paste past
+  // the end gives the shorter timeline back).
+  if (context.doc.Head() != nullptr) context.doc.duration = TimelineDuration(context.doc.Head());
   context.view.RecalcTimelineExtent();
   context.view.RepaintAll();
 }

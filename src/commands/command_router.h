@@ -1,7 +1,7 @@
 #pragma once
 // The router of the clip commands: the update rule of each command (enabled,
 // checked, caption) and its handler, by menu id or pop-up id, and the keys
-// that send commands ('S', Delete, Ctrl+X, Ctrl+Z, Ctrl+Y).
+// that send commands ('S', Delete, Ctrl+X, Ctrl+V, Ctrl+Z, Ctrl+Y).
 //
 // Execute asks the update rule first, for menu, pop-up and key alike: a
 // disabled command does nothing.
@@ -30,7 +30,6 @@ public:
 
 private:
   void Run(int menuId);
-  void DeleteOrCut(bool keepCopy);
   CommandContext& context_;
 };
 

@@ -33,6 +33,23 @@ public:
   virtual void RecalcTimelineExtent() = 0;
   // Ends clip and timeline previews and scrubbing, which hold clip records.
   virtual void StopPreview() = 0;
+  // The view's speed-change flag: set only while the clip speed command
+  // runs; the view's track-range check then leaves the edited clip out.
+  virtual void SetSpeedChange(bool on) = 0;
+  virtual bool SpeedChange() const = 0;
+};
+
+// Sets the view's speed-change flag for its lifetime: cleared on every way
+// out of the clip speed command.
+class SpeedChangeScope {
+public:
+  explicit SpeedChangeScope(ViewOperations& view) : view_(view) { view_.SetSpeedChange(true); }
+  ~SpeedChangeScope() { view_.SetSpeedChange(false); }
+  SpeedChangeScope(const SpeedChangeScope&) = delete;
+  SpeedChangeScope& operator=(const SpeedChangeScope&) = delete;
+
+private:
+  ViewOperations& view_;
 };
 
 // The mode of the set-value dialog.

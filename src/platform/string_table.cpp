@@ -18,6 +18,7 @@ constexpr StringEntry kStrings[] = {
     {165, "&Undo change transition\tCtrl+Z"},
     {166, "&Undo split/unsplit Audio/Video\tCtrl+Z"},
     {173, "&Undo change clip speed\tCtrl+Z"},
+    {175, "&Undo paste clip\tCtrl+Z"},
     {180, "&Undo delete clip\tCtrl+Z"},
     {184, "&Undo audio volume control editing\tCtrl+Z"},
     {61285, "Warning: Transitions will be deleted due to this operation. Use Undo to restore !"},

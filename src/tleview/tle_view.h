@@ -126,7 +126,7 @@ public:
   std::int32_t verticalScroll = 0;     // pixels
   std::int32_t boardPlayback = 0;
   std::int32_t unrenderedSegment = 0;
-  std::int32_t speedChange = 0;
+  std::int32_t speedChange = 0;        // set while the clip speed command runs
   std::int32_t thumbnailMode = 0;
   ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
 
@@ -190,8 +190,9 @@ public:
   void DrawEnvelopeDragFeedback(TLEvent* clip, int mode);
   // Edits of the mouse.
   bool PlaceMediaFile(const std::string& path, std::int32_t time, std::int32_t trackNumber);
-  void DeleteSelectedClips();
   TLEvent* ClipAtPoint(int x, int y) const;
+  // The header of the track whose rows hold a view y, or null.
+  const TLEvent* TrackAtY(int y) const;
 
   std::unique_ptr<ClipFrameSource> frameSource = std::make_unique<CompositorFrameSource>();
   // Asks for a media file to place (double-click on an empty track).
@@ -201,7 +202,6 @@ public:
   // Undo kinds of the mouse edits (kinds without a text of their own show plain "&Undo").
   static constexpr std::int32_t kEditMoveClip = 170;
   static constexpr std::int32_t kEditTrimClip = 171;
-  static constexpr std::int32_t kEditDeleteClips = 172;
   static constexpr std::int32_t kEditPlaceClip = 174;  // 173 is the clip speed change
   static constexpr std::int32_t kEditEnvelope = 184;
   // ==== end of clips ====
@@ -270,7 +270,6 @@ private:
   };
   void OnRulerPress(QMouseEvent* event);
   bool OnTrackAreaPress(QPoint point, Qt::KeyboardModifiers modifiers);
-  const TLEvent* TrackAtY(int y) const;
   int EnvelopeModeOf(const TLEvent& clip) const;
   void SelectClip(TLEvent* clip, bool toggle);
   void SelectRange(std::int32_t start, std::int32_t end);

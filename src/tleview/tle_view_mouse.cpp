@@ -1,8 +1,9 @@
 // Editing clips with the mouse: selection, a rubber band over a range,
 // moving clips in time and across tracks, trimming an edge, dragging an
-// envelope point, placing media files (a file dialog, or files dropped from
-// a file manager) and Delete. Every edit takes an undo step and keeps the
-// transition track in step with the A/B roll tracks.
+// envelope point and placing media files (a file dialog, or files dropped
+// from a file manager); command keys go to the view's commands. Every edit
+// takes an undo step and keeps the transition track in step with the A/B
+// roll tracks.
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,6 +23,7 @@
 #include "timeline/records/timeline_builder.h"
 #include "tleview/clip_drawing.h"
 #include "tleview/tle_view.h"
+#include "tleview/view_commands.h"
 
 namespace sprocket {
 
@@ -439,28 +441,10 @@ void CTLEView::SelectRange(std::int32_t start, std::int32_t end) {
   }
 }
 
-void CTLEView::DeleteSelectedClips() {
-  CTestDoc& doc = GetDocument();
-  if (doc.SelectionCount() == 0) return;
-  std::vector<TLEvent*> clips;
-  for (const ClipSelection& entry : doc.selection) clips.push_back(entry.clip);
-  doc.ClearSelection();
-  SaveUndoState(kEditDeleteClips);
-  for (TLEvent* clip : clips) DeleteClip(clip);
-  if (RebuildTransitions() == 0) {
-    RevertLastEdit();
-    return;
-  }
-  doc.SetModifiedFlag();
-  InvalidateAll();
-  UpdateOtherViews();
-}
-
 void CTLEView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Delete) {
-    DeleteSelectedClips();
-    return;
-  }
+  // The command keys (Delete, S, Ctrl+X, Ctrl+V, Ctrl+Z, Ctrl+Y) go through
+  // the view's commands, like the menus.
+  if (ViewCommands::Of(*this).HandleKey(*event)) return;
   QAbstractScrollArea::keyPressEvent(event);
 }
 

@@ -23,8 +23,9 @@ struct MenuItem {
 };
 
 const MenuItem kEditItems[] = {
-    {kCmdEditUndo, "&Undo\tCtrl+Z"}, {kCmdEditRedo, "&Redo\tCtrl+Y"}, {kSeparator, ""},
-    {kCmdEditCut, "Cu&t\tCtrl+X"},   {kCmdEditDelete, "&Delete\tDel"},
+    {kCmdEditUndo, "&Undo\tCtrl+Z"},   {kCmdEditRedo, "&Redo\tCtrl+Y"}, {kSeparator, ""},
+    {kCmdEditCut, "Cu&t\tCtrl+X"},     {kCmdEditPaste, "&Paste\tCtrl+V"},
+    {kCmdEditDelete, "&Delete\tDel"},
 };
 
 const MenuItem kClipItems[] = {
@@ -130,6 +131,10 @@ void ViewCommandBridge::RecalcTimelineExtent() { view_.RecalcTimelineExtent(); }
 
 void ViewCommandBridge::StopPreview() { view_.StopPreview(); }
 
+void ViewCommandBridge::SetSpeedChange(bool on) { view_.speedChange = on ? 1 : 0; }
+
+bool ViewCommandBridge::SpeedChange() const { return view_.speedChange != 0; }
+
 // --- ViewCommands ---
 
 ViewCommands::ViewCommands(CTLEView& view)
@@ -167,49 +172,73 @@ TLEvent* ViewCommands::SelectClipAt(const QPoint& position) {
   return found;
 }
 
-void ViewCommands::ShowClipPopup(const QPoint& globalPosition) {
-  QMenu menu(&view_);
-  if (BuildClipPopup(menu)) menu.exec(globalPosition);
+bool ViewCommands::HandleKey(const QKeyEvent& key) {
+  const bool control = key.modifiers().testFlag(Qt::ControlModifier);
+  const int code = key.key() == Qt::Key_Delete ? kKeyDelete : key.key();
+  const int id = CommandForKey(code, control);
+  if (id == 0) return false;
+  Execute(id);
+  return true;
+}
+
+std::unique_ptr<QMenu> ViewCommands::PopupAt(const QPoint& position) {
+  const TLEvent* clip = SelectClipAt(position);
+  const TLEvent* track = view_.TrackAtY(position.y());
+  auto menu = std::make_unique<QMenu>(&view_);
+  if (track != nullptr && track->trackType == kTrackTransition &&
+      position.x() >= view_.GetDocument().TrackAreaLeft()) {
+    BuildTransitionTrackPopup(*menu);
+    return menu;
+  }
+  if (clip != nullptr && BuildClipPopup(*menu)) return menu;
+  return nullptr;
 }
 
 bool ViewCommands::BuildClipPopup(QMenu& menu) {
   const TLEvent* clip = SelectedClip(view_.GetDocument());
   if (clip == nullptr) return false;
-  auto run = [this](int id) { Execute(id); };
-  if (clip->trackType != kTrackTransition) {
-    AddCommandAction(&menu, kPopupCopyAttributes, "Copy Attributes", run);
-    AddCommandAction(&menu, kPopupPasteAttributes, "Paste Attributes", run);
-    AddCommandAction(&menu, kPopupClipSpeed, "Clip Speed...", run);
-    menu.addSeparator();
-    if (CanSetLevel(view_.GetDocument())) {
-      for (const PopupItem& item : ClipSoundPopupItems(view_.GetDocument())) {
-        if (item.id == kSeparator)
-          menu.addSeparator();
-        else
-          AddCommandAction(&menu, item.id, QString::fromStdString(item.caption), run);
-      }
-      menu.addSeparator();
-    }
+  if (clip->trackType == kTrackTransition) {
+    BuildTransitionTrackPopup(menu);
+    return true;
   }
-  if (popupExtender_) popupExtender_(menu, *clip);
+  auto run = [this](int id) { Execute(id); };
+  AddCommandAction(&menu, kPopupCopyAttributes, "Copy Attributes", run);
+  AddCommandAction(&menu, kPopupPasteAttributes, "Paste Attributes", run);
+  AddCommandAction(&menu, kPopupClipSpeed, "Clip Speed...", run);
+  menu.addSeparator();
+  if (CanSetLevel(view_.GetDocument())) {
+    for (const PopupItem& item : ClipSoundPopupItems(view_.GetDocument())) {
+      if (item.id == kSeparator)
+        menu.addSeparator();
+      else
+        AddCommandAction(&menu, item.id, QString::fromStdString(item.caption), run);
+    }
+    menu.addSeparator();
+  }
+  if (popupExtender_) popupExtender_(menu, false, clip);
   AddCommandAction(&menu, kCmdEditCut, "Cut", run);
   AddCommandAction(&menu, kCmdEditDelete, "Delete", run);
   ApplyRules(&menu, &router_);
   return true;
 }
 
+void ViewCommands::BuildTransitionTrackPopup(QMenu& menu) {
+  // The transition's own commands (its custom groups and effect sequence)
+  // come from the effect commands; of the clip commands only Delete acts on
+  // a transition: the attribute, speed and sound commands refuse the
+  // transition track, and a cut transition could never be pasted back.
+  const TLEvent* clip = SelectedClip(view_.GetDocument());
+  if (popupExtender_) popupExtender_(menu, true, clip != nullptr && clip->trackType == kTrackTransition ? clip : nullptr);
+  AddCommandAction(&menu, kCmdEditDelete, "Delete", [this](int id) { Execute(id); });
+  ApplyRules(&menu, &router_);
+}
+
 bool ViewCommands::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool control = key->modifiers().testFlag(Qt::ControlModifier);
-    // Delete stays with the view, which deletes every selected clip.
-    if (const int id = CommandForKey(key->key(), control); id != 0) {
-      Execute(id);
-      return true;
-    }
+    if (HandleKey(*static_cast<QKeyEvent*>(event))) return true;
   } else if (event->type() == QEvent::ContextMenu && watched == view_.viewport()) {
     auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-    if (SelectClipAt(menuEvent->pos()) != nullptr) ShowClipPopup(menuEvent->globalPos());
+    if (std::unique_ptr<QMenu> menu = PopupAt(menuEvent->pos())) menu->exec(menuEvent->globalPos());
     return true;
   }
   return QObject::eventFilter(watched, event);

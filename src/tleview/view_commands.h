@@ -1,8 +1,8 @@
 #pragma once
 // The clip commands of one timeline view: the view's side of the command
-// seams, the router over the view's document, the clip pop-up, the keys
-// ('S', Ctrl+X, Ctrl+Z, Ctrl+Y; Delete is the view's own) and the main menu's
-// items.
+// seams, the router over the view's document, the clip pop-up, the
+// transition track's pop-up, the keys (Delete, 'S', Ctrl+X, Ctrl+V, Ctrl+Z,
+// Ctrl+Y) and the main menu's items.
 //
 // A ViewCommands is a child of its view (ViewCommands::Of finds it); it
 // watches the view's keys and right clicks.
@@ -15,6 +15,7 @@
 #include "platform/qt/dc_types.h"
 #include "tleview/clip_command_dialogs.h"
 
+class QKeyEvent;
 class QMenu;
 class QPoint;
 
@@ -35,6 +36,8 @@ public:
   void DrawClipWaveform(TLEvent* clip, int channel) override;
   void RecalcTimelineExtent() override;
   void StopPreview() override;
+  void SetSpeedChange(bool on) override;
+  bool SpeedChange() const override;
 
 private:
   void Repaint(const dc::Rect& rect);
@@ -52,14 +55,24 @@ public:
   CommandRouter& Router() { return router_; }
   // Runs a command by id; false when disabled.
   bool Execute(int id);
-  // The clip pop-up at a global position for the selected clip.
-  void ShowClipPopup(const QPoint& globalPosition);
-  // Fills a menu with the clip pop-up's items for the selected clip; false
-  // when no clip is selected.
+  // Runs the command a key sends (the update rule decides); false when the
+  // key sends none.
+  bool HandleKey(const QKeyEvent& key);
+  // A right click at a view position: selects the clip under it and builds
+  // the pop-up to show there, the transition track's on that track, else the
+  // clip pop-up for a clip; null when there is none to show.
+  std::unique_ptr<QMenu> PopupAt(const QPoint& position);
+  // Fills a menu with the clip pop-up's items for the selected clip (the
+  // transition track's pop-up for a transition); false when no clip is
+  // selected.
   bool BuildClipPopup(QMenu& menu);
-  // Adds items of other command groups to the clip pop-up for a clip, before
-  // its Cut and Delete items.
-  using PopupExtender = std::function<void(QMenu& menu, const TLEvent& clip)>;
+  // Fills a menu with the transition track's pop-up for the selected
+  // transition, or for the empty track when none is selected.
+  void BuildTransitionTrackPopup(QMenu& menu);
+  // Adds items of other command groups to a pop-up: to the clip pop-up for
+  // the selected clip, before its Cut and Delete items; to the transition
+  // track's pop-up (`onTransitionTrack`) for the selected transition, or null.
+  using PopupExtender = std::function<void(QMenu& menu, bool onTransitionTrack, const TLEvent* clip)>;
   void SetPopupExtender(PopupExtender extender) { popupExtender_ = std::move(extender); }
   // Selects the clip under a view position (none: the selection is emptied).
   TLEvent* SelectClipAt(const QPoint& position);

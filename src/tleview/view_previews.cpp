@@ -190,7 +190,8 @@ bool ViewPreviews::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::KeyPress:
-      // The view's Delete key edits the timeline.
+      // The Delete key edits the timeline (whether or not a clip is selected,
+      // the preview ends as for any edit).
       if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) view_.StopPreview();
       return false;
     case QEvent::MouseMove: {

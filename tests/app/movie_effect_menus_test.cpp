@@ -226,6 +226,42 @@ TEST(MovieEffectMenus, TheClipPopupOffersTheEffectCommandsOfTheSelectedClip) {
   EXPECT_EQ(f.sequence.runs, 3);
 }
 
+TEST(MovieEffectMenus, TheTransitionTracksPopupOffersTheGroupsByTheSelectedTransition) {
+  MenuFixture f;
+  Item(TopMenu(f.frame, "Effects"), "New")->trigger();  // registers the group "Wipes"
+  const CTestDoc& doc = f.view->GetDocument();
+  struct Case {
+    const char* name;
+    std::int32_t time;  // of the right click on the transition track
+    bool transition;    // it selects the transition
+  };
+  for (const Case& c : {Case{"on the transition", 1500, true}, Case{"on the empty track", 10000, false}}) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<QMenu> popup = ViewCommands::Of(*f.view).PopupAt({doc.TimeToX(c.time), f.view->TrackTop(2) + 5});
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(f.view->GetDocument().SelectionCount(), c.transition ? 1u : 0u);
+    std::vector<QString> top;
+    for (QAction* action : popup->actions())
+      if (!action->isSeparator()) top.push_back(Plain(action->text()));
+    EXPECT_EQ(top, (std::vector<QString>{"Custom Transition Group", "Edit Custom Transition Group",
+                                         "DIR azarivev...", "Delete"}));
+    struct Expected {
+      const char* caption;
+      bool enabled;
+    };
+    for (const Expected& e : {Expected{"Wipes", c.transition}, Expected{"New", true}, Expected{"Edit", true},
+                              Expected{"DIR azarivev...", c.transition}}) {
+      QAction* item = Item(popup.get(), e.caption);
+      ASSERT_NE(item, nullptr) << e.caption;
+      EXPECT_EQ(item->isEnabled(), e.enabled) << e.caption;
+    }
+    QMenu* groups = Item(popup.get(), "Edit Custom Transition Group")->menu();
+    ASSERT_NE(Item(groups, "Delete"), nullptr);
+    EXPECT_TRUE(Item(groups, "Delete")->isEnabled());
+    EXPECT_EQ(popup->actions().back()->isEnabled(), c.transition) << "Delete of the transition";
+  }
+}
+
 TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
   if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
   constexpr const char* kSettings =

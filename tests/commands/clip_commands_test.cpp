@@ -3,6 +3,7 @@
 // history alone, and what split, rejoin, fades, attributes, speed, delete,
 // duration and field handling make of the timeline.
 
+#include <algorithm>
 #include <functional>
 
 #include "command_harness.h"
@@ -128,6 +129,7 @@ TEST_P(Refusal, LeavesTimelineAndHistoryUnchanged) {
   EXPECT_EQ(doc.undoSteps.size(), 1u) << c.name;
   EXPECT_EQ(doc.UndoKind(), 99);
   EXPECT_TRUE(doc.redoSteps.empty());
+  EXPECT_FALSE(view.speedChange) << c.name;
   for (const ClipSelection& entry : doc.selection) EXPECT_NE(FindClipAtTime(doc.Head(), entry.in, entry.clip->trackNumber), nullptr);
 }
 
@@ -323,6 +325,32 @@ TEST_F(CommandTest, SpeedMovesTheOutTimeToTheSnappedNewLength) {
     EXPECT_EQ(clip->speed, c.percent);
     EXPECT_EQ(clip->OutTime(), SnapToFrame(c.out, doc.rate)) << c.percent;
     EXPECT_EQ(dialogs.calls.back().given, (std::vector<std::int64_t>{2, 100}));
+  }
+}
+
+TEST_F(CommandTest, SpeedSetsTheViewsFlagOnlyWhileItChecksAndEdits) {
+  struct Case {
+    const char* name;
+    std::optional<std::int64_t> answer;
+    bool flagSet;  // the flag was set (and cleared again)
+    const char* message;
+  };
+  for (const Case& c : {Case{"refused for the overlap", 50, true, kSpeedOverlapMessage},
+                        Case{"done", 200, true, nullptr}, Case{"cancelled", std::nullopt, false, nullptr}}) {
+    CTestDoc fresh;
+    doc.ReplaceTimeline(CopyEventList(fresh.Head()));
+    view.calls.clear();
+    Still(1, 4000, 8000, false);
+    Still(1, 0, 4000);
+    dialogs.Answer("value", c.answer);
+    if (c.message != nullptr) prompts.Expect(c.message);
+    Run(kCmdClipSpeed);
+    const auto on = std::find(view.calls.begin(), view.calls.end(), "speed change on");
+    const auto off = std::find(view.calls.begin(), view.calls.end(), "speed change off");
+    EXPECT_EQ(on != view.calls.end(), c.flagSet) << c.name;
+    EXPECT_EQ(off != view.calls.end(), c.flagSet) << c.name;
+    EXPECT_TRUE(on <= off) << c.name;
+    EXPECT_FALSE(view.speedChange) << c.name;
   }
 }
 

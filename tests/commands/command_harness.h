@@ -30,8 +30,14 @@ public:
   void DrawClipWaveform(TLEvent*, int channel) override { calls.push_back("waveform " + std::to_string(channel)); }
   void RecalcTimelineExtent() override { calls.push_back("extent"); }
   void StopPreview() override { calls.push_back("stop preview"); }
+  void SetSpeedChange(bool on) override {
+    speedChange = on;
+    calls.push_back(on ? "speed change on" : "speed change off");
+  }
+  bool SpeedChange() const override { return speedChange; }
   bool Called(const std::string& call) const;
   std::vector<std::string> calls;
+  bool speedChange = false;
 };
 
 // One scripted dialog: its name ("value", "duration", "fields", "preview"),

@@ -15,7 +15,7 @@ namespace {
 const std::vector<int> kRuledIds = {kCmdSplitRejoinAudioVideo, kCmdFieldHandling, kCmdFadeInFromBlack,
                                     kCmdFadeOutToBlack, kCmdCopyAttributes, kCmdClipSpeed, kCmdMute, kCmdMuteLeft,
                                     kCmdFillBoth, kCmdResetVolume, kCmdSetBalance, kCmdTimelineDuration,
-                                    kCmdEditDelete, kCmdEditCut};
+                                    kCmdEditDelete, kCmdEditCut, kCmdEditPaste};
 
 struct RuleCase {
   const char* name;
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Basics({kCmdMute, kCmdResetVolume, kCmdSetBalance})},
         RuleCase{"stereo WAV on A1", [](CommandTest& t) { t.Wave(6, 0, 3000, 2); },
                  Basics({kCmdMute, kCmdMuteLeft, kCmdFillBoth, kCmdResetVolume, kCmdSetBalance})},
-        RuleCase{"transition", [](CommandTest& t) { t.Still(2, 0, 1000); }, With({kCmdEditDelete, kCmdEditCut})},
+        RuleCase{"transition", [](CommandTest& t) { t.Still(2, 0, 1000); }, With({kCmdEditDelete})},
         RuleCase{"other roll track busy at the in time",
                  [](CommandTest& t) {
                    t.Still(3, 0, 1020, false);

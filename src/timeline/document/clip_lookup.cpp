@@ -54,15 +54,16 @@ TLEvent* FindSyncPartner(const TLEvent* head, const TLEvent* clip) {
 }
 
 int CheckTrackRange(CTestDoc& doc, char type, std::int32_t trackNumber, std::int32_t start, std::int32_t end,
-                    TLEvent** first, TLEvent** second, bool ignoreSpeedChangeSelection) {
+                    TLEvent** first, TLEvent** second, bool speedChange) {
   if (first != nullptr) *first = nullptr;
   if (second != nullptr) *second = nullptr;
   const TLEvent* track = FindTrack(doc.Head(), trackNumber);
   if (track == nullptr || track->trackType != type) return kTrackRangeNoTrack;
+  const TLEvent* changing = speedChange && !doc.selection.empty() ? doc.selection.front().clip : nullptr;
   int found = 0;
   for (TLEvent* event = track->next; event != nullptr && event->kind != kEventTrackEnd; event = event->next) {
     if (!event->IsClipIn() || event->time >= end || event->OutTime() <= start) continue;
-    if (ignoreSpeedChangeSelection && doc.FindSelection(event) != 0) continue;
+    if (event == changing) continue;
     if (found == 0 && first != nullptr) *first = event;
     if (found == 1 && second != nullptr) *second = event;
     ++found;

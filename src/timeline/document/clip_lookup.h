@@ -31,9 +31,10 @@ enum TrackRangeResult : int {
   kTrackRangeNoTrack = 3,   // no track of that type and number
 };
 // Looks for clips of track (type, number) that meet [start, end). While
-// `ignoreSpeedChangeSelection` is set, the document's selected clips (those
-// a speed change is being made to) are left out.
+// `speedChange` is set (a clip speed command runs), the clip whose speed is
+// being changed, the document's selected clip, is left out; other selected
+// clips still count, so a longer clip cannot run into a selected neighbour.
 int CheckTrackRange(CTestDoc& doc, char type, std::int32_t trackNumber, std::int32_t start, std::int32_t end,
-                    TLEvent** first, TLEvent** second, bool ignoreSpeedChangeSelection = false);
+                    TLEvent** first, TLEvent** second, bool speedChange = false);
 
 }  // namespace sprocket

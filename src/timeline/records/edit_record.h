@@ -10,6 +10,7 @@ namespace sprocket {
 inline constexpr std::int32_t kEditChangeTransition = 165;
 inline constexpr std::int32_t kEditSplitAudioVideo = 166;
 inline constexpr std::int32_t kEditClipSpeed = 173;
+inline constexpr std::int32_t kEditPasteClip = 175;  // Edit > Paste of a cut clip
 inline constexpr std::int32_t kEditDeleteClip = 180;
 inline constexpr std::int32_t kEditAudioVolume = 184;
 inline constexpr std::int32_t kEditPasteAttributes = 61451;

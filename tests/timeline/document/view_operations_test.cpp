@@ -68,6 +68,11 @@ TEST_F(ViewOperations, CheckTrackRangeReportsWhatIsInTheWay) {
   EXPECT_EQ(CheckTrackRange(doc, 'A', 1, 0, 5000, &first, &second), kTrackRangeNoTrack);
   doc.AddSelection(a);
   EXPECT_EQ(CheckTrackRange(doc, 'V', 1, 0, 2500, &first, &second, true), kTrackRangeFree);
+  // Under a speed change only the selected clip is left out, not a selected neighbour.
+  doc.AddSelection(b);
+  EXPECT_EQ(CheckTrackRange(doc, 'V', 1, 0, 5000, &first, &second, true), kTrackRangeOneClip);
+  EXPECT_EQ(first, b);
+  EXPECT_EQ(CheckTrackRange(doc, 'V', 1, 0, 2500, &first, &second, false), kTrackRangeOneClip);
 }
 
 TEST_F(ViewOperations, FindOrAddAudioTrackInsertsBeforeABusyFirstAudioTrack) {
