@@ -227,8 +227,9 @@ void ViewCommands::BuildTransitionTrackPopup(QMenu& menu) {
   // come from the effect commands; of the clip commands only Delete acts on
   // a transition: the attribute, speed and sound commands refuse the
   // transition track, and a cut transition could never be pasted back.
-  const TLEvent* clip = SelectedClip(view_.GetDocument());
-  if (popupExtender_) popupExtender_(menu, true, clip != nullptr && clip->trackType == kTrackTransition ? clip : nullptr);
+  const TLEvent* selected = SelectedClip(view_.GetDocument());
+  const TLEvent* transition = selected != nullptr && selected->trackType == kTrackTransition ? selected : nullptr;
+  if (popupExtender_) popupExtender_(menu, true, transition);
   AddCommandAction(&menu, kCmdEditDelete, "Delete", [this](int id) { Execute(id); });
   ApplyRules(&menu, &router_);
 }
