@@ -130,7 +130,9 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   auto* frame = new CTestFrame(std::move(document), app_, profile_, *dialogs_);
   mdiArea_->addSubWindow(frame);
   connect(frame->View(), &CTLEView::positionChanged, this, &CMainFrame::ShowPosition);
-  // The view's keys and clip pop-up, with the effect commands.
+  // The view's keys and clip pop-up, with the effect commands; a clip cut in
+  // one window is pasted in any.
+  ViewCommands::Of(*frame->View()).ShareCutClipboard(cutClipboard_);
   ViewCommands::Of(*frame->View()).SetPopupExtender(
       [this](QMenu& menu, bool onTransitionTrack, const TLEvent* clip) {
         AddEffectPopupItems(menu, onTransitionTrack, clip);

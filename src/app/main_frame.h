@@ -11,6 +11,7 @@
 
 #include "app/document_dialogs.h"
 #include "app/movie_service.h"
+#include "commands/command_context.h"
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
 
@@ -128,6 +129,7 @@ private:
   MovieEffectDialogs movieEffectDialogs_;
   QMenu* effectsMenu_ = nullptr;
   QMenu* customFxMenu_ = nullptr;
+  CutClipboard cutClipboard_;  // shared by the views' Cut and Paste
 };
 
 // "Free Memory:%luK": the free memory in thousands of bytes.

@@ -69,15 +69,15 @@ bool CutClip(CommandContext& context) {
   if (!CanCutClip(context.doc)) return false;
   EventListSlot copy = CopyClipEvent(SelectedClip(context.doc));
   if (!TakeSelectedClipOff(context)) return false;
-  context.cutClip = std::move(copy);
+  context.cutClip.Keep(std::move(copy));
   return true;
 }
 
-bool CanPasteClip(const CommandContext& context) { return context.cutClip != nullptr; }
+bool CanPasteClip(const CommandContext& context) { return context.cutClip.Clip() != nullptr; }
 
 bool PasteClip(CommandContext& context) {
   CTestDoc& doc = context.doc;
-  const TLEvent* cut = context.cutClip.get();
+  const TLEvent* cut = context.cutClip.Clip();
   if (cut == nullptr || cut->ClipOut() == nullptr) return false;
   const std::int32_t in = SnapToFrame(std::max(doc.currentPosition, 0), doc.rate);
   const std::int64_t out = std::int64_t{in} + (cut->OutTime() - cut->time);

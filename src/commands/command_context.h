@@ -2,12 +2,25 @@
 // What every clip command works on: the document, the view's operations,
 // the dialogs and where the program keeps its own pictures.
 
+#include <memory>
 #include <string>
 
 #include "commands/command_seams.h"
 #include "timeline/document/document.h"
 
 namespace sprocket {
+
+// The clip the last Cut took off a timeline (a detached copy that Paste
+// copies again), or none. Copies of a clipboard are the same clipboard, so
+// the views of the editor share one.
+class CutClipboard {
+public:
+  const TLEvent* Clip() const { return slot_->get(); }
+  void Keep(EventListSlot clip) { *slot_ = std::move(clip); }
+
+private:
+  std::shared_ptr<EventListSlot> slot_ = std::make_shared<EventListSlot>();
+};
 
 struct CommandContext {
   CTestDoc& doc;
@@ -17,9 +30,7 @@ struct CommandContext {
   // when it cannot be written there the picture is made in `spareDirectory`.
   std::string programDirectory;
   std::string spareDirectory;
-  // The clip the last Cut took off the timeline (a detached copy that Paste
-  // copies again), or null.
-  EventListSlot cutClip;
+  CutClipboard cutClip;
 };
 
 // The clip of the document's first selection entry, or null.

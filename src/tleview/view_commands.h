@@ -53,6 +53,9 @@ public:
   static ViewCommands& Of(CTLEView& view);
 
   CommandRouter& Router() { return router_; }
+  // Cut and Paste of this view use `clipboard` (each view has its own until
+  // given one to share).
+  void ShareCutClipboard(const CutClipboard& clipboard) { context_.cutClip = clipboard; }
   // Runs a command by id; false when disabled.
   bool Execute(int id);
   // Runs the command a key sends (the update rule decides); false when the

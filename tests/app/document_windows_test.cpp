@@ -16,10 +16,14 @@
 #include "app/movie_output_dialogs.h"
 #include "app/preview_file_dialog.h"
 #include "app/test_frame.h"
+#include "commands/command_ids.h"
+#include "platform/string_table.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/tlefile/timeline_file.h"
+#include "tleview/tle_view.h"
+#include "tleview/view_commands.h"
 
 namespace sprocket {
 namespace {
@@ -171,6 +175,29 @@ TEST_F(DocumentWindows, NewWindowShowsTheSameDocumentAndRepaintsWithIt) {
   EXPECT_EQ(WindowCount(), 1);
   EXPECT_EQ(first->windowTitle(), "demo.tle");
   EXPECT_TRUE(prompts.shown().empty());
+}
+
+TEST_F(DocumentWindows, AClipCutInOneTimelineIsPastedInAnother) {
+  CTestFrame* first = OpenThroughMenu(work / "demo.tle");
+  CTestDoc& source = first->View()->GetDocument();
+  TLEvent* clip = FindClipAtTime(source.Head(), 1000, 1);
+  ASSERT_NE(clip, nullptr);
+  const std::string path = clip->MediaPath();
+  const std::int32_t length = clip->OutTime() - clip->time;
+  source.AddSelection(clip);
+  prompts.Expect(std::string(StringText(61285)));  // its transition goes with it
+  ASSERT_TRUE(ViewCommands::Of(*first->View()).Execute(kCmdEditCut));
+  EXPECT_EQ(FindClipAtTime(source.Head(), 1000, 1), nullptr);
+
+  CTestFrame* second = frame.OnFileNew();
+  CTestDoc& target = second->View()->GetDocument();
+  target.currentPosition = 0;
+  ASSERT_TRUE(ViewCommands::Of(*second->View()).Execute(kCmdEditPaste));
+  const TLEvent* pasted = FindClipAtTime(target.Head(), 0, 1);
+  ASSERT_NE(pasted, nullptr);
+  EXPECT_EQ(pasted->MediaPath(), path);
+  EXPECT_EQ(pasted->OutTime() - pasted->time, length);
+  EXPECT_TRUE(prompts.AllShown());
 }
 
 TEST_F(DocumentWindows, NewTimelinesAreNumberedAndSavedThroughSaveAs) {

@@ -41,7 +41,7 @@ public:
   // Cuts the selected clip; the clipboard then holds it.
   void Cut() {
     ASSERT_TRUE(Run(CommandForKey('X', true)));
-    ASSERT_NE(context.cutClip, nullptr);
+    ASSERT_NE(context.cutClip.Clip(), nullptr);
   }
   bool Paste(std::int32_t at) {
     doc.currentPosition = at;
@@ -170,7 +170,7 @@ TEST_F(ClipClipboard, ATransitionIsNotCut) {
   Still(2, 0, 1000);
   EXPECT_FALSE(router.Update(kCmdEditCut).enabled);
   EXPECT_FALSE(Run(kCmdEditCut));
-  EXPECT_EQ(context.cutClip, nullptr);
+  EXPECT_EQ(context.cutClip.Clip(), nullptr);
   EXPECT_TRUE(router.Update(kCmdEditDelete).enabled);
 }
 

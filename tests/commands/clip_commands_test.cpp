@@ -427,9 +427,9 @@ TEST_F(CommandTest, CutKeepsItsOwnCopyOfTheClip) {
   clip->channelMode = 1005;
   ASSERT_TRUE(Run(CommandForKey('X', true)));
   EXPECT_EQ(FindClipAtTime(doc.Head(), 2000, 6), nullptr);
-  ASSERT_NE(context.cutClip, nullptr);
-  EXPECT_EQ(context.cutClip->channelMode, 1005);
-  EXPECT_EQ(context.cutClip->OutTime(), 4000);
+  ASSERT_NE(context.cutClip.Clip(), nullptr);
+  EXPECT_EQ(context.cutClip.Clip()->channelMode, 1005);
+  EXPECT_EQ(context.cutClip.Clip()->OutTime(), 4000);
   EXPECT_EQ(doc.UndoKind(), 180);
 }
 
