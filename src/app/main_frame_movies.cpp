@@ -146,6 +146,7 @@ int CMainFrame::OnMakeMovie(std::int32_t commandId) {
   if (previewWindow_ != nullptr) player = std::make_unique<PreviewWindowPlayer>(*previewWindow_);
   EditorMovieSetup setup;
   setup.view = view;
+  setup.lineView = view;
   setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
   setup.parent = this;
   setup.player = player.get();
@@ -163,6 +164,7 @@ int CMainFrame::OnRenderSegments(SegmentRenderKind kind) {
   EditorMovieOutputDialogs fileDialogs(this);
   EditorMovieSetup setup;
   setup.view = view;
+  setup.lineView = view;
   setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
   setup.parent = this;
   setup.profile = &profile_;

@@ -28,6 +28,7 @@
 #include "libs/sharedservices/shared_value_store.h"
 #include "render/compose/transition_icons.h"
 #include "render/movie/movie_render_services.h"
+#include "render/output/position_lines.h"
 #include "timeline/document/document.h"
 #include "timeline/document/missing_files.h"
 #include "tleview/clip_bitmaps.h"
@@ -129,6 +130,17 @@ public:
   std::int32_t speedChange = 0;
   std::int32_t thumbnailMode = 0;
   ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
+
+  // --- The render window's position line (tle_view_render_line.cpp) ---
+  // Moves the inverted line over the ruler and the tracks to the time of the
+  // frame being rendered, erasing the line drawn before (also when the job
+  // reports its start time twice); answers the time's x. The document's
+  // position and the view's own position line are left alone.
+  std::int32_t DrawRenderPositionLine(std::int32_t ms);
+  // Erases the line when the job ends: the view looks as before the render.
+  void EraseRenderPositionLine();
+  // The x of the line drawn now, none when none is.
+  std::optional<std::int32_t> RenderPositionLineX() const;
 
   // --- Previews, scrubbing and segment preview (tle_view_preview.cpp) ---
   static constexpr int kStopPreviewCommand = 32889;
@@ -313,6 +325,15 @@ private:
   dc::Rect BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const;
   TransitionIconLoader& IconLoader();
   void LoadTransitionIconWhilePainting(TLEvent& clip);
+
+  // The render window's line where it is drawn now; painting draws it again
+  // where it repaints, so erasing it by inverting stays exact.
+  struct RenderLine {
+    std::int32_t x = 0;
+    LineSpan span;
+  };
+  void InvertRenderLine(dc::Context& dc, const RenderLine& line) const;
+  std::optional<RenderLine> renderLine_;
 
   ApplicationState& appState_;
   MouseGesture mouse_;

@@ -8,8 +8,13 @@
 
 #include <QMenu>
 
-#include <algorithm>
+#include <QCoreApplication>
+#include <QImage>
 #include <QMenuBar>
+
+#include <algorithm>
+#include <optional>
+#include <set>
 
 #include "app/main_frame.h"
 #include "app/movie_stats_dialog.h"
@@ -19,6 +24,7 @@
 #include "effects/effect_sequence_edit.h"
 #include "libs/effectcatalog/effect_ids.h"
 #include "outside_tools.h"
+#include "platform/message_pump.h"
 #include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "scripted_prompts.h"
@@ -287,6 +293,92 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   Item(movieMenu, "Render Segments in Range")->trigger();
   EXPECT_GT(rendered(), 0);
   EXPECT_TRUE(prompts.AllShown());
+}
+
+// What the view showed of the render's position line between frames.
+struct LineWatch {
+  int samples = 0;
+  int inverted = 0;  // samples whose column was the inverse of the view before the render
+  std::set<std::int32_t> xs;
+};
+
+// Every pixel of `now` from `top` down equals `before`, except those of the
+// column `line` above `lineBottom`, which are their inverse.
+bool ColumnsMatch(const QImage& before, const QImage& now, int top, std::optional<int> line, int lineBottom = 0) {
+  for (int y = top; y < before.height(); ++y) {
+    for (int x = 0; x < before.width(); ++x) {
+      const bool inverted = line == x && y < lineBottom;
+      const QRgb expected = inverted ? ~before.pixel(x, y) : before.pixel(x, y);
+      if ((now.pixel(x, y) & 0xffffffu) != (expected & 0xffffffu)) return false;
+    }
+  }
+  return true;
+}
+
+TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTakesItAway) {
+  constexpr const char* kSettings =
+      "[Movie]\nVResWidth=80\nVResHeight=60\nVCompressionType=MJPG\n"
+      "[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
+  struct Case {
+    const char* item;
+    TimeRange range;
+  };
+  const Case cases[] = {{"Make Movie AVI...", {500, 2500}}, {"Render Segments in Range", {0, 5000}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    TempDir dir;
+    testing::ScriptedPrompts prompts;
+    SetConfigDir(dir / "config");
+    dir.Write("config/RODUVER.INI", kSettings);
+    LoadApplicationSettings(TheApp(), AppProfile());
+    CMainFrame frame(nullptr, &TheApp(), &AppProfile());
+    FixedMovieOutput output((dir / "line.avi").string());
+    frame.SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
+    ASSERT_NE(frame.OpenTimeline(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle"), nullptr);
+    CTLEView& view = *frame.ActiveView();
+    frame.resize(1000, 600);
+    frame.show();
+    QCoreApplication::processEvents();
+    CTestDoc& doc = view.GetDocument();
+    doc.movieRange = c.range;
+    doc.previewRange = c.range;
+    doc.savePrompt = 0;
+    doc.currentPosition = 4000;
+    std::filesystem::create_directories(dir / "tmp");
+    doc.tempDir = (dir / "tmp").string() + "/";
+    view.InvalidateAll();
+    view.UpdateNow();
+    const QImage before = view.BackBuffer().Image().copy();
+    const std::int32_t positionX = view.lastPositionX;
+    const int rulerTop = doc.margin + 3 * doc.bandHeight;
+    const int tracksBottom = doc.TrackAreaTop() + view.GetTotalTrackHeight();
+    ASSERT_LT(tracksBottom, view.ClientRect().bottom);
+
+    LineWatch watch;
+    SetPumpHook([&] {
+      const std::optional<std::int32_t> x = view.RenderPositionLineX();
+      if (!x) return;
+      ++watch.samples;
+      watch.xs.insert(*x);
+      if (ColumnsMatch(before, view.BackBuffer().Image(), rulerTop, *x, tracksBottom)) ++watch.inverted;
+    });
+    Item(TopMenu(frame, "Movie"), c.item)->trigger();
+    SetPumpHook({});
+
+    // The line stood at the rendered times, inside the range, and went along it.
+    ASSERT_GT(watch.samples, 5);
+    EXPECT_EQ(watch.inverted, watch.samples);
+    EXPECT_GE(*watch.xs.begin(), doc.TimeToX(c.range.start));
+    EXPECT_LE(*watch.xs.rbegin(), doc.TimeToX(c.range.end));
+    EXPECT_GT(*watch.xs.rbegin() - *watch.xs.begin(), (doc.TimeToX(c.range.end) - doc.TimeToX(c.range.start)) / 2);
+    // Afterwards nothing of it is left and the view's own position is as it was.
+    EXPECT_FALSE(view.RenderPositionLineX().has_value());
+    EXPECT_EQ(doc.currentPosition, 4000);
+    view.UpdateNow();
+    EXPECT_EQ(view.lastPositionX, positionX);
+    EXPECT_TRUE(ColumnsMatch(before, view.BackBuffer().Image(), rulerTop, std::nullopt));
+    EXPECT_TRUE(prompts.AllShown());
+  }
 }
 
 }  // namespace

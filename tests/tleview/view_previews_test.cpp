@@ -169,6 +169,46 @@ TEST_F(ViewPreviewsTest, StoppingLeavesThePictureOfAFreshPaintAndASecondStopChan
   EXPECT_EQ(running.feedbackX, -1);
 }
 
+TEST_F(ViewPreviewsTest, TheRenderLineInvertsOneColumnSurvivesRepaintsAndLeavesNothingBehind) {
+  const QImage clean = PaintedFresh();
+  const int top = doc().margin + 3 * doc().bandHeight;
+  const int bottom = doc().TrackAreaTop() + view->GetTotalTrackHeight();
+  // Only the column of the line, from the ruler's top to the tracks' bottom, is inverted.
+  const auto onlyLineAt = [&](int lineX) {
+    const QImage now = view->BackBuffer().Image();
+    for (int y = 0; y < clean.height(); ++y)
+      for (int x = 0; x < clean.width(); ++x) {
+        const bool inverted = x == lineX && y >= top && y < bottom;
+        if ((now.pixel(x, y) & 0xffffff) != ((inverted ? ~clean.pixel(x, y) : clean.pixel(x, y)) & 0xffffff)) {
+          return false;
+        }
+      }
+    return true;
+  };
+  const std::int32_t x1 = view->DrawRenderPositionLine(1000);
+  EXPECT_EQ(x1, doc().TimeToX(1000));
+  EXPECT_TRUE(onlyLineAt(x1));
+  // The job's start reported twice (an image sequence does) keeps one line.
+  EXPECT_EQ(view->DrawRenderPositionLine(1000), x1);
+  EXPECT_TRUE(onlyLineAt(x1));
+  // A repaint under the line keeps it where it is.
+  view->InvalidateRect(dc::Rect{x1 - 5, 0, x1 + 5, 200});
+  view->UpdateNow();
+  EXPECT_TRUE(onlyLineAt(x1));
+  const std::int32_t x2 = view->DrawRenderPositionLine(3000);
+  EXPECT_EQ(view->RenderPositionLineX(), x2);
+  EXPECT_TRUE(onlyLineAt(x2));
+  // Outside the track area no line is drawn and the old one is gone.
+  EXPECT_EQ(view->DrawRenderPositionLine(0), doc().TrackAreaLeft());
+  EXPECT_FALSE(view->RenderPositionLineX().has_value());
+  EXPECT_EQ(view->BackBuffer().Image(), clean);
+  view->DrawRenderPositionLine(2000);
+  view->EraseRenderPositionLine();
+  EXPECT_EQ(view->BackBuffer().Image(), clean);
+  view->EraseRenderPositionLine();  // nothing left to erase
+  EXPECT_EQ(Painted(), clean);
+}
+
 TEST_F(ViewPreviewsTest, DraggingInTheRulerShowsTheComposedFrameUnderTheMouseWithItsSound) {
   app.preview.VReserved1 = 1;
   app.preview.ASamplesPerSec = 11025;
