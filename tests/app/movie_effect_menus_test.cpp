@@ -322,8 +322,9 @@ TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTake
   struct Case {
     const char* item;
     TimeRange range;
+    bool rendersSegments;
   };
-  const Case cases[] = {{"Make Movie AVI...", {500, 2500}}, {"Render Segments in Range", {0, 5000}}};
+  const Case cases[] = {{"Make Movie AVI...", {500, 2500}, false}, {"Render Segments in Range", {0, 5000}, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item);
     TempDir dir;
@@ -350,6 +351,16 @@ TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTake
     view.UpdateNow();
     const QImage before = view.BackBuffer().Image().copy();
     const std::int32_t positionX = view.lastPositionX;
+    // The middle of each segment's box in the ruler's top band.
+    const int bandY = doc.margin + doc.bandHeight / 2;
+    const auto bandColours = [&](const QImage& image) {
+      std::vector<QRgb> colours;
+      for (const TLFilter& segment : doc.Head()->segments) {
+        colours.push_back(image.pixel(doc.TimeToX((segment.start + segment.end) / 2), bandY) & 0xffffffu);
+      }
+      return colours;
+    };
+    const std::vector<QRgb> bandBefore = bandColours(before);
     const int rulerTop = doc.margin + 3 * doc.bandHeight;
     const int tracksBottom = doc.TrackAreaTop() + view.GetTotalTrackHeight();
     ASSERT_LT(tracksBottom, view.ClientRect().bottom);
@@ -377,6 +388,15 @@ TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTake
     view.UpdateNow();
     EXPECT_EQ(view.lastPositionX, positionX);
     EXPECT_TRUE(ColumnsMatch(before, view.BackBuffer().Image(), rulerTop, std::nullopt));
+    // The band shows the segments rendered now: white before, green after.
+    const std::vector<QRgb> bandAfter = bandColours(view.BackBuffer().Image());
+    ASSERT_EQ(bandAfter.size(), bandBefore.size());
+    for (std::size_t i = 0; i < bandAfter.size(); ++i) {
+      EXPECT_EQ(bandBefore[i], 0xffffffu) << "segment " << i;
+      const bool rendered = std::filesystem::exists(doc.Head()->segments[i].fileName);
+      EXPECT_EQ(rendered, c.rendersSegments) << "segment " << i;
+      EXPECT_EQ(bandAfter[i] == 0x00c800u || bandAfter[i] == 0x00fa00u, rendered) << "segment " << i;
+    }
     EXPECT_TRUE(prompts.AllShown());
   }
 }

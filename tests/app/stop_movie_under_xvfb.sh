@@ -2,12 +2,13 @@
 # The real editor on a virtual X display: Movie > Make Movie AVI of a
 # timeline is stopped with ESC in the render window (no output file is left
 # and the timeline is unchanged: it closes without asking to save), then a
-# preview AVI is made to the end and Movie > Last Compiled Movie Statistics
-# shows that movie.
+# preview AVI is made to the end, plays in the preview window, and Movie >
+# Last Compiled Movie Statistics shows that movie.
 #
 #   stop_movie_under_xvfb.sh SPROCKET TIMELINE.tle WORK_FOLDER
 #
-# Screenshots of the render window, the editor under it and the statistics
+# Screenshots of the render window, the editor under it, the messages, the
+# preview window and the statistics
 # dialog are left in WORK_FOLDER. Exit status 0 when all holds; 77 (skipped)
 # when Xvfb, xdotool, xwd or convert is missing.
 set -u
@@ -128,6 +129,10 @@ for _ in $(seq 50); do
 done
 [ -s "$work/finished.avi" ] || fail "the preview movie was not made"
 grep -qxF "FileName=$upper" "$work/config/RODUVER.INI" || fail "the last movie is not the finished one"
+# The finished movie plays in the preview window.
+preview=$(find_window '^Preview$' 10) || fail "the finished movie did not play in the preview window"
+sleep 0.5
+grab "$preview" preview-window
 
 stats=
 for _ in 1 2 3; do
