@@ -8,9 +8,9 @@
 #   stop_movie_under_xvfb.sh SPROCKET TIMELINE.tle WORK_FOLDER
 #
 # Screenshots of the render window, the editor under it, the messages, the
-# preview window and the statistics
-# dialog are left in WORK_FOLDER. Exit status 0 when all holds; 77 (skipped)
-# when Xvfb, xdotool, xwd or convert is missing.
+# preview window and the statistics dialog are left in WORK_FOLDER. Exit
+# status 0 when all holds; 77 (skipped) when Xvfb, xdotool, xwd or convert is
+# missing.
 set -u
 sprocket=$1 timeline=$2 work=$3
 
