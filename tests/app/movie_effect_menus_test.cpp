@@ -13,6 +13,7 @@
 #include <QMenuBar>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -232,27 +233,47 @@ TEST(MovieEffectMenus, TheClipPopupOffersTheEffectCommandsOfTheSelectedClip) {
   EXPECT_EQ(f.sequence.runs, 3);
 }
 
-TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
-  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
-  constexpr const char* kSettings =
+// The demo timeline in the real main window, its movies made with small
+// settings into a test folder; the movie output dialog answers `movie`.
+struct DemoInTheEditor {
+  static constexpr const char* kSettings =
       "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\n"
       "[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
   TempDir dir;
-  testing::ScriptedPrompts prompts;
-  SetConfigDir(dir / "config");
-  dir.Write("config/RODUVER.INI", kSettings);
-  LoadApplicationSettings(TheApp(), AppProfile());
-  CMainFrame frame(nullptr, &TheApp(), &AppProfile());
-  const std::string movie = (dir / "menu.avi").string();
-  FixedMovieOutput output(movie);
-  frame.SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
-  const std::string demo = std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle";
-  ASSERT_NE(frame.OpenTimeline(demo), nullptr);
-  CTestDoc& doc = frame.ActiveView()->GetDocument();
-  doc.movieRange = {0, 1000};
-  doc.savePrompt = 0;
-  std::filesystem::create_directories(dir / "tmp");
-  doc.tempDir = (dir / "tmp").string() + "/";
+  testing::ScriptedPrompts prompts;  // an unexpected message fails the test
+  std::string demo = std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle";
+  std::string movie = (dir / "menu.avi").string();
+  FixedMovieOutput output{movie};
+  std::unique_ptr<CMainFrame> frame;
+
+  explicit DemoInTheEditor(TimeRange range) {
+    SetConfigDir(dir / "config");
+    dir.Write("config/RODUVER.INI", kSettings);
+    LoadApplicationSettings(TheApp(), AppProfile());
+    frame = std::make_unique<CMainFrame>(nullptr, &TheApp(), &AppProfile());
+    frame->SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
+    EXPECT_NE(frame->OpenTimeline(demo), nullptr);
+    CTestDoc& doc = Doc();
+    doc.movieRange = range;
+    doc.previewRange = range;
+    doc.savePrompt = 0;
+    std::filesystem::create_directories(dir / "tmp");
+    doc.tempDir = (dir / "tmp").string() + "/";
+  }
+  CTLEView& View() const { return *frame->ActiveView(); }
+  CTestDoc& Doc() const { return View().GetDocument(); }
+};
+
+TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
+  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  DemoInTheEditor editor({0, 1000});
+  ASSERT_NE(editor.frame->ActiveView(), nullptr);
+  CMainFrame& frame = *editor.frame;
+  CTestDoc& doc = editor.Doc();
+  const TempDir& dir = editor.dir;
+  const std::string& movie = editor.movie;
+  const std::string& demo = editor.demo;
+  FixedMovieOutput& output = editor.output;
 
   QMenu* movieMenu = TopMenu(frame, "Movie");
   ASSERT_EQ(Item(movieMenu, "Last Compiled Movie Statistics...")->isEnabled(), false);
@@ -269,7 +290,7 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   EXPECT_EQ(frames->second, "30");  // one second at 29.97 fps
 
   const std::string oracle = (dir / "oracle.avi").string();
-  dir.Write("oracle-config/RODUVER.INI", kSettings);
+  dir.Write("oracle-config/RODUVER.INI", DemoInTheEditor::kSettings);
   const auto quoted = [](const std::string& text) { return "'" + text + "'"; };
   ASSERT_TRUE(testing::RunCommand(std::string(SPROCKET_RENDER_EXE) + " " + quoted(demo) + " --out " + quoted(oracle) +
                                   " --range 0,1000 --config " + quoted((dir / "oracle-config").string()) +
@@ -292,7 +313,7 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   doc.previewRange = {0, 5000};
   Item(movieMenu, "Render Segments in Range")->trigger();
   EXPECT_GT(rendered(), 0);
-  EXPECT_TRUE(prompts.AllShown());
+  EXPECT_TRUE(editor.prompts.AllShown());
 }
 
 // What the view showed of the render's position line between frames.
@@ -316,9 +337,6 @@ bool ColumnsMatch(const QImage& before, const QImage& now, int top, std::optiona
 }
 
 TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTakesItAway) {
-  constexpr const char* kSettings =
-      "[Movie]\nVResWidth=80\nVResHeight=60\nVCompressionType=MJPG\n"
-      "[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
   struct Case {
     const char* item;
     TimeRange range;
@@ -327,26 +345,15 @@ TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTake
   const Case cases[] = {{"Make Movie AVI...", {500, 2500}, false}, {"Render Segments in Range", {0, 5000}, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item);
-    TempDir dir;
-    testing::ScriptedPrompts prompts;
-    SetConfigDir(dir / "config");
-    dir.Write("config/RODUVER.INI", kSettings);
-    LoadApplicationSettings(TheApp(), AppProfile());
-    CMainFrame frame(nullptr, &TheApp(), &AppProfile());
-    FixedMovieOutput output((dir / "line.avi").string());
-    frame.SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
-    ASSERT_NE(frame.OpenTimeline(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle"), nullptr);
-    CTLEView& view = *frame.ActiveView();
+    DemoInTheEditor editor(c.range);
+    ASSERT_NE(editor.frame->ActiveView(), nullptr);
+    CMainFrame& frame = *editor.frame;
     frame.resize(1000, 600);
     frame.show();
     QCoreApplication::processEvents();
-    CTestDoc& doc = view.GetDocument();
-    doc.movieRange = c.range;
-    doc.previewRange = c.range;
-    doc.savePrompt = 0;
+    CTLEView& view = editor.View();
+    CTestDoc& doc = editor.Doc();
     doc.currentPosition = 4000;
-    std::filesystem::create_directories(dir / "tmp");
-    doc.tempDir = (dir / "tmp").string() + "/";
     view.InvalidateAll();
     view.UpdateNow();
     const QImage before = view.BackBuffer().Image().copy();
@@ -397,7 +404,7 @@ TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTake
       EXPECT_EQ(rendered, c.rendersSegments) << "segment " << i;
       EXPECT_EQ(bandAfter[i] == 0x00c800u || bandAfter[i] == 0x00fa00u, rendered) << "segment " << i;
     }
-    EXPECT_TRUE(prompts.AllShown());
+    EXPECT_TRUE(editor.prompts.AllShown());
   }
 }
 

@@ -46,17 +46,9 @@ message_box() {
 }
 
 # Opens the Movie menu's item by its key and types PATH into the save dialog
-# it shows. The menu is asked again when a key went to a window that was
-# still settling.
+# it shows.
 save_movie_as() {
-  dialog=
-  for _ in 1 2 3; do
-    xdotool windowfocus --sync "$main"
-    xdotool key alt+m "$1"
-    dialog=$(find_window '^Save As AVI File$' 10) && break
-    xdotool key Escape Escape
-  done
-  [ -n "$dialog" ] || fail "Movie > $1 showed no save dialog"
+  dialog=$(menu_window "alt+m $1" '^Save As AVI File$') || fail "Movie > $1 showed no save dialog"
   xdotool windowfocus --sync "$dialog"
   xdotool key ctrl+a
   xdotool type --delay 2 "$2"
@@ -134,13 +126,7 @@ preview=$(find_window '^Preview$' 10) || fail "the finished movie did not play i
 sleep 0.5
 grab "$preview" preview-window
 
-stats=
-for _ in 1 2 3; do
-  xdotool windowfocus --sync "$main"
-  xdotool key alt+m s
-  stats=$(find_window '^Last Compiled Movie Statistics$' 10) && break
-  xdotool key Escape Escape
-done
+stats=$(menu_window "alt+m s" '^Last Compiled Movie Statistics$')
 [ -n "$stats" ] || fail "Movie > Last Compiled Movie Statistics showed no dialog"
 sleep 0.3
 grab "$stats" statistics
