@@ -89,7 +89,13 @@ ls -A "$work" | grep -q '\.part-' && fail "the stopped movie left a work file"
 if [ -z "$box" ]; then
   [ -e "$work/stopped.avi" ] && fail "the movie stopped in its sound left a file"
 else
-  recorded=$(sed -n 's/^Frames=//p' "$work/config/RODUVER.INI")
+  # Recorded once the render window has closed.
+  recorded=
+  for _ in $(seq 50); do
+    recorded=$(sed -n 's/^Frames=//p' "$work/config/RODUVER.INI")
+    [ -n "$recorded" ] && break
+    sleep 0.2
+  done
   [ -n "$recorded" ] && [ "$recorded" -lt "$full_frames" ] || fail "the stopped movie was not recorded as shorter: '$recorded'"
   if command -v ffprobe >/dev/null 2>&1; then
     held=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \
@@ -101,8 +107,10 @@ fi
 # Unchanged: File > Close asks nothing.
 xdotool windowfocus --sync "$main"
 xdotool key alt+f c
-sleep 1
-box=$(message_box) && { grab "$box" close-question; fail "the timeline was changed: closing it asked to save"; }
+for _ in $(seq 10); do
+  box=$(message_box) && { grab "$box" close-question; fail "the timeline was changed: closing it asked to save"; }
+  sleep 0.2
+done
 
 # --- A finished preview movie and its statistics ---
 open_timeline "$timeline"
@@ -121,7 +129,8 @@ for _ in $(seq 50); do
 done
 [ -s "$work/finished.avi" ] || fail "the preview movie was not made"
 grep -qxF "FileName=$upper" "$work/config/RODUVER.INI" || fail "the last movie is not the finished one"
-# The finished movie plays in the preview window.
+# The finished movie plays in the preview window (a movie stopped while
+# joining played there too; the offscreen tests tell the two apart).
 preview=$(find_window '^Preview$' 10) || fail "the finished movie did not play in the preview window"
 sleep 0.5
 grab "$preview" preview-window
