@@ -151,6 +151,12 @@ public:
   // The board-preview commands: the preview range with the preview settings
   // or the movie range with the movie settings, played from the board.
   bool OnBoardPreview(bool preview);
+  // The mixing console's range playback over the preview range: the range's
+  // file made for the console (mode 1), then played on the board.
+  bool OnConsoleRangePlayback();
+  // The view's keys of the board previews: 'P' with the preview settings,
+  // 'M' with the movie settings. False for other keys.
+  bool OnPreviewKey(const QKeyEvent& event);
   // The board's progress: moves the inverted play line to the time; flag 0
   // ends the playback and erases it.
   void MovePlayLine(float timeMs, std::int32_t flag);
@@ -221,6 +227,9 @@ public:
 signals:
   // The ruler was clicked: the position line moved to `ms`.
   void positionChanged(std::int32_t ms);
+  // A board-preview key played nothing: the output settings are not in the
+  // board's format.
+  void boardPreviewRefused();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -294,6 +303,9 @@ private:
   const TLEvent* TrackShiftedBy(const TLEvent& clip, int shift) const;
   std::vector<std::int32_t> SelectionTargetTracks(const TLEvent& pressed, const TLEvent* target) const;
   bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
+  void FinishEnvelopeDrag(bool changed);
+  // Ends a mouse drag under way without its edit and erases its feedback.
+  void EndMouseGesture();
   void MoveEnvelopePoint(QPoint point);
   void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);
   void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft);

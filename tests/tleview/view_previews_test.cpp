@@ -4,6 +4,7 @@
 // stand-in moving the play line.
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -326,6 +327,76 @@ TEST_F(ViewSegmentPreviewTest, TheStandInPlaysTheJoinedFileAndItsProgressMovesTh
     const QImage stopped = Painted();
     EXPECT_EQ(stopped, clean);
     EXPECT_EQ(stopped, PaintedFresh());
+  }
+}
+
+// The view's keys: 'P' plays the preview range with the preview settings,
+// 'M' the movie range with the movie settings, as a mode 0 segment preview
+// while "Real Time Mixing" is off and as the mixing console's playback
+// while it is on; a sound job that fails or is stopped plays nothing.
+TEST_F(ViewSegmentPreviewTest, KeysPAndMStartTheSegmentPreviewOfTheirRange) {
+  doc().previewRange = {1100, 1400};
+  doc().movieRange = {1000, 1400};
+  std::vector<RenderJob> soundJobs;
+  view->Previews().SetRenderWindow([&](const RenderJob& job) {
+    soundJobs.push_back(job);
+    return -1;  // the render window failed or was stopped by ESC
+  });
+  int refusals = 0;
+  QObject::connect(view.get(), &CTLEView::boardPreviewRefused, [&] { ++refusals; });
+  struct Case {
+    const char* name;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    int realTimeMixing;
+    int sound;       // VReserved1 of both records
+    bool native;
+    std::int32_t playsFrom;  // -1: nothing plays
+    bool soundJob;
+  };
+  const Case cases[] = {
+      {"P: the preview range", Qt::Key_P, Qt::NoModifier, 0, 0, true, 1100, false},
+      {"M: the movie range", Qt::Key_M, Qt::NoModifier, 0, 0, true, 1000, false},
+      {"shift+P", Qt::Key_P, Qt::ShiftModifier, 0, 0, true, 1100, false},
+      {"P with real-time mixing: the console's file", Qt::Key_P, Qt::NoModifier, 1, 1, true, 1100, false},
+      {"P with sound, the sound job stopped", Qt::Key_P, Qt::NoModifier, 0, 1, true, -1, true},
+      {"ctrl+P is not the key", Qt::Key_P, Qt::ControlModifier, 0, 0, true, -1, false},
+      {"P without the board's format", Qt::Key_P, Qt::NoModifier, 0, 0, false, -1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view->StopPreview();
+    window.boardFiles.clear();
+    soundJobs.clear();
+    refusals = 0;
+    profile.WriteProfileInt(settings::kRealTimeMixing, settings::kRealTimeMixingEnable, c.realTimeMixing);
+    testing::SetBoardNativeSettings(app);
+    for (MovieSettings* record : {&app.movie, &app.preview}) {
+      record->VReserved1 = c.sound;
+      record->ASamplesPerSec = 11025;
+      record->AChannels = 1;
+      record->ABitsPerSample = 8;
+      if (!c.native) record->VCompressionType = "MJPG";
+    }
+    QKeyEvent key(QEvent::KeyPress, c.key, c.modifiers);
+    QCoreApplication::sendEvent(view.get(), &key);
+    if (c.playsFrom >= 0) {
+      EXPECT_EQ(window.boardFiles, std::vector<std::string>{doc().tempDir + "preview.avi"});
+      EXPECT_EQ(view->boardPlayback, 1);
+      EXPECT_EQ(view->Previews().PlayLineX(), doc().TimeToX(c.playsFrom));
+    } else {
+      EXPECT_TRUE(window.boardFiles.empty());
+      EXPECT_EQ(view->boardPlayback, 0);
+    }
+    ASSERT_EQ(soundJobs.size(), c.soundJob ? 1u : 0u);
+    if (c.soundJob) {
+      EXPECT_EQ(soundJobs[0].outputKind, OutputKind::kWav);
+      EXPECT_EQ(soundJobs[0].previewFlag, 1);
+      EXPECT_EQ(soundJobs[0].startMs, 1100);
+      EXPECT_EQ(soundJobs[0].endMs, 1400);
+      EXPECT_EQ(soundJobs[0].outputPath, doc().tempDir + "recorder.wav");
+    }
+    EXPECT_EQ(refusals, c.native ? 0 : 1);
   }
 }
 
