@@ -135,6 +135,7 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
     AddEffectPopupItems(menu, clip);
   });
   frame->View()->SetPreviewWindow(PreviewLink());
+  ConnectViewPreviews(*frame->View());
   frame->UpdateTitles();
   frame->show();
   mdiArea_->setActiveSubWindow(frame);

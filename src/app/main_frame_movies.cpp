@@ -153,6 +153,7 @@ int CMainFrame::OnMakeMovie(std::int32_t commandId) {
   setup.profile = &profile_;
   setup.app = &app_;
   EditorMovieService movies(view->GetDocument(), setup);
+  if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   const int result = movies.RunCommand(*command);
   view->RepaintNow();
   return result;
@@ -170,6 +171,7 @@ int CMainFrame::OnRenderSegments(SegmentRenderKind kind) {
   setup.profile = &profile_;
   setup.app = &app_;
   EditorMovieService movies(view->GetDocument(), setup);
+  if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   return movies.RenderSegments(kind);  // repaints the ruler's segment band here and in the other views
 }
 

@@ -89,6 +89,18 @@ int EditorMovieService::RenderSegments(SegmentRenderKind kind) {
   return result;
 }
 
+int EditorMovieService::RunPreviewJob(const RenderJob& job) {
+  RenderJobServices services = LibraryMovieRenderServices().job;
+  services.view = setup_.view;
+  return RunWindow([&](RenderUi& ui) {
+    RenderJobRunner runner(doc_, ui, services);
+    const int result = runner.Run(job);
+    // A stopped sound mixdown ends as a completed one; a preview of it
+    // would play cut short.
+    return runner.Stopped() ? kRenderJobFailed : result;
+  });
+}
+
 int EditorMovieService::LastJobResult() const { return last_ ? last_->LastJobResult() : 0; }
 bool EditorMovieService::LastJobStopped() const { return last_ && last_->LastJobStopped(); }
 std::string EditorMovieService::LastOutputPath() const { return last_ ? last_->LastOutputPath() : std::string(); }

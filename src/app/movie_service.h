@@ -71,6 +71,11 @@ public:
   // 0 when done, -1 when a segment failed.
   int RenderSegments(SegmentRenderKind kind);
 
+  // Runs one render job in the render window, without stopping previews
+  // (the segment preview's sound job runs inside a preview): the job's
+  // result, -1 when it failed or the user stopped it.
+  int RunPreviewJob(const RenderJob& job);
+
   // The last Make Movie: its job's result, whether the user stopped it, the
   // output path.
   int LastJobResult() const;
