@@ -23,6 +23,7 @@ namespace sprocket {
 
 class CMovieStatsDlg;
 class CPreviewWnd;
+class CTipWnd;
 class CustomFxGroupDialogs;
 class EffectSequenceDialog;
 class PreviewWindowLink;
@@ -113,8 +114,9 @@ private:
   void EditEffectSequence(CTLEView& view, bool transition);
   void ShowLastMovieStatistics();
   PreviewWindowLink* PreviewLink() const;
-  // The view's previews run their sound jobs in the render window, and its
-  // refused board previews are told in the status bar.
+  // The view's previews run their sound jobs in the render window and show
+  // clip tips in the main window's tip window; its refused board previews
+  // are told in the status bar.
   void ConnectViewPreviews(CTLEView& view);
   void ShowBoardPreviewRefused();
   int RunPreviewJob(CTLEView& view, const RenderJob& job);
@@ -131,6 +133,7 @@ private:
   QTimer* autoSaveTimer_ = nullptr;
   int untitledCount_ = 0;
   CPreviewWnd* previewWindow_ = nullptr;
+  CTipWnd* tipWindow_ = nullptr;  // shared by the timeline views
   MovieEffectDialogs movieEffectDialogs_;
   std::function<void(CCompileDlg&)> renderWindowWatcher_;
   QMenu* effectsMenu_ = nullptr;

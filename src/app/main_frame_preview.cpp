@@ -81,6 +81,7 @@ void CMainFrame::OnStopPreview() {
 }
 
 void CMainFrame::ConnectViewPreviews(CTLEView& view) {
+  view.Previews().SetTipWindow(tipWindow_);
   view.Previews().SetRenderWindow([this, &view](const RenderJob& job) { return RunPreviewJob(view, job); });
   connect(&view, &CTLEView::boardPreviewRefused, this, [this] { ShowBoardPreviewRefused(); });
 }

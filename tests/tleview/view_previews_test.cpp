@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -21,6 +22,9 @@
 #include "temp_dir.h"
 #include "timeline/basics/time_code.h"
 #include "timeline/document/render_segments.h"
+#include "timeline/document/clip_lookup.h"
+#include "tleview/clip_bitmaps.h"
+#include "tleview/tip_window.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_previews.h"
 
@@ -267,6 +271,61 @@ TEST_F(ViewPreviewsTest, EditsByMouseOrKeyStopARunningScrubFirst) {
     ASSERT_NE(view->Previews().Running().scrub, nullptr);
     c.edit();
     EXPECT_EQ(view->Previews().Running().scrub, nullptr);
+  }
+}
+
+TEST_F(ViewPreviewsTest, RestingOnAClipShowsItsFrameInTheTipWindowUntilTheMouseLeavesOrPreviewsStop) {
+  CTipWnd tip;
+  view->Previews().SetTipWindow(&tip);
+  const TLEvent* clip = FindClipAtTime(doc().Head(), 800, 1);
+  ASSERT_NE(clip, nullptr);
+  const int onClip = doc().TimeToX(800);
+  const int y = view->TrackTop(1) + doc().RowHeight() / 2;
+  const auto hover = [&](int x, int atY) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, atY), QPointF(x, atY), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+  };
+  const QImage clean = PaintedFresh();
+
+  hover(onClip, y);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip.isVisible(); }, 5000)) << "resting on the clip showed no tip";
+  const std::int32_t time = doc().XToTime(onClip + doc().horizontalScroll);
+  DibPicture expected = view->frameSource->FrameAt(*clip, doc().rate, time, 160, 120);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(tip.Picture(), BitmapFromDib(expected).Image());
+  EXPECT_EQ(tip.Caption().toStdString(), clip->name + "  " + FormatTimeCode(time, RateToFps(doc().rate)));
+  EXPECT_TRUE(view->Previews().AnyRunning());
+  hover(onClip + 3, y);
+  EXPECT_TRUE(tip.isVisible()) << "a move on the same clip keeps the tip";
+  hover(doc().TimeToX(3000), y);
+  EXPECT_FALSE(tip.isVisible()) << "moving off the clip hides the tip";
+  EXPECT_FALSE(view->Previews().ShowClipTip(QPoint(doc().TimeToX(3000), y))) << "no clip there";
+  EXPECT_FALSE(view->Previews().ShowClipTip(QPoint(onClip, RulerY()))) << "the ruler is no clip";
+
+  ASSERT_TRUE(view->Previews().ShowClipTip(QPoint(onClip, y)));
+  view->StopPreview();
+  EXPECT_FALSE(tip.isVisible());
+  EXPECT_FALSE(view->Previews().AnyRunning());
+  const QImage stopped = Painted();
+  EXPECT_EQ(stopped, clean);
+  view->StopPreview();
+  EXPECT_EQ(Painted(), stopped);
+  // A press hides it too.
+  ASSERT_TRUE(view->Previews().ShowClipTip(QPoint(onClip, y)));
+  Mouse(QEvent::MouseButtonPress, onClip, RulerY());
+  Mouse(QEvent::MouseButtonRelease, onClip, RulerY());
+  EXPECT_FALSE(tip.isVisible());
+  // A tip still waiting for the mouse to rest does not show after a press or a stop.
+  for (const bool press : {true, false}) {
+    hover(onClip, y);
+    if (press) {
+      Mouse(QEvent::MouseButtonPress, onClip, y);
+    } else {
+      view->StopPreview();
+    }
+    QTest::qWait(ViewPreviews::kTipDelayMs + 300);
+    EXPECT_FALSE(tip.isVisible()) << (press ? "after a press" : "after a stop");
+    if (press) Mouse(QEvent::MouseButtonRelease, onClip, y);
   }
 }
 
