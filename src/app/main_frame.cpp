@@ -16,6 +16,7 @@
 #include "timeline/basics/time_code.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/ruler_scale.h"
+#include "tleview/tip_window.h"
 #include "tleview/view_commands.h"
 
 namespace sprocket {
@@ -58,6 +59,7 @@ CMainFrame::CMainFrame(DocumentDialogs* dialogs, ApplicationState* app, Profile*
   statusBar()->showMessage(tr("Ready"));
 
   createMenus();
+  tipWindow_ = new CTipWnd(this);
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setInterval(1000);
@@ -138,6 +140,7 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
         AddEffectPopupItems(menu, onTransitionTrack, clip);
       });
   frame->View()->SetPreviewWindow(PreviewLink());
+  ConnectViewPreviews(*frame->View());
   frame->UpdateTitles();
   frame->show();
   mdiArea_->setActiveSubWindow(frame);

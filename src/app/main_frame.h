@@ -24,6 +24,7 @@ namespace sprocket {
 
 class CMovieStatsDlg;
 class CPreviewWnd;
+class CTipWnd;
 class CustomFxGroupDialogs;
 class EffectSequenceDialog;
 class PreviewWindowLink;
@@ -74,6 +75,8 @@ public:
   bool OnPlayLastMovie();
   void OnStopPreview();
   void OnBoardPreview(bool preview);
+  // The mixing console's range playback of the active view's preview range.
+  void OnConsoleRangePlayback();
 
   // --- Movies and effects (main_frame_movies.cpp) ---
   // What the movie and effect commands ask; a null member: the editor's own
@@ -85,6 +88,9 @@ public:
     std::function<void(CMovieStatsDlg&)> showStats;  // empty: run it modally
   };
   void SetMovieEffectDialogs(MovieEffectDialogs dialogs) { movieEffectDialogs_ = std::move(dialogs); }
+  // Called with each render window as its job starts (tests watch and stop
+  // the jobs through it).
+  void SetRenderWindowWatcher(std::function<void(CCompileDlg&)> watcher) { renderWindowWatcher_ = std::move(watcher); }
   // Make Movie of the active view's document by a command id of
   // kMakeMovieCommands; -1 without a view or for another id.
   int OnMakeMovie(std::int32_t commandId);
@@ -113,6 +119,12 @@ private:
   void EditEffectSequence(CTLEView& view, bool transition);
   void ShowLastMovieStatistics();
   PreviewWindowLink* PreviewLink() const;
+  // The view's previews run their sound jobs in the render window and show
+  // clip tips in the main window's tip window; its refused board previews
+  // are told in the status bar.
+  void ConnectViewPreviews(CTLEView& view);
+  void ShowBoardPreviewRefused();
+  int RunPreviewJob(CTLEView& view, const RenderJob& job);
   CTestFrame* AddFrame(std::shared_ptr<ViewedDocument> document);
   void ShowPosition(std::int32_t ms);
 
@@ -126,7 +138,9 @@ private:
   QTimer* autoSaveTimer_ = nullptr;
   int untitledCount_ = 0;
   CPreviewWnd* previewWindow_ = nullptr;
+  CTipWnd* tipWindow_ = nullptr;  // shared by the timeline views
   MovieEffectDialogs movieEffectDialogs_;
+  std::function<void(CCompileDlg&)> renderWindowWatcher_;
   QMenu* effectsMenu_ = nullptr;
   QMenu* customFxMenu_ = nullptr;
   CutClipboard cutClipboard_;  // shared by the views' Cut and Paste

@@ -149,12 +149,14 @@ int CMainFrame::OnMakeMovie(std::int32_t commandId) {
   if (previewWindow_ != nullptr) player = std::make_unique<PreviewWindowPlayer>(*previewWindow_);
   EditorMovieSetup setup;
   setup.view = view;
+  setup.lineView = view;
   setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
   setup.parent = this;
   setup.player = player.get();
   setup.profile = &profile_;
   setup.app = &app_;
   EditorMovieService movies(view->GetDocument(), setup);
+  if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   const int result = movies.RunCommand(*command);
   view->RepaintNow();
   return result;
@@ -166,11 +168,13 @@ int CMainFrame::OnRenderSegments(SegmentRenderKind kind) {
   EditorMovieOutputDialogs fileDialogs(this);
   EditorMovieSetup setup;
   setup.view = view;
+  setup.lineView = view;
   setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
   setup.parent = this;
   setup.profile = &profile_;
   setup.app = &app_;
   EditorMovieService movies(view->GetDocument(), setup);
+  if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   return movies.RenderSegments(kind);  // repaints the ruler's segment band here and in the other views
 }
 

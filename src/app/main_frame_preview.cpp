@@ -15,6 +15,7 @@
 #include "platform/prompts.h"
 #include "platform/settings/settings_keys.h"
 #include "tleview/tle_view.h"
+#include "tleview/view_previews.h"
 
 namespace sprocket {
 
@@ -69,6 +70,7 @@ void CMainFrame::createPreviewMenu() {
   preview->addSeparator();
   preview->addAction(tr("Board Preview (&Preview Settings)"), this, [this] { OnBoardPreview(true); });
   preview->addAction(tr("Board Preview (&Movie Settings)"), this, [this] { OnBoardPreview(false); });
+  preview->addAction(tr("Mixing &Console Range Playback"), this, [this] { OnConsoleRangePlayback(); });
   preview->addSeparator();
   preview->addAction(tr("Play Movie &File..."), this, [this] { OnPlayMovieFile(); });
   preview->addAction(tr("Play &Last Movie"), this, [this] { OnPlayLastMovie(); });
@@ -78,11 +80,38 @@ void CMainFrame::OnStopPreview() {
   if (CTLEView* view = ActiveView()) view->OnStopPreview();
 }
 
+void CMainFrame::ConnectViewPreviews(CTLEView& view) {
+  view.Previews().SetTipWindow(tipWindow_);
+  view.Previews().SetRenderWindow([this, &view](const RenderJob& job) { return RunPreviewJob(view, job); });
+  connect(&view, &CTLEView::boardPreviewRefused, this, [this] { ShowBoardPreviewRefused(); });
+}
+
+int CMainFrame::RunPreviewJob(CTLEView& view, const RenderJob& job) {
+  EditorMovieSetup setup;
+  setup.view = &view;
+  setup.parent = this;
+  setup.profile = &profile_;
+  setup.app = &app_;
+  EditorMovieService movies(view.GetDocument(), setup);
+  if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
+  return movies.RunPreviewJob(job);
+}
+
+void CMainFrame::ShowBoardPreviewRefused() {
+  statusBar()->showMessage(tr("Nothing played: the output settings are not in the board's format"));
+}
+
 void CMainFrame::OnBoardPreview(bool preview) {
   CTLEView* view = ActiveView();
   if (view == nullptr) return;
-  if (!view->OnBoardPreview(preview)) {
-    statusBar()->showMessage(tr("Nothing played: the output settings are not in the board's format"));
+  if (!view->OnBoardPreview(preview)) ShowBoardPreviewRefused();
+}
+
+void CMainFrame::OnConsoleRangePlayback() {
+  CTLEView* view = ActiveView();
+  if (view == nullptr) return;
+  if (!view->OnConsoleRangePlayback()) {
+    statusBar()->showMessage(tr("Nothing played: no preview file could be made of the preview range"));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/compile_dialog.h"
+#include "tleview/tle_view.h"
 
 namespace sprocket {
 
@@ -58,7 +59,16 @@ int EditorMovieService::RunWindow(const RenderWindowJob& job) {
       },
       setup_.parent);
   shown = &window;
-  if (setup_.positionLine) window.SetPositionLineHandler(setup_.positionLine);
+  CTLEView* lineView = setup_.lineView;
+  if (lineView == nullptr) return window.DoModal();
+  // Each job starts with no line of its own, whatever the progress calls
+  // say, and takes its line away however it ends.
+  struct LineEraser {
+    CTLEView& view;
+    ~LineEraser() { view.EraseRenderPositionLine(); }
+  } eraser{*lineView};
+  lineView->EraseRenderPositionLine();
+  window.SetPositionLineHandler([lineView](std::int32_t ms, bool) { lineView->DrawRenderPositionLine(ms); });
   return window.DoModal();
 }
 
@@ -77,6 +87,18 @@ int EditorMovieService::RenderSegments(SegmentRenderKind kind) {
   setup_.view->RepaintSegmentBand();
   setup_.view->UpdateOtherViews();
   return result;
+}
+
+int EditorMovieService::RunPreviewJob(const RenderJob& job) {
+  RenderJobServices services = LibraryMovieRenderServices().job;
+  services.view = setup_.view;
+  return RunWindow([&](RenderUi& ui) {
+    RenderJobRunner runner(doc_, ui, services);
+    const int result = runner.Run(job);
+    // A stopped sound mixdown ends as a completed one; a preview of it
+    // would play cut short.
+    return runner.Stopped() ? kRenderJobFailed : result;
+  });
 }
 
 int EditorMovieService::LastJobResult() const { return last_ ? last_->LastJobResult() : 0; }

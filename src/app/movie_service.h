@@ -20,6 +20,7 @@ class QWidget;
 namespace sprocket {
 
 class CCompileDlg;
+class CTLEView;
 
 // The timeline view's Make Movie commands.
 struct MakeMovieCommand {
@@ -50,8 +51,9 @@ struct EditorMovieSetup {
   VideoBoard* board = nullptr;            // null: no board
   Profile* profile = nullptr;             // null: the process's settings
   ApplicationState* app = nullptr;        // null: the process's application state
-  // Draws the timeline's position line during a render; empty: none.
-  std::function<void(std::int32_t ms, bool firstCall)> positionLine;
+  // The timeline view whose position line follows the frame being rendered
+  // (erased when each job ends); null: none.
+  CTLEView* lineView = nullptr;
 };
 
 class EditorMovieService {
@@ -68,6 +70,11 @@ public:
   // movie range, or the marked ones; then repaints the ruler's segment band.
   // 0 when done, -1 when a segment failed.
   int RenderSegments(SegmentRenderKind kind);
+
+  // Runs one render job in the render window, without stopping previews
+  // (the segment preview's sound job runs inside a preview): the job's
+  // result, -1 when it failed or the user stopped it.
+  int RunPreviewJob(const RenderJob& job);
 
   // The last Make Movie: its job's result, whether the user stopped it, the
   // output path.

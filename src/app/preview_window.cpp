@@ -60,6 +60,7 @@ void CPreviewWnd::ShowPosition(std::int32_t positionMs) {
 }
 
 bool CPreviewWnd::Start(const std::string& path, std::int32_t fromMs, std::int32_t toMs) {
+  EndScrubSound();
   if (!player_.Open(path)) {
     error_ = player_.ErrorText();
     return false;
@@ -112,6 +113,7 @@ bool CPreviewWnd::PlayBoardFile(const std::string& path, Progress progress) {
 void CPreviewWnd::ShowScrubPicture(const std::uint8_t* dib, std::int32_t timeMs, double fps) {
   if (playing_ || monitorRunning_) return;
   if (!isVisible()) show();
+  scrubShown_ = true;
   picture_ = DibToQImage(dib);
   pictureArea_->SetImage(picture_);
   timeCode_->setText(QString::fromStdString(FormatTimeCode(timeMs, fps)));
@@ -141,10 +143,20 @@ void CPreviewWnd::StopMonitor() {
 }
 
 void CPreviewWnd::StopPlay() {
-  if (!playing_) return;
-  player_.Stop();
-  EndPlayback();
+  if (!playing_ && !scrubShown_) return;
+  if (playing_) {
+    player_.Stop();
+    EndPlayback();
+  }
+  EndScrubSound();
   update();
+}
+
+void CPreviewWnd::EndScrubSound() {
+  if (!scrubShown_) return;
+  // What a scrub queued is dropped; its picture stays until the next one.
+  scrubShown_ = false;
+  audio_->Stop();
 }
 
 }  // namespace sprocket

@@ -58,8 +58,11 @@ public:
   bool PlayClip(const TLEvent* clip);
   const TLEvent* PlayingClip() const override { return playingClip_; }
   bool IsPlaying() const { return playing_; }
-  // Stops the clip or board file being played, with its sound, and repaints.
+  // Stops the clip or board file being played, with its sound, and the
+  // sound of a scrub shown here; repaints.
   void StopPlay() override;
+  // True while the picture of a scrub is shown and its sound may play.
+  bool IsScrubShown() const { return scrubShown_; }
 
   // --- BoardPlayScreen ---
   bool PlayBoardFile(const std::string& path, Progress progress) override;
@@ -89,6 +92,7 @@ private:
   bool Start(const std::string& path, std::int32_t fromMs, std::int32_t toMs);
   void EndPlayback();
   void ShowPosition(std::int32_t positionMs);
+  void EndScrubSound();
 
   std::unique_ptr<AudioOut> ownAudio_;
   std::unique_ptr<PlaybackClock> ownClock_;
@@ -101,6 +105,7 @@ private:
   std::string error_;
   bool monitorRunning_ = false;
   bool playing_ = false;
+  bool scrubShown_ = false;
   const TLEvent* playingClip_ = nullptr;
   Progress boardProgress_;
 };

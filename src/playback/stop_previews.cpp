@@ -27,13 +27,6 @@ void StopPreviewWindow(StopPreviewTargets& targets) {
   if (const TLEvent* clip = targets.PlayingClip(); clip != nullptr && clip->clipName.empty()) targets.StopPlay();
 }
 
-void HideTipWindow(StopPreviewTargets& targets) {
-  if (const std::optional<ClipRect> tip = targets.ShownTipRect()) {
-    targets.HideTip();
-    targets.RepaintNow(*tip);
-  }
-}
-
 void EraseMarker(RunningPreviews& view, const CTestDoc& doc, const StopPreviewGeometry& geometry,
                  StopPreviewTargets& targets) {
   if (!view.markerShown) return;
@@ -112,6 +105,13 @@ void EraseFeedbackLine(RunningPreviews& view, const CTestDoc& doc, const StopPre
 }
 
 }  // namespace
+
+void HideTipWindow(StopPreviewTargets& targets) {
+  if (const std::optional<ClipRect> tip = targets.ShownTipRect()) {
+    targets.HideTip();
+    targets.RepaintNow(*tip);
+  }
+}
 
 void StopPreviews(RunningPreviews& view, CTestDoc& doc, const StopPreviewGeometry& geometry,
                   StopPreviewTargets& targets) {

@@ -98,6 +98,9 @@ public:
 void StopPreviews(RunningPreviews& view, CTestDoc& doc, const StopPreviewGeometry& geometry,
                   StopPreviewTargets& targets);
 
+// Hides the tip window when it shows and repaints the view under it.
+void HideTipWindow(StopPreviewTargets& targets);
+
 // True when anything StopPreviews ends is still running or drawn.
 bool AnyPreviewRunning(const RunningPreviews& view, const CTestDoc& doc, const StopPreviewTargets& targets);
 

@@ -39,6 +39,7 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
   backBuffer_.SetPaintHandler([this](dc::Context& dc) {
     OnDraw(dc);
     if (previews_ != nullptr) previews_->PaintPlayLine(dc);
+    if (renderLine_) InvertRenderLine(dc, *renderLine_);
   });
   backBuffer_.SetFlushHandler([this](const QRect& rect) { viewport()->update(rect); });
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

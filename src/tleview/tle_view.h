@@ -28,6 +28,7 @@
 #include "libs/sharedservices/shared_value_store.h"
 #include "render/compose/transition_icons.h"
 #include "render/movie/movie_render_services.h"
+#include "render/output/position_lines.h"
 #include "timeline/document/document.h"
 #include "timeline/document/missing_files.h"
 #include "tleview/clip_bitmaps.h"
@@ -130,6 +131,17 @@ public:
   std::int32_t thumbnailMode = 0;
   ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
 
+  // --- The render window's position line (tle_view_render_line.cpp) ---
+  // Moves the inverted line over the ruler and the tracks to the time of the
+  // frame being rendered, erasing the line drawn before (also when the job
+  // reports its start time twice); answers the time's x. The document's
+  // position and the view's own position line are left alone.
+  std::int32_t DrawRenderPositionLine(std::int32_t ms);
+  // Erases the line when the job ends: the view looks as before the render.
+  void EraseRenderPositionLine();
+  // The x of the line drawn now, none when none is.
+  std::optional<std::int32_t> RenderPositionLineX() const;
+
   // --- Previews, scrubbing and segment preview (tle_view_preview.cpp) ---
   static constexpr int kStopPreviewCommand = 32889;
   void OnStopPreview() { StopPreview(); }
@@ -139,6 +151,12 @@ public:
   // The board-preview commands: the preview range with the preview settings
   // or the movie range with the movie settings, played from the board.
   bool OnBoardPreview(bool preview);
+  // The mixing console's range playback over the preview range: the range's
+  // file made for the console (mode 1), then played on the board.
+  bool OnConsoleRangePlayback();
+  // The view's keys of the board previews: 'P' with the preview settings,
+  // 'M' with the movie settings. False for other keys.
+  bool OnPreviewKey(const QKeyEvent& event);
   // The board's progress: moves the inverted play line to the time; flag 0
   // ends the playback and erases it.
   void MovePlayLine(float timeMs, std::int32_t flag);
@@ -209,6 +227,9 @@ public:
 signals:
   // The ruler was clicked: the position line moved to `ms`.
   void positionChanged(std::int32_t ms);
+  // A board-preview key played nothing: the output settings are not in the
+  // board's format.
+  void boardPreviewRefused();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -281,6 +302,9 @@ private:
   const TLEvent* TrackShiftedBy(const TLEvent& clip, int shift) const;
   std::vector<std::int32_t> SelectionTargetTracks(const TLEvent& pressed, const TLEvent* target) const;
   bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
+  void FinishEnvelopeDrag(bool changed);
+  // Ends a mouse drag under way without its edit and erases its feedback.
+  void EndMouseGesture();
   void MoveEnvelopePoint(QPoint point);
   void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);
   void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft);
@@ -312,6 +336,15 @@ private:
   dc::Rect BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const;
   TransitionIconLoader& IconLoader();
   void LoadTransitionIconWhilePainting(TLEvent& clip);
+
+  // The render window's line where it is drawn now; painting draws it again
+  // where it repaints, so erasing it by inverting stays exact.
+  struct RenderLine {
+    std::int32_t x = 0;
+    LineSpan span;
+  };
+  void InvertRenderLine(dc::Context& dc, const RenderLine& line) const;
+  std::optional<RenderLine> renderLine_;
 
   ApplicationState& appState_;
   MouseGesture mouse_;

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <algorithm>
+#include <utility>
 
 #include "platform/prompts.h"
 #include "timeline/basics/media_type.h"
@@ -270,11 +271,7 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
       }
       break;
     case MouseGesture::kEnvelope:
-      if (gesture.changed) {
-        doc.SetModifiedFlag();
-      } else if (!doc.undoSteps.empty()) {
-        doc.undoSteps.pop_back();  // nothing changed: no undo step
-      }
+      FinishEnvelopeDrag(gesture.changed);
       break;
     default:
       break;
@@ -282,6 +279,59 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
   InvalidateAll();
   UpdateOtherViews();
   UpdateNow();
+}
+
+void CTLEView::FinishEnvelopeDrag(bool changed) {
+  CTestDoc& doc = GetDocument();
+  if (changed) {
+    doc.SetModifiedFlag();
+  } else if (!doc.undoSteps.empty()) {
+    doc.undoSteps.pop_back();  // nothing changed: no undo step
+  }
+  drag.envelopeClampRect = ClipRect{};
+}
+
+// A drag stopped before its release: what it drew goes, its edit is not
+// made, and the moves and the release that follow do nothing. An envelope
+// point follows the mouse while it is dragged, so the envelope stays as it
+// was dragged, as a release would leave it.
+void CTLEView::EndMouseGesture() {
+  const MouseGesture gesture = std::exchange(mouse_, MouseGesture{});
+  CTestDoc& doc = GetDocument();
+  switch (gesture.kind) {
+    case MouseGesture::kNone:
+      return;
+    case MouseGesture::kMove:
+      for (std::size_t i = 0; i < doc.selection.size() && i < gesture.selectionStart.size(); ++i) {
+        doc.selection[i].rect = gesture.selectionStart[i];
+      }
+      drag.dragRect = ToClipRect(gesture.startRect);
+      drag.alternateDrag = 0;
+      drag.cursorCaptured = 0;
+      drag.syncGuideRect = ClipRect{};
+      drag.previousSyncGuideX = -1;
+      break;
+    case MouseGesture::kTrimIn:
+    case MouseGesture::kTrimOut:
+      EraseTrimBand();
+      drag.trimBandRect = ClipRect{};
+      drag.trimmedClip = nullptr;
+      drag.trimLeftA = drag.trimRightA = drag.trimLeftB = drag.trimRightB = drag.trimIntermediateEdge = 0;
+      break;
+    case MouseGesture::kRubberBand:
+      drag.rubberBandRect = ClipRect{};
+      drag.alternateDrag = 0;
+      break;
+    case MouseGesture::kEnvelope:
+      FinishEnvelopeDrag(gesture.changed);
+      if (gesture.changed) UpdateOtherViews();
+      break;
+  }
+  // The outlines are inverted into the picture: a repaint takes them away.
+  if (gesture.dragging || gesture.changed) {
+    InvalidateAll();
+    UpdateNow();
+  }
 }
 
 // --- Edits ---
@@ -445,6 +495,7 @@ void CTLEView::keyPressEvent(QKeyEvent* event) {
   // The command keys (Delete, S, Ctrl+X, Ctrl+V, Ctrl+Z, Ctrl+Y) go through
   // the view's commands, like the menus.
   if (ViewCommands::Of(*this).HandleKey(*event)) return;
+  if (OnPreviewKey(*event)) return;
   QAbstractScrollArea::keyPressEvent(event);
 }
 

@@ -1,13 +1,18 @@
 // The timeline view's previews: stopping them, the board-preview commands
 // and the play line (the work is ViewPreviews').
 
+#include <QKeyEvent>
+
 #include "platform/settings/settings_keys.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_previews.h"
 
 namespace sprocket {
 
-void CTLEView::StopPreview() { previews_->StopAll(); }
+void CTLEView::StopPreview() {
+  previews_->StopAll();
+  EndMouseGesture();
+}
 
 void CTLEView::SetPreviewWindow(PreviewWindowLink* window) { previews_->SetPreviewWindow(window); }
 
@@ -23,6 +28,18 @@ bool CTLEView::OnBoardPreview(bool preview) {
     return previews_->PlayConsoleRange(range.start, range.end);
   }
   return PreviewSegment(preview, 0, range.start, range.end);
+}
+
+bool CTLEView::OnConsoleRangePlayback() {
+  const TimeRange range = GetDocument().previewRange;
+  return previews_->PlayConsoleRange(range.start, range.end);
+}
+
+bool CTLEView::OnPreviewKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers held = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+  if (held != Qt::NoModifier || (event.key() != Qt::Key_P && event.key() != Qt::Key_M)) return false;
+  if (!OnBoardPreview(event.key() == Qt::Key_P)) emit boardPreviewRefused();
+  return true;
 }
 
 void CTLEView::MovePlayLine(float timeMs, std::int32_t flag) { previews_->MovePlayLine(timeMs, flag); }

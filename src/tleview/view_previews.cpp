@@ -14,6 +14,8 @@
 #include "render/output/render_ui.h"
 #include "timeline/basics/time_code.h"
 #include "timeline/document/render_segments.h"
+#include "tleview/clip_bitmaps.h"
+#include "tleview/tip_window.h"
 #include "tleview/tle_view.h"
 
 namespace sprocket {
@@ -23,6 +25,10 @@ namespace {
 constexpr dc::Rgb kPlayLineColour{255, 0, 0};
 constexpr std::int32_t kDefaultScrubWidth = 320;
 constexpr std::int32_t kDefaultScrubHeight = 240;
+// The tip's picture, and how far from the mouse it shows.
+constexpr int kTipWidth = 160;
+constexpr int kTipHeight = 120;
+constexpr int kTipOffset = 16;
 
 dc::Rect ToDcRect(const ClipRect& rect) { return dc::Rect{rect.left, rect.top, rect.right, rect.bottom}; }
 
@@ -50,7 +56,11 @@ private:
 };
 
 ViewPreviews::ViewPreviews(CTLEView& view, ApplicationState& app, Profile& profile)
-    : view_(view), app_(app), profile_(profile) {}
+    : view_(view), app_(app), profile_(profile) {
+  hoverTimer_.setSingleShot(true);
+  hoverTimer_.setInterval(kTipDelayMs);
+  connect(&hoverTimer_, &QTimer::timeout, this, [this] { ShowClipTip(hoverPoint_); });
+}
 
 ViewPreviews::~ViewPreviews() {
   // A playback or scrub must not call back into a view that is gone.
@@ -88,6 +98,7 @@ void ViewPreviews::StopAll() {
       break;
     }
   }
+  hoverTimer_.stop();
   StopPreviews(running_, Doc(), geometry, *this);
   view_.boardPlayback = 0;
 }
@@ -136,6 +147,55 @@ void ViewPreviews::StopBoardPlayback() {
   SetBoardPlayback(false);
 }
 
+// --- The tip window ---
+
+void ViewPreviews::SetTipWindow(CTipWnd* tip) {
+  if (tip == tip_) return;
+  EndTip();
+  tip_ = tip;
+  view_.viewport()->setMouseTracking(tip != nullptr);
+}
+
+std::optional<ClipRect> ViewPreviews::ShownTipRect() const {
+  if (tip_ == nullptr || !tip_->isVisible()) return std::nullopt;
+  const QRect frame = tip_->frameGeometry();
+  const QPoint topLeft = view_.viewport()->mapFromGlobal(frame.topLeft());
+  return ClipRect{topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+}
+
+void ViewPreviews::HideTip() {
+  hoverTimer_.stop();
+  if (tip_ != nullptr) tip_->hide();
+  tipClip_ = nullptr;
+}
+
+bool ViewPreviews::ShowClipTip(QPoint point) {
+  if (tip_ == nullptr || point.y() < Doc().TrackAreaTop()) return false;
+  const TLEvent* clip = view_.ClipAtPoint(point.x(), point.y());
+  if (clip == nullptr || clip->trackType != kTrackVideo || clip->OutTime() <= clip->time) return false;
+  const std::int32_t time = std::clamp(TimeAtX(point.x()), clip->time, clip->OutTime() - 1);
+  const DibPicture frame = view_.frameSource->FrameAt(*clip, Doc().rate, time, kTipWidth, kTipHeight);
+  if (!frame) return false;
+  const std::string caption = clip->name + "  " + FormatTimeCode(time, RateToFps(Doc().rate));
+  tip_->ShowPicture(BitmapFromDib(frame).Image(), QString::fromStdString(caption),
+                    view_.viewport()->mapToGlobal(point + QPoint(kTipOffset, kTipOffset)));
+  tipClip_ = clip;
+  return true;
+}
+
+void ViewPreviews::EndTip() {
+  // A tip still waiting for the mouse to rest must not show later.
+  hoverTimer_.stop();
+  HideTipWindow(*this);
+}
+
+void ViewPreviews::OnHover(QPoint point) {
+  if (tip_ == nullptr) return;
+  if (tipClip_ != nullptr && view_.ClipAtPoint(point.x(), point.y()) != tipClip_) HideTipWindow(*this);
+  hoverPoint_ = point;
+  if (tipClip_ == nullptr) hoverTimer_.start();
+}
+
 // --- Scrubbing ---
 
 bool ViewPreviews::InRulerStrip(std::int32_t x, std::int32_t y) const {
@@ -182,6 +242,7 @@ bool ViewPreviews::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       const QPoint point = mouse->position().toPoint();
+      EndTip();
       if (mouse->button() != Qt::LeftButton) return false;
       // The view moves the position line on the same press.
       if (InRulerStrip(point.x(), point.y())) BeginScrub(TimeAtX(point.x()));
@@ -194,9 +255,13 @@ bool ViewPreviews::eventFilter(QObject* watched, QEvent* event) {
       // the preview ends as for any edit).
       if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) view_.StopPreview();
       return false;
+    case QEvent::Leave:
+      EndTip();
+      return false;
     case QEvent::MouseMove: {
-      if (!running_.scrubbing) return false;
       const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->buttons() == Qt::NoButton && watched == view_.viewport()) OnHover(mouse->position().toPoint());
+      if (!running_.scrubbing) return false;
       const std::int32_t x = std::max(mouse->position().toPoint().x(), Doc().TrackAreaLeft());
       ScrubTo(TimeAtX(x));
       return true;

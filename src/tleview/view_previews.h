@@ -13,11 +13,17 @@
 // which moves the position line. Presses in the track area and the Delete
 // key edit the timeline: they stop the previews before the view sees them.
 //
+// The tip window: when the mouse rests on a picture clip, the clip's frame
+// under the mouse shows in the tip window beside it; moving off the clip, a
+// press or a stop of the previews hides it.
+//
 // Segment preview: the board the settings describe ("Board" / "Simulate"),
 // its stand-in's player playing the joined file in the preview window; the
 // play line is erased when the playback ends or is stopped.
 
 #include <QObject>
+#include <QPoint>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,6 +41,7 @@
 namespace sprocket {
 
 class CTLEView;
+class CTipWnd;
 
 class ViewPreviews final : public QObject, public StopPreviewTargets, public SegmentPreviewView {
 public:
@@ -58,6 +65,15 @@ public:
   void BeginScrub(std::int32_t ms);
   void ScrubTo(std::int32_t ms);
   void EndScrubDrag() { running_.scrubbing = false; }
+
+  // --- The tip window (null: no tips) ---
+  void SetTipWindow(CTipWnd* tip);
+  CTipWnd* TipWindow() const { return tip_; }
+  // Shows the frame of the picture clip at the point (view coordinates) in
+  // the tip window; false, showing nothing, when there is none.
+  bool ShowClipTip(QPoint point);
+  // How long the mouse rests before the tip shows.
+  static constexpr int kTipDelayMs = 500;
 
   // --- Segment preview ---
   bool PreviewSegment(bool preview, int mode, std::int32_t startMs, std::int32_t endMs);
@@ -91,9 +107,9 @@ public:
   void StopMonitor() override;
   const TLEvent* PlayingClip() const override { return window_ != nullptr ? window_->PlayingClip() : nullptr; }
   void StopPlay() override;
-  // No tip window shows clip pictures yet.
-  std::optional<ClipRect> ShownTipRect() const override { return std::nullopt; }
-  void HideTip() override {}
+  std::optional<ClipRect> ShownTipRect() const override;
+  void HideTip() override;
+  // The tip shows decoded pictures: it holds no media window.
   bool TipHoldsMediaWindow() const override { return false; }
   void CloseTipMediaWindow() override {}
   void RepaintNow(const ClipRect& rect) override;
@@ -128,6 +144,8 @@ private:
   void DrawPlayLine(dc::Context& dc, std::int32_t x, std::int32_t top, std::int32_t bottom);
   void ErasePlayLine();
   void ShowScrubFrame(const std::uint8_t* dib, std::int32_t ms);
+  void OnHover(QPoint point);
+  void EndTip();
 
   CTLEView& view_;
   ApplicationState& app_;
@@ -139,6 +157,10 @@ private:
   JobFrameRenderer scrubRenderer_;
   std::function<int(const RenderJob&)> runRenderWindow_;
   std::optional<std::pair<std::int32_t, std::int32_t>> screenSize_;
+  CTipWnd* tip_ = nullptr;
+  const TLEvent* tipClip_ = nullptr;  // the clip the tip shows (compared, never read)
+  QTimer hoverTimer_;
+  QPoint hoverPoint_;
   std::int32_t playLineX_ = -1;
   std::int32_t playLineTop_ = 0;
   std::int32_t playLineBottom_ = 0;

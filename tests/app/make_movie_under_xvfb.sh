@@ -24,15 +24,7 @@ printf "$settings" >"$work/oracle-config/RODUVER.INI"
 start_editor "$sprocket" "$work"
 open_timeline "$timeline"
 
-# The menu is asked again when a key went to a window that was still
-# settling after the file dialog closed.
-dialog=
-for _ in 1 2 3; do
-  xdotool windowfocus --sync "$main"
-  xdotool key alt+m a
-  dialog=$(find_window '^Save As AVI File$' 10) && break
-  xdotool key Escape Escape
-done
+dialog=$(menu_window "alt+m a" '^Save As AVI File$')
 [ -n "$dialog" ] || { echo "Make Movie AVI showed no save dialog"; exit 1; }
 xdotool windowfocus --sync "$dialog"
 xdotool key ctrl+a

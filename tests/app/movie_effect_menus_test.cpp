@@ -8,8 +8,14 @@
 
 #include <QMenu>
 
-#include <algorithm>
+#include <QCoreApplication>
+#include <QImage>
 #include <QMenuBar>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <set>
 
 #include "app/main_frame.h"
 #include "app/movie_stats_dialog.h"
@@ -19,6 +25,7 @@
 #include "effects/effect_sequence_edit.h"
 #include "libs/effectcatalog/effect_ids.h"
 #include "outside_tools.h"
+#include "platform/message_pump.h"
 #include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "scripted_prompts.h"
@@ -262,27 +269,47 @@ TEST(MovieEffectMenus, TheTransitionTracksPopupOffersTheGroupsByTheSelectedTrans
   }
 }
 
-TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
-  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
-  constexpr const char* kSettings =
+// The demo timeline in the real main window, its movies made with small
+// settings into a test folder; the movie output dialog answers `movie`.
+struct DemoInTheEditor {
+  static constexpr const char* kSettings =
       "[Movie]\nVResWidth=160\nVResHeight=120\nVCompressionType=MJPG\n"
       "[Preview]\nPrev_VResWidth=80\nPrev_VResHeight=60\nPrev_VCompressionType=MJPG\n";
   TempDir dir;
-  testing::ScriptedPrompts prompts;
-  SetConfigDir(dir / "config");
-  dir.Write("config/RODUVER.INI", kSettings);
-  LoadApplicationSettings(TheApp(), AppProfile());
-  CMainFrame frame(nullptr, &TheApp(), &AppProfile());
-  const std::string movie = (dir / "menu.avi").string();
-  FixedMovieOutput output(movie);
-  frame.SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
-  const std::string demo = std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle";
-  ASSERT_NE(frame.OpenTimeline(demo), nullptr);
-  CTestDoc& doc = frame.ActiveView()->GetDocument();
-  doc.movieRange = {0, 1000};
-  doc.savePrompt = 0;
-  std::filesystem::create_directories(dir / "tmp");
-  doc.tempDir = (dir / "tmp").string() + "/";
+  testing::ScriptedPrompts prompts;  // an unexpected message fails the test
+  std::string demo = std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle";
+  std::string movie = (dir / "menu.avi").string();
+  FixedMovieOutput output{movie};
+  std::unique_ptr<CMainFrame> frame;
+
+  explicit DemoInTheEditor(TimeRange range) {
+    SetConfigDir(dir / "config");
+    dir.Write("config/RODUVER.INI", kSettings);
+    LoadApplicationSettings(TheApp(), AppProfile());
+    frame = std::make_unique<CMainFrame>(nullptr, &TheApp(), &AppProfile());
+    frame->SetMovieEffectDialogs({&output, nullptr, nullptr, {}});
+    EXPECT_NE(frame->OpenTimeline(demo), nullptr);
+    CTestDoc& doc = Doc();
+    doc.movieRange = range;
+    doc.previewRange = range;
+    doc.savePrompt = 0;
+    std::filesystem::create_directories(dir / "tmp");
+    doc.tempDir = (dir / "tmp").string() + "/";
+  }
+  CTLEView& View() const { return *frame->ActiveView(); }
+  CTestDoc& Doc() const { return View().GetDocument(); }
+};
+
+TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) {
+  if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  DemoInTheEditor editor({0, 1000});
+  ASSERT_NE(editor.frame->ActiveView(), nullptr);
+  CMainFrame& frame = *editor.frame;
+  CTestDoc& doc = editor.Doc();
+  const TempDir& dir = editor.dir;
+  const std::string& movie = editor.movie;
+  const std::string& demo = editor.demo;
+  FixedMovieOutput& output = editor.output;
 
   QMenu* movieMenu = TopMenu(frame, "Movie");
   ASSERT_EQ(Item(movieMenu, "Last Compiled Movie Statistics...")->isEnabled(), false);
@@ -299,7 +326,7 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   EXPECT_EQ(frames->second, "30");  // one second at 29.97 fps
 
   const std::string oracle = (dir / "oracle.avi").string();
-  dir.Write("oracle-config/RODUVER.INI", kSettings);
+  dir.Write("oracle-config/RODUVER.INI", DemoInTheEditor::kSettings);
   const auto quoted = [](const std::string& text) { return "'" + text + "'"; };
   ASSERT_TRUE(testing::RunCommand(std::string(SPROCKET_RENDER_EXE) + " " + quoted(demo) + " --out " + quoted(oracle) +
                                   " --range 0,1000 --config " + quoted((dir / "oracle-config").string()) +
@@ -322,7 +349,99 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   doc.previewRange = {0, 5000};
   Item(movieMenu, "Render Segments in Range")->trigger();
   EXPECT_GT(rendered(), 0);
-  EXPECT_TRUE(prompts.AllShown());
+  EXPECT_TRUE(editor.prompts.AllShown());
+}
+
+// What the view showed of the render's position line between frames.
+struct LineWatch {
+  int samples = 0;
+  int inverted = 0;  // samples whose column was the inverse of the view before the render
+  std::set<std::int32_t> xs;
+};
+
+// Every pixel of `now` from `top` down equals `before`, except those of the
+// column `line` above `lineBottom`, which are their inverse.
+bool ColumnsMatch(const QImage& before, const QImage& now, int top, std::optional<int> line, int lineBottom = 0) {
+  for (int y = top; y < before.height(); ++y) {
+    for (int x = 0; x < before.width(); ++x) {
+      const bool inverted = line == x && y < lineBottom;
+      const QRgb expected = inverted ? ~before.pixel(x, y) : before.pixel(x, y);
+      if ((now.pixel(x, y) & 0xffffffu) != (expected & 0xffffffu)) return false;
+    }
+  }
+  return true;
+}
+
+TEST(MovieEffectMenus, TheRenderMovesThePositionLineOverTheRulerAndTracksAndTakesItAway) {
+  struct Case {
+    const char* item;
+    TimeRange range;
+    bool rendersSegments;
+  };
+  const Case cases[] = {{"Make Movie AVI...", {500, 2500}, false}, {"Render Segments in Range", {0, 5000}, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    DemoInTheEditor editor(c.range);
+    ASSERT_NE(editor.frame->ActiveView(), nullptr);
+    CMainFrame& frame = *editor.frame;
+    frame.resize(1000, 600);
+    frame.show();
+    QCoreApplication::processEvents();
+    CTLEView& view = editor.View();
+    CTestDoc& doc = editor.Doc();
+    doc.currentPosition = 4000;
+    view.InvalidateAll();
+    view.UpdateNow();
+    const QImage before = view.BackBuffer().Image().copy();
+    const std::int32_t positionX = view.lastPositionX;
+    // The middle of each segment's box in the ruler's top band.
+    const int bandY = doc.margin + doc.bandHeight / 2;
+    const auto bandColours = [&](const QImage& image) {
+      std::vector<QRgb> colours;
+      for (const TLFilter& segment : doc.Head()->segments) {
+        colours.push_back(image.pixel(doc.TimeToX((segment.start + segment.end) / 2), bandY) & 0xffffffu);
+      }
+      return colours;
+    };
+    const std::vector<QRgb> bandBefore = bandColours(before);
+    const int rulerTop = doc.margin + 3 * doc.bandHeight;
+    const int tracksBottom = doc.TrackAreaTop() + view.GetTotalTrackHeight();
+    ASSERT_LT(tracksBottom, view.ClientRect().bottom);
+
+    LineWatch watch;
+    SetPumpHook([&] {
+      const std::optional<std::int32_t> x = view.RenderPositionLineX();
+      if (!x) return;
+      ++watch.samples;
+      watch.xs.insert(*x);
+      if (ColumnsMatch(before, view.BackBuffer().Image(), rulerTop, *x, tracksBottom)) ++watch.inverted;
+    });
+    Item(TopMenu(frame, "Movie"), c.item)->trigger();
+    SetPumpHook({});
+
+    // The line stood at the rendered times, inside the range, and went along it.
+    ASSERT_GT(watch.samples, 5);
+    EXPECT_EQ(watch.inverted, watch.samples);
+    EXPECT_GE(*watch.xs.begin(), doc.TimeToX(c.range.start));
+    EXPECT_LE(*watch.xs.rbegin(), doc.TimeToX(c.range.end));
+    EXPECT_GT(*watch.xs.rbegin() - *watch.xs.begin(), (doc.TimeToX(c.range.end) - doc.TimeToX(c.range.start)) / 2);
+    // Afterwards nothing of it is left and the view's own position is as it was.
+    EXPECT_FALSE(view.RenderPositionLineX().has_value());
+    EXPECT_EQ(doc.currentPosition, 4000);
+    view.UpdateNow();
+    EXPECT_EQ(view.lastPositionX, positionX);
+    EXPECT_TRUE(ColumnsMatch(before, view.BackBuffer().Image(), rulerTop, std::nullopt));
+    // The band shows the segments rendered now: white before, green after.
+    const std::vector<QRgb> bandAfter = bandColours(view.BackBuffer().Image());
+    ASSERT_EQ(bandAfter.size(), bandBefore.size());
+    for (std::size_t i = 0; i < bandAfter.size(); ++i) {
+      EXPECT_EQ(bandBefore[i], 0xffffffu) << "segment " << i;
+      const bool rendered = std::filesystem::exists(doc.Head()->segments[i].fileName);
+      EXPECT_EQ(rendered, c.rendersSegments) << "segment " << i;
+      EXPECT_EQ(bandAfter[i] == 0x00c800u || bandAfter[i] == 0x00fa00u, rendered) << "segment " << i;
+    }
+    EXPECT_TRUE(editor.prompts.AllShown());
+  }
 }
 
 }  // namespace

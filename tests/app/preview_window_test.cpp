@@ -132,6 +132,24 @@ TEST_F(PreviewWindowTest, ScrubPicturesShowOnlyWhileNothingPlays) {
   EXPECT_EQ(PictureNumber(window.Picture()), 0) << "the monitor's picture stays";
 }
 
+TEST_F(PreviewWindowTest, StopPlayEndsTheSoundOfAScrubOnceAndKeepsItsPicture) {
+  CPreviewWnd window(&audio_, &clock_);
+  GlobalBlock five = testing::MakeNumberedPicture(5);
+  // A scrub of the timeline: its frame here, its sound in the window's output.
+  AudioOut* sound = window.ScrubSound();
+  ASSERT_EQ(sound, &audio_);
+  ASSERT_TRUE(sound->Start(AudioOutFormat{11025, 1, 8}));
+  window.ShowScrubPicture(GlobalLockGuard<const std::uint8_t>(five.get()).get(), 1000, 25.0);
+  EXPECT_TRUE(window.IsScrubShown());
+  window.StopPlay();
+  EXPECT_FALSE(audio_.IsStarted()) << "the scrub's sound still plays";
+  EXPECT_FALSE(window.IsScrubShown());
+  EXPECT_EQ(PictureNumber(window.grab(window.PictureRect()).toImage()), 5);
+  const int stops = audio_.stops();
+  window.StopPlay();
+  EXPECT_EQ(audio_.stops(), stops) << "a second stop reached the output";
+}
+
 TEST_F(PreviewWindowTest, BoardFilesReportTheirPositionUntilTheyEndOrStop) {
   CPreviewWnd window(&audio_, &clock_);
   StandInBoardClipPlayer board(window);

@@ -121,6 +121,8 @@ TEST_F(SegmentFramesTest, DemoTimelineIsTheSameWithAndWithoutRenderedSegments) {
   const std::string tempDir = doc.tempDir;
   ASSERT_TRUE(ReadTimelineFile(demo, doc));
   doc.tempDir = tempDir;
+  // Rendering segments saves the timeline: never over the example itself.
+  doc.pathName = (std::filesystem::path(tempDir) / "demo.tle").string();
   doc.savePrompt = 0;
   UseSmallMovieSettings();
   for (MovieSettings* record : {&TheApp().movie, &TheApp().preview}) {

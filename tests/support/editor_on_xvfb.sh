@@ -10,6 +10,9 @@
 #   find_window TITLE_RE [SECS]  prints the id of the first visible window
 #                                whose title matches, waiting up to SECS
 #                                (default 30); prints nothing when none came
+#   menu_window KEYS TITLE_RE    types KEYS (a menu's accelerators) into the
+#                                main window until a window whose title
+#                                matches shows; prints its id, or nothing
 
 xvfb_pid= editor_pid=
 stop_editor() {
@@ -61,4 +64,16 @@ open_timeline() {
     sleep 0.1
   done
   sleep 0.3
+}
+
+# A key can go to a window still settling after a dialog closed: the menu
+# is asked again then.
+menu_window() {
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$main"
+    xdotool key $1
+    find_window "$2" 10 && return 0
+    xdotool key Escape Escape
+  done
+  return 1
 }

@@ -194,6 +194,91 @@ TEST_F(MouseEditing, DraggingTheEnvelopeAddsAndMovesAPoint) {
   ExpectUndoneTo(original);
 }
 
+// Stopping previews in the middle of a drag (a menu command, a key) ends the
+// drag: what it drew is erased at once, its edit is not made, a second stop
+// changes nothing, and the moves and release that follow do nothing.
+TEST_F(MouseEditing, StoppingPreviewsMidDragErasesTheDragAndTheReleaseEditsNothing) {
+  struct Case {
+    const char* name;
+    int track;
+    int pressX;     // ms on the timeline, mapped to x below; -1: the envelope
+    int dx;
+    bool drawsInverted;
+    bool keepsEnvelope;
+  };
+  const Case cases[] = {
+      {"clip outline", 1, 2500, 40, true, false},
+      {"selection of clips", 1, 2500, 40, true, false},
+      {"trim of the out edge", 1, -4000, -30, true, false},
+      {"trim of the in edge", 1, -1000, 30, true, false},
+      {"rubber band", 4, 1500, 60, true, false},
+      {"envelope point", 6, -1, -8, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    Track(6)->viewStatus = kTrackViewVolume;
+    TLEvent* a = AddDemoClip(1, 1000, "shot-a.avi");
+    TLEvent* b = AddDemoClip(3, 2000, "shot-b.avi");
+    TLEvent* tone = AddDemoClip(6, 1000, "tone.wav");
+    ASSERT_TRUE(a && b && tone);
+    Paint();
+    if (std::string(c.name) == "selection of clips") {
+      Press(X(3000), Middle(3));
+      Release(X(3000), Middle(3));
+      Press(X(2500), Middle(1), Qt::ShiftModifier);
+      Release(X(2500), Middle(1));
+      ASSERT_EQ(doc().SelectionCount(), 2u);
+    }
+    const std::string original = Text();
+    const std::size_t undoSteps = doc().undoSteps.size();
+    int x = 0;
+    int y = Middle(c.track);
+    if (c.pressX == -1) {
+      dc::Rect area;
+      ASSERT_EQ(view->GetEnvelopeRect(tone, area), 1);
+      x = X(2500);
+      y = EnvelopeScreenPoint(area, VolumePoint{10000, 5000}).y;
+    } else {
+      x = c.pressX < 0 ? X(-c.pressX) + (c.dx < 0 ? -2 : 1) : X(c.pressX);
+    }
+    Press(x, y);
+    const QImage pressed = Paint().copy();
+    if (c.keepsEnvelope) {
+      DragTo(x, y + c.dx / 2);
+      DragTo(x, y + c.dx);
+    } else {
+      DragTo(x + c.dx / 2, y);
+      DragTo(x + c.dx, y);
+    }
+    if (c.drawsInverted) {
+      EXPECT_GT(Differences(view->BackBuffer().Image(), pressed), 0) << "the drag drew nothing";
+    }
+
+    view->StopPreview();
+    const QImage stopped = view->BackBuffer().Image().copy();
+    EXPECT_EQ(Differences(stopped, Paint().copy()), 0) << "the stop erased the drag at once";
+    view->StopPreview();
+    view->UpdateNow();
+    EXPECT_EQ(Differences(view->BackBuffer().Image(), stopped), 0) << "a second stop changes nothing";
+
+    DragTo(x + 2 * c.dx, y + c.dx);
+    Release(x + 2 * c.dx, y + c.dx);
+    view->UpdateNow();
+    EXPECT_EQ(Differences(view->BackBuffer().Image(), stopped), 0) << "the release drew nothing";
+    if (c.keepsEnvelope) {
+      // The point follows the mouse as it is dragged: the stop keeps it there.
+      ASSERT_EQ(tone->volume.size(), 3u);
+      EXPECT_GT(tone->volume[1].level, 10000);
+      EXPECT_TRUE(doc().IsModified());
+      ExpectUndoneTo(original);
+    } else {
+      EXPECT_EQ(Text(), original) << "the release after the stop edited the timeline";
+      EXPECT_EQ(doc().undoSteps.size(), undoSteps);
+    }
+  }
+}
+
 TEST_F(MouseEditing, DroppedAndChosenFilesArePlacedOnTheTrack) {
   Paint();
   const std::string original = Text();

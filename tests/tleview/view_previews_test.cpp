@@ -4,7 +4,9 @@
 // stand-in moving the play line.
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -20,6 +22,9 @@
 #include "temp_dir.h"
 #include "timeline/basics/time_code.h"
 #include "timeline/document/render_segments.h"
+#include "timeline/document/clip_lookup.h"
+#include "tleview/clip_bitmaps.h"
+#include "tleview/tip_window.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_previews.h"
 
@@ -169,6 +174,46 @@ TEST_F(ViewPreviewsTest, StoppingLeavesThePictureOfAFreshPaintAndASecondStopChan
   EXPECT_EQ(running.feedbackX, -1);
 }
 
+TEST_F(ViewPreviewsTest, TheRenderLineInvertsOneColumnSurvivesRepaintsAndLeavesNothingBehind) {
+  const QImage clean = PaintedFresh();
+  const int top = doc().margin + 3 * doc().bandHeight;
+  const int bottom = doc().TrackAreaTop() + view->GetTotalTrackHeight();
+  // Only the column of the line, from the ruler's top to the tracks' bottom, is inverted.
+  const auto onlyLineAt = [&](int lineX) {
+    const QImage now = view->BackBuffer().Image();
+    for (int y = 0; y < clean.height(); ++y)
+      for (int x = 0; x < clean.width(); ++x) {
+        const bool inverted = x == lineX && y >= top && y < bottom;
+        if ((now.pixel(x, y) & 0xffffff) != ((inverted ? ~clean.pixel(x, y) : clean.pixel(x, y)) & 0xffffff)) {
+          return false;
+        }
+      }
+    return true;
+  };
+  const std::int32_t x1 = view->DrawRenderPositionLine(1000);
+  EXPECT_EQ(x1, doc().TimeToX(1000));
+  EXPECT_TRUE(onlyLineAt(x1));
+  // The job's start reported twice (an image sequence does) keeps one line.
+  EXPECT_EQ(view->DrawRenderPositionLine(1000), x1);
+  EXPECT_TRUE(onlyLineAt(x1));
+  // A repaint under the line keeps it where it is.
+  view->InvalidateRect(dc::Rect{x1 - 5, 0, x1 + 5, 200});
+  view->UpdateNow();
+  EXPECT_TRUE(onlyLineAt(x1));
+  const std::int32_t x2 = view->DrawRenderPositionLine(3000);
+  EXPECT_EQ(view->RenderPositionLineX(), x2);
+  EXPECT_TRUE(onlyLineAt(x2));
+  // Outside the track area no line is drawn and the old one is gone.
+  EXPECT_EQ(view->DrawRenderPositionLine(0), doc().TrackAreaLeft());
+  EXPECT_FALSE(view->RenderPositionLineX().has_value());
+  EXPECT_EQ(view->BackBuffer().Image(), clean);
+  view->DrawRenderPositionLine(2000);
+  view->EraseRenderPositionLine();
+  EXPECT_EQ(view->BackBuffer().Image(), clean);
+  view->EraseRenderPositionLine();  // nothing left to erase
+  EXPECT_EQ(Painted(), clean);
+}
+
 TEST_F(ViewPreviewsTest, DraggingInTheRulerShowsTheComposedFrameUnderTheMouseWithItsSound) {
   app.preview.VReserved1 = 1;
   app.preview.ASamplesPerSec = 11025;
@@ -229,6 +274,61 @@ TEST_F(ViewPreviewsTest, EditsByMouseOrKeyStopARunningScrubFirst) {
   }
 }
 
+TEST_F(ViewPreviewsTest, RestingOnAClipShowsItsFrameInTheTipWindowUntilTheMouseLeavesOrPreviewsStop) {
+  CTipWnd tip;
+  view->Previews().SetTipWindow(&tip);
+  const TLEvent* clip = FindClipAtTime(doc().Head(), 800, 1);
+  ASSERT_NE(clip, nullptr);
+  const int onClip = doc().TimeToX(800);
+  const int y = view->TrackTop(1) + doc().RowHeight() / 2;
+  const auto hover = [&](int x, int atY) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, atY), QPointF(x, atY), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+  };
+  const QImage clean = PaintedFresh();
+
+  hover(onClip, y);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip.isVisible(); }, 5000)) << "resting on the clip showed no tip";
+  const std::int32_t time = doc().XToTime(onClip + doc().horizontalScroll);
+  DibPicture expected = view->frameSource->FrameAt(*clip, doc().rate, time, 160, 120);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(tip.Picture(), BitmapFromDib(expected).Image());
+  EXPECT_EQ(tip.Caption().toStdString(), clip->name + "  " + FormatTimeCode(time, RateToFps(doc().rate)));
+  EXPECT_TRUE(view->Previews().AnyRunning());
+  hover(onClip + 3, y);
+  EXPECT_TRUE(tip.isVisible()) << "a move on the same clip keeps the tip";
+  hover(doc().TimeToX(3000), y);
+  EXPECT_FALSE(tip.isVisible()) << "moving off the clip hides the tip";
+  EXPECT_FALSE(view->Previews().ShowClipTip(QPoint(doc().TimeToX(3000), y))) << "no clip there";
+  EXPECT_FALSE(view->Previews().ShowClipTip(QPoint(onClip, RulerY()))) << "the ruler is no clip";
+
+  ASSERT_TRUE(view->Previews().ShowClipTip(QPoint(onClip, y)));
+  view->StopPreview();
+  EXPECT_FALSE(tip.isVisible());
+  EXPECT_FALSE(view->Previews().AnyRunning());
+  const QImage stopped = Painted();
+  EXPECT_EQ(stopped, clean);
+  view->StopPreview();
+  EXPECT_EQ(Painted(), stopped);
+  // A press hides it too.
+  ASSERT_TRUE(view->Previews().ShowClipTip(QPoint(onClip, y)));
+  Mouse(QEvent::MouseButtonPress, onClip, RulerY());
+  Mouse(QEvent::MouseButtonRelease, onClip, RulerY());
+  EXPECT_FALSE(tip.isVisible());
+  // A tip still waiting for the mouse to rest does not show after a press or a stop.
+  for (const bool press : {true, false}) {
+    hover(onClip, y);
+    if (press) {
+      Mouse(QEvent::MouseButtonPress, onClip, y);
+    } else {
+      view->StopPreview();
+    }
+    QTest::qWait(ViewPreviews::kTipDelayMs + 300);
+    EXPECT_FALSE(tip.isVisible()) << (press ? "after a press" : "after a stop");
+    if (press) Mouse(QEvent::MouseButtonRelease, onClip, y);
+  }
+}
+
 // Segment preview over the board's stand-in: board-native settings, a board
 // clip on track 1 and the stand-in switched on.
 class ViewSegmentPreviewTest : public ViewPreviewsTest {
@@ -286,6 +386,76 @@ TEST_F(ViewSegmentPreviewTest, TheStandInPlaysTheJoinedFileAndItsProgressMovesTh
     const QImage stopped = Painted();
     EXPECT_EQ(stopped, clean);
     EXPECT_EQ(stopped, PaintedFresh());
+  }
+}
+
+// The view's keys: 'P' plays the preview range with the preview settings,
+// 'M' the movie range with the movie settings, as a mode 0 segment preview
+// while "Real Time Mixing" is off and as the mixing console's playback
+// while it is on; a sound job that fails or is stopped plays nothing.
+TEST_F(ViewSegmentPreviewTest, KeysPAndMStartTheSegmentPreviewOfTheirRange) {
+  doc().previewRange = {1100, 1400};
+  doc().movieRange = {1000, 1400};
+  std::vector<RenderJob> soundJobs;
+  view->Previews().SetRenderWindow([&](const RenderJob& job) {
+    soundJobs.push_back(job);
+    return -1;  // the render window failed or was stopped by ESC
+  });
+  int refusals = 0;
+  QObject::connect(view.get(), &CTLEView::boardPreviewRefused, [&] { ++refusals; });
+  struct Case {
+    const char* name;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    int realTimeMixing;
+    int sound;       // VReserved1 of both records
+    bool native;
+    std::int32_t playsFrom;  // -1: nothing plays
+    bool soundJob;
+  };
+  const Case cases[] = {
+      {"P: the preview range", Qt::Key_P, Qt::NoModifier, 0, 0, true, 1100, false},
+      {"M: the movie range", Qt::Key_M, Qt::NoModifier, 0, 0, true, 1000, false},
+      {"shift+P", Qt::Key_P, Qt::ShiftModifier, 0, 0, true, 1100, false},
+      {"P with real-time mixing: the console's file", Qt::Key_P, Qt::NoModifier, 1, 1, true, 1100, false},
+      {"P with sound, the sound job stopped", Qt::Key_P, Qt::NoModifier, 0, 1, true, -1, true},
+      {"ctrl+P is not the key", Qt::Key_P, Qt::ControlModifier, 0, 0, true, -1, false},
+      {"P without the board's format", Qt::Key_P, Qt::NoModifier, 0, 0, false, -1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view->StopPreview();
+    window.boardFiles.clear();
+    soundJobs.clear();
+    refusals = 0;
+    profile.WriteProfileInt(settings::kRealTimeMixing, settings::kRealTimeMixingEnable, c.realTimeMixing);
+    testing::SetBoardNativeSettings(app);
+    for (MovieSettings* record : {&app.movie, &app.preview}) {
+      record->VReserved1 = c.sound;
+      record->ASamplesPerSec = 11025;
+      record->AChannels = 1;
+      record->ABitsPerSample = 8;
+      if (!c.native) record->VCompressionType = "MJPG";
+    }
+    QKeyEvent key(QEvent::KeyPress, c.key, c.modifiers);
+    QCoreApplication::sendEvent(view.get(), &key);
+    if (c.playsFrom >= 0) {
+      EXPECT_EQ(window.boardFiles, std::vector<std::string>{doc().tempDir + "preview.avi"});
+      EXPECT_EQ(view->boardPlayback, 1);
+      EXPECT_EQ(view->Previews().PlayLineX(), doc().TimeToX(c.playsFrom));
+    } else {
+      EXPECT_TRUE(window.boardFiles.empty());
+      EXPECT_EQ(view->boardPlayback, 0);
+    }
+    ASSERT_EQ(soundJobs.size(), c.soundJob ? 1u : 0u);
+    if (c.soundJob) {
+      EXPECT_EQ(soundJobs[0].outputKind, OutputKind::kWav);
+      EXPECT_EQ(soundJobs[0].previewFlag, 1);
+      EXPECT_EQ(soundJobs[0].startMs, 1100);
+      EXPECT_EQ(soundJobs[0].endMs, 1400);
+      EXPECT_EQ(soundJobs[0].outputPath, doc().tempDir + "recorder.wav");
+    }
+    EXPECT_EQ(refusals, c.native ? 0 : 1);
   }
 }
 

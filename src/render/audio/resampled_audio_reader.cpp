@@ -19,6 +19,8 @@ namespace {
 constexpr std::int64_t kInputChunkFrames = 4096;
 // Input frames converted before a repositioned read, beyond the filter's reach.
 constexpr std::int64_t kPrerollFrames = 256;
+// Input frames the resampler holds back before its output catches up.
+constexpr std::int64_t kFilterReachFrames = 64;
 
 struct ResamplerDeleter {
   void operator()(SwrContext* context) const { swr_free(&context); }
@@ -57,6 +59,7 @@ struct ResampledAudioReader::State {
   bool Reposition(std::int64_t start);
   bool Convert(const std::uint8_t* data, int frames);
   bool Fill(std::int64_t end);
+  std::int64_t InputChunk(std::int64_t end) const;
 };
 
 bool ResampledAudioReader::State::Reposition(std::int64_t start) {
@@ -113,11 +116,21 @@ bool ResampledAudioReader::State::Convert(const std::uint8_t* data, int frames) 
   return true;
 }
 
+// Source frames to convert towards `end`: about what the missing output
+// needs, so that a source at a very low rate converted to a high one does
+// not make millions of frames nobody reads.
+std::int64_t ResampledAudioReader::State::InputChunk(std::int64_t end) const {
+  if (!resampling) return kInputChunkFrames;
+  const std::int64_t missing = std::max<std::int64_t>(0, end - PendingEnd());
+  const std::int64_t needed = missing * sourceRate / format.rate + kFilterReachFrames;
+  return std::clamp<std::int64_t>(needed, 1, kInputChunkFrames);
+}
+
 bool ResampledAudioReader::State::Fill(std::int64_t end) {
   const std::size_t inputBlock = static_cast<std::size_t>(format.channels * sourceBits / 8);
   input.resize(static_cast<std::size_t>(kInputChunkFrames) * inputBlock);
   while (PendingEnd() < end && !ended) {
-    const std::int64_t got = reader.Read(nextInput, kInputChunkFrames, input.data(), input.size());
+    const std::int64_t got = reader.Read(nextInput, InputChunk(end), input.data(), input.size());
     if (got < 0) return Fail(reader.ErrorText());
     if (got == 0) {
       ended = true;

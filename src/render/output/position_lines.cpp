@@ -13,18 +13,31 @@ bool IsInsideTrackArea(const CTestDoc& doc, const PositionLineView& view, std::i
   return x > left && x < right;
 }
 
-LineSpan TrackLineSpan(const CTestDoc& doc, const PositionLineView& view) {
-  const std::int32_t top = doc.TrackAreaTop();
+namespace {
+
+// The tracks' bottom less the vertical scroll, clipped to the client height;
+// never above `top`.
+LineSpan SpanToTracksBottom(const CTestDoc& doc, const PositionLineView& view, std::int32_t top) {
   const std::int32_t tracks = GetTrackTop(doc, std::numeric_limits<std::int32_t>::max());
-  const std::int32_t bottom = std::min(top + tracks - view.verticalScroll, view.clientHeight);
+  const std::int32_t bottom = std::min(doc.TrackAreaTop() + tracks - view.verticalScroll, view.clientHeight);
   return LineSpan{top, std::max(top, bottom)};
+}
+
+}  // namespace
+
+LineSpan TrackLineSpan(const CTestDoc& doc, const PositionLineView& view) {
+  return SpanToTracksBottom(doc, view, doc.TrackAreaTop());
+}
+
+LineSpan RenderLineSpan(const CTestDoc& doc, const PositionLineView& view) {
+  return SpanToTracksBottom(doc, view, doc.margin + 3 * doc.bandHeight);
 }
 
 PositionLineStep RenderPositionLineStep(const CTestDoc& doc, const PositionLineView& view, std::int32_t ms,
                                         bool firstCall, std::int32_t oldX) {
   PositionLineStep step;
   step.newX = doc.TimeToX(ms);
-  step.span = TrackLineSpan(doc, view);
+  step.span = RenderLineSpan(doc, view);
   if (!firstCall && IsInsideTrackArea(doc, view, oldX)) step.eraseX = oldX;
   if (IsInsideTrackArea(doc, view, step.newX)) step.drawX = step.newX;
   return step;

@@ -46,8 +46,14 @@ bool IsInsideTrackArea(const CTestDoc& doc, const PositionLineView& view, std::i
 // vertical scroll, clipped to the client height.
 LineSpan TrackLineSpan(const CTestDoc& doc, const PositionLineView& view);
 
+// The render window's line runs from the ruler's top (below the three mark
+// bands), through the ruler, down to the tracks' bottom less the vertical
+// scroll, clipped to the client height.
+LineSpan RenderLineSpan(const CTestDoc& doc, const PositionLineView& view);
+
 // The render window's step: the line moves to the time's x; the old line is
-// erased unless this is the first call of the job.
+// erased unless this is the first call of the job. Its span is
+// RenderLineSpan.
 PositionLineStep RenderPositionLineStep(const CTestDoc& doc, const PositionLineView& view, std::int32_t ms,
                                         bool firstCall, std::int32_t oldX);
 

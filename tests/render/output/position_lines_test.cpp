@@ -50,6 +50,15 @@ TEST_F(PositionLines, SpanRunsOverTheTracksLessTheScrollWithinTheClient) {
   EXPECT_EQ(TrackLineSpan(doc, view).bottom, 100);
 }
 
+TEST_F(PositionLines, RenderLineRunsFromTheRulerTopToTheTracksBottom) {
+  const LineSpan tracks = TrackLineSpan(doc, view);
+  const LineSpan render = RenderPositionLineStep(doc, view, 1000, true, 0).span;
+  EXPECT_EQ(render.top, doc.margin + 3 * doc.bandHeight);  // through the ruler
+  EXPECT_EQ(render.bottom, tracks.bottom);
+  view.clientHeight = 10;  // smaller than the bands: nothing to draw
+  EXPECT_EQ(RenderLineSpan(doc, view).bottom, RenderLineSpan(doc, view).top);
+}
+
 TEST_F(PositionLines, PanelIsLeftOut) {
   const LineSpan span{50, 300};
   EXPECT_EQ(PositionLinePieces(span, false, 100, 150), std::vector<LineSpan>{span});
