@@ -66,10 +66,7 @@ private:
 // mixdown's failure (its message shown) or stop.
 int MixSound(RenderJobContext& job, const std::string& path) {
   WaveOutputFile wave;
-  if (path.empty() || !wave.WriteWaveHeader(0, 0, 0, 0, 0, path)) {
-    ShowStopMessage(kCreateWaveText);
-    return kMixdownFailed;
-  }
+  if (!StartWaveFile(wave, path)) return kMixdownFailed;
   const int mixed = MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels,
                                  job.format.audioRate, static_cast<int>(job.format.framesPerSecond), 1,
                                  job.job.startMs, job.job.endMs);

@@ -48,9 +48,13 @@ bool SaveImage(RenderJobContext& job, const std::string& basePath, const DibPict
   }
   if (result < 0) {
     // The drive is blamed only when the file itself failed.
-    ShowStopMessage(image < 0 || result == kImageNoMemory
-                        ? "Out of memory!"
-                        : "Failed to save Image file! Make sure the drive you select is accessible.");
+    if (image < 0 || result == kImageNoMemory) {
+      ShowStopMessage("Out of memory!");
+    } else if (result == kImageBadArgument) {
+      ShowStopMessage(kFormatNotSupportedText);
+    } else {
+      ShowStopMessage("Failed to save Image file! Make sure the drive you select is accessible.");
+    }
     return false;
   }
   ++job.framesWritten;
@@ -70,6 +74,10 @@ int WriteImageSequenceOutput(RenderJobContext& job) {
   const bool halves = mode == 3 || mode == 4;
   std::string basePath = TheApp().imageSequenceBasePath;
   if (basePath.empty()) basePath = job.job.outputPath;
+  if (ImageSequenceExtension(job.format.imageFileType).empty()) {
+    ShowStopMessage(kFormatNotSupportedText);
+    return kRenderJobFailed;
+  }
 
   DibPicture picture = DibPicture::Black24(job.format.width, job.format.height);
   DibPicture merge = merged ? DibPicture::Black24(job.format.width, job.format.height) : DibPicture();

@@ -6,6 +6,13 @@
 
 namespace sprocket {
 
+bool StartWaveFile(WaveOutputFile& wave, const std::string& path) {
+  if (!path.empty() && wave.WriteWaveHeader(0, 0, 0, 0, 0, path) == 1) return true;
+  const bool writeFailed = wave.ErrorText().rfind("Cannot write", 0) == 0;
+  ShowStopMessage(writeFailed ? kWriteFramesText : kCreateWaveText);
+  return false;
+}
+
 int WriteWavOutput(RenderJobContext& job) {
   job.pictureArea = PictureAreaMode::kAudio;
   if (!OutputExtensionIs(job.job.outputPath, ".wav")) {
@@ -13,10 +20,7 @@ int WriteWavOutput(RenderJobContext& job) {
     return kRenderJobFailed;
   }
   WaveOutputFile wave;
-  if (!wave.WriteWaveHeader(0, 0, 0, 0, 0, job.job.outputPath)) {
-    ShowStopMessage(kCreateWaveText);
-    return kRenderJobFailed;
-  }
+  if (!StartWaveFile(wave, job.job.outputPath)) return kRenderJobFailed;
   const int mixed = MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels,
                                  job.format.audioRate, static_cast<int>(kSmallOutputRate), 1, job.job.startMs,
                                  job.job.endMs);

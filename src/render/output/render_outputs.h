@@ -7,6 +7,8 @@
 
 namespace sprocket {
 
+class WaveOutputFile;
+
 // The AVI movie: the sound mixed into the scratch "recorder.wav", then the
 // movie written by the movie join library, which calls back for each frame.
 int WriteAviOutput(RenderJobContext& job);
@@ -23,5 +25,10 @@ int WriteImageSequenceOutput(RenderJobContext& job);
 
 // The WAV file of the range's sound.
 int WriteWavOutput(RenderJobContext& job);
+
+// Starts a WAV file of `path` (a WAV movie, or the scratch file of a
+// movie's sound). False after the message: the drive is blamed when the
+// file cannot be created, the disk when its first bytes cannot be written.
+bool StartWaveFile(WaveOutputFile& wave, const std::string& path);
 
 }  // namespace sprocket

@@ -1,13 +1,11 @@
 #include "join_test_media.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <numeric>
-#include <sys/resource.h>
 
 #include "imagelib/dib_header.h"
 #include "media_test_clips.h"
@@ -171,25 +169,6 @@ std::vector<int> Count(int count) {
   std::vector<int> numbers(static_cast<std::size_t>(count));
   std::iota(numbers.begin(), numbers.end(), 0);
   return numbers;
-}
-
-ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t bytes) {
-  struct rlimit old {};
-  if (getrlimit(RLIMIT_FSIZE, &old) != 0) return;
-  oldLimit_ = old.rlim_cur;
-  oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = old;
-  limit.rlim_cur = bytes;
-  active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-}
-
-ScopedFileSizeLimit::~ScopedFileSizeLimit() {
-  struct rlimit limit {};
-  if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
-    limit.rlim_cur = oldLimit_;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  std::signal(SIGXFSZ, oldHandler_);
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

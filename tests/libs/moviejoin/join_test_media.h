@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "file_size_limit.h"
 #include "libs/moviejoin/movie_join.h"
 #include "libs/moviejoin/movie_join_block.h"
 #include "platform/global_memory.h"
@@ -60,22 +61,6 @@ std::vector<std::uint8_t> VideoSample(const std::string& path, std::int64_t n);
 std::vector<int> FrameNumbers(const std::string& path);
 // 0, 1, ..., count - 1.
 std::vector<int> Count(int count);
-
-// Limits the size of files the process writes for its lifetime, the way a
-// full disk refuses writes (the limit signal is ignored meanwhile).
-class ScopedFileSizeLimit {
-public:
-  explicit ScopedFileSizeLimit(std::uint64_t bytes);
-  ~ScopedFileSizeLimit();
-  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
-  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
-  bool Active() const { return active_; }
-
-private:
-  bool active_ = false;
-  std::uint64_t oldLimit_ = 0;
-  void (*oldHandler_)(int) = nullptr;
-};
 
 // The files in a folder.
 std::vector<std::string> FilesIn(const std::string& folder);
