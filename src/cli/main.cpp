@@ -24,26 +24,50 @@ using namespace sprocket;
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t stopAsked = 0;
+volatile std::sig_atomic_t terminationAsked = 0;
 
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+extern "C" void OnStopSignal(int signal) {
+  stopAsked = 1;
+  if (signal != SIGINT) terminationAsked = 1;
+}
 
-// Ctrl-C, a termination request and a closed terminal all stop the render
-// at its next message pump: the job then removes its partial output and
-// its temporary folder as a stop does.
+// Ctrl-C stops the render at its next message pump and keeps what a stop
+// keeps (a movie holds the frames made so far). A termination request and
+// a closed terminal stop it there too, but keep nothing unfinished: the
+// movie being written is discarded and a file of its name stays as it was.
+// Either way the job removes its work files and its temporary folder.
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void HandleStopSignals(void (*handler)(int)) {
+// The handlers stay to the end: a signal after the output was written must
+// not end the process by the default action with the work done.
+void HandleStopSignals() {
   struct sigaction action {};
-  action.sa_handler = handler;
+  action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int signal : kStopSignals) {
+    sigaction(signal, &action, nullptr);
+    sigaddset(&stops, signal);
+  }
+  // A parent may start us with them blocked; a signal that came before the
+  // handlers were in place is delivered now.
+  sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
+void PassStopRequest() {
+  if (terminationAsked != 0) {
+    RequestTermination();
+  } else if (stopAsked != 0) {
+    RequestAbort();
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  HandleStopSignals(OnInterrupt);
+  HandleStopSignals();
   std::vector<std::string> args(argv + 1, argv + argc);
   ParseResult parsed = ParseRenderOptions(args);
   if (!parsed.options) {
@@ -62,17 +86,15 @@ int main(int argc, char** argv) {
   SetPrompts(&prompts);
   // A stop signal asks the render to stop at its next message pump.
   ClearAbort();
-  SetPumpHook([] {
-    if (interrupted != 0) RequestAbort();
-  });
-  int status = interrupted != 0 ? kExitFailed : RunRenderCommand(options, stderr);
-  // A stop that came outside a render job (a segment, a mixdown, before the
-  // job) still counts as stopped.
-  if (interrupted != 0 && status != kExitStopped) {
+  SetPumpHook(PassStopRequest);
+  int status = stopAsked != 0 ? kExitFailed : RunRenderCommand(options, stderr);
+  // A stop that ended the run outside a render job (a segment, a mixdown,
+  // before the job) still counts as stopped; one that came after the
+  // output was written changes nothing.
+  if (stopAsked != 0 && status == kExitFailed) {
     std::fprintf(stderr, "sprocket-render: stopped\n");
     status = kExitStopped;
   }
-  HandleStopSignals(SIG_DFL);
   SetPumpHook({});
   SetPrompts(nullptr);
   return status;

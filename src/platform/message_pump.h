@@ -1,8 +1,9 @@
 #pragma once
 // Long work runs on the calling thread and lets the front end breathe
 // through a pump hook: the editor processes its events there (and turns ESC
-// into the abort flag), the command-line tool sets the flag on Ctrl-C, and
-// tests trip it after a number of frames.
+// into the abort flag), the command-line tool sets it on Ctrl-C (and asks
+// for a termination on SIGTERM and SIGHUP), and tests trip it after a
+// number of frames.
 
 #include <functional>
 
@@ -15,8 +16,17 @@ void SetPumpHook(PumpHook hook);
 // Calls the pump hook once.
 void PumpMessages();
 
+// A stop: long work ends at its next pump and keeps what it finished (a
+// movie stopped by the user holds the frames made so far).
 void RequestAbort();
+// A termination (the process is asked to end): long work stops as for an
+// abort but keeps nothing unfinished; a movie being written is discarded,
+// so that a file it would have replaced stays as it was.
+void RequestTermination();
+// Clears both requests.
 void ClearAbort();
+// True after either request.
 bool IsAbortRequested();
+bool IsTerminationRequested();
 
 }  // namespace sprocket

@@ -25,6 +25,7 @@ struct ProcessState {
   StreamPrompts defaultPrompts;
   PumpHook pumpHook;
   std::atomic<bool> abortRequested{false};
+  std::atomic<bool> terminationRequested{false};
   ApplicationState app;
 };
 
@@ -107,7 +108,18 @@ void PumpMessages() {
 }
 
 void RequestAbort() { State().abortRequested = true; }
-void ClearAbort() { State().abortRequested = false; }
+
+void RequestTermination() {
+  State().terminationRequested = true;
+  State().abortRequested = true;
+}
+
+void ClearAbort() {
+  State().abortRequested = false;
+  State().terminationRequested = false;
+}
+
 bool IsAbortRequested() { return State().abortRequested; }
+bool IsTerminationRequested() { return State().terminationRequested; }
 
 }  // namespace sprocket

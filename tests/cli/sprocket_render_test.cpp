@@ -43,7 +43,7 @@ TEST(SprocketRender, DemoTimelineBecomesAPlayableMovieWithSound) {
 
 // Ctrl-C, a termination request and a hang-up stop the render: exit code 2,
 // and neither a work file of the movie nor the job's temporary folder is
-// left.
+// left (stop_signals_test.cpp stops every output at every moment).
 TEST(SprocketRender, StopSignalsStopTheRenderAndLeaveNothingBehind) {
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     TempDir dir;
@@ -58,10 +58,11 @@ TEST(SprocketRender, StopSignalsStopTheRenderAndLeaveNothingBehind) {
         Quoted((dir / "out" / "big.avi").string()) + " --config " + Quoted((dir / "config").string()) + " 2>&1");
     EXPECT_NE(output.find("sprocket-render: stopped"), std::string::npos) << signal << ": " << output;
     EXPECT_NE(output.find("EXIT=2"), std::string::npos) << signal << ": " << output;
-    // A stopped movie keeps the frames made so far under its own name; no
-    // work file is left beside it.
+    // Ctrl-C keeps the frames made so far under the movie's name; a
+    // termination or a hang-up keeps nothing. No work file is left.
     for (const auto& entry : std::filesystem::directory_iterator(dir / "out")) {
       EXPECT_EQ(entry.path().filename(), "big.avi") << signal;
+      EXPECT_EQ(std::string(signal), "INT");
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir / "temp")) << signal;
   }

@@ -93,6 +93,7 @@ private:
   Step WriteRendered();
   Step RenderOne(std::int32_t k, const std::uint8_t** shown);
   bool RenderCall(MovieJoinFrame* frame, std::int32_t k, std::int32_t mode);
+  Step FrameNotRendered(std::int32_t k);
   std::optional<bool> CopyHandedSample(const MovieJoinFrame& frame);
   Step AfterFrame(std::int32_t k, const std::uint8_t* shown);
   bool WriteSoundUpTo(std::int64_t sampleFrames);
@@ -133,6 +134,8 @@ private:
   // The movie's frame count right after the last sample the frame callback
   // handed over: a delta sample may only follow it.
   std::int64_t handedChainFrames_ = -1;
+  // A callback asked for the stop that keeps nothing.
+  bool discard_ = false;
 };
 
 int MovieJoiner::Fail(MovieJoinFailure failure, std::string detail) {
@@ -261,7 +264,11 @@ MovieJoiner::Step MovieJoiner::AfterFrame(std::int32_t k, const std::uint8_t* sh
   std::int32_t written = k + 1;
   if (sound_ && written % interleave_ == 0 && !WriteSoundUpTo(SoundFramesFor(written))) return Step::kFail;
   if (progress_) progress_(FrameTime(k), shown);
-  if (written < frames_ && pump_ && pump_() != 0) return StopStep(MovieJoinFailure::kNone, "Stopped by the user.");
+  if (written < frames_ && pump_) {
+    const int answer = pump_();
+    discard_ = answer == kJoinStopDiscarding;
+    if (answer != 0) return StopStep(MovieJoinFailure::kNone, "Stopped by the user.");
+  }
   return Step::kNext;
 }
 
@@ -307,7 +314,9 @@ bool MovieJoiner::RenderCall(MovieJoinFrame* frame, std::int32_t k, std::int32_t
   frame->field = 0;
   frame->renderMode = mode;
   frame->doubleSize = p_.doubleSize;
-  return frameCallback_(*frame) == 0;
+  const int answer = frameCallback_(*frame);
+  discard_ = answer == kJoinStopDiscarding;
+  return answer == 0;
 }
 
 // Copies the sample a frame callback handed over when the movie can take it
@@ -333,21 +342,24 @@ std::optional<bool> MovieJoiner::CopyHandedSample(const MovieJoinFrame& frame) {
   return true;
 }
 
+// The stop after a frame callback declined frame k: a failure of the frame,
+// unless the callback asked for the stop that keeps nothing.
+MovieJoiner::Step MovieJoiner::FrameNotRendered(std::int32_t k) {
+  if (discard_) return StopStep(MovieJoinFailure::kNone, "Stopped; nothing is kept.");
+  return StopStep(MovieJoinFailure::kFrame, "The frame at " + std::to_string(FrameTime(k)) + " ms was not rendered.");
+}
+
 MovieJoiner::Step MovieJoiner::RenderOne(std::int32_t k, const std::uint8_t** shown) {
   *shown = nullptr;
   bool samplesFit = output_->Shape().bitCount == 24;
   MovieJoinFrame frame;
-  if (!RenderCall(&frame, k, samplesFit ? kJoinRenderPassThrough : kJoinRenderPlain)) {
-    return StopStep(MovieJoinFailure::kFrame, "The frame at " + std::to_string(FrameTime(k)) + " ms was not rendered.");
-  }
+  if (!RenderCall(&frame, k, samplesFit ? kJoinRenderPassThrough : kJoinRenderPlain)) return FrameNotRendered(k);
   if (frame.result == kJoinFrameSample) {
     std::optional<bool> copied = CopyHandedSample(frame);
     if (copied) return *copied ? Step::kNext : FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
     // The sample cannot stand here: the frame is rendered instead.
     frame = MovieJoinFrame();
-    if (!RenderCall(&frame, k, kJoinRenderPlain) || frame.result != kJoinFramePicture) {
-      return StopStep(MovieJoinFailure::kFrame, "The frame at " + std::to_string(FrameTime(k)) + " ms was not rendered.");
-    }
+    if (!RenderCall(&frame, k, kJoinRenderPlain) || frame.result != kJoinFramePicture) return FrameNotRendered(k);
   }
   DibInfoHeader header = ReadDibHeader(pictureBytes_->get());
   if (header.biWidth != p_.width || header.biHeight != p_.height || header.biBitCount != 24 ||
@@ -384,8 +396,8 @@ MovieJoiner::Step MovieJoiner::WriteRendered() {
 
 int MovieJoiner::Finish(bool stopped) {
   std::int64_t frames = output_->Frames();
-  if (frames == 0) {
-    // Stopped before the first frame: nothing is kept.
+  if (frames == 0 || discard_) {
+    // Stopped before the first frame, or by a stop that keeps nothing.
     std::string why = outcome_->detail;
     MovieJoinFailure reason = outcome_->failure;
     Fail(reason, why);

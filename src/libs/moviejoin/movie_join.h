@@ -73,11 +73,16 @@ struct MovieJoinFrame {
   bool keyFrame = false;
 };
 
-// 0 when the frame was answered; any other value stops the job.
+// A callback's answer that stops the job and keeps nothing: the movie is
+// not made and a file of its name stays as it was (the process is ending).
+inline constexpr int kJoinStopDiscarding = 2;
+
+// 0 when the frame was answered; any other value stops the job (see
+// kJoinStopDiscarding).
 using MovieJoinFrameCallback = std::function<int(MovieJoinFrame& frame)>;
 // Progress after each frame: its time and its picture (null for copied frames).
 using MovieJoinProgressCallback = std::function<void(double timeMs, const std::uint8_t* picture)>;
-// Lets the user stop: nonzero stops the job.
+// Lets the user stop: nonzero stops the job (see kJoinStopDiscarding).
 using MovieJoinPumpCallback = std::function<int()>;
 
 enum class MovieJoinFailure {

@@ -457,7 +457,12 @@ int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudio
     }
     PumpMessages();
     if (IsAbortRequested()) {
-      if (!finish()) return fail(kWriteFailed);
+      // A stop keeps the sound mixed so far; a termination keeps nothing.
+      if (IsTerminationRequested()) {
+        if (waveFile != nullptr) waveFile->Discard();
+      } else if (!finish()) {
+        return fail(kWriteFailed);
+      }
       return kMixdownStopped;
     }
   }

@@ -223,14 +223,19 @@ int WriteAviOutput(RenderJobContext& job) {
                                          : job.services.renderFrame;
   std::int64_t progressCalls = 0;
   const std::int64_t total = join.params.frameCount;
+  // A termination keeps nothing of the movie.
   MovieJoinFrameCallback frameCallback = [&](MovieJoinFrame& frame) {
-    return RenderJoinFrame(job, renderer, frame);
+    const int answer = RenderJoinFrame(job, renderer, frame);
+    return IsTerminationRequested() ? kJoinStopDiscarding : answer;
   };
   MovieJoinProgressCallback progressCallback = [&](double timeMs, const std::uint8_t* picture) {
     job.ui.ShowFrameCount(++progressCalls, total);
     job.ShowRenderProgress(timeMs, picture);
   };
-  MovieJoinPumpCallback pumpCallback = [] { return PumpRenderMessages(nullptr); };
+  MovieJoinPumpCallback pumpCallback = [] {
+    const int answer = PumpRenderMessages(nullptr);
+    return IsTerminationRequested() ? kJoinStopDiscarding : answer;
+  };
   job.pictureArea = PictureAreaMode::kJoin;
   MovieJoinOutcome outcome;
   const int r = job.services.joinMovie(join, frameCallback, progressCallback, pumpCallback, &outcome);

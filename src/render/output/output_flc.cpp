@@ -11,6 +11,7 @@
 
 #include "imagelib/dib_header.h"
 #include "platform/imagefile/image_file_library.h"
+#include "platform/message_pump.h"
 #include "render/flic/flic_writer.h"
 #include "render/flic/indexed_image.h"
 #include "render/output/render_outputs.h"
@@ -200,8 +201,10 @@ int WriteFlcOutput(RenderJobContext& job) {
   }
   if (step == kRenderJobFailed) return kRenderJobFailed;
   if (step == 0) job.ShowRenderProgress(job.job.endMs, nullptr);
-  if (writer.FramesWritten() == 0) return kRenderJobFailed;  // the unfinished file goes with the writer
-  // Stopped: the frames written so far stay as a complete animation.
+  // The unfinished file goes with the writer when nothing was written or
+  // the process is ending; a stop keeps the frames written so far as a
+  // complete animation.
+  if (writer.FramesWritten() == 0 || IsTerminationRequested()) return kRenderJobFailed;
   if (writer.Finish() != kFlcDone) {
     ShowStopMessage(kWriteFramesText);
     return kRenderJobFailed;

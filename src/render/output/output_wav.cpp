@@ -1,5 +1,6 @@
 // The WAV output of the render job.
 
+#include "platform/message_pump.h"
 #include "render/audio/audio_mixdown.h"
 #include "render/audio/wav_file.h"
 #include "render/output/render_outputs.h"
@@ -26,8 +27,12 @@ int WriteWavOutput(RenderJobContext& job) {
                                  job.job.endMs);
   job.ui.SetWaitCursor(false);
   if (mixed == kMixdownFailed) return kRenderJobFailed;
-  // A stopped mixdown leaves a finished file of the sound mixed so far.
-  if (mixed == kMixdownStopped) job.stopped = true;
+  // A stopped mixdown leaves a finished file of the sound mixed so far; a
+  // terminated one leaves none.
+  if (mixed == kMixdownStopped) {
+    job.stopped = true;
+    if (IsTerminationRequested()) return kRenderJobFailed;
+  }
   return job.CompleteJob();
 }
 

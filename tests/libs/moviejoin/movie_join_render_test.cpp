@@ -244,6 +244,33 @@ TEST_F(MovieJoinRender, AStopKeepsTheFramesWrittenWithTheirSound) {
   EXPECT_EQ(testing::FilesIn(dir_.path().string()), (std::vector<std::string>{"recorder.wav", "stopped.avi"}));
 }
 
+// A stop that keeps nothing, from the pump or from a frame callback: the
+// movie is not made and the file of its name stays as it was.
+TEST_F(MovieJoinRender, AStopDiscardingKeepsNothingAndLeavesTheEarlierFile) {
+  std::string out = Path("ended.avi");
+  testing::WriteBytes(out, "an older movie");
+  MovieJoinJob job = testing::SmallJob(out, "MJPG");
+  for (const bool fromPump : {true, false}) {
+    SCOPED_TRACE(fromPump);
+    testing::NumberedFrames frames;
+    const MovieJoinFrameCallback draw = frames.Callback();
+    auto callback = [&](MovieJoinFrame& frame) {
+      const int answer = draw(frame);
+      return !fromPump && frame.index == 6 ? kJoinStopDiscarding : answer;
+    };
+    int pumps = 0;
+    auto pump = [&] { return fromPump && ++pumps == 6 ? kJoinStopDiscarding : 0; };
+    MovieJoinOutcome outcome;
+    EXPECT_EQ(testing::RunJob(job, callback, {}, pump, &outcome), -1);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(outcome.failure, MovieJoinFailure::kNone);
+    EXPECT_EQ(outcome.framesWritten, 0);
+    EXPECT_EQ(frames.calls.size(), 7u - (fromPump ? 1u : 0u));
+    EXPECT_EQ(testing::ReadBytes(out), "an older movie");
+    EXPECT_EQ(testing::FilesIn(dir_.path().string()), std::vector<std::string>{"ended.avi"});
+  }
+}
+
 TEST_F(MovieJoinRender, AFailedFrameStopsTheJobAndBeforeTheFirstFrameLeavesNothing) {
   std::string out = Path("failed.avi");
   testing::WriteBytes(out, "the user's file");
