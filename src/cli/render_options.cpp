@@ -39,7 +39,8 @@ std::string RenderUsage() {
          "  --yes              answer Yes/OK to every question\n"
          "  --config DIR       folder holding RODUVER.INI\n"
          "  --one-thread       make the frames one at a time on one thread (the same output, slower)\n"
-         "Exit codes: 0 output written, 1 failure or refusal, 2 stopped (Ctrl-C).\n";
+         "Exit codes: 0 output written, 1 failure or refusal, 2 stopped (Ctrl-C keeps the frames made\n"
+         "so far; SIGTERM and SIGHUP keep nothing unfinished and leave a file of the output's name as it was).\n";
 }
 
 ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
