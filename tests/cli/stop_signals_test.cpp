@@ -41,9 +41,11 @@ constexpr int kDelaysMs[] = {0,   5,   10,  20,  35,  50,   70,   90,   120,  15
 // The delay whose run gets SIGHUP instead of SIGTERM.
 constexpr int kHangUpDelayMs = 50;
 
-struct OutputKind {
-  std::string type;     // --type
-  std::string outName;  // --out, in the output folder
+struct OutputUnderTest {
+  std::string type;        // --type
+  std::string outName;     // --out, in the output folder
+  std::string earlierName;  // the file of the output's name there before
+  bool Images() const { return type == "seq"; }
 };
 
 std::string ReadAll(const fs::path& path) {
@@ -152,7 +154,7 @@ bool IsWholeBitmap(const std::string& bytes) {
 
 // What one run of a job left; empty when nothing is wrong. `ended` is set
 // when the job ended by itself (written).
-std::string CheckRun(const OutputKind& kind, const fs::path& dir, const RunResult& run, bool* ended) {
+std::string CheckRun(const OutputUnderTest& kind, const fs::path& dir, const RunResult& run, bool* ended) {
   std::ostringstream problems;
   const std::string log = ReadAll(dir / "log");
   if (!WIFEXITED(run.status)) {
@@ -163,21 +165,20 @@ std::string CheckRun(const OutputKind& kind, const fs::path& dir, const RunResul
     problems << "exit code " << WEXITSTATUS(run.status) << "\n";
   }
   // No work file beside the output; the earlier output as it was, unless
-  // the job was written.
+  // the job was written. The images written before a stop stay, each whole.
   for (const auto& entry : fs::directory_iterator(dir / "out")) {
     const std::string name = entry.path().filename().string();
-    if (name.front() == '.') problems << "work file left: " << name << "\n";
-    if (name == kind.outName && !*ended && ReadAll(entry.path()) != kEarlierOutput) {
+    const std::string bytes = ReadAll(entry.path());
+    if (name.front() == '.') {
+      problems << "work file left: " << name << "\n";
+    } else if (kind.Images()) {
+      if (bytes != kEarlierOutput && !IsWholeBitmap(bytes)) problems << "partial image: " << name << "\n";
+    } else if (!*ended && bytes != kEarlierOutput) {
       problems << "the earlier " << name << " was replaced\n";
     }
-    // Images written before the stop are whole; the others are the earlier ones.
-    if (kind.type == "seq" && name != kind.outName) {
-      const std::string bytes = ReadAll(entry.path());
-      if (bytes != kEarlierOutput && !IsWholeBitmap(bytes)) problems << "partial image: " << name << "\n";
-    }
   }
-  if (*ended && kind.type != "seq" && ReadAll(dir / "out" / kind.outName) == kEarlierOutput) {
-    problems << "written, but the output is the earlier file\n";
+  if (*ended && ReadAll(dir / "out" / kind.earlierName) == kEarlierOutput) {
+    problems << "written, but " << kind.earlierName << " is the earlier file\n";
   }
   // Neither temporary folder keeps a job folder, a mixdown or a segment.
   for (const char* folder : {"tmp", "temp"}) {
@@ -191,7 +192,7 @@ std::string CheckRun(const OutputKind& kind, const fs::path& dir, const RunResul
 
 // Runs the job of one output kind with the signal at each delay in turn,
 // until a run ends by itself; the problems of every run.
-std::string StopAtEveryMoment(const OutputKind& kind, const fs::path& root, const std::string& timeline) {
+std::string StopAtEveryMoment(const OutputUnderTest& kind, const fs::path& root, const std::string& timeline) {
   std::ostringstream problems;
   bool ended = false;
   int stopped = 0;
@@ -199,8 +200,7 @@ std::string StopAtEveryMoment(const OutputKind& kind, const fs::path& root, cons
     const fs::path dir = root / (kind.type + "-" + std::to_string(delayMs));
     for (const char* folder : {"config", "temp", "tmp", "out"}) fs::create_directories(dir / folder);
     std::ofstream(dir / "config" / "RODUVER.INI") << SettingsText(dir / "temp");
-    std::ofstream(dir / "out" / kind.outName) << kEarlierOutput;
-    if (kind.type == "seq") std::ofstream(dir / "out" / "shot0003.BMP") << kEarlierOutput;
+    std::ofstream(dir / "out" / kind.earlierName) << kEarlierOutput;
     const int signal = delayMs == kHangUpDelayMs ? SIGHUP : SIGTERM;
     const RunResult run =
         RunAndSignal({timeline, "--type", kind.type, "--out", (dir / "out" / kind.outName).string(), "--config",
@@ -224,10 +224,12 @@ TEST(StopSignals, AJobEndedAtAnyMomentLeavesNothingAndKeepsTheEarlierOutput) {
   const fs::path segment = root / "zkbA.avi";
   fs::copy_file(std::string(SPROCKET_SOURCE_DIR) + "/examples/media/shot-a.avi", segment);
   std::ofstream(timeline) << TimelineText(segment.string());
-  const std::vector<OutputKind> kinds{{"avi", "movie.avi"}, {"flc", "movie.flc"}, {"seq", "shot"},
-                                      {"wav", "sound.wav"}};
+  const std::vector<OutputUnderTest> kinds{{"avi", "movie.avi", "movie.avi"},
+                                           {"flc", "movie.flc", "movie.flc"},
+                                           {"seq", "shot", "shot0003.BMP"},
+                                           {"wav", "sound.wav", "sound.wav"}};
   std::vector<std::future<std::string>> runs;
-  for (const OutputKind& kind : kinds) {
+  for (const OutputUnderTest& kind : kinds) {
     runs.push_back(std::async(std::launch::async, StopAtEveryMoment, kind, root / "runs", timeline));
   }
   for (std::size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i].get(), "") << kinds[i].type;
