@@ -29,6 +29,10 @@ struct AudioSampleReader::State {
   CodecContextPtr decoder;
   AVStream* stream = nullptr;
   ResampleContextPtr resampler;
+  // What the resampler was made for: decoders may change these between frames.
+  int resamplerFormat = AV_SAMPLE_FMT_NONE;
+  int resamplerRate = 0;
+  int resamplerChannels = 0;
   PCMWAVEFORMAT format;
   AVSampleFormat outputFormat = AV_SAMPLE_FMT_S16;
   std::int64_t sampleCount = 0;
@@ -57,10 +61,16 @@ struct AudioSampleReader::State {
   }
 
   bool MakeResampler(const AVFrame* decoded);
+  bool ResamplerFits(const AVFrame* decoded) const;
   void Seek(std::int64_t start);
   bool Append(const AVFrame* decoded);
   bool DecodeMore();
 };
+
+bool AudioSampleReader::State::ResamplerFits(const AVFrame* decoded) const {
+  return resampler && decoded->format == resamplerFormat && decoded->sample_rate == resamplerRate &&
+         decoded->ch_layout.nb_channels == resamplerChannels;
+}
 
 bool AudioSampleReader::State::MakeResampler(const AVFrame* decoded) {
   AVChannelLayout in{};
@@ -81,6 +91,9 @@ bool AudioSampleReader::State::MakeResampler(const AVFrame* decoded) {
     resampler.reset();
     return Fail("The sound's format cannot be converted.");
   }
+  resamplerFormat = decoded->format;
+  resamplerRate = decoded->sample_rate;
+  resamplerChannels = decoded->ch_layout.nb_channels;
   return true;
 }
 
@@ -104,7 +117,10 @@ bool AudioSampleReader::State::Append(const AVFrame* decoded) {
     bufferStart = ts == AV_NOPTS_VALUE ? 0 : std::max<std::int64_t>(0, IndexOfTimestamp(ts));
     positioned = true;
   }
-  if (!resampler && !MakeResampler(decoded)) return false;
+  // A frame in another format than the one before it (a damaged or odd
+  // stream) gets a resampler of its own: the old one would read planes the
+  // frame does not have.
+  if (!ResamplerFits(decoded) && !MakeResampler(decoded)) return false;
   int room = swr_get_out_samples(resampler.get(), decoded->nb_samples);
   if (room < 0) return Fail("The sound's format cannot be converted.");
   std::size_t used = buffer.size();
