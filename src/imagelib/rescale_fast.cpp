@@ -5,7 +5,12 @@
 //  - The row pass filters 32 rows at once from a column-ordered copy.
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
-//    temporary rows, in loops the compiler vectorises.
+//    temporary rows.
+//  - Both passes sum 32 bytes at a time in registers with AVX2 where the
+//    processor has it; whether a byte lies near the first contributor's
+//    comes from the largest and smallest contributor byte, and the pixel
+//    rules read each byte's neighbours in its pixel through masks of the
+//    byte's place, so they run 32 bytes at a time too.
 //  - Both passes split their rows into bands on the process's worker pool
 //    when the picture is large enough to pay for them.
 
@@ -17,6 +22,10 @@
 #include "imagelib/rescale_internal.h"
 #include "imagelib/rescale_kernels.h"
 #include "platform/worker_pool.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace sprocket::rescale_detail {
 namespace {
@@ -82,113 +91,228 @@ std::uint8_t* DestinationRow(const RescaleJob& job, std::int32_t y) {
          static_cast<std::ptrdiff_t>(job.destinationX) * 3;
 }
 
-// Sums of whole pixels, byte by byte, and what the flat and snap rules need.
-// The hot loops run over plain arrays that never overlap, so the compiler
-// vectorises them; their callers come in two copies, one for processors with
-// AVX2, chosen at load time (integer arithmetic: the same bytes either way).
-#define SPROCKET_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+// Bytes around the flags of a row: the pixel rule reads two bytes either side.
+constexpr std::int32_t kMargin = 2;
+constexpr std::int32_t kChunk = 32;
 
-struct ByteSums {
-  std::vector<std::int32_t> sum;
-  std::vector<std::uint8_t> rough;  // nonzero where a byte differs from the first contributor's by more than 1
-  std::vector<std::uint8_t> value;  // the clamped, shifted sum
-  std::vector<std::uint8_t> near;   // nonzero where the value lies within 4 of the last contributor's byte
+// Where each byte of a row of whole pixels sits in its pixel, as masks
+// (0xFF where true): a byte at place 0 shares its pixel with the next two,
+// one at place 2 with the two before it.
+struct PixelPlaces {
+  std::vector<std::uint8_t> first;     // place 0
+  std::vector<std::uint8_t> notLast;   // place 0 or 1
+  std::vector<std::uint8_t> notFirst;  // place 1 or 2
+  std::vector<std::uint8_t> last;      // place 2
 
-  explicit ByteSums(std::size_t bytes) : sum(bytes), rough(bytes), value(bytes), near(bytes) {}
+  explicit PixelPlaces(std::int32_t bytes) : first(bytes), notLast(bytes), notFirst(bytes), last(bytes) {
+    for (std::int32_t j = 0; j < bytes; ++j) {
+      const std::int32_t place = j % 3;
+      first[j] = place == 0 ? 0xFF : 0;
+      notLast[j] = place != 2 ? 0xFF : 0;
+      notFirst[j] = place != 0 ? 0xFF : 0;
+      last[j] = place == 2 ? 0xFF : 0;
+    }
+  }
 };
 
-inline __attribute__((always_inline)) void ClearSums(ByteSums& sums, std::int32_t count) {
-  std::fill_n(sums.sum.data(), count, 0);
-  std::fill_n(sums.rough.data(), count, 0);
+// One band's bytes of an output row (or group of rows) before the pixel rule.
+struct ByteScratch {
+  std::vector<std::uint8_t> value;  // the clamped, shifted sum
+  std::vector<std::uint8_t> rough;  // 0xFF where a byte differs from the first contributor's by more than 1
+  std::vector<std::uint8_t> far;    // 0xFF where the value lies more than 4 from the last contributor's byte
+  std::vector<const std::uint8_t*> rows;  // the contributors' rows (or columns)
+
+  explicit ByteScratch(std::int32_t bytes) : value(bytes), rough(bytes + 2 * kMargin), far(bytes + 2 * kMargin) {}
+};
+
+// The flags and value of byte j of the contributors' rows.
+inline void SumByte(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count, std::int32_t j,
+                    ByteScratch& scratch) {
+  std::int32_t sum = 0;
+  bool rough = false;
+  const std::int32_t first = rows[0][j];
+  for (std::int32_t k = 0; k < count; ++k) {
+    sum += rows[k][j] * weights[k];
+    rough = rough || std::abs(rows[k][j] - first) > 1;
+  }
+  const std::int32_t value = std::clamp(sum >> 14, 0, 255);
+  scratch.value[j] = static_cast<std::uint8_t>(value);
+  scratch.rough[kMargin + j] = rough ? 0xFF : 0;
+  scratch.far[kMargin + j] = std::abs(value - rows[count - 1][j]) > 4 ? 0xFF : 0;
 }
 
-// sum[j] += row[j] x weight; marks the bytes more than 1 away from the first contributor's.
-inline __attribute__((always_inline)) void Accumulate(std::int32_t* __restrict sum,
-                                                      std::uint8_t* __restrict rough,
-                                                      const std::uint8_t* __restrict row,
-                                                      const std::uint8_t* __restrict first,
-                                                      std::int32_t weight, std::int32_t count) {
-  for (std::int32_t j = 0; j < count; ++j) {
-    sum[j] += row[j] * weight;
-    rough[j] |= static_cast<std::uint8_t>(static_cast<unsigned>(row[j] - first[j] + 1) > 2u);
-  }
+// Output byte j by the pixel rule: a nearly flat pixel copies the first
+// contributor's, a value within 4 of the last contributor's pixel in every
+// channel becomes that pixel, any other takes the value.
+inline std::uint8_t PixelRuleByte(const std::uint8_t* const* rows, std::int32_t count, const PixelPlaces& places,
+                                  const ByteScratch& scratch, std::int32_t j) {
+  auto any = [&](const std::vector<std::uint8_t>& flags) {
+    const std::uint8_t* f = flags.data() + kMargin + j;
+    return (f[0] | (f[1] & places.notLast[j]) | (f[2] & places.first[j]) | (f[-1] & places.notFirst[j]) |
+            (f[-2] & places.last[j])) != 0;
+  };
+  if (!any(scratch.rough)) return rows[0][j];
+  return any(scratch.far) ? scratch.value[j] : rows[count - 1][j];
 }
 
-// The output bytes of `count` / 3 pixels: a nearly flat pixel copies the
-// first contributor's, a value within 4 of the last contributor's pixel in
-// every channel becomes that pixel, any other takes the value.
-inline __attribute__((always_inline)) void Finish(ByteSums& sums, const std::uint8_t* __restrict first,
-                                                  const std::uint8_t* __restrict last,
-                                                  std::uint8_t* __restrict out, std::int32_t count) {
-  const std::int32_t* __restrict sum = sums.sum.data();
-  const std::uint8_t* __restrict rough = sums.rough.data();
-  std::uint8_t* __restrict value = sums.value.data();
-  std::uint8_t* __restrict near = sums.near.data();
-  for (std::int32_t j = 0; j < count; ++j) {
-    const std::int32_t v = std::clamp(sum[j] >> 14, 0, 255);
-    value[j] = static_cast<std::uint8_t>(v);
-    near[j] = static_cast<std::uint8_t>(static_cast<unsigned>(v - last[j] + 4) <= 8u);
+// The bytes of one pass's output row (or row group) on any processor.
+void FilterBytesPlain(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
+                      std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
+  for (std::int32_t j = 0; j < bytes; ++j) SumByte(rows, weights, count, j, scratch);
+  for (std::int32_t j = 0; j < bytes; ++j) out[j] = PixelRuleByte(rows, count, places, scratch, j);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define SPROCKET_AVX2 __attribute__((target("avx2")))
+
+SPROCKET_AVX2 inline __m256i Load32(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+SPROCKET_AVX2 inline void Store32(std::uint8_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// 0xFF in the bytes of `a` above `limit`.
+SPROCKET_AVX2 inline __m256i Above(__m256i a, std::uint8_t limit) {
+  const __m256i kept = _mm256_subs_epu8(a, _mm256_set1_epi8(static_cast<char>(limit)));
+  return _mm256_xor_si256(_mm256_cmpeq_epi8(kept, _mm256_setzero_si256()), _mm256_set1_epi8(-1));
+}
+
+SPROCKET_AVX2 inline __m256i AbsoluteDifference(__m256i a, __m256i b) {
+  return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
+}
+
+// Bytes j .. j + 31: the weighted sums in 32-bit lanes, the roughness from
+// the largest and smallest contributor byte.
+SPROCKET_AVX2 inline void SumChunk(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
+                                   std::int32_t j, ByteScratch& scratch) {
+  __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                     _mm256_setzero_si256()};
+  const __m256i first = Load32(rows[0] + j);
+  __m256i largest = first;
+  __m256i smallest = first;
+  for (std::int32_t k = 0; k < count; ++k) {
+    const std::uint8_t* row = rows[k] + j;
+    const __m256i weight = _mm256_set1_epi32(weights[k]);
+    for (int q = 0; q < 4; ++q) {
+      const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 8 * q));
+      sums[q] = _mm256_add_epi32(sums[q], _mm256_mullo_epi32(_mm256_cvtepu8_epi32(eight), weight));
+    }
+    const __m256i bytes = Load32(row);
+    largest = _mm256_max_epu8(largest, bytes);
+    smallest = _mm256_min_epu8(smallest, bytes);
   }
-  for (std::int32_t j = 0; j < count; j += 3) {
-    const bool nearlyFlat = (rough[j] | rough[j + 1] | rough[j + 2]) == 0;
-    const bool snap = (near[j] & near[j + 1] & near[j + 2]) != 0;
-    const std::uint8_t* from = nearlyFlat ? first + j : (snap ? last + j : value + j);
-    out[j] = from[0];
-    out[j + 1] = from[1];
-    out[j + 2] = from[2];
+  // Shifted, then narrowed with saturation: the clamp to 0..255.
+  const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
+  const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
+  const __m256i value = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high),
+                                                    _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  Store32(scratch.value.data() + j, value);
+  const __m256i spread = _mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest));
+  Store32(scratch.rough.data() + kMargin + j, Above(spread, 1));
+  Store32(scratch.far.data() + kMargin + j, Above(AbsoluteDifference(value, Load32(rows[count - 1] + j)), 4));
+}
+
+// Whether any byte of each byte's pixel is flagged, in the byte.
+SPROCKET_AVX2 inline __m256i AnyInPixel(const std::uint8_t* flags, const PixelPlaces& places, std::int32_t j) {
+  const std::uint8_t* f = flags + kMargin + j;
+  __m256i any = Load32(f);
+  any = _mm256_or_si256(any, _mm256_and_si256(Load32(f + 1), Load32(places.notLast.data() + j)));
+  any = _mm256_or_si256(any, _mm256_and_si256(Load32(f + 2), Load32(places.first.data() + j)));
+  any = _mm256_or_si256(any, _mm256_and_si256(Load32(f - 1), Load32(places.notFirst.data() + j)));
+  return _mm256_or_si256(any, _mm256_and_si256(Load32(f - 2), Load32(places.last.data() + j)));
+}
+
+SPROCKET_AVX2 void FilterBytesAvx2(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
+                                   std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch,
+                                   std::uint8_t* out) {
+  std::int32_t j = 0;
+  for (; j + kChunk <= bytes; j += kChunk) SumChunk(rows, weights, count, j, scratch);
+  for (; j < bytes; ++j) SumByte(rows, weights, count, j, scratch);
+  for (j = 0; j + kChunk <= bytes; j += kChunk) {
+    const __m256i rough = AnyInPixel(scratch.rough.data(), places, j);
+    const __m256i far = AnyInPixel(scratch.far.data(), places, j);
+    const __m256i snapped = _mm256_blendv_epi8(Load32(rows[count - 1] + j), Load32(scratch.value.data() + j), far);
+    Store32(out + j, _mm256_blendv_epi8(Load32(rows[0] + j), snapped, rough));
   }
+  for (; j < bytes; ++j) out[j] = PixelRuleByte(rows, count, places, scratch, j);
+}
+
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
+// The output bytes of `bytes` / 3 pixels from the contributors' rows
+// (rows[0] the first contributor's, rows[count - 1] the last's).
+void FilterBytes(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count, std::int32_t bytes,
+                 const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (kHasAvx2) {
+    FilterBytesAvx2(rows, weights, count, bytes, places, scratch, out);
+    return;
+  }
+#endif
+  FilterBytesPlain(rows, weights, count, bytes, places, scratch, out);
 }
 
 // Rows filtered together by the row pass: the group's pixels are laid out
 // column by column, so that one output pixel of all its rows is a weighted
 // sum of whole short vectors.
 constexpr std::int32_t kRowsTogether = 32;
+constexpr std::int32_t kGroupBytes = kRowsTogether * 3;
+// A column of the group holds one spare byte beyond its pixels (see FilterRowGroup).
+constexpr std::int32_t kColumnStride = kGroupBytes + 4;
 
 struct RowScratch {
-  std::vector<std::uint8_t> columns;  // input pixel x of row r at x * 3 * rows + r * 3
-  ByteSums sums{kRowsTogether * 3};
-  std::uint8_t result[kRowsTogether * 3];
+  std::vector<std::uint8_t> columns;  // input pixel x of row r at x * kColumnStride + r * 3
+  ByteScratch bytes{kGroupBytes};
+  std::uint8_t result[kGroupBytes + 4];
 };
 
 // Rows y .. y + rows - 1 of the source rectangle into the same rows of the
 // temporary picture.
-SPROCKET_VECTOR_CLONES void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat,
-                                           std::int32_t y, std::int32_t rows, RowScratch& scratch) {
-  const std::int32_t width = rows * 3;
+void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat,
+                                           const PixelPlaces& places, std::int32_t y, std::int32_t rows,
+                                           RowScratch& scratch) {
   std::uint8_t* columns = scratch.columns.data();
+  // Pixels move four bytes at a time: the fourth lands in the next row's
+  // place (written after it) or in the column's spare byte.
   for (std::int32_t r = 0; r < rows; ++r) {
     const std::uint8_t* in = SourceRow(job, y + r);
-    for (std::int32_t x = 0; x < job.sw; ++x) std::memcpy(columns + x * width + r * 3, in + x * 3, 3);
+    std::int32_t x = 0;
+    for (; x + 1 < job.sw; ++x) std::memcpy(columns + x * kColumnStride + r * 3, in + x * 3, 4);
+    std::memcpy(columns + x * kColumnStride + r * 3, in + x * 3, 3);
   }
+  std::vector<const std::uint8_t*>& pointers = scratch.bytes.rows;
   for (std::int32_t i = 0; i < job.dw; ++i) {
     const std::int32_t begin = flat.start[i];
-    const std::int32_t end = flat.start[i + 1];
-    const std::uint8_t* first = columns + flat.pixel[begin] * width;
-    ClearSums(scratch.sums, width);
-    for (std::int32_t k = begin; k < end; ++k) {
-      Accumulate(scratch.sums.sum.data(), scratch.sums.rough.data(), columns + flat.pixel[k] * width,
-                 first, flat.weight[k], width);
-    }
-    Finish(scratch.sums, first, columns + flat.pixel[end - 1] * width, scratch.result, width);
-    for (std::int32_t r = 0; r < rows; ++r) {
-      std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 3);
+    const std::int32_t count = flat.Count(i);
+    pointers.resize(static_cast<std::size_t>(count));
+    for (std::int32_t k = 0; k < count; ++k) pointers[k] = columns + flat.pixel[begin + k] * kColumnStride;
+    FilterBytes(pointers.data(), flat.weight.data() + begin, count, kGroupBytes, places, scratch.bytes,
+                scratch.result);
+    // The fourth byte lands on the next pixel of the row, written after it.
+    if (i + 1 < job.dw) {
+      for (std::int32_t r = 0; r < rows; ++r) std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 4);
+    } else {
+      for (std::int32_t r = 0; r < rows; ++r) std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 3);
     }
   }
 }
 
 // One output row of the column pass: the weighted sum of whole temporary rows.
-SPROCKET_VECTOR_CLONES void FilterRows(const RescaleJob& job, const FlatContributors& flat,
-                                       std::int32_t i, ByteSums& sums, std::uint8_t* out) {
-  const std::int32_t bytes = job.dw * 3;
-  ClearSums(sums, bytes);
+void FilterRows(const RescaleJob& job, const FlatContributors& flat,
+                                       const PixelPlaces& places, std::int32_t i, ByteScratch& scratch,
+                                       std::uint8_t* out) {
   const std::int32_t begin = flat.start[i];
-  const std::int32_t end = flat.start[i + 1];
-  const std::uint8_t* first = TempRow(job, flat.pixel[begin]);
-  for (std::int32_t k = begin; k < end; ++k) {
-    Accumulate(sums.sum.data(), sums.rough.data(), TempRow(job, flat.pixel[k]), first, flat.weight[k],
-               bytes);
-  }
-  Finish(sums, first, TempRow(job, flat.pixel[end - 1]), out, bytes);
+  const std::int32_t count = flat.Count(i);
+  std::vector<const std::uint8_t*>& pointers = scratch.rows;
+  pointers.resize(static_cast<std::size_t>(count));
+  for (std::int32_t k = 0; k < count; ++k) pointers[k] = TempRow(job, flat.pixel[begin + k]);
+  FilterBytes(pointers.data(), flat.weight.data() + begin, count, job.dw * 3, places, scratch, out);
 }
 
 // One output row of the 2:1 column reduction.
@@ -241,13 +365,14 @@ DibResult RunGeneral(const RescaleJob& job) {
   FlatContributors across;
   DibResult result = Flatten(job.dw, job.sw, job.filter, across);
   if (result != kDibDone) return result;
+  const PixelPlaces places(std::max(kGroupBytes, job.dw * 3));
   const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
   const std::int32_t rowBands = BandCount(job.sh, rowWork);
   std::vector<RowScratch> rowScratch(static_cast<std::size_t>(rowBands));
-  for (RowScratch& s : rowScratch) s.columns.resize(static_cast<std::size_t>(job.sw) * 3 * kRowsTogether);
+  for (RowScratch& s : rowScratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kColumnStride);
   RunBands(job.sh, rowBands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
     for (std::int32_t y = begin; y < end; y += kRowsTogether) {
-      FilterRowGroup(job, across, y, std::min(kRowsTogether, end - y), rowScratch[band]);
+      FilterRowGroup(job, across, places, y, std::min(kRowsTogether, end - y), rowScratch[band]);
     }
   });
 
@@ -257,9 +382,11 @@ DibResult RunGeneral(const RescaleJob& job) {
   const std::int64_t columnWork =
       static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
   const std::int32_t bands = BandCount(job.dh, columnWork);
-  std::vector<ByteSums> scratch(static_cast<std::size_t>(bands), ByteSums(static_cast<std::size_t>(job.dw) * 3));
+  std::vector<ByteScratch> scratch(static_cast<std::size_t>(bands), ByteScratch(job.dw * 3));
   RunBands(job.dh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
-    for (std::int32_t i = begin; i < end; ++i) FilterRows(job, down, i, scratch[band], DestinationRow(job, i));
+    for (std::int32_t i = begin; i < end; ++i) {
+      FilterRows(job, down, places, i, scratch[band], DestinationRow(job, i));
+    }
   });
   return kDibDone;
 }
