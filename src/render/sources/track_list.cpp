@@ -8,6 +8,7 @@
 #include "platform/media/audio_sample_reader.h"
 #include "platform/media/avi_index.h"
 #include "platform/media/video_frame_reader.h"
+#include "platform/worker_pool.h"
 #include "render/flic/flic_reader.h"
 #include "render/picture/picture_ops.h"
 #include "render/sources/render_state.h"
@@ -95,10 +96,9 @@ void TrackList::ReleaseStill() { FreeImage(image_); }
 void TrackList::ReleaseAlpha() { FreeImage(alpha_); }
 
 void TrackList::ReleaseSource(bool releaseAudio) {
-  ahead_.Wait();
-  aheadPicture_.reset();
-  aheadFrame_ = -1;
+  ahead_.Stop();
   frameDecoder_.reset();
+  frameCount_ = 0;
   videoStream_.reset();
   videoStreamFailed_ = false;
   if (releaseAudio) audioStream_.reset();
@@ -115,6 +115,7 @@ bool TrackList::OpenAviDecoder() {
     openFailed_ = true;
     return false;
   }
+  frameCount_ = decoder->FrameCount();
   frameDecoder_ = std::move(decoder);
   return true;
 }
@@ -199,32 +200,30 @@ void TrackList::CloseTrackSources() {
 // --- Frame fetchers ---
 
 int TrackList::DecoderSeekCount() const {
-  ahead_.Wait();
+  ahead_.Stop();
   return frameDecoder_ ? frameDecoder_->SeekCount() : 0;
 }
 
 void TrackList::MakeFrameAhead(std::int32_t frame, FrameSteps steps) {
   // Only while the clip is read frame after frame: other orders would waste the work.
   const bool readingOn = frame == takenFrames_[1] + 1 && takenFrames_[1] == takenFrames_[0] + 1;
-  if (!readingOn || !ParallelFrameWork() || !frameDecoder_ || frame >= frameDecoder_->FrameCount()) return;
-  ahead_.Start([this, frame, steps = std::move(steps)]() mutable {
-    DibPicture decoded = DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
-    aheadPicture_ = decoded ? steps.make(std::move(decoded)) : DibPicture{};
-    aheadFrame_ = frame;
-    aheadKey_ = std::move(steps.key);
-  });
+  if (!readingOn || !ParallelFrameWork() || !frameDecoder_ || frame >= frameCount_) return;
+  if (ahead_.Continues(frame, steps.key)) return;
+  ahead_.Start(frame, static_cast<std::int32_t>(std::min<std::int64_t>(frameCount_, INT32_MAX)), std::move(steps.key),
+               [this, make = std::move(steps.make)](std::int32_t next) {
+                 DibPicture decoded = DibPicture::Adopt(frameDecoder_->ReadFrame(next));
+                 return decoded ? make(std::move(decoded)) : DibPicture{};
+               });
 }
 
 DibPicture TrackList::TakeFrameMadeAhead(std::int32_t frame, const std::vector<std::int32_t>& key) {
-  ahead_.Wait();
   takenFrames_ = {takenFrames_[1], frame};
-  DibPicture picture = std::move(aheadPicture_);
-  const bool wanted = std::exchange(aheadFrame_, -1) == frame && aheadKey_ == key;
-  return wanted ? std::move(picture) : DibPicture{};
+  std::optional<DibPicture> made = ahead_.Take(frame, key);
+  return made ? std::move(*made) : DibPicture{};
 }
 
 DibPicture TrackList::GetAviFrameDib(std::int32_t frame) {
-  ahead_.Wait();
+  ahead_.Stop();
   if (!frameDecoder_ && (openFailed_ || !OpenAviDecoder())) return {};
   return DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
 }

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "platform/imagefile/image_file_library.h"
-#include "platform/worker_pool.h"
+#include "platform/run_ahead.h"
 #include "render/picture/dib_picture.h"
 #include "timeline/records/render_entry.h"
 #include "timeline/records/tl_event.h"
@@ -132,12 +132,14 @@ public:
   };
   // On the parallel road, while the clip is read frame after frame (the
   // last two frames taken follow each other and `frame` follows them):
-  // starts making the picture of movie frame `frame` with `steps` on a
-  // thread of the node's own, while the caller works on the frame before it.
+  // makes the pictures of movie frames `frame`, `frame` + 1, ... with
+  // `steps` on a thread of the node's own, a few frames ahead of the
+  // caller, which works on the frames before them. Nothing changes when
+  // the node already makes `frame` next with the same steps.
   void MakeFrameAhead(std::int32_t frame, FrameSteps steps);
   // The picture made ahead when it is movie frame `frame` made by the steps
-  // of `key` (the same bytes as making it now); empty otherwise. Waits for
-  // the work in hand.
+  // of `key` (the same bytes as making it now), waiting while it is made;
+  // empty otherwise (and the node stops making pictures ahead).
   DibPicture TakeFrameMadeAhead(std::int32_t frame, const std::vector<std::int32_t>& key);
   // A new 8-bit picture (1,064-byte header with the animation's colours,
   // bottom row first) of animation frame `frame` (limited to the last
@@ -206,6 +208,10 @@ public:
 private:
   struct ScrubBlock;
 
+  // Pictures a node holds made ahead of the frame being composed: enough to
+  // ride out an uneven frame or two, few enough to keep memory low.
+  static constexpr std::size_t kFramesMadeAhead = 4;
+
   void OpenVideoSide(const RenderSide& side, const std::string& path, bool mainPicture, const CropBox* crop);
   void ReleaseSource(bool releaseAudio);
   void ReleaseStill();
@@ -230,11 +236,7 @@ private:
   std::unique_ptr<AudioSampleReader> audioStream_;
   std::unique_ptr<FlicFile> flic_;
   std::int32_t flicHeldFrame_ = -1;
-  // The picture made ahead (see MakeFrameAhead), touched only by the worker
-  // while it works.
-  DibPicture aheadPicture_;
-  std::int32_t aheadFrame_ = -1;
-  std::vector<std::int32_t> aheadKey_;
+  std::int64_t frameCount_ = 0;  // the movie's frames, read when the decoder opens
   std::array<std::int32_t, 2> takenFrames_ = {-2, -2};  // the last two frames asked of TakeFrameMadeAhead
   ImageHandle image_ = kNoImage;
   ImageHandle alpha_ = kNoImage;
@@ -248,7 +250,9 @@ private:
   std::int32_t clipEnd_ = 0;
   float positionRatio_ = 0.0f;
   int openCount_ = 0;
-  mutable AheadWorker ahead_;  // last: its work ends before the sources go
+  // Pictures made ahead (see MakeFrameAhead): while a run is under way its
+  // thread alone reads frameDecoder_. Last: its work ends before the sources go.
+  mutable RunAhead<DibPicture> ahead_{kFramesMadeAhead};
 };
 
 // Destroys every node of the chain and empties the slot.
