@@ -196,17 +196,34 @@ DibResult CDibImage::Create(std::int32_t width, std::int32_t height) {
   if (*m_phDib != nullptr && Refresh() == kDibDone && m_nWidth == width && m_nHeight == height) {
     return Clear(0);
   }
+  return CreateBlock(width, height, true);
+}
+
+DibResult CDibImage::CreateForOverwrite(std::int32_t width, std::int32_t height) {
+  if (m_phDib == nullptr) return kDibDetached;
+  if (width < 1 || height < 1) return kDibBadSize;
+  return CreateBlock(width, height, false);
+}
+
+DibResult CDibImage::CreateBlock(std::int32_t width, std::int32_t height, bool zeroed) {
   const std::int64_t stride = PaddedStride24(width);
   const std::int64_t imageBytes = stride * height;
   if (stride == 0 || imageBytes > std::numeric_limits<std::uint32_t>::max()) return kDibNoMemory;
   // The new block is made before the old one is freed, so that a failure
   // leaves the picture as it was.
-  GlobalBlock block = GlobalBlock::Allocate(static_cast<std::size_t>(kDibHeaderSize + imageBytes));
+  GlobalBlock block = GlobalBlock::Allocate(static_cast<std::size_t>(kDibHeaderSize + imageBytes),
+                                            zeroed ? GHND : GMEM_MOVEABLE);
   if (!block) return kDibNoMemory;
   {
     GlobalLockGuard<std::uint8_t> lock(block.get());
     if (!lock) return kDibNoMemory;
     WriteDibHeader(lock.get(), MakeDib24Header(width, height));
+    const std::int64_t rowBytes = static_cast<std::int64_t>(width) * 3;
+    if (!zeroed && stride > rowBytes) {
+      for (std::int64_t y = 0; y < height; ++y) {
+        std::memset(lock.get() + kDibHeaderSize + y * stride + rowBytes, 0, static_cast<std::size_t>(stride - rowBytes));
+      }
+    }
   }
   return SetHandle(block.release());
 }

@@ -64,6 +64,9 @@ public:
 
   // Whole-picture content.
   DibResult Create(std::int32_t width, std::int32_t height);
+  // Create for a caller that writes every pixel: a new block whose rows'
+  // padding alone is cleared (the pixels hold whatever the memory held).
+  DibResult CreateForOverwrite(std::int32_t width, std::int32_t height);
   DibResult Clear(std::uint8_t value);
   DibResult Fill(COLORREF color);
   DibResult FillBgr(BgrPixel pixel);
@@ -102,6 +105,9 @@ public:
   DibResult AddSaturate(CDibImage other);
 
 private:
+  // A new block of width x height in place of the picture's, zero-filled or
+  // with only its rows' padding cleared.
+  DibResult CreateBlock(std::int32_t width, std::int32_t height, bool zeroed);
   // Reads the geometry from a locked block into the cached fields.
   DibResult ReadGeometry(const std::uint8_t* header, std::size_t blockBytes);
   void ForgetGeometry();

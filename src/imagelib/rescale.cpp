@@ -32,7 +32,8 @@ DibResult Rescale(CDibImage destination, CDibImage source, DibRect destinationRe
   job.filter = filter;
 
   ScopedPicture temp;
-  result = temp.image.Create(job.dw, job.sh);
+  // The row pass writes every pixel of the temporary picture.
+  result = temp.image.CreateForOverwrite(job.dw, job.sh);
   if (result != kDibDone) return result;
   BitsLock sourceBits(source);
   BitsLock destinationBits(destination);

@@ -117,7 +117,9 @@ DibResult CDibImage::Resize(std::int32_t width, std::int32_t height, RescaleFilt
     if (m_nWidth == width && m_nHeight == height) return kDibDone;
   }
   ScopedPicture scaled;
-  DibResult result = scaled.image.Create(width, height);
+  // The filtered rescaler writes every pixel of the new picture.
+  DibResult result = hasPicture && filter != kFilterNearest ? scaled.image.CreateForOverwrite(width, height)
+                                                            : scaled.image.Create(width, height);
   if (result != kDibDone) return result;
   if (hasPicture) {
     if (filter != kFilterNearest) {

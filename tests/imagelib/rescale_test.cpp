@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -427,6 +428,27 @@ TEST(Resize, SameSizeKeepsTheBlockAndEmptyGivesBlack) {
 
   CDibImage detached;
   EXPECT_EQ(detached.Resize(3, 2, kFilterBox), kDibDetached);
+}
+
+// The filtered resize writes every pixel of a block it does not clear: the
+// rows' padding must still be zero, whatever the memory held before.
+TEST(Resize, FilteredResizeLeavesTheRowsPaddingZero) {
+  for (int round = 0; round < 3; ++round) {
+    {
+      GlobalBlock dirty = GlobalBlock::Allocate(40 + 24 * 7, GMEM_MOVEABLE);
+      GlobalLockGuard<std::uint8_t> lock(dirty.get());
+      std::memset(lock.get(), 0xAB, 40 + 24 * 7);
+    }
+    Picture picture(9, 4);
+    picture.image.Fill(0x405060);
+    ASSERT_EQ(picture.image.Resize(7, 7, kFilterMitchell), kDibDone);  // rows of 21 bytes padded to 24
+    const auto bytes = picture.Bytes();
+    ASSERT_EQ(bytes.size(), 40u + 24 * 7);
+    for (int y = 0; y < 7; ++y) {
+      for (int i = 21; i < 24; ++i) EXPECT_EQ(bytes[40 + y * 24 + i], 0) << y << "," << i;
+      for (int x = 0; x < 7; ++x) EXPECT_EQ(picture.image.GetPixel(x, y), 0x405060u) << x << "," << y;
+    }
+  }
 }
 
 TEST(Resize, NearestWholePictureMapping) {
