@@ -194,10 +194,14 @@ SPROCKET_AVX2 inline void SumChunk(const std::uint8_t* const* rows, const std::i
   __m256i smallest = first;
   for (std::int32_t k = 0; k < count; ++k) {
     const std::uint8_t* row = rows[k] + j;
-    const __m256i weight = _mm256_set1_epi32(weights[k]);
-    for (int q = 0; q < 4; ++q) {
-      const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 8 * q));
-      sums[q] = _mm256_add_epi32(sums[q], _mm256_mullo_epi32(_mm256_cvtepu8_epi32(eight), weight));
+    // A contributor of weight 0 (the kernel's ends at whole distances) adds
+    // nothing to the sum but still counts for the flat and snap rules.
+    if (weights[k] != 0) {
+      const __m256i weight = _mm256_set1_epi32(weights[k]);
+      for (int q = 0; q < 4; ++q) {
+        const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 8 * q));
+        sums[q] = _mm256_add_epi32(sums[q], _mm256_mullo_epi32(_mm256_cvtepu8_epi32(eight), weight));
+      }
     }
     const __m256i bytes = Load32(row);
     largest = _mm256_max_epu8(largest, bytes);
