@@ -12,7 +12,8 @@
 //    rules read each byte's neighbours in its pixel through masks of the
 //    byte's place, so they run 32 bytes at a time too.
 //  - Both passes split their rows into bands on the process's worker pool
-//    when the picture is large enough to pay for them.
+//    when the picture is large enough to pay for them, except on the
+//    threads that make pictures ahead, which have other frames beside them.
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +22,7 @@
 
 #include "imagelib/rescale_internal.h"
 #include "imagelib/rescale_kernels.h"
+#include "platform/run_ahead.h"
 #include "platform/worker_pool.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -62,7 +64,8 @@ DibResult Flatten(std::int32_t outputLength, std::int32_t inputLength, RescaleFi
 
 std::int32_t BandCount(std::int32_t rows, std::int64_t workPerRow) {
   const std::int64_t byWork = std::max<std::int64_t>(1, rows * workPerRow / kWorkPerThread);
-  const unsigned threads = ParallelFrameWork() ? SharedWorkerPool().Workers() + 1 : 1u;
+  // Pictures made ahead have other frames in flight beside them: one band.
+  const unsigned threads = ParallelFrameWork() && !OnRunAheadThread() ? SharedWorkerPool().Workers() + 1 : 1u;
   return static_cast<std::int32_t>(std::min<std::int64_t>({byWork, std::min(threads, kMaxThreads), rows}));
 }
 

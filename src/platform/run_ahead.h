@@ -1,13 +1,17 @@
 #pragma once
-// Results of consecutive items made in order on a thread of its own, a few
-// items ahead of the one the owner takes next: the pictures of a clip's
-// next frames while the frames before them are composed and written. The
-// owner takes the items in order; asking for another item, or for one made
-// another way (another key), ends the run, and the owner makes the item
-// itself. A make that throws ends the run at that item just as quietly.
+// Results of consecutive items made on threads of their own, a few items
+// ahead of the one the owner takes next: the pictures of a clip's next frames
+// while the frames before them are composed and written. Each item is made
+// in two steps: `read` runs for one item at a time, in the items' order (a
+// movie decodes forward), `finish` may run for several items at once (the
+// scaling of decoded frames). The owner takes the items in order; asking for
+// another item, or for one made another way (another key), ends the run, and
+// the owner makes the item itself. A step that throws ends the run at that
+// item just as quietly.
 //
-//   RunAhead<DibPicture> ahead(4);
-//   ahead.Start(first, end, key, [&](std::int32_t frame) { return MakePicture(frame); });
+//   RunAhead<DibPicture> ahead(4, 2);
+//   ahead.Start(first, end, key, [&](std::int32_t frame) { return Decode(frame); },
+//               [&](DibPicture decoded) { return Scale(std::move(decoded)); });
 //   std::optional<DibPicture> made = ahead.Take(first, key);  // waits while it is made
 
 #include <algorithm>
@@ -25,15 +29,27 @@
 
 namespace sprocket {
 
+// Whether the calling thread makes work ahead for a RunAhead: such work
+// has other items in flight beside it, so it need not split itself further.
+bool OnRunAheadThread();
+
+namespace run_ahead_detail {
+// Marks the calling thread as one of a RunAhead's (for OnRunAheadThread).
+void MarkRunAheadThread();
+}  // namespace run_ahead_detail
+
 template <typename Result>
 class RunAhead {
 public:
   // What the items of a run depend on besides their number.
   using Key = std::vector<std::int32_t>;
-  using Make = std::function<Result(std::int32_t item)>;
+  using Read = std::function<Result(std::int32_t item)>;
+  using Finish = std::function<Result(Result)>;
 
-  // At most `depth` items (at least 1) are held made and not yet taken.
-  explicit RunAhead(std::size_t depth) : depth_(std::max<std::size_t>(depth, 1)) {}
+  // At most `depth` items (at least 1) are in hand or made and not yet
+  // taken; `threads` (at least 1) finish items at once.
+  RunAhead(std::size_t depth, unsigned threads)
+      : depth_(std::max<std::size_t>(depth, 1)), threadCount_(std::max(threads, 1u)) {}
   ~RunAhead() {
     {
       std::unique_lock lock(mutex_);
@@ -41,7 +57,7 @@ public:
       stopping_ = true;
     }
     changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    for (std::thread& thread : threads_) thread.join();
   }
   RunAhead(const RunAhead&) = delete;
   RunAhead& operator=(const RunAhead&) = delete;
@@ -52,21 +68,21 @@ public:
     return running_ && takeNext_ == next && key_ == key;
   }
 
-  // Ends any run, then makes items first .. end - 1 one after the other.
-  // False, with nothing started, when no thread can be had.
-  bool Start(std::int32_t first, std::int32_t end, Key key, Make make) {
+  // Ends any run, then makes items first .. end - 1. False, with nothing
+  // started, when no thread can be had.
+  bool Start(std::int32_t first, std::int32_t end, Key key, Read read, Finish finish) {
     std::unique_lock lock(mutex_);
     StopLocked(lock);
-    if (!thread_.joinable()) {
-      try {
-        thread_ = std::thread([this] { Loop(); });
-      } catch (const std::system_error&) {
-        return false;
-      }
+    try {
+      while (threads_.size() < threadCount_) threads_.emplace_back([this] { Loop(); });
+    } catch (const std::system_error&) {
+      if (threads_.empty()) return false;
     }
     key_ = std::move(key);
-    make_ = std::move(make);
+    read_ = std::move(read);
+    finish_ = std::move(finish);
     next_ = first;
+    readTurn_ = first;
     takeNext_ = first;
     end_ = end;
     running_ = true;
@@ -82,19 +98,19 @@ public:
       StopLocked(lock);
       return std::nullopt;
     }
-    changed_.wait(lock, [this] { return !made_.empty() || (!busy_ && next_ >= end_); });
-    if (made_.empty()) {  // the run ended before the item
+    changed_.wait(lock, [this, item] { return item >= end_ || (!slots_.empty() && slots_.front()); });
+    if (slots_.empty() || !slots_.front()) {  // the run ended before the item
       StopLocked(lock);
       return std::nullopt;
     }
-    std::optional<Result> result(std::move(made_.front()));
-    made_.pop_front();
+    std::optional<Result> result = std::move(slots_.front());
+    slots_.pop_front();
     ++takeNext_;
     changed_.notify_all();
     return result;
   }
 
-  // Ends the run: what was made is dropped once the item in hand is done.
+  // Ends the run: what was made is dropped once the items in hand are done.
   void Stop() {
     std::unique_lock lock(mutex_);
     StopLocked(lock);
@@ -103,51 +119,87 @@ public:
 private:
   void StopLocked(std::unique_lock<std::mutex>& lock) {
     running_ = false;
-    changed_.wait(lock, [this] { return !busy_; });
-    made_.clear();
-    make_ = nullptr;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return busy_ == 0; });
+    slots_.clear();
+    read_ = nullptr;
+    finish_ = nullptr;
   }
 
-  void Loop() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return stopping_ || (running_ && next_ < end_ && made_.size() < depth_); });
-      if (stopping_) return;
-      const std::int32_t item = next_++;
-      busy_ = true;
+  // The item's slot (the owner takes the front one), or null once it is not wanted.
+  std::optional<Result>* Slot(std::int32_t item) {
+    if (!running_ || item >= end_ || item < takeNext_) return nullptr;
+    return &slots_[static_cast<std::size_t>(item - takeNext_)];
+  }
+
+  // Ends the run at `item` (a step failed): the items from it on never come.
+  void EndAt(std::int32_t item) { end_ = std::min(end_, item); }
+
+  void MakeItem(std::unique_lock<std::mutex>& lock, std::int32_t item) {
+    changed_.wait(lock, [this, item] { return readTurn_ == item || !running_; });
+    if (!running_) return;
+    std::optional<Result> read;
+    if (item < end_) {
       lock.unlock();
-      std::optional<Result> result;
       try {
-        result.emplace(make_(item));
+        read.emplace(read_(item));
       } catch (...) {
         // A head start only: the owner makes the item itself and reports.
       }
       lock.lock();
-      busy_ = false;
-      if (running_) {
-        if (result) {
-          made_.push_back(std::move(*result));
-        } else {
-          end_ = item;
-        }
-      }
+      if (!read) EndAt(item);
+    }
+    ++readTurn_;
+    changed_.notify_all();
+    if (!read || Slot(item) == nullptr) return;
+    lock.unlock();
+    std::optional<Result> finished;
+    try {
+      finished.emplace(finish_(std::move(*read)));
+    } catch (...) {
+    }
+    lock.lock();
+    if (!finished) {
+      EndAt(item);
+    } else if (std::optional<Result>* slot = Slot(item)) {
+      *slot = std::move(finished);
+    }
+  }
+
+  void Loop() {
+    run_ahead_detail::MarkRunAheadThread();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] {
+        return stopping_ ||
+               (running_ && next_ < end_ && static_cast<std::size_t>(next_ - takeNext_) < depth_);
+      });
+      if (stopping_) return;
+      const std::int32_t item = next_++;
+      slots_.emplace_back();
+      ++busy_;
+      MakeItem(lock, item);
+      --busy_;
       changed_.notify_all();
     }
   }
 
   const std::size_t depth_;
+  const unsigned threadCount_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Result> made_;  // items takeNext_, takeNext_ + 1, ...
+  std::deque<std::optional<Result>> slots_;  // items takeNext_, takeNext_ + 1, ... (empty until made)
   Key key_;
-  Make make_;
-  std::int32_t next_ = 0;      // the next item to make
+  Read read_;
+  Finish finish_;
+  std::int32_t next_ = 0;      // the next item to start
+  std::int32_t readTurn_ = 0;  // the item whose read step may run
   std::int32_t takeNext_ = 0;  // the next item to hand out
   std::int32_t end_ = 0;
   bool running_ = false;
-  bool busy_ = false;  // an item is being made without the lock
+  int busy_ = 0;  // items in hand
   bool stopping_ = false;
-  std::thread thread_;  // last: started once everything it reads exists
+  std::vector<std::thread> threads_;  // last: started once everything they read exists
 };
 
 }  // namespace sprocket

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <system_error>
 
+#include "platform/run_ahead.h"
+
 namespace sprocket {
 
 WorkerPool::WorkerPool(unsigned workers) {
@@ -139,6 +141,14 @@ WorkerPool& SharedWorkerPool() {
   static WorkerPool pool(Processors() - 1);
   return pool;
 }
+
+namespace {
+thread_local bool runAheadThread = false;
+}  // namespace
+
+bool OnRunAheadThread() { return runAheadThread; }
+
+void run_ahead_detail::MarkRunAheadThread() { runAheadThread = true; }
 
 void SetParallelFrameWork(bool on) { parallelFrameWork = on; }
 

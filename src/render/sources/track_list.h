@@ -208,9 +208,11 @@ public:
 private:
   struct ScrubBlock;
 
-  // Pictures a node holds made ahead of the frame being composed: enough to
-  // ride out an uneven frame or two, few enough to keep memory low.
+  // Pictures a node holds in hand or made ahead of the frame being composed:
+  // enough to ride out an uneven frame or two, few enough to keep memory
+  // low; and the threads that scale decoded frames at once.
   static constexpr std::size_t kFramesMadeAhead = 4;
+  static constexpr unsigned kFrameMakers = 2;
 
   void OpenVideoSide(const RenderSide& side, const std::string& path, bool mainPicture, const CropBox* crop);
   void ReleaseSource(bool releaseAudio);
@@ -252,7 +254,7 @@ private:
   int openCount_ = 0;
   // Pictures made ahead (see MakeFrameAhead): while a run is under way its
   // thread alone reads frameDecoder_. Last: its work ends before the sources go.
-  mutable RunAhead<DibPicture> ahead_{kFramesMadeAhead};
+  mutable RunAhead<DibPicture> ahead_{kFramesMadeAhead, kFrameMakers};
 };
 
 // Destroys every node of the chain and empties the slot.
