@@ -9,7 +9,7 @@
 // the owner makes the item itself. A step that throws ends the run at that
 // item just as quietly.
 //
-//   RunAhead<DibPicture> ahead(4, 2);
+//   RunAhead<DibPicture> ahead(4, 2);  // the read step hands a DibPicture too
 //   ahead.Start(first, end, key, [&](std::int32_t frame) { return Decode(frame); },
 //               [&](DibPicture decoded) { return Scale(std::move(decoded)); });
 //   std::optional<DibPicture> made = ahead.Take(first, key);  // waits while it is made
@@ -38,13 +38,14 @@ namespace run_ahead_detail {
 void MarkRunAheadThread();
 }  // namespace run_ahead_detail
 
-template <typename Result>
+// `Read` gives what the read step hands to the finishing step.
+template <typename Result, typename Read = Result>
 class RunAhead {
 public:
   // What the items of a run depend on besides their number.
   using Key = std::vector<std::int32_t>;
-  using Read = std::function<Result(std::int32_t item)>;
-  using Finish = std::function<Result(Result)>;
+  using ReadStep = std::function<Read(std::int32_t item)>;
+  using FinishStep = std::function<Result(Read)>;
 
   // At most `depth` items (at least 1) are in hand or made and not yet
   // taken; `threads` (at least 1) finish items at once.
@@ -70,7 +71,7 @@ public:
 
   // Ends any run, then makes items first .. end - 1. False, with nothing
   // started, when no thread can be had.
-  bool Start(std::int32_t first, std::int32_t end, Key key, Read read, Finish finish) {
+  bool Start(std::int32_t first, std::int32_t end, Key key, ReadStep read, FinishStep finish) {
     std::unique_lock lock(mutex_);
     StopLocked(lock);
     try {
@@ -138,7 +139,7 @@ private:
   void MakeItem(std::unique_lock<std::mutex>& lock, std::int32_t item) {
     changed_.wait(lock, [this, item] { return readTurn_ == item || !running_; });
     if (!running_) return;
-    std::optional<Result> read;
+    std::optional<Read> read;
     if (item < end_) {
       lock.unlock();
       try {
@@ -190,8 +191,8 @@ private:
   std::condition_variable changed_;
   std::deque<std::optional<Result>> slots_;  // items takeNext_, takeNext_ + 1, ... (empty until made)
   Key key_;
-  Read read_;
-  Finish finish_;
+  ReadStep read_;
+  FinishStep finish_;
   std::int32_t next_ = 0;      // the next item to start
   std::int32_t readTurn_ = 0;  // the item whose read step may run
   std::int32_t takeNext_ = 0;  // the next item to hand out

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "media_test_clips.h"
 #include "platform/media/video_frame_reader.h"
 #include "temp_dir.h"
@@ -56,6 +59,40 @@ TEST_F(VideoFrameReaderTest, SequentialReadsDoNotSeek) {
   EXPECT_EQ(reader.SeekCount(), seeks + 1);
   ASSERT_EQ(Number(reader, 29), 29);
   EXPECT_EQ(reader.SeekCount(), seeks + 2);
+}
+
+// Frames handed decoded and converted on another thread are the bytes that
+// ReadFrame gives, mixed with ReadFrame in any order; sequential decoded
+// reads do not seek.
+TEST_F(VideoFrameReaderTest, DecodedFramesConvertToTheSameBytesOnAnyThread) {
+  for (const char* code : {"FMP4", "MJPG"}) {
+    SCOPED_TRACE(code);
+    const std::string path = Clip(code, 30, 12);
+    VideoFrameReader plain;
+    VideoFrameReader decoded;
+    ASSERT_TRUE(plain.Open(path));
+    ASSERT_TRUE(decoded.Open(path));
+    auto bytes = [](const GlobalBlock& block) {
+      GlobalLockGuard<std::uint8_t> lock(block.get());
+      return std::vector<std::uint8_t>(lock.get(), lock.get() + GlobalSize(block.get()));
+    };
+    for (int frame = 0; frame < 30; ++frame) {
+      DecodedVideoFrame picture = decoded.ReadDecodedFrame(frame);
+      ASSERT_TRUE(picture) << decoded.ErrorText();
+      GlobalBlock converted;
+      std::thread([&] { converted = picture.ToDib24(); }).join();
+      ASSERT_TRUE(converted);
+      EXPECT_EQ(bytes(converted), bytes(plain.ReadFrame(frame))) << "frame " << frame;
+    }
+    EXPECT_EQ(decoded.SeekCount(), 1);
+    for (int frame : {7, 3, 4, 29, 28}) {
+      GlobalBlock converted = decoded.ReadDecodedFrame(frame).ToDib24();
+      EXPECT_EQ(testing::ReadPictureNumber(converted.get()), frame);
+      EXPECT_EQ(Number(decoded, frame + 1 < 30 ? frame + 1 : frame), frame + 1 < 30 ? frame + 1 : frame);
+    }
+    EXPECT_FALSE(decoded.ReadDecodedFrame(30));
+    EXPECT_NE(decoded.ErrorText().find("outside"), std::string::npos);
+  }
 }
 
 TEST_F(VideoFrameReaderTest, FramesOutsideTheClipAreRefused) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/run_ahead.h"
 #include "platform/worker_pool.h"
 
 extern "C" {
@@ -115,7 +116,8 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
   conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
-  const bool sliced = conversions_ > kConversionsBeforeSlices;
+  // Pictures converted ahead have other frames in flight beside them: no slices.
+  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
   if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
       static_cast<int>(fullRange) != fullRange_ || sliced != sliced_) {
     context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);

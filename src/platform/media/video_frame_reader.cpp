@@ -77,33 +77,46 @@ struct VideoFrameReader::State {
   void Seek(std::int64_t n);
   bool DecodeUntil(std::int64_t n);
   bool ReceiveFrames(std::int64_t n, bool* done);
-  GlobalBlock ReadNow(std::int64_t n);
+  // Decodes frame n into `held`; false with the error when it cannot.
+  bool DecodeNow(std::int64_t n);
+  GlobalBlock ReadNow(std::int64_t n) { return DecodeNow(n) ? converter.ToDib24(held.get(), &error) : GlobalBlock{}; }
+  // A reference to the decoded picture of frame n.
+  FramePtr ReadDecodedNow(std::int64_t n) { return DecodeNow(n) ? FramePtr(av_frame_clone(held.get())) : nullptr; }
 
-  // The frame after the last one asked for, decoded on a thread of the
-  // reader's own while the caller works on the frame before it. While it
-  // decodes, only that thread touches the state above.
+  // The frame after the last one asked for, decoded (and converted for
+  // ReadFrame) on a thread of the reader's own while the caller works on
+  // the frame before it. While it decodes, only that thread touches the
+  // state above.
   GlobalBlock aheadFrame;
+  FramePtr aheadDecoded;
   std::int64_t aheadIndex = -1;
   AheadWorker ahead;  // last: it finishes before the decoder goes
 
-  void StartAhead(std::int64_t n);
+  void StartAhead(std::int64_t n, bool converted);
   // Waits until no frame is being decoded ahead; hands over the one decoded
   // when it is frame n, else drops it.
-  GlobalBlock TakeAhead(std::int64_t n);
+  void TakeAhead(std::int64_t n, GlobalBlock* converted, FramePtr* decoded);
 };
 
-void VideoFrameReader::State::StartAhead(std::int64_t n) {
+void VideoFrameReader::State::StartAhead(std::int64_t n, bool converted) {
   if (n >= frameCount || !ParallelFrameWork()) return;
-  ahead.Start([this, n] {
-    aheadFrame = ReadNow(n);
+  ahead.Start([this, n, converted] {
+    if (converted) {
+      aheadFrame = ReadNow(n);
+    } else {
+      aheadDecoded = ReadDecodedNow(n);
+    }
     aheadIndex = n;
   });
 }
 
-GlobalBlock VideoFrameReader::State::TakeAhead(std::int64_t n) {
+void VideoFrameReader::State::TakeAhead(std::int64_t n, GlobalBlock* converted, FramePtr* decoded) {
   ahead.Wait();
   GlobalBlock frame = std::move(aheadFrame);
-  return std::exchange(aheadIndex, -1) == n ? std::move(frame) : GlobalBlock{};
+  FramePtr picture = std::move(aheadDecoded);
+  if (std::exchange(aheadIndex, -1) != n) return;
+  if (converted != nullptr) *converted = std::move(frame);
+  if (decoded != nullptr) *decoded = std::move(picture);
 }
 
 void VideoFrameReader::State::Seek(std::int64_t n) {
@@ -245,27 +258,56 @@ void VideoFrameReader::FrameRate(std::uint32_t* rate, std::uint32_t* scale) cons
 }
 
 int VideoFrameReader::SeekCount() const {
-  state_->TakeAhead(-1);
+  state_->TakeAhead(-1, nullptr, nullptr);
   return state_->seeks;
+}
+
+bool VideoFrameReader::CanRead(std::int64_t n) {
+  State& s = *state_;
+  if (!IsOpen()) return s.Fail("No movie is open.");
+  if (n < 0 || n >= s.frameCount) {
+    return s.Fail("Frame " + std::to_string(n) + " lies outside the clip's " + std::to_string(s.frameCount) +
+                  " frames.");
+  }
+  return true;
 }
 
 GlobalBlock VideoFrameReader::ReadFrame(std::int64_t n) {
   State& s = *state_;
-  if (!IsOpen()) {
-    s.Fail("No movie is open.");
-    return {};
-  }
-  GlobalBlock frame = s.TakeAhead(n);
-  if (n < 0 || n >= s.frameCount) {
-    s.Fail("Frame " + std::to_string(n) + " lies outside the clip's " + std::to_string(s.frameCount) + " frames.");
-    return {};
-  }
+  GlobalBlock frame;
+  s.TakeAhead(n, &frame, nullptr);
+  if (!CanRead(n)) return {};
   if (!frame) frame = s.ReadNow(n);
-  if (frame) s.StartAhead(n + 1);
+  if (frame) s.StartAhead(n + 1, true);
   return frame;
 }
 
-GlobalBlock VideoFrameReader::State::ReadNow(std::int64_t n) {
+DecodedVideoFrame VideoFrameReader::ReadDecodedFrame(std::int64_t n) {
+  State& s = *state_;
+  FramePtr picture;
+  s.TakeAhead(n, nullptr, &picture);
+  if (!CanRead(n)) return {};
+  if (!picture) picture = s.ReadDecodedNow(n);
+  if (picture) s.StartAhead(n + 1, false);
+  DecodedVideoFrame frame;
+  frame.frame_.reset(picture.release());
+  return frame;
+}
+
+DecodedVideoFrame::DecodedVideoFrame() = default;
+DecodedVideoFrame::~DecodedVideoFrame() = default;
+DecodedVideoFrame::DecodedVideoFrame(DecodedVideoFrame&&) noexcept = default;
+DecodedVideoFrame& DecodedVideoFrame::operator=(DecodedVideoFrame&&) noexcept = default;
+
+void DecodedVideoFrame::FrameRelease::operator()(AVFrame* frame) const { av_frame_free(&frame); }
+
+GlobalBlock DecodedVideoFrame::ToDib24() const {
+  if (!frame_) return {};
+  thread_local DecodedFrameConverter converter;
+  return converter.ToDib24(frame_.get(), nullptr);
+}
+
+bool VideoFrameReader::State::DecodeNow(std::int64_t n) {
   State& s = *this;
   bool ready = s.heldIndex == n || (s.heldIndex >= 0 && s.heldIndex < n && n < s.pendingIndex);
   if (!ready && s.pendingIndex >= 0 && s.pendingIndex <= n) {
@@ -282,9 +324,9 @@ GlobalBlock VideoFrameReader::State::ReadNow(std::int64_t n) {
       forward = key >= 0 ? s.heldIndex + 1 >= key : n - s.heldIndex <= kBlindForwardFrames;
     }
     if (!forward) s.Seek(n);
-    if (!s.DecodeUntil(n)) return {};
+    if (!s.DecodeUntil(n)) return false;
   }
-  return s.converter.ToDib24(s.held.get(), &s.error);
+  return true;
 }
 
 }  // namespace sprocket

@@ -17,7 +17,32 @@
 
 #include "platform/global_memory.h"
 
+struct AVFrame;
+
 namespace sprocket {
+
+// A decoded movie picture before its conversion to a DIB (see
+// VideoFrameReader::ReadDecodedFrame): it shares the decoder's picture,
+// which stays as it is while the reader decodes on.
+class DecodedVideoFrame {
+public:
+  DecodedVideoFrame();
+  ~DecodedVideoFrame();
+  DecodedVideoFrame(DecodedVideoFrame&&) noexcept;
+  DecodedVideoFrame& operator=(DecodedVideoFrame&&) noexcept;
+
+  explicit operator bool() const { return frame_ != nullptr; }
+  // The picture as ReadFrame gives it, converted on the calling thread by a
+  // converter of the thread's own; an empty block when it cannot be converted.
+  GlobalBlock ToDib24() const;
+
+private:
+  friend class VideoFrameReader;
+  struct FrameRelease {
+    void operator()(AVFrame* frame) const;
+  };
+  std::unique_ptr<AVFrame, FrameRelease> frame_;
+};
 
 class VideoFrameReader {
 public:
@@ -43,6 +68,9 @@ public:
   // padded to 4 bytes); an empty block with ErrorText() when n is outside
   // 0 .. FrameCount() - 1 or nothing can be decoded.
   GlobalBlock ReadFrame(std::int64_t n);
+  // Frame n decoded but not converted, for callers that convert pictures on
+  // threads of their own (the same bytes as ReadFrame); empty as ReadFrame.
+  DecodedVideoFrame ReadDecodedFrame(std::int64_t n);
 
   // How often the reader has repositioned the file (for tests and
   // benchmarks: sequential reads do not add to it).
@@ -50,6 +78,8 @@ public:
 
 private:
   struct State;
+  // False with ErrorText() when no movie is open or n lies outside it.
+  bool CanRead(std::int64_t n);
   std::unique_ptr<State> state_;
 };
 

@@ -209,12 +209,15 @@ void TrackList::MakeFrameAhead(std::int32_t frame, FrameSteps steps) {
   const bool readingOn = frame == takenFrames_[1] + 1 && takenFrames_[1] == takenFrames_[0] + 1;
   if (!readingOn || !ParallelFrameWork() || !frameDecoder_ || frame >= frameCount_) return;
   if (ahead_.Continues(frame, steps.key)) return;
-  // The movie decodes forward, one frame after the other; the steps of
-  // several decoded frames run at once.
+  // The movie decodes forward, one frame after the other; the conversions
+  // and steps of several decoded frames run at once.
   ahead_.Start(
       frame, static_cast<std::int32_t>(std::min<std::int64_t>(frameCount_, INT32_MAX)), std::move(steps.key),
-      [this](std::int32_t next) { return DibPicture::Adopt(frameDecoder_->ReadFrame(next)); },
-      [make = std::move(steps.make)](DibPicture decoded) { return decoded ? make(std::move(decoded)) : DibPicture{}; });
+      [this](std::int32_t next) { return frameDecoder_->ReadDecodedFrame(next); },
+      [make = std::move(steps.make)](DecodedVideoFrame decoded) {
+        DibPicture picture = DibPicture::Adopt(decoded.ToDib24());
+        return picture ? make(std::move(picture)) : DibPicture{};
+      });
 }
 
 DibPicture TrackList::TakeFrameMadeAhead(std::int32_t frame, const std::vector<std::int32_t>& key) {

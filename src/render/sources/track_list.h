@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/imagefile/image_file_library.h"
+#include "platform/media/video_frame_reader.h"
 #include "platform/run_ahead.h"
 #include "render/picture/dib_picture.h"
 #include "timeline/records/render_entry.h"
@@ -38,7 +39,6 @@ namespace sprocket {
 class AviFileIndex;
 class AudioSampleReader;
 struct CropBox;
-class VideoFrameReader;
 struct FlicFile;
 
 // What a node's source is.
@@ -211,7 +211,7 @@ private:
   // Pictures a node holds in hand or made ahead of the frame being composed:
   // enough to ride out an uneven frame or two, few enough to keep memory
   // low; and the threads that scale decoded frames at once.
-  static constexpr std::size_t kFramesMadeAhead = 4;
+  static constexpr std::size_t kFramesMadeAhead = 3;
   static constexpr unsigned kFrameMakers = 2;
 
   void OpenVideoSide(const RenderSide& side, const std::string& path, bool mainPicture, const CropBox* crop);
@@ -254,7 +254,7 @@ private:
   int openCount_ = 0;
   // Pictures made ahead (see MakeFrameAhead): while a run is under way its
   // thread alone reads frameDecoder_. Last: its work ends before the sources go.
-  mutable RunAhead<DibPicture> ahead_{kFramesMadeAhead, kFrameMakers};
+  mutable RunAhead<DibPicture, DecodedVideoFrame> ahead_{kFramesMadeAhead, kFrameMakers};
 };
 
 // Destroys every node of the chain and empties the slot.
