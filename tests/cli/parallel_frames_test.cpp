@@ -1,6 +1,8 @@
 // sprocket-render makes the same movie on its parallel road (frames decoded
-// ahead, pictures scaled in bands on the worker pool, pictures compressed on
-// the codec's threads) as with --one-thread, one frame after the other.
+// ahead, pictures of the next frames made ahead on each clip's threads,
+// pictures compressed on the codec's threads) as with --one-thread, one
+// frame after the other, through the compositor and the disk-buffered
+// renderer alike.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@ namespace {
 // long enough for the codecs and converters to spread over their threads.
 constexpr const char* kDissolveTimeline = R"({
   "format": "sprocket-timeline", "version": 1, "rate": 2500, "duration": 7000,
+  "options": { "bufferedMovie": BUFFERED },
   "movieRange": [0, 7000], "previewRange": [0, 7000],
   "tracks": [
     { "type": "V", "number": 1, "clips": [
@@ -41,8 +44,10 @@ TEST(ParallelFrames, MovieIsByteForByteTheOneFrameAtATimeMovie) {
     const char* compressor;
     int width;
     int height;
+    bool buffered;  // through the disk-buffered renderer
   };
-  for (const Case& c : {Case{"DIB ", 320, 240}, Case{"MJPG", 200, 150}}) {
+  for (const Case& c : {Case{"DIB ", 320, 240, false}, Case{"MJPG", 200, 150, false}, Case{"DIB ", 200, 150, true}}) {
+    SCOPED_TRACE(c.buffered ? "disk-buffered" : "compositor");
     RenderTestProject project("VResWidth=" + std::to_string(c.width) + "\nVResHeight=" + std::to_string(c.height) +
                               "\nVFramesPerSec=2500\nVCompressionType=" + c.compressor + "\nVQuality=9655");
     if (!RunCommand("ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 "
@@ -51,7 +56,9 @@ TEST(ParallelFrames, MovieIsByteForByteTheOneFrameAtATimeMovie) {
              .starts_with("MADE")) {
       GTEST_SKIP() << "ffmpeg is needed to make the clip";
     }
-    std::ofstream(project.Path("dissolve.tle")) << kDissolveTimeline;
+    std::string timeline = kDissolveTimeline;
+    timeline.replace(timeline.find("BUFFERED"), 8, c.buffered ? "1" : "0");
+    std::ofstream(project.Path("dissolve.tle")) << timeline;
     std::string movies[2];
     for (int oneThread = 0; oneThread < 2; ++oneThread) {
       movies[oneThread] = project.Path(oneThread != 0 ? "one.avi" : "parallel.avi");

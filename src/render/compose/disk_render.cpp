@@ -58,20 +58,35 @@ void CopyPicturePixels(const std::uint8_t* from, std::uint8_t* to) {
               static_cast<std::size_t>(target->stride) * static_cast<std::size_t>(target->height));
 }
 
+// Tells pictures this renderer had made ahead from the compositor's.
+constexpr std::int32_t kMadeAheadForDisk = -2;
+
+// A decoded movie frame at 24 bits with the field step (field 0 or 1, -1
+// for none): empty when memory is short.
+DibPicture DepthAndField(DibPicture frame, std::int32_t field, std::int32_t order) {
+  if (frame && frame.BitCount() == 32) frame = Dib32To24(frame.data());
+  if (frame && field >= 0) ApplyFieldMode(frame, order, field, false);
+  return frame;
+}
+
+// The picture at 24 bits and width x height, scaled as ScaleInto scales it.
+DibPicture ToSize(DibPicture picture, std::int32_t width, std::int32_t height, bool quality) {
+  picture = PromoteTo24(std::move(picture));
+  if (!picture || (picture.Width() == width && picture.Height() == height)) return picture;
+  HGLOBAL variable = GlobalHandle(picture.ReleaseLocked());
+  GlobalUnlock(variable);
+  const DibResult resized = CDibImage(&variable).Resize(width, height, quality ? kFilterMitchell : kFilterNearest);
+  picture = DibPicture::Adopt(GlobalBlock(variable));
+  return resized == kDibDone ? std::move(picture) : DibPicture{};
+}
+
 // Scales a 24-bit picture into the destination, whole onto whole: with the
 // filtered rescaler (Mitchell, as the image-file library resizes) or by the
 // nearest pixel. A picture of the destination's size is copied.
 bool ScaleInto(DibPicture picture, std::uint8_t* destination, bool quality) {
   const std::optional<PictureGeometry> target = ReadPictureGeometry(destination);
   if (!picture || !target) return false;
-  if (picture.Width() != target->width || picture.Height() != target->height) {
-    HGLOBAL variable = GlobalHandle(picture.ReleaseLocked());
-    GlobalUnlock(variable);
-    const DibResult resized =
-        CDibImage(&variable).Resize(target->width, target->height, quality ? kFilterMitchell : kFilterNearest);
-    picture = DibPicture::Adopt(GlobalBlock(variable));
-    if (resized != kDibDone || !picture) return false;
-  }
+  picture = ToSize(std::move(picture), target->width, target->height, quality);
   const std::optional<PictureGeometry> source = ReadPictureGeometry(picture.data());
   if (!source || source->bitCount != 24) return false;
   for (std::int32_t y = 0; y < target->height; ++y) {
@@ -110,7 +125,7 @@ public:
     const std::string_view extension = FileExtension(name);
     DibPicture picture;
     if (IsVideoFileExt(extension)) {
-      picture = MovingPicture();
+      picture = MovingPictureAtSize(destination);
     } else if (IsImageFileExt(extension)) {
       picture = StillPicture(side_);
     } else {
@@ -135,6 +150,32 @@ private:
     return node != nullptr && node->Path() == side_.fileName ? node : nullptr;
   }
 
+  // A movie frame at the destination's size. The side's node makes the
+  // pictures of the clip's next frames the same way while this one is
+  // composed and written.
+  DibPicture MovingPictureAtSize(const std::uint8_t* destination) const {
+    TrackList* node = Node();
+    const std::optional<PictureGeometry> target = ReadPictureGeometry(destination);
+    if (node == nullptr || !node->IsAviSource() || !target) return MovingPicture();
+    const std::int32_t field = side_.header ? (args_.fieldSelector != 0 ? 1 : 0) : -1;
+    const std::int32_t order = side_.header ? side_.header->FieldOrder() : 0;
+    const std::vector<std::int32_t> key = {kMadeAheadForDisk, field, order, target->width, target->height,
+                                           args_.quality ? 1 : 0};
+    DibPicture picture = node->TakeFrameMadeAhead(side_.sourceFrame, key);
+    if (!picture) picture = ToSize(MovingPicture(), target->width, target->height, args_.quality);
+    if (picture) {
+      const bool quality = args_.quality;
+      const std::int32_t width = target->width;
+      const std::int32_t height = target->height;
+      node->MakeFrameAhead(side_.sourceFrame + 1,
+                           TrackList::FrameSteps{key, [field, order, width, height, quality](DibPicture frame) {
+                             frame = DepthAndField(std::move(frame), field, order);
+                             return ToSize(std::move(frame), width, height, quality);
+                           }});
+    }
+    return picture;
+  }
+
   DibPicture MovingPicture() const {
     TrackList* node = Node();
     DibPicture frame;
@@ -144,17 +185,11 @@ private:
       frame = DibPicture::AdoptLocked(ScaleClipFrame(side_.fileName, side_.sourceFrame, nullptr));
     }
     if (!frame) return {};
-    if (frame.BitCount() == 32) {
-      frame = Dib32To24(frame.data());
-      if (!frame) {
-        if (kind_ == kEntryVideo) ShowRenderMessageOnce(kFailToAllocate, "RenderFrameToDisk");
-        return {};
-      }
-    }
-    if (side_.header) {
-      // Modes 1 and 2 take the field the render window asks for.
-      ApplyFieldMode(frame, side_.header->FieldOrder(), args_.fieldSelector != 0 ? 1 : 0, false);
-    }
+    const bool deep = frame.BitCount() == 32;
+    // Modes 1 and 2 take the field the render window asks for.
+    frame = DepthAndField(std::move(frame), side_.header ? (args_.fieldSelector != 0 ? 1 : 0) : -1,
+                          side_.header ? side_.header->FieldOrder() : 0);
+    if (!frame && deep && kind_ == kEntryVideo) ShowRenderMessageOnce(kFailToAllocate, "RenderFrameToDisk");
     return frame;
   }
 
