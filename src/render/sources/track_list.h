@@ -210,9 +210,9 @@ private:
 
   // Pictures a node holds in hand or made ahead of the frame being composed:
   // enough to ride out an uneven frame or two, few enough to keep memory
-  // low; and the threads that scale decoded frames at once.
-  static constexpr std::size_t kFramesMadeAhead = 3;
-  static constexpr unsigned kFrameMakers = 2;
+  // low; and the threads that convert and scale decoded frames at once.
+  static constexpr std::size_t kFramesMadeAhead = 4;
+  static constexpr unsigned kFrameMakers = 3;
 
   void OpenVideoSide(const RenderSide& side, const std::string& path, bool mainPicture, const CropBox* crop);
   void ReleaseSource(bool releaseAudio);
