@@ -229,12 +229,17 @@ std::string AviWriter::State::OpenEncoder(const AVCodec* codec, const AviVideoFo
   return {};
 }
 
+// Frame threads of a compressor whose pictures stand alone: a picture
+// compresses in about a millisecond, so a few keep up with the composer,
+// and each thread holds picture buffers of its own (peak memory).
+constexpr unsigned kMaxEncoderThreads = 4;
+
 // After the first pictures, a compressor whose pictures stand alone is
 // opened again on frame threads: the same bytes, and runs of a few pictures
 // between copied samples do not pay for starting the threads. The encoder
 // on one thread stays when that fails.
 void AviWriter::State::SpreadEncoderOverThreads() {
-  const int threads = static_cast<int>(FrameWorkThreads());
+  const int threads = static_cast<int>(std::min(FrameWorkThreads(), kMaxEncoderThreads));
   if (encoderThreads > 1 || threads <= 1 || pendingFrames > 0 || !CompressesPicturesApart(encoderCodec)) return;
   CodecContextPtr single = std::move(encoder);
   if (!OpenEncoder(encoderCodec, format, compressorInUse, threads).empty()) {
