@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/resource.h>
 
 #include "media_test_clips.h"
@@ -11,6 +13,7 @@
 #include "platform/media/avi_writer.h"
 #include "platform/media/codec_table.h"
 #include "platform/media/video_frame_reader.h"
+#include "platform/worker_pool.h"
 #include "temp_dir.h"
 
 namespace sprocket {
@@ -344,6 +347,64 @@ TEST(AviWriter, PalettePicturesKeepTheirColours) {
         EXPECT_EQ(bgr[2], level / 2);
       }
     }
+  }
+}
+
+// Writes a movie of pictures, copied samples, repeats and sound, handing
+// every picture in one block that is drawn over again as soon as the
+// writer returns. The file's bytes, or the writer's error.
+std::string WriteMixedMovie(const std::string& path, const char* code, int bitCount, bool parallel,
+                            const std::string& source) {
+  SetParallelFrameWork(parallel);
+  AviFileIndex index;
+  if (!index.Open(source)) return "no source";
+  AviVideoFormat format = SmallFormat(code);
+  format.bitCount = bitCount;
+  format.keyFrameEvery = 5;
+  AviWriter writer;
+  std::vector<std::uint8_t> sample;
+  std::vector<std::int16_t> sound(441 * 2, 0);
+  bool ok = writer.Open(path, format, AviAudioFormat{16, 11025, 2});
+  GlobalBlock picture = bitCount == 8 ? MakePalettePicture(format.width, format.height, 0)
+                                      : testing::MakeNumberedPicture(0);
+  for (int i = 0; ok && i < 90; ++i) {
+    if (i % 13 == 6 && bitCount == 24) {
+      ok = index.ReadSample(0, i % 10, &sample) && writer.WriteRawSample(sample.data(), sample.size(), true);
+    } else if (i % 17 == 8) {
+      ok = writer.WriteRepeatFrame();
+    } else {
+      ok = writer.WriteFrame(picture.get(), i % 9 == 0);
+    }
+    // The caller's block is drawn over with the next picture at once.
+    const GlobalBlock next = bitCount == 8 ? MakePalettePicture(format.width, format.height, i * 3)
+                                           : testing::MakeNumberedPicture((i * 5) % 64);
+    GlobalLockGuard<std::uint8_t> to(picture.get());
+    GlobalLockGuard<std::uint8_t> from(next.get());
+    std::memcpy(to.get(), from.get(), GlobalSize(next.get()));
+    sound.assign(sound.size(), static_cast<std::int16_t>(i * 100));
+    if (ok && i % 4 == 3) ok = writer.WriteAudio(sound.data(), sound.size() * sizeof(std::int16_t));
+  }
+  ok = ok && writer.Finish();
+  SetParallelFrameWork(true);
+  if (!ok) return "failed: " + writer.ErrorText();
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(AviWriter, PicturesConvertedAndCompressedOnThreadsMakeTheOneThreadFile) {
+  TempDir dir;
+  const std::string source = (dir / "source.avi").string();
+  ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
+  struct Case {
+    const char* code;
+    int bitCount;
+  };
+  for (const Case& c : {Case{"MJPG", 24}, Case{"FMP4", 24}, Case{"ZMBV", 8}}) {
+    SCOPED_TRACE(c.code);
+    const std::string parallel = WriteMixedMovie((dir / "parallel.avi").string(), c.code, c.bitCount, true, source);
+    const std::string one = WriteMixedMovie((dir / "one.avi").string(), c.code, c.bitCount, false, source);
+    ASSERT_GT(parallel.size(), 10000u) << parallel.substr(0, 200);
+    EXPECT_TRUE(parallel == one) << "the files differ";
   }
 }
 

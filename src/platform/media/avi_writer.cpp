@@ -13,6 +13,7 @@
 #include "platform/media/ffmpeg_handles.h"
 #include "platform/media/jpeg_chroma_layout.h"
 #include "platform/media/frame_conversion.h"
+#include "platform/media/picture_conversion_pool.h"
 #include "platform/worker_pool.h"
 
 extern "C" {
@@ -44,7 +45,10 @@ constexpr int kMaxPictureSide = 32768;
 constexpr int kLongestKeyInterval = 600;
 // Pictures compressed on the calling thread before the encoder spreads over
 // frame threads.
-constexpr std::int64_t kPicturesBeforeFrameThreads = 50;
+constexpr std::int64_t kPicturesBeforeFrameThreads = 8;
+// Pictures waiting for their colour conversion behind the caller, beyond
+// those being converted, before the caller waits for the oldest.
+constexpr std::size_t kConversionsWaiting = 0;
 
 bool IsMpegFamily(const std::string& encoder) {
   return encoder == "mpeg4" || encoder == "msmpeg4" || encoder == "mjpeg";
@@ -129,7 +133,7 @@ struct AviWriter::State {
   std::optional<AviAudioFormat> sound;
   AVRational frameTime{1, 25};     // the duration of one frame
   std::int64_t frames = 0;       // video samples written (next position)
-  std::int64_t pendingFrames = 0;  // pictures inside the encoder
+  std::int64_t pendingFrames = 0;  // pictures inside the encoder or converted behind the caller
   std::int64_t picturesEncoded = 0;
   const AVCodec* encoderCodec = nullptr;
   VideoCompressor compressorInUse;
@@ -139,6 +143,11 @@ struct AviWriter::State {
   std::deque<std::pair<std::int64_t, PacketPtr>> deferred;
   std::int64_t audioFrames = 0;
   EncoderFrameConverter converter;
+  // Once the compressor spreads over threads, 24-bit pictures are converted
+  // on threads of their own too, each with its position and key request.
+  std::unique_ptr<PictureConversionPool> conversions;
+  bool conversionsTried = false;
+  std::deque<std::pair<std::int64_t, bool>> converting;
   FramePtr picture{av_frame_alloc()};
   PacketPtr packet{av_packet_alloc()};
   std::vector<std::uint8_t> rows;  // repacked rows of uncompressed pictures
@@ -152,6 +161,10 @@ struct AviWriter::State {
   bool WriteHeader(const std::uint8_t* palette);
   bool WritePacket(AVPacket* packet, AVStream* stream);
   bool DrainEncoder();
+  bool SendPicture(AVFrame* frame, std::int64_t position, bool forceKey);
+  bool ConvertsBehind(const DibInfoHeader& header);
+  bool ConvertBehind(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride, bool forceKey);
+  bool SendConverted(std::size_t keepWaiting);
   std::string OpenEncoder(const AVCodec* codec, const AviVideoFormat& v, const VideoCompressor& compressor,
                           int threads);
   void SpreadEncoderOverThreads();
@@ -169,6 +182,8 @@ bool AviWriter::State::Fail(std::string text) {
 }
 
 void AviWriter::State::Close(bool remove) {
+  conversions.reset();
+  converting.clear();
   encoder.reset();
   output.reset();
   video = audio = nullptr;
@@ -487,18 +502,65 @@ bool AviWriter::WriteFrame(const void* packedDib, std::size_t blockBytes, bool f
   if (!s.encoder) return s.WriteUncompressed(header, palette, pixels, stride);
 
   if (++s.picturesEncoded == kPicturesBeforeFrameThreads) s.SpreadEncoderOverThreads();
+  if (s.ConvertsBehind(header)) return s.ConvertBehind(header, pixels, stride, forceKey);
+  // Pictures still converted behind the caller go to the compressor first.
+  if (!s.SendConverted(0)) return false;
   if (!s.converter.FromDib(header, palette, pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
-  s.picture->pts = s.frames;
-  s.picture->pict_type = forceKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
-  if (s.format.fieldOrder != 0) {
-    s.picture->interlaced_frame = 1;
-    s.picture->top_field_first = s.format.fieldOrder == 1;
-  }
-  int result = avcodec_send_frame(s.encoder.get(), s.picture.get());
-  if (result < 0) return s.Fail("The compressor refused a picture: " + AvErrorText(result) + ".");
+  if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
   ++s.frames;
   ++s.pendingFrames;
   return s.DrainEncoder();
+}
+
+// Hands a converted picture to the compressor at `position`.
+bool AviWriter::State::SendPicture(AVFrame* frame, std::int64_t position, bool forceKey) {
+  frame->pts = position;
+  frame->pict_type = forceKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+  if (format.fieldOrder != 0) {
+    frame->interlaced_frame = 1;
+    frame->top_field_first = format.fieldOrder == 1;
+  }
+  int result = avcodec_send_frame(encoder.get(), frame);
+  if (result < 0) return Fail("The compressor refused a picture: " + AvErrorText(result) + ".");
+  return true;
+}
+
+// Whether this picture is converted behind the caller: a 24-bit picture of
+// the movie's size once the compressor runs on threads.
+bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
+  if (header.biBitCount != 24 || header.biWidth != format.width || header.biHeight != format.height) return false;
+  if (!conversions && !conversionsTried && encoderThreads > 1) {
+    conversionsTried = true;
+    conversions = std::make_unique<PictureConversionPool>(static_cast<unsigned>(encoderThreads), format.width,
+                                                          format.height, encoder->pix_fmt);
+    if (!conversions->Start()) conversions.reset();
+  }
+  return conversions != nullptr;
+}
+
+// Queues the picture's conversion; its position is taken now, so copied
+// samples and repeats after it wait for it like for any picture inside the
+// compressor. A failed conversion is answered by a later call.
+bool AviWriter::State::ConvertBehind(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride,
+                                     bool forceKey) {
+  conversions->Submit(header, pixels, stride);
+  converting.emplace_back(frames++, forceKey);
+  ++pendingFrames;
+  return SendConverted(static_cast<std::size_t>(encoderThreads) + kConversionsWaiting);
+}
+
+// Sends converted pictures to the compressor in order: every one that is
+// ready, and, waiting for them, all but the last `keepWaiting`.
+bool AviWriter::State::SendConverted(std::size_t keepWaiting) {
+  while (conversions && !converting.empty() &&
+         (converting.size() > keepWaiting || conversions->OldestReady())) {
+    PictureConversionPool::Converted converted = conversions->Take();
+    const auto [position, forceKey] = converting.front();
+    converting.pop_front();
+    if (!converted.frame) return Fail(converted.error);
+    if (!SendPicture(converted.frame.get(), position, forceKey) || !DrainEncoder()) return false;
+  }
+  return true;
 }
 
 bool AviWriter::WriteRepeatFrame() {
@@ -556,6 +618,7 @@ bool AviWriter::Finish() {
     if (!s.WriteHeader(grey.data())) return false;
   }
   if (s.encoder) {
+    if (!s.SendConverted(0)) return false;
     int result = avcodec_send_frame(s.encoder.get(), nullptr);
     if (result < 0) return s.Fail("The compressor failed: " + AvErrorText(result) + ".");
     if (!s.DrainEncoder()) return false;

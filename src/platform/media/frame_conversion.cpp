@@ -178,7 +178,8 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
   }
   if (format_ == AV_PIX_FMT_PAL8) return CopyPaletteDib(palette, pixels, stride, target, error);
   conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
-  const bool sliced = conversions_ > kConversionsBeforeSlices;
+  // Pictures converted beside others in flight: no slices.
+  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
   if (!context_ || bits != sourceBits_ || sliced != sliced_) {
     AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
     bool fullRange = false;
