@@ -3,8 +3,10 @@
 #include <QApplication>
 
 #include "app/editor_app.h"
+#include "platform/worker_pool.h"
 
 int main(int argc, char** argv) {
+  sprocket::ShareAllocationArenas();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sprocket"));
   return sprocket::RunEditor();

@@ -67,6 +67,7 @@ void PassStopRequest() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ShareAllocationArenas();
   HandleStopSignals();
   std::vector<std::string> args(argv + 1, argv + argc);
   ParseResult parsed = ParseRenderOptions(args);

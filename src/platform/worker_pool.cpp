@@ -4,6 +4,10 @@
 #include <atomic>
 #include <system_error>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "platform/run_ahead.h"
 
 namespace sprocket {
@@ -155,5 +159,13 @@ void SetParallelFrameWork(bool on) { parallelFrameWork = on; }
 bool ParallelFrameWork() { return parallelFrameWork; }
 
 unsigned FrameWorkThreads() { return ParallelFrameWork() ? Processors() : 1u; }
+
+void ShareAllocationArenas() {
+#if defined(__GLIBC__)
+  // Four arenas: as fast as one per thread for a movie job, and about 10 %
+  // less peak memory; one arena alone makes the threads wait on each other.
+  mallopt(M_ARENA_MAX, 4);
+#endif
+}
 
 }  // namespace sprocket

@@ -531,7 +531,7 @@ bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
   if (header.biBitCount != 24 || header.biWidth != format.width || header.biHeight != format.height) return false;
   if (!conversions && !conversionsTried && encoderThreads > 1) {
     conversionsTried = true;
-    conversions = std::make_unique<PictureConversionPool>(static_cast<unsigned>(encoderThreads), format.width,
+    conversions = std::make_unique<PictureConversionPool>(static_cast<unsigned>(encoderThreads) - 1, format.width,
                                                           format.height, encoder->pix_fmt);
     if (!conversions->Start()) conversions.reset();
   }
