@@ -43,9 +43,10 @@ constexpr int kMaxPictureSide = 32768;
 // A key-frame interval of 0 asks for only the first key frame; the mpeg
 // family caps its interval at this value anyway.
 constexpr int kLongestKeyInterval = 600;
-// Pictures compressed on the calling thread before the encoder spreads over
-// frame threads.
-constexpr std::int64_t kPicturesBeforeFrameThreads = 8;
+// The picture with which the encoder spreads over frame threads: the first
+// (starting the threads costs about a millisecond once, a picture compressed
+// on the calling thread about three).
+constexpr std::int64_t kPicturesBeforeFrameThreads = 1;
 // Pictures waiting for their colour conversion behind the caller, beyond
 // those being converted, before the caller waits for the oldest.
 constexpr std::size_t kConversionsWaiting = 0;
