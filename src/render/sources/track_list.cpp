@@ -97,6 +97,7 @@ void TrackList::ReleaseAlpha() { FreeImage(alpha_); }
 
 void TrackList::ReleaseSource(bool releaseAudio) {
   ahead_.Stop();
+  takenFrames_ = {kNoFrameTaken, kNoFrameTaken};
   frameDecoder_.reset();
   frameCount_ = 0;
   videoStream_.reset();
@@ -205,8 +206,11 @@ int TrackList::DecoderSeekCount() const {
 }
 
 void TrackList::MakeFrameAhead(std::int32_t frame, FrameSteps steps) {
-  // Only while the clip is read frame after frame: other orders would waste the work.
-  const bool readingOn = frame == takenFrames_[1] + 1 && takenFrames_[1] == takenFrames_[0] + 1;
+  // Only while the clip is read frame after frame (other orders would waste
+  // the work): after two frames in a row, or from the first frame taken since
+  // the movie was opened, as a clip is mostly read on from where it starts.
+  const bool firstTaken = takenFrames_[0] == kNoFrameTaken && takenFrames_[1] != kNoFrameTaken;
+  const bool readingOn = frame == takenFrames_[1] + 1 && (takenFrames_[1] == takenFrames_[0] + 1 || firstTaken);
   if (!readingOn || !ParallelFrameWork() || !frameDecoder_ || frame >= frameCount_) return;
   if (ahead_.Continues(frame, steps.key)) return;
   // The movie decodes forward, one frame after the other; the conversions

@@ -209,9 +209,10 @@ private:
   struct ScrubBlock;
 
   // Pictures a node holds in hand or made ahead of the frame being composed:
-  // enough to ride out an uneven frame or two, few enough to keep memory
-  // low; and the threads that convert and scale decoded frames at once.
-  static constexpr std::size_t kFramesMadeAhead = 4;
+  // enough to ride out uneven frames (six measured faster than four), few
+  // enough to keep memory low; and the threads that convert and scale
+  // decoded frames at once.
+  static constexpr std::size_t kFramesMadeAhead = 6;
   static constexpr unsigned kFrameMakers = 3;
 
   void OpenVideoSide(const RenderSide& side, const std::string& path, bool mainPicture, const CropBox* crop);
@@ -239,7 +240,9 @@ private:
   std::unique_ptr<FlicFile> flic_;
   std::int32_t flicHeldFrame_ = -1;
   std::int64_t frameCount_ = 0;  // the movie's frames, read when the decoder opens
-  std::array<std::int32_t, 2> takenFrames_ = {-2, -2};  // the last two frames asked of TakeFrameMadeAhead
+  static constexpr std::int32_t kNoFrameTaken = -2;
+  // The last two frames asked of TakeFrameMadeAhead since the source was opened.
+  std::array<std::int32_t, 2> takenFrames_ = {kNoFrameTaken, kNoFrameTaken};
   ImageHandle image_ = kNoImage;
   ImageHandle alpha_ = kNoImage;
   AccumulationSettings accumulation_;
