@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "imagelib/dib_header.h"
@@ -532,9 +533,12 @@ bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
   if (header.biBitCount != 24 || header.biWidth != format.width || header.biHeight != format.height) return false;
   if (!conversions && !conversionsTried && encoderThreads > 1) {
     conversionsTried = true;
-    conversions = std::make_unique<PictureConversionPool>(static_cast<unsigned>(encoderThreads) - 1, format.width,
-                                                          format.height, encoder->pix_fmt);
-    if (!conversions->Start()) conversions.reset();
+    try {
+      conversions = std::make_unique<PictureConversionPool>(static_cast<unsigned>(encoderThreads) - 1, format.width,
+                                                            format.height, encoder->pix_fmt);
+    } catch (const std::bad_alloc&) {
+    }
+    if (conversions && !conversions->Start()) conversions.reset();
   }
   return conversions != nullptr;
 }
@@ -544,8 +548,13 @@ bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
 // compressor. A failed conversion is answered by a later call.
 bool AviWriter::State::ConvertBehind(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride,
                                      bool forceKey) {
-  conversions->Submit(header, pixels, stride);
-  converting.emplace_back(frames++, forceKey);
+  try {
+    conversions->Submit(header, pixels, stride);
+    converting.emplace_back(frames, forceKey);
+  } catch (const std::bad_alloc&) {
+    return Fail("Not enough memory!");
+  }
+  ++frames;
   ++pendingFrames;
   return SendConverted(static_cast<std::size_t>(encoderThreads) + kConversionsWaiting);
 }

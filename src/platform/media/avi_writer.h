@@ -8,6 +8,11 @@
 // and answers false from then on, so no half-written movie is left behind.
 // A writer destroyed without Finish() removes its file as well.
 //
+// Pictures whose compression stands alone are converted and compressed on
+// threads behind the caller (the picture is copied, so the caller may draw
+// over its block at once); the file is the same as on one thread. A failure
+// there is answered by a later call, by Finish() at the latest.
+//
 //   AviWriter writer;
 //   if (!writer.Open(path, video, audio)) report(writer.ErrorText());
 //   for each frame: writer.WriteFrame(dib); writer.WriteAudio(samples, bytes);

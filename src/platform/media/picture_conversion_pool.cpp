@@ -1,6 +1,7 @@
 #include "platform/media/picture_conversion_pool.h"
 
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "platform/media/frame_conversion.h"
@@ -102,12 +103,15 @@ void PictureConversionPool::Loop() {
     job->claimed = true;
     lock.unlock();
     Converted result{FramePtr(av_frame_alloc()), {}};
-    if (!result.frame) {
-      result.error = "Not enough memory!";
-    } else if (!converter.FromDib(job->header, nullptr, job->copy.data(), job->stride, result.frame.get(),
-                                  &result.error)) {
+    try {
+      if (!result.frame || !converter.FromDib(job->header, nullptr, job->copy.data(), job->stride,
+                                              result.frame.get(), &result.error)) {
+        result.frame.reset();
+      }
+    } catch (const std::bad_alloc&) {
       result.frame.reset();
     }
+    if (!result.frame && result.error.empty()) result.error = "Not enough memory!";
     lock.lock();
     job->result = std::move(result);
     job->done = true;
