@@ -59,11 +59,6 @@ void PictureConversionPool::Submit(const DibInfoHeader& header, const std::uint8
   changed_.notify_all();
 }
 
-std::size_t PictureConversionPool::Queued() const {
-  std::lock_guard lock(mutex_);
-  return jobs_.size();
-}
-
 bool PictureConversionPool::OldestReady() const {
   std::lock_guard lock(mutex_);
   return !jobs_.empty() && jobs_.front()->done;

@@ -47,12 +47,10 @@ public:
   // Copies a 24-bit picture (`stride` bytes a row, bottom row first) and
   // queues its conversion.
   void Submit(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride);
-  // Pictures submitted and not yet taken.
-  std::size_t Queued() const;
   // Whether the oldest queued picture is converted (Take would not wait).
   bool OldestReady() const;
-  // The oldest queued picture, waiting while it is converted; call only
-  // while Queued() > 0.
+  // The oldest queued picture, waiting while it is converted (an error when
+  // none is queued).
   Converted Take();
 
 private:
