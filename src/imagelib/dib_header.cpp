@@ -29,6 +29,14 @@ std::int32_t PaddedStride8(std::int32_t width) {
   return static_cast<std::int32_t>(stride);
 }
 
+void ClearDib24RowPadding(std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  const auto stride = static_cast<std::size_t>(PaddedStride24(width));
+  for (std::int32_t y = 0; stride > rowBytes && y < height; ++y) {
+    std::memset(pixels + stride * static_cast<std::size_t>(y) + rowBytes, 0, stride - rowBytes);
+  }
+}
+
 DibInfoHeader MakeDib24Header(std::int32_t width, std::int32_t height) {
   DibInfoHeader header;
   header.biSize = kDibHeaderSize;

@@ -54,6 +54,9 @@ void WriteDibHeader(void* block, const DibInfoHeader& header);
 std::int32_t PaddedStride24(std::int32_t width);
 // The same for an 8-bit picture (masks, palette pictures).
 std::int32_t PaddedStride8(std::int32_t width);
+// Zeroes the bytes that pad each row of a 24-bit picture's pixels (rows of
+// PaddedStride24(width) bytes), for a picture whose pixels are written whole.
+void ClearDib24RowPadding(std::uint8_t* pixels, std::int32_t width, std::int32_t height);
 
 // The header that a freshly made 24-bit picture carries: padded rows,
 // 3780 pixels per metre both ways.

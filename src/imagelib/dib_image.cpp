@@ -218,12 +218,7 @@ DibResult CDibImage::CreateBlock(std::int32_t width, std::int32_t height, bool z
     GlobalLockGuard<std::uint8_t> lock(block.get());
     if (!lock) return kDibNoMemory;
     WriteDibHeader(lock.get(), MakeDib24Header(width, height));
-    const std::int64_t rowBytes = static_cast<std::int64_t>(width) * 3;
-    if (!zeroed && stride > rowBytes) {
-      for (std::int64_t y = 0; y < height; ++y) {
-        std::memset(lock.get() + kDibHeaderSize + y * stride + rowBytes, 0, static_cast<std::size_t>(stride - rowBytes));
-      }
-    }
+    if (!zeroed) ClearDib24RowPadding(lock.get() + kDibHeaderSize, width, height);
   }
   return SetHandle(block.release());
 }

@@ -149,12 +149,7 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   }
   WriteDibHeader(bytes.get(), header);
   std::uint8_t* pixels = bytes.get() + kDibHeaderSize;
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-  if (static_cast<std::size_t>(stride) > rowBytes) {
-    for (int y = 0; y < height; ++y) {
-      std::memset(pixels + static_cast<std::ptrdiff_t>(stride) * y + rowBytes, 0, stride - rowBytes);
-    }
-  }
+  ClearDib24RowPadding(pixels, width, height);
   // The DIB is bottom-up: write the top row last by walking the rows backwards.
   FramePtr target = FrameOverDib(pixels, stride, width, height, AV_PIX_FMT_BGR24, header.biSizeImage);
   if (!target || sws_scale_frame(context_.get(), target.get(), frame) < 0) {

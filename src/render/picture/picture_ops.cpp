@@ -222,12 +222,7 @@ DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t hei
   // on the picture's own block.
   DibInfoHeader header = MakeDib24Header(picture.Width(), picture.Height());
   WriteDibHeader(picture.data(), header);
-  const std::size_t rowBytes = static_cast<std::size_t>(header.biWidth) * 3;
-  const std::size_t stride = static_cast<std::size_t>(PaddedStride24(header.biWidth));
-  for (std::int32_t y = 0; stride > rowBytes && y < header.biHeight; ++y) {
-    std::memset(picture.data() + kDibHeaderSize + stride * static_cast<std::size_t>(y) + rowBytes, 0,
-                stride - rowBytes);
-  }
+  ClearDib24RowPadding(picture.data() + kDibHeaderSize, header.biWidth, header.biHeight);
   HGLOBAL variable = GlobalHandle(picture.ReleaseLocked());
   GlobalUnlock(variable);
   const DibResult resized = CDibImage(&variable).Resize(width, height, kFilterMitchell);
