@@ -281,9 +281,8 @@ struct RowScratch {
 
 // Rows y .. y + rows - 1 of the source rectangle into the same rows of the
 // temporary picture.
-void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat,
-                                           const PixelPlaces& places, std::int32_t y, std::int32_t rows,
-                                           RowScratch& scratch) {
+void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const PixelPlaces& places, std::int32_t y,
+                    std::int32_t rows, RowScratch& scratch) {
   std::uint8_t* columns = scratch.columns.data();
   // Pixels move four bytes at a time: the fourth lands in the next row's
   // place (written after it) or in the column's spare byte.
@@ -311,9 +310,8 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat,
 }
 
 // One output row of the column pass: the weighted sum of whole temporary rows.
-void FilterRows(const RescaleJob& job, const FlatContributors& flat,
-                                       const PixelPlaces& places, std::int32_t i, ByteScratch& scratch,
-                                       std::uint8_t* out) {
+void FilterRows(const RescaleJob& job, const FlatContributors& flat, const PixelPlaces& places, std::int32_t i,
+                ByteScratch& scratch, std::uint8_t* out) {
   const std::int32_t begin = flat.start[i];
   const std::int32_t count = flat.Count(i);
   std::vector<const std::uint8_t*>& pointers = scratch.rows;
