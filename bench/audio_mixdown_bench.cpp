@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/settings_store.h"
 #include "bench_folder.h"
+#include "platform/settings_store.h"
 #include "render/audio/audio_mixdown.h"
 #include "render/audio/wav_file.h"
-#include "timeline/document/clip_header_reader.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/document/clip_header_reader.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket {
@@ -99,8 +99,8 @@ void RunMixdown(benchmark::State& state, const std::vector<SourceSpec>& specs) {
     const int result = MixdownAudio(nullptr, &wav, nullptr, head.get(), 16, 2, 44100, 5, 1, 0, kSeconds * 1000);
     if (result != kMixdownDone) state.SkipWithError("the mixdown failed");
   }
-  state.counters["audio_s/s"] =
-      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["audio_s/s"] = benchmark::Counter(
+      static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Mixdown4StereoTracks(benchmark::State& state) {

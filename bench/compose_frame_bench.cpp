@@ -20,18 +20,18 @@
 #include <string>
 #include <vector>
 
+#include "bench_folder.h"
 #include "imagelib/dib_header.h"
 #include "imagelib/drawing/mask_blend.h"
 #include "platform/media/avi_writer.h"
 #include "platform/settings_store.h"
-#include "bench_folder.h"
+#include "render/compose/render_frame.h"
 #include "render/picture/dib_picture.h"
 #include "render/picture/picture_ops.h"
-#include "render/compose/render_frame.h"
 #include "render/sources/render_state.h"
 #include "render/sources/track_list.h"
-#include "timeline/document/clip_header_reader.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/document/clip_header_reader.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket {
@@ -110,9 +110,9 @@ void Dissolve(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result
 class DissolveEffects final : public RenderEffects {
 public:
   int ApplyFilterFrame(std::int32_t, std::int32_t, float, const std::uint8_t*, std::int32_t, std::uint8_t*,
-                       std::uint8_t*, std::uint8_t*, std::span<const EffectFilter>, float, std::int32_t,
-                       std::int32_t, const EffectFrameParams*, const std::uint8_t*, const RenderPumpCallback&,
-                       std::int32_t, std::int32_t) override {
+                       std::uint8_t*, std::uint8_t*, std::span<const EffectFilter>, float, std::int32_t, std::int32_t,
+                       const EffectFrameParams*, const std::uint8_t*, const RenderPumpCallback&, std::int32_t,
+                       std::int32_t) override {
     return 0;
   }
   int ApplyFilterFrameToFile(std::int32_t, std::int32_t, float, const std::uint8_t*, std::uint8_t*, std::uint8_t*,

@@ -23,7 +23,8 @@ public:
     data_ = static_cast<std::uint8_t*>(GlobalLock(block_.get()));
     WriteDibHeader(data_, header);
     std::mt19937 random(9);
-    for (std::uint32_t i = 0; i < header.biSizeImage; ++i) data_[kDibHeaderSize + i] = static_cast<std::uint8_t>(random());
+    for (std::uint32_t i = 0; i < header.biSizeImage; ++i)
+      data_[kDibHeaderSize + i] = static_cast<std::uint8_t>(random());
   }
   NoisePicture(const NoisePicture&) = delete;
   NoisePicture& operator=(const NoisePicture&) = delete;

@@ -1,8 +1,8 @@
 #include "fuzz_input.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "platform/prompts.h"
 #include "platform/settings_store.h"

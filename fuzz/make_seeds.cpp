@@ -93,7 +93,8 @@ void TimelineSeeds(const fs::path& out, const fs::path& examples) {
     return;
   }
   std::string text;
-  if (FormatTimelineFile(doc, examples, &text)) WriteBytes(out / "timeline_file" / "demo.tle", Bytes(text.begin(), text.end()));
+  if (FormatTimelineFile(doc, examples, &text))
+    WriteBytes(out / "timeline_file" / "demo.tle", Bytes(text.begin(), text.end()));
 }
 
 void FlicSeeds(const fs::path& out, const fs::path& scratch) {
@@ -112,7 +113,8 @@ void FlicSeeds(const fs::path& out, const fs::path& scratch) {
   for (int frame = 0; frame < 5; ++frame) {
     {
       GlobalLockGuard<std::uint8_t> lock(picture.get());
-      for (int k = 0; k < kSide * kSide; ++k) lock.get()[kDibMaskPixelOffset + k] = static_cast<std::uint8_t>(k * (frame + 1));
+      for (int k = 0; k < kSide * kSide; ++k)
+        lock.get()[kDibMaskPixelOffset + k] = static_cast<std::uint8_t>(k * (frame + 1));
     }
     writer.WriteFrame(chunks[frame], picture.get(), frame == 0 ? palette : nullptr);
   }
@@ -201,7 +203,8 @@ void StillSeeds(const fs::path& out, const fs::path& scratch) {
 // Effect seeds: the road, the percent, the values of the slots, then the block.
 void EffectSeed(const fs::path& path, std::uint8_t road, const std::vector<std::int32_t>& values, const Bytes& block) {
   Bytes bytes = {road, 50};
-  for (std::int32_t i = 0; i < kEffectParamSlots; ++i) PutI32(bytes, i < static_cast<std::int32_t>(values.size()) ? values[static_cast<std::size_t>(i)] : 0);
+  for (std::int32_t i = 0; i < kEffectParamSlots; ++i)
+    PutI32(bytes, i < static_cast<std::int32_t>(values.size()) ? values[static_cast<std::size_t>(i)] : 0);
   bytes.insert(bytes.end(), block.begin(), block.end());
   WriteBytes(path, bytes);
 }
@@ -209,8 +212,7 @@ void EffectSeed(const fs::path& path, std::uint8_t road, const std::vector<std::
 void EffectSeeds(const fs::path& out) {
   const fs::path folder = out / "effect_data";
   EffectSeed(folder / "image-matte.bin", 0, {0, 1}, Picture24(8, 6));
-  EffectSeed(folder / "texture-map.bin", 1, {50, 2},
-             BlockBytes(MakeTextureMap(TextureKind::kBricks, 2)));
+  EffectSeed(folder / "texture-map.bin", 1, {50, 2}, BlockBytes(MakeTextureMap(TextureKind::kBricks, 2)));
   const std::vector<EffectPathNode> nodes = {{0, 2000, 2000, 4000, 4000, {}}, {10000, 8000, 7000, 3000, 3000, {}}};
   EffectSeed(folder / "screen-path.bin", 2, {50, 50, 50, 2, 0xFFFFFF},
              BlockBytes(MakeStoredEffectData(kVideoScreenAnimation, nodes)));

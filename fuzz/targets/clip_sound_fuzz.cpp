@@ -32,8 +32,7 @@ public:
 std::string ClipTimeline(const std::string& path, int speed) {
   return R"({"format": "sprocket-timeline", "version": 1, "rate": 2500, "duration": 1000,
     "tracks": [{"type": "A", "number": 1, "clips": [{"in": 0, "out": 1000, "file": ")" +
-         path + R"(", "mediaType": 301, "playIn": 0, "playOut": 1000, "speed": )" + std::to_string(speed) +
-         "}]}]}";
+         path + R"(", "mediaType": 301, "playIn": 0, "playOut": 1000, "speed": )" + std::to_string(speed) + "}]}]}";
 }
 
 }  // namespace

@@ -70,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   GlobalBlock texture;
   GlobalBlock work;
   switch (road) {
-    case 0: filter.id = kImageMatte; break;
+    case 0:
+      filter.id = kImageMatte;
+      break;
     case 1: {
       filter.id = kTextureMap;
       // Tiles of every scale are alike but cost up to 256 x 256 pixels of
@@ -97,7 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       break;
     }
-    default: filter.id = kGreyMapWipe; break;
+    default:
+      filter.id = kGreyMapWipe;
+      break;
   }
 
   PictureBuffer source = Gradient();

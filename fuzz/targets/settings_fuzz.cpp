@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ApplicationState app;
   LoadApplicationSettings(app, profile);
   for (bool preview : {false, true}) {
-    for (OutputKind kind : {OutputKind::kWav, OutputKind::kAvi, OutputKind::kDisplayOnly,
-                            OutputKind::kImageSequence, OutputKind::kFlic}) {
+    for (OutputKind kind : {OutputKind::kWav, OutputKind::kAvi, OutputKind::kDisplayOnly, OutputKind::kImageSequence,
+                            OutputKind::kFlic}) {
       const RenderFormat format = SelectRenderFormat(app.Settings(preview), kind, preview);
       RenderFormatProblem(format, kind);
     }

@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace sprocket;
   static const std::array<const char*, 9> kExtensions = {".bmp", ".dib", ".gif", ".jpg", ".pcx",
-                                                        ".tif", ".pct", ".tga", ".wpg"};
+                                                         ".tif", ".pct", ".tga", ".wpg"};
   fuzz::InputBytes input(data, size);
   const std::string extension = kExtensions[input.U8() % kExtensions.size()];
   const fuzz::ScratchFile file(extension);

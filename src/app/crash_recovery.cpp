@@ -16,7 +16,9 @@ bool LastSessionEndedForced(const Profile& profile) {
   return profile.GetProfileInt(settings::kForcedExit, settings::kForcedExitFlag, 0) != 0;
 }
 
-void MarkSessionRunning(Profile& profile) { profile.WriteProfileInt(settings::kForcedExit, settings::kForcedExitFlag, 1); }
+void MarkSessionRunning(Profile& profile) {
+  profile.WriteProfileInt(settings::kForcedExit, settings::kForcedExitFlag, 1);
+}
 
 void EndSessionCleanly(Profile& profile, std::string_view tempFolder) {
   DeleteTimelineBackup(tempFolder);

@@ -21,8 +21,10 @@ CDirPickerDlg::CDirPickerDlg(int mode, QWidget* parent) : QDialog(parent), mode_
   form->addRow(tr("Directory:"), folderRow);
   prefixEdit_ = new QLineEdit(this);
   prefixEdit_->setMaxLength(kMaxPrefixLength);
-  if (mode_ == 0) form->addRow(tr("File Prefix:"), prefixEdit_);
-  else prefixEdit_->hide();
+  if (mode_ == 0)
+    form->addRow(tr("File Prefix:"), prefixEdit_);
+  else
+    prefixEdit_->hide();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   form->addRow(buttons);
   connect(browse, &QPushButton::clicked, this, &CDirPickerDlg::Browse);

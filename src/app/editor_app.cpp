@@ -1,8 +1,8 @@
 #include "app/editor_app.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <iostream>
-#include <unistd.h>
 
 #include "app/crash_recovery.h"
 #include "app/main_frame.h"

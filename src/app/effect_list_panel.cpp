@@ -19,7 +19,8 @@ TLFilter NewEffectFilter(const EffectDescriptor& effect) {
   filter.id = effect.id;
   TLFilterParam values;
   InitFilterParam(values);
-  for (const ParamDescriptor& param : effect.params) values.values[static_cast<std::size_t>(param.slot)] = param.defaultValue;
+  for (const ParamDescriptor& param : effect.params)
+    values.values[static_cast<std::size_t>(param.slot)] = param.defaultValue;
   filter.params = {values, values};
   return filter;
 }

@@ -23,11 +23,9 @@ CMtvExplorerDlg::CMtvExplorerDlg(const EffectSequenceRequest& request, QWidget* 
   const bool transition = request.mode == EffectSequenceMode::kTransition;
   const QString what = transition ? tr("Transition") : tr("Clip");
   const QString name = request.record != nullptr ? QString::fromStdString(request.record->clipName) : QString();
-  auto* heading = new QLabel(tr("%1 %2: %3 frames at %4 frames per second")
-                                 .arg(what, name)
-                                 .arg(request.frames)
-                                 .arg(request.framesPerSecond),
-                             this);
+  auto* heading = new QLabel(
+      tr("%1 %2: %3 frames at %4 frames per second").arg(what, name).arg(request.frames).arg(request.framesPerSecond),
+      this);
   panel_ = new EffectListPanel(transition ? SequenceTransitions() : FilterCatalog(), transition ? 1 : 0, this);
   std::vector<FilterList> rows;
   for (const TLFilter& filter : request.filters) rows.push_back(FilterList{filter});

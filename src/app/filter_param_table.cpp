@@ -17,7 +17,8 @@ void EnsureSets(TLFilter& filter, const EffectDescriptor& effect) {
   while (filter.params.size() < 2) {
     const int set = static_cast<int>(filter.params.size());
     TLFilterParam values;
-    if (set == 1) values = filter.params.front();
+    if (set == 1)
+      values = filter.params.front();
     else {
       InitFilterParam(values);
       for (const ParamDescriptor& param : effect.params) {

@@ -71,7 +71,8 @@ void CFxGroupDlg::SetFileName(const QString& path) { file_->setText(path); }
 QString CFxGroupDlg::FileName() const { return file_->text(); }
 
 void CFxGroupDlg::Browse() {
-  const QString path = QFileDialog::getSaveFileName(this, windowTitle(), file_->text(), FileDialogFilter(kCustomFxFileFilter));
+  const QString path =
+      QFileDialog::getSaveFileName(this, windowTitle(), file_->text(), FileDialogFilter(kCustomFxFileFilter));
   if (!path.isEmpty()) file_->setText(path);
 }
 

@@ -36,9 +36,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-QString FormatFreeMemory(unsigned long long bytes) {
-  return QString::asprintf("Free Memory:%lluK", bytes / 1000);
-}
+QString FormatFreeMemory(unsigned long long bytes) { return QString::asprintf("Free Memory:%lluK", bytes / 1000); }
 
 CMainFrame::CMainFrame(DocumentDialogs* dialogs, ApplicationState* app, Profile* profile, QWidget* parent)
     : QMainWindow(parent),
@@ -135,10 +133,9 @@ CTestFrame* CMainFrame::AddFrame(std::shared_ptr<ViewedDocument> document) {
   // The view's keys and clip pop-up, with the effect commands; a clip cut in
   // one window is pasted in any.
   ViewCommands::Of(*frame->View()).ShareCutClipboard(cutClipboard_);
-  ViewCommands::Of(*frame->View()).SetPopupExtender(
-      [this](QMenu& menu, bool onTransitionTrack, const TLEvent* clip) {
-        AddEffectPopupItems(menu, onTransitionTrack, clip);
-      });
+  ViewCommands::Of(*frame->View()).SetPopupExtender([this](QMenu& menu, bool onTransitionTrack, const TLEvent* clip) {
+    AddEffectPopupItems(menu, onTransitionTrack, clip);
+  });
   frame->View()->SetPreviewWindow(PreviewLink());
   ConnectViewPreviews(*frame->View());
   frame->UpdateTitles();

@@ -38,8 +38,8 @@ class CMainFrame : public QMainWindow {
 public:
   // `dialogs` (not owned; null: the file dialogs) answers the open and save
   // questions.
-  explicit CMainFrame(DocumentDialogs* dialogs = nullptr, ApplicationState* app = nullptr,
-                      Profile* profile = nullptr, QWidget* parent = nullptr);
+  explicit CMainFrame(DocumentDialogs* dialogs = nullptr, ApplicationState* app = nullptr, Profile* profile = nullptr,
+                      QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   QMdiArea* mdiArea() const { return mdiArea_; }

@@ -34,10 +34,14 @@ struct MovieMenuItem {
 };
 
 const MovieMenuItem kMakeMovieItems[] = {
-    {33028, "Make Movie &AVI..."},          {33031, "Make Movie &FLC..."},
-    {33030, "Make Movie &Image Sequence..."}, {33029, "Make Movie &WAV..."},
-    {32981, "Make Preview A&VI..."},        {33033, "Make Preview F&LC..."},
-    {33032, "Make Preview Image Se&quence..."}, {33023, "Make &Preview WAV..."},
+    {33028, "Make Movie &AVI..."},
+    {33031, "Make Movie &FLC..."},
+    {33030, "Make Movie &Image Sequence..."},
+    {33029, "Make Movie &WAV..."},
+    {32981, "Make Preview A&VI..."},
+    {33033, "Make Preview F&LC..."},
+    {33032, "Make Preview Image Se&quence..."},
+    {33023, "Make &Preview WAV..."},
 };
 
 struct SegmentMenuItem {
@@ -234,8 +238,7 @@ void CMainFrame::EditEffectSequence(CTLEView& view, bool transition) {
   CTestDoc& doc = view.GetDocument();
   TLEvent* record = transition ? SelectedTransition(doc) : SelectedVideoClip(doc);
   QtEffectSequenceDialog windowDialog(this);
-  EffectSequenceDialog& dialog =
-      movieEffectDialogs_.sequence != nullptr ? *movieEffectDialogs_.sequence : windowDialog;
+  EffectSequenceDialog& dialog = movieEffectDialogs_.sequence != nullptr ? *movieEffectDialogs_.sequence : windowDialog;
   const EffectSequenceOutcome outcome =
       transition ? EditTransitionEffectSequence(doc, dialog) : EditClipEffectSequence(doc, dialog);
   if (outcome == EffectSequenceOutcome::kApplied && record != nullptr) view.RebuildClipBitmaps(record);

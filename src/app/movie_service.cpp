@@ -16,8 +16,10 @@ public:
   void SetWaitCursor(bool on) override {
     if (on == on_) return;
     on_ = on;
-    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    if (on)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
   }
 
 private:
@@ -81,9 +83,8 @@ int EditorMovieService::MakeMovie(int previewFlag, MovieOutputType type) {
 int EditorMovieService::RenderSegments(SegmentRenderKind kind) {
   setup_.view->StopPreview();
   std::unique_ptr<MovieCompiler> compiler = MakeCompiler();
-  const int result = compiler->Segments().RenderMarkedSegments(0, kind == SegmentRenderKind::kAll,
-                                                               kind == SegmentRenderKind::kInRange,
-                                                               kind == SegmentRenderKind::kMarked);
+  const int result = compiler->Segments().RenderMarkedSegments(
+      0, kind == SegmentRenderKind::kAll, kind == SegmentRenderKind::kInRange, kind == SegmentRenderKind::kMarked);
   setup_.view->RepaintSegmentBand();
   setup_.view->UpdateOtherViews();
   return result;

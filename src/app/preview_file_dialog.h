@@ -21,8 +21,7 @@ public:
   static constexpr int kMaxTitleLength = 80;
 
   // `openFile` chooses an existing file; otherwise a file to save.
-  CPreviewFileDialog(bool openFile, QWidget* parent, const QString& filter, const QString& initialPath,
-                     int mode = 0);
+  CPreviewFileDialog(bool openFile, QWidget* parent, const QString& filter, const QString& initialPath, int mode = 0);
 
   int DoModal() { return exec(); }
   // The chosen file, empty when none.

@@ -1,11 +1,11 @@
 #include "app/termination_signals.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QSocketNotifier>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace sprocket {
 

@@ -11,8 +11,10 @@
 namespace sprocket {
 
 void DoWaitCursor(int direction) {
-  if (direction > 0) QApplication::setOverrideCursor(Qt::WaitCursor);
-  else if (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  if (direction > 0)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else if (QApplication::overrideCursor() != nullptr)
+    QApplication::restoreOverrideCursor();
 }
 
 CTestFrame::CTestFrame(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
@@ -63,8 +65,7 @@ bool CTestFrame::SaveDocumentAs() {
 
 bool CTestFrame::CanCloseDocument() {
   if (!Document()->doc.IsModified()) return true;
-  const int answer =
-      ShowMessage("Save changes to " + Document()->doc.title + "?", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+  const int answer = ShowMessage("Save changes to " + Document()->doc.title + "?", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
   if (answer == IDCANCEL) return false;
   return answer == IDNO || SaveDocument();
 }

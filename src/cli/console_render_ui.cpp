@@ -1,7 +1,7 @@
 #include "cli/console_render_ui.h"
 
-#include <thread>
 #include <unistd.h>
+#include <thread>
 
 namespace sprocket {
 
@@ -33,8 +33,8 @@ void ConsoleRenderUi::Wait(int ms) { std::this_thread::sleep_for(std::chrono::mi
 std::string ConsoleRenderUi::ProgressLine() const {
   std::string line = caption_;
   if (total_ > 0) {
-    line += (line.empty() ? "" : "  ") + std::string("frame ") + std::to_string(done_) + " of " +
-            std::to_string(total_);
+    line +=
+        (line.empty() ? "" : "  ") + std::string("frame ") + std::to_string(done_) + " of " + std::to_string(total_);
   }
   char tail[48];
   std::snprintf(tail, sizeof tail, "  %s  %3d%%", timeCode_.c_str(), percent_);

@@ -21,10 +21,14 @@ namespace {
 
 MovieOutputType TypeOf(OutputType type) {
   switch (type) {
-    case OutputType::kAvi: return MovieOutputType::kAvi;
-    case OutputType::kFlc: return MovieOutputType::kFlc;
-    case OutputType::kImageSequence: return MovieOutputType::kImageSequence;
-    case OutputType::kWav: return MovieOutputType::kWav;
+    case OutputType::kAvi:
+      return MovieOutputType::kAvi;
+    case OutputType::kFlc:
+      return MovieOutputType::kFlc;
+    case OutputType::kImageSequence:
+      return MovieOutputType::kImageSequence;
+    case OutputType::kWav:
+      return MovieOutputType::kWav;
   }
   return MovieOutputType::kAvi;
 }

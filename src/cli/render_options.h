@@ -14,14 +14,14 @@ enum class OutputType { kAvi, kFlc, kImageSequence, kWav };
 
 struct RenderOptions {
   std::string timeline;
-  std::string out;              // for image sequences: folder + file prefix
+  std::string out;  // for image sequences: folder + file prefix
   OutputType type = OutputType::kAvi;
-  bool preview = false;         // use the preview settings record
+  bool preview = false;                    // use the preview settings record
   std::optional<std::int32_t> rangeStart;  // ms
   std::optional<std::int32_t> rangeEnd;    // ms
-  bool answerYes = false;       // questions take Yes/OK instead of their default
-  std::string configDir;        // folder of RODUVER.INI
-  bool oneThread = false;       // frames one at a time on one thread
+  bool answerYes = false;                  // questions take Yes/OK instead of their default
+  std::string configDir;                   // folder of RODUVER.INI
+  bool oneThread = false;                  // frames one at a time on one thread
   bool help = false;
 };
 

@@ -99,8 +99,8 @@ void SetLevel(CommandContext& context, int channel) {
   TLEvent* clip = SelectedClip(context.doc);
   const VolumeEnvelope& envelope = EnvelopeOf(*clip, channel);
   const int percent = envelope.empty() ? kEnvelopeFullLevel / 100 : envelope.front().level / 100;
-  const auto chosen = context.dialogs.SetValue(channel == kBalanceChannel ? SetValueMode::kBalance : SetValueMode::kVolume,
-                                               percent);
+  const auto chosen =
+      context.dialogs.SetValue(channel == kBalanceChannel ? SetValueMode::kBalance : SetValueMode::kVolume, percent);
   if (!chosen) return;
   SetClipEnvelopeLevel(context, clip, std::clamp(*chosen, 0, kSetValueMax) * 100, channel);
 }
@@ -138,17 +138,25 @@ void ChooseAudioPreviewTracks(CommandContext& context) {
 }
 
 std::vector<PopupItem> ClipSoundPopupItems(const CTestDoc& doc) {
-  std::vector<PopupItem> items = {{kPopupResetVolume, "Reset Volume"}, {kPopupSetVolume, "Set Volume..."}, {kSeparator, ""}};
+  std::vector<PopupItem> items = {
+      {kPopupResetVolume, "Reset Volume"}, {kPopupSetVolume, "Set Volume..."}, {kSeparator, ""}};
   const TLEvent* clip = SelectedClip(doc);
   if (clip == nullptr || !ClipHasStereoSound(*clip)) {
     items.push_back({kPopupMute, "Mute"});
     return items;
   }
-  const std::vector<PopupItem> stereo = {
-      {kPopupResetBalance, "Reset Balance"}, {kPopupSetBalance, "Set Balance..."}, {kSeparator, ""},
-      {kPopupMuteLeft, "Mute Left"},         {kPopupMuteRight, "Mute Right"},      {kPopupMuteBoth, "Mute Both"},
-      {kSeparator, ""},                      {kPopupFillLeft, "Fill Left"},        {kPopupFillRight, "Fill Right"},
-      {kPopupFillBoth, "Fill Both"},         {kSeparator, ""},                     {kPopupSwitchLeftRight, "Switch Left and Right"}};
+  const std::vector<PopupItem> stereo = {{kPopupResetBalance, "Reset Balance"},
+                                         {kPopupSetBalance, "Set Balance..."},
+                                         {kSeparator, ""},
+                                         {kPopupMuteLeft, "Mute Left"},
+                                         {kPopupMuteRight, "Mute Right"},
+                                         {kPopupMuteBoth, "Mute Both"},
+                                         {kSeparator, ""},
+                                         {kPopupFillLeft, "Fill Left"},
+                                         {kPopupFillRight, "Fill Right"},
+                                         {kPopupFillBoth, "Fill Both"},
+                                         {kSeparator, ""},
+                                         {kPopupSwitchLeftRight, "Switch Left and Right"}};
   items.insert(items.end(), stereo.begin(), stereo.end());
   return items;
 }

@@ -19,14 +19,14 @@ namespace sprocket {
 
 namespace {
 
-bool IsAviWithSound(const TLEvent* clip) { return clip != nullptr && clip->mediaType == kMediaAvi && ClipHasSound(*clip); }
+bool IsAviWithSound(const TLEvent* clip) {
+  return clip != nullptr && clip->mediaType == kMediaAvi && ClipHasSound(*clip);
+}
 
 bool OnRollTrack(const TLEvent& clip) {
   return clip.trackType == kTrackVideo && (clip.trackNumber == kRollTrackA || clip.trackNumber == kRollTrackB);
 }
-std::int32_t OtherRollTrack(const TLEvent& clip) {
-  return clip.trackNumber == kRollTrackA ? kRollTrackB : kRollTrackA;
-}
+std::int32_t OtherRollTrack(const TLEvent& clip) { return clip.trackNumber == kRollTrackA ? kRollTrackB : kRollTrackA; }
 
 const TLEvent* TrackOf(const CTestDoc& doc, const TLEvent& clip) { return FindTrack(doc.Head(), clip.trackNumber); }
 
@@ -60,7 +60,9 @@ ClipRect ClipRowsRect(const CTestDoc& doc, const TLEvent& clip) {
   return rect;
 }
 
-ClipRect Inflated(ClipRect rect, std::int32_t by) { return {rect.left - by, rect.top - by, rect.right + by, rect.bottom + by}; }
+ClipRect Inflated(ClipRect rect, std::int32_t by) {
+  return {rect.left - by, rect.top - by, rect.right + by, rect.bottom + by};
+}
 
 // The earliest record time of a track after `time`, or the track's end.
 std::int32_t NextRecordTime(const TLEvent* track, std::int32_t time, std::int32_t fallback) {
@@ -89,10 +91,10 @@ void Split(CommandContext& context, TLEvent* video) {
   TLEvent* audio = nullptr;
   std::string error;
   const ClipCopyParts copy{&*video->header, video->OutTime(), &video->volume, &video->balance};
-  if (audioTrack == 0 || CreateClipFromFile(doc.Head(), video->time, kTrackAudio, audioTrack, video->playIn,
-                                            video->playOut, video->mediaType, video->speed, 0, video->clipName,
-                                            video->name, video->extension, video->directory, &copy, &audio,
-                                            &error) == 0) {
+  if (audioTrack == 0 ||
+      CreateClipFromFile(doc.Head(), video->time, kTrackAudio, audioTrack, video->playIn, video->playOut,
+                         video->mediaType, video->speed, 0, video->clipName, video->name, video->extension,
+                         video->directory, &copy, &audio, &error) == 0) {
     RevertRefusedCommand(context);
     ShowMessage(audioTrack == 0 ? std::string(StringText(61440)) : error, MB_OK | MB_ICONEXCLAMATION);
     return;

@@ -29,22 +29,37 @@ CommandState Enabled(bool enabled) { return CommandState{enabled, false, {}}; }
 
 int MenuIdOf(int id) {
   switch (id) {
-    case kPopupCopyAttributes: return kCmdCopyAttributes;
-    case kPopupPasteAttributes: return kCmdPasteAttributes;
-    case kPopupClipSpeed: return kCmdClipSpeed;
-    case kPopupResetVolume: return kCmdResetVolume;
-    case kPopupSetVolume: return kCmdSetVolume;
-    case kPopupResetBalance: return kCmdResetBalance;
-    case kPopupSetBalance: return kCmdSetBalance;
+    case kPopupCopyAttributes:
+      return kCmdCopyAttributes;
+    case kPopupPasteAttributes:
+      return kCmdPasteAttributes;
+    case kPopupClipSpeed:
+      return kCmdClipSpeed;
+    case kPopupResetVolume:
+      return kCmdResetVolume;
+    case kPopupSetVolume:
+      return kCmdSetVolume;
+    case kPopupResetBalance:
+      return kCmdResetBalance;
+    case kPopupSetBalance:
+      return kCmdSetBalance;
     case kPopupMute:
-    case kPopupMuteBoth: return kCmdMute;
-    case kPopupMuteLeft: return kCmdMuteLeft;
-    case kPopupMuteRight: return kCmdMuteRight;
-    case kPopupFillLeft: return kCmdFillLeft;
-    case kPopupFillRight: return kCmdFillRight;
-    case kPopupFillBoth: return kCmdFillBoth;
-    case kPopupSwitchLeftRight: return kCmdSwitchLeftRight;
-    default: return id;
+    case kPopupMuteBoth:
+      return kCmdMute;
+    case kPopupMuteLeft:
+      return kCmdMuteLeft;
+    case kPopupMuteRight:
+      return kCmdMuteRight;
+    case kPopupFillLeft:
+      return kCmdFillLeft;
+    case kPopupFillRight:
+      return kCmdFillRight;
+    case kPopupFillBoth:
+      return kCmdFillBoth;
+    case kPopupSwitchLeftRight:
+      return kCmdSwitchLeftRight;
+    default:
+      return id;
   }
 }
 
@@ -62,10 +77,23 @@ std::string RedoText(const CTestDoc& doc) {
 bool CommandRouter::Handles(int id) const {
   const int menuId = MenuIdOf(id);
   switch (menuId) {
-    case kCmdSplitRejoinAudioVideo: case kCmdFieldHandling: case kCmdFadeInFromBlack: case kCmdFadeOutToBlack:
-    case kCmdCopyAttributes: case kCmdPasteAttributes: case kCmdClipSpeed: case kCmdTimelineDuration:
-    case kCmdResetVolume: case kCmdSetVolume: case kCmdResetBalance: case kCmdSetBalance:
-    case kCmdAudioPreviewTracks: case kCmdEditDelete: case kCmdEditCut: case kCmdEditPaste: case kCmdEditUndo:
+    case kCmdSplitRejoinAudioVideo:
+    case kCmdFieldHandling:
+    case kCmdFadeInFromBlack:
+    case kCmdFadeOutToBlack:
+    case kCmdCopyAttributes:
+    case kCmdPasteAttributes:
+    case kCmdClipSpeed:
+    case kCmdTimelineDuration:
+    case kCmdResetVolume:
+    case kCmdSetVolume:
+    case kCmdResetBalance:
+    case kCmdSetBalance:
+    case kCmdAudioPreviewTracks:
+    case kCmdEditDelete:
+    case kCmdEditCut:
+    case kCmdEditPaste:
+    case kCmdEditUndo:
     case kCmdEditRedo:
       return true;
     default:
@@ -85,23 +113,40 @@ CommandState CommandRouter::Update(int id) const {
     return state;
   }
   switch (menuId) {
-    case kCmdSplitRejoinAudioVideo: return Enabled(CanSplitOrRejoin(doc));
-    case kCmdFieldHandling: return Enabled(CanSetFieldHandling(doc));
-    case kCmdFadeInFromBlack: return Enabled(CanFade(doc, true));
-    case kCmdFadeOutToBlack: return Enabled(CanFade(doc, false));
-    case kCmdCopyAttributes: return Enabled(CanCopyAttributes(doc));
-    case kCmdPasteAttributes: return Enabled(CanPasteAttributes(doc));
-    case kCmdClipSpeed: return Enabled(CanSetClipSpeed(doc));
+    case kCmdSplitRejoinAudioVideo:
+      return Enabled(CanSplitOrRejoin(doc));
+    case kCmdFieldHandling:
+      return Enabled(CanSetFieldHandling(doc));
+    case kCmdFadeInFromBlack:
+      return Enabled(CanFade(doc, true));
+    case kCmdFadeOutToBlack:
+      return Enabled(CanFade(doc, false));
+    case kCmdCopyAttributes:
+      return Enabled(CanCopyAttributes(doc));
+    case kCmdPasteAttributes:
+      return Enabled(CanPasteAttributes(doc));
+    case kCmdClipSpeed:
+      return Enabled(CanSetClipSpeed(doc));
     case kCmdTimelineDuration:
-    case kCmdAudioPreviewTracks: return Enabled(true);
-    case kCmdResetVolume: case kCmdSetVolume: case kCmdResetBalance: case kCmdSetBalance:
+    case kCmdAudioPreviewTracks:
+      return Enabled(true);
+    case kCmdResetVolume:
+    case kCmdSetVolume:
+    case kCmdResetBalance:
+    case kCmdSetBalance:
       return Enabled(CanSetLevel(doc));
-    case kCmdEditDelete: return Enabled(CanDeleteClip(doc));
-    case kCmdEditCut: return Enabled(CanCutClip(doc));
-    case kCmdEditPaste: return Enabled(CanPasteClip(context_));
-    case kCmdEditUndo: return {!doc.undoSteps.empty(), false, UndoText(doc)};
-    case kCmdEditRedo: return {!doc.redoSteps.empty(), false, RedoText(doc)};
-    default: return {};
+    case kCmdEditDelete:
+      return Enabled(CanDeleteClip(doc));
+    case kCmdEditCut:
+      return Enabled(CanCutClip(doc));
+    case kCmdEditPaste:
+      return Enabled(CanPasteClip(context_));
+    case kCmdEditUndo:
+      return {!doc.undoSteps.empty(), false, UndoText(doc)};
+    case kCmdEditRedo:
+      return {!doc.redoSteps.empty(), false, RedoText(doc)};
+    default:
+      return {};
   }
 }
 
@@ -118,22 +163,54 @@ void CommandRouter::Run(int menuId) {
     return;
   }
   switch (menuId) {
-    case kCmdSplitRejoinAudioVideo: SplitOrRejoinAudioVideo(c); break;
-    case kCmdFieldHandling: SetFieldHandling(c); break;
-    case kCmdFadeInFromBlack: FadeFromOrToBlack(c, true); break;
-    case kCmdFadeOutToBlack: FadeFromOrToBlack(c, false); break;
-    case kCmdCopyAttributes: CopyAttributes(c); break;
-    case kCmdPasteAttributes: PasteAttributes(c); break;
-    case kCmdClipSpeed: SetClipSpeed(c); break;
-    case kCmdTimelineDuration: SetTimelineDuration(c); break;
-    case kCmdResetVolume: ResetLevel(c, kVolumeChannel); break;
-    case kCmdSetVolume: SetLevel(c, kVolumeChannel); break;
-    case kCmdResetBalance: ResetLevel(c, kBalanceChannel); break;
-    case kCmdSetBalance: SetLevel(c, kBalanceChannel); break;
-    case kCmdAudioPreviewTracks: ChooseAudioPreviewTracks(c); break;
-    case kCmdEditDelete: DeleteClipCommand(c); break;
-    case kCmdEditCut: CutClip(c); break;
-    case kCmdEditPaste: PasteClip(c); break;
+    case kCmdSplitRejoinAudioVideo:
+      SplitOrRejoinAudioVideo(c);
+      break;
+    case kCmdFieldHandling:
+      SetFieldHandling(c);
+      break;
+    case kCmdFadeInFromBlack:
+      FadeFromOrToBlack(c, true);
+      break;
+    case kCmdFadeOutToBlack:
+      FadeFromOrToBlack(c, false);
+      break;
+    case kCmdCopyAttributes:
+      CopyAttributes(c);
+      break;
+    case kCmdPasteAttributes:
+      PasteAttributes(c);
+      break;
+    case kCmdClipSpeed:
+      SetClipSpeed(c);
+      break;
+    case kCmdTimelineDuration:
+      SetTimelineDuration(c);
+      break;
+    case kCmdResetVolume:
+      ResetLevel(c, kVolumeChannel);
+      break;
+    case kCmdSetVolume:
+      SetLevel(c, kVolumeChannel);
+      break;
+    case kCmdResetBalance:
+      ResetLevel(c, kBalanceChannel);
+      break;
+    case kCmdSetBalance:
+      SetLevel(c, kBalanceChannel);
+      break;
+    case kCmdAudioPreviewTracks:
+      ChooseAudioPreviewTracks(c);
+      break;
+    case kCmdEditDelete:
+      DeleteClipCommand(c);
+      break;
+    case kCmdEditCut:
+      CutClip(c);
+      break;
+    case kCmdEditPaste:
+      PasteClip(c);
+      break;
     case kCmdEditUndo:
       c.view.StopPreview();
       if (c.doc.RevertLastEdit()) AfterTimelineReplaced(c);
@@ -142,7 +219,8 @@ void CommandRouter::Run(int menuId) {
       c.view.StopPreview();
       if (c.doc.RedoLastEdit()) AfterTimelineReplaced(c);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

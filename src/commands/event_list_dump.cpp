@@ -44,8 +44,8 @@ void DumpClip(std::ostream& out, const TLEvent& clip) {
   DumpFilters(out, "filters", clip.filters);
   DumpEnvelope(out, "vol", clip.volume);
   DumpEnvelope(out, "bal", clip.balance);
-  out << " link=" << clip.linkNumber << " chan=" << clip.channelMode << " tx=" << clip.transitionId << " sides="
-      << clip.leftSide << '/' << clip.rightSide << " im=" << (clip.intermediateMovie ? 1 : 0)
+  out << " link=" << clip.linkNumber << " chan=" << clip.channelMode << " tx=" << clip.transitionId
+      << " sides=" << clip.leftSide << '/' << clip.rightSide << " im=" << (clip.intermediateMovie ? 1 : 0)
       << " wave=" << clip.derivedFiles.waveDirectory << clip.derivedFiles.waveName << clip.derivedFiles.waveExtension
       << " pics=" << (clip.thumbnail ? 't' : '-') << (clip.waveform0 ? 'w' : '-') << (clip.waveform1 ? 'w' : '-')
       << (clip.transitionIcon ? 'i' : '-') << " crop=" << clip.crop.leftTop << ',' << clip.crop.rightBottom
@@ -57,10 +57,12 @@ void DumpClip(std::ostream& out, const TLEvent& clip) {
 std::string DumpEventList(const TLEvent* head) {
   std::ostringstream out;
   for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
-    out << event->kind << ' ' << (event->trackType != 0 ? event->trackType : '-') << event->trackNumber << " t="
-        << event->time;
+    out << event->kind << ' ' << (event->trackType != 0 ? event->trackType : '-') << event->trackNumber
+        << " t=" << event->time;
     switch (event->kind) {
-      case kEventClipIn: DumpClip(out, *event); break;
+      case kEventClipIn:
+        DumpClip(out, *event);
+        break;
       case kEventTrackBegin:
         out << " view=" << event->viewStatus << " preview=" << event->audioPreviewSelection;
         break;
@@ -68,7 +70,8 @@ std::string DumpEventList(const TLEvent* head) {
         out << " rate=" << event->rate << " option=" << event->audioPreviewOption;
         DumpFilters(out, "segments", event->segments);
         break;
-      default: break;
+      default:
+        break;
     }
     out << '\n';
   }
@@ -78,8 +81,7 @@ std::string DumpEventList(const TLEvent* head) {
 std::string DumpDocument(const CTestDoc& doc) {
   std::ostringstream out;
   out << DumpEventList(doc.Head()) << "tracks=" << doc.trackCount << " duration=" << doc.duration << " selected=";
-  for (const ClipSelection& entry : doc.selection)
-    out << entry.clip->trackNumber << '@' << entry.clip->time << ' ';
+  for (const ClipSelection& entry : doc.selection) out << entry.clip->trackNumber << '@' << entry.clip->time << ' ';
   out << " marksets=" << doc.clipMarkSets.size() << '\n';
   return out.str();
 }

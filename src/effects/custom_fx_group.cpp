@@ -32,7 +32,8 @@ std::string CheckEntry(const FilterList& entry, std::size_t index) {
   const std::string where = "transition " + std::to_string(index + 1);
   if (entry.empty()) return where + " has no filters";
   const EffectDescriptor* transition = FindTransition(entry.front().id);
-  if (transition == nullptr) return where + " has the id " + std::to_string(entry.front().id) + ", which is not a transition";
+  if (transition == nullptr)
+    return where + " has the id " + std::to_string(entry.front().id) + ", which is not a transition";
   return {};
 }
 

@@ -31,10 +31,14 @@ bool IsAlwaysEnabled(std::int32_t id) {
 std::optional<bool> EffectCommandEnabled(std::int32_t commandId, const CTestDoc& doc, Profile& profile) {
   if (IsAlwaysEnabled(commandId)) return true;
   switch (commandId) {
-    case kCmdLastMovieStatistics: return HasLastMovie(profile);
-    case kCmdEffectSequenceOnClip: return CanEditClipEffectSequence(doc);
-    case kCmdEffectSequenceOnTransition: return CanEditTransitionEffectSequence(doc);
-    default: break;
+    case kCmdLastMovieStatistics:
+      return HasLastMovie(profile);
+    case kCmdEffectSequenceOnClip:
+      return CanEditClipEffectSequence(doc);
+    case kCmdEffectSequenceOnTransition:
+      return CanEditTransitionEffectSequence(doc);
+    default:
+      break;
   }
   const int slot = CustomFxSlotOfCommand(commandId);
   if (slot == 0) return std::nullopt;
@@ -45,7 +49,8 @@ std::optional<bool> EffectCommandEnabled(std::int32_t commandId, const CTestDoc&
 std::vector<CustomFxMenuItem> CustomFxMenuItems(Profile& profile) {
   std::vector<CustomFxMenuItem> items;
   for (const CustomFxSlot& slot : CustomFxRegistry(profile).Slots()) {
-    const std::string title = slot.title.empty() ? std::filesystem::path(slot.fileName).filename().string() : slot.title;
+    const std::string title =
+        slot.title.empty() ? std::filesystem::path(slot.fileName).filename().string() : slot.title;
     items.push_back({CustomFxSlotCommandId(slot.slot), CustomFxSlotAlternateId(slot.slot), title});
   }
   return items;

@@ -18,8 +18,7 @@ constexpr std::int32_t kMinSequenceFrames = 3;
 
 EffectSequenceRequest RequestFor(const CTestDoc& doc, EffectSequenceMode mode, const TLEvent& record) {
   const std::int32_t fps = WholeFrameRate(doc);
-  return EffectSequenceRequest{mode, &record, LengthInFrames(record.time, record.OutTime(), fps), fps,
-                               record.filters};
+  return EffectSequenceRequest{mode, &record, LengthInFrames(record.time, record.OutTime(), fps), fps, record.filters};
 }
 
 // The transition's list with its first filter made an effect sequence.

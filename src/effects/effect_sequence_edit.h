@@ -24,10 +24,10 @@ enum class EffectSequenceMode : int { kClip = 0, kTransition = 1 };
 // What the effect sequence dialog is given.
 struct EffectSequenceRequest {
   EffectSequenceMode mode = EffectSequenceMode::kClip;
-  const TLEvent* record = nullptr;  // the clip or the transition
-  std::int32_t frames = 0;          // the record's length in frames
-  std::int32_t framesPerSecond = 0; // the whole-number rate
-  FilterList filters;               // the list to edit (a copy)
+  const TLEvent* record = nullptr;   // the clip or the transition
+  std::int32_t frames = 0;           // the record's length in frames
+  std::int32_t framesPerSecond = 0;  // the whole-number rate
+  FilterList filters;                // the list to edit (a copy)
 };
 
 class EffectSequenceDialog {

@@ -16,16 +16,20 @@ bool HasLastMovie(const Profile& profile) { return !Key(profile, "FileName").emp
 
 std::optional<LastMovieStats> ReadLastMovieStats(const Profile& profile) {
   if (!HasLastMovie(profile)) return std::nullopt;
-  return LastMovieStats{Key(profile, "FileName"),   Key(profile, "FileDate"),     Key(profile, "FileSize"),
-                        Key(profile, "FileType"),   Key(profile, "Resolution"),   Key(profile, "BitsPerPixel"),
-                        Key(profile, "Duration"),   Key(profile, "fFps"),         Key(profile, "Frames")};
+  return LastMovieStats{Key(profile, "FileName"), Key(profile, "FileDate"),   Key(profile, "FileSize"),
+                        Key(profile, "FileType"), Key(profile, "Resolution"), Key(profile, "BitsPerPixel"),
+                        Key(profile, "Duration"), Key(profile, "fFps"),       Key(profile, "Frames")};
 }
 
 std::vector<std::pair<std::string, std::string>> LastMovieStatsLines(const LastMovieStats& stats) {
-  return {{"File Name:", stats.fileName},         {"File Date:", stats.fileDate},
-          {"File Size:", stats.fileSize},         {"File Type:", stats.fileType},
-          {"Resolution:", stats.resolution},      {"Bits Per Pixel:", stats.bitsPerPixel},
-          {"Duration (seconds):", stats.duration}, {"Frames Per Second:", stats.fps},
+  return {{"File Name:", stats.fileName},
+          {"File Date:", stats.fileDate},
+          {"File Size:", stats.fileSize},
+          {"File Type:", stats.fileType},
+          {"Resolution:", stats.resolution},
+          {"Bits Per Pixel:", stats.bitsPerPixel},
+          {"Duration (seconds):", stats.duration},
+          {"Frames Per Second:", stats.fps},
           {"Frames:", stats.frames}};
 }
 

@@ -51,9 +51,7 @@ std::int32_t ScaleEnd(std::int32_t a, std::int32_t b, std::int32_t c) {
   return ToInt32(end);
 }
 
-DibRect MakeDibRect(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
-  return DibRect{b, a, d, c};
-}
+DibRect MakeDibRect(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) { return DibRect{b, a, d, c}; }
 
 void SwapInts(std::int32_t& p, std::int32_t& q) { std::swap(p, q); }
 

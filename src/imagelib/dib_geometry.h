@@ -13,8 +13,8 @@ struct PictureGeometry {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t bitCount = 0;
-  std::int32_t stride = 0;       // bytes from one row to the next
-  std::size_t pixelOffset = 0;   // header and colour table
+  std::int32_t stride = 0;      // bytes from one row to the next
+  std::size_t pixelOffset = 0;  // header and colour table
   std::uint8_t* pixels = nullptr;
 
   std::uint8_t* Row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(stride) * y; }

@@ -11,9 +11,7 @@ DibInfoHeader ReadDibHeader(const void* block) {
   return header;
 }
 
-void WriteDibHeader(void* block, const DibInfoHeader& header) {
-  std::memcpy(block, &header, sizeof(header));
-}
+void WriteDibHeader(void* block, const DibInfoHeader& header) { std::memcpy(block, &header, sizeof(header)); }
 
 std::int32_t PaddedStride24(std::int32_t width) {
   if (width < 1) return 0;
@@ -44,15 +42,13 @@ DibInfoHeader MakeDib24Header(std::int32_t width, std::int32_t height) {
   header.biHeight = height;
   header.biPlanes = 1;
   header.biBitCount = 24;
-  header.biSizeImage = static_cast<std::uint32_t>(PaddedStride24(width)) *
-                       static_cast<std::uint32_t>(height);
+  header.biSizeImage = static_cast<std::uint32_t>(PaddedStride24(width)) * static_cast<std::uint32_t>(height);
   header.biXPelsPerMeter = kDibPelsPerMeter;
   header.biYPelsPerMeter = kDibPelsPerMeter;
   return header;
 }
 
-std::int32_t CheckedDibStride(const DibInfoHeader& header, std::size_t blockBytes,
-                              std::int32_t pixelOffset) {
+std::int32_t CheckedDibStride(const DibInfoHeader& header, std::size_t blockBytes, std::int32_t pixelOffset) {
   if (header.biWidth < 1 || header.biHeight < 1) return 0;
   const std::uint64_t stride = header.biSizeImage / static_cast<std::uint32_t>(header.biHeight);
   const std::uint64_t bitsPerPixel = header.biBitCount == 0 ? 24 : header.biBitCount;

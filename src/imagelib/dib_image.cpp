@@ -63,9 +63,8 @@ private:
 // of the other not.
 bool CopyInPlaceIfSameShape(HGLOBAL target, const LockedPicture& from, std::size_t bytes) {
   const LockedPicture to(target);
-  if (!to.valid() || to.geometry().width != from.geometry().width ||
-      to.geometry().height != from.geometry().height || to.pictureBytes() != bytes ||
-      GlobalSize(target) < bytes) {
+  if (!to.valid() || to.geometry().width != from.geometry().width || to.geometry().height != from.geometry().height ||
+      to.pictureBytes() != bytes || GlobalSize(target) < bytes) {
     return false;
   }
   HugeMemCopy(to.header(), from.header(), static_cast<std::int64_t>(bytes));
@@ -165,9 +164,7 @@ COLORREF CDibImage::GetPixel(std::int32_t x, std::int32_t y) const {
   return BgrToColorRef(BgrPixel{p[0], p[1], p[2]});
 }
 
-void CDibImage::SetPixel(std::int32_t x, std::int32_t y, COLORREF color) {
-  SetPixelBgr(x, y, ColorRefToBgr(color));
-}
+void CDibImage::SetPixel(std::int32_t x, std::int32_t y, COLORREF color) { SetPixelBgr(x, y, ColorRefToBgr(color)); }
 
 void CDibImage::SetPixelBgr(std::int32_t x, std::int32_t y, BgrPixel pixel) {
   if (IsValid() != kDibDone) return;
@@ -177,16 +174,14 @@ void CDibImage::SetPixelBgr(std::int32_t x, std::int32_t y, BgrPixel pixel) {
 }
 
 BgrPixel CDibImage::GetPixelLocked(DibPoint point) const {
-  assert(m_pLockedBits != nullptr && point.x >= 0 && point.x < m_nWidth && point.y >= 0 &&
-         point.y < m_nHeight);
+  assert(m_pLockedBits != nullptr && point.x >= 0 && point.x < m_nWidth && point.y >= 0 && point.y < m_nHeight);
   BgrPixel pixel;
   std::memcpy(&pixel, m_pLockedBits + PixelOffset(point.x, point.y), 3);
   return pixel;
 }
 
 void CDibImage::SetPixelLocked(DibPoint point, BgrPixel pixel) {
-  assert(m_pLockedBits != nullptr && point.x >= 0 && point.x < m_nWidth && point.y >= 0 &&
-         point.y < m_nHeight);
+  assert(m_pLockedBits != nullptr && point.x >= 0 && point.x < m_nWidth && point.y >= 0 && point.y < m_nHeight);
   std::memcpy(m_pLockedBits + PixelOffset(point.x, point.y), &pixel, 3);
 }
 
@@ -211,8 +206,8 @@ DibResult CDibImage::CreateBlock(std::int32_t width, std::int32_t height, bool z
   if (stride == 0 || imageBytes > std::numeric_limits<std::uint32_t>::max()) return kDibNoMemory;
   // The new block is made before the old one is freed, so that a failure
   // leaves the picture as it was.
-  GlobalBlock block = GlobalBlock::Allocate(static_cast<std::size_t>(kDibHeaderSize + imageBytes),
-                                            zeroed ? GHND : GMEM_MOVEABLE);
+  GlobalBlock block =
+      GlobalBlock::Allocate(static_cast<std::size_t>(kDibHeaderSize + imageBytes), zeroed ? GHND : GMEM_MOVEABLE);
   if (!block) return kDibNoMemory;
   {
     GlobalLockGuard<std::uint8_t> lock(block.get());

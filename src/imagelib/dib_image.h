@@ -74,12 +74,11 @@ public:
   DibResult ResizeTo(CDibImage other);
 
   // Scaling (rescale_stretch.cpp; filters other than 0 go to RescaleFiltered).
-  DibResult StretchRect(DibRect destinationRect, CDibImage source, DibRect sourceRect,
-                        RescaleFilter filter, ScaleProgressCallback callback = nullptr,
-                        std::intptr_t value1 = 0, std::intptr_t value2 = 0);
-  DibResult StretchRectSwapped(DibRect destinationRect, CDibImage source, DibRect sourceRect,
-                               RescaleFilter filter, ScaleProgressCallback callback = nullptr,
-                               std::intptr_t value1 = 0, std::intptr_t value2 = 0);
+  DibResult StretchRect(DibRect destinationRect, CDibImage source, DibRect sourceRect, RescaleFilter filter,
+                        ScaleProgressCallback callback = nullptr, std::intptr_t value1 = 0, std::intptr_t value2 = 0);
+  DibResult StretchRectSwapped(DibRect destinationRect, CDibImage source, DibRect sourceRect, RescaleFilter filter,
+                               ScaleProgressCallback callback = nullptr, std::intptr_t value1 = 0,
+                               std::intptr_t value2 = 0);
   DibResult Resize(std::int32_t width, std::int32_t height, RescaleFilter filter);
 
   // Whole-picture operations (dib_image_ops.cpp). Grey and the lookup table

@@ -124,8 +124,9 @@ DibResult CDibImage::Rotate90() {
   const DibResult refreshed = Refresh();
   if (refreshed != kDibDone) return refreshed;
   const std::int32_t width = m_nWidth;
-  return ReplaceByTurned(*this, DibSize{m_nHeight, m_nWidth},
-                         [width](std::int32_t x, std::int32_t y) { return DibPoint{width - 1 - y, x}; });
+  return ReplaceByTurned(*this, DibSize{m_nHeight, m_nWidth}, [width](std::int32_t x, std::int32_t y) {
+    return DibPoint{width - 1 - y, x};
+  });
 }
 
 DibResult CDibImage::Rotate180() {

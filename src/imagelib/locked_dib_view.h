@@ -18,7 +18,7 @@ struct LockedDibView {
   std::uint8_t* pixels = nullptr;  // row 0 (the bottom row)
   std::int32_t width = 0;          // biWidth
   std::int32_t rows = 0;
-  std::int32_t stride = 0;         // bytes per row
+  std::int32_t stride = 0;  // bytes per row
 
   explicit operator bool() const { return pixels != nullptr; }
   std::uint8_t* Row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(stride) * y; }

@@ -42,7 +42,8 @@ public:
   using Sample = typename Format::Sample;
 
   Planes(std::span<std::uint8_t> buffer, int channels)
-      : buffer_(buffer), channels_(channels),
+      : buffer_(buffer),
+        channels_(channels),
         frames_(static_cast<std::int64_t>(buffer.size()) / (Format::kBytes * channels)) {}
 
   std::int64_t BufferFrames() const { return frames_; }
@@ -75,8 +76,8 @@ private:
 
 // Inserts D = n_out - n_in interpolated samples into one plane.
 template <typename Format>
-std::vector<typename Format::Sample> SlowDownPlane(const std::vector<typename Format::Sample>& in,
-                                                   std::int64_t nIn, std::int64_t nOut) {
+std::vector<typename Format::Sample> SlowDownPlane(const std::vector<typename Format::Sample>& in, std::int64_t nIn,
+                                                   std::int64_t nOut) {
   using Sample = typename Format::Sample;
   std::vector<Sample> out(static_cast<std::size_t>(nOut + kPcmSpeedSlackFrames), Format::kSilence);
   const std::int64_t inserts = nOut - nIn;
@@ -113,8 +114,8 @@ std::vector<typename Format::Sample> SlowDownPlane(const std::vector<typename Fo
 
 // Drops D = n_in - n_out samples from one plane.
 template <typename Format>
-std::vector<typename Format::Sample> SpeedUpPlane(const std::vector<typename Format::Sample>& in,
-                                                  std::int64_t nIn, std::int64_t nOut) {
+std::vector<typename Format::Sample> SpeedUpPlane(const std::vector<typename Format::Sample>& in, std::int64_t nIn,
+                                                  std::int64_t nOut) {
   using Sample = typename Format::Sample;
   std::vector<Sample> out(in);
   const std::int64_t drops = nIn - nOut;
@@ -183,28 +184,24 @@ int ChangePlanes(std::span<std::uint8_t> samples, int channels, std::int64_t nIn
 
 }  // namespace
 
-int SlowDownPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                 std::int64_t outputFrames) {
+int SlowDownPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames) {
   return ChangePlanes<Pcm8, true>(samples, channels, inputFrames, outputFrames);
 }
 
-int SlowDownPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                  std::int64_t outputFrames) {
+int SlowDownPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames) {
   return ChangePlanes<Pcm16, true>(samples, channels, inputFrames, outputFrames);
 }
 
-int SpeedUpPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                std::int64_t outputFrames) {
+int SpeedUpPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames) {
   return ChangePlanes<Pcm8, false>(samples, channels, inputFrames, outputFrames);
 }
 
-int SpeedUpPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                 std::int64_t outputFrames) {
+int SpeedUpPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames) {
   return ChangePlanes<Pcm16, false>(samples, channels, inputFrames, outputFrames);
 }
 
-int ChangeWaveSpeed(int bits, int speed, std::int64_t inputLength, std::span<std::uint8_t> samples,
-                    int channels, std::int64_t outputBytes, int frameBits) {
+int ChangeWaveSpeed(int bits, int speed, std::int64_t inputLength, std::span<std::uint8_t> samples, int channels,
+                    std::int64_t outputBytes, int frameBits) {
   if ((bits != 8 && bits != 16) || (frameBits != 8 && frameBits != 16) || channels < 1) return -1;
   const std::int64_t nIn = inputLength / channels;
   const std::int64_t nOut = outputBytes / (frameBits / 8 * channels);

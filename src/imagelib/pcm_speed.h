@@ -28,8 +28,8 @@ inline constexpr std::int64_t kPcmSpeedSlackFrames = 20;
 // routine's range, a slow-down between equal lengths, bits other than 8 or
 // 16, no channels, an empty input or output, or a buffer too small for the
 // input or the output.
-int ChangeWaveSpeed(int bits, int speed, std::int64_t inputLength, std::span<std::uint8_t> samples,
-                    int channels, std::int64_t outputBytes, int frameBits);
+int ChangeWaveSpeed(int bits, int speed, std::int64_t inputLength, std::span<std::uint8_t> samples, int channels,
+                    std::int64_t outputBytes, int frameBits);
 
 // The slow-down of `inputFrames` frames to `outputFrames` (more) frames:
 // D = n_out - n_in samples are inserted, one right after the first sample of
@@ -37,18 +37,14 @@ int ChangeWaveSpeed(int bits, int speed, std::int64_t inputLength, std::span<std
 // the value x1 + x0/4 - x1/4 + x0/8 - x3/8 (arithmetic shifts; x0 the group's
 // first sample, x1 and x3 the samples 1 and 3 after it), clamped. 0, or -1
 // when the lengths are equal.
-int SlowDownPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                 std::int64_t outputFrames);
-int SlowDownPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                  std::int64_t outputFrames);
+int SlowDownPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames);
+int SlowDownPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames);
 
 // The speed-up of `inputFrames` frames to `outputFrames` (fewer) frames:
 // D = n_in - n_out samples are skipped, one after each of D groups that keep
 // k or k + 1 samples (k = n_out / D). An output not shorter than the input
 // leaves the buffer as it is. Returns 0.
-int SpeedUpPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                std::int64_t outputFrames);
-int SpeedUpPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames,
-                 std::int64_t outputFrames);
+int SpeedUpPcm8(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames);
+int SpeedUpPcm16(std::span<std::uint8_t> samples, int channels, std::int64_t inputFrames, std::int64_t outputFrames);
 
 }  // namespace sprocket

@@ -8,11 +8,11 @@ namespace sprocket {
 // Result of the image operations that report one.
 enum DibResult : std::int32_t {
   kDibDone = 0,
-  kDibNoMemory = -1,     // a memory allocation or lock failed
-  kDibNoBlock = -2,      // the handle variable holds no block
-  kDibDetached = -3,     // no handle variable is attached
-  kDibBadSize = -4,      // a width or height below 1, an empty span, a bad header
-  kDibStopped = 255,     // a stretch was stopped by its progress callback
+  kDibNoMemory = -1,  // a memory allocation or lock failed
+  kDibNoBlock = -2,   // the handle variable holds no block
+  kDibDetached = -3,  // no handle variable is attached
+  kDibBadSize = -4,   // a width or height below 1, an empty span, a bad header
+  kDibStopped = 255,  // a stretch was stopped by its progress callback
 };
 
 // A colour as red | green << 8 | blue << 16.
@@ -41,8 +41,7 @@ struct DibSize {
 };
 
 constexpr BgrPixel ColorRefToBgr(COLORREF color) {
-  return BgrPixel{static_cast<std::uint8_t>((color >> 16) & 0xFF),
-                  static_cast<std::uint8_t>((color >> 8) & 0xFF),
+  return BgrPixel{static_cast<std::uint8_t>((color >> 16) & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
                   static_cast<std::uint8_t>(color & 0xFF)};
 }
 

@@ -14,8 +14,8 @@ DibResult CheckedRefresh(CDibImage& image) {
   return image.Refresh();
 }
 
-DibResult Rescale(CDibImage destination, CDibImage source, DibRect destinationRect,
-                  DibRect sourceRect, RescaleFilter filter, bool plain) {
+DibResult Rescale(CDibImage destination, CDibImage source, DibRect destinationRect, DibRect sourceRect,
+                  RescaleFilter filter, bool plain) {
   DibResult result = CheckedRefresh(destination);
   if (result != kDibDone) return result;
   result = CheckedRefresh(source);
@@ -56,13 +56,13 @@ DibResult Rescale(CDibImage destination, CDibImage source, DibRect destinationRe
 
 }  // namespace
 
-DibResult RescaleFiltered(CDibImage destination, CDibImage source, DibRect destinationRect,
-                          DibRect sourceRect, RescaleFilter filter) {
+DibResult RescaleFiltered(CDibImage destination, CDibImage source, DibRect destinationRect, DibRect sourceRect,
+                          RescaleFilter filter) {
   return Rescale(destination, source, destinationRect, sourceRect, filter, false);
 }
 
-DibResult RescaleFilteredPlain(CDibImage destination, CDibImage source, DibRect destinationRect,
-                               DibRect sourceRect, RescaleFilter filter) {
+DibResult RescaleFilteredPlain(CDibImage destination, CDibImage source, DibRect destinationRect, DibRect sourceRect,
+                               RescaleFilter filter) {
   return Rescale(destination, source, destinationRect, sourceRect, filter, true);
 }
 

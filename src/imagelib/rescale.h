@@ -18,11 +18,11 @@ namespace sprocket {
 // source and the destination may be the same picture. Filter 0 is Hermite
 // here; a filter number outside 0..7 gives kDibBadSize. Work is split into
 // row bands on several threads for large pictures.
-DibResult RescaleFiltered(CDibImage destination, CDibImage source, DibRect destinationRect,
-                          DibRect sourceRect, RescaleFilter filter);
+DibResult RescaleFiltered(CDibImage destination, CDibImage source, DibRect destinationRect, DibRect sourceRect,
+                          RescaleFilter filter);
 
 // The same on one thread, pixel by pixel; gives the same bytes.
-DibResult RescaleFilteredPlain(CDibImage destination, CDibImage source, DibRect destinationRect,
-                               DibRect sourceRect, RescaleFilter filter);
+DibResult RescaleFilteredPlain(CDibImage destination, CDibImage source, DibRect destinationRect, DibRect sourceRect,
+                               RescaleFilter filter);
 
 }  // namespace sprocket

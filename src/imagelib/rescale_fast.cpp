@@ -44,8 +44,7 @@ struct FlatContributors {
   std::int32_t Count(std::int32_t i) const { return start[i + 1] - start[i]; }
 };
 
-DibResult Flatten(std::int32_t outputLength, std::int32_t inputLength, RescaleFilter filter,
-                  FlatContributors& flat) {
+DibResult Flatten(std::int32_t outputLength, std::int32_t inputLength, RescaleFilter filter, FlatContributors& flat) {
   std::vector<ContributorList> lists;
   const DibResult built = BuildContributors(outputLength, inputLength, filter, lists);
   if (built != kDibDone) return built;
@@ -120,9 +119,9 @@ struct PixelPlaces {
 
 // One band's bytes of an output row (or group of rows) before the pixel rule.
 struct ByteScratch {
-  std::vector<std::uint8_t> value;  // the clamped, shifted sum
-  std::vector<std::uint8_t> rough;  // 0xFF where a byte differs from the first contributor's by more than 1
-  std::vector<std::uint8_t> far;    // 0xFF where the value lies more than 4 from the last contributor's byte
+  std::vector<std::uint8_t> value;        // the clamped, shifted sum
+  std::vector<std::uint8_t> rough;        // 0xFF where a byte differs from the first contributor's by more than 1
+  std::vector<std::uint8_t> far;          // 0xFF where the value lies more than 4 from the last contributor's byte
   std::vector<const std::uint8_t*> rows;  // the contributors' rows (or columns)
 
   explicit ByteScratch(std::int32_t bytes) : value(bytes), rough(bytes + 2 * kMargin), far(bytes + 2 * kMargin) {}
@@ -172,9 +171,7 @@ SPROCKET_AVX2 inline __m256i Load32(const std::uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-SPROCKET_AVX2 inline void Store32(std::uint8_t* p, __m256i v) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
+SPROCKET_AVX2 inline void Store32(std::uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
 // 0xFF in the bytes of `a` above `limit`.
 SPROCKET_AVX2 inline __m256i Above(__m256i a, std::uint8_t limit) {
@@ -190,8 +187,7 @@ SPROCKET_AVX2 inline __m256i AbsoluteDifference(__m256i a, __m256i b) {
 // the largest and smallest contributor byte.
 SPROCKET_AVX2 inline void SumChunk(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
                                    std::int32_t j, ByteScratch& scratch) {
-  __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
-                     _mm256_setzero_si256()};
+  __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   const __m256i first = Load32(rows[0] + j);
   __m256i largest = first;
   __m256i smallest = first;
@@ -213,8 +209,8 @@ SPROCKET_AVX2 inline void SumChunk(const std::uint8_t* const* rows, const std::i
   // Shifted, then narrowed with saturation: the clamp to 0..255.
   const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
   const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-  const __m256i value = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high),
-                                                    _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  const __m256i value =
+      _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
   Store32(scratch.value.data() + j, value);
   const __m256i spread = _mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest));
   Store32(scratch.rough.data() + kMargin + j, Above(spread, 1));
@@ -298,8 +294,7 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const P
     const std::int32_t count = flat.Count(i);
     pointers.resize(static_cast<std::size_t>(count));
     for (std::int32_t k = 0; k < count; ++k) pointers[k] = columns + flat.pixel[begin + k] * kColumnStride;
-    FilterBytes(pointers.data(), flat.weight.data() + begin, count, kGroupBytes, places, scratch.bytes,
-                scratch.result);
+    FilterBytes(pointers.data(), flat.weight.data() + begin, count, kGroupBytes, places, scratch.bytes, scratch.result);
     // The fourth byte lands on the next pixel of the row, written after it.
     if (i + 1 < job.dw) {
       for (std::int32_t r = 0; r < rows; ++r) std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 4);
@@ -384,8 +379,7 @@ DibResult RunGeneral(const RescaleJob& job) {
   FlatContributors down;
   result = Flatten(job.dh, job.sh, job.filter, down);
   if (result != kDibDone) return result;
-  const std::int64_t columnWork =
-      static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
+  const std::int64_t columnWork = static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
   const std::int32_t bands = BandCount(job.dh, columnWork);
   std::vector<ByteScratch> scratch(static_cast<std::size_t>(bands), ByteScratch(job.dw * 3));
   RunBands(job.dh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {

@@ -72,11 +72,10 @@ inline std::uint8_t ClampShifted(std::int32_t sum) {
 
 // Finishes a filtered pixel from its three weighted sums: a result within 4
 // of the last contributor's pixel in every channel becomes that pixel.
-inline void StoreFiltered(std::uint8_t* out, std::int32_t sumBlue, std::int32_t sumGreen,
-                          std::int32_t sumRed, const std::uint8_t* last) {
+inline void StoreFiltered(std::uint8_t* out, std::int32_t sumBlue, std::int32_t sumGreen, std::int32_t sumRed,
+                          const std::uint8_t* last) {
   const std::uint8_t v[3] = {ClampShifted(sumBlue), ClampShifted(sumGreen), ClampShifted(sumRed)};
-  const bool snap = std::abs(v[0] - last[0]) < 5 && std::abs(v[1] - last[1]) < 5 &&
-                    std::abs(v[2] - last[2]) < 5;
+  const bool snap = std::abs(v[0] - last[0]) < 5 && std::abs(v[1] - last[1]) < 5 && std::abs(v[2] - last[2]) < 5;
   const std::uint8_t* from = snap ? last : v;
   out[0] = from[0];
   out[1] = from[1];

@@ -55,13 +55,12 @@ float Mitchell(float t) {
   t = std::fabs(t);
   const float tt = t * t;
   if (t < 1.0f) {
-    const float v = (12.0f - 9.0f * B - 6.0f * C) * (t * tt) +
-                    (-18.0f + 12.0f * B + 6.0f * C) * tt + (6.0f - 2.0f * B);
+    const float v = (12.0f - 9.0f * B - 6.0f * C) * (t * tt) + (-18.0f + 12.0f * B + 6.0f * C) * tt + (6.0f - 2.0f * B);
     return v / 6.0f;
   }
   if (t < 2.0f) {
-    const float v = (-B - 6.0f * C) * (t * tt) + (6.0f * B + 30.0f * C) * tt +
-                    (-12.0f * B - 48.0f * C) * t + (8.0f * B + 24.0f * C);
+    const float v = (-B - 6.0f * C) * (t * tt) + (6.0f * B + 30.0f * C) * tt + (-12.0f * B - 48.0f * C) * t +
+                    (8.0f * B + 24.0f * C);
     return v / 6.0f;
   }
   return 0.0f;
@@ -109,8 +108,8 @@ float RescaleKernel(RescaleFilter filter, float t) {
   return 0.0f;
 }
 
-DibResult BuildContributors(std::int32_t outputLength, std::int32_t inputLength,
-                            RescaleFilter filter, std::vector<ContributorList>& lists) {
+DibResult BuildContributors(std::int32_t outputLength, std::int32_t inputLength, RescaleFilter filter,
+                            std::vector<ContributorList>& lists) {
   if (outputLength < 1 || inputLength < 1) return kDibBadSize;
   if (filter < 0 || filter >= kRescaleFilterCount) return kDibBadSize;
   const float n = static_cast<float>(outputLength);
@@ -132,8 +131,7 @@ DibResult BuildContributors(std::int32_t outputLength, std::int32_t inputLength,
       list.reserve(static_cast<std::size_t>(right - left + 1));
       float sum = 0.0f;
       for (std::int32_t j = left; j <= right; ++j) {
-        const float weight =
-            RescaleKernel(filter, (center - (static_cast<float>(j) + 0.5f)) / stretch) / stretch;
+        const float weight = RescaleKernel(filter, (center - (static_cast<float>(j) + 0.5f)) / stretch) / stretch;
         const std::int32_t pixel = j < 0 ? 0 : (j >= inputLength ? inputLength - 1 : j);
         list.push_back(Contributor{pixel, weight, 0});
         sum += weight;

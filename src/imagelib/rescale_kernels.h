@@ -30,7 +30,7 @@ using ContributorList = std::vector<Contributor>;
 // The lists of one pass: `outputLength` outputs from `inputLength` inputs,
 // source indices clamped to 0..inputLength - 1. Returns kDibNoMemory when
 // memory is short, kDibBadSize for a length below 1 or a bad filter number.
-DibResult BuildContributors(std::int32_t outputLength, std::int32_t inputLength,
-                            RescaleFilter filter, std::vector<ContributorList>& lists);
+DibResult BuildContributors(std::int32_t outputLength, std::int32_t inputLength, RescaleFilter filter,
+                            std::vector<ContributorList>& lists);
 
 }  // namespace sprocket

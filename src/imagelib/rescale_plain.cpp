@@ -14,8 +14,7 @@ namespace {
 
 // Scales a line through its contributor lists: nearly flat neighbourhoods
 // (all within 1 of the first contributor) copy the first contributor.
-void FilterLine(const std::uint8_t* in, const std::vector<ContributorList>& lists,
-                std::uint8_t* out) {
+void FilterLine(const std::uint8_t* in, const std::vector<ContributorList>& lists, std::uint8_t* out) {
   for (const ContributorList& list : lists) {
     const std::uint8_t* first = in + list.front().pixel * 3;
     bool flat = true;

@@ -10,7 +10,6 @@
 namespace sprocket {
 namespace {
 
-
 DibResult RefreshValid(CDibImage& image) {
   const DibResult valid = image.IsValid();
   return valid != kDibDone ? valid : image.Refresh();
@@ -22,14 +21,13 @@ std::uint8_t* RowOf(std::uint8_t* bits, std::int32_t stride, std::int32_t y) {
 
 // Whole picture into whole picture: rows by truncation, pixels by an error
 // walk that maps the first and last pixels of a row onto each other.
-void StretchWholeNearest(const BitsLock& to, DibSize toSize, std::int32_t toStride,
-                         const BitsLock& from, DibSize fromSize, std::int32_t fromStride) {
+void StretchWholeNearest(const BitsLock& to, DibSize toSize, std::int32_t toStride, const BitsLock& from,
+                         DibSize fromSize, std::int32_t fromStride) {
   const std::int32_t sw = fromSize.width;
   const std::int32_t dw = toSize.width;
   const float ratio = static_cast<float>(fromSize.height) / static_cast<float>(toSize.height);
   for (std::int32_t y = 0; y < toSize.height; ++y) {
-    const auto sourceRow = std::min(static_cast<std::int32_t>(static_cast<float>(y) * ratio),
-                                    fromSize.height - 1);
+    const auto sourceRow = std::min(static_cast<std::int32_t>(static_cast<float>(y) * ratio), fromSize.height - 1);
     const std::uint8_t* in = RowOf(from.bits(), fromStride, sourceRow);
     std::uint8_t* out = RowOf(to.bits(), toStride, y);
     if (dw == 1) {
@@ -52,9 +50,8 @@ void StretchWholeNearest(const BitsLock& to, DibSize toSize, std::int32_t toStri
 
 }  // namespace
 
-DibResult CDibImage::StretchRect(DibRect destinationRect, CDibImage source, DibRect sourceRect,
-                                 RescaleFilter filter, ScaleProgressCallback callback,
-                                 std::intptr_t value1, std::intptr_t value2) {
+DibResult CDibImage::StretchRect(DibRect destinationRect, CDibImage source, DibRect sourceRect, RescaleFilter filter,
+                                 ScaleProgressCallback callback, std::intptr_t value1, std::intptr_t value2) {
   if (filter != kFilterNearest) {
     return RescaleFiltered(*this, source, destinationRect, sourceRect, filter);
   }
@@ -76,8 +73,7 @@ DibResult CDibImage::StretchRect(DibRect destinationRect, CDibImage source, DibR
   if (to.result() != kDibDone || from.result() != kDibDone) return kDibNoMemory;
   const float ratio = dy == 0 ? 0.0f : static_cast<float>(sy) / static_cast<float>(dy);
   for (std::int32_t y = d.y1; y <= d.y2; ++y) {
-    if (callback != nullptr &&
-        callback(0, static_cast<float>(d.y2), static_cast<float>(y), value1, value2) != 0) {
+    if (callback != nullptr && callback(0, static_cast<float>(d.y2), static_cast<float>(y), value1, value2) != 0) {
       return kDibStopped;
     }
     const auto step = static_cast<std::int32_t>(std::floor(static_cast<float>(y - d.y1) * ratio + 0.5f));
@@ -98,9 +94,8 @@ DibResult CDibImage::StretchRect(DibRect destinationRect, CDibImage source, DibR
   return kDibDone;
 }
 
-DibResult CDibImage::StretchRectSwapped(DibRect destinationRect, CDibImage source,
-                                        DibRect sourceRect, RescaleFilter filter,
-                                        ScaleProgressCallback callback, std::intptr_t value1,
+DibResult CDibImage::StretchRectSwapped(DibRect destinationRect, CDibImage source, DibRect sourceRect,
+                                        RescaleFilter filter, ScaleProgressCallback callback, std::intptr_t value1,
                                         std::intptr_t value2) {
   std::swap(destinationRect.x2, destinationRect.x1);
   std::swap(sourceRect.x2, sourceRect.x1);
@@ -123,15 +118,14 @@ DibResult CDibImage::Resize(std::int32_t width, std::int32_t height, RescaleFilt
   if (result != kDibDone) return result;
   if (hasPicture) {
     if (filter != kFilterNearest) {
-      result = scaled.image.StretchRect(DibRect{width - 1, height - 1, 0, 0}, *this,
-                                        DibRect{m_nMaxX, m_nMaxY, 0, 0}, filter);
+      result = scaled.image.StretchRect(DibRect{width - 1, height - 1, 0, 0}, *this, DibRect{m_nMaxX, m_nMaxY, 0, 0},
+                                        filter);
       if (result != kDibDone) return result;
     } else {
       BitsLock to(scaled.image);
       BitsLock from(*this);
       if (to.result() != kDibDone || from.result() != kDibDone) return kDibNoMemory;
-      StretchWholeNearest(to, scaled.image.GetSize(), scaled.image.GetStride(), from, GetSize(),
-                          m_nStride);
+      StretchWholeNearest(to, scaled.image.GetSize(), scaled.image.GetStride(), from, GetSize(), m_nStride);
     }
   }
   return SetHandle(scaled.Release());

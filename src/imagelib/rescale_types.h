@@ -35,8 +35,8 @@ static_assert(sizeof(DibRect) == 16);
 
 // Progress of a nearest-pixel stretch: called before each destination row
 // with (0, last row, current row, value1, value2); a nonzero answer stops it.
-using ScaleProgressCallback = int (*)(int reserved, float lastRow, float currentRow,
-                                      std::intptr_t value1, std::intptr_t value2);
+using ScaleProgressCallback = int (*)(int reserved, float lastRow, float currentRow, std::intptr_t value1,
+                                      std::intptr_t value2);
 
 // Clamps each coordinate into 0..maxX (or 0..maxY) and orders the corners so
 // that x2 >= x1 and y2 >= y1.
@@ -45,8 +45,7 @@ constexpr DibRect NormaliseDibRect(DibRect rect, std::int32_t maxX, std::int32_t
     if (value < 1) return 0;
     return value > max ? max : value;
   };
-  DibRect result{clamp(rect.x2, maxX), clamp(rect.y2, maxY), clamp(rect.x1, maxX),
-                 clamp(rect.y1, maxY)};
+  DibRect result{clamp(rect.x2, maxX), clamp(rect.y2, maxY), clamp(rect.x1, maxX), clamp(rect.y1, maxY)};
   if (result.x2 < result.x1) {
     const std::int32_t swap = result.x2;
     result.x2 = result.x1;

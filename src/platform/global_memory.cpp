@@ -29,13 +29,9 @@ unsigned char* AllocateStorage(std::size_t bytes, bool zeroed) {
   return static_cast<unsigned char*>(raw);
 }
 
-void LinkStorage(GlobalMemoryBlock* block) {
-  std::memcpy(block->storage, &block, sizeof(block));
-}
+void LinkStorage(GlobalMemoryBlock* block) { std::memcpy(block->storage, &block, sizeof(block)); }
 
-bool IsLive(const GlobalMemoryBlock* block) {
-  return block != nullptr && block->magic == GlobalMemoryBlock::kMagic;
-}
+bool IsLive(const GlobalMemoryBlock* block) { return block != nullptr && block->magic == GlobalMemoryBlock::kMagic; }
 
 }  // namespace
 

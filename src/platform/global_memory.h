@@ -94,8 +94,7 @@ private:
 template <typename T = std::uint8_t>
 class GlobalLockGuard {
 public:
-  explicit GlobalLockGuard(HGLOBAL block)
-      : block_(block), data_(static_cast<T*>(GlobalLock(block))) {}
+  explicit GlobalLockGuard(HGLOBAL block) : block_(block), data_(static_cast<T*>(GlobalLock(block))) {}
   GlobalLockGuard(const GlobalLockGuard&) = delete;
   GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
   ~GlobalLockGuard() {

@@ -23,7 +23,8 @@ constexpr std::int32_t MulDiv(std::int32_t number, std::int32_t numerator, std::
   const std::uint64_t limit = negative ? static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) + 1
                                        : static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
   if (quotient > limit) return -1;
-  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(quotient)) : static_cast<std::int32_t>(quotient);
+  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(quotient))
+                  : static_cast<std::int32_t>(quotient);
 }
 
 }  // namespace sprocket

@@ -8,12 +8,12 @@ namespace sprocket {
 
 int DefaultAnswer(unsigned type) {
   static constexpr int kButtons[][3] = {
-      {IDOK, IDOK, IDOK},               // MB_OK
-      {IDOK, IDCANCEL, IDCANCEL},       // MB_OKCANCEL
-      {IDABORT, IDRETRY, IDIGNORE},     // MB_ABORTRETRYIGNORE
-      {IDYES, IDNO, IDCANCEL},          // MB_YESNOCANCEL
-      {IDYES, IDNO, IDNO},              // MB_YESNO
-      {IDRETRY, IDCANCEL, IDCANCEL},    // MB_RETRYCANCEL
+      {IDOK, IDOK, IDOK},             // MB_OK
+      {IDOK, IDCANCEL, IDCANCEL},     // MB_OKCANCEL
+      {IDABORT, IDRETRY, IDIGNORE},   // MB_ABORTRETRYIGNORE
+      {IDYES, IDNO, IDCANCEL},        // MB_YESNOCANCEL
+      {IDYES, IDNO, IDNO},            // MB_YESNO
+      {IDRETRY, IDCANCEL, IDCANCEL},  // MB_RETRYCANCEL
   };
   unsigned buttons = type & MB_BUTTONMASK;
   if (buttons > MB_RETRYCANCEL) buttons = MB_OK;

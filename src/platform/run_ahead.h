@@ -172,8 +172,7 @@ private:
     std::unique_lock lock(mutex_);
     for (;;) {
       changed_.wait(lock, [this] {
-        return stopping_ ||
-               (running_ && next_ < end_ && static_cast<std::size_t>(next_ - takeNext_) < depth_);
+        return stopping_ || (running_ && next_ < end_ && static_cast<std::size_t>(next_ - takeNext_) < depth_);
       });
       if (stopping_) return;
       const std::int32_t item = next_++;

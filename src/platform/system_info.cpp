@@ -1,10 +1,10 @@
 #include "platform/system_info.h"
 
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/settings/profile.h"
 #include "platform/settings/settings_keys.h"

@@ -1,11 +1,11 @@
 #include "platform/temp_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/file_paths.h"
 #include "platform/settings/settings_keys.h"

@@ -18,8 +18,8 @@ std::string SystemTempFolder();
 std::string ConfiguredTempFolder();
 
 struct TempFileName {
-  std::string path;      // folder + prefix (at most 3 characters) + 4 hex digits + ".tmp"
-  unsigned unique = 0;   // the number used
+  std::string path;     // folder + prefix (at most 3 characters) + 4 hex digits + ".tmp"
+  unsigned unique = 0;  // the number used
 };
 
 // Makes a temporary file name in `folder`: the first three characters of

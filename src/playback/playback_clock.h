@@ -17,8 +17,7 @@ public:
 class SteadyPlaybackClock final : public PlaybackClock {
 public:
   std::int64_t NowMs() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
   }
 };

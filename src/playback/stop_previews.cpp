@@ -144,10 +144,9 @@ bool AnyPreviewRunning(const RunningPreviews& view, const CTestDoc& doc, const S
   const ClipPreviewState& preview = doc.preview;
   const TLEvent* playing = targets.PlayingClip();
   return targets.IsMonitorRunning() || (playing != nullptr && playing->clipName.empty()) ||
-         targets.ShownTipRect().has_value() || view.boardPlayback || view.markerShown ||
-         !IsEmpty(view.selectionRect) || view.scrub != nullptr || view.audioScrubClip != nullptr ||
-         view.feedbackX > 0 || preview.kind != kClipPreviewNone || preview.waveScrubActive != 0 ||
-         preview.aviScrubActive > 0;
+         targets.ShownTipRect().has_value() || view.boardPlayback || view.markerShown || !IsEmpty(view.selectionRect) ||
+         view.scrub != nullptr || view.audioScrubClip != nullptr || view.feedbackX > 0 ||
+         preview.kind != kClipPreviewNone || preview.waveScrubActive != 0 || preview.aviScrubActive > 0;
 }
 
 }  // namespace sprocket

@@ -6,7 +6,6 @@
 
 #include "platform/qt/dibdraw/dib_bitmaps.h"
 
-
 namespace sprocket {
 
 FileStamp StampOf(const std::string& path) {

@@ -16,8 +16,8 @@ namespace sprocket {
 
 inline constexpr dc::Rgb kClipBody{79, 82, 142};
 inline constexpr dc::Rgb kTransitionBody{118, 74, 125};
-inline constexpr dc::Rgb kAudioBody{20, 110, 93};        // audio row with sound, audio clip body
-inline constexpr dc::Rgb kSilentAudioRow{150, 210, 200}; // audio row of a clip without sound
+inline constexpr dc::Rgb kAudioBody{20, 110, 93};         // audio row with sound, audio clip body
+inline constexpr dc::Rgb kSilentAudioRow{150, 210, 200};  // audio row of a clip without sound
 inline constexpr dc::Rgb kStillThirdRow{201, 254, 238};
 inline constexpr dc::Rgb kEnvelopeRed{255, 0, 0};
 

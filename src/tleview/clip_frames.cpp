@@ -6,8 +6,8 @@
 
 #include "render/compose/get_dib.h"
 #include "render/picture/dib_picture.h"
-#include "timeline/basics/media_type.h"
 #include "render/picture/picture_ops.h"
+#include "timeline/basics/media_type.h"
 #include "timeline/document/render_list.h"
 #include "timeline/records/timeline_builder.h"
 
@@ -25,8 +25,8 @@ DibPicture CompositorFrameSource::OtherFileFrame(const TLEvent& clip, std::int32
   const std::int32_t speed = clip.speed > 0 ? clip.speed : kNormalSpeed;
   const double offset = static_cast<double>(std::max(ms - clip.time, 0)) * speed / 100.0;
   const double mediaMs = clip.reverse != 0 ? clip.playOut - offset - 1000.0 / fps : clip.playIn + offset;
-  const auto frame = std::clamp<std::int64_t>(static_cast<std::int64_t>(mediaMs * fps / 1000.0), 0,
-                                              reader_.FrameCount() - 1);
+  const auto frame =
+      std::clamp<std::int64_t>(static_cast<std::int64_t>(mediaMs * fps / 1000.0), 0, reader_.FrameCount() - 1);
   DibPicture picture = DibPicture::Adopt(reader_.ReadFrame(frame));
   if (!picture) return {};
   return ScaleDib24(picture.data(), width, height);

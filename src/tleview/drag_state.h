@@ -11,10 +11,10 @@
 namespace sprocket {
 
 struct ViewDragState {
-  ClipRect dragRect;                  // the dragged clip's outline
-  std::int32_t alternateDrag = 0;     // the drag's second mode (a copy, or a move across tracks)
-  std::int32_t cursorCaptured = 0;    // the view holds the mouse
-  std::int32_t syncGuides = 0;        // the sync guides are shown while dragging
+  ClipRect dragRect;                // the dragged clip's outline
+  std::int32_t alternateDrag = 0;   // the drag's second mode (a copy, or a move across tracks)
+  std::int32_t cursorCaptured = 0;  // the view holds the mouse
+  std::int32_t syncGuides = 0;      // the sync guides are shown while dragging
   ClipRect syncGuideRect;
   std::int32_t previousSyncGuideX = -1;
   TLEvent* trimmedClip = nullptr;
@@ -26,11 +26,11 @@ struct ViewDragState {
   std::int32_t trimRightB = 0;
   std::int32_t trimIntermediateEdge = 0;
   ClipRect trimBandRect;
-  std::int32_t draggedEdgeX1 = 0;     // the two kept x values of the dragged edge
+  std::int32_t draggedEdgeX1 = 0;  // the two kept x values of the dragged edge
   std::int32_t draggedEdgeX2 = 0;
   std::int32_t oppositeEdgeX = 0;
   ClipRect rubberBandRect;
-  std::int32_t envelopeChannel = 0;   // 0 volume, 1 balance
+  std::int32_t envelopeChannel = 0;  // 0 volume, 1 balance
   ClipRect envelopeClampRect;
 };
 

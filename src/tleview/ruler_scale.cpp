@@ -7,7 +7,7 @@ namespace sprocket {
 
 std::string_view ScaleName(int scaleIndex) {
   static constexpr std::array<std::string_view, 12> kNames = {
-      "one frame",   "two frames",  "four frames", "one second", "two seconds", "four seconds",
+      "one frame",   "two frames",  "four frames", "one second",  "two seconds",  "four seconds",
       "ten seconds", "twenty secs", "one minute",  "two minutes", "four minutes", "ten minutes"};
   if (scaleIndex < 0 || scaleIndex >= static_cast<int>(kNames.size())) return {};
   return kNames[scaleIndex];

@@ -30,7 +30,9 @@ int ScaleIndexAtX(int margin, int knobWidth, int x);
 
 // Band x values are clamped to 0..32767; a band 32767 pixels wide or more
 // ends at left + 32766.
-inline std::int32_t ClampBandX(std::int64_t x) { return static_cast<std::int32_t>(x < 0 ? 0 : (x > 32767 ? 32767 : x)); }
+inline std::int32_t ClampBandX(std::int64_t x) {
+  return static_cast<std::int32_t>(x < 0 ? 0 : (x > 32767 ? 32767 : x));
+}
 inline std::int32_t BandRight(std::int32_t left, std::int32_t right) {
   return right - left >= 32767 ? left + 32766 : right;
 }

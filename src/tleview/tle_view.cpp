@@ -10,9 +10,9 @@
 
 #include "platform/prompts.h"
 #include "timeline/document/clip_lookup.h"
-#include "timeline/tlefile/timeline_backup.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/tlefile/timeline_backup.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/view_previews.h"
 
@@ -28,8 +28,7 @@ std::array<int, kZoomLevels> RowHeights(const CTestDoc& doc) {
 
 }  // namespace
 
-CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile,
-                   QWidget* parent)
+CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& app, Profile& profile, QWidget* parent)
     : QAbstractScrollArea(parent),
       MovieViewOperations(document->doc, app, profile),
       appState_(app),

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/application_state.h"
-#include "platform/settings/profile.h"
-#include "platform/qt/back_buffer.h"
 #include "libs/sharedservices/shared_value_store.h"
+#include "platform/application_state.h"
+#include "platform/qt/back_buffer.h"
+#include "platform/settings/profile.h"
 #include "render/compose/transition_icons.h"
 #include "render/movie/movie_render_services.h"
 #include "render/output/position_lines.h"
@@ -117,17 +117,17 @@ public:
   void CheckCroppingRange(TLEvent*) override {}
 
   // --- Members the drawing, the mouse handlers and the commands share ---
-  std::int32_t lastPositionX = -1;     // last x of the position line
-  std::int32_t markerOnly = 0;         // draw only the marker of the position line
-  std::int32_t panelShown1 = 0;        // the two panel flags; the position line
-  std::int32_t panelShown2 = 0;        // leaves out [panelTop, panelBottom) while shown
+  std::int32_t lastPositionX = -1;  // last x of the position line
+  std::int32_t markerOnly = 0;      // draw only the marker of the position line
+  std::int32_t panelShown1 = 0;     // the two panel flags; the position line
+  std::int32_t panelShown2 = 0;     // leaves out [panelTop, panelBottom) while shown
   std::int32_t panelTop = 0;
   std::int32_t panelBottom = 0;
-  std::int32_t followPosition = 0;     // the position line advances the current time
-  std::int32_t verticalScroll = 0;     // pixels
+  std::int32_t followPosition = 0;  // the position line advances the current time
+  std::int32_t verticalScroll = 0;  // pixels
   std::int32_t boardPlayback = 0;
   std::int32_t unrenderedSegment = 0;
-  std::int32_t speedChange = 0;        // set while the clip speed command runs
+  std::int32_t speedChange = 0;  // set while the clip speed command runs
   std::int32_t thumbnailMode = 0;
   ViewDragState drag;  // written by the mouse handlers, read by the drag feedback
 

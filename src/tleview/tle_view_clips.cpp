@@ -160,8 +160,8 @@ void CTLEView::DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind ki
 
 // Fills an audio row (status 1 with its red middle line, -1/2/3 with the
 // channel's waveform) and labels the channels of a balance view.
-void CTLEView::DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status,
-                            int channel, bool hasSound) {
+void CTLEView::DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status, int channel,
+                            bool hasSound) {
   dc.FillRect(row, dc::Brush::Solid(hasSound ? kAudioBody : kSilentAudioRow));
   if (status == kTrackViewVolume) {
     if (hasSound) MiddleLine(dc, row);
@@ -405,8 +405,7 @@ void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip) {
   const int textLeft = std::max(r.left + 5, doc.TrackAreaLeft());
   if (transition) {
     const ViewClipBitmap* icon = ViewBitmapOf(clip->transitionIcon);
-    if (!clip->filters.empty() && icon != nullptr && GetClipPictureRect(clip, picture) != 0 &&
-        picture.Width() > 3) {
+    if (!clip->filters.empty() && icon != nullptr && GetClipPictureRect(clip, picture) != 0 && picture.Width() > 3) {
       dc.StretchBlt(picture, icon->bitmap, dc::Rect{0, 0, icon->bitmap.Width(), icon->bitmap.Height()});
     }
   } else {
@@ -472,8 +471,8 @@ void CTLEView::DrawAudioClip(dc::Context& dc, TLEvent* clip) {
       drawRow(dc::Rect{r.left, second + 2, r.right, second + h - 1}, 1);
     }
   }
-  ClippedText(dc, std::max(r.left + 5, doc.TrackAreaLeft()), body.bottom, dc::align::kLeft | dc::align::kBottom,
-              body, label);
+  ClippedText(dc, std::max(r.left + 5, doc.TrackAreaLeft()), body.bottom, dc::align::kLeft | dc::align::kBottom, body,
+              label);
 }
 
 // --- Picture rectangle ---
@@ -503,11 +502,11 @@ int CTLEView::GetClipPictureRect(const TLEvent* clip, dc::Rect& rect) const {
   if (pictureWidth <= 0 || pictureHeight <= 0) return 0;
   const std::int32_t top = TrackTop(clip->trackNumber);
   const dc::Rect client = ClientRect();
-  const dc::Rect area = dc::Rect{clip->drawnRect.left, top + 2, clip->drawnRect.right, top + doc.RowHeight() - 1}
-                            .Intersected(dc::Rect{doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
+  const dc::Rect area =
+      dc::Rect{clip->drawnRect.left, top + 2, clip->drawnRect.right, top + doc.RowHeight() - 1}.Intersected(
+          dc::Rect{doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
   if (area.IsEmpty()) return 0;
-  rect = FitClipPicture(area, pictureWidth, pictureHeight, track->trackType == kTrackTransition,
-                        doc.pictureWidths[z]);
+  rect = FitClipPicture(area, pictureWidth, pictureHeight, track->trackType == kTrackTransition, doc.pictureWidths[z]);
   return 1;
 }
 
@@ -538,7 +537,8 @@ void CTLEView::DrawClipIndexMarks(dc::Context& dc, int left, int top, int right,
     const std::optional<int> markX = ClipIndexMarkX(doc, *clip, marks[i].time);
     if (!markX || *markX < left || *markX >= right) continue;
     const int x = std::clamp(*markX, left + 4, right - 4);
-    const std::array<dc::Point, 3> triangle{dc::Point{x - 4, top + 5}, dc::Point{x, top + 1}, dc::Point{x + 4, top + 5}};
+    const std::array<dc::Point, 3> triangle{dc::Point{x - 4, top + 5}, dc::Point{x, top + 1},
+                                            dc::Point{x + 4, top + 5}};
     dc.Polygon(triangle);
     const int clipLeft = std::max(x - 8, left);
     ClippedText(dc, x, top + 16, dc::align::kCenter | dc::align::kBottom,

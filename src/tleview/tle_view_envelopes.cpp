@@ -109,8 +109,8 @@ void CTLEView::DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, co
   dc.SelectPen(dc::Pen::Solid(kEnvelopeRed));
   dc.SetRop2(dc::Rop2::kCopyPen);
   const int middle = area.top + (area.bottom - area.top) / 2;
-  const bool ramps = appState_.centreLineRamp != 0 && mode == -1 && clip->trackType == kTrackVideo &&
-                     clip->header && clip->header->HasAudio() && (clip->trackNumber == 1 || clip->trackNumber == 3);
+  const bool ramps = appState_.centreLineRamp != 0 && mode == -1 && clip->trackType == kTrackVideo && clip->header &&
+                     clip->header->HasAudio() && (clip->trackNumber == 1 || clip->trackNumber == 3);
   std::optional<int> endOfA;
   std::optional<int> startOfB;
   if (ramps) {
@@ -118,9 +118,9 @@ void CTLEView::DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, co
     const std::int32_t length = std::max(clip->OutTime() - clip->time, 1);
     auto screenX = [&](std::int32_t time) {
       dc::Point p;
-      EnvelopePointToScreen(p, clip, VolumePoint{kEnvelopeFullLevel,
-                                                 static_cast<std::int32_t>(std::int64_t{time - clip->time} *
-                                                                           kEnvelopeEndPosition / length)},
+      EnvelopePointToScreen(p, clip,
+                            VolumePoint{kEnvelopeFullLevel, static_cast<std::int32_t>(std::int64_t{time - clip->time} *
+                                                                                      kEnvelopeEndPosition / length)},
                             mode);
       return p.x;
     };
@@ -153,7 +153,8 @@ void CTLEView::DrawEnvelopeDragFeedback(TLEvent* clip, int mode) {
                               std::min(area.right, doc.extent - doc.horizontalScroll), area.bottom});
   dc->SelectPen(dc::Pen::Solid(dc::kBlack));
   const VolumeEnvelope& points = drag.envelopeChannel == 0 ? clip->volume : clip->balance;
-  DrawEnvelopeLines(*dc, clip, points, mode, ToRect(drag.envelopeClampRect).IsEmpty() ? area : ToRect(drag.envelopeClampRect));
+  DrawEnvelopeLines(*dc, clip, points, mode,
+                    ToRect(drag.envelopeClampRect).IsEmpty() ? area : ToRect(drag.envelopeClampRect));
 }
 
 }  // namespace sprocket

@@ -168,8 +168,8 @@ void CTLEView::SelectClip(TLEvent* clip, bool toggle) {
   ClipSelection& added = doc.AddSelection(clip);
   added.in = clip->time;
   added.out = clip->OutTime();
-  added.rect = ClipRect{doc.TimeToX(clip->time), clip->drawnRect.top, doc.TimeToX(clip->OutTime()),
-                        clip->drawnRect.bottom};
+  added.rect =
+      ClipRect{doc.TimeToX(clip->time), clip->drawnRect.top, doc.TimeToX(clip->OutTime()), clip->drawnRect.bottom};
 }
 
 void CTLEView::mouseMoveEvent(QMouseEvent* event) {
@@ -211,8 +211,8 @@ void CTLEView::mouseMoveEvent(QMouseEvent* event) {
       EraseTrimBand();
       drag.draggedEdgeX2 = drag.draggedEdgeX1 + point.x() - mouse_.press.x();
       const std::int32_t top = TrackTop(mouse_.clip->trackNumber);
-      drag.trimBandRect = ClipRect{std::min(drag.draggedEdgeX1, drag.draggedEdgeX2), top + 2, std::max(drag.draggedEdgeX1, drag.draggedEdgeX2),
-                               top + doc.RowHeight() - 1};
+      drag.trimBandRect = ClipRect{std::min(drag.draggedEdgeX1, drag.draggedEdgeX2), top + 2,
+                                   std::max(drag.draggedEdgeX1, drag.draggedEdgeX2), top + doc.RowHeight() - 1};
       DrawTrimBand();
       break;
     }
@@ -260,7 +260,8 @@ void CTLEView::mouseReleaseEvent(QMouseEvent* event) {
       drag.trimBandRect = ClipRect{};
       if (gesture.dragging) {
         TrimClip(gesture.clip, gesture.kind == MouseGesture::kTrimIn,
-                 doc.XToTime(drag.draggedEdgeX2 + doc.horizontalScroll) - doc.XToTime(drag.draggedEdgeX1 + doc.horizontalScroll));
+                 doc.XToTime(drag.draggedEdgeX2 + doc.horizontalScroll) -
+                     doc.XToTime(drag.draggedEdgeX1 + doc.horizontalScroll));
       }
       break;
     case MouseGesture::kRubberBand:
@@ -462,7 +463,8 @@ void CTLEView::TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta) {
     delta = in - clip->time;
   } else {
     std::int32_t end = SnapToFrame(std::max(out->time + delta, clip->time + frame), doc.rate);
-    if (mediaMs > 0.0) end = std::min<std::int32_t>(end, clip->time + static_cast<std::int32_t>((mediaMs - clip->playIn) * 100 / speed));
+    if (mediaMs > 0.0)
+      end = std::min<std::int32_t>(end, clip->time + static_cast<std::int32_t>((mediaMs - clip->playIn) * 100 / speed));
     delta = end - out->time;
   }
   if (delta == 0) return;
@@ -544,11 +546,11 @@ void CTLEView::MoveEnvelopePoint(QPoint point) {
   const int i = mouse_.envelopePoint;
   if (i <= 0 || i + 1 >= static_cast<int>(points.size()) || area.Height() <= 1) return;
   const std::int32_t span = area.bottom - 1 - area.top;
-  const std::int32_t level = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(std::int64_t{area.bottom - 1 - point.y()} * kEnvelopeMaxLevel / span, 0, kEnvelopeMaxLevel));
-  const std::int32_t position = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      std::int64_t{point.x() - area.left} * kEnvelopeEndPosition / std::max(area.Width(), 1), points[i - 1].position + 1,
-      points[i + 1].position - 1));
+  const std::int32_t level = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      std::int64_t{area.bottom - 1 - point.y()} * kEnvelopeMaxLevel / span, 0, kEnvelopeMaxLevel));
+  const std::int32_t position = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(std::int64_t{point.x() - area.left} * kEnvelopeEndPosition / std::max(area.Width(), 1),
+                               points[i - 1].position + 1, points[i + 1].position - 1));
   if (points[i].level != level || points[i].position != position) mouse_.changed = true;
   points[i].level = level;
   points[i].position = std::max(position, points[i - 1].position);

@@ -7,9 +7,9 @@
 
 #include "platform/prompts.h"
 #include "timeline/document/event_edits.h"
-#include "timeline/records/event_queries.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/records/event_queries.h"
 #include "tleview/tle_view.h"
 
 namespace sprocket {
@@ -107,16 +107,17 @@ void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t
       fill(firstTop, firstBottom, brushes.transitionBrush);
       break;
     case kTrackAudio:
-      if (track.viewStatus != kTrackViewStereo) fill(firstTop, firstBottom, brushes.audioBrush1);
-      else if (!brushes.audioBrush2.IsNull()) fill(firstTop, top + 2 * h + 1, brushes.audioBrush1);
+      if (track.viewStatus != kTrackViewStereo)
+        fill(firstTop, firstBottom, brushes.audioBrush1);
+      else if (!brushes.audioBrush2.IsNull())
+        fill(firstTop, top + 2 * h + 1, brushes.audioBrush1);
       break;
     default:
       break;
   }
 }
 
-void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top,
-                                   std::int32_t totalHeight) {
+void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight) {
   const CTestDoc& doc = GetDocument();
   const std::int32_t h = doc.RowHeight();
   const std::int32_t x0 = doc.TrackAreaLeft();

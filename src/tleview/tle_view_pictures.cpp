@@ -37,9 +37,9 @@ public:
     width = std::clamp(width, 1, kMaxWaveformWidth);
     QImage image(width, std::max(height_, 1), QImage::Format_RGB32);
     image.fill(kAudioBody.ToQRgb());
-    const bool eightBit = clip.header && clip.header->Wav() ? clip.header->Wav()->bitsPerSample == 8
-                                                            : clip.header && clip.header->Avi() &&
-                                                                  clip.header->Avi()->wave.bitsPerSample == 8;
+    const bool eightBit = clip.header && clip.header->Wav()
+                              ? clip.header->Wav()->bitsPerSample == 8
+                              : clip.header && clip.header->Avi() && clip.header->Avi()->wave.bitsPerSample == 8;
     const int middle = image.height() / 2;
     auto amplitude = [&](std::int64_t index) {
       return eightBit ? std::abs(int(values[index] & 0xFF) - 128) * 256
@@ -117,7 +117,7 @@ CTLEView::StripSpan CTLEView::WantedStrip(const TLEvent& clip) const {
   const int pw = doc.pictureWidths[std::clamp(doc.zoom, 0, 3)];
   const int left = doc.TimeToX(clip.time);
   const int right = doc.TimeToX(clip.OutTime());
-  if (clip.mediaType != kMediaOther) return StripSpan{0, 1};  // a movie file's first picture
+  if (clip.mediaType != kMediaOther) return StripSpan{0, 1};                        // a movie file's first picture
   if (doc.clipViewOption == 1 || doc.clipViewOption == 3) return StripSpan{-1, 2};  // head and tail
   const int frames = std::max(1, (right - left + pw - 1) / pw);
   const int first = std::clamp((doc.TrackAreaLeft() - left) / pw, 0, frames - 1);
@@ -196,9 +196,8 @@ int CTLEView::DrawClipWaveform(TLEvent* clip, int channel) {
 
 TransitionIconLoader& CTLEView::IconLoader() {
   if (iconLoader_ == nullptr) {
-    iconLoader_ = std::make_unique<TransitionIconLoader>(stockBitmaps_, [](const DibPicture& picture) {
-      return MakeClipBitmap(BitmapFromDib(picture));
-    });
+    iconLoader_ = std::make_unique<TransitionIconLoader>(
+        stockBitmaps_, [](const DibPicture& picture) { return MakeClipBitmap(BitmapFromDib(picture)); });
   }
   return *iconLoader_;
 }
@@ -346,8 +345,8 @@ void CTLEView::ShiftClip(TLEvent* clip, int dx) {
   const std::int32_t x0 = doc.TrackAreaLeft();
   const std::int32_t clientRight = ClientRect().right;
   const bool cutByLeft = clip->drawnRect.left < x0 && x0 < clip->drawnRect.right;
-  const bool cutByRight = clip->drawnRect.left > x0 && clip->drawnRect.left < clientRight &&
-                          clientRight < clip->drawnRect.right;
+  const bool cutByRight =
+      clip->drawnRect.left > x0 && clip->drawnRect.left < clientRight && clientRight < clip->drawnRect.right;
   // A clip cut by an edge of the view shows another part of its strip.
   if (clip->reverse == 0 && (cutByLeft || cutByRight)) RefreshClipThumbnails(clip);
 }
@@ -400,8 +399,8 @@ void CTLEView::InvalidatePicturesAndWaveforms() {
   for (TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
     if (!e->IsClipIn()) continue;
     dc::Rect picture;
-    if ((e->trackType == kTrackTransition || (e->trackType == kTrackVideo && !e->intermediateMovie &&
-                                               doc.clipViewOption == 2)) &&
+    if ((e->trackType == kTrackTransition ||
+         (e->trackType == kTrackVideo && !e->intermediateMovie && doc.clipViewOption == 2)) &&
         GetClipPictureRect(e, picture) != 0) {
       InvalidateRect(picture);
     }
@@ -426,7 +425,9 @@ void CTLEView::InvalidateClipsAtEdges(int dx) {
     if (!e->IsClipIn()) continue;
     const std::int32_t left = doc.TimeToX(e->time);
     const std::int32_t right = doc.TimeToX(e->OutTime());
-    auto cut = [&](std::int32_t l, std::int32_t r) { return (l < x0 + 6 && r > x0) || (l < clientRight && r > clientRight); };
+    auto cut = [&](std::int32_t l, std::int32_t r) {
+      return (l < x0 + 6 && r > x0) || (l < clientRight && r > clientRight);
+    };
     if (!cut(left, right) && !cut(left - dx, right - dx)) continue;
     const TLEvent* track = FindTrack(doc.Head(), e->trackNumber);
     const std::int32_t top = TrackTop(e->trackNumber);
@@ -447,7 +448,8 @@ void CTLEView::ScrollHorizontally(int newScroll) {
   InvalidatePicturesAndWaveforms();
   InvalidateClipsAtEdges(dx);
   // What the scroll brought in at the far edge of the timeline.
-  InvalidateRect(dc::Rect{std::min(doc.extent - doc.horizontalScroll, client.right) - 2, 0, client.right, client.bottom});
+  InvalidateRect(
+      dc::Rect{std::min(doc.extent - doc.horizontalScroll, client.right) - 2, 0, client.right, client.bottom});
   FillMissingClipBitmaps();
 }
 

@@ -99,8 +99,8 @@ void CTLEView::DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1,
   const CTestDoc& doc = GetDocument();
   const std::int32_t timelineRight = TimelineRight();
   if (!(x1 < timelineRight && x2 > doc.TrackAreaLeft())) return;
-  const dc::Rect clip{std::max(x1 + handleWidth, doc.TrackAreaLeft()), top,
-                      std::min(x2 - handleWidth, timelineRight), bottom};
+  const dc::Rect clip{std::max(x1 + handleWidth, doc.TrackAreaLeft()), top, std::min(x2 - handleWidth, timelineRight),
+                      bottom};
   dc::StateSaver saved(dc);
   dc.SetTextColor(kRed);
   dc.SetBkMode(dc::BkMode::kTransparent);
@@ -129,8 +129,7 @@ void CTLEView::DrawIntermediateMovieBand(dc::Context& dc) {
   const BandHandles handles{&resources_.intermediateStartHandle, &resources_.intermediateEndHandle,
                             &resources_.intermediateEndHandle};
   for (const IntermediateMovie& movie : doc.intermediateMovies) {
-    DrawRangeBand(dc, TimeRange{movie.start, movie.end}, doc.margin + doc.bandHeight + 1, handles,
-                  movie.name.c_str());
+    DrawRangeBand(dc, TimeRange{movie.start, movie.end}, doc.margin + doc.bandHeight + 1, handles, movie.name.c_str());
   }
 }
 

@@ -23,9 +23,8 @@ struct MenuItem {
 };
 
 const MenuItem kEditItems[] = {
-    {kCmdEditUndo, "&Undo\tCtrl+Z"},   {kCmdEditRedo, "&Redo\tCtrl+Y"}, {kSeparator, ""},
-    {kCmdEditCut, "Cu&t\tCtrl+X"},     {kCmdEditPaste, "&Paste\tCtrl+V"},
-    {kCmdEditDelete, "&Delete\tDel"},
+    {kCmdEditUndo, "&Undo\tCtrl+Z"}, {kCmdEditRedo, "&Redo\tCtrl+Y"},   {kSeparator, ""},
+    {kCmdEditCut, "Cu&t\tCtrl+X"},   {kCmdEditPaste, "&Paste\tCtrl+V"}, {kCmdEditDelete, "&Delete\tDel"},
 };
 
 const MenuItem kClipItems[] = {
@@ -185,8 +184,7 @@ std::unique_ptr<QMenu> ViewCommands::PopupAt(const QPoint& position) {
   const TLEvent* clip = SelectClipAt(position);
   const TLEvent* track = view_.TrackAtY(position.y());
   auto menu = std::make_unique<QMenu>(&view_);
-  if (track != nullptr && track->trackType == kTrackTransition &&
-      position.x() >= view_.GetDocument().TrackAreaLeft()) {
+  if (track != nullptr && track->trackType == kTrackTransition && position.x() >= view_.GetDocument().TrackAreaLeft()) {
     BuildTransitionTrackPopup(*menu);
     return menu;
   }

@@ -247,7 +247,8 @@ bool ViewPreviews::eventFilter(QObject* watched, QEvent* event) {
       // The view moves the position line on the same press.
       if (InRulerStrip(point.x(), point.y())) BeginScrub(TimeAtX(point.x()));
       // What the track area's mouse does edits the timeline: previews stop first.
-      else if (point.y() >= Doc().TrackAreaTop()) view_.StopPreview();
+      else if (point.y() >= Doc().TrackAreaTop())
+        view_.StopPreview();
       return false;
     }
     case QEvent::KeyPress:
@@ -296,8 +297,10 @@ void ViewPreviews::RepaintNow() { view_.RepaintNow(); }
 
 void ViewPreviews::SetWaitCursor(bool on) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
-  if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-  else QApplication::restoreOverrideCursor();
+  if (on)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 std::pair<std::int32_t, std::int32_t> ViewPreviews::ScreenSize() {
@@ -329,8 +332,10 @@ bool ViewPreviews::RunSegmentPreview(bool recordPreview, const std::function<boo
   view_.StopPreview();
   VideoBoardClipFiles files(Board(), app_.Settings(recordPreview).VFramesPerSec);
   const bool simulated = profile_.GetProfileInt(settings::kBoard, settings::kBoardSimulate, 0) == 1;
-  if (simulated && window_ != nullptr) player_ = std::make_unique<StandInBoardClipPlayer>(window_->BoardScreen());
-  else player_ = std::make_unique<NoBoardClipPlayer>();
+  if (simulated && window_ != nullptr)
+    player_ = std::make_unique<StandInBoardClipPlayer>(window_->BoardScreen());
+  else
+    player_ = std::make_unique<NoBoardClipPlayer>();
   PlayerWatch watch(*player_, *this);
   playStartPosition_ = Doc().currentPosition;
   SegmentPreview segmentPreview(Doc(), Services(files, watch));

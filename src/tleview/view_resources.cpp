@@ -77,8 +77,8 @@ Bitmap PositionMarker() {
 
 Bitmap Handle(bool start, QRgb colour) {
   if (start) {
-    return Bitmap(PixelArt({"HHHH", "H...", "H...", "H...", "H...", "H...", "H...", "H...", "HHHH"},
-                           {{'H', colour}}, qRgb(255, 255, 255)));
+    return Bitmap(PixelArt({"HHHH", "H...", "H...", "H...", "H...", "H...", "H...", "H...", "HHHH"}, {{'H', colour}},
+                           qRgb(255, 255, 255)));
   }
   return Bitmap(PixelArt({"HHHH", "...H", "...H", "...H", "...H", "...H", "...H", "...H", "HHHH"}, {{'H', colour}},
                          qRgb(255, 255, 255)));

@@ -36,10 +36,10 @@ enum class ClipKind { kAvi, kFlic, kOther, kStill };
 
 struct ViewResources {
   std::array<ZoomResources, kZoomLevels> zoom;
-  dc::Icon trackStatusIcon;       // 323
-  dc::Icon audioPreviewIcon;      // 380
-  dc::Icon audioPreviewBoardIcon; // 382
-  dc::Bitmap positionMarker;      // 383, 7 x 15 used
+  dc::Icon trackStatusIcon;        // 323
+  dc::Icon audioPreviewIcon;       // 380
+  dc::Icon audioPreviewBoardIcon;  // 382
+  dc::Bitmap positionMarker;       // 383, 7 x 15 used
   dc::Bitmap intermediateStartHandle;
   dc::Bitmap intermediateEndHandle;
   dc::Bitmap movieStartHandle;

@@ -1,9 +1,9 @@
 #include "app/compile_dialog.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 #include <cstring>
 
@@ -115,8 +115,8 @@ TEST(CompileDialog, ShowsPicturesAndStandIns) {
   QtPump pump;
   CCompileDlg dialog([&](RenderUi& ui) {
     TestDib dib(4, 2, 24);
-    dib.pixels[0] = 10;                   // bottom row, blue
-    dib.pixels[dib.stride + 2] = 200;     // top row, red
+    dib.pixels[0] = 10;                // bottom row, blue
+    dib.pixels[dib.stride + 2] = 200;  // top row, red
     ui.ShowPicture(dib.data);
     return 1;
   });
@@ -165,12 +165,12 @@ TEST(BevelFrame, RaisedIsWhiteTopLeftAndSunkenTheReverse) {
     const QRgb grey = qRgb(128, 128, 128);
     const QRgb first = sunken ? grey : white;
     const QRgb second = sunken ? white : grey;
-    EXPECT_EQ(image.pixel(2, 10), first);   // left edge
-    EXPECT_EQ(image.pixel(8, 3), first);    // top edge
-    EXPECT_EQ(image.pixel(15, 10), second); // right edge
-    EXPECT_EQ(image.pixel(8, 16), second);  // bottom edge
-    EXPECT_EQ(image.pixel(2, 16), first);   // where the frame starts
-    EXPECT_EQ(image.pixel(15, 3), second);  // the corner the second pen starts at
+    EXPECT_EQ(image.pixel(2, 10), first);    // left edge
+    EXPECT_EQ(image.pixel(8, 3), first);     // top edge
+    EXPECT_EQ(image.pixel(15, 10), second);  // right edge
+    EXPECT_EQ(image.pixel(8, 16), second);   // bottom edge
+    EXPECT_EQ(image.pixel(2, 16), first);    // where the frame starts
+    EXPECT_EQ(image.pixel(15, 3), second);   // the corner the second pen starts at
     EXPECT_EQ(image.pixel(8, 10), qRgb(0, 0, 0));
   }
 }

@@ -2,6 +2,7 @@
 // offered after a run that did not end cleanly, its removal at a clean exit,
 // and termination signals ending the editor as a forced exit.
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMdiArea>
 #include <QTimer>
@@ -9,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <gtest/gtest.h>
 
 #include "app/crash_recovery.h"
 #include "app/editor_app.h"
@@ -105,8 +105,8 @@ TEST_F(CrashRecovery, ADamagedBackupGivesTheReadersMessageAndOpensNothing) {
   std::ifstream in(Backup(), std::ios::binary);
   const std::string good{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   ASSERT_FALSE(good.empty());
-  for (const std::string& damaged : {good.substr(0, good.size() / 2), std::string("{ \"format\": \"other\" }"),
-                                     std::string()}) {
+  for (const std::string& damaged :
+       {good.substr(0, good.size() / 2), std::string("{ \"format\": \"other\" }"), std::string()}) {
     temp.Write(Backup().filename().string(), damaged);
     CTestDoc probe;
     std::string readerMessage;

@@ -1,6 +1,7 @@
 // The document windows: opening, saving and closing timelines in MDI
 // windows, second views of a document, and the dialogs they ask through.
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -8,7 +9,6 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "app/dir_picker_dialog.h"
@@ -139,7 +139,11 @@ TEST_F(DocumentWindows, AFailedSaveSaysSoAndKeepsTheWindow) {
 }
 
 TEST_F(DocumentWindows, ClosingAModifiedTimelineAsksFirst) {
-  struct Case { int answer; bool closed; bool saved; };
+  struct Case {
+    int answer;
+    bool closed;
+    bool saved;
+  };
   for (const Case& c : {Case{IDCANCEL, false, false}, Case{IDNO, true, false}, Case{IDYES, true, true}}) {
     fs::copy_file(work / "demo.tle", work / "edited.tle", fs::copy_options::overwrite_existing);
     CTestFrame* window = OpenThroughMenu(work / "edited.tle");
@@ -253,9 +257,14 @@ TEST(PreviewFileDialog, MovieTitleModeSeedsAndReadsBackTitleAndRecordInTime) {
 }
 
 TEST(PreviewFileDialog, TimeCodesAndFiltersAreRead) {
-  struct Case { const char* text; int fps; std::optional<std::int32_t> ms; };
-  const Case cases[] = {{"00:00:01:15", 30, 1500}, {"10:00:00:00", 25, 36000000}, {"00:00:00:30", 30, std::nullopt},
-                        {"00:61:00:00", 30, std::nullopt}, {"1:2:3", 30, std::nullopt}, {"00:00:01:00x", 30, std::nullopt},
+  struct Case {
+    const char* text;
+    int fps;
+    std::optional<std::int32_t> ms;
+  };
+  const Case cases[] = {{"00:00:01:15", 30, 1500},         {"10:00:00:00", 25, 36000000},
+                        {"00:00:00:30", 30, std::nullopt}, {"00:61:00:00", 30, std::nullopt},
+                        {"1:2:3", 30, std::nullopt},       {"00:00:01:00x", 30, std::nullopt},
                         {"00:00:01:00", 0, std::nullopt}};
   for (const Case& c : cases) EXPECT_EQ(ParseTimeCode(c.text, c.fps), c.ms) << c.text;
   EXPECT_EQ(FileDialogFilter("AVI Files (.avi) | *.avi ||"), "AVI Files (.avi) (*.avi)");

@@ -92,7 +92,8 @@ struct Checker {
       const int top = doc.TrackAreaTop() + GetTrackTop(doc, clip->trackNumber - 1);
       const int left = doc.TimeToX(clip->time);
       const int right = doc.TimeToX(clip->OutTime());
-      const std::string name = "clip at " + std::to_string(clip->time) + " on track " + std::to_string(clip->trackNumber);
+      const std::string name =
+          "clip at " + std::to_string(clip->time) + " on track " + std::to_string(clip->trackNumber);
       // The clip's body: its left and right edges framed in black, and its
       // track's body colour over a good part of it (pictures, labels and
       // envelope lines cover the rest).
@@ -104,8 +105,8 @@ struct Checker {
         Fail(name + ": no frame at x " + std::to_string(left) + ".." + std::to_string(right - 1));
       const TLEvent* track = sprocket::FindTrack(doc.Head(), clip->trackNumber);
       const QRgb colour = track == nullptr || track->trackType == sprocket::kTrackVideo ? qRgb(79, 82, 142)
-                          : track->trackType == sprocket::kTrackAudio                 ? qRgb(20, 110, 93)
-                                                                                      : qRgb(118, 74, 125);
+                          : track->trackType == sprocket::kTrackAudio                   ? qRgb(20, 110, 93)
+                                                                                        : qRgb(118, 74, 125);
       const int body = CountIn(left + 1, bodyTop + 1, right - 1, bodyBottom - 1, colour);
       if (body < (right - left - 2) * (rows - 2) / 10) Fail(name + ": not drawn in its track's clip colour");
     }

@@ -27,13 +27,13 @@ TLFilter Filter(std::int32_t id) {
 TEST(EffectSequenceDialogs, TransitionModeKeepsTheSequenceRecordFirst) {
   TLEvent transition;
   transition.clipName = "Mix";
-  const EffectSequenceRequest request{EffectSequenceMode::kTransition, &transition, 25, 25,
-                                      {Filter(effect_id::kEffectSequence)}};
+  const EffectSequenceRequest request{
+      EffectSequenceMode::kTransition, &transition, 25, 25, {Filter(effect_id::kEffectSequence)}};
   CMtvExplorerDlg dialog(request);
   EffectListPanel* panel = dialog.Panel();
   EXPECT_EQ(dialog.windowTitle(), "DIR Azarivev");
   EXPECT_FALSE(panel->ChooseEffect(effect_id::kEffectSequence));  // not offered inside itself
-  EXPECT_FALSE(panel->ChooseEffect(effect_id::kBlur));             // a filter, not a transition
+  EXPECT_FALSE(panel->ChooseEffect(effect_id::kBlur));            // a filter, not a transition
   ASSERT_TRUE(panel->ChooseEffect(effect_id::kWipeLeftToRight));
   panel->SetCurrentRow(-1);
   panel->AddChosen();
@@ -54,7 +54,8 @@ TEST(EffectSequenceDialogs, TransitionModeKeepsTheSequenceRecordFirst) {
   EXPECT_EQ(filters[2].id, effect_id::kWipeLeftToRight);
   const ParamDescriptor& first = FindEffect(effect_id::kCrossDissolve)->params.front();
   ASSERT_EQ(filters[1].params.size(), 2u);
-  EXPECT_EQ(filters[1].params[1].values[static_cast<std::size_t>(first.slot)], std::clamp(60, first.minimum, first.maximum));
+  EXPECT_EQ(filters[1].params[1].values[static_cast<std::size_t>(first.slot)],
+            std::clamp(60, first.minimum, first.maximum));
   EXPECT_EQ(filters[1].params[0].values[static_cast<std::size_t>(first.slot)], first.defaultValue);
 }
 

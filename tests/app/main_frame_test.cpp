@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMdiArea>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/editor_app.h"
 #include "app/main_frame.h"
@@ -30,7 +30,10 @@ TEST(EditorApp, StartsSeedsSettingsAndQuits) {
   testing::ScopedConfigDir config;
   testing::TempDir temp;  // the clean exit deletes the backup timeline here
   WriteProfileString("Temp File Dir", "Dir", temp.path().string());
-  QTimer::singleShot(0, [] { QApplication::closeAllWindows(); QApplication::quit(); });
+  QTimer::singleShot(0, [] {
+    QApplication::closeAllWindows();
+    QApplication::quit();
+  });
   EXPECT_EQ(RunEditor(), 0);
   EXPECT_EQ(GetProfileString("AVI Field Info", "ENTRY0"), "DUDC(1)");
   EXPECT_EQ(GetProfileString("AVI Field Info", "ENTRY3"), "TVJP(2)");

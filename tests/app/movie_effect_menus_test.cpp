@@ -79,7 +79,8 @@ public:
   ScriptedGroupDialogs(Profile& profile, std::filesystem::path file) : profile_(profile), file_(std::move(file)) {}
   std::optional<std::string> OpenFile(const std::string&, const std::string&) override { return std::nullopt; }
   void RunGroupDialog(const std::optional<std::string>&) override {
-    const CustomFxGroup group{"Wipes", {OneFilter(effect_id::kWipeLeftToRight, 10), OneFilter(effect_id::kIrisCircleOut, 20)}};
+    const CustomFxGroup group{"Wipes",
+                              {OneFilter(effect_id::kWipeLeftToRight, 10), OneFilter(effect_id::kIrisCircleOut, 20)}};
     EXPECT_TRUE(WriteCustomFxGroup(file_, group, nullptr));
     EXPECT_GT(CustomFxRegistry(profile_).Register(file_.string(), group.title), 0);
   }
@@ -250,8 +251,8 @@ TEST(MovieEffectMenus, TheTransitionTracksPopupOffersTheGroupsByTheSelectedTrans
     std::vector<QString> top;
     for (QAction* action : popup->actions())
       if (!action->isSeparator()) top.push_back(Plain(action->text()));
-    EXPECT_EQ(top, (std::vector<QString>{"Custom Transition Group", "Edit Custom Transition Group",
-                                         "DIR azarivev...", "Delete"}));
+    EXPECT_EQ(top, (std::vector<QString>{"Custom Transition Group", "Edit Custom Transition Group", "DIR azarivev...",
+                                         "Delete"}));
     struct Expected {
       const char* caption;
       bool enabled;
@@ -321,7 +322,8 @@ TEST(MovieEffectMenus, MakeMovieAviFromTheMenuMakesTheMovieSprocketRenderMakes) 
   Item(movieMenu, "Last Compiled Movie Statistics...")->trigger();
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.front().second.toLower().toStdString(), QString::fromStdString(movie).toLower().toStdString());
-  const auto frames = std::find_if(shown.begin(), shown.end(), [](const auto& line) { return line.first == "Frames:"; });
+  const auto frames =
+      std::find_if(shown.begin(), shown.end(), [](const auto& line) { return line.first == "Frames:"; });
   ASSERT_NE(frames, shown.end());
   EXPECT_EQ(frames->second, "30");  // one second at 29.97 fps
 

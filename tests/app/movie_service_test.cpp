@@ -17,11 +17,11 @@
 #include "app/preview_window.h"
 #include "app/preview_window_player.h"
 #include "outside_tools.h"
-#include "scripted_prompts.h"
 #include "platform/files/atomic_file.h"
 #include "platform/message_pump.h"
-#include "playback/playback_clock.h"
 #include "platform/settings_store.h"
+#include "playback/playback_clock.h"
+#include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/tlefile/timeline_file.h"
 
@@ -130,8 +130,9 @@ TEST(EditorMovieService, MakesTheMovieSprocketRenderMakesAndEscStopsWithoutATrac
   f.previewWindow.StopMonitor();
 
   const std::string oracle = (f.dir / "oracle.avi").string();
-  const std::string run = std::string(SPROCKET_RENDER_EXE) + " " + Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") +
-                          " --out " + Quoted(oracle) + " --range 0," + std::to_string(kRangeEnd) + " --config " +
+  const std::string run = std::string(SPROCKET_RENDER_EXE) + " " +
+                          Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") + " --out " + Quoted(oracle) +
+                          " --range 0," + std::to_string(kRangeEnd) + " --config " +
                           Quoted((f.dir / "oracle-config").string()) + " >/dev/null 2>&1";
   f.dir.Write("oracle-config/RODUVER.INI", kSettings);
   ASSERT_TRUE(RunCommand(run).has_value());

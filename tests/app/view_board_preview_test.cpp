@@ -5,13 +5,13 @@
 // window, and ESC there plays nothing; the mixing console's range playback
 // from the Preview menu.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <filesystem>
 #include <utility>
-#include <gtest/gtest.h>
 
 #include "app/compile_dialog.h"
 #include "app/main_frame.h"

@@ -12,8 +12,8 @@
 #include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "render/output/board_native_format.h"
-#include "timeline/document/render_segments.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/render_segments.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket::testing {
@@ -106,9 +106,9 @@ TEST_F(BoardRoadTest, MovieIsMadeOfBoardClipsAndRegisteredWithThem) {
   ASSERT_TRUE(reader.Open(out));
   EXPECT_EQ(reader.FrameCount(), 36);
   EXPECT_EQ(reader.Width(), 720);
-  EXPECT_GT(FrameColour(out, 2).blue, 180);  // the still
-  EXPECT_GT(FrameColour(out, 35).blue, 150); // clip B
-  EXPECT_GT(FrameColour(out, 15).red, 150);  // clip A
+  EXPECT_GT(FrameColour(out, 2).blue, 180);   // the still
+  EXPECT_GT(FrameColour(out, 35).blue, 150);  // clip B
+  EXPECT_GT(FrameColour(out, 15).red, 150);   // clip A
 
   // The pieces' temporary files were registered with the movie, which
   // then played on the board.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "libs/effectprepare/effect_prepare.h"
 #include "makemovie_fixture.h"
 #include "outside_tools.h"
 #include "platform/file_paths.h"
@@ -11,11 +12,10 @@
 #include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "platform/string_table.h"
-#include "libs/effectprepare/effect_prepare.h"
-#include "render/flic/flic_reader.h"
-#include "timeline/records/filter_ids.h"
-#include "render/output/render_format.h"
 #include "render/audio/wav_file.h"
+#include "render/flic/flic_reader.h"
+#include "render/output/render_format.h"
+#include "timeline/records/filter_ids.h"
 
 namespace sprocket::testing {
 namespace {
@@ -207,8 +207,8 @@ TEST_F(MakeMovieOutputTest, DoubleSizeMoviesPrepareEffectDataAtTwiceTheSize) {
 }
 
 TEST_F(MakeMovieOutputTest, CancelledDialogsRenderNothing) {
-  for (MovieOutputType type : {MovieOutputType::kAvi, MovieOutputType::kFlc, MovieOutputType::kWav,
-                               MovieOutputType::kImageSequence}) {
+  for (MovieOutputType type :
+       {MovieOutputType::kAvi, MovieOutputType::kFlc, MovieOutputType::kWav, MovieOutputType::kImageSequence}) {
     EXPECT_EQ(MakeMovie(0, type), -1);
   }
   EXPECT_TRUE(std::filesystem::is_empty(Out("")));

@@ -141,8 +141,7 @@ void MakeMovieTest::SimulateBoard(bool effectsBoard) {
 }
 
 std::string MakeMovieTest::WriteClip(const std::string& name, int width, int height, int frames, std::uint8_t blue,
-                                     std::uint8_t green, std::uint8_t red, const char* codec, bool sound,
-                                     bool ramp) {
+                                     std::uint8_t green, std::uint8_t red, const char* codec, bool sound, bool ramp) {
   const std::string path = (temp.path() / "media" / name).string();
   AviVideoFormat format;
   format.width = width;
@@ -156,7 +155,8 @@ std::string MakeMovieTest::WriteClip(const std::string& name, int width, int hei
   EXPECT_TRUE(writer.Open(path, format, audio)) << writer.ErrorText();
   GlobalBlock picture = Solid(width, height, blue, green, red);
   std::vector<std::uint8_t> samples(441);
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(128 + (i % 20 < 10 ? 40 : -40));
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<std::uint8_t>(128 + (i % 20 < 10 ? 40 : -40));
   for (int i = 0; i < frames; ++i) {
     if (ramp) picture = Solid(width, height, blue, static_cast<std::uint8_t>(std::min(255, 4 * i)), red);
     EXPECT_TRUE(writer.WriteFrame(picture.get()));

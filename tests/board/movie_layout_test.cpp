@@ -77,8 +77,8 @@ TEST_F(MovieLayoutTest, EncodedFramesTakeTheLayoutOfTheCopiedOnes) {
     doc.duration = 2000;
     std::int32_t in = 0;
     for (std::size_t i = 0; i < c.copied.size(); ++i, in += 500) {
-      ASSERT_NE(AddClip(JpegClip("copied" + std::to_string(i) + std::to_string(c.copied[i]) + ".avi", c.copied[i]), 1, in,
-                        in + 500),
+      ASSERT_NE(AddClip(JpegClip("copied" + std::to_string(i) + std::to_string(c.copied[i]) + ".avi", c.copied[i]), 1,
+                        in, in + 500),
                 nullptr);
     }
     // An uncompressed clip, whose frames are encoded.

@@ -56,8 +56,8 @@ protected:
     withSegments = Out(name + "-segments.avi");
     dialogs.path = withSegments;
     const TimeRange range = doc.movieRange;
-    const auto frames =
-        static_cast<std::int64_t>((range.end - range.start) * static_cast<double>(TheApp().movie.VFramesPerSec) * 0.001 + 0.5);
+    const auto frames = static_cast<std::int64_t>(
+        (range.end - range.start) * static_cast<double>(TheApp().movie.VFramesPerSec) * 0.001 + 0.5);
     prompts.Expect(CompletedText(frames, withSegments));
     ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
     ASSERT_TRUE(prompts.AllShown());

@@ -159,9 +159,8 @@ TEST_F(SegmentRenderTest, EscapeWhileASegmentRendersStopsTheMovie) {
 }
 
 TEST_F(SegmentRenderTest, TempSpaceQuestionCanLeaveASegmentUnrendered) {
-  UseFreeSpace([this](const std::string& folder) {
-    return std::optional<std::uint64_t>(folder == doc.tempDir ? 0 : 1000000);
-  });
+  UseFreeSpace(
+      [this](const std::string& folder) { return std::optional<std::uint64_t>(folder == doc.tempDir ? 0 : 1000000); });
   prompts.Expect(kTempSpaceQuestion, IDCANCEL);
   EXPECT_EQ(Compiler().Segments().RenderSegment(0, Segments()[0], 1), 0);
   EXPECT_TRUE(Segments()[0].fileName.empty());

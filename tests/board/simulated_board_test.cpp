@@ -9,8 +9,8 @@
 #include "platform/media/avi_writer.h"
 #include "platform/media/movie_header.h"
 #include "platform/media/video_frame_reader.h"
-#include "platform/settings/settings_keys.h"
 #include "platform/settings/profile.h"
+#include "platform/settings/settings_keys.h"
 #include "temp_dir.h"
 
 namespace sprocket {
@@ -225,8 +225,8 @@ TEST(SimulatedBoardTest, EffectsBoardStopsWhenThePumpSaysSo) {
   TempDir dir;
   SimulatedBoard board(dir.path() / "disk", true);
   std::int32_t cancel = 0;
-  std::optional<std::vector<TfxPiece>> pieces =
-      board.G_CompileTfxEffect(Dissolve(400), {}, [] { return 1; }, &cancel);
+  std::optional<std::vector<TfxPiece>> pieces = board.G_CompileTfxEffect(
+      Dissolve(400), {}, [] { return 1; }, &cancel);
   ASSERT_TRUE(pieces.has_value());
   EXPECT_NE(cancel, 0);
 

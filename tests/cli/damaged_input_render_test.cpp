@@ -50,7 +50,9 @@ std::vector<fs::path> FilesIn(const fs::path& folder) {
 std::vector<std::pair<std::string, std::string>> DamagedVersions(const std::string& bytes) {
   std::string flipped = bytes;
   for (std::size_t i = 8; i < flipped.size(); i += 13) flipped[i] = static_cast<char>(~flipped[i]);
-  return {{"whole", bytes}, {"half", bytes.substr(0, bytes.size() / 2)}, {"fifth", bytes.substr(0, bytes.size() / 5)},
+  return {{"whole", bytes},
+          {"half", bytes.substr(0, bytes.size() / 2)},
+          {"fifth", bytes.substr(0, bytes.size() / 5)},
           {"flipped", flipped}};
 }
 
@@ -125,7 +127,8 @@ std::string ClipTimeline(const fs::path& media, bool sound) {
     "movieRange": [0, 300], "previewRange": [0, 300],
     "tracks": [ { "type": ")") +
          (sound ? "A" : "V") + R"(", "number": 1, "clips": [
-      { "in": 0, "out": 300, "file": ")" + media.string() + R"(", "playIn": 0, "playOut": 300 } ] } ] })";
+      { "in": 0, "out": 300, "file": ")" +
+         media.string() + R"(", "playIn": 0, "playOut": 300 } ] } ] })";
 }
 
 TEST(DamagedInput, ClipsOfDamagedMediaRenderOrAreRefused) {

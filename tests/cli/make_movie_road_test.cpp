@@ -51,7 +51,8 @@ TEST(MakeMovieRoad, OnlyTheSegmentFilesTheTimelineNamesStayInTheTemporaryFolder)
   // The first segment was rendered before, on the grid of movies from 0 at 25 frames a second.
   std::filesystem::copy_file(project.Path("card.avi"), project.Path("temp/zkbA.avi"));
   project.WriteTimelineWithSegments(R"([
-    { "start": 0, "end": 1000, "file": ")" + project.Path("temp/zkbA.avi") + R"(",
+    { "start": 0, "end": 1000, "file": ")" +
+                                    project.Path("temp/zkbA.avi") + R"(",
       "pieces": [ { "id": 2500, "first": 25, "last": 64, "word4": 48, "file": "", "gridRate": 25000 } ] },
     { "start": 1000, "end": 2000 } ])");
   struct Case {
@@ -100,7 +101,8 @@ TEST(MakeMovieRoad, ReservedNameIsRefusedWithExitCodeOne) {
 // Segments whose first one was rendered on the board into `boardClip`.
 std::string FirstSegmentOnTheBoard(const std::string& boardClip) {
   return R"([ { "start": 0, "end": 1000, "rendered": 1,
-                "pieces": [ { "id": 0, "first": 0, "last": 29, "file": ")" + boardClip + R"(" } ] },
+                "pieces": [ { "id": 0, "first": 0, "last": 29, "file": ")" +
+         boardClip + R"(" } ] },
               { "start": 1000, "end": 2000 } ])";
 }
 

@@ -50,8 +50,10 @@ TEST(ParallelFrames, MovieIsByteForByteTheOneFrameAtATimeMovie) {
     SCOPED_TRACE(c.buffered ? "disk-buffered" : "compositor");
     RenderTestProject project("VResWidth=" + std::to_string(c.width) + "\nVResHeight=" + std::to_string(c.height) +
                               "\nVFramesPerSec=2500\nVCompressionType=" + c.compressor + "\nVQuality=9655");
-    if (!RunCommand("ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 "
-                    "-c:v mjpeg -q:v 3 -pix_fmt yuvj422p '" + project.Path("bars.avi") + "' && echo MADE")
+    if (!RunCommand(
+             "ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 "
+             "-c:v mjpeg -q:v 3 -pix_fmt yuvj422p '" +
+             project.Path("bars.avi") + "' && echo MADE")
              .value_or("")
              .starts_with("MADE")) {
       GTEST_SKIP() << "ffmpeg is needed to make the clip";
@@ -62,11 +64,10 @@ TEST(ParallelFrames, MovieIsByteForByteTheOneFrameAtATimeMovie) {
     std::string movies[2];
     for (int oneThread = 0; oneThread < 2; ++oneThread) {
       movies[oneThread] = project.Path(oneThread != 0 ? "one.avi" : "parallel.avi");
-      const std::string output =
-          RunCommand(std::string(SPROCKET_RENDER_EXE) + " '" + project.Path("dissolve.tle") + "' --out '" +
-                     movies[oneThread] + "' --config '" + project.ConfigDir() + "' --yes" +
-                     (oneThread != 0 ? " --one-thread" : "") + " 2>&1; echo EXIT=$?")
-              .value_or("");
+      const std::string output = RunCommand(std::string(SPROCKET_RENDER_EXE) + " '" + project.Path("dissolve.tle") +
+                                            "' --out '" + movies[oneThread] + "' --config '" + project.ConfigDir() +
+                                            "' --yes" + (oneThread != 0 ? " --one-thread" : "") + " 2>&1; echo EXIT=$?")
+                                     .value_or("");
       ASSERT_NE(output.find("EXIT=0"), std::string::npos) << c.compressor << ": " << output;
     }
     const std::string parallel = FileBytes(movies[0]);

@@ -15,11 +15,11 @@
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
+#include "render/audio/wav_file.h"
 #include "render/flic/flic_reader.h"
 #include "render/output/job_frame_renderer.h"
 #include "render/output/movie_join_binding.h"
 #include "render/picture/picture_ops.h"
-#include "render/audio/wav_file.h"
 #include "render_test_project.h"
 #include "scripted_prompts.h"
 #include "timeline/document/document.h"
@@ -34,7 +34,8 @@ std::string Settings(const std::string& codec = "DIB ", int sound = 1, const std
   return "VFramesPerSec=2500\nVResWidth=64\nVResHeight=48\nVCompressionType=" + codec +
          "\nVReserved1=" + std::to_string(sound) +
          "\nABitsPerSample=16\nASamplesPerSec=22050\nAChannels=2\n"
-         "FResWidth=64\nFResHeight=48\nIResWidth=64\nIResHeight=48\nIFileType=0\n" + more;
+         "FResWidth=64\nFResHeight=48\nIResWidth=64\nIResHeight=48\nIFileType=0\n" +
+         more;
 }
 
 using Frames = std::vector<std::vector<std::uint8_t>>;
@@ -153,7 +154,8 @@ TEST_F(RenderCommand, MjpegAviStaysCloseToTheCompositorsFrames) {
   ASSERT_EQ(frames.size(), 25u);
   // JPEG compression: a mean error of a few levels per byte.
   for (int k : {0, 12, 24}) {
-    PictureDifference difference = Compare(frames[static_cast<std::size_t>(k)], project.ComposedFrame(40.0 * k, 64, 48));
+    PictureDifference difference =
+        Compare(frames[static_cast<std::size_t>(k)], project.ComposedFrame(40.0 * k, 64, 48));
     EXPECT_LT(difference.mean, 4.0) << k;
   }
 }
@@ -222,7 +224,8 @@ TEST_F(RenderCommand, WavFileHoldsTheTone) {
               "codec_name=pcm_s16le|sample_rate=22050|channels=2|duration=1.000000");
   }
   // The tone passes unchanged: sample 1000 of the left channel.
-  const auto bytes = RunCommand("od -An -t d2 -j " + std::to_string(info.dataOffset + 1000 * 4) + " -N 4 '" + out + "'");
+  const auto bytes =
+      RunCommand("od -An -t d2 -j " + std::to_string(info.dataOffset + 1000 * 4) + " -N 4 '" + out + "'");
   ASSERT_TRUE(bytes);
   const int left = std::stoi(*bytes);
   EXPECT_NEAR(left, std::lround(8000.0 * std::sin(1000 * 2.0 * M_PI * 441.0 / 22050)), 1);
@@ -264,8 +267,7 @@ TEST_F(RenderCommand, StoppingKeepsWhatEachOutputSaysAndExitsWithTwo) {
   for (const auto& entry : std::filesystem::directory_iterator(project.Path("."))) {
     const std::string name = entry.path().filename().string();
     EXPECT_TRUE(name == "stopped.avi" || name == "stopped.flc" || name == "stopped.wav" || name == "seq" ||
-                name == "card.avi" || name == "tone.wav" || name == "project.tle" || name == "config" ||
-                name == "temp")
+                name == "card.avi" || name == "tone.wav" || name == "project.tle" || name == "config" || name == "temp")
         << name;
   }
 }

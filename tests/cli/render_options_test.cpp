@@ -6,8 +6,8 @@ namespace sprocket {
 namespace {
 
 TEST(RenderOptions, AllOptions) {
-  ParseResult result = ParseRenderOptions({"demo.tle", "--out", "/tmp/out.avi", "--type", "flc", "--preview",
-                                           "--range", "1000,5000", "--yes", "--config", "/etc/sprocket", "--one-thread"});
+  ParseResult result = ParseRenderOptions({"demo.tle", "--out", "/tmp/out.avi", "--type", "flc", "--preview", "--range",
+                                           "1000,5000", "--yes", "--config", "/etc/sprocket", "--one-thread"});
   ASSERT_TRUE(result.options) << result.error;
   const RenderOptions& o = *result.options;
   EXPECT_EQ(o.timeline, "demo.tle");

@@ -8,9 +8,9 @@
 #include "platform/global_memory.h"
 #include "platform/media/avi_writer.h"
 #include "platform/settings_store.h"
+#include "render/audio/wav_file.h"
 #include "render/output/job_frame_renderer.h"
 #include "render/picture/picture_ops.h"
-#include "render/audio/wav_file.h"
 #include "timeline/document/document.h"
 #include "timeline/tlefile/timeline_file.h"
 
@@ -105,8 +105,8 @@ std::vector<std::uint8_t> RenderTestProject::ComposedFrame(double ms, int width,
 }
 
 std::string ProbeStream(const std::string& path, const std::string& selector, const std::string& entries) {
-  const auto output = RunCommand("ffprobe -v error -select_streams " + selector + " -show_entries stream=" +
-                                 entries + " -of compact=p=0 '" + path + "' 2>/dev/null");
+  const auto output = RunCommand("ffprobe -v error -select_streams " + selector + " -show_entries stream=" + entries +
+                                 " -of compact=p=0 '" + path + "' 2>/dev/null");
   if (!output) return {};
   std::string text = *output;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();

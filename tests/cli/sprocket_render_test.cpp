@@ -15,9 +15,7 @@ namespace sprocket::testing {
 namespace {
 
 // Runs a shell command and answers its output followed by "EXIT=<status>".
-std::string RunWithStatus(const std::string& command) {
-  return RunCommand(command + "; echo EXIT=$?").value_or("");
-}
+std::string RunWithStatus(const std::string& command) { return RunCommand(command + "; echo EXIT=$?").value_or(""); }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
@@ -25,9 +23,9 @@ TEST(SprocketRender, DemoTimelineBecomesAPlayableMovieWithSound) {
   if (!ToolAvailable("ffprobe") || !ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffprobe and ffmpeg are needed";
   TempDir dir;
   const std::string movie = (dir / "demo.avi").string();
-  const std::string output =
-      RunWithStatus(std::string(SPROCKET_RENDER_EXE) + " " + Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") +
-                    " --out " + Quoted(movie) + " --yes --config " + Quoted((dir / "config").string()) + " 2>&1");
+  const std::string output = RunWithStatus(
+      std::string(SPROCKET_RENDER_EXE) + " " + Quoted(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle") +
+      " --out " + Quoted(movie) + " --yes --config " + Quoted((dir / "config").string()) + " 2>&1");
   ASSERT_NE(output.find("EXIT=0"), std::string::npos) << output;
   // The default movie settings: MJPG at 640 x 480 and 29.97 frames a
   // second, 16-bit stereo sound at 44100 Hz; the demo runs 5 seconds.
@@ -48,8 +46,10 @@ TEST(SprocketRender, StopSignalsStopTheRenderAndLeaveNothingBehind) {
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     TempDir dir;
     // Large frames make the render last a few seconds.
-    dir.Write("config/RODUVER.INI", "[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\n"
-                                    "[Temp File Dir]\nDir=" + (dir / "temp").string() + "\n");
+    dir.Write("config/RODUVER.INI",
+              "[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\n"
+              "[Temp File Dir]\nDir=" +
+                  (dir / "temp").string() + "\n");
     std::filesystem::create_directories(dir / "temp");
     std::filesystem::create_directories(dir / "out");
     const std::string output = RunWithStatus(
@@ -71,9 +71,9 @@ TEST(SprocketRender, StopSignalsStopTheRenderAndLeaveNothingBehind) {
 TEST(SprocketRender, ABadTimelineFailsWithExitCodeOne) {
   TempDir dir;
   dir.Write("bad.tle", "{ \"format\": \"something else\" }");
-  const std::string output = RunWithStatus(std::string(SPROCKET_RENDER_EXE) + " " + Quoted((dir / "bad.tle").string()) +
-                                           " --out " + Quoted((dir / "x.avi").string()) + " --config " +
-                                           Quoted((dir / "config").string()) + " 2>&1");
+  const std::string output =
+      RunWithStatus(std::string(SPROCKET_RENDER_EXE) + " " + Quoted((dir / "bad.tle").string()) + " --out " +
+                    Quoted((dir / "x.avi").string()) + " --config " + Quoted((dir / "config").string()) + " 2>&1");
   EXPECT_NE(output.find("EXIT=1"), std::string::npos) << output;
   EXPECT_NE(output.find("bad.tle"), std::string::npos) << output;
 }

@@ -42,8 +42,8 @@ constexpr int kDelaysMs[] = {0,   5,   10,  20,  35,  50,   70,   90,   120,  15
 constexpr int kHangUpDelayMs = 50;
 
 struct OutputUnderTest {
-  std::string type;        // --type
-  std::string outName;     // --out, in the output folder
+  std::string type;         // --type
+  std::string outName;      // --out, in the output folder
   std::string earlierName;  // the file of the output's name there before
   bool Images() const { return type == "seq"; }
 };
@@ -76,15 +76,19 @@ std::string TimelineText(const std::string& segment) {
   "movieRange": [0, 2000], "previewRange": [0, 2000],
   "options": { "bufferedMovie": 1 },
   "segments": [
-    { "start": 0, "end": 1000, "file": ")" + segment + R"(",
+    { "start": 0, "end": 1000, "file": ")" +
+         segment + R"(",
       "pieces": [ { "id": 2500, "first": 25, "last": 64, "word4": 48, "file": "", "gridRate": 25000 } ] },
     { "start": 1000, "end": 2000 } ],
   "tracks": [
     { "type": "V", "number": 1, "clips": [
-      { "in": 0, "out": 1000, "file": ")" + media + R"(shot-a.avi", "playIn": 0, "playOut": 1000 },
-      { "in": 1000, "out": 2000, "file": ")" + media + R"(shot-b.avi", "playIn": 0, "playOut": 1000 } ] },
+      { "in": 0, "out": 1000, "file": ")" +
+         media + R"(shot-a.avi", "playIn": 0, "playOut": 1000 },
+      { "in": 1000, "out": 2000, "file": ")" +
+         media + R"(shot-b.avi", "playIn": 0, "playOut": 1000 } ] },
     { "type": "A", "number": 2, "clips": [
-      { "in": 0, "out": 2000, "file": ")" + media + R"(tone.wav", "playIn": 0, "playOut": 2000 } ] }
+      { "in": 0, "out": 2000, "file": ")" +
+         media + R"(tone.wav", "playIn": 0, "playOut": 2000 } ] }
   ]
 })";
 }
@@ -99,8 +103,8 @@ struct RunResult {
 // them through once it handles them, so even a signal sent at once counts)
 // and TMPDIR set, sends `signal` after `delayMs` unless it has ended, and
 // waits for it.
-RunResult RunAndSignal(const std::vector<std::string>& args, const fs::path& tmpdir, const fs::path& log,
-                       int delayMs, int signal) {
+RunResult RunAndSignal(const std::vector<std::string>& args, const fs::path& tmpdir, const fs::path& log, int delayMs,
+                       int signal) {
   std::vector<std::string> env{"TMPDIR=" + tmpdir.string()};
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (std::string(*entry).rfind("TMPDIR=", 0) != 0) env.emplace_back(*entry);
@@ -202,10 +206,9 @@ std::string StopAtEveryMoment(const OutputUnderTest& kind, const fs::path& root,
     std::ofstream(dir / "config" / "RODUVER.INI") << SettingsText(dir / "temp");
     std::ofstream(dir / "out" / kind.earlierName) << kEarlierOutput;
     const int signal = delayMs == kHangUpDelayMs ? SIGHUP : SIGTERM;
-    const RunResult run =
-        RunAndSignal({timeline, "--type", kind.type, "--out", (dir / "out" / kind.outName).string(), "--config",
-                      (dir / "config").string()},
-                     dir / "tmp", dir / "log", delayMs, signal);
+    const RunResult run = RunAndSignal({timeline, "--type", kind.type, "--out", (dir / "out" / kind.outName).string(),
+                                        "--config", (dir / "config").string()},
+                                       dir / "tmp", dir / "log", delayMs, signal);
     if (run.status == -1) return "sprocket-render could not be started\n";
     const std::string found = CheckRun(kind, dir, run, &ended);
     if (!found.empty()) problems << kind.type << " at " << delayMs << " ms: " << found << "\n";

@@ -1,7 +1,7 @@
 // Channel modes, volume and balance levels, and the audio preview tracks.
 
-#include "command_harness.h"
 #include "commands/clip_audio_commands.h"
+#include "command_harness.h"
 #include "commands/command_ids.h"
 
 namespace sprocket::testing {

@@ -23,9 +23,7 @@ public:
     doc.rate = 2500;  // whole frames of 40 ms
     doc.RecalcScale();
   }
-  std::string Timeline() const {
-    return DumpEventList(doc.Head()) + "duration=" + std::to_string(doc.duration);
-  }
+  std::string Timeline() const { return DumpEventList(doc.Head()) + "duration=" + std::to_string(doc.duration); }
   // The clip records alone, without their cached pictures: what a paste
   // gives back (the render segments are split again at the clips' edges
   // and the pictures rebuilt).
@@ -85,8 +83,8 @@ struct PasteCase {
   const char* name;
   std::function<void(ClipClipboard&)> setUp;  // after the cut
   std::int32_t at;
-  std::int32_t track;    // where the clip lands; 0: refused
-  const char* message;   // the refusal's message, or null
+  std::int32_t track;   // where the clip lands; 0: refused
+  const char* message;  // the refusal's message, or null
 };
 
 class PasteTest : public ClipClipboard, public ::testing::WithParamInterface<PasteCase> {};
@@ -121,18 +119,17 @@ void Nothing(ClipClipboard&) {}
 
 INSTANTIATE_TEST_SUITE_P(
     Placements, PasteTest,
-    ::testing::Values(
-        PasteCase{"its own track", Nothing, 5000, 6, nullptr},
-        PasteCase{"the next audio track when its own is busy",
-                  [](ClipClipboard& t) { t.Wave(6, 4000, 9000, 1, false); }, 5000, 7, nullptr},
-        PasteCase{"refused when every audio track is busy",
-                  [](ClipClipboard& t) {
-                    for (std::int32_t track = 6; track <= 9; ++track) t.Wave(track, 4000, 9000, 1, false);
-                  },
-                  5000, 0, kNoFreeTrackForPasteMessage},
-        PasteCase{"past the timeline's end, which grows", Nothing, kDefaultDuration - 1000, 6, nullptr},
-        PasteCase{"refused past ten hours", Nothing, kMaxTimelineEnd - 1000, 0,
-                  StringText(kTimelineTooLongMessage).data()}),
+    ::testing::Values(PasteCase{"its own track", Nothing, 5000, 6, nullptr},
+                      PasteCase{"the next audio track when its own is busy",
+                                [](ClipClipboard& t) { t.Wave(6, 4000, 9000, 1, false); }, 5000, 7, nullptr},
+                      PasteCase{"refused when every audio track is busy",
+                                [](ClipClipboard& t) {
+                                  for (std::int32_t track = 6; track <= 9; ++track) t.Wave(track, 4000, 9000, 1, false);
+                                },
+                                5000, 0, kNoFreeTrackForPasteMessage},
+                      PasteCase{"past the timeline's end, which grows", Nothing, kDefaultDuration - 1000, 6, nullptr},
+                      PasteCase{"refused past ten hours", Nothing, kMaxTimelineEnd - 1000, 0,
+                                StringText(kTimelineTooLongMessage).data()}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(ClipClipboard, APastedRollClipGetsItsTransition) {

@@ -28,8 +28,8 @@ TLFilter FilterOf(std::int32_t id) {
 
 // The timeline without the selection, which undo clears on purpose.
 std::string State(const CTestDoc& doc) {
-  return DumpEventList(doc.Head()) + "tracks=" + std::to_string(doc.trackCount) + " duration=" +
-         std::to_string(doc.duration);
+  return DumpEventList(doc.Head()) + "tracks=" + std::to_string(doc.trackCount) +
+         " duration=" + std::to_string(doc.duration);
 }
 
 struct EditCase {
@@ -67,43 +67,43 @@ void SelectAudioHalf(CommandTest& t) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, EditRoundTrip,
-    ::testing::Values(
-        EditCase{"split", [](CommandTest& t) { t.StereoAvi(1, 1000, 5000); }, kCmdSplitRejoinAudioVideo, 166},
-        EditCase{"split onto a new track",
-                 [](CommandTest& t) {
-                   t.Wave(6, 0, 9000, 1, false);
-                   t.StereoAvi(1, 1000, 5000);
-                 },
-                 kCmdSplitRejoinAudioVideo, 166},
-        EditCase{"rejoin", SelectAudioHalf, kCmdSplitRejoinAudioVideo, 166},
-        EditCase{"fade in", [](CommandTest& t) { t.Still(1, 1000, 5000); }, kCmdFadeInFromBlack, 165},
-        EditCase{"fade out", [](CommandTest& t) { t.Still(3, 1000, 5000); }, kCmdFadeOutToBlack, 165},
-        EditCase{"paste",
-                 [](CommandTest& t) {
-                   TLEvent* source = t.StereoAvi(1, 0, 2000);
-                   source->filters.push_back(FilterOf(1300));
-                   t.Run(kCmdCopyAttributes);
-                   t.Select(t.StereoAvi(3, 3000, 6000));
-                   t.Select(FindTrack(t.doc.Head(), 3)->next);
-                   t.doc.selection.front().clip->volume = FlatEnvelope(3000);
-                 },
-                 kPopupPasteAttributes, 61451},
-        EditCase{"speed",
-                 [](CommandTest& t) {
-                   t.StereoAvi(1, 0, 4000);
-                   t.dialogs.Answer("value", 200);
-                 },
-                 kPopupClipSpeed, 173},
-        EditCase{"delete", [](CommandTest& t) { t.StereoAvi(1, 0, 4000); }, kCmdEditDelete, 180},
-        EditCase{"cut", [](CommandTest& t) { t.Wave(6, 0, 4000, 2); }, kCmdEditCut, 180},
-        EditCase{"channel mode", [](CommandTest& t) { t.Wave(6, 0, 4000, 2); }, kPopupFillLeft, 61538},
-        EditCase{"reset volume", [](CommandTest& t) { t.Wave(6, 0, 4000, 1); }, kPopupResetVolume, 184},
-        EditCase{"set balance",
-                 [](CommandTest& t) {
-                   t.StereoAvi(1, 0, 4000);
-                   t.dialogs.Answer("value", 50);
-                 },
-                 kCmdSetBalance, 184}),
+    ::testing::Values(EditCase{"split", [](CommandTest& t) { t.StereoAvi(1, 1000, 5000); }, kCmdSplitRejoinAudioVideo,
+                               166},
+                      EditCase{"split onto a new track",
+                               [](CommandTest& t) {
+                                 t.Wave(6, 0, 9000, 1, false);
+                                 t.StereoAvi(1, 1000, 5000);
+                               },
+                               kCmdSplitRejoinAudioVideo, 166},
+                      EditCase{"rejoin", SelectAudioHalf, kCmdSplitRejoinAudioVideo, 166},
+                      EditCase{"fade in", [](CommandTest& t) { t.Still(1, 1000, 5000); }, kCmdFadeInFromBlack, 165},
+                      EditCase{"fade out", [](CommandTest& t) { t.Still(3, 1000, 5000); }, kCmdFadeOutToBlack, 165},
+                      EditCase{"paste",
+                               [](CommandTest& t) {
+                                 TLEvent* source = t.StereoAvi(1, 0, 2000);
+                                 source->filters.push_back(FilterOf(1300));
+                                 t.Run(kCmdCopyAttributes);
+                                 t.Select(t.StereoAvi(3, 3000, 6000));
+                                 t.Select(FindTrack(t.doc.Head(), 3)->next);
+                                 t.doc.selection.front().clip->volume = FlatEnvelope(3000);
+                               },
+                               kPopupPasteAttributes, 61451},
+                      EditCase{"speed",
+                               [](CommandTest& t) {
+                                 t.StereoAvi(1, 0, 4000);
+                                 t.dialogs.Answer("value", 200);
+                               },
+                               kPopupClipSpeed, 173},
+                      EditCase{"delete", [](CommandTest& t) { t.StereoAvi(1, 0, 4000); }, kCmdEditDelete, 180},
+                      EditCase{"cut", [](CommandTest& t) { t.Wave(6, 0, 4000, 2); }, kCmdEditCut, 180},
+                      EditCase{"channel mode", [](CommandTest& t) { t.Wave(6, 0, 4000, 2); }, kPopupFillLeft, 61538},
+                      EditCase{"reset volume", [](CommandTest& t) { t.Wave(6, 0, 4000, 1); }, kPopupResetVolume, 184},
+                      EditCase{"set balance",
+                               [](CommandTest& t) {
+                                 t.StereoAvi(1, 0, 4000);
+                                 t.dialogs.Answer("value", 50);
+                               },
+                               kCmdSetBalance, 184}),
     [](const auto& info) { return "Edit" + std::to_string(info.index); });
 
 // --- Refusals ---
@@ -130,60 +130,62 @@ TEST_P(Refusal, LeavesTimelineAndHistoryUnchanged) {
   EXPECT_EQ(doc.UndoKind(), 99);
   EXPECT_TRUE(doc.redoSteps.empty());
   EXPECT_FALSE(view.speedChange) << c.name;
-  for (const ClipSelection& entry : doc.selection) EXPECT_NE(FindClipAtTime(doc.Head(), entry.in, entry.clip->trackNumber), nullptr);
+  for (const ClipSelection& entry : doc.selection)
+    EXPECT_NE(FindClipAtTime(doc.Head(), entry.in, entry.clip->trackNumber), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, Refusal,
-    ::testing::Values(
-        RefusalCase{"speed overlapping the next clip",
-                    [](CommandTest& t) {
-                      t.Still(1, 4000, 8000, false);
-                      t.Still(1, 0, 4000);
-                      t.dialogs.Answer("value", 50);
-                    },
-                    kCmdClipSpeed, kSpeedOverlapMessage},
-        RefusalCase{"speed 0",
-                    [](CommandTest& t) {
-                      t.Still(1, 0, 4000);
-                      t.dialogs.Answer("value", 0);
-                    },
-                    kCmdClipSpeed, nullptr},
-        RefusalCase{"speed cancelled",
-                    [](CommandTest& t) {
-                      t.Still(1, 0, 4000);
-                      t.dialogs.Answer("value", std::nullopt);
-                    },
-                    kCmdClipSpeed, nullptr},
-        RefusalCase{"speed leaving an overlap shorter than a frame",
-                    [](CommandTest& t) {
-                      t.Still(3, 2010, 4000, false);
-                      t.Still(1, 0, 2000);
-                      t.dialogs.Answer("value", 99);
-                    },
-                    kCmdClipSpeed, nullptr},
-        RefusalCase{"screen-wide effect pasted from an overlay onto the roll",
-                    [](CommandTest& t) {
-                      TLEvent* source = t.Still(4, 0, 2000);
-                      source->filters.push_back(FilterOf(kFilterPageEffect));
-                      t.Run(kCmdCopyAttributes);
-                      t.Still(1, 0, 2000);
-                    },
-                    kCmdPasteAttributes, StringText(61296).data()},
-        RefusalCase{"split with the most tracks",
-                    [](CommandTest& t) {
-                      while (t.doc.trackCount < kMaxTracks) t.doc.InsertTrack(kTrackVideo, t.doc.trackCount + 1);
-                      t.StereoAvi(1, 0, 2000);
-                    },
-                    kCmdSplitRejoinAudioVideo, "The number of tracks can not be more than 100"},
-        RefusalCase{"volume dialog cancelled",
-                    [](CommandTest& t) {
-                      t.Wave(6, 0, 2000, 2);
-                      t.dialogs.Answer("value", std::nullopt);
-                    },
-                    kPopupSetVolume, nullptr},
-        RefusalCase{"duration cancelled", [](CommandTest& t) { t.dialogs.Answer("duration", std::nullopt); },
-                    kCmdTimelineDuration, nullptr}),
+    ::testing::Values(RefusalCase{"speed overlapping the next clip",
+                                  [](CommandTest& t) {
+                                    t.Still(1, 4000, 8000, false);
+                                    t.Still(1, 0, 4000);
+                                    t.dialogs.Answer("value", 50);
+                                  },
+                                  kCmdClipSpeed, kSpeedOverlapMessage},
+                      RefusalCase{"speed 0",
+                                  [](CommandTest& t) {
+                                    t.Still(1, 0, 4000);
+                                    t.dialogs.Answer("value", 0);
+                                  },
+                                  kCmdClipSpeed, nullptr},
+                      RefusalCase{"speed cancelled",
+                                  [](CommandTest& t) {
+                                    t.Still(1, 0, 4000);
+                                    t.dialogs.Answer("value", std::nullopt);
+                                  },
+                                  kCmdClipSpeed, nullptr},
+                      RefusalCase{"speed leaving an overlap shorter than a frame",
+                                  [](CommandTest& t) {
+                                    t.Still(3, 2010, 4000, false);
+                                    t.Still(1, 0, 2000);
+                                    t.dialogs.Answer("value", 99);
+                                  },
+                                  kCmdClipSpeed, nullptr},
+                      RefusalCase{"screen-wide effect pasted from an overlay onto the roll",
+                                  [](CommandTest& t) {
+                                    TLEvent* source = t.Still(4, 0, 2000);
+                                    source->filters.push_back(FilterOf(kFilterPageEffect));
+                                    t.Run(kCmdCopyAttributes);
+                                    t.Still(1, 0, 2000);
+                                  },
+                                  kCmdPasteAttributes, StringText(61296).data()},
+                      RefusalCase{"split with the most tracks",
+                                  [](CommandTest& t) {
+                                    while (t.doc.trackCount < kMaxTracks)
+                                      t.doc.InsertTrack(kTrackVideo, t.doc.trackCount + 1);
+                                    t.StereoAvi(1, 0, 2000);
+                                  },
+                                  kCmdSplitRejoinAudioVideo, "The number of tracks can not be more than 100"},
+                      RefusalCase{"volume dialog cancelled",
+                                  [](CommandTest& t) {
+                                    t.Wave(6, 0, 2000, 2);
+                                    t.dialogs.Answer("value", std::nullopt);
+                                  },
+                                  kPopupSetVolume, nullptr},
+                      RefusalCase{"duration cancelled",
+                                  [](CommandTest& t) { t.dialogs.Answer("duration", std::nullopt); },
+                                  kCmdTimelineDuration, nullptr}),
     [](const auto& info) { return "Refusal" + std::to_string(info.index); });
 
 TEST_F(CommandTest, RejoinOfAClipWithoutPartnerTakesNoUndoStep) {
@@ -281,15 +283,14 @@ TEST_P(Fade, PutsBlackOnTheOtherRollTrackAndTurnsTheTransition) {
   EXPECT_EQ(transition->rightSide, c.fadeIn ? 1 : 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fades, Fade,
-                         ::testing::Values(FadeCase{"in, other track free", 1000, 5000, 0, 0, true, 1000, 2000},
-                                           FadeCase{"out, other track free", 1000, 5000, 0, 0, false, 4000, 5000},
-                                           FadeCase{"in on a short clip", 1000, 1500, 0, 0, true, 1000, 2000},
-                                           FadeCase{"out, other clip ends 300 ms before", 1000, 5000, 0, 4700,
-                                                    false, 4700, 5000},
-                                           FadeCase{"in, other clip starts 400 ms after", 1000, 5000, 1400, 3000,
-                                                    true, 1000, 1400}),
-                         [](const auto& info) { return "Fade" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(
+    Fades, Fade,
+    ::testing::Values(FadeCase{"in, other track free", 1000, 5000, 0, 0, true, 1000, 2000},
+                      FadeCase{"out, other track free", 1000, 5000, 0, 0, false, 4000, 5000},
+                      FadeCase{"in on a short clip", 1000, 1500, 0, 0, true, 1000, 2000},
+                      FadeCase{"out, other clip ends 300 ms before", 1000, 5000, 0, 4700, false, 4700, 5000},
+                      FadeCase{"in, other clip starts 400 ms after", 1000, 5000, 1400, 3000, true, 1000, 1400}),
+    [](const auto& info) { return "Fade" + std::to_string(info.index); });
 
 // --- Attributes, speed, delete, duration, field handling ---
 
@@ -391,8 +392,7 @@ TEST_F(CommandTest, DurationDialogIsBoundedByTheLatestClipAndTwoHours) {
     std::int32_t latestOut;
     std::int64_t min, max;
   };
-  for (const Case& c : {Case{60000, 180000, 7200000}, Case{600000, 600000, 7200000},
-                        Case{8000000, 8000000, 8000000}}) {
+  for (const Case& c : {Case{60000, 180000, 7200000}, Case{600000, 600000, 7200000}, Case{8000000, 8000000, 8000000}}) {
     Still(5, c.latestOut - 1000, c.latestOut, false);
     dialogs.Answer("duration", c.min);
     ASSERT_TRUE(Run(kCmdTimelineDuration));

@@ -25,7 +25,8 @@ ScriptedDialogs& ScriptedDialogs::AnswerPreview(std::optional<AudioPreviewChoice
   return *this;
 }
 
-std::optional<ScriptedDialogs::Entry> ScriptedDialogs::Next(const std::string& dialog, std::vector<std::int64_t> given) {
+std::optional<ScriptedDialogs::Entry> ScriptedDialogs::Next(const std::string& dialog,
+                                                            std::vector<std::int64_t> given) {
   calls.push_back({dialog, std::move(given)});
   if (script_.empty() || script_.front().dialog != dialog) {
     ADD_FAILURE() << "unexpected dialog: " << dialog;

@@ -83,7 +83,8 @@ public:
   ~CommandTest() override;
 
   // A clip on a track, selected when `select` is set.
-  TLEvent* Clip(std::int32_t track, std::int32_t in, std::int32_t out, const TLEventFields& fields, bool select = false);
+  TLEvent* Clip(std::int32_t track, std::int32_t in, std::int32_t out, const TLEventFields& fields,
+                bool select = false);
   TLEvent* StereoAvi(std::int32_t track, std::int32_t in, std::int32_t out, bool select = true);
   TLEvent* Wave(std::int32_t track, std::int32_t in, std::int32_t out, int channels, bool select = true);
   TLEvent* Still(std::int32_t track, std::int32_t in, std::int32_t out, bool select = true);

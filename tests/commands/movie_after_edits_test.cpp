@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "command_harness.h"
 #include "clip_media_files.h"
+#include "command_harness.h"
 #include "commands/command_ids.h"
 #include "outside_tools.h"
 #include "timeline/document/clip_factory.h"
@@ -34,8 +34,8 @@ double MeanFrameLevel(const std::string& movie, double seconds) {
 
 // The largest sample of one channel (0 left, 1 right) of the movie's sound.
 int PeakSample(const std::string& movie, int channel) {
-  const auto raw = RunCommand("ffmpeg -hide_banner -loglevel error -i '" + movie +
-                              "' -map 0:a -f s16le -acodec pcm_s16le -ac 2 -");
+  const auto raw =
+      RunCommand("ffmpeg -hide_banner -loglevel error -i '" + movie + "' -map 0:a -f s16le -acodec pcm_s16le -ac 2 -");
   if (!raw || raw->size() < 4) return -1;
   int peak = 0;
   for (std::size_t at = static_cast<std::size_t>(channel) * 2; at + 1 < raw->size(); at += 4) {
@@ -77,11 +77,11 @@ TEST_F(CommandTest, MovieAfterSplitFadeSpeedAndChannelModeShowsTheEdits) {
                                  "' --config '" + (temp / "config").string() + "' --range 0,2000 2>&1");
   ASSERT_TRUE(std::filesystem::exists(movie)) << output.value_or("");
 
-  EXPECT_LT(MeanFrameLevel(movie, 0.0), 4.0);    // the fade starts black
-  EXPECT_GT(MeanFrameLevel(movie, 0.9), 40.0);   // the picture at the fade's end
-  EXPECT_LT(MeanFrameLevel(movie, 1.5), 4.0);    // twice as fast: gone after 1 s
-  EXPECT_EQ(PeakSample(movie, 0), 0);            // left muted
-  EXPECT_GT(PeakSample(movie, 1), 1000);         // right carries the tone
+  EXPECT_LT(MeanFrameLevel(movie, 0.0), 4.0);   // the fade starts black
+  EXPECT_GT(MeanFrameLevel(movie, 0.9), 40.0);  // the picture at the fade's end
+  EXPECT_LT(MeanFrameLevel(movie, 1.5), 4.0);   // twice as fast: gone after 1 s
+  EXPECT_EQ(PeakSample(movie, 0), 0);           // left muted
+  EXPECT_GT(PeakSample(movie, 1), 1000);        // right carries the tone
 }
 
 }  // namespace

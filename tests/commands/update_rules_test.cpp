@@ -12,10 +12,21 @@
 namespace sprocket::testing {
 namespace {
 
-const std::vector<int> kRuledIds = {kCmdSplitRejoinAudioVideo, kCmdFieldHandling, kCmdFadeInFromBlack,
-                                    kCmdFadeOutToBlack, kCmdCopyAttributes, kCmdClipSpeed, kCmdMute, kCmdMuteLeft,
-                                    kCmdFillBoth, kCmdResetVolume, kCmdSetBalance, kCmdTimelineDuration,
-                                    kCmdEditDelete, kCmdEditCut, kCmdEditPaste};
+const std::vector<int> kRuledIds = {kCmdSplitRejoinAudioVideo,
+                                    kCmdFieldHandling,
+                                    kCmdFadeInFromBlack,
+                                    kCmdFadeOutToBlack,
+                                    kCmdCopyAttributes,
+                                    kCmdClipSpeed,
+                                    kCmdMute,
+                                    kCmdMuteLeft,
+                                    kCmdFillBoth,
+                                    kCmdResetVolume,
+                                    kCmdSetBalance,
+                                    kCmdTimelineDuration,
+                                    kCmdEditDelete,
+                                    kCmdEditCut,
+                                    kCmdEditPaste};
 
 struct RuleCase {
   const char* name;

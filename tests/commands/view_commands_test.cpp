@@ -12,14 +12,14 @@
 
 #include "commands/command_ids.h"
 #include "commands/event_list_dump.h"
-#include "platform/string_table.h"
 #include "platform/settings/profile.h"
+#include "platform/string_table.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
-#include "timeline_fixtures.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/view_edits.h"
 #include "timeline/records/timeline_builder.h"
+#include "timeline_fixtures.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_commands.h"
 
@@ -151,9 +151,19 @@ TEST_F(ViewCommandsTest, RightClicksShowTheTransitionTracksOrTheClipsPopup) {
   const std::vector<Case> cases = {
       {"a transition", 4000, 2, true, true, transition, {{"effect items", true}, {"Delete", true}}},
       {"the empty transition track", 20000, 2, true, true, nullptr, {{"effect items", true}, {"Delete", false}}},
-      {"a video clip", 2000, 1, true, false, clip,
-       {{"Copy Attributes", true}, {"Paste Attributes", false}, {"Clip Speed...", true}, {"Reset Volume", true},
-        {"effect items", true}, {"Cut", true}, {"Delete", true}}},
+      {"a video clip",
+       2000,
+       1,
+       true,
+       false,
+       clip,
+       {{"Copy Attributes", true},
+        {"Paste Attributes", false},
+        {"Clip Speed...", true},
+        {"Reset Volume", true},
+        {"effect items", true},
+        {"Cut", true},
+        {"Delete", true}}},
       {"an empty video track", 20000, 4, false, false, nullptr, {}},
   };
   for (const Case& c : cases) {
@@ -169,7 +179,8 @@ TEST_F(ViewCommandsTest, RightClicksShowTheTransitionTracksOrTheClipsPopup) {
     std::vector<std::pair<QString, bool>> items;
     for (const QAction* action : menu->actions()) {
       const QString caption = action->text();
-      const bool listed = std::any_of(c.items.begin(), c.items.end(), [&](const auto& i) { return i.first == caption; });
+      const bool listed =
+          std::any_of(c.items.begin(), c.items.end(), [&](const auto& i) { return i.first == caption; });
       if (listed) items.emplace_back(caption, action->isEnabled());
     }
     EXPECT_EQ(items, c.items);

@@ -16,7 +16,8 @@ struct ApplyFixture : EffectsFixture {
   int slot = 0;
   ApplyFixture() {
     const auto path = dir / "wipes.fxc";
-    const CustomFxGroup group{"Wipes", {OneFilter(effect_id::kWipeLeftToRight, 10), OneFilter(effect_id::kIrisCircleOut, 20)}};
+    const CustomFxGroup group{"Wipes",
+                              {OneFilter(effect_id::kWipeLeftToRight, 10), OneFilter(effect_id::kIrisCircleOut, 20)}};
     EXPECT_TRUE(WriteCustomFxGroup(path, group, nullptr));
     slot = registry.Register(path.string(), group.title);
   }

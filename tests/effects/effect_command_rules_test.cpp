@@ -19,14 +19,16 @@ TEST(EffectCommandRules, EveryUpdateRuleFollowsTheSelectionTheSlotsAndTheLastMov
     bool movieMade;
     std::optional<bool> enabled;
   } cases[] = {
-      {33104, kTransition, false, true},  {33104, kVideo, false, false}, {33104, kNone, false, false},
-      {132, kTransition, false, false},   // slot 2 is not registered
-      {235, kNone, false, true},          {236, kVideo, false, true},    // pop-up ids: no rule
-      {33097, kNone, false, true},        {263, kNone, false, true},     {33102, kNone, false, true},
-      {262, kNone, false, true},          {33103, kVideo, false, true},  {264, kVideo, false, true},
-      {33114, kNone, false, false},       {33114, kNone, true, true},
-      {32887, kVideo, false, true},       {32887, kTransition, false, false}, {32887, kNone, false, false},
-      {123, kTransition, false, true},    {123, kVideo, false, false},   {261, kVideo, false, true},
+      {33104, kTransition, false, true},   {33104, kVideo, false, false},
+      {33104, kNone, false, false},        {132, kTransition, false, false},  // slot 2 is not registered
+      {235, kNone, false, true},           {236, kVideo, false, true},        // pop-up ids: no rule
+      {33097, kNone, false, true},         {263, kNone, false, true},
+      {33102, kNone, false, true},         {262, kNone, false, true},
+      {33103, kVideo, false, true},        {264, kVideo, false, true},
+      {33114, kNone, false, false},        {33114, kNone, true, true},
+      {32887, kVideo, false, true},        {32887, kTransition, false, false},
+      {32887, kNone, false, false},        {123, kTransition, false, true},
+      {123, kVideo, false, false},         {261, kVideo, false, true},
       {33028, kNone, false, std::nullopt}, {151, kTransition, false, std::nullopt},
   };
   for (const auto& c : cases) {

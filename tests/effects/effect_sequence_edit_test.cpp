@@ -27,8 +27,11 @@ public:
 TEST(EffectSequenceEdit, FrameFigures) {
   const struct {
     std::int32_t rate, in, out, fps, frames;
-  } cases[] = {{2997, 0, 1000, 29, 29}, {2500, 0, 1000, 25, 25}, {2500, 1000, 1100, 25, 3},
-               {2500, 0, 60, 25, 2},    {3000, 500, 517, 30, 1}};
+  } cases[] = {{2997, 0, 1000, 29, 29},
+               {2500, 0, 1000, 25, 25},
+               {2500, 1000, 1100, 25, 3},
+               {2500, 0, 60, 25, 2},
+               {3000, 500, 517, 30, 1}};
   for (const auto& c : cases) {
     CTestDoc doc;
     doc.rate = c.rate;

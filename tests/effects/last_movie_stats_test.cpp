@@ -15,10 +15,14 @@ TEST(LastMovieStats, NothingBeforeAMovieThenEveryRecordedKey) {
   profile.WriteProfileString("Last Make Movie", "FileDate", "12/07/26");
   EXPECT_FALSE(HasLastMovie(profile));  // the file name decides
 
-  profile.WriteProfileStrings("Last Make Movie", {{"FileName", "/OUT/M.AVI"}, {"FileSize", "1234Bytes"},
-                                                  {"FileType", "MJPG"}, {"Resolution", "320X240"},
-                                                  {"BitsPerPixel", "24"}, {"Duration", "2.000"},
-                                                  {"fFps", "25.00"}, {"Frames", "50"}});
+  profile.WriteProfileStrings("Last Make Movie", {{"FileName", "/OUT/M.AVI"},
+                                                  {"FileSize", "1234Bytes"},
+                                                  {"FileType", "MJPG"},
+                                                  {"Resolution", "320X240"},
+                                                  {"BitsPerPixel", "24"},
+                                                  {"Duration", "2.000"},
+                                                  {"fFps", "25.00"},
+                                                  {"Frames", "50"}});
   ASSERT_TRUE(HasLastMovie(profile));
   const std::optional<LastMovieStats> stats = ReadLastMovieStats(profile);
   ASSERT_TRUE(stats.has_value());

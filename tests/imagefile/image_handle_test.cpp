@@ -276,9 +276,7 @@ TEST(ColorPaletteTest, NearestIndexPicksTheClosestColourAndTheFirstOnATie) {
 }
 
 // A 24-bit canvas of width x height filled with one grey.
-HGLOBAL GreyCanvas(int width, int height) {
-  return PackedDib24(FlatPicture(width, height, 77, 77, 77)).release();
-}
+HGLOBAL GreyCanvas(int width, int height) { return PackedDib24(FlatPicture(width, height, 77, 77, 77)).release(); }
 
 RgbPicture CanvasPicture(HGLOBAL canvas) {
   GlobalLockGuard<> data(canvas);
@@ -287,7 +285,8 @@ RgbPicture CanvasPicture(HGLOBAL canvas) {
   const std::size_t stride = header.biSizeImage / static_cast<std::uint32_t>(header.biHeight);
   for (int y = 0; y < header.biHeight; ++y) {
     const std::uint8_t* row = data.get() + 40 + stride * (header.biHeight - 1 - y);
-    for (int x = 0; x < header.biWidth; ++x) picture.rgb.insert(picture.rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+    for (int x = 0; x < header.biWidth; ++x)
+      picture.rgb.insert(picture.rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
   }
   return picture;
 }

@@ -99,8 +99,10 @@ TEST_F(ImageOpenTest, CmykAndGreyJpegsOpenAsRgb) {
   if (!testing::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const std::string cmyk = (dir_ / "cmyk.jpg").string();
   const std::string grey = (dir_ / "grey.jpg").string();
-  ASSERT_TRUE(testing::RunCommand("convert -size 16x16 xc:'rgb(220,30,40)' -colorspace CMYK -quality 95 '" + cmyk + "'"));
-  ASSERT_TRUE(testing::RunCommand("convert -size 16x16 xc:'rgb(90,90,90)' -colorspace Gray -quality 95 '" + grey + "'"));
+  ASSERT_TRUE(
+      testing::RunCommand("convert -size 16x16 xc:'rgb(220,30,40)' -colorspace CMYK -quality 95 '" + cmyk + "'"));
+  ASSERT_TRUE(
+      testing::RunCommand("convert -size 16x16 xc:'rgb(90,90,90)' -colorspace Gray -quality 95 '" + grey + "'"));
   const auto red = OpenPicture(cmyk);
   ASSERT_TRUE(red) << ImageFiles().LastError();
   EXPECT_EQ(red->width, 16);
@@ -141,8 +143,8 @@ std::string WpgFile() {
   auto record = [](int type, const std::string& data) {
     return std::string{static_cast<char>(type), static_cast<char>(data.size())} + data;
   };
-  std::string file = std::string("\xFFWPC", 4) + std::string("\x10\x00\x00\x00", 4) + "\x01\x16\x01" +
-                     std::string(5, '\0');
+  std::string file =
+      std::string("\xFFWPC", 4) + std::string("\x10\x00\x00\x00", 4) + "\x01\x16\x01" + std::string(5, '\0');
   file += record(0x0F, std::string("\x01\x00", 2) + word(4) + word(3));
   file += record(0x0E, word(0) + word(4) + std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF", 12));
   const std::string rows = std::string("\x04\x00\x01\x02\x03\x04\x03\x02\x01\x00\x04\x01\x01\x02\x02", 15);
@@ -239,9 +241,8 @@ TEST_F(ImageOpenTest, TruncatedFilesGiveNoImage) {
     const char* name;
     const char* magick;
     bool palette;
-  } files[] = {{"t.bmp", "BMP3", false}, {"t.gif", "GIF", true},   {"t.jpg", "JPEG", false},
-               {"t.pcx", "PCX", false},  {"t.tif", "TIFF", false}, {"t.tga", "TGA", false},
-               {"t.pct", "PICT", false}, {"t.dib", "DIB", false}};
+  } files[] = {{"t.bmp", "BMP3", false}, {"t.gif", "GIF", true},  {"t.jpg", "JPEG", false}, {"t.pcx", "PCX", false},
+               {"t.tif", "TIFF", false}, {"t.tga", "TGA", false}, {"t.pct", "PICT", false}, {"t.dib", "DIB", false}};
   for (const auto& file : files) {
     WriteWithMagick(picture, dir_ / file.name, file.magick, file.palette);
     const std::string whole = ReadBytes(dir_ / file.name);

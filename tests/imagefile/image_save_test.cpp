@@ -16,7 +16,6 @@ namespace {
 using testing::ConvertToRgb;
 using testing::FewColorPicture;
 using testing::HandlePicture;
-using testing::ToolAvailable;
 using testing::ManyColorPicture;
 using testing::MaxChannelDifference;
 using testing::PackedDib24;
@@ -24,6 +23,7 @@ using testing::ReadBytes;
 using testing::RgbPicture;
 using testing::RunCommand;
 using testing::TempDir;
+using testing::ToolAvailable;
 
 std::uint32_t U32At(const std::string& bytes, std::size_t offset) {
   std::uint32_t value = 0;
@@ -66,8 +66,7 @@ protected:
 
   // Saves the picture the way image sequences do: DIB to handle, reduce to
   // 256 colours for 8 bits, save, free.
-  ImageFileResult SavePicture(const RgbPicture& picture, const std::filesystem::path& path, int option,
-                              int bits = 24) {
+  ImageFileResult SavePicture(const RgbPicture& picture, const std::filesystem::path& path, int option, int bits = 24) {
     GlobalBlock dib = PackedDib24(picture);
     const ImageHandle image = ImageFiles().DibToHandle(dib.get());
     EXPECT_GE(image, 0);

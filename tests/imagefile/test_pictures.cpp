@@ -42,8 +42,8 @@ RgbPicture FewColorPicture(int width, int height, int colors) {
 }
 
 GlobalBlock PackedDib24(const RgbPicture& picture, bool unpadded) {
-  const std::size_t stride =
-      unpadded ? static_cast<std::size_t>(picture.width) * 3 : (static_cast<std::size_t>(picture.width) * 3 + 3) / 4 * 4;
+  const std::size_t stride = unpadded ? static_cast<std::size_t>(picture.width) * 3
+                                      : (static_cast<std::size_t>(picture.width) * 3 + 3) / 4 * 4;
   GlobalBlock block = GlobalBlock::Allocate(40 + stride * picture.height);
   GlobalLockGuard<> data(block.get());
   DibInfoHeader header = MakeDib24Header(picture.width, picture.height);

@@ -37,8 +37,8 @@ std::optional<RgbPicture> HandlePicture(int image);
 
 // Writes the picture as a file with ImageMagick's Magick++; `magick` names
 // the coder ("GIF", "BMP3", "PCX" ...); `palette` writes a palette file.
-void WriteWithMagick(const RgbPicture& picture, const std::filesystem::path& path,
-                     const std::string& magick, bool palette = false);
+void WriteWithMagick(const RgbPicture& picture, const std::filesystem::path& path, const std::string& magick,
+                     bool palette = false);
 
 // Largest difference of one channel between two pictures of one size;
 // -1 when the sizes differ.

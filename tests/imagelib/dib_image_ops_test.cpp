@@ -124,12 +124,10 @@ TEST(DibImageOps, SetPixelLuminance) {
     BgrPixel expected;
   };
   const Case cases[] = {
-      {{10, 20, 30}, 0, {0, 0, 0}},
-      {{0, 0, 0}, 200, {0, 0, 0}},
-      {{10, 20, 30}, 21, {10, 20, 30}},      // luminance 21 already
-      {{10, 20, 30}, 42, {20, 40, 60}},
-      {{10, 20, 30}, 250, {119, 238, 255}},  // clamped at 255
-      {{10, 20, 30}, -50, {0, 0, 0}},        // negative levels give black, not wrapped bytes
+      {{10, 20, 30}, 0, {0, 0, 0}},     {{0, 0, 0}, 200, {0, 0, 0}},
+      {{10, 20, 30}, 21, {10, 20, 30}},                                        // luminance 21 already
+      {{10, 20, 30}, 42, {20, 40, 60}}, {{10, 20, 30}, 250, {119, 238, 255}},  // clamped at 255
+      {{10, 20, 30}, -50, {0, 0, 0}},  // negative levels give black, not wrapped bytes
   };
   for (const Case& test : cases) {
     BgrPixel pixel = test.pixel;

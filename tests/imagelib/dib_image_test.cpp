@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "imagelib/dib_header.h"
-#include "owned_picture.h"
 #include "imagelib/huge_memory.h"
+#include "owned_picture.h"
 
 namespace sprocket {
 namespace {
@@ -241,10 +241,10 @@ TEST(DibImageGeometry, HeadersThatDoNotFitTheBlockAreRefused) {
     std::uint32_t sizeImage;
     std::size_t blockBytes;
   };
-  for (const Case c : {Case{3, 0, 12, 52}, Case{3, -2, 24, 64}, Case{0, 2, 24, 64},
-                       Case{4, 2, 0, 64},      // no image bytes: stride 0
-                       Case{4, 2, 16, 56},     // rows shorter than the width
-                       Case{4, 2, 24, 60}}) {  // block shorter than the pixels
+  for (const Case c :
+       {Case{3, 0, 12, 52}, Case{3, -2, 24, 64}, Case{0, 2, 24, 64}, Case{4, 2, 0, 64},  // no image bytes: stride 0
+        Case{4, 2, 16, 56},                                                              // rows shorter than the width
+        Case{4, 2, 24, 60}}) {  // block shorter than the pixels
     Picture picture;
     picture.handle = MakeRawBlock(c.width, c.height, c.sizeImage, c.blockBytes);
     const auto before = picture.Bytes();

@@ -73,8 +73,7 @@ private:
     if (bits == 8) header.biClrUsed = 256;
     WriteDibHeader(data_, header);
   }
-  explicit LockedPicture(std::uint8_t* lockedAddress)
-      : handle_(GlobalHandle(lockedAddress)), data_(lockedAddress) {}
+  explicit LockedPicture(std::uint8_t* lockedAddress) : handle_(GlobalHandle(lockedAddress)), data_(lockedAddress) {}
 
   int PixelOffset() const { return Header().biBitCount == 8 ? kDibMaskPixelOffset : kDibHeaderSize; }
 

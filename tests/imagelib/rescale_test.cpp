@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "imagelib/dib_header.h"
-#include "owned_picture.h"
 #include "imagelib/rescale_kernels.h"
+#include "owned_picture.h"
 
 namespace sprocket {
 namespace {
@@ -106,8 +106,7 @@ TEST(RescaleFiltered, BoxAtScaleOneKeepsOrSnapsToTheNextPixel) {
   const COLORREF row[] = {0x646464, 0x646365, 0x676767, 0x320000 | 200, 0x1E140A};
   for (int x = 0; x < 5; ++x) source.image.SetPixel(x, 0, row[x]);
   Picture target(5, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterBox),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterBox), kDibDone);
   // 0: the next pixel is within 1: kept. 1: the next differs by 2..4: snapped to it.
   // 2, 3: the next differs by 5 or more: kept. 4: its own pixel twice.
   const COLORREF expected[] = {row[0], row[2], row[2], row[3], row[4]};
@@ -118,8 +117,7 @@ TEST(RescaleFiltered, MitchellAtScaleOneSoftens) {
   Picture source(5, 1);
   source.SetGrey(2, 0, 255);
   Picture target(5, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell), kDibDone);
   // 255 x 910 >> 14 = 14, 255 x 14564 >> 14 = 226.
   EXPECT_EQ(target.BlueRow(0), (std::vector<int>{0, 14, 226, 14, 0}));
 }
@@ -128,8 +126,7 @@ TEST(RescaleFiltered, HalvingShortcutRoundsEachTermDown) {
   Picture white(320, 240);
   white.image.Fill(0xFFFFFF);
   Picture half(160, 120);
-  ASSERT_EQ(RescaleFiltered(half.image, white.image, half.Whole(), white.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(half.image, white.image, half.Whole(), white.Whole(), kFilterMitchell), kDibDone);
   // 255 -> 250 across, 250 -> 248 down.
   EXPECT_EQ(half.image.GetPixel(0, 0), 0xF8F8F8u);
   EXPECT_EQ(half.image.GetPixel(159, 119), 0xF8F8F8u);
@@ -140,14 +137,12 @@ TEST(RescaleFiltered, HalvingShortcutRoundsEachTermDown) {
   for (int y = 0; y < 241; ++y) odd.image.SetPixel(320, y, 0);
   for (int x = 0; x < 321; ++x) odd.image.SetPixel(x, 240, 0);
   Picture oddHalf(160, 120);
-  ASSERT_EQ(RescaleFiltered(oddHalf.image, odd.image, oddHalf.Whole(), odd.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(oddHalf.image, odd.image, oddHalf.Whole(), odd.Whole(), kFilterMitchell), kDibDone);
   EXPECT_EQ(oddHalf.Bytes(), half.Bytes());
 
   // One more output pixel each way takes the general path: flat white stays white.
   Picture general(161, 121);
-  ASSERT_EQ(RescaleFiltered(general.image, white.image, general.Whole(), white.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(general.image, white.image, general.Whole(), white.Whole(), kFilterMitchell), kDibDone);
   EXPECT_EQ(general.image.GetPixel(80, 60), 0xFFFFFFu);
 
   // Another filter never takes the shortcut.
@@ -162,8 +157,7 @@ TEST(RescaleFiltered, HalvingShortcutExactValues) {
     for (int x = 0; x < 4; ++x) source.SetGrey(x, y, row[x]);
   }
   Picture target(2, 1);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell), kDibDone);
   // Across: 18 and 54; down (a = b = c = row 0, d = row 1): 16 and 50.
   EXPECT_EQ(target.BlueRow(0), (std::vector<int>{16, 50}));
 }
@@ -173,8 +167,7 @@ TEST(RescaleFiltered, DoublingShortcutExactValues) {
   source.SetGrey(0, 0, 100);
   source.SetGrey(1, 0, 200);
   Picture target(4, 2);
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell), kDibDone);
   // Across: 100, 100, 125, 175; down each value v becomes (v>>2)*2 + (v>>1).
   for (int y = 0; y < 2; ++y) EXPECT_EQ(target.BlueRow(y), (std::vector<int>{100, 100, 124, 173}));
 }
@@ -184,21 +177,19 @@ TEST(RescaleFiltered, OddDoublingFillsTheLastPlaceWithoutOverrun) {
   source.SetGrey(1, 0, 100);
   source.SetGrey(2, 0, 200);
   Picture target(7, 3);  // 7 / 2 = 3 and 3 / 2 = 1: both axes double, with one place over
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
-            kDibDone);
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell), kDibDone);
   for (int y = 0; y < 3; ++y) {
     EXPECT_EQ(target.BlueRow(y), (std::vector<int>{0, 0, 24, 73, 124, 173, 200})) << y;
   }
 }
 
 TEST(RescaleFiltered, MixedShortcutDirectionsTakeEachAxisOwnWay) {
-  for (auto [sw, sh, dw, dh] : {std::array{8, 2, 4, 4}, std::array{4, 4, 8, 2},
-                                std::array{320, 120, 160, 240}, std::array{3, 9, 7, 4}}) {
+  for (auto [sw, sh, dw, dh] :
+       {std::array{8, 2, 4, 4}, std::array{4, 4, 8, 2}, std::array{320, 120, 160, 240}, std::array{3, 9, 7, 4}}) {
     Picture source(sw, sh);
     source.image.Fill(0xC8C8C8);  // 200: unchanged by both directions
     Picture target(dw, dh);
-    ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell),
-              kDibDone);
+    ASSERT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), kFilterMitchell), kDibDone);
     for (int y = 0; y < dh; ++y) {
       for (int x = 0; x < dw; ++x) ASSERT_EQ(target.image.GetPixel(x, y), 0xC8C8C8u) << x << "," << y;
     }
@@ -214,8 +205,7 @@ TEST(RescaleFiltered, RectanglesAreNormalisedAndOnlyTheTargetRectangleChanges) {
   Picture target(8, 8);
   target.image.Fill(0xFFFFFF);
   // Corners in reverse order: x from 2 to 5, y from 1 to 3.
-  ASSERT_EQ(RescaleFiltered(target.image, source.image, DibRect{2, 1, 5, 3}, source.Whole(),
-                            kFilterTriangle),
+  ASSERT_EQ(RescaleFiltered(target.image, source.image, DibRect{2, 1, 5, 3}, source.Whole(), kFilterTriangle),
             kDibDone);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
@@ -236,11 +226,9 @@ TEST(RescaleFiltered, ReportsBadInputAndWritesNothing) {
   EXPECT_EQ(RescaleFiltered(empty, source.image, target.Whole(), source.Whole(), kFilterBox), kDibNoBlock);
   EXPECT_EQ(RescaleFiltered(target.image, empty, target.Whole(), source.Whole(), kFilterBox), kDibNoBlock);
   EXPECT_EQ(RescaleFiltered(detached, source.image, target.Whole(), source.Whole(), kFilterBox), kDibDetached);
-  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(),
-                            static_cast<RescaleFilter>(8)),
+  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), static_cast<RescaleFilter>(8)),
             kDibBadSize);
-  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(),
-                            static_cast<RescaleFilter>(-1)),
+  EXPECT_EQ(RescaleFiltered(target.image, source.image, target.Whole(), source.Whole(), static_cast<RescaleFilter>(-1)),
             kDibBadSize);
   EXPECT_EQ(target.Bytes(), before);
   EXPECT_EQ(GlobalLockCount(target.handle), 0);
@@ -254,8 +242,8 @@ void ExpectFastMatchesPlain(Picture& source, int dw, int dh, RescaleFilter filte
   ASSERT_EQ(RescaleFilteredPlain(plain.image, source.image, plain.Whole(), source.Whole(), filter), kDibDone);
   ASSERT_EQ(RescaleFiltered(fast.image, source.image, fast.Whole(), source.Whole(), filter), kDibDone);
   const DibSize size = source.image.GetSize();
-  ASSERT_EQ(fast.Bytes(), plain.Bytes()) << size.width << "x" << size.height << " -> " << dw << "x" << dh
-                                         << " filter " << filter;
+  ASSERT_EQ(fast.Bytes(), plain.Bytes()) << size.width << "x" << size.height << " -> " << dw << "x" << dh << " filter "
+                                         << filter;
 }
 
 // The faster passes must give the same bytes as the plain ones.
@@ -264,9 +252,9 @@ TEST(RescaleFiltered, FastAndPlainPassesGiveIdenticalBytes) {
   struct Case {
     int sw, sh, dw, dh;
   };
-  const Case cases[] = {{1, 1, 1, 1},     {1, 1, 3, 2},     {3, 2, 1, 1},     {2, 3, 5, 7},
-                        {7, 5, 3, 2},     {17, 13, 31, 29}, {40, 30, 10, 7},  {33, 21, 66, 42},
-                        {33, 21, 67, 43}, {66, 42, 33, 21}, {67, 43, 33, 21}, {64, 48, 32, 96},
+  const Case cases[] = {{1, 1, 1, 1},       {1, 1, 3, 2},         {3, 2, 1, 1},        {2, 3, 5, 7},
+                        {7, 5, 3, 2},       {17, 13, 31, 29},     {40, 30, 10, 7},     {33, 21, 66, 42},
+                        {33, 21, 67, 43},   {66, 42, 33, 21},     {67, 43, 33, 21},    {64, 48, 32, 96},
                         {101, 77, 100, 76}, {720, 576, 640, 480}, {352, 288, 704, 576}};
   for (const Case& c : cases) {
     Picture source(c.sw, c.sh);
@@ -358,8 +346,7 @@ TEST(StretchRectNearest, ColumnsByErrorWalkRowsByRounding) {
 
   // Swapped corner fields give the same result.
   Picture swapped(7, 3);
-  ASSERT_EQ(swapped.image.StretchRectSwapped(DibRect{0, 2, 6, 0}, source.image, DibRect{0, 0, 3, 0},
-                                             kFilterNearest),
+  ASSERT_EQ(swapped.image.StretchRectSwapped(DibRect{0, 2, 6, 0}, source.image, DibRect{0, 0, 3, 0}, kFilterNearest),
             kDibDone);
   EXPECT_EQ(swapped.Bytes(), target.Bytes());
 }
@@ -367,10 +354,8 @@ TEST(StretchRectNearest, ColumnsByErrorWalkRowsByRounding) {
 TEST(StretchRectNearest, EmptySpansAndEmptyPicturesFail) {
   Picture source(4, 4);
   Picture target(4, 4);
-  EXPECT_EQ(target.image.StretchRect(DibRect{2, 3, 2, 0}, source.image, source.Whole(), kFilterNearest),
-            kDibBadSize);
-  EXPECT_EQ(target.image.StretchRect(target.Whole(), source.image, DibRect{1, 3, 1, 0}, kFilterNearest),
-            kDibBadSize);
+  EXPECT_EQ(target.image.StretchRect(DibRect{2, 3, 2, 0}, source.image, source.Whole(), kFilterNearest), kDibBadSize);
+  EXPECT_EQ(target.image.StretchRect(target.Whole(), source.image, DibRect{1, 3, 1, 0}, kFilterNearest), kDibBadSize);
   HGLOBAL none = nullptr;
   CDibImage empty(&none);
   EXPECT_EQ(target.image.StretchRect(target.Whole(), empty, source.Whole(), kFilterNearest), kDibNoBlock);
@@ -395,8 +380,8 @@ TEST(StretchRectNearest, ProgressCallbackSeesEveryRowAndCanStop) {
   source.image.Fill(0xFFFFFF);
   Picture target(6, 6);
   CallbackLog log;
-  ASSERT_EQ(target.image.StretchRect(DibRect{5, 4, 0, 2}, source.image, source.Whole(), kFilterNearest,
-                                     RecordProgress, reinterpret_cast<std::intptr_t>(&log), 77),
+  ASSERT_EQ(target.image.StretchRect(DibRect{5, 4, 0, 2}, source.image, source.Whole(), kFilterNearest, RecordProgress,
+                                     reinterpret_cast<std::intptr_t>(&log), 77),
             kDibDone);
   ASSERT_EQ(log.calls.size(), 3u);
   EXPECT_EQ(log.calls[0], std::make_pair(4.0f, 2.0f));
@@ -406,8 +391,8 @@ TEST(StretchRectNearest, ProgressCallbackSeesEveryRowAndCanStop) {
   const auto before = untouched.Bytes();
   CallbackLog stop;
   stop.stopAt = 0;
-  EXPECT_EQ(untouched.image.StretchRect(untouched.Whole(), source.image, source.Whole(), kFilterNearest,
-                                        RecordProgress, reinterpret_cast<std::intptr_t>(&stop), 77),
+  EXPECT_EQ(untouched.image.StretchRect(untouched.Whole(), source.image, source.Whole(), kFilterNearest, RecordProgress,
+                                        reinterpret_cast<std::intptr_t>(&stop), 77),
             kDibStopped);
   EXPECT_EQ(untouched.Bytes(), before);
   EXPECT_EQ(GlobalLockCount(untouched.handle), 0);

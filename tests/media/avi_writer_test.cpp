@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 
-#include "media_test_clips.h"
 #include "imagelib/dib_header.h"
+#include "media_test_clips.h"
 #include "platform/media/avi_index.h"
 #include "platform/media/avi_writer.h"
 #include "platform/media/codec_table.h"
@@ -37,12 +37,24 @@ struct CodecCase {
   const char* probedCodec;
 };
 constexpr CodecCase kCodecs[] = {
-    {"MSVC", "MSVC", "msvideo1"}, {"CRAM", "CRAM", "msvideo1"}, {"MJPG", "MJPG", "mjpeg"},
-    {"cvid", "cvid", "cinepak"},  {"HFYU", "HFYU", "huffyuv"},  {"ZMBV", "ZMBV", "zmbv"},
-    {"FMP4", "FMP4", "mpeg4"},    {"XVID", "XVID", "mpeg4"},    {"DIVX", "DIVX", "mpeg4"},
-    {"DX50", "DX50", "mpeg4"},    {"MP43", "MP43", "msmpeg4v3"}, {"DIV3", "DIV3", "msmpeg4v3"},
-    {"H264", "H264", "h264"},     {"X264", "X264", "h264"},     {"FFV1", "FFV1", "ffv1"},
-    {"MPNG", "MPNG", "png"},      {"DIB ", "[0][0][0][0]", "rawvideo"}, {"CFCC", "CFCC", ""},
+    {"MSVC", "MSVC", "msvideo1"},
+    {"CRAM", "CRAM", "msvideo1"},
+    {"MJPG", "MJPG", "mjpeg"},
+    {"cvid", "cvid", "cinepak"},
+    {"HFYU", "HFYU", "huffyuv"},
+    {"ZMBV", "ZMBV", "zmbv"},
+    {"FMP4", "FMP4", "mpeg4"},
+    {"XVID", "XVID", "mpeg4"},
+    {"DIVX", "DIVX", "mpeg4"},
+    {"DX50", "DX50", "mpeg4"},
+    {"MP43", "MP43", "msmpeg4v3"},
+    {"DIV3", "DIV3", "msmpeg4v3"},
+    {"H264", "H264", "h264"},
+    {"X264", "X264", "h264"},
+    {"FFV1", "FFV1", "ffv1"},
+    {"MPNG", "MPNG", "png"},
+    {"DIB ", "[0][0][0][0]", "rawvideo"},
+    {"CFCC", "CFCC", ""},
 };
 
 TEST(AviWriter, EveryMappedCompressorWritesAFileOthersRead) {
@@ -104,7 +116,8 @@ TEST(AviWriter, UncompressedPicturesComeBackByteForByte) {
       written.push_back(testing::MakeNumberedPicture(f * 9, width, 48));
       // Some noise so that every byte matters.
       GlobalLockGuard<std::uint8_t> bytes(written.back().get());
-      for (int i = 0; i < 200; ++i) bytes.get()[40 + i * 37 % (PaddedStride24(width) * 48)] ^= static_cast<std::uint8_t>(i);
+      for (int i = 0; i < 200; ++i)
+        bytes.get()[40 + i * 37 % (PaddedStride24(width) * 48)] ^= static_cast<std::uint8_t>(i);
     }
     for (const GlobalBlock& picture : written) ASSERT_TRUE(writer.WriteFrame(picture.get()));
     ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
@@ -176,7 +189,8 @@ TEST(AviWriter, AFullDiskFailsTheMovieAndRemovesIt) {
   AviWriter writer;
   bool opened = writer.Open(path, format, AviAudioFormat{16, 11025, 2});
   bool failed = false;
-  for (int f = 0; opened && f < 100 && !failed; ++f) failed = !writer.WriteFrame(testing::MakeNumberedPicture(f % 64).get());
+  for (int f = 0; opened && f < 100 && !failed; ++f)
+    failed = !writer.WriteFrame(testing::MakeNumberedPicture(f % 64).get());
   if (!failed && opened) failed = !writer.Finish();
 
   setrlimit(RLIMIT_FSIZE, &old);
@@ -224,7 +238,7 @@ TEST(AviWriter, SamplesAndRepeatsKeepTheirPlaceAmongPicturesInTheCompressor) {
   std::vector<int> expected;
   std::vector<std::uint8_t> sample;
   for (int i = 0; i < 120; ++i) {  // past the pictures compressed before the threads start
-    if (i % 7 == 3) {  // a copied sample of source frame i % 10
+    if (i % 7 == 3) {              // a copied sample of source frame i % 10
       ASSERT_TRUE(index.ReadSample(0, i % 10, &sample));
       ASSERT_TRUE(writer.WriteRawSample(sample.data(), sample.size(), true)) << writer.ErrorText();
       expected.push_back(i % 10);
@@ -331,7 +345,8 @@ TEST(AviWriter, PalettePicturesKeepTheirColours) {
     format.bitCount = 8;
     AviWriter writer;
     ASSERT_TRUE(writer.Open(path, format, std::nullopt)) << writer.ErrorText();
-    for (int f = 0; f < 3; ++f) ASSERT_TRUE(writer.WriteFrame(MakePalettePicture(62, 48, f * 7).get())) << writer.ErrorText();
+    for (int f = 0; f < 3; ++f)
+      ASSERT_TRUE(writer.WriteFrame(MakePalettePicture(62, 48, f * 7).get())) << writer.ErrorText();
     ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
     VideoFrameReader reader;
     ASSERT_TRUE(reader.Open(path)) << reader.ErrorText();
@@ -365,8 +380,8 @@ std::string WriteMixedMovie(const std::string& path, const char* code, int bitCo
   std::vector<std::uint8_t> sample;
   std::vector<std::int16_t> sound(441 * 2, 0);
   bool ok = writer.Open(path, format, AviAudioFormat{16, 11025, 2});
-  GlobalBlock picture = bitCount == 8 ? MakePalettePicture(format.width, format.height, 0)
-                                      : testing::MakeNumberedPicture(0);
+  GlobalBlock picture =
+      bitCount == 8 ? MakePalettePicture(format.width, format.height, 0) : testing::MakeNumberedPicture(0);
   for (int i = 0; ok && i < 90; ++i) {
     if (i % 13 == 6 && bitCount == 24) {
       ok = index.ReadSample(0, i % 10, &sample) && writer.WriteRawSample(sample.data(), sample.size(), true);

@@ -32,11 +32,11 @@ TEST(JpegChromaLayoutTest, PicturesAreWrittenAndReadInTheLayoutAskedFor) {
     int asked, written;
     const char* probed;
   };
-  for (const Case c : {Case{kChromaLayout420, kChromaLayout420, "yuvj420p"},
-                       Case{kChromaLayout422, kChromaLayout422, "yuvj422p"},
-                       Case{kChromaLayout444, kChromaLayout444, "yuvj444p"},
-                       Case{0, kChromaLayout422, "yuvj422p"}}) {
-    const std::string path = WriteJpegClip((dir.path() / ("clip" + std::to_string(c.asked) + ".avi")).string(), c.asked);
+  for (const Case c :
+       {Case{kChromaLayout420, kChromaLayout420, "yuvj420p"}, Case{kChromaLayout422, kChromaLayout422, "yuvj422p"},
+        Case{kChromaLayout444, kChromaLayout444, "yuvj444p"}, Case{0, kChromaLayout422, "yuvj422p"}}) {
+    const std::string path =
+        WriteJpegClip((dir.path() / ("clip" + std::to_string(c.asked) + ".avi")).string(), c.asked);
     EXPECT_EQ(MovieChromaLayout(path), c.written) << c.asked;
     if (auto streams = testing::ProbeStreams(path)) {
       ASSERT_FALSE(streams->empty());

@@ -160,17 +160,17 @@ std::string BuildRawAvi(const RawAviOptions& options) {
   PutId(&strl, "strh");
   PutLe(&strl, 56, 4);
   PutId(&strl, "vids");
-  PutLe(&strl, 0, 4);  // handler
-  PutLe(&strl, 0, 4);  // flags
-  PutLe(&strl, 0, 4);  // priority, language
-  PutLe(&strl, 0, 4);  // initial frames
-  PutLe(&strl, 1, 4);  // scale
+  PutLe(&strl, 0, 4);   // handler
+  PutLe(&strl, 0, 4);   // flags
+  PutLe(&strl, 0, 4);   // priority, language
+  PutLe(&strl, 0, 4);   // initial frames
+  PutLe(&strl, 1, 4);   // scale
   PutLe(&strl, 10, 4);  // rate
-  PutLe(&strl, 0, 4);  // start
+  PutLe(&strl, 0, 4);   // start
   PutLe(&strl, static_cast<std::uint32_t>(options.frames), 4);
   PutLe(&strl, frameBytes, 4);
   PutLe(&strl, 0xFFFFFFFFu, 4);  // quality
-  PutLe(&strl, 0, 4);  // sample size
+  PutLe(&strl, 0, 4);            // sample size
   PutLe(&strl, 0, 4);
   PutLe(&strl, side | side << 16, 4);
   PutId(&strl, "strf");

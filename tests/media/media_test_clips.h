@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "outside_tools.h"
 #include "platform/global_memory.h"
 #include "platform/media/avi_writer.h"
-#include "outside_tools.h"
 #include "platform/media/fourcc.h"
 
 namespace sprocket::testing {
@@ -36,8 +36,8 @@ void PixelAt(HGLOBAL dib, int x, int yFromTop, std::uint8_t bgr[3]);
 // `keyEvery` frames, and, with `audioBits` nonzero, one frame's worth of a
 // sample ramp (see RampSample) per picture at 11025 Hz mono. Empty on
 // success, else the writer's error.
-std::string WriteNumberedClip(const std::string& path, FourCC compressor, int frames, int keyEvery,
-                              int audioBits = 0, int channels = 1);
+std::string WriteNumberedClip(const std::string& path, FourCC compressor, int frames, int keyEvery, int audioBits = 0,
+                              int channels = 1);
 
 // The ramp written by WriteNumberedClip: sample frame n of channel c.
 std::int16_t RampSample(std::int64_t n, int channel);

@@ -83,8 +83,8 @@ TEST(RiffReader, RefusesOtherFilesAndForms) {
   EXPECT_FALSE(riff.FindRiff(MakeFourCC("AVI ")));
   EXPECT_EQ(riff.Status(), RiffStatus::kNotRiff);
 
-  for (const std::string& bytes : {std::string(), std::string("RIFF"), std::string("RIFX\x10\0\0\0WAVE", 12),
-                                   std::string(40, '\xFF')}) {
+  for (const std::string& bytes :
+       {std::string(), std::string("RIFF"), std::string("RIFX\x10\0\0\0WAVE", 12), std::string(40, '\xFF')}) {
     testing::WriteBytes(path, bytes);
     ASSERT_TRUE(riff.Open(path));
     EXPECT_FALSE(riff.FindRiff(MakeFourCC("WAVE")));

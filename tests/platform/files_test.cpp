@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <cctype>
 
-#include "platform/files/disk_space.h"
 #include "platform/file_paths.h"
+#include "platform/files/disk_space.h"
 #include "platform/settings_store.h"
 #include "platform/temp_files.h"
 #include "temp_dir.h"
@@ -16,7 +16,7 @@ using testing::TempDir;
 TEST(FileExtension, FromTheFirstDotOfTheFileName) {
   EXPECT_EQ(FileExtension("/media/clip.avi"), ".avi");
   EXPECT_EQ(FileExtension("/media/clip.AVI"), ".AVI");
-  EXPECT_EQ(FileExtension("/media.d/v1.2/clip"), "");   // dotted folders never count
+  EXPECT_EQ(FileExtension("/media.d/v1.2/clip"), "");  // dotted folders never count
   EXPECT_EQ(FileExtension("/media.d/clip.avi"), ".avi");
   EXPECT_EQ(FileExtension("take.2.avi"), ".2.avi");
   EXPECT_EQ(FileExtension("/a/b/"), "");
@@ -65,7 +65,8 @@ TEST(TempFileName, ZeroReservesAFreshFile) {
   ASSERT_EQ(name.size(), 11u);
   EXPECT_EQ(name.substr(0, 3), "tlt");
   EXPECT_EQ(name.substr(7), ".tmp");
-  for (char c : name.substr(3, 4)) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c)) << name;
+  for (char c : name.substr(3, 4))
+    EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c)) << name;
   EXPECT_NE(first->unique, 0u);
 }
 

@@ -1,7 +1,7 @@
 #include "platform/global_memory.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
+#include <cstring>
 
 namespace sprocket {
 namespace {

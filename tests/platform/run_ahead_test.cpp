@@ -1,8 +1,8 @@
 #include "platform/run_ahead.h"
 
+#include <gtest/gtest.h>
 #include <atomic>
 #include <chrono>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -27,10 +27,12 @@ TEST(RunAhead, HandsOutItemsInOrderAndMakesNoMoreThanItsDepthAhead) {
   for (unsigned threads : {1u, 3u}) {
     std::atomic<int> made{0};
     RunAhead<int> ahead(3, threads);
-    ASSERT_TRUE(ahead.Start(10, 100, Key{7}, [](std::int32_t item) { return item * 2; }, [&](int read) {
-      made++;
-      return read + 1;
-    }));
+    ASSERT_TRUE(ahead.Start(
+        10, 100, Key{7}, [](std::int32_t item) { return item * 2; },
+        [&](int read) {
+          made++;
+          return read + 1;
+        }));
     ASSERT_TRUE(WaitForCount(made, 3));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(made.load(), 3) << threads;  // items 10, 11, 12 wait to be taken
@@ -108,7 +110,8 @@ TEST(RunAhead, AnotherItemOrKeyEndsTheRun) {
 TEST(RunAhead, TheRunEndsAtItsEndAndAtAStepThatThrows) {
   for (unsigned threads : {1u, 2u}) {
     RunAhead<int> ahead(4, threads);
-    ASSERT_TRUE(ahead.Start(0, 2, Key{}, [](std::int32_t item) { return item + 1; }, Same));
+    ASSERT_TRUE(ahead.Start(
+        0, 2, Key{}, [](std::int32_t item) { return item + 1; }, Same));
     EXPECT_EQ(ahead.Take(0, Key{}), 1);
     EXPECT_EQ(ahead.Take(1, Key{}), 2);
     EXPECT_EQ(ahead.Take(2, Key{}), std::nullopt);  // past the end: no wait

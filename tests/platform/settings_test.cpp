@@ -3,8 +3,8 @@
 #include "platform/application_state.h"
 #include "platform/files/atomic_file.h"
 #include "platform/settings/movie_settings.h"
-#include "platform/settings_store.h"
 #include "platform/settings/startup_settings.h"
+#include "platform/settings_store.h"
 #include "platform/system_info.h"
 #include "temp_dir.h"
 

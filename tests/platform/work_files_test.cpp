@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include "platform/files/work_files.h"
 #include "temp_dir.h"

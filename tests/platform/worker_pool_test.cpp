@@ -1,8 +1,8 @@
 #include "platform/worker_pool.h"
 
+#include <gtest/gtest.h>
 #include <atomic>
 #include <chrono>
-#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>

@@ -123,7 +123,9 @@ TEST_F(MoviePlayerTest, FilesWithoutPicturesOrThatCannotBeReadAreHandled) {
   // A sound file: 0.1 s of 8-bit mono at 8000 Hz.
   std::string wav = "RIFF";
   const std::uint32_t data = 800;
-  auto le = [&](std::uint32_t v, int n) { for (int i = 0; i < n; ++i) wav.push_back(static_cast<char>(v >> (8 * i))); };
+  auto le = [&](std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+  };
   le(36 + data, 4);
   wav += "WAVEfmt ";
   le(16, 4), le(1, 2), le(1, 2), le(8000, 4), le(8000, 4), le(1, 2), le(8, 2);

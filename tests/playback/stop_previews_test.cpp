@@ -75,7 +75,10 @@ TEST(StopPreviewsTest, EachRunningPreviewIsEndedAndErasedOnceAndASecondCallDoesN
          r.targets.playing = &r.clip;
        },
        {}},
-      {"tip window", [](Running& r) { r.targets.tip = ClipRect{300, 40, 400, 100}; },
+      {"tip window",
+       [](Running& r) {
+         r.targets.tip = ClipRect{300, 40, 400, 100};
+       },
        {"HideTip", "RepaintNow 300,40,400,100"}},
       {"position marker",
        [](Running& r) {
@@ -85,9 +88,16 @@ TEST(StopPreviewsTest, EachRunningPreviewIsEndedAndErasedOnceAndASecondCallDoesN
          r.doc.horizontalScroll = 100;
        },
        {"RepaintNow 192,35,208,333", "OtherViews 70,35,800,333"}},
-      {"selection rectangle", [](Running& r) { r.view.selectionRect = ClipRect{10, 50, 60, 90}; },
+      {"selection rectangle",
+       [](Running& r) {
+         r.view.selectionRect = ClipRect{10, 50, 60, 90};
+       },
        {"RepaintNow 10,50,60,90"}},
-      {"zero-width selection", [](Running& r) { r.view.selectionRect = ClipRect{10, 50, 10, 90}; }, {}},
+      {"zero-width selection",
+       [](Running& r) {
+         r.view.selectionRect = ClipRect{10, 50, 10, 90};
+       },
+       {}},
       {"timeline scrub",
        [](Running& r) {
          r.view.scrub = std::make_unique<TimelineScrub>();
@@ -155,8 +165,9 @@ TEST(StopPreviewsTest, EverythingStartedAtOnceIsStoppedInOrder) {
   r.doc.preview.aviScrubState[0] = 5;
   ASSERT_TRUE(AnyPreviewRunning(r.view, r.doc, r.targets));
   StopPreviews(r.view, r.doc, kGeometry, r.targets);
-  const std::vector<std::string> calls = {"StopMonitor", "HideTip", "RepaintNow 1,2,3,4", "EndBoardScrub",
-                                          "StopBoardPlayback", "CleanupScrubbing", "Invalidate 29,35,31,332"};
+  const std::vector<std::string> calls = {
+      "StopMonitor",       "HideTip",          "RepaintNow 1,2,3,4",     "EndBoardScrub",
+      "StopBoardPlayback", "CleanupScrubbing", "Invalidate 29,35,31,332"};
   EXPECT_EQ(r.targets.calls, calls);
   EXPECT_FALSE(AnyPreviewRunning(r.view, r.doc, r.targets));
   EXPECT_FALSE(r.view.envelopeDrag || r.view.scrubbing || r.view.scrubMoved || r.view.scrubPending ||

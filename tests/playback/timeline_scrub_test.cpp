@@ -76,8 +76,8 @@ TEST(TimelineScrubTest, EachNewFrameSoundsTheTimelinesMixOfThatFrame) {
   scrub.Begin(head.get(), 2, 8, 8, 2500, true);
   struct Move {
     std::int32_t ms;
-    int starts;      // the output restarts for every new frame
-    int amplitude;   // of the frame's samples; 0 silence
+    int starts;     // the output restarts for every new frame
+    int amplitude;  // of the frame's samples; 0 silence
   };
   for (const Move& move : {Move{400, 1, 1000}, Move{410, 1, 1000}, Move{2000, 2, 0}}) {
     ASSERT_TRUE(scrub.ShowAt(move.ms));

@@ -1,7 +1,7 @@
 #include "file_size_limit.h"
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 namespace sprocket::testing {
 

@@ -1,8 +1,8 @@
 #include "outside_tools.h"
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 namespace sprocket::testing {
 

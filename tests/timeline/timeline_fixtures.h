@@ -37,7 +37,8 @@ inline std::string ChainText(const TLEvent* head, int track) {
 // An AVI header: `frames` frames at rate / scale per second, with PCM sound
 // of `audioBits` bits (0: none).
 inline ClipMediaHeader MakeAviHeader(std::uint32_t frames, std::uint32_t rate = 30, std::uint32_t scale = 1,
-                                     std::uint16_t audioBits = 16, std::uint32_t handler = MakeFourcc('M', 'J', 'P', 'G')) {
+                                     std::uint16_t audioBits = 16,
+                                     std::uint32_t handler = MakeFourcc('M', 'J', 'P', 'G')) {
   AviClipHeader avi{};
   avi.file.length = frames;
   avi.file.rate = rate;

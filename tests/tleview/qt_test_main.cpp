@@ -1,7 +1,7 @@
 // The Qt tests share one QApplication that lives exactly as long as main().
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -27,9 +27,12 @@ int main(int argc, char** argv) {
   std::string save;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
-    if (option == "--clip-view") clipView = std::atoi(argv[i + 1]);
-    else if (option == "--zoom") zoom = std::atoi(argv[i + 1]);
-    else if (option == "--save") save = argv[i + 1];
+    if (option == "--clip-view")
+      clipView = std::atoi(argv[i + 1]);
+    else if (option == "--zoom")
+      zoom = std::atoi(argv[i + 1]);
+    else if (option == "--save")
+      save = argv[i + 1];
   }
   using namespace sprocket;
   auto document = std::make_shared<ViewedDocument>();

@@ -2,11 +2,12 @@
 // the pictures kept per clip, the scroll repaint and the drag feedback.
 // Pixels are read from the view's back buffer without a window.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
+#include "audio_test_media.h"
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
 #include "temp_dir.h"
@@ -16,7 +17,6 @@
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/clip_drawing.h"
 #include "tleview/tle_view.h"
-#include "audio_test_media.h"
 #include "view_test_support.h"
 
 namespace sprocket {
@@ -45,7 +45,11 @@ TEST_F(ClipView, NarrowClipsAreOneOrTwoLinesAlsoInTheirAudioRows) {
 }
 
 TEST_F(ClipView, FilmStripsShowTheClipsFramesWithEdgesByZoom) {
-  struct Case { int zoom; bool doubleEdges; bool sprockets; };
+  struct Case {
+    int zoom;
+    bool doubleEdges;
+    bool sprockets;
+  };
   for (const Case c : {Case{0, true, true}, Case{2, false, false}}) {
     Reset();
     view->SetZoomLevel(c.zoom);
@@ -104,7 +108,11 @@ TEST_F(ClipView, MissingAndUnreadableFilesShowTheUnknownPictureAndTheirName) {
 }
 
 TEST_F(ClipView, AudioRowsFollowTheTrackStatus) {
-  struct Case { std::int32_t status; bool wave; bool middleLine; };
+  struct Case {
+    std::int32_t status;
+    bool wave;
+    bool middleLine;
+  };
   for (const Case c : {Case{kTrackViewVolume, false, true}, Case{kTrackViewWaveform, true, true},
                        Case{kTrackViewStereo, true, true}}) {
     Reset();
@@ -112,7 +120,8 @@ TEST_F(ClipView, AudioRowsFollowTheTrackStatus) {
     TLEvent* clip = AddDemoClip(6, 1000, "tone.wav");
     ASSERT_NE(clip, nullptr);
     Paint();
-    const dc::Rect body{clip->drawnRect.left + 1, Top(6) + 3, clip->drawnRect.right - 1, Top(6) + doc().RowHeight() - 2};
+    const dc::Rect body{clip->drawnRect.left + 1, Top(6) + 3, clip->drawnRect.right - 1,
+                        Top(6) + doc().RowHeight() - 2};
     EXPECT_EQ(Count(body, kWaveGreen) > 0, c.wave) << c.status;
     EXPECT_EQ(At(body.left + 3, Top(6) + 2 + (doc().RowHeight() - 3) / 2), kRed) << c.status;
     EXPECT_EQ(static_cast<bool>(clip->waveform0), c.wave);
@@ -135,12 +144,16 @@ TEST_F(ClipView, StereoRowsShowEachChannel) {
     return Count(dc::Rect{clip->drawnRect.left + 1, top + 2, clip->drawnRect.right - 1, top + h - 2}, kWaveGreen);
   };
   const int width = clip->drawnRect.right - clip->drawnRect.left;
-  EXPECT_LE(waveIn(0), width);         // the middle line of silence
+  EXPECT_LE(waveIn(0), width);          // the middle line of silence
   EXPECT_GT(waveIn(1), width * h / 2);  // the loud channel fills its row
 }
 
 TEST_F(ClipView, ChannelLabelsOnlyWithBalanceTwoChannelsAndRoom) {
-  struct Case { std::int32_t end; std::int32_t status; bool labels; };
+  struct Case {
+    std::int32_t end;
+    std::int32_t status;
+    bool labels;
+  };
   for (const Case c : {Case{4000, kTrackViewBalance, true}, Case{1800, kTrackViewBalance, false},
                        Case{4000, kTrackViewVolume, false}}) {
     Reset();
@@ -156,7 +169,13 @@ TEST_F(ClipView, ChannelLabelsOnlyWithBalanceTwoChannelsAndRoom) {
 }
 
 TEST_F(ClipView, PictureRectanglesAreCentredOrSpanTheMiddleHalf) {
-  struct Case { dc::Rect area; int w, h; bool transition; int pw; dc::Rect expected; };
+  struct Case {
+    dc::Rect area;
+    int w, h;
+    bool transition;
+    int pw;
+    dc::Rect expected;
+  };
   const Case cases[] = {
       {{100, 50, 200, 80}, 35, 28, true, 40, {132, 51, 167, 79}},    // an icon that fits: centred
       {{100, 50, 200, 80}, 32, 24, false, 40, {130, 50, 170, 80}},   // a video picture: pw wide, 4:3
@@ -191,12 +210,15 @@ TEST_F(ClipView, IndexMarksLieInsideTheClip) {
 
 TEST_F(ClipView, EnvelopeRulesSkipPairsLinesAndHandles) {
   const dc::Rect area{0, 0, 101, 21};
-  struct Case { VolumePoint p, q; bool skipPair, skipLine, handle; };
+  struct Case {
+    VolumePoint p, q;
+    bool skipPair, skipLine, handle;
+  };
   const Case cases[] = {
-      {{20000, 0}, {20000, 5000}, true, true, false},   // both at the top level
-      {{0, 1000}, {0, 5000}, true, true, false},        // both silent
-      {{5000, 0}, {7000, 0}, true, false, false},       // both at the start
-      {{10000, 0}, {10000, 5000}, false, true, true},   // flat at 100 %
+      {{20000, 0}, {20000, 5000}, true, true, false},  // both at the top level
+      {{0, 1000}, {0, 5000}, true, true, false},       // both silent
+      {{5000, 0}, {7000, 0}, true, false, false},      // both at the start
+      {{10000, 0}, {10000, 5000}, false, true, true},  // flat at 100 %
       {{10000, 0}, {5000, 5000}, false, false, true},
       {{5000, 2000}, {5000, 10000}, false, false, false},  // no handle at the end
   };
@@ -292,7 +314,9 @@ protected:
 };
 
 TEST_F(ScrolledView, AScrolledViewEqualsAFreshlyPaintedOne) {
-  struct Case { int horizontal, vertical; };
+  struct Case {
+    int horizontal, vertical;
+  };
   const Case cases[] = {{37, 0}, {300, 0}, {120, 0}, {120, 13}, {120, 61}, {120, 2}, {300, 40}, {0, 0}};
   AddMarkedDemoTimeline();
   ASSERT_GE(doc().TrackAreaTop() + view->GetTotalTrackHeight() + 1 - kScrolledHeight, 61);
@@ -316,7 +340,11 @@ TEST_F(ScrolledView, AScrollRepaintsOnlyWhatDoesNotSimplyMove) {
   view->ScrollHorizontally(40);
   const QRegion repainted = view->BackBuffer().UpdateRegion();
   const int m = doc().margin, b = doc().bandHeight;
-  struct Case { const char* what; int x, y; bool repainted; };
+  struct Case {
+    const char* what;
+    int x, y;
+    bool repainted;
+  };
   const Case cases[] = {
       {"intermediate movie bar", doc().TimeToX(500), m + b + 3, true},
       {"index mark box", doc().TimeToX(300) + 7, m + 3 * b + 2, true},
@@ -339,15 +367,34 @@ TEST_F(ClipView, EachInvertedFeedbackIsTakenAwayByItsSecondDrawing) {
   Paint();
   doc().AddSelection(clip).rect = clip->drawnRect;
   const QImage painted = Paint().copy();
-  struct Case { const char* name; std::function<void()> draw; };
+  struct Case {
+    const char* name;
+    std::function<void()> draw;
+  };
   const Case cases[] = {
-      {"outline", [&] { view->drag.dragRect = ClipRect{40, Top(6) + 1, 200, Top(6) + 20}; view->DrawDragOutline(); }},
+      {"outline",
+       [&] {
+         view->drag.dragRect = ClipRect{40, Top(6) + 1, 200, Top(6) + 20};
+         view->DrawDragOutline();
+       }},
       {"selection outlines",
-       [&] { view->drag.alternateDrag = 1; view->DrawDragOutline(); view->drag.alternateDrag = 0; }},
-      {"rubber band", [&] { view->drag.rubberBandRect = ClipRect{150, 40, 260, 300}; view->DrawRangeRubberBand(); }},
+       [&] {
+         view->drag.alternateDrag = 1;
+         view->DrawDragOutline();
+         view->drag.alternateDrag = 0;
+       }},
+      {"rubber band",
+       [&] {
+         view->drag.rubberBandRect = ClipRect{150, 40, 260, 300};
+         view->DrawRangeRubberBand();
+       }},
       {"yellow band",
-       [&] { view->drag.alternateDrag = 1; view->drag.rubberBandRect = ClipRect{150, 40, 260, 300};
-             view->DrawRangeRubberBand(); view->drag.alternateDrag = 0; }},
+       [&] {
+         view->drag.alternateDrag = 1;
+         view->drag.rubberBandRect = ClipRect{150, 40, 260, 300};
+         view->DrawRangeRubberBand();
+         view->drag.alternateDrag = 0;
+       }},
       {"envelope", [&] { view->DrawEnvelopeDragFeedback(clip, -1); }},
   };
   for (const Case& c : cases) {
@@ -367,7 +414,11 @@ TEST_F(ClipView, TrimBandColoursAndErase) {
   TLEvent* clip = AddDemoClip(1, 1000, "shot-a.avi");
   ASSERT_NE(clip, nullptr);
   const QImage painted = Paint().copy();
-  struct Case { int inEdge; int p, q; Rgb colour; };
+  struct Case {
+    int inEdge;
+    int p, q;
+    Rgb colour;
+  };
   for (const Case c : {Case{1, 110, 150, kClipBody}, Case{1, 150, 110, kWhite}, Case{0, 150, 110, kClipBody},
                        Case{0, 110, 110, kWhite}}) {
     view->drag.trimmedClip = clip;

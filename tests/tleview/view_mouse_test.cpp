@@ -50,7 +50,11 @@ TEST_F(MouseEditing, ClicksAndShiftClicksSelect) {
   TLEvent* a = AddDemoClip(1, 1000, "shot-a.avi");
   TLEvent* b = AddDemoClip(3, 2000, "shot-b.avi");
   Paint();
-  struct Step { TLEvent* clip; Qt::KeyboardModifiers modifiers; bool a, b; };
+  struct Step {
+    TLEvent* clip;
+    Qt::KeyboardModifiers modifiers;
+    bool a, b;
+  };
   for (const Step s : {Step{a, Qt::NoModifier, true, false}, Step{b, Qt::ShiftModifier, true, true},
                        Step{a, Qt::ShiftModifier, false, true}, Step{a, Qt::NoModifier, true, false}}) {
     Press(X(s.clip->time + 1500), Middle(s.clip->trackNumber), s.modifiers);
@@ -122,7 +126,10 @@ TEST_F(MouseEditing, DraggingASelectionAcrossTracksMovesItsClipsOfThatKind) {
   AddDemoClip(6, 1000, "tone.wav");
   Paint();
   const std::string original = Text();
-  struct Case { int toTrack; int a, b, sound; };
+  struct Case {
+    int toTrack;
+    int a, b, sound;
+  };
   const Case cases[] = {
       {3, 3, 5, 6},  // one video track down: both pictures, the sound stays
       {4, 1, 4, 6},  // two down would take V3's clip past the last video track: nothing moves
@@ -159,7 +166,11 @@ TEST_F(MouseEditing, AMoveOntoAnotherClipIsRefused) {
 }
 
 TEST_F(MouseEditing, TrimmingEitherEdgeChangesTimesAndPlayPoints) {
-  struct Case { bool inEdge; int dx; std::int32_t in, out, playIn, playOut; };
+  struct Case {
+    bool inEdge;
+    int dx;
+    std::int32_t in, out, playIn, playOut;
+  };
   for (const Case c : {Case{false, -24, 1000, 3400, 0, 2400}, Case{true, 24, 1600, 4000, 600, 3000},
                        Case{true, -24, 1000, 4000, 0, 3000}}) {  // the media starts at play-in 0
     Reset();
@@ -201,7 +212,7 @@ TEST_F(MouseEditing, StoppingPreviewsMidDragErasesTheDragAndTheReleaseEditsNothi
   struct Case {
     const char* name;
     int track;
-    int pressX;     // ms on the timeline, mapped to x below; -1: the envelope
+    int pressX;  // ms on the timeline, mapped to x below; -1: the envelope
     int dx;
     bool drawsInverted;
     bool keepsEnvelope;

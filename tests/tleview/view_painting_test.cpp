@@ -1,10 +1,10 @@
 // Pixels of the painted timeline view, read from its back buffer without a
 // window. Geometry at the defaults: M 5, B 10, R 17, W 65, X0 70, T0 52.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"
@@ -73,7 +73,10 @@ TEST_F(ViewPainting, RowsAreFilledWithTheirZoomLevelsBrushPinnedToTheTrackArea) 
     const int h = doc().RowHeight();
     view->verticalScroll = zoom * 3;  // rows scroll, the pattern stays
     Paint();
-    struct Row { int track; const dc::Brush* brush; };
+    struct Row {
+      int track;
+      const dc::Brush* brush;
+    };
     const ZoomResources& z = view->Resources().zoom[zoom];
     for (const Row& row : {Row{1, &z.videoBrush1}, Row{2, &z.transitionBrush}, Row{6, &z.audioBrush1}}) {
       const int top = Top(row.track);
@@ -91,9 +94,16 @@ TEST_F(ViewPainting, RowsAreFilledWithTheirZoomLevelsBrushPinnedToTheTrackArea) 
 
 TEST_F(ViewPainting, ExtraRowsFollowTheViewStatus) {
   const int h = doc().RowHeight();  // 34
-  struct Case { char type; int track; int status; int separatorOffset; int audioRowFilled; int thirdRowWhite; };
-  const Case cases[] = {{'V', 1, 0, h, 0, 0}, {'V', 1, 1, 2 * h + 1, 1, 0}, {'V', 1, 3, 3 * h + 2, 1, 1},
-                        {'A', 6, 3, 2 * h + 1, 1, 0}};
+  struct Case {
+    char type;
+    int track;
+    int status;
+    int separatorOffset;
+    int audioRowFilled;
+    int thirdRowWhite;
+  };
+  const Case cases[] = {
+      {'V', 1, 0, h, 0, 0}, {'V', 1, 1, 2 * h + 1, 1, 0}, {'V', 1, 3, 3 * h + 2, 1, 1}, {'A', 6, 3, 2 * h + 1, 1, 0}};
   for (const Case& c : cases) {
     Track(c.track)->viewStatus = c.status;
     Paint();
@@ -113,14 +123,14 @@ TEST_F(ViewPainting, ExtraRowsFollowTheViewStatus) {
 TEST_F(ViewPainting, TrackOneDrawsTheBordersAndTracksAboveTheRulerGetNoHeader) {
   Paint();
   const int h = doc().RowHeight();
-  EXPECT_EQ(At(200, kT0), kBlack);                   // top border of track 1
-  EXPECT_EQ(At(kX0, kT0 + 10), kBlack);              // left edge of the track area
+  EXPECT_EQ(At(200, kT0), kBlack);       // top border of track 1
+  EXPECT_EQ(At(kX0, kT0 + 10), kBlack);  // left edge of the track area
   EXPECT_NE(At(kX0, Top(3) + 10), kWhite);
-  EXPECT_EQ(At(5, Top(2) + h / 2), kBlack);        // header frame's left edge
-  view->verticalScroll = h + 5;                      // track 1 is partly above T0
+  EXPECT_EQ(At(5, Top(2) + h / 2), kBlack);  // header frame's left edge
+  view->verticalScroll = h + 5;              // track 1 is partly above T0
   Paint();
   EXPECT_NE(At(12, Top(1) + 20), Rgb::FromQRgb(view->Resources().zoom[2].videoHeader.Image().pixel(6, 20)));
-  EXPECT_EQ(At(200, Top(1)), kWhite);  // no top border, the ruler covers it
+  EXPECT_EQ(At(200, Top(1)), kWhite);    // no top border, the ruler covers it
   EXPECT_EQ(At(2, Top(2) + 5), kWhite);  // the margin strip
 }
 
@@ -199,7 +209,10 @@ TEST_F(ViewPainting, PositionLineInvertsWithRedAndCarriesTheMarker) {
 TEST_F(ViewPainting, RangeIsInvertedInPlaceOfThePositionLine) {
   const QImage plain = Paint().copy();
   doc().rangeFlag = 1;
-  struct Case { int start, end; bool inverted; };
+  struct Case {
+    int start, end;
+    bool inverted;
+  };
   for (const Case& c : {Case{500, 2000, true}, Case{-5000, 1000, true}, Case{2000, 1000, false}}) {
     doc().shownRange = TimeRange{c.start, c.end};
     Paint();
@@ -240,7 +253,11 @@ TEST_F(ViewPainting, BlankAreasRightOfTheEndAndBelowTheTracks) {
 }
 
 TEST_F(ViewPainting, RulerTicksLabelsAndScaleControl) {
-  struct Case { int zoom, scale; int labelled, unlabelled; int minorStep; };
+  struct Case {
+    int zoom, scale;
+    int labelled, unlabelled;
+    int minorStep;
+  };
   for (const Case& c : {Case{0, 3, 2, 1, 4}, Case{2, 4, 2, -1, 20}, Case{3, 3, 4, 2, 0}}) {
     view->SetZoomLevel(c.zoom);
     view->SetScaleIndex(c.scale);
@@ -272,10 +289,10 @@ TEST_F(ViewPainting, RulerTicksLabelsAndScaleControl) {
 }
 
 TEST_F(ViewPainting, BandsShowSegmentsMoviesAndMarks) {
-  doc().movieRange = TimeRange{1000, 4000};                   // x 110..230
+  doc().movieRange = TimeRange{1000, 4000};                                       // x 110..230
   doc().intermediateMovies.push_back(IntermediateMovie{1, 5000, 8000, "Intro"});  // x 270..390
-  doc().snapshotMarks.push_back(SnapshotMark{10000});         // x 470
-  doc().indexMarks.push_back(IndexMark{12000, "A", ""});      // x 550
+  doc().snapshotMarks.push_back(SnapshotMark{10000});                             // x 470
+  doc().indexMarks.push_back(IndexMark{12000, "A", ""});                          // x 550
   doc().Head()->segments.resize(2);
   doc().Head()->segments[0] = TLFilter{};
   doc().Head()->segments[0].end = 2000;
@@ -332,8 +349,11 @@ TEST_F(ViewPainting, BoardNativeOutputShowsSegmentsByTheirRenderedFlag) {
 
 TEST(ViewResources, PicturesHaveTheSizesTheDrawingCountsOn) {
   const ViewResources r = MakeViewResources(65, {110, 57, 34, 22});
-  struct Size { const dc::Bitmap* bitmap; int width, height; };
-  const Size sizes[] = {{&r.positionMarker, 7, 15},         {&r.intermediateStartHandle, 4, 9},
+  struct Size {
+    const dc::Bitmap* bitmap;
+    int width, height;
+  };
+  const Size sizes[] = {{&r.positionMarker, 7, 15},        {&r.intermediateStartHandle, 4, 9},
                         {&r.intermediateEndHandle, 4, 9},  {&r.movieStartHandle, 4, 9},
                         {&r.movieEndHandle, 4, 9},         {&r.scaleKnob, 9, 10},
                         {&r.zoom[0].videoHeader, 65, 332}, {&r.zoom[3].transitionHeader, 65, 68},
@@ -355,11 +375,17 @@ TEST(ViewResources, PicturesHaveTheSizesTheDrawingCountsOn) {
 }
 
 TEST(RulerLabels, FramesRollOverIntoTheNextSecond) {
-  struct Case { int tick; double unitMs; int origin; int rate; const char* text; };
-  const Case cases[] = {{0, 1000, 0, 2500, "00:00:00:00"},     {3, 1000, 0, 2500, "00:00:03:00"},
-                        {1, 999, 0, 3040, "00:00:01:00"},      {1, 998, 0, 2500, "00:00:00:24"},
-                        {1, 3599999, 0, 3040, "01:00:00:00"},  {2, 40, 20, 2500, "00:00:00:02"},
-                        {5, 600000, 0, 2997, "00:50:00:00"},   {1, 1000, 0, 0, ""}};
+  struct Case {
+    int tick;
+    double unitMs;
+    int origin;
+    int rate;
+    const char* text;
+  };
+  const Case cases[] = {{0, 1000, 0, 2500, "00:00:00:00"},    {3, 1000, 0, 2500, "00:00:03:00"},
+                        {1, 999, 0, 3040, "00:00:01:00"},     {1, 998, 0, 2500, "00:00:00:24"},
+                        {1, 3599999, 0, 3040, "01:00:00:00"}, {2, 40, 20, 2500, "00:00:00:02"},
+                        {5, 600000, 0, 2997, "00:50:00:00"},  {1, 1000, 0, 0, ""}};
   for (const Case& c : cases) EXPECT_EQ(FormatRulerLabel(c.tick, c.unitMs, c.origin, c.rate), c.text) << c.unitMs;
   EXPECT_EQ(ScaleName(0), "one frame");
   EXPECT_EQ(ScaleName(7), "twenty secs");
@@ -436,11 +462,15 @@ void Click(CTLEView& view, int x, int y) {
 
 TEST_F(ViewPainting, ClicksInTheRulerMoveThePositionAndInTheControlPickTheScale) {
   view->resize(640, 420);
-  struct Case { int x, y; std::int32_t position; int scale; };
-  const Case cases[] = {{110, 40, 1000, 3},     // the ruler at 1 s
+  struct Case {
+    int x, y;
+    std::int32_t position;
+    int scale;
+  };
+  const Case cases[] = {{110, 40, 1000, 3},  // the ruler at 1 s
                         {70 + 400, 50, 10000, 3},
-                        {110, 60, 10000, 3},    // a track: not the ruler
-                        {KnobLeft(5, 7) + 4, 12, 10000, 7},   // the scale control
+                        {110, 60, 10000, 3},                 // a track: not the ruler
+                        {KnobLeft(5, 7) + 4, 12, 10000, 7},  // the scale control
                         {KnobLeft(5, 0) + 1, 20, 10000, 0}};
   for (const Case& c : cases) {
     Click(*view, c.x, c.y);

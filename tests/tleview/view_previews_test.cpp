@@ -3,11 +3,11 @@
 // stopped, scrubbing from the ruler, and segment preview over the board's
 // stand-in moving the play line.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
@@ -21,8 +21,8 @@
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/basics/time_code.h"
-#include "timeline/document/render_segments.h"
 #include "timeline/document/clip_lookup.h"
+#include "timeline/document/render_segments.h"
 #include "tleview/clip_bitmaps.h"
 #include "tleview/tip_window.h"
 #include "tleview/tle_view.h"
@@ -144,14 +144,39 @@ TEST_F(ViewPreviewsTest, StoppingLeavesThePictureOfAFreshPaintAndASecondStopChan
   };
   RunningPreviews& running = view->Previews().Running();
   const std::vector<Case> cases = {
-      {"position marker", [&] { running.markerShown = true; running.markerX = 200; Invert(195, 38, 205, 120); }, true},
-      {"selection rectangle", [&] { running.selectionRect = ClipRect{100, 60, 180, 90}; running.selectionDrag = true;
-                                    Invert(100, 60, 180, 90); }, true},
-      {"feedback line", [&] { running.feedbackX = 300; Invert(300, 40, 301, 150); }, true},
-      {"board play line", [&] { running.boardPlayback = true; view->MovePlayLine(1000, 1);
-                                view->MovePlayLine(1500, 1); }, true},
-      {"ruler scrub", [&] { Mouse(QEvent::MouseButtonPress, 150, RulerY());
-                            Mouse(QEvent::MouseMove, 250, RulerY()); }, false},
+      {"position marker",
+       [&] {
+         running.markerShown = true;
+         running.markerX = 200;
+         Invert(195, 38, 205, 120);
+       },
+       true},
+      {"selection rectangle",
+       [&] {
+         running.selectionRect = ClipRect{100, 60, 180, 90};
+         running.selectionDrag = true;
+         Invert(100, 60, 180, 90);
+       },
+       true},
+      {"feedback line",
+       [&] {
+         running.feedbackX = 300;
+         Invert(300, 40, 301, 150);
+       },
+       true},
+      {"board play line",
+       [&] {
+         running.boardPlayback = true;
+         view->MovePlayLine(1000, 1);
+         view->MovePlayLine(1500, 1);
+       },
+       true},
+      {"ruler scrub",
+       [&] {
+         Mouse(QEvent::MouseButtonPress, 150, RulerY());
+         Mouse(QEvent::MouseMove, 250, RulerY());
+       },
+       false},
       {"preview monitor", [&] { window.monitorRunning = true; }, false},
   };
   for (const Case& c : cases) {
@@ -259,10 +284,16 @@ TEST_F(ViewPreviewsTest, EditsByMouseOrKeyStopARunningScrubFirst) {
     std::function<void()> edit;
   };
   const std::vector<Case> cases = {
-      {"press in the track area", [&] { Mouse(QEvent::MouseButtonPress, 300, doc().TrackAreaTop() + 5);
-                                        Mouse(QEvent::MouseButtonRelease, 300, doc().TrackAreaTop() + 5); }},
-      {"Delete key", [&] { QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
-                           QCoreApplication::sendEvent(view.get(), &key); }},
+      {"press in the track area",
+       [&] {
+         Mouse(QEvent::MouseButtonPress, 300, doc().TrackAreaTop() + 5);
+         Mouse(QEvent::MouseButtonRelease, 300, doc().TrackAreaTop() + 5);
+       }},
+      {"Delete key",
+       [&] {
+         QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+         QCoreApplication::sendEvent(view.get(), &key);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -408,7 +439,7 @@ TEST_F(ViewSegmentPreviewTest, KeysPAndMStartTheSegmentPreviewOfTheirRange) {
     int key;
     Qt::KeyboardModifiers modifiers;
     int realTimeMixing;
-    int sound;       // VReserved1 of both records
+    int sound;  // VReserved1 of both records
     bool native;
     std::int32_t playsFrom;  // -1: nothing plays
     bool soundJob;

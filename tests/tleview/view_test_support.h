@@ -2,9 +2,9 @@
 // A timeline view over a fresh document for the clip tests: a frame source
 // that gives one colour, the example media, and pixel helpers.
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "platform/application_state.h"
 #include "platform/settings/profile.h"

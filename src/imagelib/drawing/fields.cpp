@@ -24,8 +24,7 @@ void CopyWholePicture(std::uint8_t* destination, const std::uint8_t* source, con
   const DibInfoHeader toHeader = ReadDibHeader(destination);
   const DibInfoHeader fromHeader = ReadDibHeader(source);
   const bool sameSize = toHeader.biSize == fromHeader.biSize && toHeader.biWidth == fromHeader.biWidth &&
-                        toHeader.biHeight == fromHeader.biHeight &&
-                        toHeader.biSizeImage == fromHeader.biSizeImage;
+                        toHeader.biHeight == fromHeader.biHeight && toHeader.biSizeImage == fromHeader.biSizeImage;
   if (sameSize) {
     std::memmove(destination, source, std::size_t{fromHeader.biSize} + fromHeader.biSizeImage);
     return;

@@ -105,7 +105,9 @@ public:
         }
         break;
       }
-      case GradientShape::kEllipse: Ellipse(step); break;
+      case GradientShape::kEllipse:
+        Ellipse(step);
+        break;
     }
   }
 
@@ -152,19 +154,44 @@ std::vector<GradientStep> PlanGradientFill(COLORREF first, COLORREF second, std:
   auto row = [&plan](std::int32_t y, COLORREF colour) { plan.Row(y, colour); };
   auto column = [&plan](std::int32_t x, COLORREF colour) { plan.Column(x, colour); };
   switch (style) {
-    case 0: plan.steps.push_back({GradientShape::kRectangle, x1, y1, x2, y2, second}); break;
-    case 1: for (std::int32_t i = 0; i < h; ++i) plan.Row(y1 + i, plan.At(i, h)); break;
-    case 2: FromBothEdges(plan, y1, h, row); break;
-    case 3: Thirds(plan); break;
-    case 4: Diagonals(plan); break;
-    case 5: for (std::int32_t i = 0; i < w; ++i) plan.Column(x1 + i, plan.At(i, w)); break;
-    case 6: for (std::int32_t i = 0; i < w; ++i) plan.Column(x2 - 1 - i, plan.At(i, w)); break;
-    case 7: for (std::int32_t i = 0; i < h; ++i) plan.Row(y1 + i, plan.At(i, h)); break;
-    case 8: for (std::int32_t i = 0; i < h; ++i) plan.Row(y2 - 1 - i, plan.At(i, h)); break;
-    case 9: for (std::int32_t i = 0; i < w; ++i) plan.Column(x1 + i, plan.At(i, w)); break;
-    case 10: FromBothEdges(plan, x1, w, column); break;
-    case 11: Ellipses(plan); break;
-    default: break;
+    case 0:
+      plan.steps.push_back({GradientShape::kRectangle, x1, y1, x2, y2, second});
+      break;
+    case 1:
+      for (std::int32_t i = 0; i < h; ++i) plan.Row(y1 + i, plan.At(i, h));
+      break;
+    case 2:
+      FromBothEdges(plan, y1, h, row);
+      break;
+    case 3:
+      Thirds(plan);
+      break;
+    case 4:
+      Diagonals(plan);
+      break;
+    case 5:
+      for (std::int32_t i = 0; i < w; ++i) plan.Column(x1 + i, plan.At(i, w));
+      break;
+    case 6:
+      for (std::int32_t i = 0; i < w; ++i) plan.Column(x2 - 1 - i, plan.At(i, w));
+      break;
+    case 7:
+      for (std::int32_t i = 0; i < h; ++i) plan.Row(y1 + i, plan.At(i, h));
+      break;
+    case 8:
+      for (std::int32_t i = 0; i < h; ++i) plan.Row(y2 - 1 - i, plan.At(i, h));
+      break;
+    case 9:
+      for (std::int32_t i = 0; i < w; ++i) plan.Column(x1 + i, plan.At(i, w));
+      break;
+    case 10:
+      FromBothEdges(plan, x1, w, column);
+      break;
+    case 11:
+      Ellipses(plan);
+      break;
+    default:
+      break;
   }
   return std::move(plan.steps);
 }

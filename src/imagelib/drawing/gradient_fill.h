@@ -53,8 +53,7 @@ std::vector<GradientStep> PlanGradientFill(COLORREF first, COLORREF second, std:
                                            std::int32_t x2, std::int32_t y2, std::int32_t style);
 
 // Receives one run of pixels [from, to) of device row y in one colour.
-using GradientSpanFunction =
-    std::function<void(std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour)>;
+using GradientSpanFunction = std::function<void(std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour)>;
 
 // The runs of pixels the steps cover, in drawing order, clipped to `clip`
 // (a rectangle step): what every target paints, so that all paint alike.

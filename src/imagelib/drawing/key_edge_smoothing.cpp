@@ -30,8 +30,8 @@ bool NeighboursBelow(const std::uint8_t* pixel, std::ptrdiff_t stride, COLORREF 
 
 }  // namespace
 
-void SmoothKeyEdges(int mode, std::int32_t rows, std::int32_t stride, COLORREF thresholds, COLORREF key,
-                    COLORREF mark, std::uint8_t* picture, std::uint8_t* work) {
+void SmoothKeyEdges(int mode, std::int32_t rows, std::int32_t stride, COLORREF thresholds, COLORREF key, COLORREF mark,
+                    std::uint8_t* picture, std::uint8_t* work) {
   if (picture == nullptr || work == nullptr || rows < 1 || stride < 3) return;
   std::memset(work, 0, static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(stride));
   const std::int32_t columns = stride / 3;

@@ -18,8 +18,8 @@ namespace sprocket {
 // Key, mark and thresholds are COLORREFs: blue in bits 16-23, green 8-15,
 // red 0-7. Inner pixels are those of columns 1..stride / 3 - 2 and rows
 // 1..rows - 2; nothing outside the two planes is touched.
-void SmoothKeyEdges(int mode, std::int32_t rows, std::int32_t stride, COLORREF thresholds, COLORREF key,
-                    COLORREF mark, std::uint8_t* picture, std::uint8_t* work);
+void SmoothKeyEdges(int mode, std::int32_t rows, std::int32_t stride, COLORREF thresholds, COLORREF key, COLORREF mark,
+                    std::uint8_t* picture, std::uint8_t* work);
 
 // Runs SmoothKeyEdges `count` times in mode 0 with `colour` as the key and
 // 5 in every channel as the thresholds and the mark: key pixels whose

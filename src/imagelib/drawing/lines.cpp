@@ -15,9 +15,8 @@ int Sign(std::int64_t value) { return (value > 0) - (value < 0); }
 // Differences of 32-bit coordinates can exceed 32 bits; the walker keeps
 // 32-bit fields, so they are limited (lines that long are clipped first).
 std::int32_t Narrow(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      value, std::numeric_limits<std::int32_t>::min() / 2,
-      std::numeric_limits<std::int32_t>::max() / 2));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min() / 2,
+                                                            std::numeric_limits<std::int32_t>::max() / 2));
 }
 
 // One boundary test of the Liang-Barsky clipper (CLIPt): narrows the
@@ -43,8 +42,7 @@ struct ClipWindow {
 
 // The part of the segment from (x1, y1) along (dx, dy) inside the window, as
 // parameters 0 <= tE <= tL <= 1; false when none.
-bool ClipParameters(double x1, double y1, double dx, double dy, const ClipWindow& window,
-                    double& tE, double& tL) {
+bool ClipParameters(double x1, double y1, double dx, double dy, const ClipWindow& window, double& tE, double& tL) {
   tE = 0.0;
   tL = 1.0;
   return ClipTest(dx, window.xMin - x1, tE, tL) && ClipTest(-dx, x1 - window.xMax, tE, tL) &&
@@ -53,9 +51,8 @@ bool ClipParameters(double x1, double y1, double dx, double dy, const ClipWindow
 
 std::int32_t MoveRounded(std::int32_t from, double distance, double t) {
   const double moved = std::floor(distance * t + 0.5);
-  return static_cast<std::int32_t>(std::clamp<double>(
-      from + moved, std::numeric_limits<std::int32_t>::min(),
-      std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<double>(from + moved, std::numeric_limits<std::int32_t>::min(),
+                                                      std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
@@ -132,8 +129,8 @@ void LineWalker::RunEnd(int axis) {
   }
 }
 
-void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::int32_t yMax,
-              std::int32_t xMin, std::int32_t yMin) {
+void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+              std::int32_t yMin) {
   const double dx = static_cast<double>(p2.x) - p1.x;
   const double dy = static_cast<double>(p2.y) - p1.y;
   visible = 0;
@@ -143,8 +140,7 @@ void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::
   }
   double tE = 0;
   double tL = 1;
-  if (!ClipParameters(p1.x, p1.y, dx, dy, ClipWindow{double(xMax), double(yMax), double(xMin), double(yMin)},
-                      tE, tL)) {
+  if (!ClipParameters(p1.x, p1.y, dx, dy, ClipWindow{double(xMax), double(yMax), double(xMin), double(yMin)}, tE, tL)) {
     return;
   }
   visible = 1;
@@ -160,28 +156,27 @@ void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::
   }
 }
 
-bool ClipLineByValue(DibPoint p1, DibPoint p2, std::int32_t xMax, std::int32_t yMax,
-                     std::int32_t xMin, std::int32_t yMin) {
+bool ClipLineByValue(DibPoint p1, DibPoint p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+                     std::int32_t yMin) {
   int visible = 0;
   ClipLine(p1, p2, visible, xMax, yMax, xMin, yMin);
   return visible != 0;
 }
 
-void ClipLineNoFlag(DibPoint& p1, DibPoint& p2, std::int32_t xMax, std::int32_t yMax,
-                    std::int32_t xMin, std::int32_t yMin) {
+void ClipLineNoFlag(DibPoint& p1, DibPoint& p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+                    std::int32_t yMin) {
   int visible = 0;
   ClipLine(p1, p2, visible, xMax, yMax, xMin, yMin);
 }
 
-int ClipLineF(DibPointF& p1, DibPointF& p2, std::int32_t xMax, std::int32_t yMax,
-              std::int32_t xMin, std::int32_t yMin) {
+int ClipLineF(DibPointF& p1, DibPointF& p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+              std::int32_t yMin) {
   const double dx = static_cast<double>(p2.x) - p1.x;
   const double dy = static_cast<double>(p2.y) - p1.y;
   if (dx == 0 && dy == 0 && PointInWindow(p1.x, p1.y, xMax, yMax, xMin, yMin)) return 1;
   double tE = 0;
   double tL = 1;
-  if (!ClipParameters(p1.x, p1.y, dx, dy, ClipWindow{double(xMax), double(yMax), double(xMin), double(yMin)},
-                      tE, tL)) {
+  if (!ClipParameters(p1.x, p1.y, dx, dy, ClipWindow{double(xMax), double(yMax), double(xMin), double(yMin)}, tE, tL)) {
     return 0;
   }
   const DibPointF start = p1;
@@ -196,10 +191,9 @@ int ClipLineF(DibPointF& p1, DibPointF& p2, std::int32_t xMax, std::int32_t yMax
   return 1;
 }
 
-bool PointInWindow(float x, float y, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
-                   std::int32_t yMin) {
-  return static_cast<double>(x) >= xMin && static_cast<double>(x) <= xMax &&
-         static_cast<double>(y) >= yMin && static_cast<double>(y) <= yMax;
+bool PointInWindow(float x, float y, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin, std::int32_t yMin) {
+  return static_cast<double>(x) >= xMin && static_cast<double>(x) <= xMax && static_cast<double>(y) >= yMin &&
+         static_cast<double>(y) <= yMax;
 }
 
 DibResult DrawLine(CDibImage& image, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,

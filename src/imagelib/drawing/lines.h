@@ -26,7 +26,7 @@ struct LineWalker {
   std::int32_t done = 0;      // 1 once the end has been passed
   std::int32_t x = 0;
   std::int32_t y = 0;
-  std::int32_t count = 0;     // steps taken
+  std::int32_t count = 0;  // steps taken
 
   void Init(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
   // Moves to the next point; at the end sets done and stays.
@@ -43,14 +43,14 @@ struct LineWalker {
 // Clips the segment p1-p2 in place to the window (Liang-Barsky). Sets visible
 // to 1 when part of the segment lies inside, else 0 (the points are then left
 // as they were). Clipped ends are rounded to the nearest pixel.
-void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::int32_t yMax,
-              std::int32_t xMin, std::int32_t yMin);
+void ClipLine(DibPoint& p1, DibPoint& p2, int& visible, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+              std::int32_t yMin);
 // The same on copies of the points; answers whether the segment is visible.
-bool ClipLineByValue(DibPoint p1, DibPoint p2, std::int32_t xMax, std::int32_t yMax,
-                     std::int32_t xMin, std::int32_t yMin);
+bool ClipLineByValue(DibPoint p1, DibPoint p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+                     std::int32_t yMin);
 // The same clipping in place, without the visibility answer.
-void ClipLineNoFlag(DibPoint& p1, DibPoint& p2, std::int32_t xMax, std::int32_t yMax,
-                    std::int32_t xMin, std::int32_t yMin);
+void ClipLineNoFlag(DibPoint& p1, DibPoint& p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
+                    std::int32_t yMin);
 
 struct DibPointF {
   float x = 0;
@@ -58,12 +58,10 @@ struct DibPointF {
 };
 
 // The clipper on float points, without rounding. Returns nonzero when visible.
-int ClipLineF(DibPointF& p1, DibPointF& p2, std::int32_t xMax, std::int32_t yMax,
-              std::int32_t xMin, std::int32_t yMin);
+int ClipLineF(DibPointF& p1, DibPointF& p2, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin, std::int32_t yMin);
 
 // x min <= x <= x max and y min <= y <= y max.
-bool PointInWindow(float x, float y, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin,
-                   std::int32_t yMin);
+bool PointInWindow(float x, float y, std::int32_t xMax, std::int32_t yMax, std::int32_t xMin, std::int32_t yMin);
 
 // Draws the line between the two points, both ends included, clipped to the
 // picture. Returns the failure of LockBits, else 0 (also when nothing of the

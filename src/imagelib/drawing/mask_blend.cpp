@@ -28,8 +28,8 @@ std::uint8_t Mix(std::uint8_t s, std::uint8_t d, int w) {
 }
 
 // One row, pixel by pixel; w = 0 and w = 128 skip the multiplication.
-void BlendRowPlain(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m, std::int32_t pixels,
-                   int maskStep, std::vector<std::uint8_t>& /*weights*/) {
+void BlendRowPlain(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m, std::int32_t pixels, int maskStep,
+                   std::vector<std::uint8_t>& /*weights*/) {
   for (std::int32_t p = 0; p < pixels; ++p, s += 3, d += 3, m += maskStep) {
     const int w = std::min<int>(*m, kFullWeight);
     if (w == 0) continue;
@@ -48,8 +48,8 @@ void BlendRowPlain(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m
 // One row as a flat run of bytes: the weights are spread to one per byte and
 // the formula is applied to every byte without branches. At w = 0 it gives d
 // and at w = 128 it gives s, so the bytes equal those of BlendRowPlain.
-void BlendRowWide(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m, std::int32_t pixels,
-                  int maskStep, std::vector<std::uint8_t>& weights) {
+void BlendRowWide(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m, std::int32_t pixels, int maskStep,
+                  std::vector<std::uint8_t>& weights) {
   const std::size_t bytes = static_cast<std::size_t>(pixels) * 3;
   weights.resize(bytes);
   std::uint8_t* wt = weights.data();
@@ -71,14 +71,14 @@ void BlendRowWide(const std::uint8_t* s, std::uint8_t* d, const std::uint8_t* m,
     const __m128i wv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wt + i));
     const __m128i wLow = _mm_unpacklo_epi8(wv, zero);
     const __m128i wHigh = _mm_unpackhi_epi8(wv, zero);
-    const __m128i low = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), wLow),
-                      _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(full, wLow))),
-        kWeightShift);
-    const __m128i high = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), wHigh),
-                      _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(full, wHigh))),
-        kWeightShift);
+    const __m128i low =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), wLow),
+                                     _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(full, wLow))),
+                       kWeightShift);
+    const __m128i high =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), wHigh),
+                                     _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(full, wHigh))),
+                       kWeightShift);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(low, high));
   }
 #endif
@@ -108,8 +108,8 @@ void CopySourceOver(const std::uint8_t* source, std::uint8_t* destination) {
   for (std::int32_t y = 0; y < rows; ++y) std::memmove(to.Row(y), from.Row(y), rowBytes);
 }
 
-int Blend(const std::uint8_t* source, std::uint8_t* destination, const std::uint8_t* mask,
-          std::int32_t maskPixelOffset, int maskStep, RowBlender blendRow) {
+int Blend(const std::uint8_t* source, std::uint8_t* destination, const std::uint8_t* mask, std::int32_t maskPixelOffset,
+          int maskStep, RowBlender blendRow) {
   if (mask == nullptr) {
     CopySourceOver(source, destination);
     return 0;
@@ -120,8 +120,8 @@ int Blend(const std::uint8_t* source, std::uint8_t* destination, const std::uint
   const LockedDibView weights = ViewLockedDib(mask, maskPixelOffset, from.rows);
   if (!to || !weights) return 0;
   const std::int32_t rows = std::min({from.rows, to.rows, weights.rows});
-  const std::int32_t pixels = std::min({from.width, to.width, from.stride / 3, to.stride / 3,
-                                        weights.stride / maskStep});
+  const std::int32_t pixels =
+      std::min({from.width, to.width, from.stride / 3, to.stride / 3, weights.stride / maskStep});
   std::vector<std::uint8_t> scratch;
   for (std::int32_t y = 0; y < rows; ++y) {
     blendRow(from.Row(y), to.Row(y), weights.Row(y), pixels, maskStep, scratch);
@@ -143,8 +143,7 @@ int BlendUnderMaskPlain(const std::uint8_t* source, std::uint8_t* destination, c
   return Blend(source, destination, mask, kDibMaskPixelOffset, kMask8Step, BlendRowPlain);
 }
 
-int BlendUnderMask24Plain(const std::uint8_t* source, std::uint8_t* destination,
-                          const std::uint8_t* mask) {
+int BlendUnderMask24Plain(const std::uint8_t* source, std::uint8_t* destination, const std::uint8_t* mask) {
   return Blend(source, destination, mask, kMask24PixelOffset, kMask24Step, BlendRowPlain);
 }
 

@@ -85,8 +85,7 @@ bool CheckFields(CheckedHeaders& headers) {
   DibInfoHeader& info = headers.info;
   if (info.biWidth < 1 || info.biHeight < 1 || info.biPlanes != 1) return false;
   if (!IsKnownBitCount(info.biBitCount)) return false;
-  if (headers.core && info.biBitCount != 1 && info.biBitCount != 4 && info.biBitCount != 8 &&
-      info.biBitCount != 24) {
+  if (headers.core && info.biBitCount != 1 && info.biBitCount != 4 && info.biBitCount != 8 && info.biBitCount != 24) {
     return false;
   }
   const bool bitFields = info.biCompression == kCompressionBitFields && info.biSize >= kBitFieldsHeaderBytes &&
@@ -216,8 +215,8 @@ int WriteDibFile(std::FILE* file, HGLOBAL dib) {
   const std::vector<std::uint8_t> padding(paddedRow, 0);
   const std::size_t rowBytes = (static_cast<std::size_t>(geometry->width) * geometry->bitCount + 7) / 8;
   for (std::int32_t y = 0; written && y < geometry->height; ++y) {
-    written = WriteExactly(file, geometry->Row(y), rowBytes) &&
-              WriteExactly(file, padding.data(), paddedRow - rowBytes);
+    written =
+        WriteExactly(file, geometry->Row(y), rowBytes) && WriteExactly(file, padding.data(), paddedRow - rowBytes);
   }
   return written && std::fflush(file) == 0 ? 1 : 0;
 }

@@ -18,8 +18,10 @@ std::optional<DibPixelReader> DibPixelReader::Open(const std::uint8_t* dib) {
 BgrPixel DibPixelReader::At(std::int32_t x, std::int32_t y) const {
   const std::uint8_t* row = geometry_.Row(y);
   switch (geometry_.bitCount) {
-    case 24: return BgrPixel{row[x * 3], row[x * 3 + 1], row[x * 3 + 2]};
-    case 32: return BgrPixel{row[x * 4], row[x * 4 + 1], row[x * 4 + 2]};
+    case 24:
+      return BgrPixel{row[x * 3], row[x * 3 + 1], row[x * 3 + 2]};
+    case 32:
+      return BgrPixel{row[x * 4], row[x * 4 + 1], row[x * 4 + 2]};
     case 16: {
       const int value = row[x * 2] | row[x * 2 + 1] << 8;
       auto channel = [value](int shift) { return static_cast<std::uint8_t>(((value >> shift) & 31) * 255 / 31); };

@@ -70,18 +70,22 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
 // codes place nothing.
 class PixelPlacer {
 public:
-  PixelPlacer(std::size_t width, std::size_t height, int origin)
-      : width_(width), height_(height), origin_(origin) {}
+  PixelPlacer(std::size_t width, std::size_t height, int origin) : width_(width), height_(height), origin_(origin) {}
 
   std::size_t Place(std::size_t index) const {
     const std::size_t row = index / width_;
     const std::size_t column = index % width_;
     switch (origin_) {
-      case 0: return index;
-      case 1: return row * width_ + (width_ - 1 - column);
-      case 2: return (height_ - 1 - row) * width_ + column;
-      case 3: return width_ * height_ - 1 - index;
-      default: return kNowhere;
+      case 0:
+        return index;
+      case 1:
+        return row * width_ + (width_ - 1 - column);
+      case 2:
+        return (height_ - 1 - row) * width_ + column;
+      case 3:
+        return width_ * height_ - 1 - index;
+      default:
+        return kNowhere;
     }
   }
 
@@ -119,8 +123,7 @@ private:
   bool weightMask_;
 };
 
-bool DecodeTrueColour(const std::uint8_t* data, std::size_t available, std::size_t pixels,
-                      PictureWriter& writer) {
+bool DecodeTrueColour(const std::uint8_t* data, std::size_t available, std::size_t pixels, PictureWriter& writer) {
   if (available / kBytesPerPixel < pixels) return false;
   for (std::size_t i = 0; i < pixels; ++i) writer.Store(i, data + i * kBytesPerPixel);
   return true;
@@ -130,8 +133,7 @@ bool DecodeTrueColour(const std::uint8_t* data, std::size_t available, std::size
 // (byte & 0x7F) + 1 copies of the one pixel that follows; with bit 7 clear,
 // byte + 1 literal pixels follow. A packet that passes the picture's end or
 // the file's end fails.
-bool DecodeRunLength(const std::uint8_t* data, std::size_t available, std::size_t pixels,
-                     PictureWriter& writer) {
+bool DecodeRunLength(const std::uint8_t* data, std::size_t available, std::size_t pixels, PictureWriter& writer) {
   std::size_t pos = 0;
   std::size_t stored = 0;
   while (stored < pixels) {
@@ -181,8 +183,7 @@ bool IsTga32(const std::string& path) {
   return in.gcount() == static_cast<std::streamsize>(kProbeBytes) && probe[16] == 32;
 }
 
-int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** mask,
-                 const int* flag) {
+int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** mask, const int* flag) {
   if (colour == nullptr || mask == nullptr) return kTgaFailed;
   const std::optional<std::vector<std::uint8_t>> file = ReadWholeFile(path);
   if (!file || file->size() < kHeaderBytes) return kTgaFailed;
@@ -211,13 +212,11 @@ int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** 
     if (decodable) {
       const PixelPlacer placer(tga.width, tga.height, tga.descriptor >> 4);
       const bool weightMask = flag != nullptr && *flag != 0;
-      PictureWriter writer(colourBytes.get() + kDibHeaderSize, maskBytes.get() + kDibHeaderSize,
-                           placer, weightMask);
+      PictureWriter writer(colourBytes.get() + kDibHeaderSize, maskBytes.get() + kDibHeaderSize, placer, weightMask);
       const std::uint8_t* data = file->data() + dataOffset;
       const std::size_t available = file->size() - dataOffset;
-      const bool decoded = tga.imageType == kTypeTrueColour
-                               ? DecodeTrueColour(data, available, pixels, writer)
-                               : DecodeRunLength(data, available, pixels, writer);
+      const bool decoded = tga.imageType == kTypeTrueColour ? DecodeTrueColour(data, available, pixels, writer)
+                                                            : DecodeRunLength(data, available, pixels, writer);
       if (!decoded) return kTgaFailed;
     }
   }

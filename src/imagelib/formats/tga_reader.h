@@ -34,8 +34,7 @@ inline constexpr int kTgaFailed = -1;
 // picture of its size in any type: at least 2 bytes per 128 pixels). The origin in the image descriptor
 // (bits 4 and 5) is applied so that row 0 is the bottom row and pixels run
 // left to right; the obsolete interleave codes give black pictures.
-int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** mask,
-                 const int* flag);
+int ReadTgaToDib(const std::string& path, std::uint8_t** colour, std::uint8_t** mask, const int* flag);
 
 // Most pixels a TGA picture may have (16384 x 16384).
 inline constexpr std::uint64_t kMaxTgaPixels = std::uint64_t{1} << 28;

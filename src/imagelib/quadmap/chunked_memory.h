@@ -13,8 +13,6 @@ inline void HugeCopy64K(void* destination, const void* source, std::int64_t coun
 }
 
 // Stores `value` into `count` bytes of a picture (nothing for a count below 1).
-inline void HugeFill64K(void* picture, std::uint8_t value, std::int64_t count) {
-  HugeMemFill(picture, value, count);
-}
+inline void HugeFill64K(void* picture, std::uint8_t value, std::int64_t count) { HugeMemFill(picture, value, count); }
 
 }  // namespace sprocket

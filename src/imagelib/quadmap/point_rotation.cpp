@@ -27,8 +27,8 @@ double AngleOfLine(QuadPoint centre, QuadPoint point) {
   return dy < 0 ? angle + kTwoPi : angle;
 }
 
-void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third,
-                       double& angle, double newAngle) {
+void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third, double& angle,
+                       double newAngle) {
   if (std::fabs(angle) < kAngleEpsilon) angle = AngleOfLine(centre, first);
   const double turn = newAngle - angle;
   for (QuadPoint* point : {&first, &second, &third}) {

@@ -19,7 +19,7 @@ double AngleOfLine(QuadPoint centre, QuadPoint point);
 // at `newAngle` (radians). `angle` is the line's current angle; when it is
 // within 0.01 of 0 it is measured from the points first. On return `angle`
 // holds `newAngle`.
-void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third,
-                       double& angle, double newAngle);
+void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third, double& angle,
+                       double newAngle);
 
 }  // namespace sprocket

@@ -31,8 +31,7 @@ QuadVertex PointAt(const QuadChain& chain, float y) {
     const QuadVertex& to = chain[i + 1];
     if (to.y <= from.y || y > to.y) continue;
     const float t = (y - from.y) / (to.y - from.y);
-    return QuadVertex{from.x + (to.x - from.x) * t, y, from.u + (to.u - from.u) * t,
-                      from.v + (to.v - from.v) * t};
+    return QuadVertex{from.x + (to.x - from.x) * t, y, from.u + (to.u - from.u) * t, from.v + (to.v - from.v) * t};
   }
   return chain.back();
 }

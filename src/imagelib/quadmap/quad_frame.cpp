@@ -112,8 +112,7 @@ std::int32_t QuadMapFrame(std::uint8_t* target, const std::uint8_t* first, const
   return ShiftCopyDib(working.data(), target, left + params.displacement.x, bottom + params.displacement.y);
 }
 
-std::int32_t ShiftCopyDib(const std::uint8_t* source, std::uint8_t* destination, std::int32_t dx,
-                          std::int32_t dy) {
+std::int32_t ShiftCopyDib(const std::uint8_t* source, std::uint8_t* destination, std::int32_t dx, std::int32_t dy) {
   const std::optional<PictureGeometry> from = Geometry24(source);
   const std::optional<PictureGeometry> to = Geometry24(destination);
   if (!from || !to) return -1;

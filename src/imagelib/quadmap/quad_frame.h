@@ -19,11 +19,11 @@ enum QuadPlacement : std::int32_t {
 };
 
 struct QuadFrameParams {
-  QuadCorners target;              // where the source's corners go in the target
-  double degrees = 0;              // turn of the drawn quadrilateral about the centre of its box
-  QuadPoint displacement;          // moves the result within the target
+  QuadCorners target;      // where the source's corners go in the target
+  double degrees = 0;      // turn of the drawn quadrilateral about the centre of its box
+  QuadPoint displacement;  // moves the result within the target
   QuadSampling mode = kQuadNearest;
-  std::int32_t level = 0;          // share of the second source, 0..256
+  std::int32_t level = 0;  // share of the second source, 0..256
 };
 
 QuadPlacement ClassifyQuad(const QuadCorners& corners);
@@ -40,7 +40,6 @@ std::int32_t QuadMapFrame(std::uint8_t* target, const std::uint8_t* first, const
 
 // Copies the pixels of a 24-bit picture into another displaced by (dx, dy),
 // limited to where the two overlap. 0, or -1 for unusable pictures.
-std::int32_t ShiftCopyDib(const std::uint8_t* source, std::uint8_t* destination, std::int32_t dx,
-                          std::int32_t dy);
+std::int32_t ShiftCopyDib(const std::uint8_t* source, std::uint8_t* destination, std::int32_t dx, std::int32_t dy);
 
 }  // namespace sprocket

@@ -37,13 +37,11 @@ std::int32_t MapRectToQuad(const QuadCorners& destination, const QuadCorners& so
   return 0;
 }
 
-QuadCorners RotatedRectangle(std::int32_t width, std::int32_t height, double degrees, double centreX,
-                             double centreY) {
+QuadCorners RotatedRectangle(std::int32_t width, std::int32_t height, double degrees, double centreX, double centreY) {
   const QuadCorners rectangle = RectangleCorners(width, height);
   QuadCorners rotated;
   for (int i = 0; i < 4; ++i) {
-    const QuadPoint corner =
-        RotatePoint(rectangle.x[i], rectangle.y[i], centreX, centreY, degrees * kDegreesToRadians);
+    const QuadPoint corner = RotatePoint(rectangle.x[i], rectangle.y[i], centreX, centreY, degrees * kDegreesToRadians);
     rotated.x[i] = corner.x;
     rotated.y[i] = corner.y;
   }

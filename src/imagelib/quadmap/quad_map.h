@@ -27,8 +27,7 @@ std::int32_t MapRectToQuad(const QuadCorners& destination, const QuadCorners& so
 
 // The corners of the picture rectangle (0, 0), (width, 0), (width, height),
 // (0, height) turned by `degrees` about (centreX, centreY).
-QuadCorners RotatedRectangle(std::int32_t width, std::int32_t height, double degrees, double centreX,
-                             double centreY);
+QuadCorners RotatedRectangle(std::int32_t width, std::int32_t height, double degrees, double centreX, double centreY);
 
 // Rotates the picture by `degrees` about (centreX, centreY): the picture
 // rectangle is mapped onto its rotated corners. Angles within 0.01 of 0

@@ -140,14 +140,13 @@ std::int32_t ScanQuadPixels(const PictureGeometry& destination, const PictureGeo
   if (!UsableDepth(destination) || destination.bitCount != source.bitCount) return 0;
   const std::int32_t bytes = destination.bitCount / 8;
   const SourceSampler sampler(source, mode);
-  return ScanSpans(destination.width, destination.height, Vertices(corners, sourceCorners),
-                   [&](const RowSpan& span) {
-                     std::uint8_t* out = destination.Row(span.y) + span.xFirst * bytes;
-                     for (std::int32_t x = span.xFirst; x <= span.xLast; ++x, out += bytes) {
-                       const auto step = static_cast<float>(x - span.xFirst);
-                       sampler.Sample(span.u + step * span.uStep, span.v + step * span.vStep, out);
-                     }
-                   });
+  return ScanSpans(destination.width, destination.height, Vertices(corners, sourceCorners), [&](const RowSpan& span) {
+    std::uint8_t* out = destination.Row(span.y) + span.xFirst * bytes;
+    for (std::int32_t x = span.xFirst; x <= span.xLast; ++x, out += bytes) {
+      const auto step = static_cast<float>(x - span.xFirst);
+      sampler.Sample(span.u + step * span.uStep, span.v + step * span.vStep, out);
+    }
+  });
 }
 
 std::int32_t ScanQuad(std::uint8_t* destination, const std::uint8_t* source, const QuadCorners& corners,

@@ -16,8 +16,8 @@ namespace sprocket {
 
 // How a source position becomes a pixel.
 enum QuadSampling : std::int32_t {
-  kQuadNearest = 0,     // the pixel under the position
-  kQuadBlendRows = 2,   // mixed with the next row by the position's fraction
+  kQuadNearest = 0,    // the pixel under the position
+  kQuadBlendRows = 2,  // mixed with the next row by the position's fraction
 };
 
 // Fills the quadrilateral `corners` of `destination` with the whole of

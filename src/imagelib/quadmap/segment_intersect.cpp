@@ -31,9 +31,8 @@ std::int32_t RoundedStep(std::int64_t start, Wide numerator, Wide denominator) {
 
 }  // namespace
 
-SegmentMeeting SegmentIntersect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
-                                std::int32_t x3, std::int32_t y3, std::int32_t x4, std::int32_t y4,
-                                QuadPoint& point) {
+SegmentMeeting SegmentIntersect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t x3,
+                                std::int32_t y3, std::int32_t x4, std::int32_t y4, QuadPoint& point) {
   if (!BoxesOverlap(x1, x2, x3, x4) || !BoxesOverlap(y1, y2, y3, y4)) return kSegmentsApart;
 
   const Wide ax = Wide{x2} - x1;

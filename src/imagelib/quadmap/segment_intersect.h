@@ -17,8 +17,7 @@ enum SegmentMeeting : int {
 // bounding-box rejection, then sign tests of the two segment parameters.
 // When they meet, `point` receives the crossing rounded to the nearest
 // integer. Products are formed in 128 bits, so any 32-bit coordinates work.
-SegmentMeeting SegmentIntersect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
-                                std::int32_t x3, std::int32_t y3, std::int32_t x4, std::int32_t y4,
-                                QuadPoint& point);
+SegmentMeeting SegmentIntersect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t x3,
+                                std::int32_t y3, std::int32_t x4, std::int32_t y4, QuadPoint& point);
 
 }  // namespace sprocket

@@ -17,7 +17,11 @@ constexpr std::int32_t kCentre = 10000;
 class SampleView {
 public:
   SampleView(std::span<std::uint8_t> bytes, int bits)
-      : bytes_(bytes), bits_(bits), count_(bits == 8 ? bytes.size() : bits == 16 ? bytes.size() / 2 : 0) {}
+      : bytes_(bytes),
+        bits_(bits),
+        count_(bits == 8    ? bytes.size()
+               : bits == 16 ? bytes.size() / 2
+                            : 0) {}
 
   std::size_t Count() const { return count_; }
 
@@ -78,10 +82,18 @@ void ApplyChannelMode(std::span<std::uint8_t> samples, const PcmWaveFormat& form
     const int left = view.Get(i);
     const int right = view.Get(i + 1);
     switch (mode) {
-      case kChannelMuteLeft: view.Set(i, 0); break;
-      case kChannelMuteRight: view.Set(i + 1, 0); break;
-      case kChannelFillLeft: view.Set(i + 1, left); break;
-      case kChannelFillRight: view.Set(i, right); break;
+      case kChannelMuteLeft:
+        view.Set(i, 0);
+        break;
+      case kChannelMuteRight:
+        view.Set(i + 1, 0);
+        break;
+      case kChannelFillLeft:
+        view.Set(i + 1, left);
+        break;
+      case kChannelFillRight:
+        view.Set(i, right);
+        break;
       case kChannelFillBoth: {
         const int mean = (left + right) / 2;
         view.Set(i, mean);
@@ -92,7 +104,8 @@ void ApplyChannelMode(std::span<std::uint8_t> samples, const PcmWaveFormat& form
         view.Set(i, right);
         view.Set(i + 1, left);
         break;
-      default: return;
+      default:
+        return;
     }
   }
 }
@@ -110,8 +123,8 @@ std::int32_t BalanceLevelAt(const VolumeEnvelope& balance, std::int32_t position
       if (position == after.position || after.position == before.position) {
         level = after.level;
       } else {
-        level = before.level + MulDiv(position - before.position, after.level - before.level,
-                                      after.position - before.position);
+        level = before.level +
+                MulDiv(position - before.position, after.level - before.level, after.position - before.position);
       }
       break;
     }

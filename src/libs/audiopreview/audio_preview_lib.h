@@ -19,7 +19,7 @@ namespace sprocket {
 
 // A clip's channel mode (the clip record's channelMode; 0 none).
 inline constexpr std::int32_t kChannelModeNone = 0;
-inline constexpr std::int32_t kChannelMuteBoth = 1000;   // "Mute" / "Mute Both": silence
+inline constexpr std::int32_t kChannelMuteBoth = 1000;  // "Mute" / "Mute Both": silence
 inline constexpr std::int32_t kChannelMuteLeft = 1001;
 inline constexpr std::int32_t kChannelMuteRight = 1002;
 inline constexpr std::int32_t kChannelFillLeft = 1003;   // both channels play the left one

@@ -31,9 +31,8 @@ class BoardClipPlayer {
 public:
   virtual ~BoardClipPlayer() = default;
   // Ordinal 2. 0 when the playback started.
-  virtual int PlayFile(const std::string& path, std::int32_t* state1, std::int32_t* state2,
-                       const ScreenRect& monitor, std::int32_t reserved, std::int32_t startMs,
-                       const BoardPlayProgressCallback& progress) = 0;
+  virtual int PlayFile(const std::string& path, std::int32_t* state1, std::int32_t* state2, const ScreenRect& monitor,
+                       std::int32_t reserved, std::int32_t startMs, const BoardPlayProgressCallback& progress) = 0;
   // Stops a playback that is still running (its last progress call follows).
   // Safe when nothing plays.
   virtual void StopPlaying() = 0;

@@ -32,11 +32,11 @@ enum class EffectFamily : std::uint8_t {
   kSoftWipe,
   kSequence,
   kColourFilter,  // per-pixel colour and brightness changes
-  kSharpness,  // blur, sharpen and other neighbourhood filters
-  kKey,        // filters that make an alpha mask
-  kGeometry,   // flips, rotation, pan and zoom
+  kSharpness,     // blur, sharpen and other neighbourhood filters
+  kKey,           // filters that make an alpha mask
+  kGeometry,      // flips, rotation, pan and zoom
   kDistortion,
-  kSpecial,    // screen-wide and prepared effects
+  kSpecial,  // screen-wide and prepared effects
   kPassThrough,
 };
 
@@ -53,7 +53,7 @@ struct ParamDescriptor {
   std::string_view name;   // a short key, e.g. "softness"
   std::string_view title;  // what the effect dialog shows
   ParamType type = ParamType::kInteger;
-  std::int32_t slot = 0;   // index of the value in a parameter set (0..7)
+  std::int32_t slot = 0;  // index of the value in a parameter set (0..7)
   std::int32_t defaultValue = 0;
   std::int32_t minimum = 0;
   std::int32_t maximum = 0;
@@ -63,12 +63,12 @@ struct ParamDescriptor {
 inline constexpr std::int32_t kEffectParamSlots = 8;
 
 // Effect flags.
-inline constexpr std::uint32_t kEffectAlphaMask = 1u << 0;   // writes an alpha mask (keys)
-inline constexpr std::uint32_t kEffectScreenWide = 1u << 1;  // may not move to the A/B roll
-inline constexpr std::uint32_t kEffectFastPath = 1u << 2;    // the fast path renders it
-inline constexpr std::uint32_t kEffectWipe = 1u << 3;        // B's share never shrinks as time goes on
-inline constexpr std::uint32_t kEffectUsesPicture = 1u << 4; // reads a picture of its bitmap list
-inline constexpr std::uint32_t kEffectPrepared = 1u << 5;    // prepared before and released after a render
+inline constexpr std::uint32_t kEffectAlphaMask = 1u << 0;    // writes an alpha mask (keys)
+inline constexpr std::uint32_t kEffectScreenWide = 1u << 1;   // may not move to the A/B roll
+inline constexpr std::uint32_t kEffectFastPath = 1u << 2;     // the fast path renders it
+inline constexpr std::uint32_t kEffectWipe = 1u << 3;         // B's share never shrinks as time goes on
+inline constexpr std::uint32_t kEffectUsesPicture = 1u << 4;  // reads a picture of its bitmap list
+inline constexpr std::uint32_t kEffectPrepared = 1u << 5;     // prepared before and released after a render
 
 struct EffectDescriptor {
   std::int32_t id = 0;

@@ -14,9 +14,10 @@ namespace {
 using enum EffectFamily;
 constexpr EffectKind T = EffectKind::kTransition;
 
-#define SPROCKET_RANGE_PARAMS                                                     \
-  ParamDescriptor{"start", "Start percent", ParamType::kPercent, 0, 0, 0, 100, {}}, \
-      ParamDescriptor { "end", "End percent", ParamType::kPercent, 1, 100, 0, 100, {} }
+#define SPROCKET_RANGE_PARAMS                                                                         \
+  ParamDescriptor{"start", "Start percent", ParamType::kPercent, 0, 0, 0, 100, {}}, ParamDescriptor { \
+    "end", "End percent", ParamType::kPercent, 1, 100, 0, 100, {}                                     \
+  }
 
 constexpr ParamDescriptor kRange[] = {SPROCKET_RANGE_PARAMS};
 constexpr ParamDescriptor kHardEdge[] = {
@@ -141,10 +142,10 @@ constexpr EffectDescriptor kTransitions[] = {
     {effect_id::kBarnDoorCloseVertical, T, kBarnDoor, "barn_door_close_vertical", "Barn Doors Close Up and Down",
      "Two edges move in from the top and bottom to the centre.", kHardEdge, kFastWipe},
     // Iris shapes.
-    {effect_id::kIrisBoxOut, T, kIris, "iris_box_out", "Box Out", "A box grows from the centre and shows B.",
-     kHardEdge, kWipe},
-    {effect_id::kIrisBoxIn, T, kIris, "iris_box_in", "Box In", "A box closes in from the edges and shows B.",
-     kHardEdge, kWipe},
+    {effect_id::kIrisBoxOut, T, kIris, "iris_box_out", "Box Out", "A box grows from the centre and shows B.", kHardEdge,
+     kWipe},
+    {effect_id::kIrisBoxIn, T, kIris, "iris_box_in", "Box In", "A box closes in from the edges and shows B.", kHardEdge,
+     kWipe},
     {effect_id::kIrisCircleOut, T, kIris, "iris_circle_out", "Circle Out",
      "A circle grows from the centre and shows B.", kHardEdge, kWipe},
     {effect_id::kIrisCircleIn, T, kIris, "iris_circle_in", "Circle In",
@@ -171,8 +172,7 @@ constexpr EffectDescriptor kTransitions[] = {
     {effect_id::kDoubleFan, T, kClock, "double_fan", "Double Clock Wipe",
      "Two opposite hands sweep clockwise from the centre.", kHardEdge, kWipe},
     {effect_id::kRadialFromCorner, T, kClock, "radial_from_corner", "Radial Wipe from Corner",
-     "A hand pivoting at the bottom-left corner sweeps from the bottom edge to the left edge.", kHardEdge,
-     kWipe},
+     "A hand pivoting at the bottom-left corner sweeps from the bottom edge to the left edge.", kHardEdge, kWipe},
     // Patterns.
     {effect_id::kBlindsHorizontal, T, kPattern, "blinds_horizontal", "Horizontal Blinds",
      "B appears through horizontal slats that open downwards.", kBands, kWipe},
@@ -186,10 +186,10 @@ constexpr EffectDescriptor kTransitions[] = {
      "B fills rows of blocks from the top, left to right and back again.", kBlockPath, kWipe},
     {effect_id::kSpiralBoxes, T, kPattern, "spiral_boxes", "Spiral Boxes",
      "B fills blocks in a spiral from the outside to the centre.", kBlockPath, kWipe},
-    {effect_id::kDiagonalBlinds, T, kPattern, "diagonal_blinds", "Diagonal Blinds",
-     "B appears through diagonal slats.", kBands, kWipe},
-    {effect_id::kRandomBars, T, kPattern, "random_bars", "Random Bars",
-     "B appears in horizontal bars in random order.", kRandomBarParams, kWipe},
+    {effect_id::kDiagonalBlinds, T, kPattern, "diagonal_blinds", "Diagonal Blinds", "B appears through diagonal slats.",
+     kBands, kWipe},
+    {effect_id::kRandomBars, T, kPattern, "random_bars", "Random Bars", "B appears in horizontal bars in random order.",
+     kRandomBarParams, kWipe},
     // Push.
     {60, T, kPush, "push_left", "Push Left", "B pushes A out to the left.", kRange, kFastWipe},
     {61, T, kPush, "push_right", "Push Right", "B pushes A out to the right.", kRange, kFastWipe},
@@ -199,30 +199,27 @@ constexpr EffectDescriptor kTransitions[] = {
      kFastWipe},
     {65, T, kPush, "push_up_right", "Push Up and Right", "B pushes A out through the top-right corner.", kRange,
      kFastWipe},
-    {66, T, kPush, "push_down_left", "Push Down and Left", "B pushes A out through the bottom-left corner.",
-     kRange, kFastWipe},
-    {67, T, kPush, "push_down_right", "Push Down and Right", "B pushes A out through the bottom-right corner.",
-     kRange, kFastWipe},
+    {66, T, kPush, "push_down_left", "Push Down and Left", "B pushes A out through the bottom-left corner.", kRange,
+     kFastWipe},
+    {67, T, kPush, "push_down_right", "Push Down and Right", "B pushes A out through the bottom-right corner.", kRange,
+     kFastWipe},
     // Slide.
     {70, T, kSlide, "slide_left", "Slide Left", "B slides in over A from the right.", kRange, kFastWipe},
     {71, T, kSlide, "slide_right", "Slide Right", "B slides in over A from the left.", kRange, kFastWipe},
     {72, T, kSlide, "slide_up", "Slide Up", "B slides in over A from the bottom.", kRange, kFastWipe},
     {73, T, kSlide, "slide_down", "Slide Down", "B slides in over A from the top.", kRange, kFastWipe},
-    {74, T, kSlide, "slide_up_left", "Slide Up and Left", "B slides in over A from the bottom-right corner.",
-     kRange, kFastWipe},
-    {75, T, kSlide, "slide_up_right", "Slide Up and Right", "B slides in over A from the bottom-left corner.",
-     kRange, kFastWipe},
-    {76, T, kSlide, "slide_down_left", "Slide Down and Left", "B slides in over A from the top-right corner.",
-     kRange, kFastWipe},
-    {77, T, kSlide, "slide_down_right", "Slide Down and Right", "B slides in over A from the top-left corner.",
-     kRange, kFastWipe},
+    {74, T, kSlide, "slide_up_left", "Slide Up and Left", "B slides in over A from the bottom-right corner.", kRange,
+     kFastWipe},
+    {75, T, kSlide, "slide_up_right", "Slide Up and Right", "B slides in over A from the bottom-left corner.", kRange,
+     kFastWipe},
+    {76, T, kSlide, "slide_down_left", "Slide Down and Left", "B slides in over A from the top-right corner.", kRange,
+     kFastWipe},
+    {77, T, kSlide, "slide_down_right", "Slide Down and Right", "B slides in over A from the top-left corner.", kRange,
+     kFastWipe},
     // Uncover.
-    {80, T, kUncover, "uncover_left", "Uncover Left", "A slides off to the left and uncovers B.", kRange,
-     kFastWipe},
-    {81, T, kUncover, "uncover_right", "Uncover Right", "A slides off to the right and uncovers B.", kRange,
-     kFastWipe},
-    {82, T, kUncover, "uncover_up", "Uncover Up", "A slides off through the top and uncovers B.", kRange,
-     kFastWipe},
+    {80, T, kUncover, "uncover_left", "Uncover Left", "A slides off to the left and uncovers B.", kRange, kFastWipe},
+    {81, T, kUncover, "uncover_right", "Uncover Right", "A slides off to the right and uncovers B.", kRange, kFastWipe},
+    {82, T, kUncover, "uncover_up", "Uncover Up", "A slides off through the top and uncovers B.", kRange, kFastWipe},
     {83, T, kUncover, "uncover_down", "Uncover Down", "A slides off through the bottom and uncovers B.", kRange,
      kFastWipe},
     // Corner wipes.
@@ -237,8 +234,8 @@ constexpr EffectDescriptor kTransitions[] = {
     // Zoom and stretch.
     {effect_id::kZoomInB, T, kZoom, "zoom_in_b", "Zoom In",
      "B grows from a point at the centre to the whole picture over A.", kRange, kWipe},
-    {effect_id::kZoomOutA, T, kZoom, "zoom_out_a", "Zoom Out",
-     "A shrinks to a point at the centre and shows B.", kRange, kWipe},
+    {effect_id::kZoomOutA, T, kZoom, "zoom_out_a", "Zoom Out", "A shrinks to a point at the centre and shows B.",
+     kRange, kWipe},
     {effect_id::kCrossZoom, T, kZoom, "cross_zoom", "Cross Zoom",
      "A zooms in while it dissolves into B, which settles from a close-up.", kRange, 0},
     {effect_id::kStretchHorizontal, T, kZoom, "stretch_horizontal", "Stretch In Sideways",
@@ -264,19 +261,18 @@ constexpr EffectDescriptor kTransitions[] = {
      "B appears through horizontal slats with soft edges.", kSoftBands, kWipe},
     {effect_id::kSoftSpiral, T, kSoftWipe, "soft_spiral", "Soft Spiral",
      "B spirals out from the centre with a soft edge.", kSoftSpiralParams, kWipe},
-    {effect_id::kSoftClouds, T, kSoftWipe, "soft_clouds", "Clouds",
-     "B appears through drifting cloud shapes.", kSoftCloudParams, kWipe},
-    {effect_id::kSoftStar, T, kSoftWipe, "soft_star", "Soft Star",
-     "A star with a soft rim grows from the centre.", kSoftStarParams, kWipe},
+    {effect_id::kSoftClouds, T, kSoftWipe, "soft_clouds", "Clouds", "B appears through drifting cloud shapes.",
+     kSoftCloudParams, kWipe},
+    {effect_id::kSoftStar, T, kSoftWipe, "soft_star", "Soft Star", "A star with a soft rim grows from the centre.",
+     kSoftStarParams, kWipe},
     {effect_id::kSoftRings, T, kSoftWipe, "soft_rings", "Rings", "Concentric rings open from their inner edges.",
      kSoftRingParams, kWipe},
     {effect_id::kGreyMapWipe, T, kSoftWipe, "grey_map_wipe", "Grey Map Wipe",
-     "B appears in the order of the grey levels of a picture (B's own brightness when none is given).",
-     kLuminanceMap, kWipe | kEffectUsesPicture},
+     "B appears in the order of the grey levels of a picture (B's own brightness when none is given).", kLuminanceMap,
+     kWipe | kEffectUsesPicture},
     // Effect sequence.
     {effect_id::kEffectSequence, T, kSequence, "effect_sequence", "Effect Sequence",
-     "Runs the transitions that follow it one after the other, each over an equal part of the time.", kRange,
-     0},
+     "Runs the transitions that follow it one after the other, each over an equal part of the time.", kRange, 0},
 };
 
 static_assert(std::size(kTransitions) == kStockTransitionRows,

@@ -9,9 +9,9 @@
 namespace sprocket {
 
 struct EffectFileWorkBlock {
-  char drive = 0;                 // the first character of the temporary folder's path
-  char compositePath[260] = {};   // the frame's running composite (a picture file), NUL-terminated
-  std::uint8_t hasMask = 0;       // nonzero: the two work pictures are the effect's masks
+  char drive = 0;                // the first character of the temporary folder's path
+  char compositePath[260] = {};  // the frame's running composite (a picture file), NUL-terminated
+  std::uint8_t hasMask = 0;      // nonzero: the two work pictures are the effect's masks
   std::uint8_t reserved[2] = {};
 };
 static_assert(sizeof(EffectFileWorkBlock) == 264);

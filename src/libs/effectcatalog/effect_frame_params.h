@@ -9,15 +9,15 @@
 namespace sprocket {
 
 struct EffectFrameParams {
-  std::int32_t cropLeft = 0;      // word 0: crop width at the left edge, pixels
-  std::int32_t cropRight = 0;     // word 1
-  std::int32_t cropBottom = 0;    // word 2: rows at the bottom (the first rows in memory)
-  std::int32_t cropTop = 0;       // word 3
-  std::int32_t fieldSelector = 0; // word 4: the entry's field selector
-  std::int32_t currentField = 0;  // word 5: which field of the frame is rendered (0 or 1)
-  std::int32_t fieldMode = 0;     // word 6: 0 whole frames
+  std::int32_t cropLeft = 0;               // word 0: crop width at the left edge, pixels
+  std::int32_t cropRight = 0;              // word 1
+  std::int32_t cropBottom = 0;             // word 2: rows at the bottom (the first rows in memory)
+  std::int32_t cropTop = 0;                // word 3
+  std::int32_t fieldSelector = 0;          // word 4: the entry's field selector
+  std::int32_t currentField = 0;           // word 5: which field of the frame is rendered (0 or 1)
+  std::int32_t fieldMode = 0;              // word 6: 0 whole frames
   std::array<std::int32_t, 7> reserved{};  // words 7..13, zero
-  float position = 0.0f;          // word 14: the frame's place in its clip, 0.0..1.0
+  float position = 0.0f;                   // word 14: the frame's place in its clip, 0.0..1.0
 };
 static_assert(sizeof(EffectFrameParams) == 60);
 static_assert(offsetof(EffectFrameParams, cropRight) == 4);

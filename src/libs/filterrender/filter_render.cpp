@@ -104,10 +104,10 @@ int ApplyFilters(std::span<const EffectFilter> filters, float effectPercent, con
   return kEffectDone;
 }
 
-int ApplyFilterFrame(std::int32_t /*logSwitch*/, std::int32_t filterId, float effectPercent,
-                     const std::uint8_t* source, std::int32_t /*zero*/, std::uint8_t* destination,
-                     std::uint8_t* firstMask, std::uint8_t* secondMask, std::span<const EffectFilter> filters,
-                     float rate, std::int32_t sourceTime, std::int32_t /*one*/, const EffectFrameParams* params,
+int ApplyFilterFrame(std::int32_t /*logSwitch*/, std::int32_t filterId, float effectPercent, const std::uint8_t* source,
+                     std::int32_t /*zero*/, std::uint8_t* destination, std::uint8_t* firstMask,
+                     std::uint8_t* secondMask, std::span<const EffectFilter> filters, float rate,
+                     std::int32_t sourceTime, std::int32_t /*one*/, const EffectFrameParams* params,
                      const std::uint8_t* background, const RenderPumpCallback& pump, std::int32_t /*zero2*/,
                      std::int32_t /*effectArg*/) {
   const PictureView from = ViewPicture24(source);
@@ -123,8 +123,8 @@ int ApplyFilterFrame(std::int32_t /*logSwitch*/, std::int32_t filterId, float ef
 int ApplyFilterFrameToFile(std::int32_t logSwitch, std::int32_t filterId, float effectPercent,
                            const std::uint8_t* source, std::uint8_t* destination, std::uint8_t* work1,
                            std::uint8_t* work2, std::int32_t /*zero*/, std::span<const EffectFilter> filters,
-                           float rate, std::int32_t sourceTime, const EffectFileWorkBlock* workBlock,
-                           std::int32_t one, const RenderPumpCallback& pump) {
+                           float rate, std::int32_t sourceTime, const EffectFileWorkBlock* workBlock, std::int32_t one,
+                           const RenderPumpCallback& pump) {
   const bool hasMask = workBlock != nullptr && workBlock->hasMask != 0;
   if (hasMask) {
     return ApplyFilterFrame(logSwitch, filterId, effectPercent, source, 0, destination, work1, work2, filters, rate,
@@ -140,8 +140,8 @@ int ApplyFilterFrameToFile(std::int32_t logSwitch, std::int32_t filterId, float 
   EffectFilter defaults;
   defaults.id = filterId;
   const std::span<const EffectFilter> list = filters.empty() ? std::span<const EffectFilter>(&defaults, 1) : filters;
-  return ApplyFilters(list, effectPercent, ViewPicture24(source), to, PictureView{}, background.view(), rate, sourceTime,
-                      nullptr, pump);
+  return ApplyFilters(list, effectPercent, ViewPicture24(source), to, PictureView{}, background.view(), rate,
+                      sourceTime, nullptr, pump);
 }
 
 }  // namespace sprocket

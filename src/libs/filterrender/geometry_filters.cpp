@@ -72,10 +72,14 @@ int MirrorFilter(const FilterFrame& frame) {
   const int side = frame.values[0];
   return RemapPixels(frame, [&](std::int32_t x, std::int32_t y) {
     switch (side) {
-      case 1: return SourcePoint{x < w / 2 ? w - 1 - x : x, y};       // the right half onto the left
-      case 2: return SourcePoint{x, y >= h - h / 2 ? h - 1 - y : y};  // the bottom onto the top
-      case 3: return SourcePoint{x, y < h / 2 ? h - 1 - y : y};       // the top onto the bottom
-      default: return SourcePoint{x >= w - w / 2 ? w - 1 - x : x, y}; // the left half onto the right
+      case 1:
+        return SourcePoint{x < w / 2 ? w - 1 - x : x, y};  // the right half onto the left
+      case 2:
+        return SourcePoint{x, y >= h - h / 2 ? h - 1 - y : y};  // the bottom onto the top
+      case 3:
+        return SourcePoint{x, y < h / 2 ? h - 1 - y : y};  // the top onto the bottom
+      default:
+        return SourcePoint{x >= w - w / 2 ? w - 1 - x : x, y};  // the left half onto the right
     }
   });
 }
@@ -134,12 +138,12 @@ int RepetitionFilter(const FilterFrame& frame) {
     frameWidth = w;
     frameHeight = h;
   }
-  const std::int32_t rows = std::max(1, static_cast<std::int32_t>(std::lround(static_cast<double>(columns) *
-                                                                              frameHeight / frameWidth * w / h)));
+  const std::int32_t rows = std::max(
+      1, static_cast<std::int32_t>(std::lround(static_cast<double>(columns) * frameHeight / frameWidth * w / h)));
   const double lean = 2.0 * std::tan(frame.values[1] * kPi / 180.0);
   return RemapPixels(frame, [&](std::int32_t x, std::int32_t y) -> SourcePoint {
-    const double up = (y + 0.5) / h;           // 0 at the bottom of the frame
-    const double depth = 1.0 + lean * up;      // how far away this row of the wall is
+    const double up = (y + 0.5) / h;       // 0 at the bottom of the frame
+    const double depth = 1.0 + lean * up;  // how far away this row of the wall is
     const double wallY = up * (1.0 + lean) / depth;
     const double wallX = ((x + 0.5) / w - 0.5) * depth + 0.5;
     if (wallX < 0.0 || wallX >= 1.0) return {};

@@ -66,11 +66,21 @@ int GradientFilter(const FilterFrame& frame) {
     const double Y = y + 0.5;
     double along = 0.0;
     switch (direction) {
-      case 1: along = (w - X) / w; break;
-      case 2: along = Y / h; break;
-      case 3: along = (h - Y) / h; break;
-      case 4: along = std::hypot(X - w / 2.0, Y - h / 2.0) / rMax; break;
-      default: along = X / w; break;
+      case 1:
+        along = (w - X) / w;
+        break;
+      case 2:
+        along = Y / h;
+        break;
+      case 3:
+        along = (h - Y) / h;
+        break;
+      case 4:
+        along = std::hypot(X - w / 2.0, Y - h / 2.0) / rMax;
+        break;
+      default:
+        along = X / w;
+        break;
     }
     const double opacity = start + (end - start) * along;
     return static_cast<int>(std::lround(std::clamp(opacity, 0.0, 100.0) * kOpaque / 100.0));
@@ -106,8 +116,8 @@ int ImageMatteFilter(const FilterFrame& frame) {
   const bool keepBlack = frame.values[0] == 1;
   return CopyAndKey(frame, [&](std::int32_t x, std::int32_t y) {
     if (matte.empty()) return kOpaque;  // no matte: the picture stays opaque
-    int level = matte[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.source.width) +
-                      static_cast<std::size_t>(x)];
+    int level =
+        matte[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.source.width) + static_cast<std::size_t>(x)];
     if (keepBlack) level = 255 - level;
     return (level * kOpaque + 127) / 255;
   });
@@ -169,10 +179,12 @@ int TextureMapFilter(const FilterFrame& frame) {
   }
   const std::vector<std::uint8_t> tileLevels = tile.view() ? LumaOf(tile.view()) : std::vector<std::uint8_t>{};
   auto textureAt = [&](std::int32_t x, std::int32_t y) -> int {
-    if (!picture.empty()) return picture[static_cast<std::size_t>(y) * static_cast<std::size_t>(s.width) + static_cast<std::size_t>(x)];
+    if (!picture.empty())
+      return picture[static_cast<std::size_t>(y) * static_cast<std::size_t>(s.width) + static_cast<std::size_t>(x)];
     const std::int32_t side = tile.view().width;
     const std::int32_t rows = tile.view().height;
-    return tileLevels[static_cast<std::size_t>(y % rows) * static_cast<std::size_t>(side) + static_cast<std::size_t>(x % side)];
+    return tileLevels[static_cast<std::size_t>(y % rows) * static_cast<std::size_t>(side) +
+                      static_cast<std::size_t>(x % side)];
   };
   const int relief = frame.values[1];
   const int seeThrough = frame.values[2];

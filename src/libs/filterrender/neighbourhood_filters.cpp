@@ -98,7 +98,8 @@ int SharpenFilter(const FilterFrame& frame) {
     for (int c = 0; c < 3; ++c) {
       std::int32_t sum = 0;
       for (std::int32_t dy = -1; dy <= 1; ++dy) {
-        for (std::int32_t dx = -1; dx <= 1; ++dx) sum += s.At(ClampIndex(x + dx, s.width), ClampIndex(y + dy, s.height))[c];
+        for (std::int32_t dx = -1; dx <= 1; ++dx)
+          sum += s.At(ClampIndex(x + dx, s.width), ClampIndex(y + dy, s.height))[c];
       }
       const std::int32_t mean = (sum + 4) / 9;
       d[c] = Clamp255(p[c] + (p[c] - mean) * amount / 100);

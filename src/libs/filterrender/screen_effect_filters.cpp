@@ -23,7 +23,8 @@ std::uint8_t Clamp255(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0,
 // The seed of the grain effects: effect-data word 1 once prepared, else the
 // default seed.
 std::uint32_t GrainSeed(const FilterFrame& frame) {
-  if (frame.filter != nullptr && (frame.filter->effectData[1] & kPreparedMark) != 0 && frame.filter->effectData[0] != 0) {
+  if (frame.filter != nullptr && (frame.filter->effectData[1] & kPreparedMark) != 0 &&
+      frame.filter->effectData[0] != 0) {
     return static_cast<std::uint32_t>(frame.filter->effectData[0]);
   }
   return static_cast<std::uint32_t>(kDefaultGrainSeed);
@@ -48,9 +49,9 @@ int CopyFilter(const FilterFrame& frame) {
 int ScreenAnimationFilter(const FilterFrame& frame) {
   const PictureView& s = frame.source;
   EffectPathNode node;
-  const std::vector<EffectPathNode> nodes =
-      frame.filter != nullptr && frame.filter->workBlock != nullptr ? ReadWorkNodes(frame.filter->workBlock)
-                                                                    : std::vector<EffectPathNode>{};
+  const std::vector<EffectPathNode> nodes = frame.filter != nullptr && frame.filter->workBlock != nullptr
+                                                ? ReadWorkNodes(frame.filter->workBlock)
+                                                : std::vector<EffectPathNode>{};
   if (!nodes.empty()) {
     node = NodeAt(nodes, static_cast<std::int32_t>(std::lround(ClampPercent(frame.effectPercent) * 100.0)));
   } else {
@@ -148,7 +149,8 @@ int FilmGrainFilter(const FilterFrame& frame) {
   const bool grey = frame.values[1] == 1;
   const auto frameSeed = static_cast<std::uint32_t>(frame.frameNumber);
   return ForEachPixel(frame, [&](std::int32_t x, std::int32_t y, const std::uint8_t* p, std::uint8_t* d) {
-    const std::uint32_t noise = PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameSeed * 0x9E37u);
+    const std::uint32_t noise =
+        PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameSeed * 0x9E37u);
     for (int c = 0; c < 3; ++c) {
       const int byte = grey ? static_cast<int>(noise & 0xFF) : static_cast<int>((noise >> (8 * c)) & 0xFF);
       d[c] = Clamp255(p[c] + (byte - 128) * amount / 100);
@@ -167,14 +169,16 @@ int OldFilmFilter(const FilterFrame& frame) {
   const std::int32_t scratches = frame.values[1];
   std::vector<std::int32_t> scratchColumns;
   for (std::int32_t i = 0; i < scratches; ++i) {
-    scratchColumns.push_back(static_cast<std::int32_t>(PatternHash(frameNumber / 3, static_cast<std::uint32_t>(i) + 100u, seed) %
-                                                       static_cast<std::uint32_t>(frame.source.width)));
+    scratchColumns.push_back(
+        static_cast<std::int32_t>(PatternHash(frameNumber / 3, static_cast<std::uint32_t>(i) + 100u, seed) %
+                                  static_cast<std::uint32_t>(frame.source.width)));
   }
   static constexpr int kSepia[3] = {20, 66, 112};  // blue, green, red at grey 128
   return ForEachPixel(frame, [&](std::int32_t x, std::int32_t y, const std::uint8_t* p, std::uint8_t* d) {
     const int level = Luma(p);
     const bool scratch = std::find(scratchColumns.begin(), scratchColumns.end(), x) != scratchColumns.end();
-    const std::uint32_t noise = PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameNumber);
+    const std::uint32_t noise =
+        PatternHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed ^ frameNumber);
     for (int c = 0; c < 3; ++c) {
       const int toned = level < 128 ? kSepia[c] * level / 128 : kSepia[c] + (255 - kSepia[c]) * (level - 128) / 127;
       int value = p[c] + (toned - p[c]) * sepia / 100;
@@ -206,7 +210,8 @@ int ExplosionFilter(const FilterFrame& frame) {
       const std::int32_t upper = std::min(top + tileH, s.height);
       const double centreX = (left + right) / 2.0;
       const double centreY = (top + upper) / 2.0;
-      const double jitter = 0.75 + 0.5 * PatternFraction(static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(top), 5u);
+      const double jitter =
+          0.75 + 0.5 * PatternFraction(static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(top), 5u);
       const double movedX = centreX + (centreX - cx) * amount * spread * 2.0 * jitter;
       const double movedY = centreY + (centreY - cy) * amount * spread * 2.0 * jitter;
       const double halfW = (right - left) * scale / 2.0;
@@ -249,7 +254,8 @@ int FreezeFrameFilter(const FilterFrame& frame) {
         header.biHeight == s.height && header.biBitCount == 24) {
       bool whole = true;
       for (std::int32_t y = 0; y < s.height && whole; ++y) {
-        whole = static_cast<bool>(in.read(reinterpret_cast<char*>(frame.destination.Row(y)), static_cast<std::streamsize>(rowBytes)));
+        whole = static_cast<bool>(
+            in.read(reinterpret_cast<char*>(frame.destination.Row(y)), static_cast<std::streamsize>(rowBytes)));
       }
       if (whole) return kEffectDone;
     }
@@ -259,7 +265,8 @@ int FreezeFrameFilter(const FilterFrame& frame) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const DibInfoHeader header = MakeDib24Header(s.width, s.height);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    for (std::int32_t y = 0; y < s.height; ++y) out.write(reinterpret_cast<const char*>(s.Row(y)), static_cast<std::streamsize>(rowBytes));
+    for (std::int32_t y = 0; y < s.height; ++y)
+      out.write(reinterpret_cast<const char*>(s.Row(y)), static_cast<std::streamsize>(rowBytes));
   }
   return kEffectDone;
 }

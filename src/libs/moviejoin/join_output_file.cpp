@@ -1,8 +1,8 @@
 #include "libs/moviejoin/join_output_file.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -18,9 +18,9 @@ bool JoinOutputFile::Create(const std::string& outputPath, std::string* error) {
   const int fd = CreateWorkFile(outputPath, &work);
   if (fd < 0) {
     const std::string folder = std::filesystem::path(outputPath).parent_path().string();
-    *error = errno == EISDIR ? "\"" + outputPath + "\" is not a file name."
-                             : "Cannot create a file in \"" + (folder.empty() ? "." : folder) + "\": " +
-                                   std::strerror(errno) + ".";
+    *error = errno == EISDIR
+                 ? "\"" + outputPath + "\" is not a file name."
+                 : "Cannot create a file in \"" + (folder.empty() ? "." : folder) + "\": " + std::strerror(errno) + ".";
     return false;
   }
   ::close(fd);

@@ -39,14 +39,22 @@ constexpr std::int64_t kSoundSecondsPerWrite = 1;
 
 const char* TextOf(MovieJoinFailure failure) {
   switch (failure) {
-    case MovieJoinFailure::kNone: return "";
-    case MovieJoinFailure::kBadJob: return kBadJobText;
-    case MovieJoinFailure::kCreateFile: return kCreateFileText;
-    case MovieJoinFailure::kCompressor: return kCompressorText;
-    case MovieJoinFailure::kSound: return kSoundText;
-    case MovieJoinFailure::kSource: return kSourceText;
-    case MovieJoinFailure::kWrite: return kWriteText;
-    case MovieJoinFailure::kFrame: return kFrameText;
+    case MovieJoinFailure::kNone:
+      return "";
+    case MovieJoinFailure::kBadJob:
+      return kBadJobText;
+    case MovieJoinFailure::kCreateFile:
+      return kCreateFileText;
+    case MovieJoinFailure::kCompressor:
+      return kCompressorText;
+    case MovieJoinFailure::kSound:
+      return kSoundText;
+    case MovieJoinFailure::kSource:
+      return kSourceText;
+    case MovieJoinFailure::kWrite:
+      return kWriteText;
+    case MovieJoinFailure::kFrame:
+      return kFrameText;
   }
   return "";
 }
@@ -77,7 +85,11 @@ public:
   MovieJoiner(const MovieJoinJob& job, const MovieJoinFrameCallback& frameCallback,
               const MovieJoinProgressCallback& progressCallback, const MovieJoinPumpCallback& pumpCallback,
               MovieJoinOutcome* outcome)
-      : job_(job), p_(job.params), frameCallback_(frameCallback), progress_(progressCallback), pump_(pumpCallback),
+      : job_(job),
+        p_(job.params),
+        frameCallback_(frameCallback),
+        progress_(progressCallback),
+        pump_(pumpCallback),
         outcome_(outcome) {}
 
   int Run();
@@ -281,14 +293,16 @@ MovieJoiner::Step MovieJoiner::WritePieces() {
       const std::uint8_t* shown = nullptr;
       Step step = Step::kNext;
       switch (copier.WriteFrame(piece.fileName, frame, &error)) {
-        case PieceFrameCopier::Status::kWritten: break;
+        case PieceFrameCopier::Status::kWritten:
+          break;
         case PieceFrameCopier::Status::kSourceFailed:
           // Pieces follow each other through the range, so a render job
           // renders the frames of a piece it cannot read at their times.
           if (!frameCallback_) return FailStep(MovieJoinFailure::kSource, error);
           step = RenderOne(k, &shown);
           break;
-        case PieceFrameCopier::Status::kWriteFailed: return FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
+        case PieceFrameCopier::Status::kWriteFailed:
+          return FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
       }
       if (step == Step::kNext) step = AfterFrame(k, shown);
       if (step != Step::kNext) return step;

@@ -50,15 +50,15 @@ inline constexpr std::int32_t kJoinFrameSample = 1;   // `rawSample` holds the s
 // One call of the frame callback.
 struct MovieJoinFrame {
   // What to render.
-  std::int32_t index = 0;        // the movie's frame number (the frame argument)
-  double timeMs = 0.0;           // the frame's time
-  double endTimeMs = 0.0;        // the time at which effects take their end values
+  std::int32_t index = 0;  // the movie's frame number (the frame argument)
+  double timeMs = 0.0;     // the frame's time
+  double endTimeMs = 0.0;  // the time at which effects take their end values
   HGLOBAL pictureBlock = nullptr;
   std::uint8_t* picture = nullptr;  // the locked block: a black 24-bit packed DIB of width x height
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t fieldMode = 0;
-  std::int32_t field = 0;        // which field of the frame (0 for whole frames)
+  std::int32_t field = 0;  // which field of the frame (0 for whole frames)
   std::int32_t renderMode = kJoinRenderPlain;
   std::int32_t doubleSize = 0;
 
@@ -87,22 +87,22 @@ using MovieJoinPumpCallback = std::function<int()>;
 
 enum class MovieJoinFailure {
   kNone,
-  kBadJob,       // the block cannot be used
-  kCreateFile,   // the movie file cannot be created
-  kCompressor,   // no compressor for the FOURCC, or it refuses the format
-  kSound,        // the mixed sound file cannot be read
-  kSource,       // a piece's file cannot be read
-  kWrite,        // a write failed (a full disk)
-  kFrame,        // the frame callback failed
+  kBadJob,      // the block cannot be used
+  kCreateFile,  // the movie file cannot be created
+  kCompressor,  // no compressor for the FOURCC, or it refuses the format
+  kSound,       // the mixed sound file cannot be read
+  kSource,      // a piece's file cannot be read
+  kWrite,       // a write failed (a full disk)
+  kFrame,       // the frame callback failed
 };
 
 // What happened, for the caller's message and log.
 struct MovieJoinOutcome {
   MovieJoinFailure failure = MovieJoinFailure::kNone;
-  bool stopped = false;             // the pump or the frame callback ended the job early
+  bool stopped = false;  // the pump or the frame callback ended the job early
   std::int64_t framesWritten = 0;
-  std::string message;              // the text to show the user; empty when complete
-  std::string detail;               // what went wrong, for the log
+  std::string message;  // the text to show the user; empty when complete
+  std::string detail;   // what went wrong, for the log
 };
 
 // Ordinal 2. `frameCallback`, `progressCallback` and `pumpCallback` may be

@@ -141,7 +141,8 @@ bool UnpackMovieJoinJob(HGLOBAL block, MovieJoinJob* job, std::string* error) {
 
 std::int64_t CountPieceFrames(const std::vector<MovieJoinPiece>& pieces) {
   std::int64_t frames = 0;
-  for (const MovieJoinPiece& piece : pieces) frames += static_cast<std::int64_t>(piece.lastFrame) - piece.firstFrame + 1;
+  for (const MovieJoinPiece& piece : pieces)
+    frames += static_cast<std::int64_t>(piece.lastFrame) - piece.firstFrame + 1;
   return frames;
 }
 

@@ -39,8 +39,7 @@ bool PieceFrameCopier::OpenFile(const std::string& file, std::string* error) {
   return true;
 }
 
-PieceFrameCopier::Status PieceFrameCopier::WriteFrame(const std::string& file, std::int32_t frame,
-                                                      std::string* error) {
+PieceFrameCopier::Status PieceFrameCopier::WriteFrame(const std::string& file, std::int32_t frame, std::string* error) {
   if (file != file_ && !OpenFile(file, error)) return Status::kSourceFailed;
   std::int64_t n = std::clamp<std::int64_t>(frame, 0, frameCount_ - 1);
   if (!copyable_) return Recompress(n, error);

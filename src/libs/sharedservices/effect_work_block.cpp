@@ -163,11 +163,12 @@ EffectPathNode NodeAt(std::span<const EffectPathNode> nodes, std::int32_t positi
                    [](const EffectPathNode& a, const EffectPathNode& b) { return a.position < b.position; });
   if (position <= sorted.front().position) return sorted.front();
   if (position >= sorted.back().position) return sorted.back();
-  auto after = std::find_if(sorted.begin(), sorted.end(), [&](const EffectPathNode& n) { return n.position > position; });
+  auto after =
+      std::find_if(sorted.begin(), sorted.end(), [&](const EffectPathNode& n) { return n.position > position; });
   const EffectPathNode& to = *after;
   const EffectPathNode& from = *(after - 1);
-  const double fraction = (static_cast<double>(position) - from.position) /
-                          (static_cast<double>(to.position) - from.position);
+  const double fraction =
+      (static_cast<double>(position) - from.position) / (static_cast<double>(to.position) - from.position);
   auto lerp = [fraction](std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(std::lround(a + (static_cast<double>(b) - a) * fraction));
   };

@@ -104,7 +104,8 @@ HGLOBAL UnpackTextureData(std::span<const std::uint8_t> stored) {
 std::vector<std::uint8_t> PackTextureData(HGLOBAL textureMap) {
   const std::optional<TextureMapInfo> info = ReadTextureMap(textureMap);
   if (!info) return {};
-  const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]}, static_cast<std::int32_t>(info->kind), info->scale, 0};
+  const Header header{
+      {kMagic[0], kMagic[1], kMagic[2], kMagic[3]}, static_cast<std::int32_t>(info->kind), info->scale, 0};
   std::vector<std::uint8_t> bytes(sizeof header);
   std::memcpy(bytes.data(), &header, sizeof header);
   return bytes;

@@ -37,9 +37,7 @@ double ValueNoise(double x, double y, double cell, std::uint32_t seed) {
   const double fy = std::floor(gy);
   const auto ix = static_cast<std::uint32_t>(static_cast<std::int64_t>(fx));
   const auto iy = static_cast<std::uint32_t>(static_cast<std::int64_t>(fy));
-  auto corner = [&](std::uint32_t dx, std::uint32_t dy) {
-    return PatternFraction(ix + dx, iy + dy, seed);
-  };
+  auto corner = [&](std::uint32_t dx, std::uint32_t dy) { return PatternFraction(ix + dx, iy + dy, seed); };
   auto smooth = [](double t) { return t * t * (3.0 - 2.0 * t); };
   const double u = smooth(gx - fx);
   const double v = smooth(gy - fy);
@@ -64,7 +62,8 @@ std::vector<std::uint8_t> CloudMap(const EffectValues& values, std::int32_t widt
       double amplitude = 1.0;
       double cell = base;
       for (int octave = 0; octave < 4; ++octave) {
-        sum += amplitude * ValueNoise(i * kCloudStep, j * kCloudStep, cell, seed + static_cast<std::uint32_t>(octave) * 101u);
+        sum += amplitude *
+               ValueNoise(i * kCloudStep, j * kCloudStep, cell, seed + static_cast<std::uint32_t>(octave) * 101u);
         amplitude *= 0.5;
         cell = std::max(1.0, cell * 0.5);
       }
@@ -121,12 +120,24 @@ std::vector<std::uint8_t> MakeGreyMap(std::int32_t transitionId, const EffectVal
       const double r = std::sqrt(px * px + py * py) / rMax;
       double v = 0.0;
       switch (transitionId) {
-        case kSoftLeftToRight: v = X / w; break;
-        case kSoftTopToBottom: v = fromTop / h; break;
-        case kSoftDiagonal: v = (X / w + fromTop / h) / 2.0; break;
-        case kSoftCircle: v = r; break;
-        case kSoftClock: v = ClockFraction(px, py); break;
-        case kSoftDiamond: v = (std::fabs(px) / (w / 2.0) + std::fabs(py) / (h / 2.0)) / 2.0; break;
+        case kSoftLeftToRight:
+          v = X / w;
+          break;
+        case kSoftTopToBottom:
+          v = fromTop / h;
+          break;
+        case kSoftDiagonal:
+          v = (X / w + fromTop / h) / 2.0;
+          break;
+        case kSoftCircle:
+          v = r;
+          break;
+        case kSoftClock:
+          v = ClockFraction(px, py);
+          break;
+        case kSoftDiamond:
+          v = (std::fabs(px) / (w / 2.0) + std::fabs(py) / (h / 2.0)) / 2.0;
+          break;
         case kSoftBlinds: {
           const double band = fromTop * values[3] / h;
           v = band - std::floor(band);
@@ -147,7 +158,8 @@ std::vector<std::uint8_t> MakeGreyMap(std::int32_t transitionId, const EffectVal
           v = ring - std::floor(ring);
           break;
         }
-        default: break;
+        default:
+          break;
       }
       map.push_back(ToGrey(v));
     }

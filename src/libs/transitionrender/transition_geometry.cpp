@@ -42,7 +42,7 @@ bool IsMoveTransition(std::int32_t id) {
 MovePlacement PlaceMove(std::int32_t id, float percent, std::int32_t width, std::int32_t height) {
   MovePlacement placement;
   if (!IsMoveTransition(id)) return placement;
-  placement.kind = id < effect_id::kSlideLeft ? MoveKind::kPush
+  placement.kind = id < effect_id::kSlideLeft     ? MoveKind::kPush
                    : id < effect_id::kUncoverLeft ? MoveKind::kSlide
                                                   : MoveKind::kUncover;
   const Direction direction = kDirections[id % 10];

@@ -14,10 +14,9 @@ void DrawCard(const PictureView& card, BgrPixel top, BgrPixel bottom) {
     for (std::int32_t x = 0; x < card.width; ++x) {
       std::uint8_t* p = card.At(x, y);
       const bool frame = x == 0 || y == 0 || x == card.width - 1 || y == card.height - 1;
-      const std::uint8_t shade[3] = {
-          static_cast<std::uint8_t>((bottom.blue * (256 - share) + top.blue * share) >> 8),
-          static_cast<std::uint8_t>((bottom.green * (256 - share) + top.green * share) >> 8),
-          static_cast<std::uint8_t>((bottom.red * (256 - share) + top.red * share) >> 8)};
+      const std::uint8_t shade[3] = {static_cast<std::uint8_t>((bottom.blue * (256 - share) + top.blue * share) >> 8),
+                                     static_cast<std::uint8_t>((bottom.green * (256 - share) + top.green * share) >> 8),
+                                     static_cast<std::uint8_t>((bottom.red * (256 - share) + top.red * share) >> 8)};
       for (int c = 0; c < 3; ++c) p[c] = frame ? static_cast<std::uint8_t>(shade[c] / 2) : shade[c];
     }
   }

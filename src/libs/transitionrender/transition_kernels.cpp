@@ -65,9 +65,8 @@ int Dissolve(std::int32_t id, float percent, const PictureView& a, const Picture
     case kDipToBlack:
     case kDipToWhite: {
       const int colour = id == kDipToWhite ? 255 : 0;
-      return ForEachByte(a, b, result, stop, [&](int pa, int pb) {
-        return firstHalf ? Mix256(pa, colour, dip) : Mix256(colour, pb, dip);
-      });
+      return ForEachByte(a, b, result, stop,
+                         [&](int pa, int pb) { return firstHalf ? Mix256(pa, colour, dip) : Mix256(colour, pb, dip); });
     }
     default: {
       const int cross = DissolveWeight(percent);
@@ -86,8 +85,8 @@ std::vector<std::uint8_t> WeightTable(const WipeThreshold& threshold) {
   return weights;
 }
 
-int MapWipe(std::int32_t id, float percent, const EffectValues& values, const EffectFilter* own,
-            const PictureView& a, const PictureView& b, const PictureView& result, StopCheck& stop) {
+int MapWipe(std::int32_t id, float percent, const EffectValues& values, const EffectFilter* own, const PictureView& a,
+            const PictureView& b, const PictureView& result, StopCheck& stop) {
   const WipeMap map(id, values, own, a, b, result.width, result.height);
   const std::vector<std::uint8_t> weights = WeightTable(WipeThreshold::At(percent, values[2]));
   std::vector<std::uint16_t> levels(static_cast<std::size_t>(result.width));
@@ -110,14 +109,14 @@ int MapWipe(std::int32_t id, float percent, const EffectValues& values, const Ef
 int Move(std::int32_t id, float percent, const PictureView& a, const PictureView& b, const PictureView& result,
          StopCheck& stop) {
   const MovePlacement placement = PlaceMove(id, percent, result.width, result.height);
-  return ForEachPixel(a, b, result, stop, [&](std::int32_t x, std::int32_t y, const std::uint8_t*,
-                                              const std::uint8_t*, std::uint8_t* out) {
-    const MoveSample sample = SampleMove(placement, x, y, result.width, result.height);
-    const std::uint8_t* from = sample.fromB ? b.At(sample.x, sample.y) : a.At(sample.x, sample.y);
-    out[0] = from[0];
-    out[1] = from[1];
-    out[2] = from[2];
-  });
+  return ForEachPixel(a, b, result, stop,
+                      [&](std::int32_t x, std::int32_t y, const std::uint8_t*, const std::uint8_t*, std::uint8_t* out) {
+                        const MoveSample sample = SampleMove(placement, x, y, result.width, result.height);
+                        const std::uint8_t* from = sample.fromB ? b.At(sample.x, sample.y) : a.At(sample.x, sample.y);
+                        out[0] = from[0];
+                        out[1] = from[1];
+                        out[2] = from[2];
+                      });
 }
 
 // The source coordinate of a pixel of a picture scaled by `scale` about its
@@ -144,49 +143,50 @@ int Zoom(std::int32_t id, float percent, const PictureView& a, const PictureView
   const std::int32_t h = result.height;
   const std::int32_t cross = DissolveWeight(percent);
   const auto squeezedA = static_cast<std::int32_t>(std::lround(w * (1.0 - t)));
-  return ForEachPixel(a, b, result, stop, [&](std::int32_t x, std::int32_t y, const std::uint8_t* pa,
-                                              const std::uint8_t* pb, std::uint8_t* out) {
-    switch (id) {
-      case kZoomInB:
-      case kZoomOutA: {
-        const double scale = id == kZoomInB ? t : 1.0 - t;
-        const PictureView& moving = id == kZoomInB ? b : a;
-        const std::int32_t sx = ScaledSource(x, w, scale);
-        const std::int32_t sy = ScaledSource(y, h, scale);
-        if (sx >= 0 && sy >= 0) {
-          CopyPixel(moving.At(sx, sy), out);
-        } else {
-          CopyPixel(id == kZoomInB ? pa : pb, out);
+  return ForEachPixel(
+      a, b, result, stop,
+      [&](std::int32_t x, std::int32_t y, const std::uint8_t* pa, const std::uint8_t* pb, std::uint8_t* out) {
+        switch (id) {
+          case kZoomInB:
+          case kZoomOutA: {
+            const double scale = id == kZoomInB ? t : 1.0 - t;
+            const PictureView& moving = id == kZoomInB ? b : a;
+            const std::int32_t sx = ScaledSource(x, w, scale);
+            const std::int32_t sy = ScaledSource(y, h, scale);
+            if (sx >= 0 && sy >= 0) {
+              CopyPixel(moving.At(sx, sy), out);
+            } else {
+              CopyPixel(id == kZoomInB ? pa : pb, out);
+            }
+            break;
+          }
+          case kStretchHorizontal:
+          case kStretchVertical: {
+            const std::int32_t s = id == kStretchHorizontal ? ScaledSource(x, w, t) : ScaledSource(y, h, t);
+            if (s < 0) {
+              CopyPixel(pa, out);
+            } else {
+              CopyPixel(id == kStretchHorizontal ? b.At(s, y) : b.At(x, s), out);
+            }
+            break;
+          }
+          case kSqueeze: {
+            if (x < squeezedA) {
+              CopyPixel(a.At(static_cast<std::int32_t>((x + 0.5) * w / squeezedA), y), out);
+            } else {
+              const std::int32_t widthB = w - squeezedA;
+              CopyPixel(b.At(static_cast<std::int32_t>((x - squeezedA + 0.5) * w / widthB), y), out);
+            }
+            break;
+          }
+          default: {  // cross zoom
+            const std::uint8_t* za = a.At(ScaledSource(x, w, 1.0 + 3.0 * t), ScaledSource(y, h, 1.0 + 3.0 * t));
+            const std::uint8_t* zb = b.At(ScaledSource(x, w, 4.0 - 3.0 * t), ScaledSource(y, h, 4.0 - 3.0 * t));
+            for (int c = 0; c < 3; ++c) out[c] = Mix256(za[c], zb[c], cross);
+            break;
+          }
         }
-        break;
-      }
-      case kStretchHorizontal:
-      case kStretchVertical: {
-        const std::int32_t s = id == kStretchHorizontal ? ScaledSource(x, w, t) : ScaledSource(y, h, t);
-        if (s < 0) {
-          CopyPixel(pa, out);
-        } else {
-          CopyPixel(id == kStretchHorizontal ? b.At(s, y) : b.At(x, s), out);
-        }
-        break;
-      }
-      case kSqueeze: {
-        if (x < squeezedA) {
-          CopyPixel(a.At(static_cast<std::int32_t>((x + 0.5) * w / squeezedA), y), out);
-        } else {
-          const std::int32_t widthB = w - squeezedA;
-          CopyPixel(b.At(static_cast<std::int32_t>((x - squeezedA + 0.5) * w / widthB), y), out);
-        }
-        break;
-      }
-      default: {  // cross zoom
-        const std::uint8_t* za = a.At(ScaledSource(x, w, 1.0 + 3.0 * t), ScaledSource(y, h, 1.0 + 3.0 * t));
-        const std::uint8_t* zb = b.At(ScaledSource(x, w, 4.0 - 3.0 * t), ScaledSource(y, h, 4.0 - 3.0 * t));
-        for (int c = 0; c < 3; ++c) out[c] = Mix256(za[c], zb[c], cross);
-        break;
-      }
-    }
-  });
+      });
 }
 
 // The steps of an effect sequence: the transitions that follow its record.

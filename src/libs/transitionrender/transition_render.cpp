@@ -48,10 +48,10 @@ int RenderTransitionFrame(std::int32_t /*logSwitch*/, std::int32_t transitionId,
 }
 
 int RenderTransitionFrameToFile(std::int32_t logSwitch, std::int32_t transitionId, float transitionPercent,
-                                const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result,
-                                std::uint8_t* mask, std::span<const EffectFilter> filters, float effectPercent,
-                                std::int32_t sourceTime, std::int32_t rate, const EffectFileWorkBlock* /*workBlock*/,
-                                std::int32_t one, const RenderPumpCallback& pump) {
+                                const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result, std::uint8_t* mask,
+                                std::span<const EffectFilter> filters, float effectPercent, std::int32_t sourceTime,
+                                std::int32_t rate, const EffectFileWorkBlock* /*workBlock*/, std::int32_t one,
+                                const RenderPumpCallback& pump) {
   const int answer = RenderTransitionFrame(logSwitch, transitionId, transitionPercent, a, b, result, 0, 0, filters,
                                            effectPercent, sourceTime, rate, one, nullptr, pump);
   if (answer != kEffectDone) return answer;

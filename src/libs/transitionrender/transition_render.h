@@ -35,10 +35,10 @@ int RenderTransitionFrame(std::int32_t logSwitch, std::int32_t transitionId, flo
 // of the result's size, when given, is made fully opaque (128), since a
 // transition covers the whole frame.
 int RenderTransitionFrameToFile(std::int32_t logSwitch, std::int32_t transitionId, float transitionPercent,
-                                const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result,
-                                std::uint8_t* mask, std::span<const EffectFilter> filters, float effectPercent,
-                                std::int32_t sourceTime, std::int32_t rate, const EffectFileWorkBlock* workBlock,
-                                std::int32_t one, const RenderPumpCallback& pump = {});
+                                const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result, std::uint8_t* mask,
+                                std::span<const EffectFilter> filters, float effectPercent, std::int32_t sourceTime,
+                                std::int32_t rate, const EffectFileWorkBlock* workBlock, std::int32_t one,
+                                const RenderPumpCallback& pump = {});
 
 // The same on picture views, for the effect dialogs, icons and the fast
 // path's tests.

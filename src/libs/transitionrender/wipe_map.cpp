@@ -138,7 +138,7 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t 
   const double h = height_;
   const double fromBottom = y + 0.5;
   const double fromTop = h - fromBottom;
-  const double py = fromBottom - h / 2.0;   // up from the centre
+  const double py = fromBottom - h / 2.0;  // up from the centre
   const double dy = std::fabs(py) / (h / 2.0);
   const double rMax = std::hypot(w / 2.0, h / 2.0);
   const std::int32_t block = std::max(1, values_[3]);
@@ -153,43 +153,102 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t 
     switch (id_) {
       case kRandomDissolve:
       case kRandomBlocks:
-        v = PatternFraction(static_cast<std::uint32_t>(x / block), static_cast<std::uint32_t>(rowFromTop / block), seed);
+        v = PatternFraction(static_cast<std::uint32_t>(x / block), static_cast<std::uint32_t>(rowFromTop / block),
+                            seed);
         break;
       case kRandomBars:
         v = PatternFraction(static_cast<std::uint32_t>(rowFromTop / block), 0u, seed);
         break;
-      case kWipeLeftToRight: v = X / w; break;
-      case kWipeRightToLeft: v = (w - X) / w; break;
-      case kWipeTopToBottom: v = fromTop / h; break;
-      case kWipeBottomToTop: v = fromBottom / h; break;
-      case kWipeFromTopLeft: v = (X / w + fromTop / h) / 2.0; break;
-      case kWipeFromTopRight: v = ((w - X) / w + fromTop / h) / 2.0; break;
-      case kWipeFromBottomLeft: v = (X / w + fromBottom / h) / 2.0; break;
-      case kWipeFromBottomRight: v = ((w - X) / w + fromBottom / h) / 2.0; break;
-      case kBarnDoorOpenHorizontal: v = dx; break;
-      case kBarnDoorCloseHorizontal: v = 1.0 - dx; break;
-      case kBarnDoorOpenVertical: v = dy; break;
-      case kBarnDoorCloseVertical: v = 1.0 - dy; break;
-      case kIrisBoxOut: v = std::max(dx, dy); break;
-      case kIrisBoxIn: v = 1.0 - std::max(dx, dy); break;
-      case kIrisCircleOut: v = std::sqrt(px * px + py * py) / rMax; break;
-      case kIrisCircleIn: v = 1.0 - std::sqrt(px * px + py * py) / rMax; break;
-      case kIrisDiamondOut: v = (dx + dy) / 2.0; break;
-      case kIrisDiamondIn: v = 1.0 - (dx + dy) / 2.0; break;
-      case kIrisCrossOut: v = std::min(dx, dy); break;
-      case kIrisCrossIn: v = 1.0 - std::min(dx, dy); break;
+      case kWipeLeftToRight:
+        v = X / w;
+        break;
+      case kWipeRightToLeft:
+        v = (w - X) / w;
+        break;
+      case kWipeTopToBottom:
+        v = fromTop / h;
+        break;
+      case kWipeBottomToTop:
+        v = fromBottom / h;
+        break;
+      case kWipeFromTopLeft:
+        v = (X / w + fromTop / h) / 2.0;
+        break;
+      case kWipeFromTopRight:
+        v = ((w - X) / w + fromTop / h) / 2.0;
+        break;
+      case kWipeFromBottomLeft:
+        v = (X / w + fromBottom / h) / 2.0;
+        break;
+      case kWipeFromBottomRight:
+        v = ((w - X) / w + fromBottom / h) / 2.0;
+        break;
+      case kBarnDoorOpenHorizontal:
+        v = dx;
+        break;
+      case kBarnDoorCloseHorizontal:
+        v = 1.0 - dx;
+        break;
+      case kBarnDoorOpenVertical:
+        v = dy;
+        break;
+      case kBarnDoorCloseVertical:
+        v = 1.0 - dy;
+        break;
+      case kIrisBoxOut:
+        v = std::max(dx, dy);
+        break;
+      case kIrisBoxIn:
+        v = 1.0 - std::max(dx, dy);
+        break;
+      case kIrisCircleOut:
+        v = std::sqrt(px * px + py * py) / rMax;
+        break;
+      case kIrisCircleIn:
+        v = 1.0 - std::sqrt(px * px + py * py) / rMax;
+        break;
+      case kIrisDiamondOut:
+        v = (dx + dy) / 2.0;
+        break;
+      case kIrisDiamondIn:
+        v = 1.0 - (dx + dy) / 2.0;
+        break;
+      case kIrisCrossOut:
+        v = std::min(dx, dy);
+        break;
+      case kIrisCrossIn:
+        v = 1.0 - std::min(dx, dy);
+        break;
       case kIrisStarOut:
         v = std::sqrt(px * px + py * py) / rMax * (0.5 + 0.25 * (1.0 - std::cos(5.0 * std::atan2(px, py))));
         break;
-      case kClockClockwise: v = ClockFraction(px, py); break;
-      case kClockCounterClockwise: v = ClockFraction(-px, py); break;
-      case kFanFromTop: v = std::atan2(fromTop, -px) / kPi; break;
-      case kFanFromBottom: v = std::atan2(fromBottom, -px) / kPi; break;
-      case kDoubleFan: v = Fraction(ClockFraction(px, py) * 2.0); break;
-      case kRadialFromCorner: v = std::atan2(fromBottom, X) / (kPi / 2.0); break;
-      case kBlindsHorizontal: v = Fraction(fromTop * values_[3] / h); break;
-      case kBlindsVertical: v = Fraction(X * values_[3] / w); break;
-      case kDiagonalBlinds: v = Fraction((X + fromTop) * values_[3] / (w + h)); break;
+      case kClockClockwise:
+        v = ClockFraction(px, py);
+        break;
+      case kClockCounterClockwise:
+        v = ClockFraction(-px, py);
+        break;
+      case kFanFromTop:
+        v = std::atan2(fromTop, -px) / kPi;
+        break;
+      case kFanFromBottom:
+        v = std::atan2(fromBottom, -px) / kPi;
+        break;
+      case kDoubleFan:
+        v = Fraction(ClockFraction(px, py) * 2.0);
+        break;
+      case kRadialFromCorner:
+        v = std::atan2(fromBottom, X) / (kPi / 2.0);
+        break;
+      case kBlindsHorizontal:
+        v = Fraction(fromTop * values_[3] / h);
+        break;
+      case kBlindsVertical:
+        v = Fraction(X * values_[3] / w);
+        break;
+      case kDiagonalBlinds:
+        v = Fraction((X + fromTop) * values_[3] / (w + h));
+        break;
       case kCheckerboard: {
         const double cell = w / std::max(1, values_[3]);
         const auto column = static_cast<std::int64_t>(X / cell);
@@ -220,11 +279,20 @@ void WipeMap::RowOfGeometry(std::int32_t y, std::uint16_t* levels, std::int32_t 
         v = (place + 0.5) / static_cast<double>(order_.size());
         break;
       }
-      case kCornerTopLeft: v = std::max(X / w, fromTop / h); break;
-      case kCornerTopLeft + 1: v = std::max((w - X) / w, fromTop / h); break;
-      case kCornerTopLeft + 2: v = std::max(X / w, fromBottom / h); break;
-      case kCornerBottomRight: v = std::max((w - X) / w, fromBottom / h); break;
-      default: break;
+      case kCornerTopLeft:
+        v = std::max(X / w, fromTop / h);
+        break;
+      case kCornerTopLeft + 1:
+        v = std::max((w - X) / w, fromTop / h);
+        break;
+      case kCornerTopLeft + 2:
+        v = std::max(X / w, fromBottom / h);
+        break;
+      case kCornerBottomRight:
+        v = std::max((w - X) / w, fromBottom / h);
+        break;
+      default:
+        break;
     }
     levels[x] = ToLevel(v);
   }

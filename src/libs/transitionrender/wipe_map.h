@@ -41,8 +41,8 @@ private:
   EffectValues values_;
   std::int32_t width_;
   std::int32_t height_;
-  std::vector<std::uint8_t> grey_;     // maps read from grey levels, row 0 first
-  std::vector<std::int32_t> order_;    // spiral boxes: the place of each block
+  std::vector<std::uint8_t> grey_;           // maps read from grey levels, row 0 first
+  std::vector<std::int32_t> order_;          // spiral boxes: the place of each block
   std::vector<std::uint16_t> columnLevels_;  // maps that are the same in every row
   std::int32_t blockColumns_ = 0;
   std::int32_t blockRows_ = 0;

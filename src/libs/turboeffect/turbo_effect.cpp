@@ -18,8 +18,7 @@ struct SidePicture {
   PictureBuffer black;
 };
 
-const std::uint8_t* FetchBlock(TurboSources& sources, int side, const PictureView& output,
-                               std::recursive_mutex* lock) {
+const std::uint8_t* FetchBlock(TurboSources& sources, int side, const PictureView& output, std::recursive_mutex* lock) {
   if (lock == nullptr) return sources.FetchPicture(side, output.width, output.height);
   std::lock_guard guard(*lock);
   return sources.FetchPicture(side, output.width, output.height);
@@ -40,7 +39,8 @@ bool Fetch(TurboSources& sources, int side, const PictureView& output, std::recu
 // The transition's list as the general road runs it: a second filter other
 // than 999 would run after the transition.
 bool OnlyTheTransitionRuns(std::span<const EffectFilter> filters) {
-  return filters.size() < 2 || filters[1].id == effect_id::kEffectSequence || filters[0].id == effect_id::kEffectSequence;
+  return filters.size() < 2 || filters[1].id == effect_id::kEffectSequence ||
+         filters[0].id == effect_id::kEffectSequence;
 }
 
 bool AllColourTables(std::span<const EffectFilter> filters) {

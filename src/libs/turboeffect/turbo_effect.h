@@ -36,17 +36,17 @@ inline constexpr int kTurboSideClip = 2;
 
 // What the fast path needs to know of a render entry.
 struct TurboEntry {
-  char trackLetter = 'V';         // 'V' a clip, 'X' a transition
-  std::int32_t entryCount = 1;    // entries in the frame's list
+  char trackLetter = 'V';       // 'V' a clip, 'X' a transition
+  std::int32_t entryCount = 1;  // entries in the frame's list
   // 'X': the transition's list (the transition first, then its second
   // filter); 'V': the clip's filters.
   std::span<const EffectFilter> filters;
   float transitionPercent = 0.0f;
   float effectPercent = 0.0f;
-  bool sideAFilters = false;      // a transition side has filters of its own
+  bool sideAFilters = false;  // a transition side has filters of its own
   bool sideBFilters = false;
-  std::int32_t maskFlag = 0;      // the entry has an alpha mask to compose under
-  bool doubleSize = false;        // the frame is composed at twice its size
+  std::int32_t maskFlag = 0;  // the entry has an alpha mask to compose under
+  bool doubleSize = false;    // the frame is composed at twice its size
 };
 
 // Nonzero when the fast path renders this effect id (for any compressor
@@ -64,7 +64,7 @@ bool IsTurboEntry(const TurboEntry& entry, std::uint32_t codec);
 // 999, masks, double size), a bad output picture, or a stop request (the
 // general road then answers it). The lock, when given, is held while the
 // sources fetch pictures.
-int TurboProcess(TurboSources* sources, const TurboEntry& entry, std::uint8_t* output,
-                 const EffectFrameParams* params, std::recursive_mutex* lock);
+int TurboProcess(TurboSources* sources, const TurboEntry& entry, std::uint8_t* output, const EffectFrameParams* params,
+                 std::recursive_mutex* lock);
 
 }  // namespace sprocket

@@ -163,7 +163,9 @@ bool SimulatedBoard::GetDiskPrefix(std::string* prefix) {
   return true;
 }
 
-int SimulatedBoard::IsClipFileMissing(const std::string& path, std::int32_t /*flag*/) { return PathExists(path) ? 0 : 1; }
+int SimulatedBoard::IsClipFileMissing(const std::string& path, std::int32_t /*flag*/) {
+  return PathExists(path) ? 0 : 1;
+}
 
 int SimulatedBoard::RegisterOutputPiece(const std::string& outputPath, std::int32_t /*zero*/,
                                         const std::string& pieceFile) {
@@ -193,8 +195,7 @@ std::string SimulatedBoard::TfxPiecePath(const TfxPiece& piece) const {
 }
 
 std::optional<TfxPiece> SimulatedBoard::WriteTfxPiece(const TfxTransition& transition, const TfxFrameSource& frames,
-                                                      std::int32_t first, std::int32_t count,
-                                                      std::int32_t frameTotal) {
+                                                      std::int32_t first, std::int32_t count, std::int32_t frameTotal) {
   TfxPiece piece;
   piece.drive = 0;
   piece.folder = "tfx";
@@ -218,7 +219,8 @@ std::optional<TfxPiece> SimulatedBoard::WriteTfxPiece(const TfxTransition& trans
   AviWriter writer;
   if (!writer.Open(TfxPiecePath(piece), format, std::nullopt)) return std::nullopt;
 
-  std::vector<std::uint8_t> picture(sizeof(DibInfoHeader) + static_cast<std::size_t>(PaddedStride24(format.width)) * format.height);
+  std::vector<std::uint8_t> picture(sizeof(DibInfoHeader) +
+                                    static_cast<std::size_t>(PaddedStride24(format.width)) * format.height);
   const DibInfoHeader header = MakeDib24Header(format.width, format.height);
   std::memcpy(picture.data(), &header, sizeof header);
   for (std::int32_t k = first; k < first + count; ++k) {
@@ -244,8 +246,8 @@ std::optional<std::vector<TfxPiece>> SimulatedBoard::G_CompileTfxEffect(const Tf
   }
   // The frames of the segment's range, as a render of the range counts them.
   const auto total = std::max<std::int32_t>(
-      1, static_cast<std::int32_t>((transition.segmentEnd - transition.segmentStart) * transition.framesPerSecond * 0.001 +
-                                   0.5));
+      1, static_cast<std::int32_t>(
+             (transition.segmentEnd - transition.segmentStart) * transition.framesPerSecond * 0.001 + 0.5));
   // The board writes a transition as two clips (one when it lasts one frame).
   const std::int32_t firstCount = total > 1 ? total / 2 : total;
   std::vector<TfxPiece> pieces;
@@ -263,7 +265,8 @@ std::optional<std::vector<TfxPiece>> SimulatedBoard::G_CompileTfxEffect(const Tf
 }
 
 std::unique_ptr<VideoBoard> OpenVideoBoard(const Profile& profile) {
-  if (profile.GetProfileInt(settings::kBoard, settings::kBoardSimulate, 0) != 1) return std::make_unique<NoVideoBoard>();
+  if (profile.GetProfileInt(settings::kBoard, settings::kBoardSimulate, 0) != 1)
+    return std::make_unique<NoVideoBoard>();
   std::string disk = profile.GetProfileString(settings::kBoard, settings::kBoardDisk);
   std::filesystem::path folder = disk.empty() ? profile.path().parent_path() / "board" : std::filesystem::path(disk);
   const bool effects = profile.GetProfileInt(settings::kBoard, settings::kBoardEffects, 0) == 1;

@@ -40,9 +40,8 @@ public:
   int PlayBoardClip(const ClipPlayRequest& request) override;
   bool G_IsTfxBoardPresent() override { return effectsBoard_; }
   int G_HasTfxEffect(const TfxTransition& transition) override;
-  std::optional<std::vector<TfxPiece>> G_CompileTfxEffect(const TfxTransition& transition,
-                                                          const TfxFrameSource& frames, const TfxPump& pump,
-                                                          std::int32_t* cancel) override;
+  std::optional<std::vector<TfxPiece>> G_CompileTfxEffect(const TfxTransition& transition, const TfxFrameSource& frames,
+                                                          const TfxPump& pump, std::int32_t* cancel) override;
   std::string TfxPiecePath(const TfxPiece& piece) const override;
 
   const std::filesystem::path& disk() const { return disk_; }

@@ -109,8 +109,7 @@ public:
   virtual int IsClipFileMissing(const std::string& path, std::int32_t flag) = 0;
   // Registers the temporary file a piece of the output movie was made from
   // with that movie. 0 on success.
-  virtual int RegisterOutputPiece(const std::string& outputPath, std::int32_t zero,
-                                  const std::string& pieceFile) = 0;
+  virtual int RegisterOutputPiece(const std::string& outputPath, std::int32_t zero, const std::string& pieceFile) = 0;
 
   // --- The board's player ---
   // Plays the clip on the board's output. 0 when it played.
@@ -124,8 +123,8 @@ public:
   // Compiles the transition into board clips. Nothing when it failed; with
   // `*cancel` set nonzero when the user stopped it.
   virtual std::optional<std::vector<TfxPiece>> G_CompileTfxEffect(const TfxTransition& transition,
-                                                                  const TfxFrameSource& frames,
-                                                                  const TfxPump& pump, std::int32_t* cancel) = 0;
+                                                                  const TfxFrameSource& frames, const TfxPump& pump,
+                                                                  std::int32_t* cancel) = 0;
   // The file of a piece the effects board made.
   virtual std::string TfxPiecePath(const TfxPiece& piece) const = 0;
 };
@@ -157,8 +156,8 @@ public:
   int PlayBoardClip(const ClipPlayRequest&) override { return -1; }
   bool G_IsTfxBoardPresent() override { return false; }
   int G_HasTfxEffect(const TfxTransition&) override { return 0; }
-  std::optional<std::vector<TfxPiece>> G_CompileTfxEffect(const TfxTransition&, const TfxFrameSource&,
-                                                          const TfxPump&, std::int32_t*) override {
+  std::optional<std::vector<TfxPiece>> G_CompileTfxEffect(const TfxTransition&, const TfxFrameSource&, const TfxPump&,
+                                                          std::int32_t*) override {
     return std::nullopt;
   }
   std::string TfxPiecePath(const TfxPiece&) const override { return {}; }

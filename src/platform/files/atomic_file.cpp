@@ -1,12 +1,12 @@
 #include "platform/files/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace sprocket {
 

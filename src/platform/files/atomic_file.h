@@ -15,7 +15,6 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // over `path`, so readers see either the old or the new contents, never a
 // mix. On failure the target is untouched, the temporary file is removed and
 // `error` (when given) says why.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string* error = nullptr);
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
 }  // namespace sprocket

@@ -1,9 +1,9 @@
 #include "platform/files/disk_space.h"
 
-#include <filesystem>
-#include <string>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <filesystem>
+#include <string>
 
 namespace sprocket {
 

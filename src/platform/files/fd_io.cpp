@@ -1,7 +1,7 @@
 #include "platform/files/fd_io.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 namespace sprocket {
 

@@ -138,8 +138,8 @@ GlobalBlock ImportTrueColor(const std::uint8_t* dib, const SourceLayout& s) {
       continue;
     }
     for (std::int32_t x = 0; x < width; ++x) {
-      const std::uint32_t pixel = bpp == 16 ? static_cast<std::uint32_t>(in[2 * x] | (in[2 * x + 1] << 8))
-                                            : ReadLe32(in + 4 * x);
+      const std::uint32_t pixel =
+          bpp == 16 ? static_cast<std::uint32_t>(in[2 * x] | (in[2 * x + 1] << 8)) : ReadLe32(in + 4 * x);
       row[3 * x] = s.blue.Extract(pixel);
       row[3 * x + 1] = s.green.Extract(pixel);
       row[3 * x + 2] = s.red.Extract(pixel);

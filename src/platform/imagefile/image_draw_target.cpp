@@ -7,8 +7,7 @@
 
 namespace sprocket {
 
-bool PackedDibCanvas::DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width,
-                              int height) {
+bool PackedDibCanvas::DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width, int height) {
   const auto source = ReadPictureLayout(dib, bytes);
   if (!source || width < 1 || height < 1 || picture_ == nullptr) return false;
   const HGLOBAL block = *picture_;

@@ -16,8 +16,7 @@ public:
   // with its colour table or 24-bit, rows padded and bottom-up) stretched
   // into the rectangle whose top-left corner is (x, y) in top-down target
   // coordinates. Returns false when nothing could be drawn.
-  virtual bool DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width,
-                       int height) = 0;
+  virtual bool DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width, int height) = 0;
 };
 
 // Draws into a 24-bit packed DIB held in the caller's variable, by the
@@ -26,8 +25,7 @@ public:
 class PackedDibCanvas final : public ImageDrawTarget {
 public:
   explicit PackedDibCanvas(HGLOBAL* picture) : picture_(picture) {}
-  bool DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width,
-               int height) override;
+  bool DrawDib(const std::uint8_t* dib, std::size_t bytes, int x, int y, int width, int height) override;
 
 private:
   HGLOBAL* picture_;

@@ -51,9 +51,7 @@ ImageHandle ImageFileLibrary::Insert(GlobalBlock picture) {
     Fail(kImageNoMemory, "no picture was made");
     return kNoImage;
   }
-  auto next = [](ImageHandle handle) {
-    return handle == std::numeric_limits<ImageHandle>::max() ? 1 : handle + 1;
-  };
+  auto next = [](ImageHandle handle) { return handle == std::numeric_limits<ImageHandle>::max() ? 1 : handle + 1; };
   while (images_.contains(nextHandle_)) nextHandle_ = next(nextHandle_);
   const ImageHandle handle = nextHandle_;
   images_.emplace(handle, Entry{std::move(picture), *layout});

@@ -20,8 +20,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/global_memory.h"
 #include "imagelib/formats/color_palette.h"
+#include "platform/global_memory.h"
 #include "platform/imagefile/image_draw_target.h"
 #include "platform/imagefile/image_picture.h"
 #include "platform/imagefile/magick_codec.h"

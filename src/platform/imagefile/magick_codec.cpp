@@ -15,17 +15,27 @@ namespace {
 
 std::string DecoderName(StillImageFormat format, std::string_view bytes) {
   switch (format) {
-    case StillImageFormat::Bmp: return "BMP";
+    case StillImageFormat::Bmp:
+      return "BMP";
     // A .dib file is either a headerless packed DIB or a whole BMP file.
-    case StillImageFormat::Dib: return bytes.starts_with("BM") ? "BMP" : "DIB";
-    case StillImageFormat::Gif: return "GIF";
-    case StillImageFormat::Jpeg: return "JPEG";
-    case StillImageFormat::Pcd: return "PCD";
-    case StillImageFormat::Pict: return "PICT";
-    case StillImageFormat::Pcx: return "PCX";
-    case StillImageFormat::Tiff: return "TIFF";
-    case StillImageFormat::Wpg: return "WPG";
-    case StillImageFormat::Tga: return "TGA";
+    case StillImageFormat::Dib:
+      return bytes.starts_with("BM") ? "BMP" : "DIB";
+    case StillImageFormat::Gif:
+      return "GIF";
+    case StillImageFormat::Jpeg:
+      return "JPEG";
+    case StillImageFormat::Pcd:
+      return "PCD";
+    case StillImageFormat::Pict:
+      return "PICT";
+    case StillImageFormat::Pcx:
+      return "PCX";
+    case StillImageFormat::Tiff:
+      return "TIFF";
+    case StillImageFormat::Wpg:
+      return "WPG";
+    case StillImageFormat::Tga:
+      return "TGA";
   }
   return {};
 }
@@ -95,8 +105,7 @@ GlobalBlock PictureFromMagick(Magick::Image& image, StillImageFormat format) {
   const MagickCore::ColorspaceType space = image.colorSpace();
   if (space != MagickCore::sRGBColorspace && space != MagickCore::GRAYColorspace) {
     image.colorSpace(MagickCore::sRGBColorspace);  // Photo CD YCC, CMYK and the like
-  } else if (image.classType() == MagickCore::PseudoClass && image.colorMapSize() >= 1 &&
-             image.colorMapSize() <= 256) {
+  } else if (image.classType() == MagickCore::PseudoClass && image.colorMapSize() >= 1 && image.colorMapSize() <= 256) {
     return IndexedFromMagick(image);
   }
   return TrueColorFromMagick(image);
@@ -109,8 +118,8 @@ Magick::Image TrueColorToMagick(const std::uint8_t* picture, const PictureLayout
     std::memcpy(pixels.data() + rowBytes * y, PictureRow(picture, layout, layout.height - 1 - y), rowBytes);
   }
   Magick::Image image;
-  image.read(static_cast<std::size_t>(layout.width), static_cast<std::size_t>(layout.height), "BGR",
-             Magick::CharPixel, pixels.data());
+  image.read(static_cast<std::size_t>(layout.width), static_cast<std::size_t>(layout.height), "BGR", Magick::CharPixel,
+             pixels.data());
   return image;
 }
 
@@ -240,9 +249,8 @@ GlobalBlock DecodeStillImage(std::string_view bytes, StillImageFormat format, st
   return {};
 }
 
-std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::size_t bytes,
-                                            StillImageFormat format, int option, int jpegQuality,
-                                            std::string* error) {
+std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::size_t bytes, StillImageFormat format,
+                                            int option, int jpegQuality, std::string* error) {
   const auto layout = ReadPictureLayout(picture, bytes);
   if (!layout || !CanSaveStillImageFormat(format)) {
     SetError(error, "no picture or a format that cannot be written");
@@ -261,8 +269,12 @@ std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::si
         encoder = "BMP3";  // the 40-byte info header
         if (indexed && option == kSaveBmpRle8) image.compressType(Magick::RLECompression);
         break;
-      case StillImageFormat::Gif: encoder = "GIF"; break;
-      case StillImageFormat::Pcx: encoder = "PCX"; break;
+      case StillImageFormat::Gif:
+        encoder = "GIF";
+        break;
+      case StillImageFormat::Pcx:
+        encoder = "PCX";
+        break;
       case StillImageFormat::Tga:
         encoder = "TGA";
         image.orientation(Magick::TopLeftOrientation);  // rows stored top first, flagged as such
@@ -276,8 +288,11 @@ std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::si
         image.type(Magick::TrueColorType);
         image.quality(static_cast<std::size_t>(jpegQuality));
         break;
-      case StillImageFormat::Pict: encoder = "PICT"; break;
-      default: break;
+      case StillImageFormat::Pict:
+        encoder = "PICT";
+        break;
+      default:
+        break;
     }
     Magick::Blob blob;
     image.write(&blob, encoder);

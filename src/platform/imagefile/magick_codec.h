@@ -35,9 +35,8 @@ inline constexpr int kSaveTifLzw = 9;
 // 24-bit, GIF always 8-bit). BMP with kSaveBmpRle8 is run-length encoded when
 // the picture is 8-bit; TIF with kSaveTifLzw is LZW compressed; any other
 // option writes uncompressed files. `jpegQuality` is 1..100.
-std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::size_t bytes,
-                                            StillImageFormat format, int option, int jpegQuality,
-                                            std::string* error);
+std::optional<std::string> EncodeStillImage(const std::uint8_t* picture, std::size_t bytes, StillImageFormat format,
+                                            int option, int jpegQuality, std::string* error);
 
 // An 8-bit picture of at most `colors` colours (1..256) from a 24-bit one.
 // When the picture has that few colours already they are kept exactly;

@@ -10,12 +10,18 @@ namespace sprocket {
 namespace {
 
 constexpr std::array<std::pair<std::string_view, StillImageFormat>, 13> kExtensions{{
-    {".bmp", StillImageFormat::Bmp},   {".dib", StillImageFormat::Dib},
-    {".gif", StillImageFormat::Gif},   {".jpg", StillImageFormat::Jpeg},
-    {".jpeg", StillImageFormat::Jpeg}, {".pcd", StillImageFormat::Pcd},
-    {".pct", StillImageFormat::Pict},  {".pict", StillImageFormat::Pict},
-    {".pcx", StillImageFormat::Pcx},   {".tif", StillImageFormat::Tiff},
-    {".tiff", StillImageFormat::Tiff}, {".wpg", StillImageFormat::Wpg},
+    {".bmp", StillImageFormat::Bmp},
+    {".dib", StillImageFormat::Dib},
+    {".gif", StillImageFormat::Gif},
+    {".jpg", StillImageFormat::Jpeg},
+    {".jpeg", StillImageFormat::Jpeg},
+    {".pcd", StillImageFormat::Pcd},
+    {".pct", StillImageFormat::Pict},
+    {".pict", StillImageFormat::Pict},
+    {".pcx", StillImageFormat::Pcx},
+    {".tif", StillImageFormat::Tiff},
+    {".tiff", StillImageFormat::Tiff},
+    {".wpg", StillImageFormat::Wpg},
     {".tga", StillImageFormat::Tga},
 }};
 

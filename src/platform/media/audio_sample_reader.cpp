@@ -99,7 +99,8 @@ bool AudioSampleReader::State::MakeResampler(const AVFrame* decoded) {
 
 void AudioSampleReader::State::Seek(std::int64_t start) {
   ++seeks;
-  std::int64_t ts = startTs + av_rescale_q(start, AVRational{1, static_cast<int>(format.nSamplesPerSec)}, stream->time_base);
+  std::int64_t ts =
+      startTs + av_rescale_q(start, AVRational{1, static_cast<int>(format.nSamplesPerSec)}, stream->time_base);
   if (av_seek_frame(input.get(), stream->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
     av_seek_frame(input.get(), stream->index, startTs, AVSEEK_FLAG_BACKWARD);
   }
@@ -195,7 +196,8 @@ bool AudioSampleReader::Open(const std::string& path) {
     s.sampleCount = s.IndexOfTimestamp(s.startTs + s.stream->duration);
   }
   if (s.sampleCount <= 0 && s.input->duration != AV_NOPTS_VALUE) {
-    s.sampleCount = av_rescale_q(s.input->duration, AV_TIME_BASE_Q, AVRational{1, static_cast<int>(s.format.nSamplesPerSec)});
+    s.sampleCount =
+        av_rescale_q(s.input->duration, AV_TIME_BASE_Q, AVRational{1, static_cast<int>(s.format.nSamplesPerSec)});
   }
   return true;
 }

@@ -24,7 +24,7 @@ constexpr FourCC kRec = MakeFourCC("rec ");
 constexpr FourCC kIdx1 = MakeFourCC("idx1");
 constexpr FourCC kList = MakeFourCC("LIST");
 
-constexpr std::uint32_t kIndexKeyFrame = 0x10;     // idx1 flag of a key frame
+constexpr std::uint32_t kIndexKeyFrame = 0x10;          // idx1 flag of a key frame
 constexpr std::uint32_t kNotKeyFrameBit = 0x80000000u;  // OpenDML size bit
 constexpr std::uint8_t kIndexOfIndexes = 0x00;
 constexpr std::uint8_t kIndexOfChunks = 0x01;

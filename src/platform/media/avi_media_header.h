@@ -32,9 +32,9 @@ struct AVIFILEINFO {
   std::uint32_t dwSuggestedBufferSize = 0;
   std::uint32_t dwWidth = 0;
   std::uint32_t dwHeight = 0;
-  std::uint32_t dwScale = 0;    // of the video stream: rate / scale frames a second
+  std::uint32_t dwScale = 0;  // of the video stream: rate / scale frames a second
   std::uint32_t dwRate = 0;
-  std::uint32_t dwLength = 0;   // length of the video stream in frames
+  std::uint32_t dwLength = 0;  // length of the video stream in frames
   std::uint32_t dwEditCount = 0;
   char szFileType[64] = {};
 };
@@ -47,9 +47,9 @@ struct AVISTREAMINFO {
   std::uint16_t wPriority = 0;
   std::uint16_t wLanguage = 0;
   std::uint32_t dwScale = 0;
-  std::uint32_t dwRate = 0;     // rate / scale samples a second
+  std::uint32_t dwRate = 0;  // rate / scale samples a second
   std::uint32_t dwStart = 0;
-  std::uint32_t dwLength = 0;   // in samples (frames for video)
+  std::uint32_t dwLength = 0;  // in samples (frames for video)
   std::uint32_t dwInitialFrames = 0;
   std::uint32_t dwSuggestedBufferSize = 0;
   std::uint32_t dwQuality = 0;

@@ -12,8 +12,8 @@
 #include "imagelib/dib_header.h"
 #include "platform/media/codec_table.h"
 #include "platform/media/ffmpeg_handles.h"
-#include "platform/media/jpeg_chroma_layout.h"
 #include "platform/media/frame_conversion.h"
+#include "platform/media/jpeg_chroma_layout.h"
 #include "platform/media/picture_conversion_pool.h"
 #include "platform/worker_pool.h"
 
@@ -59,9 +59,12 @@ bool IsMpegFamily(const std::string& encoder) {
 // Full-range motion JPEG in the chroma layout asked for (4:2:2 unless told).
 AVPixelFormat JpegFormat(int chromaLayout) {
   switch (chromaLayout) {
-    case kChromaLayout420: return AV_PIX_FMT_YUVJ420P;
-    case kChromaLayout444: return AV_PIX_FMT_YUVJ444P;
-    default: return AV_PIX_FMT_YUVJ422P;
+    case kChromaLayout420:
+      return AV_PIX_FMT_YUVJ420P;
+    case kChromaLayout444:
+      return AV_PIX_FMT_YUVJ444P;
+    default:
+      return AV_PIX_FMT_YUVJ422P;
   }
 }
 
@@ -98,7 +101,6 @@ bool UsableSize(int width, int height) {
   return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
 }
 
-
 }  // namespace
 
 void RateForFramesPerSecond(double fps, std::uint32_t* rate, std::uint32_t* scale) {
@@ -122,19 +124,19 @@ void RateForFramesPerSecond(double fps, std::uint32_t* rate, std::uint32_t* scal
 
 struct AviWriter::State {
   OutputContextPtr output;
-  CodecContextPtr encoder;   // null for uncompressed and copied pictures
+  CodecContextPtr encoder;  // null for uncompressed and copied pictures
   AVStream* video = nullptr;
   AVStream* audio = nullptr;
   std::string path;
   std::string error;
-  bool created = false;        // the file was made by this writer
+  bool created = false;  // the file was made by this writer
   bool headerWritten = false;
   bool failed = false;
   bool copyOnly = false;
   AviVideoFormat format;
   std::optional<AviAudioFormat> sound;
   AVRational frameTime{1, 25};     // the duration of one frame
-  std::int64_t frames = 0;       // video samples written (next position)
+  std::int64_t frames = 0;         // video samples written (next position)
   std::int64_t pendingFrames = 0;  // pictures inside the encoder or converted behind the caller
   std::int64_t picturesEncoded = 0;
   const AVCodec* encoderCodec = nullptr;
@@ -562,8 +564,7 @@ bool AviWriter::State::ConvertBehind(const DibInfoHeader& header, const std::uin
 // Sends converted pictures to the compressor in order: every one that is
 // ready, and, waiting for them, all but the last `keepWaiting`.
 bool AviWriter::State::SendConverted(std::size_t keepWaiting) {
-  while (conversions && !converting.empty() &&
-         (converting.size() > keepWaiting || conversions->OldestReady())) {
+  while (conversions && !converting.empty() && (converting.size() > keepWaiting || conversions->OldestReady())) {
     PictureConversionPool::Converted converted = conversions->Take();
     const auto [position, forceKey] = converting.front();
     converting.pop_front();
@@ -582,7 +583,8 @@ bool AviWriter::WriteRepeatFrame() {
 bool AviWriter::WriteRawSample(const std::uint8_t* data, std::size_t size, bool key) {
   State& s = *state_;
   if (!IsOpen()) return s.Fail(s.error.empty() ? "No movie is open for writing." : s.error);
-  if (size > static_cast<std::size_t>(std::numeric_limits<int>::max() - AV_INPUT_BUFFER_PADDING_SIZE)) return s.Fail("The sample is too large.");
+  if (size > static_cast<std::size_t>(std::numeric_limits<int>::max() - AV_INPUT_BUFFER_PADDING_SIZE))
+    return s.Fail("The sample is too large.");
   if (!s.WriteHeader(nullptr)) return false;
   av_packet_unref(s.packet.get());
   if (size > 0) {

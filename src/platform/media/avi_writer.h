@@ -32,14 +32,14 @@ namespace sprocket {
 struct AviVideoFormat {
   int width = 0;
   int height = 0;
-  std::uint32_t rate = 25;   // rate / scale frames a second
+  std::uint32_t rate = 25;  // rate / scale frames a second
   std::uint32_t scale = 1;
-  FourCC compressor = 0;     // 0 or "DIB " for uncompressed pictures
-  int quality = -1;          // 0 .. 10000; -1 the compressor's default
-  int dataRateKb = 0;        // kilobytes a second; 0 or -1 for none
-  int keyFrameEvery = 1;     // 1 every frame is a key frame; 0 only the first
-  int bitCount = 24;         // 24, or 8 for palette pictures (uncompressed, "ZMBV")
-  int fieldOrder = 0;        // 0 progressive, 1 top field first, 2 bottom field first
+  FourCC compressor = 0;  // 0 or "DIB " for uncompressed pictures
+  int quality = -1;       // 0 .. 10000; -1 the compressor's default
+  int dataRateKb = 0;     // kilobytes a second; 0 or -1 for none
+  int keyFrameEvery = 1;  // 1 every frame is a key frame; 0 only the first
+  int bitCount = 24;      // 24, or 8 for palette pictures (uncompressed, "ZMBV")
+  int fieldOrder = 0;     // 0 progressive, 1 top field first, 2 bottom field first
   // Motion JPEG pictures: their chroma layout (420, 422 or 444, see
   // jpeg_chroma_layout.h); 0 is full-range 4:2:2.
   int chromaLayout = 0;

@@ -16,11 +16,25 @@ struct CompressorRow {
 };
 
 constexpr std::array<CompressorRow, 19> kCompressors = {{
-    {"MSVC", "msvideo1"}, {"CRAM", "msvideo1"}, {"MJPG", "mjpeg"},   {"cvid", "cinepak"},
-    {"HFYU", "huffyuv"},  {"ZMBV", "zmbv"},     {"FMP4", "mpeg4"},   {"XVID", "mpeg4"},
-    {"DIVX", "mpeg4"},    {"DX50", "mpeg4"},    {"MP43", "msmpeg4"}, {"DIV3", "msmpeg4"},
-    {"H264", "libx264"},  {"X264", "libx264"},  {"FFV1", "ffv1"},    {"MPNG", "png"},
-    {"DIB ", ""},         {"CFCC", "mjpeg"},    {"", ""},
+    {"MSVC", "msvideo1"},
+    {"CRAM", "msvideo1"},
+    {"MJPG", "mjpeg"},
+    {"cvid", "cinepak"},
+    {"HFYU", "huffyuv"},
+    {"ZMBV", "zmbv"},
+    {"FMP4", "mpeg4"},
+    {"XVID", "mpeg4"},
+    {"DIVX", "mpeg4"},
+    {"DX50", "mpeg4"},
+    {"MP43", "msmpeg4"},
+    {"DIV3", "msmpeg4"},
+    {"H264", "libx264"},
+    {"X264", "libx264"},
+    {"FFV1", "ffv1"},
+    {"MPNG", "png"},
+    {"DIB ", ""},
+    {"CFCC", "mjpeg"},
+    {"", ""},
 }};
 
 constexpr std::array<const char*, 4> kBoardMotionJpegCodes = {"CFCC", "DUDC", "TVMJ", "TVJP"};

@@ -19,8 +19,8 @@
 namespace sprocket {
 
 struct VideoCompressor {
-  FourCC tag = 0;           // the code written into the file
-  std::string encoder;      // FFmpeg encoder name; empty for uncompressed
+  FourCC tag = 0;       // the code written into the file
+  std::string encoder;  // FFmpeg encoder name; empty for uncompressed
   bool Uncompressed() const { return encoder.empty(); }
 };
 

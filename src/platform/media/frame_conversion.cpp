@@ -25,12 +25,23 @@ constexpr int kEncodeFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP
 // which FFmpeg's scaler wants to be told through the range instead.
 AVPixelFormat PlainYuvFormat(AVPixelFormat format, bool* fullRange) {
   switch (format) {
-    case AV_PIX_FMT_YUVJ420P: *fullRange = true; return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: *fullRange = true; return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: *fullRange = true; return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: *fullRange = true; return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: *fullRange = true; return AV_PIX_FMT_YUV411P;
-    default: return format;
+    case AV_PIX_FMT_YUVJ420P:
+      *fullRange = true;
+      return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+      *fullRange = true;
+      return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+      *fullRange = true;
+      return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+      *fullRange = true;
+      return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+      *fullRange = true;
+      return AV_PIX_FMT_YUV411P;
+    default:
+      return format;
   }
 }
 
@@ -43,14 +54,20 @@ bool IsYuv(AVPixelFormat format) {
 // The scaler's matrix number for a stream's colour space.
 int MatrixOf(AVColorSpace space, int height) {
   switch (space) {
-    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
-    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_BT709:
+      return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC:
+      return SWS_CS_FCC;
     case AVCOL_SPC_BT470BG:
-    case AVCOL_SPC_SMPTE170M: return SWS_CS_ITU601;
-    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_SMPTE170M:
+      return SWS_CS_ITU601;
+    case AVCOL_SPC_SMPTE240M:
+      return SWS_CS_SMPTE240M;
     case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
-    default: return height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    case AVCOL_SPC_BT2020_CL:
+      return SWS_CS_BT2020;
+    default:
+      return height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
   }
 }
 
@@ -128,8 +145,7 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
     }
     if (IsYuv(format)) {
       const int* coefficients = sws_getCoefficients(matrix);
-      sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16,
-                               1 << 16);
+      sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
     }
     width_ = width;
     height_ = height;
@@ -187,8 +203,7 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     }
     if (IsYuv(target)) {
       const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
-      sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16,
-                               1 << 16);
+      sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
     }
     sourceBits_ = bits;
   }
@@ -212,12 +227,11 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
   }
   std::array<std::uint32_t, 256> argb{};
   CopyDibPalette(palette, reinterpret_cast<std::uint8_t*>(argb.data()));
-  std::array<const std::uint8_t*, 4> source = {pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1),
-                                               bits == 8 ? reinterpret_cast<const std::uint8_t*>(argb.data())
-                                                         : nullptr};
+  std::array<const std::uint8_t*, 4> source = {
+      pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1),
+      bits == 8 ? reinterpret_cast<const std::uint8_t*>(argb.data()) : nullptr};
   std::array<int, 4> sourceStride = {-stride, 0};
-  int rows = sws_scale(context_.get(), source.data(), sourceStride.data(), 0, height_, target->data,
-                       target->linesize);
+  int rows = sws_scale(context_.get(), source.data(), sourceStride.data(), 0, height_, target->data, target->linesize);
   if (rows != height_) {
     Fail(error, "The picture could not be converted for the compressor.");
     return false;
@@ -225,8 +239,8 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
   return true;
 }
 
-bool EncoderFrameConverter::CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels,
-                                           std::int32_t stride, AVFrame* target, std::string* error) {
+bool EncoderFrameConverter::CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels, std::int32_t stride,
+                                           AVFrame* target, std::string* error) {
   if (palette == nullptr) {
     Fail(error, "The compressor takes only 8-bit pictures with a palette.");
     return false;

@@ -99,8 +99,8 @@ void PictureConversionPool::Loop() {
     lock.unlock();
     Converted result{FramePtr(av_frame_alloc()), {}};
     try {
-      if (!result.frame || !converter.FromDib(job->header, nullptr, job->copy.data(), job->stride,
-                                              result.frame.get(), &result.error)) {
+      if (!result.frame ||
+          !converter.FromDib(job->header, nullptr, job->copy.data(), job->stride, result.frame.get(), &result.error)) {
         result.frame.reset();
       }
     } catch (const std::bad_alloc&) {

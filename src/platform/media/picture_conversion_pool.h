@@ -64,7 +64,7 @@ private:
   const AVPixelFormat format_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<Job>> jobs_;              // in the order given
+  std::deque<std::unique_ptr<Job>> jobs_;               // in the order given
   std::vector<std::vector<std::uint8_t>> spareCopies_;  // picture copies for reuse
   bool stopping_ = false;
   std::vector<std::thread> threads_;  // last: started once everything they read exists

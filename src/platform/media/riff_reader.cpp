@@ -1,9 +1,9 @@
 #include "platform/media/riff_reader.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <utility>
 
@@ -184,13 +184,20 @@ bool RiffReader::ReadData(const RiffChunk& chunk, std::vector<std::uint8_t>* out
 std::string RiffReader::ErrorText() const {
   std::string name = path_.filename().string();
   switch (status_) {
-    case RiffStatus::kOk: return {};
-    case RiffStatus::kOpenFailed: return "Cannot open \"" + name + "\".";
-    case RiffStatus::kNotRiff: return "\"" + name + "\" is not a file of the expected kind.";
-    case RiffStatus::kTruncated: return "\"" + name + "\" is truncated or damaged.";
-    case RiffStatus::kTooLarge: return "\"" + name + "\" holds a block that is too large.";
-    case RiffStatus::kNotFound: return "\"" + name + "\" lacks a required block.";
-    case RiffStatus::kReadFailed: return "Cannot read \"" + name + "\".";
+    case RiffStatus::kOk:
+      return {};
+    case RiffStatus::kOpenFailed:
+      return "Cannot open \"" + name + "\".";
+    case RiffStatus::kNotRiff:
+      return "\"" + name + "\" is not a file of the expected kind.";
+    case RiffStatus::kTruncated:
+      return "\"" + name + "\" is truncated or damaged.";
+    case RiffStatus::kTooLarge:
+      return "\"" + name + "\" holds a block that is too large.";
+    case RiffStatus::kNotFound:
+      return "\"" + name + "\" lacks a required block.";
+    case RiffStatus::kReadFailed:
+      return "Cannot read \"" + name + "\".";
   }
   return {};
 }

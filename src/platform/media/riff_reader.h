@@ -28,17 +28,17 @@ namespace sprocket {
 
 enum class RiffStatus {
   kOk,
-  kOpenFailed,   // the file cannot be opened
-  kNotRiff,      // no RIFF chunk of the asked form at the start of the file
-  kTruncated,    // a chunk claims more bytes than its parent or the file holds
-  kTooLarge,     // a chunk is larger than the caller allows
-  kNotFound,     // no chunk of the asked id inside the parent
-  kReadFailed,   // the operating system refused a read
+  kOpenFailed,  // the file cannot be opened
+  kNotRiff,     // no RIFF chunk of the asked form at the start of the file
+  kTruncated,   // a chunk claims more bytes than its parent or the file holds
+  kTooLarge,    // a chunk is larger than the caller allows
+  kNotFound,    // no chunk of the asked id inside the parent
+  kReadFailed,  // the operating system refused a read
 };
 
 struct RiffChunk {
-  FourCC id = 0;        // "RIFF", "LIST", "fmt ", ...
-  FourCC formType = 0;  // the form or list type of a "RIFF" or "LIST" chunk; else 0
+  FourCC id = 0;             // "RIFF", "LIST", "fmt ", ...
+  FourCC formType = 0;       // the form or list type of a "RIFF" or "LIST" chunk; else 0
   std::uint64_t offset = 0;  // file offset of the chunk's 8-byte header
   std::uint32_t size = 0;    // data bytes as stored in the header
 

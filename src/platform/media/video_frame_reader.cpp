@@ -33,9 +33,9 @@ struct VideoFrameReader::State {
   std::int64_t frameCount = 0;
   std::string error;
 
-  FramePtr held;           // the last frame handed out or decoded up to the request
+  FramePtr held;  // the last frame handed out or decoded up to the request
   std::int64_t heldIndex = -1;
-  FramePtr pending;        // a frame decoded past the request, kept for the next one
+  FramePtr pending;  // a frame decoded past the request, kept for the next one
   std::int64_t pendingIndex = -1;
   std::int64_t lastIndex = -1;  // index of the last decoded frame (for frames without time)
   bool demuxEnded = false;
@@ -65,7 +65,8 @@ struct VideoFrameReader::State {
   // The key frame at or before n from the demuxer's index; -1 when unknown.
   std::int64_t KeyIndexAtOrBefore(std::int64_t n) const {
     if (avformat_index_get_entries_count(stream) <= 0) return -1;
-    const AVIndexEntry* entry = avformat_index_get_entry_from_timestamp(stream, TimestampOfIndex(n), AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* entry =
+        avformat_index_get_entry_from_timestamp(stream, TimestampOfIndex(n), AVSEEK_FLAG_BACKWARD);
     return entry == nullptr ? -1 : IndexOfTimestamp(entry->timestamp);
   }
 

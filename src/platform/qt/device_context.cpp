@@ -142,10 +142,10 @@ void Context::LineTo(int x, int y) {
   const int dy = y - from.y;
   const int steps = std::max(std::abs(dx), std::abs(dy));
   for (int i = 0; i < steps; ++i) {
-    const int px = from.x + static_cast<int>((static_cast<long long>(dx) * i * 2 + (dx >= 0 ? steps : -steps)) /
-                                             (2LL * steps));
-    const int py = from.y + static_cast<int>((static_cast<long long>(dy) * i * 2 + (dy >= 0 ? steps : -steps)) /
-                                             (2LL * steps));
+    const int px =
+        from.x + static_cast<int>((static_cast<long long>(dx) * i * 2 + (dx >= 0 ? steps : -steps)) / (2LL * steps));
+    const int py =
+        from.y + static_cast<int>((static_cast<long long>(dy) * i * 2 + (dy >= 0 ? steps : -steps)) / (2LL * steps));
     if (!bounds.Contains(px, py)) continue;
     PenPixel(px, py, i);
   }
@@ -266,11 +266,15 @@ void Context::TextOut(int x, int y, std::string_view text) {
   const unsigned horizontal = textAlign_ & align::kHorizontalMask;
   const unsigned vertical = textAlign_ & align::kVerticalMask;
   int left = x;
-  if (horizontal == align::kCenter) left = x - width / 2;
-  else if (horizontal == align::kRight) left = x - width;
+  if (horizontal == align::kCenter)
+    left = x - width / 2;
+  else if (horizontal == align::kRight)
+    left = x - width;
   int baseline = y + metrics.ascent();
-  if (vertical == align::kBottom) baseline = y - metrics.descent();
-  else if (vertical == align::kBaseline) baseline = y;
+  if (vertical == align::kBottom)
+    baseline = y - metrics.descent();
+  else if (vertical == align::kBaseline)
+    baseline = y;
   if (bkMode_ == BkMode::kOpaque) {
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
     painter_.fillRect(QRect(left, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),

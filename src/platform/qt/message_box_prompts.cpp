@@ -31,11 +31,16 @@ std::vector<ButtonAnswer> ButtonsOf(unsigned type) {
 
 QMessageBox::Icon IconOf(unsigned type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONSTOP: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONSTOP:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -43,8 +48,8 @@ QMessageBox::Icon IconOf(unsigned type) {
 
 int MessageBoxPrompts::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
   const std::vector<ButtonAnswer> buttons = ButtonsOf(type);
-  QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::NoButton, parent_);
+  QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
+                  parent_);
   for (const ButtonAnswer& entry : buttons) box.addButton(entry.button);
   std::size_t defaultIndex = (type & MB_DEFMASK) >> 8;
   if (defaultIndex < buttons.size()) box.setDefaultButton(buttons[defaultIndex].button);

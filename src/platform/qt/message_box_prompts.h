@@ -1,8 +1,8 @@
 #pragma once
 // Prompts shown as modal message boxes of the editor.
 
-#include <QWidget>
 #include <QPointer>
+#include <QWidget>
 
 #include "platform/prompts.h"
 

@@ -1,9 +1,9 @@
 #include "platform/settings/movie_settings.h"
 
 #include <cmath>
+#include <string_view>
 #include <utility>
 #include <vector>
-#include <string_view>
 
 #include "platform/settings/profile.h"
 #include "platform/settings/settings_keys.h"

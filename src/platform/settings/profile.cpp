@@ -98,8 +98,8 @@ bool Profile::DeleteProfileSection(std::string_view section) {
   return Modify([&](IniDocument& doc) { return doc.RemoveSection(section); });
 }
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, const std::filesystem::path& file) {
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                    const std::filesystem::path& file) {
   std::optional<std::string> value = LoadDocument(file).Get(section, key);
   return value ? *value : std::string(defaultValue);
 }

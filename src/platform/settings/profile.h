@@ -32,8 +32,7 @@ public:
   bool WriteProfileInt(std::string_view section, std::string_view key, int value);
   bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
   // Writes several keys of one section with a single rewrite of the file.
-  bool WriteProfileStrings(std::string_view section,
-                           const std::vector<std::pair<std::string, std::string>>& keyValues);
+  bool WriteProfileStrings(std::string_view section, const std::vector<std::pair<std::string, std::string>>& keyValues);
   bool DeleteProfileKey(std::string_view section, std::string_view key);
   bool DeleteProfileSection(std::string_view section);
 
@@ -58,8 +57,8 @@ private:
 };
 
 // Direct reads of a settings file, bypassing any cached copy.
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, const std::filesystem::path& file);
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                    const std::filesystem::path& file);
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          const std::filesystem::path& file);
 

@@ -22,7 +22,8 @@ MediaLayoutStatus ReadWaveLayout(const std::string& path, const TLEvent& clip, A
   if (status != WaveReadStatus::kOk) return MediaLayoutStatus::kCorruptWave;
   if (!IsPlainPcm(info.format)) return MediaLayoutStatus::kUnusable;
   std::uint64_t total = info.dataSize;
-  if (clip.header && clip.header->Wav() != nullptr) total = std::min<std::uint64_t>(total, clip.header->Wav()->dataSize);
+  if (clip.header && clip.header->Wav() != nullptr)
+    total = std::min<std::uint64_t>(total, clip.header->Wav()->dataSize);
   layout->base = info.dataOffset;
   layout->totalBytes = total;
   layout->channels = info.format.channels;
@@ -72,8 +73,9 @@ MediaLayoutStatus ReadMediaLayout(const std::string& path, const TLEvent& clip, 
 
 bool MapAudioOffset(std::span<const AudioChunkEntry> index, std::uint64_t byteOffset, std::uint64_t* fileOffset) {
   // The last chunk that starts at or before the byte.
-  auto after = std::upper_bound(index.begin(), index.end(), byteOffset,
-                                [](std::uint64_t offset, const AudioChunkEntry& entry) { return offset < entry.before; });
+  auto after =
+      std::upper_bound(index.begin(), index.end(), byteOffset,
+                       [](std::uint64_t offset, const AudioChunkEntry& entry) { return offset < entry.before; });
   if (after == index.begin()) return false;
   const AudioChunkEntry& entry = *(after - 1);
   if (byteOffset - entry.before >= entry.size) return false;

@@ -25,10 +25,10 @@ struct AudioChunkEntry {
 };
 
 struct AudioMediaLayout {
-  std::uint64_t base = 0;        // file offset of a WAV file's first sample byte
-  std::uint64_t totalBytes = 0;  // sound bytes, never more than the file holds
-  int channels = 0;              // as stored in the file
-  int bits = 0;                  // 8 or 16
+  std::uint64_t base = 0;              // file offset of a WAV file's first sample byte
+  std::uint64_t totalBytes = 0;        // sound bytes, never more than the file holds
+  int channels = 0;                    // as stored in the file
+  int bits = 0;                        // 8 or 16
   std::vector<AudioChunkEntry> index;  // AVI files only
 };
 

@@ -46,8 +46,8 @@ const char kWriteFailed[] = "Error writing frames!";
 struct TrackReadState {
   const TLEvent* clip = nullptr;
   std::int64_t lastFrame = -1;
-  std::int64_t position = 0;  // source frame of the last read
-  std::int64_t count = 0;     // source frames of the last read
+  std::int64_t position = 0;     // source frame of the last read
+  std::int64_t count = 0;        // source frames of the last read
   std::int64_t firstSource = 0;  // source frame at the clip's first output sample (normal speed)
   std::int64_t firstOutput = 0;  // the clip's first output sample
 };
@@ -121,8 +121,8 @@ struct ReadPlan {
 
 // Where the clip is read at normal speed: the media frame under the clip's
 // first frame, then sample for sample with the output.
-void PlanNormalSpeed(const MixRun& run, const TLEvent& clip, TrackReadState& track, bool continuing,
-                     std::int64_t frame, std::int64_t count, int sourceRate, ReadPlan& plan) {
+void PlanNormalSpeed(const MixRun& run, const TLEvent& clip, TrackReadState& track, bool continuing, std::int64_t frame,
+                     std::int64_t count, int sourceRate, ReadPlan& plan) {
   if (!continuing) {
     const std::int64_t firstFrame = run.Frame(clip.time);
     const std::int64_t mediaFrames = run.Frame(static_cast<double>(clip.playIn) + clip.time) - firstFrame;
@@ -159,8 +159,8 @@ std::int64_t MappedSourceFrame(const MixRun& run, const TLEvent& clip, std::int6
 
 // Where the clip is read at another speed: the clip's play span mapped onto
 // its span on the timeline.
-void PlanOtherSpeed(const MixRun& run, const TLEvent& clip, TrackReadState& track, bool continuing,
-                    std::int64_t frame, std::int64_t count, int sourceRate, double ratio, ReadPlan& plan) {
+void PlanOtherSpeed(const MixRun& run, const TLEvent& clip, TrackReadState& track, bool continuing, std::int64_t frame,
+                    std::int64_t count, int sourceRate, double ratio, ReadPlan& plan) {
   plan.normal = SourceFramesFor(count, sourceRate, run.outRate, 0);
   const double mappedMs = static_cast<double>(MappedSourceFrame(run, clip, frame, sourceRate)) * 1000.0 / sourceRate;
   if (continuing) {
@@ -273,9 +273,9 @@ void FadeIn(TLEvent& clip, const TLEvent& other, double mediaMs) {
   const double mediaStart = static_cast<double>(clip.time) - clip.playIn;
   const std::int32_t t = EnvelopePosition(other.OutTime() - mediaStart, mediaMs);
   const std::int32_t level = LevelAt(envelope, t);
-  envelope.erase(std::remove_if(envelope.begin() + 1, envelope.end() - 1,
-                                [&](const VolumePoint& p) { return p.position <= t; }),
-                 envelope.end() - 1);
+  envelope.erase(
+      std::remove_if(envelope.begin() + 1, envelope.end() - 1, [&](const VolumePoint& p) { return p.position <= t; }),
+      envelope.end() - 1);
   envelope.insert(envelope.begin() + 1, VolumePoint{level, t});
   envelope.front().level = 0;
   // The fade starts at the clip's first sound, not at its media's start.
@@ -290,9 +290,9 @@ void FadeOut(TLEvent& clip, const TLEvent& other, double mediaMs) {
   const double mediaStart = static_cast<double>(clip.time) - clip.playIn;
   const std::int32_t t = EnvelopePosition(other.time - mediaStart, mediaMs);
   const std::int32_t level = LevelAt(envelope, t);
-  envelope.erase(std::remove_if(envelope.begin() + 1, envelope.end() - 1,
-                                [&](const VolumePoint& p) { return p.position >= t; }),
-                 envelope.end() - 1);
+  envelope.erase(
+      std::remove_if(envelope.begin() + 1, envelope.end() - 1, [&](const VolumePoint& p) { return p.position >= t; }),
+      envelope.end() - 1);
   InsertPoint(envelope, VolumePoint{level, t});
   envelope.back().level = 0;
   if (clip.playOut + 61 < mediaMs) {
@@ -377,7 +377,8 @@ void ApplyAutoCrossfades(TLEvent* head) {
     if (!clip->IsClipIn() || clip->trackType != kTrackVideo || (clip->trackNumber != 1 && clip->trackNumber != 3)) {
       continue;
     }
-    if (!IsVideoMediaType(clip->mediaType) || !clip->header || !clip->header->HasAudio() || clip->speed != 100) continue;
+    if (!IsVideoMediaType(clip->mediaType) || !clip->header || !clip->header->HasAudio() || clip->speed != 100)
+      continue;
     if (clip->volume.size() < 2) continue;
     const double mediaMs = clip->header->MediaLengthMs();
     if (!(mediaMs > 0.0)) continue;
@@ -397,9 +398,9 @@ void ApplyAutoCrossfades(TLEvent* head) {
   }
 }
 
-int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudioStream* stream,
-                 const TLEvent* timeline, int bits, int channels, int rate, int /*fpsHint*/, int /*bufferFrames*/,
-                 std::int32_t startMs, std::int32_t endMs) {
+int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudioStream* stream, const TLEvent* timeline,
+                 int bits, int channels, int rate, int /*fpsHint*/, int /*bufferFrames*/, std::int32_t startMs,
+                 std::int32_t endMs) {
   auto fail = [&](const std::string& message) {
     ShowMessage(message, MB_OK | MB_ICONSTOP);
     if (waveFile != nullptr) waveFile->Discard();

@@ -75,9 +75,9 @@ std::int64_t FrameSampleCount(std::int64_t frame, std::int32_t rate, int outRate
 // `bufferFrames` is kept for the callers; the buffers are sized from the
 // frame rate. A failed write, or a range whose sound would not fit in a WAV
 // file, shows its message, deletes the WAV file and gives kMixdownFailed.
-int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudioStream* stream,
-                 const TLEvent* timeline, int bits, int channels, int rate, int fpsHint, int bufferFrames,
-                 std::int32_t startMs, std::int32_t endMs);
+int MixdownAudio(MixdownProgress* progress, WaveOutputFile* waveFile, MixedAudioStream* stream, const TLEvent* timeline,
+                 int bits, int channels, int rate, int fpsHint, int bufferFrames, std::int32_t startMs,
+                 std::int32_t endMs);
 
 // Writes one mixed frame to the WAV file, or else to the stream at sample
 // bytesWrittenSoFar / blockAlign. False when the write failed.

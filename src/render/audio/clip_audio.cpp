@@ -1,10 +1,10 @@
 #include "render/audio/clip_audio.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "imagelib/pcm_speed.h"
 #include "libs/audiopreview/audio_preview_lib.h"
@@ -157,10 +157,10 @@ std::int64_t ReadClipAudio(MixBufferSet& buffers, ClipAudioReaders& readers, int
   const std::int64_t capacity = buffers.WorkSamples() / channels - kPcmSpeedSlackFrames;
   const std::int64_t total = std::min(count + kClipReadAheadFrames, capacity);
   const std::int64_t samples = total * channels;
-  std::span<std::uint8_t> raw = sourceBits == 8
-                                    ? buffers.Source8().first(static_cast<std::size_t>(samples))
-                                    : std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(buffers.Source16().data()),
-                                                              static_cast<std::size_t>(samples) * 2);
+  std::span<std::uint8_t> raw =
+      sourceBits == 8 ? buffers.Source8().first(static_cast<std::size_t>(samples))
+                      : std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(buffers.Source16().data()),
+                                                static_cast<std::size_t>(samples) * 2);
   if (!readers.ReadTrackAudio(track, position, total, raw)) return 0;
 
   ApplyChannelMode(raw, format, gains.channelMode);
@@ -186,10 +186,13 @@ std::int64_t ReadClipAudio(MixBufferSet& buffers, ClipAudioReaders& readers, int
   std::span<std::uint8_t> work = buffers.WorkBytes();
   const std::int64_t bytesPerSample = bits / 8;
   const auto from = static_cast<std::size_t>(samples * bytesPerSample);
-  const auto to = std::min(work.size(), static_cast<std::size_t>((normal + kPcmSpeedSlackFrames) * channels * bytesPerSample));
-  if (to > from) std::fill(work.begin() + static_cast<std::ptrdiff_t>(from), work.begin() + static_cast<std::ptrdiff_t>(to), SilenceByte(bits));
-  ChangeWaveSpeed(bits, source.speed, std::min(count, total) * channels, work, channels, normal * channels * bytesPerSample,
-                  bits);
+  const auto to =
+      std::min(work.size(), static_cast<std::size_t>((normal + kPcmSpeedSlackFrames) * channels * bytesPerSample));
+  if (to > from)
+    std::fill(work.begin() + static_cast<std::ptrdiff_t>(from), work.begin() + static_cast<std::ptrdiff_t>(to),
+              SilenceByte(bits));
+  ChangeWaveSpeed(bits, source.speed, std::min(count, total) * channels, work, channels,
+                  normal * channels * bytesPerSample, bits);
   return normal + 1;
 }
 

@@ -31,18 +31,18 @@ inline constexpr std::int64_t kClipReadAheadFrames = 8;
 
 // The clip being mixed on a track.
 struct AudioClipSource {
-  std::string path;      // directory + name + extension of the media file
-  PcmWaveFormat format{};  // the format in which the track's reader delivers the samples
+  std::string path;               // directory + name + extension of the media file
+  PcmWaveFormat format{};         // the format in which the track's reader delivers the samples
   std::int64_t readPosition = 0;  // sample frame where the next read starts
   std::int32_t speed = 100;       // percent; 100 is never stretched
 };
 
 // What ReadClipAudio applies to the samples as read.
 struct ClipReadGains {
-  std::int32_t volume = 10000;     // the clip's volume value
-  std::int32_t leftGain = 10000;   // balance, stereo sources only
+  std::int32_t volume = 10000;    // the clip's volume value
+  std::int32_t leftGain = 10000;  // balance, stereo sources only
   std::int32_t rightGain = 10000;
-  std::int32_t channelMode = 0;    // 0, or 1000..1006
+  std::int32_t channelMode = 0;  // 0, or 1000..1006
 };
 
 // True when the mixdown can bring `rate` to `outRate` by itself: equal, or

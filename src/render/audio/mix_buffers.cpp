@@ -9,8 +9,8 @@ namespace sprocket {
 
 namespace {
 
-constexpr std::int64_t kWorkFactor = 24;   // source and work samples per output frame sample
-constexpr std::int64_t kWorkSlack = 512;   // read-ahead of the readers and the speed change
+constexpr std::int64_t kWorkFactor = 24;  // source and work samples per output frame sample
+constexpr std::int64_t kWorkSlack = 512;  // read-ahead of the readers and the speed change
 constexpr std::int64_t kFrameSlack = 16;
 
 template <typename T>
@@ -86,9 +86,11 @@ void MixBufferSet::FinishMixFrame(std::int64_t samples, int channels, std::optio
 }
 
 std::span<const std::uint8_t> MixBufferSet::OutputBytes(std::int64_t bytes) const {
-  if (bits_ == 8) return std::span<const std::uint8_t>(output8_).first(std::min(output8_.size(), static_cast<std::size_t>(bytes)));
+  if (bits_ == 8)
+    return std::span<const std::uint8_t>(output8_).first(std::min(output8_.size(), static_cast<std::size_t>(bytes)));
   const std::size_t available = output16_.size() * 2;
-  return {reinterpret_cast<const std::uint8_t*>(output16_.data()), std::min(available, static_cast<std::size_t>(bytes))};
+  return {reinterpret_cast<const std::uint8_t*>(output16_.data()),
+          std::min(available, static_cast<std::size_t>(bytes))};
 }
 
 }  // namespace sprocket

@@ -8,8 +8,8 @@ namespace {
 
 // Quadratic weights of p, q, r at t = index / 4, index 0..7.
 constexpr double kWeights[8][3] = {
-    {1.0, 0.0, 0.0},           {0.65625, 0.4375, -0.09375}, {0.375, 0.75, -0.125},      {0.15625, 0.9375, -0.09375},
-    {0.0, 1.0, 0.0},           {-0.09375, 0.9375, 0.15625}, {-0.125, 0.75, 0.375},      {-0.09375, 0.4375, 0.65625},
+    {1.0, 0.0, 0.0}, {0.65625, 0.4375, -0.09375}, {0.375, 0.75, -0.125}, {0.15625, 0.9375, -0.09375},
+    {0.0, 1.0, 0.0}, {-0.09375, 0.9375, 0.15625}, {-0.125, 0.75, 0.375}, {-0.09375, 0.4375, 0.65625},
 };
 
 int Interpolate8(int p, int q, int r, int quarter) {
@@ -23,15 +23,30 @@ int Interpolate8(int p, int q, int r, int quarter) {
 int Interpolate16(int p, int q, int r, int quarter) {
   int v = 0;
   switch (quarter) {
-    case 0: return p;
-    case 4: return q;
-    case 1: v = (p >> 1) + (p >> 3) + (p >> 5) + (q >> 1) - (q >> 4) - (r >> 4) - (r >> 5); break;
-    case 2: v = q + (p >> 2) - (q >> 2) + (p >> 3) - (r >> 3); break;
-    case 3: v = q + (p >> 3) + (p >> 5) - (q >> 4) - (r >> 4) - (r >> 5); break;
-    case 5: v = q + (r >> 3) + (r >> 5) - (q >> 4) - (p >> 4) - (p >> 5); break;
-    case 6: v = q + (r >> 2) - (q >> 2) + (r >> 3) - (p >> 3); break;
-    case 7: v = (r >> 1) + (r >> 3) + (r >> 5) + (q >> 1) - (q >> 4) - (p >> 4) - (p >> 5); break;
-    default: break;
+    case 0:
+      return p;
+    case 4:
+      return q;
+    case 1:
+      v = (p >> 1) + (p >> 3) + (p >> 5) + (q >> 1) - (q >> 4) - (r >> 4) - (r >> 5);
+      break;
+    case 2:
+      v = q + (p >> 2) - (q >> 2) + (p >> 3) - (r >> 3);
+      break;
+    case 3:
+      v = q + (p >> 3) + (p >> 5) - (q >> 4) - (r >> 4) - (r >> 5);
+      break;
+    case 5:
+      v = q + (r >> 3) + (r >> 5) - (q >> 4) - (p >> 4) - (p >> 5);
+      break;
+    case 6:
+      v = q + (r >> 2) - (q >> 2) + (r >> 3) - (p >> 3);
+      break;
+    case 7:
+      v = (r >> 1) + (r >> 3) + (r >> 5) + (q >> 1) - (q >> 4) - (p >> 4) - (p >> 5);
+      break;
+    default:
+      break;
   }
   return std::clamp(v, -32768, 32767);
 }
@@ -81,8 +96,8 @@ void UpsampleT(std::span<T> work, std::span<T> scratch, int channels, std::int64
                Interpolate interpolate) {
   if ((factor != 2 && factor != 4) || channels < 1 || work.empty()) return;
   const std::int64_t available = static_cast<std::int64_t>(work.size()) / channels;
-  count = std::min({count, static_cast<std::int64_t>(scratch.size()) / channels,
-                    static_cast<std::int64_t>(work.size()) / channels});
+  count = std::min(
+      {count, static_cast<std::int64_t>(scratch.size()) / channels, static_cast<std::int64_t>(work.size()) / channels});
   if (available < 1 || count < 1) return;
   phase = std::clamp(phase, 0, factor - 1);
   const int step = 4 / factor;  // quarters of an input sample per output sample

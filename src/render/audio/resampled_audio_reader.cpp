@@ -44,7 +44,7 @@ struct ResampledAudioReader::State {
   std::vector<std::uint8_t> input;
   std::vector<std::uint8_t> pending;  // delivered frames from pendingStart on
   std::int64_t pendingStart = 0;
-  std::int64_t nextInput = 0;         // the next source frame to decode
+  std::int64_t nextInput = 0;  // the next source frame to decode
   bool positioned = false;
   bool ended = false;
 
@@ -188,7 +188,8 @@ std::int64_t ResampledAudioReader::Read(std::int64_t start, std::int64_t frames,
   if (!s.Fill(start + frames)) return -1;
   const std::int64_t available = std::clamp<std::int64_t>(s.PendingEnd() - start, 0, frames);
   if (available > 0) {
-    std::memcpy(buffer, s.pending.data() + (start - s.pendingStart) * block, static_cast<std::size_t>(available * block));
+    std::memcpy(buffer, s.pending.data() + (start - s.pendingStart) * block,
+                static_cast<std::size_t>(available * block));
   }
   // Frames before this read's start are not needed again.
   const std::int64_t drop = std::min(start, s.PendingEnd()) - s.pendingStart;

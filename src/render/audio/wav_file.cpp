@@ -1,18 +1,18 @@
 #include "render/audio/wav_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "platform/files/fd_io.h"
 #include "platform/files/work_files.h"
 #include "platform/le_bytes.h"
 #include "platform/media/fourcc.h"
-#include "timeline/records/clip_media_header.h"
 #include "platform/media/riff_reader.h"
+#include "timeline/records/clip_media_header.h"
 
 namespace sprocket {
 
@@ -184,18 +184,25 @@ WaveReadStatus ReadWaveFileInfo(const std::string& path, WaveFileInfo* info) {
 
 const char* WaveReadMessage(WaveReadStatus status) {
   switch (status) {
-    case WaveReadStatus::kOk: return "";
-    case WaveReadStatus::kOpenFailed: return "Fail to open wave file!";
-    case WaveReadStatus::kNoWaveForm: return "Fail to find wave chunk!";
-    case WaveReadStatus::kNoFormat: return "Fail to find wave header chunk!";
-    case WaveReadStatus::kShortFormat: return "Fail to read wave header!";
-    case WaveReadStatus::kNoData: return "Fail to find wave data chunk!";
+    case WaveReadStatus::kOk:
+      return "";
+    case WaveReadStatus::kOpenFailed:
+      return "Fail to open wave file!";
+    case WaveReadStatus::kNoWaveForm:
+      return "Fail to find wave chunk!";
+    case WaveReadStatus::kNoFormat:
+      return "Fail to find wave header chunk!";
+    case WaveReadStatus::kShortFormat:
+      return "Fail to read wave header!";
+    case WaveReadStatus::kNoData:
+      return "Fail to find wave data chunk!";
   }
   return "";
 }
 
 bool IsPlainPcm(const WaveFormatInfo& format) {
-  const bool pcm = format.formatTag == kTagPcm || (format.formatTag == kTagExtensible && format.subFormatTag == kTagPcm);
+  const bool pcm =
+      format.formatTag == kTagPcm || (format.formatTag == kTagExtensible && format.subFormatTag == kTagPcm);
   return pcm && (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
          (format.channels == 1 || format.channels == 2) &&
          format.blockAlign == format.channels * format.bitsPerSample / 8;

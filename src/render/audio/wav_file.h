@@ -95,12 +95,12 @@ struct WaveFileInfo {
 
 enum class WaveReadStatus {
   kOk,
-  kOpenFailed,    // "Fail to open wave file!"
-  kNoWaveForm,    // "Fail to find wave chunk!": no RIFF "WAVE" form, or it claims more than the file holds
-  kNoFormat,      // "Fail to find wave header chunk!"
-  kShortFormat,   // "Fail to read wave header!": fewer than 16 bytes, no channels, rate or depth, or a rate
-                  // above kMaxSoundSampleRate
-  kNoData,        // "Fail to find wave data chunk!": none, or it claims more than the file holds
+  kOpenFailed,   // "Fail to open wave file!"
+  kNoWaveForm,   // "Fail to find wave chunk!": no RIFF "WAVE" form, or it claims more than the file holds
+  kNoFormat,     // "Fail to find wave header chunk!"
+  kShortFormat,  // "Fail to read wave header!": fewer than 16 bytes, no channels, rate or depth, or a rate
+                 // above kMaxSoundSampleRate
+  kNoData,       // "Fail to find wave data chunk!": none, or it claims more than the file holds
 };
 
 // Reads the format and the place of the samples of a WAV file. Every chunk

@@ -1,15 +1,15 @@
 #include "render/audio/waveform_file.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <new>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/file_paths.h"
 #include "platform/files/fd_io.h"
@@ -229,7 +229,8 @@ std::vector<std::uint16_t> SampleWaveform(std::span<const std::uint8_t> media, c
   std::vector<std::uint16_t> values(static_cast<std::size_t>(count), layout.bits == 8 ? 128 : 0);
   if ((layout.bits != 8 && layout.bits != 16) || layout.channels < 1) return values;
   const int bytesPerSample = layout.bits / 8;
-  const double frames = static_cast<double>(layout.totalBytes / static_cast<std::uint64_t>(layout.channels * bytesPerSample));
+  const double frames =
+      static_cast<double>(layout.totalBytes / static_cast<std::uint64_t>(layout.channels * bytesPerSample));
   const double step = frames / static_cast<double>(count);
   for (std::int64_t i = 0; i < count; ++i) {
     std::uint64_t sample = 0;
@@ -291,8 +292,7 @@ bool IsWaveformFileCurrent(const CTestDoc& doc, const TLEvent& clip) {
   // a stereo clip wants a new one.
   if (end == fileSize) {
     if (IsStereo(clip)) return false;
-    const std::int64_t written =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    const std::int64_t written = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     return written >= media->modified;
   }
   const std::vector<std::uint8_t> expected = Trailer(*media);
@@ -354,7 +354,8 @@ int BuildWaveformFile(const CTestDoc& doc, TLEvent& clip, WaveformMessages* mess
   const std::optional<MediaStamp> stamp = StampOf(mediaPath);
   const double mediaMs = MediaLengthMs(clip);
   MediaLayoutStatus status = MediaLayoutStatus::kUnusable;
-  if (stamp && mediaMs > 0.0 && stamp->path.size() <= kMaxStoredPath) status = ReadMediaLayout(mediaPath, clip, &layout);
+  if (stamp && mediaMs > 0.0 && stamp->path.size() <= kMaxStoredPath)
+    status = ReadMediaLayout(mediaPath, clip, &layout);
   if (status == MediaLayoutStatus::kCorruptWave) report.ReportWaveformMessage(kCorruptedFile, mediaPath);
   bool built = status == MediaLayoutStatus::kOk;
   if (built) {
@@ -421,9 +422,8 @@ int DrawClipWaveform(const CTestDoc& doc, WaveformPainter& painter, TLEvent& cli
   painter.EndWaitCursor();
   if (!row || row->empty()) return 0;
   auto mediaTime = [&](std::int32_t x) {
-    return static_cast<std::int64_t>((static_cast<double>(doc.XToTime(doc.horizontalScroll + x)) - clip.time) *
-                                         clip.speed * 0.01 +
-                                     clip.playIn);
+    return static_cast<std::int64_t>(
+        (static_cast<double>(doc.XToTime(doc.horizontalScroll + x)) - clip.time) * clip.speed * 0.01 + clip.playIn);
   };
   const std::int64_t left = std::max<std::int64_t>(mediaTime(rect.left), clip.playIn);
   const std::int64_t right = std::min<std::int64_t>(mediaTime(rect.right), clip.playOut);

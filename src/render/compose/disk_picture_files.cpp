@@ -20,7 +20,8 @@ namespace {
 std::optional<std::size_t> PictureFileBytes(const std::uint8_t* picture) {
   const std::optional<PictureGeometry> geometry = ReadPictureGeometry(picture);
   if (!geometry) return std::nullopt;
-  return geometry->pixelOffset + static_cast<std::size_t>(geometry->stride) * static_cast<std::size_t>(geometry->height);
+  return geometry->pixelOffset +
+         static_cast<std::size_t>(geometry->stride) * static_cast<std::size_t>(geometry->height);
 }
 
 class FileDescriptor {

@@ -159,8 +159,8 @@ private:
     if (node == nullptr || !node->IsAviSource() || !target) return MovingPicture();
     const std::int32_t field = side_.header ? (args_.fieldSelector != 0 ? 1 : 0) : -1;
     const std::int32_t order = side_.header ? side_.header->FieldOrder() : 0;
-    const std::vector<std::int32_t> key = {kMadeAheadForDisk, field, order, target->width, target->height,
-                                           args_.quality ? 1 : 0};
+    const std::vector<std::int32_t> key = {kMadeAheadForDisk, field,          order,
+                                           target->width,     target->height, args_.quality ? 1 : 0};
     DibPicture picture = node->TakeFrameMadeAhead(side_.sourceFrame, key);
     if (!picture) picture = ToSize(MovingPicture(), target->width, target->height, args_.quality);
     if (picture) {
@@ -169,9 +169,9 @@ private:
       const std::int32_t height = target->height;
       node->MakeFrameAhead(side_.sourceFrame + 1,
                            TrackList::FrameSteps{key, [field, order, width, height, quality](DibPicture frame) {
-                             frame = DepthAndField(std::move(frame), field, order);
-                             return ToSize(std::move(frame), width, height, quality);
-                           }});
+                                                   frame = DepthAndField(std::move(frame), field, order);
+                                                   return ToSize(std::move(frame), width, height, quality);
+                                                 }});
     }
     return picture;
   }
@@ -330,10 +330,9 @@ private:
     }
     const EffectFilterList list(filters, first);
     const EffectFileWorkBlock block = WorkBlock(group.maskFlag);
-    return args_.effects->ApplyFilterFrameToFile(TheApp().logSwitch, list.FirstId(), percent, source,
-                                                 args_.destination, args_.pictureA, args_.mask, 0, list.span(),
-                                                 group.rate, group.sourceTime, &block, 1, args_.pump) !=
-           kEffectStopped;
+    return args_.effects->ApplyFilterFrameToFile(TheApp().logSwitch, list.FirstId(), percent, source, args_.destination,
+                                                 args_.pictureA, args_.mask, 0, list.span(), group.rate,
+                                                 group.sourceTime, &block, 1, args_.pump) != kEffectStopped;
   }
 
   // Makes a transition side into the destination, with its filters.
@@ -407,13 +406,12 @@ private:
     mask8 = MakeMask8(args_.mask);
     if (!mask8) return false;
     RenderEffects* effects = args_.effects;
-    node.ApplyAccumulationPass(args_.destination, mask8.data(),
-                               [effects](const TLFilter& filter, const std::uint8_t* from, std::uint8_t* to) {
-                                 const EffectFilterList list(std::span<const TLFilter>(&filter, 1));
-                                 return effects->ApplyFilterFrame(TheApp().logSwitch, filter.id, 0.0f, from, 0, to,
-                                                                  nullptr, nullptr, list.span(), 0.0f, 0, 1, nullptr,
-                                                                  nullptr, RenderPumpCallback{}, 0, 0);
-                               });
+    node.ApplyAccumulationPass(
+        args_.destination, mask8.data(), [effects](const TLFilter& filter, const std::uint8_t* from, std::uint8_t* to) {
+          const EffectFilterList list(std::span<const TLFilter>(&filter, 1));
+          return effects->ApplyFilterFrame(TheApp().logSwitch, filter.id, 0.0f, from, 0, to, nullptr, nullptr,
+                                           list.span(), 0.0f, 0, 1, nullptr, nullptr, RenderPumpCallback{}, 0, 0);
+        });
     return WritePictureFile(*pictureFile, node.AccumulatedPicture().data()) &&
            WritePictureFile(*alphaFile, node.AccumulatedAlpha().data());
   }

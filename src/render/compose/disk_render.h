@@ -38,27 +38,27 @@ inline constexpr int kEntryVideo = 2;
 
 struct DiskRenderArgs {
   RenderPumpCallback pump;
-  std::string tempDir;          // the temporary folder (ending in '/' or not)
-  std::string outPath;          // when not empty, the frame is also written to this picture file
-  double time = 0.0;            // ms
+  std::string tempDir;  // the temporary folder (ending in '/' or not)
+  std::string outPath;  // when not empty, the frame is also written to this picture file
+  double time = 0.0;    // ms
   const TLEvent* head = nullptr;
-  std::int32_t preview = 0;     // 1 the preview settings apply, 0 the movie settings
+  std::int32_t preview = 0;  // 1 the preview settings apply, 0 the movie settings
   // The caller's locked 24-bit pictures, all of the frame size: the frame
   // (receives the result), a destination and two work pictures.
   std::uint8_t* frame = nullptr;
   std::uint8_t* destination = nullptr;
   std::uint8_t* pictureA = nullptr;
   std::uint8_t* mask = nullptr;
-  std::int32_t width = 0;       // the output size
+  std::int32_t width = 0;  // the output size
   std::int32_t height = 0;
-  std::int32_t fieldDoubling = 0;  // the frame size is twice the output size
-  std::int32_t fieldSelector = 0;  // the field of interlaced clips the render window asks for
-  bool quality = false;         // scale pictures with the filtered rescaler instead of the nearest pixel
-  TrackList* tracks = nullptr;  // the chain of open sources, or null
+  std::int32_t fieldDoubling = 0;      // the frame size is twice the output size
+  std::int32_t fieldSelector = 0;      // the field of interlaced clips the render window asks for
+  bool quality = false;                // scale pictures with the filtered rescaler instead of the nearest pixel
+  TrackList* tracks = nullptr;         // the chain of open sources, or null
   std::int32_t* copiedFlag = nullptr;  // set to 1 when the frame was copied as stored video, else 0
   DibPicture* rawResult = nullptr;     // receives the copied sample; when null no sample is copied
   RenderEffects* effects = nullptr;    // required
-  int depth = 0;                // nesting depth (0 for callers outside the renderer)
+  int depth = 0;                       // nesting depth (0 for callers outside the renderer)
 };
 
 // Renders the frame at `time` into `frame`. 0 on success, -1 when a

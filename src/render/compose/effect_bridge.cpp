@@ -19,8 +19,7 @@ GlobalBlock CopyBlock(HGLOBAL block) {
 
 EffectParamSet ToParamSet(const TLFilterParam& param) {
   EffectParamSet set;
-  std::copy_n(param.values.begin(), std::min<std::size_t>(param.values.size(), set.values.size()),
-              set.values.begin());
+  std::copy_n(param.values.begin(), std::min<std::size_t>(param.values.size(), set.values.size()), set.values.begin());
   set.enable = param.enable;
   if (param.tables) {
     set.red = param.tables->red.data();

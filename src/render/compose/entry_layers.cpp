@@ -87,8 +87,7 @@ private:
     work_ = DibPicture::Black24(workingWidth_, workingHeight_);
     if (!work_) return NoMemory(false);
     if (main.maskFlag != 0 && !EnsureMasks(firstMask_, secondMask_)) return NoMemory(false);
-    const int answer =
-        Filter(main.filters, 0, main, main.effectPercent, pictures[0], work_, firstMask_, secondMask_);
+    const int answer = Filter(main.filters, 0, main, main.effectPercent, pictures[0], work_, firstMask_, secondMask_);
     return answer == kEffectStopped ? LayerResult::kStopped : LayerResult::kLaid;
   }
 
@@ -141,8 +140,8 @@ private:
       result = DibPicture::Black24(workingWidth_, workingHeight_);
       if (!result) return NoMemory(true);
       if (own.maskFlag != 0 && !EnsureMasks(firstMask_, secondMask_)) return NoMemory(true);
-      answer = Filter(entry_.transitionFilters, 1, own, entry_.transitionPercent, before, result, firstMask_,
-                      secondMask_);
+      answer =
+          Filter(entry_.transitionFilters, 1, own, entry_.transitionPercent, before, result, firstMask_, secondMask_);
       if (answer == kEffectStopped) return LayerResult::kStopped;
     }
     work_ = std::move(result);
@@ -166,13 +165,13 @@ private:
       if (!mask) return NoMemory(true);
     }
     if (node_ != nullptr) {
-      node_->ApplyAccumulationPass(work_.data(), mask.data(), [this](const TLFilter& filter, const std::uint8_t* from,
-                                                                      std::uint8_t* to) {
-        const EffectFilterList list(std::span<const TLFilter>(&filter, 1));
-        return context_.effects->ApplyFilterFrame(context_.logSwitch, filter.id, 0.0f, from, 0, to, nullptr, nullptr,
-                                                  list.span(), 0.0f, 0, 1, nullptr, nullptr, RenderPumpCallback{},
-                                                  0, 0);
-      });
+      node_->ApplyAccumulationPass(
+          work_.data(), mask.data(), [this](const TLFilter& filter, const std::uint8_t* from, std::uint8_t* to) {
+            const EffectFilterList list(std::span<const TLFilter>(&filter, 1));
+            return context_.effects->ApplyFilterFrame(context_.logSwitch, filter.id, 0.0f, from, 0, to, nullptr,
+                                                      nullptr, list.span(), 0.0f, 0, 1, nullptr, nullptr,
+                                                      RenderPumpCallback{}, 0, 0);
+          });
     }
     BlendUnderMask(work_.data(), context_.output, mask.data());
     return LayerResult::kLaid;
@@ -209,8 +208,6 @@ bool RunsSecondFilter(const FilterList& transitionFilters) {
          transitionFilters[1].id != kFilterEffectSequence;
 }
 
-LayerResult LayEntry(const LayerContext& context, const RenderEntry& entry) {
-  return EntryLayer(context, entry).Lay();
-}
+LayerResult LayEntry(const LayerContext& context, const RenderEntry& entry) { return EntryLayer(context, entry).Lay(); }
 
 }  // namespace sprocket

@@ -36,8 +36,7 @@ public:
   ImageRef(ImageHandle handle, bool owned) : handle_(handle), owned_(owned) {}
   ImageRef(const ImageRef&) = delete;
   ImageRef& operator=(const ImageRef&) = delete;
-  ImageRef(ImageRef&& other) noexcept
-      : handle_(std::exchange(other.handle_, kNoImage)), owned_(other.owned_) {}
+  ImageRef(ImageRef&& other) noexcept : handle_(std::exchange(other.handle_, kNoImage)), owned_(other.owned_) {}
   ImageRef& operator=(ImageRef&& other) noexcept {
     if (this != &other) {
       Release();
@@ -81,8 +80,8 @@ struct VideoSteps {
   // Everything the steps depend on, to tell whether a picture made ahead
   // was made the same way.
   std::vector<std::int32_t> Key() const {
-    return {fieldFlag, fieldOrder, skipFieldStep, crop.left, crop.right, crop.bottom, crop.top,
-            width,     height,     doubleSize};
+    return {fieldFlag,   fieldOrder, skipFieldStep, crop.left, crop.right,
+            crop.bottom, crop.top,   width,         height,    doubleSize};
   }
 };
 
@@ -139,8 +138,7 @@ public:
   // One picture of the entry at the working size; `alpha` (masked form of
   // a 'V' entry only) receives a still's alpha mask. Empty on failure.
   // `decoding`, when valid, delivers the side's movie frame (PrefetchFrame).
-  DibPicture Make(const RenderSide& side, Role role, TrackList* node, std::int32_t passThroughKind,
-                  DibPicture* alpha) {
+  DibPicture Make(const RenderSide& side, Role role, TrackList* node, std::int32_t passThroughKind, DibPicture* alpha) {
     const std::string& name = side.fileName;
     if (IsBlankFrameName(name)) return Blank();
     const std::string_view extension = FileExtension(name);
@@ -154,10 +152,10 @@ public:
       if (!picture) picture = Video(ReadFrame(side, source), steps, role);
       if (picture) {
         source->MakeFrameAhead(side.sourceFrame + 1, TrackList::FrameSteps{steps.Key(), [steps](DibPicture frame) {
-                                                                           VideoFailure failure;
-                                                                           return MakeVideoPicture(std::move(frame),
-                                                                                                   steps, &failure);
-                                                                         }});
+                                                                             VideoFailure failure;
+                                                                             return MakeVideoPicture(std::move(frame),
+                                                                                                     steps, &failure);
+                                                                           }});
       }
       return picture;
     }
@@ -182,10 +180,14 @@ private:
   // 0 or 1 for the field step, -1 for none.
   std::int32_t FieldFlag(const RenderSide& side) const {
     switch (side.fieldSelector) {
-      case 0: return args_.field;
-      case 1: return 0;
-      case 2: return 1;
-      default: return -1;
+      case 0:
+        return args_.field;
+      case 1:
+        return 0;
+      case 2:
+        return 1;
+      default:
+        return -1;
     }
   }
 
@@ -234,10 +236,10 @@ private:
       // frame readers, which choose its field.
       const std::int32_t flag = FieldFlag(side) >= 0 ? FieldFlag(side) : args_.field;
       DibPicture alphaPicture;
-      DibPicture picture = wantAlpha ? ReadSequenceFieldFrame(side.fileName, side.sourceFrame, &*side.header,
-                                                              args_.fieldMode, flag, &alphaPicture)
-                                     : ReadClipFieldFrame(side.fileName, side.sourceFrame, &*side.header,
-                                                          args_.fieldMode, flag);
+      DibPicture picture =
+          wantAlpha ? ReadSequenceFieldFrame(side.fileName, side.sourceFrame, &*side.header, args_.fieldMode, flag,
+                                             &alphaPicture)
+                    : ReadClipFieldFrame(side.fileName, side.sourceFrame, &*side.header, args_.fieldMode, flag);
       if (!picture) return false;
       image = ImageRef(CropDibToImage(std::move(picture), crop_), true);
       if (alphaPicture) alpha = ImageRef(CropDibToImage(std::move(alphaPicture), crop_), true);
@@ -369,8 +371,8 @@ int GetDIB(const GetDibArgs& args, std::array<DibPicture, 2>& pictures, DibPictu
   if (entry.trackLetter == kTrackVideo) {
     pictures[1].reset();
     DibPicture alpha;
-    pictures[0] = sources.Make(entry.main, Role::kMain, args.node, entry.passThroughKind,
-                               mask != nullptr ? &alpha : nullptr);
+    pictures[0] =
+        sources.Make(entry.main, Role::kMain, args.node, entry.passThroughKind, mask != nullptr ? &alpha : nullptr);
     if (!pictures[0]) {
       if (mask != nullptr) mask->reset();
       return 0;

@@ -36,20 +36,20 @@ namespace sprocket {
 inline constexpr int kMaxNestedRenders = 8;
 
 struct GetDibArgs {
-  RenderPumpCallback pump;       // handed to nested renders
-  std::string outFile;           // the output file of the frame
-  const TLEvent* head = nullptr; // the timeline
+  RenderPumpCallback pump;        // handed to nested renders
+  std::string outFile;            // the output file of the frame
+  const TLEvent* head = nullptr;  // the timeline
   const RenderEntry* entry = nullptr;
-  std::int32_t width = 0;        // the working size
+  std::int32_t width = 0;  // the working size
   std::int32_t height = 0;
-  std::int32_t preview = 0;      // 1 the preview settings apply, 0 the movie settings
-  std::int32_t doubleSize = 0;   // composed at twice the size: scale with the filtered rescaler
-  std::int32_t fieldMode = 0;    // the output's field mode (0 whole frames)
-  std::int32_t field = 0;        // the output's field flag, 0 or 1
-  TrackList* node = nullptr;     // the entry's node of the caller's chain, or null
-  std::int32_t options = 0;      // kRenderOptionNoFieldStep, kRenderOptionNoCrop
+  std::int32_t preview = 0;          // 1 the preview settings apply, 0 the movie settings
+  std::int32_t doubleSize = 0;       // composed at twice the size: scale with the filtered rescaler
+  std::int32_t fieldMode = 0;        // the output's field mode (0 whole frames)
+  std::int32_t field = 0;            // the output's field flag, 0 or 1
+  TrackList* node = nullptr;         // the entry's node of the caller's chain, or null
+  std::int32_t options = 0;          // kRenderOptionNoFieldStep, kRenderOptionNoCrop
   RenderEffects* effects = nullptr;  // for nested renders
-  int depth = 0;                 // how deep the frame asking lies in nested renders
+  int depth = 0;                     // how deep the frame asking lies in nested renders
 };
 
 // Masked form: `pictures[0]` receives the 'V' picture or the A picture,

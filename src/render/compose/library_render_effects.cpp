@@ -12,11 +12,10 @@ namespace {
 class LibraryEffects final : public RenderEffects {
 public:
   int ApplyFilterFrame(std::int32_t logSwitch, std::int32_t filterId, float effectPercent, const std::uint8_t* source,
-                       std::int32_t zero, std::uint8_t* destination, std::uint8_t* firstMask,
-                       std::uint8_t* secondMask, std::span<const EffectFilter> filters, float rate,
-                       std::int32_t sourceTime, std::int32_t one, const EffectFrameParams* params,
-                       const std::uint8_t* background, const RenderPumpCallback& pump, std::int32_t zero2,
-                       std::int32_t effectArg) override {
+                       std::int32_t zero, std::uint8_t* destination, std::uint8_t* firstMask, std::uint8_t* secondMask,
+                       std::span<const EffectFilter> filters, float rate, std::int32_t sourceTime, std::int32_t one,
+                       const EffectFrameParams* params, const std::uint8_t* background, const RenderPumpCallback& pump,
+                       std::int32_t zero2, std::int32_t effectArg) override {
     return sprocket::ApplyFilterFrame(logSwitch, filterId, effectPercent, source, zero, destination, firstMask,
                                       secondMask, filters, rate, sourceTime, one, params, background, pump, zero2,
                                       effectArg);
@@ -27,8 +26,8 @@ public:
                              std::uint8_t* work2, std::int32_t zero, std::span<const EffectFilter> filters, float rate,
                              std::int32_t sourceTime, const EffectFileWorkBlock* workBlock, std::int32_t one,
                              const RenderPumpCallback& pump) override {
-    return sprocket::ApplyFilterFrameToFile(logSwitch, filterId, effectPercent, source, destination, work1, work2,
-                                            zero, filters, rate, sourceTime, workBlock, one, pump);
+    return sprocket::ApplyFilterFrameToFile(logSwitch, filterId, effectPercent, source, destination, work1, work2, zero,
+                                            filters, rate, sourceTime, workBlock, one, pump);
   }
 
   int RenderTransitionFrame(std::int32_t logSwitch, std::int32_t transitionId, float transitionPercent,

@@ -28,10 +28,10 @@ public:
   // `destination`. 0, or kEffectStopped (-2) when the user stopped.
   virtual int ApplyFilterFrame(std::int32_t logSwitch, std::int32_t filterId, float effectPercent,
                                const std::uint8_t* source, std::int32_t zero, std::uint8_t* destination,
-                               std::uint8_t* firstMask, std::uint8_t* secondMask,
-                               std::span<const EffectFilter> filters, float rate, std::int32_t sourceTime,
-                               std::int32_t one, const EffectFrameParams* params, const std::uint8_t* background,
-                               const RenderPumpCallback& pump, std::int32_t zero2, std::int32_t effectArg) = 0;
+                               std::uint8_t* firstMask, std::uint8_t* secondMask, std::span<const EffectFilter> filters,
+                               float rate, std::int32_t sourceTime, std::int32_t one, const EffectFrameParams* params,
+                               const std::uint8_t* background, const RenderPumpCallback& pump, std::int32_t zero2,
+                               std::int32_t effectArg) = 0;
 
   // The filter renderer, ordinal 3 (disk-buffered rendering).
   virtual int ApplyFilterFrameToFile(std::int32_t logSwitch, std::int32_t filterId, float effectPercent,
@@ -45,16 +45,14 @@ public:
   virtual int RenderTransitionFrame(std::int32_t logSwitch, std::int32_t transitionId, float transitionPercent,
                                     const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result,
                                     std::int32_t zero1, std::int32_t zero2, std::span<const EffectFilter> filters,
-                                    float effectPercent, std::int32_t sourceTime, std::int32_t rate,
-                                    std::int32_t one, const EffectFrameParams* params,
-                                    const RenderPumpCallback& pump) = 0;
+                                    float effectPercent, std::int32_t sourceTime, std::int32_t rate, std::int32_t one,
+                                    const EffectFrameParams* params, const RenderPumpCallback& pump) = 0;
 
   // The transition renderer, ordinal 3 (disk-buffered rendering).
-  virtual int RenderTransitionFrameToFile(std::int32_t logSwitch, std::int32_t transitionId,
-                                          float transitionPercent, const std::uint8_t* a, const std::uint8_t* b,
-                                          std::uint8_t* result, std::uint8_t* mask,
-                                          std::span<const EffectFilter> filters, float effectPercent,
-                                          std::int32_t sourceTime, std::int32_t rate,
+  virtual int RenderTransitionFrameToFile(std::int32_t logSwitch, std::int32_t transitionId, float transitionPercent,
+                                          const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result,
+                                          std::uint8_t* mask, std::span<const EffectFilter> filters,
+                                          float effectPercent, std::int32_t sourceTime, std::int32_t rate,
                                           const EffectFileWorkBlock* workBlock, std::int32_t one,
                                           const RenderPumpCallback& pump) = 0;
 

@@ -306,9 +306,12 @@ private:
     context.tracks = args_.tracks;
     for (const RenderEntry& entry : list_.entries) {
       switch (LayEntry(context, entry)) {
-        case LayerResult::kLaid: break;
-        case LayerResult::kStopped: return kRenderStopped;
-        case LayerResult::kNoMemory: return kRenderNoMemory;
+        case LayerResult::kLaid:
+          break;
+        case LayerResult::kStopped:
+          return kRenderStopped;
+        case LayerResult::kNoMemory:
+          return kRenderNoMemory;
       }
     }
     return kRenderDone;

@@ -35,10 +35,10 @@ inline constexpr std::int32_t kRenderModeReuse = 2;        // display-only previ
 inline constexpr std::int32_t kRenderModePlain = 3;
 
 // What a call produced (the result code).
-inline constexpr std::int32_t kFrameRendered = 0;     // a picture is in the output
-inline constexpr std::int32_t kFrameSampleCopied = 1; // mode 1: the raw sample stands for the frame
-inline constexpr std::int32_t kFrameReused = 2;       // mode 2: answered through the reuse record
-inline constexpr std::int32_t kFrameNothing = 3;      // mode 2: nothing lies under the time
+inline constexpr std::int32_t kFrameRendered = 0;      // a picture is in the output
+inline constexpr std::int32_t kFrameSampleCopied = 1;  // mode 1: the raw sample stands for the frame
+inline constexpr std::int32_t kFrameReused = 2;        // mode 2: answered through the reuse record
+inline constexpr std::int32_t kFrameNothing = 3;       // mode 2: nothing lies under the time
 
 // Return values.
 inline constexpr int kRenderDone = 0;
@@ -54,27 +54,27 @@ struct SequenceReuse {
 };
 
 struct RenderFrameArgs {
-  RenderPumpCallback pump;        // handed to the effect libraries (may be empty)
-  std::string outFile;            // the output file (mode 2)
-  double frameTime = 0.0;         // ms
-  std::uint8_t* dib = nullptr;    // the locked output picture: 24-bit, width x height
+  RenderPumpCallback pump;      // handed to the effect libraries (may be empty)
+  std::string outFile;          // the output file (mode 2)
+  double frameTime = 0.0;       // ms
+  std::uint8_t* dib = nullptr;  // the locked output picture: 24-bit, width x height
   const TLEvent* head = nullptr;
-  std::int32_t fieldMode = 0;     // the output's field mode (0 whole frames)
-  std::int32_t field = 0;         // which field of the frame is rendered, 0 or 1
-  double endTime = 0.0;           // the effect percentages take their values at this time
+  std::int32_t fieldMode = 0;  // the output's field mode (0 whole frames)
+  std::int32_t field = 0;      // which field of the frame is rendered, 0 or 1
+  double endTime = 0.0;        // the effect percentages take their values at this time
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t mode = kRenderModePlain;
-  std::int32_t preview = 0;       // 1 the preview settings apply, 0 the movie settings
-  std::int32_t doubleSize = 0;    // compose at twice the width and height and reduce
+  std::int32_t preview = 0;          // 1 the preview settings apply, 0 the movie settings
+  std::int32_t doubleSize = 0;       // compose at twice the width and height and reduce
   DibPicture* rawSample = nullptr;   // mode 1: receives the copied sample or nothing
   SequenceReuse* reuse = nullptr;    // mode 2
-  TrackList* tracks = nullptr;    // the chain of open sources, or null: sources are opened for this frame
-  std::int32_t effectArg = 0;     // the last value of every filter call
-  std::int32_t frameArg = 0;      // the caller's frame value (not read)
-  std::int32_t options = 0;       // kRenderOptionNoFieldStep, kRenderOptionNoCrop
+  TrackList* tracks = nullptr;       // the chain of open sources, or null: sources are opened for this frame
+  std::int32_t effectArg = 0;        // the last value of every filter call
+  std::int32_t frameArg = 0;         // the caller's frame value (not read)
+  std::int32_t options = 0;          // kRenderOptionNoFieldStep, kRenderOptionNoCrop
   RenderEffects* effects = nullptr;  // required
-  int depth = 0;                  // nesting depth (0 for callers outside the renderer)
+  int depth = 0;                     // nesting depth (0 for callers outside the renderer)
 };
 
 // Renders the frame at `frameTime`. Returns kRenderDone, kRenderNoMemory

@@ -56,8 +56,7 @@ DibPicture RenderInstead(RenderState& state, std::int32_t frame) {
   return {};
 }
 
-DibPicture CopySample(std::int32_t frame, const std::string& name, TrackList* node, std::int32_t kind,
-                      CopyRule rule) {
+DibPicture CopySample(std::int32_t frame, const std::string& name, TrackList* node, std::int32_t kind, CopyRule rule) {
   if (name.empty() || !HasExtension(name, ".avi")) return {};
   RenderState& state = TheRenderState();
   const bool continuing = state.keyFrameSeen && state.IsLastSourceFile(name);

@@ -222,14 +222,23 @@ int DecodeChunk(std::uint16_t type, const std::uint8_t* data, std::size_t size, 
   ChunkReader in(data, size);
   CanvasWriter out(canvas);
   switch (type) {
-    case kFlicColor256: return DecodeColor(in, canvas, false);
-    case kFlicColor64: return DecodeColor(in, canvas, true);
-    case kFlicWordDelta: return DecodeWordDelta(in, out);
-    case kFlicByteDelta: return DecodeByteDelta(in, out);
-    case kFlicBlack: DecodeBlack(canvas); return 0;
-    case kFlicByteRun: return DecodeByteRun(in, out);
-    case kFlicLiteral: return DecodeLiteral(in, out);
-    default: return 0;
+    case kFlicColor256:
+      return DecodeColor(in, canvas, false);
+    case kFlicColor64:
+      return DecodeColor(in, canvas, true);
+    case kFlicWordDelta:
+      return DecodeWordDelta(in, out);
+    case kFlicByteDelta:
+      return DecodeByteDelta(in, out);
+    case kFlicBlack:
+      DecodeBlack(canvas);
+      return 0;
+    case kFlicByteRun:
+      return DecodeByteRun(in, out);
+    case kFlicLiteral:
+      return DecodeLiteral(in, out);
+    default:
+      return 0;
   }
 }
 
@@ -275,8 +284,8 @@ int DecodeFlicFrameBody(const std::uint8_t* body, std::size_t size, int chunkCou
     FlicChunkHeader header;
     std::memcpy(&header, body + position, sizeof header);
     if (header.size < kFlicChunkHeaderSize || header.size > size - position) return kDamaged;
-    const int result = DecodeChunk(header.type, body + position + kFlicChunkHeaderSize,
-                                   header.size - kFlicChunkHeaderSize, canvas);
+    const int result =
+        DecodeChunk(header.type, body + position + kFlicChunkHeaderSize, header.size - kFlicChunkHeaderSize, canvas);
     if (result != 0) return result;
     position += header.size;
   }

@@ -29,8 +29,8 @@ private:
     std::int32_t left = 0;
     std::int32_t right = 0;  // one past the last byte; left == right: nothing written
   };
-  std::vector<Span> spans_;          // by row
-  std::vector<std::int32_t> rows_;   // the rows with a span, in the order first written
+  std::vector<Span> spans_;         // by row
+  std::vector<std::int32_t> rows_;  // the rows with a span, in the order first written
   std::uint64_t cleared_ = 0;
 };
 

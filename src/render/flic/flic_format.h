@@ -19,13 +19,13 @@ inline constexpr std::uint16_t kFlicFrameType = 0xF1FA;
 inline constexpr std::uint16_t kFlicPrefixType = 0xF100;
 
 // Chunk types.
-inline constexpr std::uint16_t kFlicColor256 = 4;   // palette, components 0..255
-inline constexpr std::uint16_t kFlicWordDelta = 7;  // line-packet delta in pixel pairs
-inline constexpr std::uint16_t kFlicColor64 = 11;   // palette, components 0..63
-inline constexpr std::uint16_t kFlicByteDelta = 12; // byte delta of a band of lines
-inline constexpr std::uint16_t kFlicBlack = 13;     // the whole picture becomes colour 0
-inline constexpr std::uint16_t kFlicByteRun = 15;   // run-length coded full picture
-inline constexpr std::uint16_t kFlicLiteral = 16;   // uncompressed full picture
+inline constexpr std::uint16_t kFlicColor256 = 4;    // palette, components 0..255
+inline constexpr std::uint16_t kFlicWordDelta = 7;   // line-packet delta in pixel pairs
+inline constexpr std::uint16_t kFlicColor64 = 11;    // palette, components 0..63
+inline constexpr std::uint16_t kFlicByteDelta = 12;  // byte delta of a band of lines
+inline constexpr std::uint16_t kFlicBlack = 13;      // the whole picture becomes colour 0
+inline constexpr std::uint16_t kFlicByteRun = 15;    // run-length coded full picture
+inline constexpr std::uint16_t kFlicLiteral = 16;    // uncompressed full picture
 
 // Word-delta opcodes: the top two bits of a line's first word.
 inline constexpr std::uint16_t kWordDeltaOpcodeMask = 0xC000;

@@ -1,12 +1,12 @@
 #include "render/flic/flic_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "imagelib/dib_header.h"
 #include "platform/message_pump.h"

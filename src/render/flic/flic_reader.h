@@ -48,13 +48,13 @@ struct FlicFile {
   // The header as read; after FlicOpen the speed is in milliseconds per
   // frame and firstFrameOffset is where frame 0 starts, for FLI too.
   FlicHeader header{};
-  int file = -1;            // open file descriptor, -1 when none
-  std::int32_t frame = 0;   // frames decoded since the first frame
-  std::string name;         // the path opened
-  std::int32_t xOrigin = 0; // added to every decoded position
+  int file = -1;             // open file descriptor, -1 when none
+  std::int32_t frame = 0;    // frames decoded since the first frame
+  std::string name;          // the path opened
+  std::int32_t xOrigin = 0;  // added to every decoded position
   std::int32_t yOrigin = 0;
-  HGLOBAL pictureBlock = nullptr;  // the 8-bit picture's block
-  std::uint8_t* picture = nullptr; // the block, locked while open
+  HGLOBAL pictureBlock = nullptr;   // the 8-bit picture's block
+  std::uint8_t* picture = nullptr;  // the block, locked while open
 
   int Width() const { return header.width; }
   int Height() const { return header.height; }

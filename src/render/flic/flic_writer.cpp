@@ -1,12 +1,12 @@
 #include "render/flic/flic_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/files/work_files.h"
 
@@ -94,8 +94,8 @@ int FlcWriter::WriteFrame(int chunkType, HGLOBAL image, const std::uint8_t* pale
   HGLOBAL callerImage = image;
   CIndexedImage source;
   if (image != nullptr) {
-    if (!IsEncodedType(chunkType) || source.Attach(&callerImage) != kDibDone ||
-        source.GetSize().width != m_width || source.GetSize().height != m_height) {
+    if (!IsEncodedType(chunkType) || source.Attach(&callerImage) != kDibDone || source.GetSize().width != m_width ||
+        source.GetSize().height != m_height) {
       return kFlcBadArgument;
     }
   }
@@ -152,12 +152,23 @@ int FlcWriter::WriteChunk(int chunkType, CIndexedImage* image, const std::uint8_
   m_frame.resize(start + kFlicChunkHeaderSize, 0);
   int result = kFlcChunkDropped;
   switch (chunkType) {
-    case kFlicColor256: result = EncodeColor(palette); break;
-    case kFlicWordDelta: result = EncodeWordDelta(*image); break;
-    case kFlicBlack: result = EncodeBlack(); break;
-    case kFlicByteRun: result = EncodeByteRun(*image); break;
-    case kFlicLiteral: result = EncodeLiteral(*image); break;
-    default: break;
+    case kFlicColor256:
+      result = EncodeColor(palette);
+      break;
+    case kFlicWordDelta:
+      result = EncodeWordDelta(*image);
+      break;
+    case kFlicBlack:
+      result = EncodeBlack();
+      break;
+    case kFlicByteRun:
+      result = EncodeByteRun(*image);
+      break;
+    case kFlicLiteral:
+      result = EncodeLiteral(*image);
+      break;
+    default:
+      break;
   }
   if (result == kFlcDone) {
     PatchU32(start, static_cast<std::uint32_t>(m_frame.size() - start));

@@ -101,8 +101,8 @@ private:
   void FreeImages();
 
   int m_file = -1;
-  std::string m_path;      // the target
-  std::string m_tempPath;  // the file being written
+  std::string m_path;            // the target
+  std::string m_tempPath;        // the file being written
   std::uint64_t m_position = 0;  // where the next frame goes
   FlicHeader m_header{};
   int m_framesWritten = 0;

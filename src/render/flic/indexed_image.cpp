@@ -18,9 +18,7 @@ DibResult CIndexedImage::Attach(HGLOBAL* variable) {
   return Refresh();
 }
 
-void CIndexedImage::ForgetGeometry() {
-  m_nWidth = m_nHeight = m_nHeaderSize = m_nPixelOffset = m_nStride = 0;
-}
+void CIndexedImage::ForgetGeometry() { m_nWidth = m_nHeight = m_nHeaderSize = m_nPixelOffset = m_nStride = 0; }
 
 DibResult CIndexedImage::Refresh() {
   ForgetGeometry();

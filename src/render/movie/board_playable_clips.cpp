@@ -56,8 +56,8 @@ std::vector<BoardChunk> VideoBoardClipFiles::PieceChunks(const BoardClipPiece& p
     const std::int32_t a = std::max(from, mediaFrame);
     const std::int32_t b = std::min(to, mediaFrame + count - 1);
     if (a <= b) {
-      cut.push_back(BoardChunk{{chunk.pieceId, chunk.firstFrame + (a - mediaFrame), chunk.firstFrame + (b - mediaFrame)},
-                               chunk.clipName});
+      cut.push_back(BoardChunk{
+          {chunk.pieceId, chunk.firstFrame + (a - mediaFrame), chunk.firstFrame + (b - mediaFrame)}, chunk.clipName});
     }
     mediaFrame += count;
   }

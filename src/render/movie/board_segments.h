@@ -18,11 +18,11 @@ namespace sprocket {
 
 // One piece of a board clip that overlaps a range of the timeline.
 struct BoardClipPiece {
-  std::string path;                // the board clip file
-  std::int32_t copiedValue = 0;    // handed on into the play record
-  std::int32_t baseTime = 0;       // ms
-  std::int32_t startOffset = 0;    // ms from the base time
-  std::int32_t endOffset = 0;      // ms from the base time
+  std::string path;              // the board clip file
+  std::int32_t copiedValue = 0;  // handed on into the play record
+  std::int32_t baseTime = 0;     // ms
+  std::int32_t startOffset = 0;  // ms from the base time
+  std::int32_t endOffset = 0;    // ms from the base time
   ImageHandle image = kNoImage;
 };
 

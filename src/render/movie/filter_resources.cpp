@@ -118,12 +118,23 @@ void PrepareFilterResources(TLEvent* head, std::int32_t width, std::int32_t heig
   ForEachClipFilter(head, [&](TLFilter& filter) {
     switch (filter.id) {
       case kFilterFilmGrain:
-      case kFilterOldFilm: PrepareGrainData(&filter.effectData[0], &filter.effectData[1]); break;
-      case kFilterRepetition3D: PrepareRepetitionLayout(&filter.effectData[0], width, height); break;
-      case kFilterTextureMap: PrepareTextureMap(filter); break;
-      case kFilterVideoScreenAnimation: PrepareScreenAnimation(filter, width, height); break;
-      case kFilterFreezeFrame: PrepareFreezeFrame(filter); break;
-      default: break;
+      case kFilterOldFilm:
+        PrepareGrainData(&filter.effectData[0], &filter.effectData[1]);
+        break;
+      case kFilterRepetition3D:
+        PrepareRepetitionLayout(&filter.effectData[0], width, height);
+        break;
+      case kFilterTextureMap:
+        PrepareTextureMap(filter);
+        break;
+      case kFilterVideoScreenAnimation:
+        PrepareScreenAnimation(filter, width, height);
+        break;
+      case kFilterFreezeFrame:
+        PrepareFreezeFrame(filter);
+        break;
+      default:
+        break;
     }
   });
 }
@@ -132,16 +143,25 @@ void ReleaseFilterResources(TLEvent* head) {
   ForEachClipFilter(head, [](TLFilter& filter) {
     switch (filter.id) {
       case kFilterFilmGrain:
-      case kFilterOldFilm: RestoreGrainData(&filter.effectData[0], &filter.effectData[1]); break;
-      case kFilterRepetition3D: RestoreRepetitionLayout(&filter.effectData[0]); break;
-      case kFilterTextureMap: ReleaseTextureMap(filter); break;
+      case kFilterOldFilm:
+        RestoreGrainData(&filter.effectData[0], &filter.effectData[1]);
+        break;
+      case kFilterRepetition3D:
+        RestoreRepetitionLayout(&filter.effectData[0]);
+        break;
+      case kFilterTextureMap:
+        ReleaseTextureMap(filter);
+        break;
       case kFilterVideoScreenAnimation:
         DetachWorkBlock(filter);
         filter.effectData[0] = 0;
         filter.effectData[2] = 0;
         break;
-      case kFilterFreezeFrame: DetachWorkBlock(filter); break;
-      default: break;
+      case kFilterFreezeFrame:
+        DetachWorkBlock(filter);
+        break;
+      default:
+        break;
     }
   });
 }

@@ -1,10 +1,10 @@
 #include "render/movie/movie_compiler.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <sys/stat.h>
 #include <vector>
 
 #include "platform/file_paths.h"
@@ -34,10 +34,14 @@ inline constexpr std::int32_t kPlayHeight = 240;
 
 OutputKind OutputKindOf(MovieOutputType type) {
   switch (type) {
-    case MovieOutputType::kAvi: return OutputKind::kAvi;
-    case MovieOutputType::kFlc: return OutputKind::kFlic;
-    case MovieOutputType::kImageSequence: return OutputKind::kImageSequence;
-    case MovieOutputType::kWav: break;
+    case MovieOutputType::kAvi:
+      return OutputKind::kAvi;
+    case MovieOutputType::kFlc:
+      return OutputKind::kFlic;
+    case MovieOutputType::kImageSequence:
+      return OutputKind::kImageSequence;
+    case MovieOutputType::kWav:
+      break;
   }
   return OutputKind::kWav;
 }
@@ -306,8 +310,8 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
   // movies of timelines nobody rendered ahead are composed directly.
   TLFilter* first = FindOverlappingSegment(head->segments, t1, t2);
   SegmentRoad road;
-  road.taken = first == nullptr || (native && first->rendered != 0) ||
-               (singleUser && !native && !first->fileName.empty());
+  road.taken =
+      first == nullptr || (native && first->rendered != 0) || (singleUser && !native && !first->fileName.empty());
   if (!road.taken) return road;
   road.value = -1;
 
@@ -390,21 +394,23 @@ void MovieCompiler::RecordLastMovie(bool preview, const std::string& path) {
   const std::time_t modified = status.st_mtime;
   if (localtime_r(&modified, &local) != nullptr) std::strftime(date, sizeof date, "%m/%d/%y", &local);
   services_.profile().WriteProfileStrings(
-      settings::kLastMakeMovie,
-      {{"FileName", ToUpperAscii(path)},
-       {"FileDate", date},
-       {"FileSize", Formatted("%luBytes", static_cast<unsigned long>(status.st_size))},
-       {"FileType", FourCCText(info.handler)},
-       {"Resolution", Formatted("%dX%d", record.VResWidth, record.VResHeight)},
-       {"BitsPerPixel", Formatted("%d", record.VBitsPerPixel)},
-       {"Duration", Formatted("%.3f", fps > 0.0 ? info.length / fps : 0.0)},
-       {"fFps", Formatted("%.2f", fps)},
-       {"Frames", Formatted("%lu", static_cast<unsigned long>(info.length))}});
+      settings::kLastMakeMovie, {{"FileName", ToUpperAscii(path)},
+                                 {"FileDate", date},
+                                 {"FileSize", Formatted("%luBytes", static_cast<unsigned long>(status.st_size))},
+                                 {"FileType", FourCCText(info.handler)},
+                                 {"Resolution", Formatted("%dX%d", record.VResWidth, record.VResHeight)},
+                                 {"BitsPerPixel", Formatted("%d", record.VBitsPerPixel)},
+                                 {"Duration", Formatted("%.3f", fps > 0.0 ? info.length / fps : 0.0)},
+                                 {"fFps", Formatted("%.2f", fps)},
+                                 {"Frames", Formatted("%lu", static_cast<unsigned long>(info.length))}});
 }
 
 void MovieCompiler::PlayResult(bool preview, MovieOutputType type, const std::string& path) {
   const MovieSettings& record = services_.app().Settings(preview);
-  const ClipPlayRequest request{path, 0, 0, std::min(record.VResWidth, kPlayWidth),
+  const ClipPlayRequest request{path,
+                                0,
+                                0,
+                                std::min(record.VResWidth, kPlayWidth),
                                 std::min(record.VResHeight, kPlayHeight),
                                 static_cast<std::int32_t>(record.VFramesPerSec)};
   VideoBoard& board = services_.board();

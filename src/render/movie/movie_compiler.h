@@ -62,8 +62,8 @@ private:
     bool ran = false;
     int value = 0;
   };
-  SegmentRoad RenderWithSegments(bool preview, const std::string& path, std::int32_t t1, std::int32_t t2,
-                                 bool native, BoardRateSnap& snap);
+  SegmentRoad RenderWithSegments(bool preview, const std::string& path, std::int32_t t1, std::int32_t t2, bool native,
+                                 BoardRateSnap& snap);
   void RecordLastMovie(bool preview, const std::string& path);
   void PlayResult(bool preview, MovieOutputType type, const std::string& path);
 

@@ -37,9 +37,7 @@ void MovieViewOperations::MarkPassThroughClips(bool preview) {
 
 void MovieViewOperations::ClearNativeClipFlags(TLEvent* head) { sprocket::ClearNativeClipFlags(head); }
 
-bool MovieViewOperations::SaveDocument() {
-  return !doc_.pathName.empty() && SaveTimelineDocument(doc_, doc_.pathName);
-}
+bool MovieViewOperations::SaveDocument() { return !doc_.pathName.empty() && SaveTimelineDocument(doc_, doc_.pathName); }
 
 std::optional<AviSaveAnswer> FixedMovieOutput::SaveAviFile(const AviSaveRequest& request) {
   return AviSaveAnswer{path_, request.movieTitle, request.recordInMs};

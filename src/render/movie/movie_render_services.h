@@ -100,11 +100,11 @@ public:
 
 // The output dialogs of Make Movie.
 struct AviSaveRequest {
-  std::string caption;        // "Save As AVI File"
-  std::string filter;         // "AVI Files (.avi) | *.avi ||"
+  std::string caption;  // "Save As AVI File"
+  std::string filter;   // "AVI Files (.avi) | *.avi ||"
   std::string defaultExtension;
   std::string initialFolder;
-  std::string movieTitle;     // the title field, seeded
+  std::string movieTitle;       // the title field, seeded
   std::int32_t recordInMs = 0;  // the record-in time code, seeded
   std::int32_t framesPerSecond = 0;
 };
@@ -160,16 +160,16 @@ struct MovieRenderServices {
   // The render job's frame renderer and movie join; its view is set to
   // `view` for every job.
   RenderJobServices job;
-  MovieViewHooks* view = nullptr;          // required
-  RenderUi* ui = nullptr;                  // required
-  MovieOutputDialogs* dialogs = nullptr;   // required by Make Movie
-  VideoBoard* board = nullptr;             // null: no board
-  ClipPlayer* player = nullptr;            // null: finished movies are not played
-  Profile* profile = nullptr;              // null: the process's settings
-  ApplicationState* app = nullptr;         // null: the process's application state
-  TurboEffectTest turboTest = nullptr;     // the fast effect path's test, or none
-  FreeSpaceProbe freeSpace;                // empty: the disks are measured
-  RenderWindowRunner window;               // empty: jobs run against `ui`
+  MovieViewHooks* view = nullptr;         // required
+  RenderUi* ui = nullptr;                 // required
+  MovieOutputDialogs* dialogs = nullptr;  // required by Make Movie
+  VideoBoard* board = nullptr;            // null: no board
+  ClipPlayer* player = nullptr;           // null: finished movies are not played
+  Profile* profile = nullptr;             // null: the process's settings
+  ApplicationState* app = nullptr;        // null: the process's application state
+  TurboEffectTest turboTest = nullptr;    // the fast effect path's test, or none
+  FreeSpaceProbe freeSpace;               // empty: the disks are measured
+  RenderWindowRunner window;              // empty: jobs run against `ui`
 };
 
 // The services bound to the project's own renderers, movie join and effect

@@ -1,14 +1,14 @@
 #include "render/movie/render_temp_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/file_paths.h"

@@ -11,10 +11,10 @@
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "render/output/board_native_format.h"
-#include "timeline/records/filter_ids.h"
+#include "timeline/basics/time_code.h"
 #include "timeline/document/render_segments.h"
 #include "timeline/document/render_timelines.h"
-#include "timeline/basics/time_code.h"
+#include "timeline/records/filter_ids.h"
 
 namespace sprocket {
 
@@ -303,10 +303,9 @@ bool SegmentPreview::PlayPreviewFile(std::int32_t startMs) {
   // The player reads the two words when it starts; it keeps no pointer to them.
   std::int32_t state1 = 0;
   std::int32_t state2 = 0;
-  return services_.player->PlayFile(doc_.tempDir + kPreviewFileName, &state1, &state2, MonitorRect(width, height), 0,
-                                    startMs, [view](float timeMs, std::int32_t flag, std::int32_t) {
-                                      view->MovePlayLine(timeMs, flag);
-                                    }) == 0;
+  return services_.player->PlayFile(
+             doc_.tempDir + kPreviewFileName, &state1, &state2, MonitorRect(width, height), 0, startMs,
+             [view](float timeMs, std::int32_t flag, std::int32_t) { view->MovePlayLine(timeMs, flag); }) == 0;
 }
 
 bool SegmentPreview::PlayConsoleRange(std::int32_t startMs, std::int32_t endMs) {

@@ -59,12 +59,12 @@ public:
 };
 
 struct SegmentPreviewServices {
-  SegmentPreviewView* view = nullptr;     // required
-  ApplicationState* app = nullptr;        // null: the process's application state
-  std::optional<PlatformFamily> family;   // none: the family the settings name
-  BoardClipFiles* clipFiles = nullptr;    // null: no board clips
-  VideoBoard* board = nullptr;            // null: no board (the segments under board clips stay unread)
-  BoardClipPlayer* player = nullptr;      // null: nothing plays
+  SegmentPreviewView* view = nullptr;    // required
+  ApplicationState* app = nullptr;       // null: the process's application state
+  std::optional<PlatformFamily> family;  // none: the family the settings name
+  BoardClipFiles* clipFiles = nullptr;   // null: no board clips
+  VideoBoard* board = nullptr;           // null: no board (the segments under board clips stay unread)
+  BoardClipPlayer* player = nullptr;     // null: nothing plays
   // Runs the render window on the sound job and answers its result (-1
   // failed or stopped). Empty: the sound cannot be mixed (-1).
   std::function<int(const RenderJob& job)> runRenderWindow;

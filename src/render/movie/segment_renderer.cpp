@@ -109,7 +109,9 @@ void WriteEditingLog(const std::string& text, bool startRecord) {
 
 SegmentRenderer::SegmentRenderer(CTestDoc& doc, ResolvedMovieServices& services) : doc_(doc), services_(services) {}
 
-bool SegmentRenderer::Native(bool either, bool preview) { return services_.view().IsBoardNativeFormat(either, preview); }
+bool SegmentRenderer::Native(bool either, bool preview) {
+  return services_.view().IsBoardNativeFormat(either, preview);
+}
 
 int SegmentRenderer::RunJob(const RenderJob& job) {
   return services_.RunInWindow([&](RenderUi& ui) {
@@ -178,8 +180,7 @@ int SegmentRenderer::RenderStillOnBoard(int previewFlag, TLFilter& segment, doub
   // A stopped or failed render, or a clip the board did not take, leaves the segment as it was.
   if (result <= 0 || chunks.size() != 1) return 0;
   FreeFilterParamList(segment.params);
-  segment.params.push_back(
-      MakeRenderedPiece(0, 0, frames - 1, BoardClipSecondName(chunks.front().clipName), scratch));
+  segment.params.push_back(MakeRenderedPiece(0, 0, frames - 1, BoardClipSecondName(chunks.front().clipName), scratch));
   segment.rendered = 1;
   segment.params.front().secondName.clear();
   CopyClipFramesToAvi(segment);
@@ -196,8 +197,8 @@ int SegmentRenderer::CompileOnEffectsBoard(int previewFlag, TLFilter& segment, c
 
   TfxTransition tfx;
   tfx.transitionId = !transition.transitionFilters.empty() ? transition.transitionFilters.front().id
-                     : clip != nullptr                        ? clip->transitionId
-                                                              : 0;
+                     : clip != nullptr                     ? clip->transitionId
+                                                           : 0;
   tfx.leftTrack = clip != nullptr ? clip->leftSide : 0;
   tfx.rightTrack = clip != nullptr ? clip->rightSide : 0;
   tfx.segmentStart = segment.start;
@@ -224,8 +225,8 @@ int SegmentRenderer::CompileOnEffectsBoard(int previewFlag, TLFilter& segment, c
     return ClipPictureAt(side == 0 ? a : b, t, tfx.width, tfx.height, timelineFps);
   };
   std::int32_t cancel = 0;
-  std::optional<std::vector<TfxPiece>> pieces =
-      board.G_CompileTfxEffect(tfx, frames, [] { return PumpRenderMessages(nullptr); }, &cancel);
+  std::optional<std::vector<TfxPiece>> pieces = board.G_CompileTfxEffect(
+      tfx, frames, [] { return PumpRenderMessages(nullptr); }, &cancel);
   if (!pieces) {
     ShowMessage(kTfxCompileFailed, MB_OK);
     return -1;
@@ -233,7 +234,8 @@ int SegmentRenderer::CompileOnEffectsBoard(int previewFlag, TLFilter& segment, c
   if (cancel != 0 || pieces->empty()) return 0;
   FreeFilterParamList(segment.params);
   for (const TfxPiece& piece : *pieces) {
-    segment.params.push_back(MakeRenderedPiece(kTfxPieceId, piece.firstFrame, piece.lastFrame, board.TfxPiecePath(piece)));
+    segment.params.push_back(
+        MakeRenderedPiece(kTfxPieceId, piece.firstFrame, piece.lastFrame, board.TfxPiecePath(piece)));
   }
   CopySegmentPiecesToAvi(segment);
   segment.rendered = 1;
@@ -267,8 +269,7 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
   const std::int32_t height = record.VResHeight * scale;
   RangeOverride range(doc_, preview, segment.start, segment.end);
   const std::int64_t length = static_cast<std::int64_t>(segment.end) - segment.start;
-  const auto frames =
-      eitherNative ? static_cast<std::int32_t>(static_cast<double>(length) * fps * 0.001) : gridFrames;
+  const auto frames = eitherNative ? static_cast<std::int32_t>(static_cast<double>(length) * fps * 0.001) : gridFrames;
   ValueOverride<std::int32_t> sound;
   if (!native) {
     std::uint64_t need = VideoSpaceKB(width, height, frames);
@@ -329,7 +330,8 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
     BoardChunkList chunks = board.dudReadChunk(path);
     if (chunks.size() == 1) {
       const BoardClipChunk& chunk = chunks.front();
-      segment.params.push_back(MakeRenderedPiece(chunk.pieceId, chunk.firstFrame, chunk.lastFrame, chunk.clipName, path));
+      segment.params.push_back(
+          MakeRenderedPiece(chunk.pieceId, chunk.firstFrame, chunk.lastFrame, chunk.clipName, path));
       segment.rendered = 1;
       WriteEditingLog("created " + path + " and " + chunk.clipName + ", Free MM = " + FreeMemoryText(), false);
     }

@@ -54,8 +54,8 @@ void SnapTimesToBoardRate(CTestDoc& doc, ApplicationState& app, bool preview) {
 
   app.savedRanges = std::make_unique<std::array<std::int32_t, 4>>(std::array<std::int32_t, 4>{
       doc.movieRange.start, doc.movieRange.end, doc.previewRange.start, doc.previewRange.end});
-  for (std::int32_t* time : {&doc.movieRange.start, &doc.movieRange.end, &doc.previewRange.start,
-                             &doc.previewRange.end}) {
+  for (std::int32_t* time :
+       {&doc.movieRange.start, &doc.movieRange.end, &doc.previewRange.start, &doc.previewRange.end}) {
     *time = SnapToFrame(*time, boardRate);
   }
 

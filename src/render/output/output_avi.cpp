@@ -67,9 +67,9 @@ private:
 int MixSound(RenderJobContext& job, const std::string& path) {
   WaveOutputFile wave;
   if (!StartWaveFile(wave, path)) return kMixdownFailed;
-  const int mixed = MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels,
-                                 job.format.audioRate, static_cast<int>(job.format.framesPerSecond), 1,
-                                 job.job.startMs, job.job.endMs);
+  const int mixed =
+      MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels, job.format.audioRate,
+                   static_cast<int>(job.format.framesPerSecond), 1, job.job.startMs, job.job.endMs);
   if (mixed == kMixdownStopped) job.stopped = true;
   return mixed;
 }
@@ -211,8 +211,8 @@ int WriteAviOutput(RenderJobContext& job) {
   MovieJoinJob join = MakeJoinJob(job, soundPath, ownHead);
   PlaybackTimeline playback(job);
   const bool preview = job.job.previewFlag != 0;
-  if (job.singleUserPlatform && !job.View().IsBoardNativeFormat(false, preview) &&
-      TheApp().segmentRenderFlag == 0 && job.View().SegmentSwitch() == 0) {
+  if (job.singleUserPlatform && !job.View().IsBoardNativeFormat(false, preview) && TheApp().segmentRenderFlag == 0 &&
+      job.View().SegmentSwitch() == 0) {
     playback.Install();
   }
   // Encoded pictures take the layout of the copied ones.

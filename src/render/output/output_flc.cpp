@@ -28,8 +28,7 @@ constexpr std::int32_t kGridWidth = 640;
 constexpr std::int32_t kGridHeight = 480;
 constexpr std::int32_t kPaletteSamples = 15;
 
-constexpr const char* kCreateFlicText =
-    "Failed to Create Flic file! Make sure the drive you select is accessible. ";
+constexpr const char* kCreateFlicText = "Failed to Create Flic file! Make sure the drive you select is accessible. ";
 constexpr const char* kPaletteMemoryText = "Not enough memory to create optimized palette!";
 
 // A black 8-bit picture of width x height with a 256-entry colour table.
@@ -74,8 +73,8 @@ bool RenderPaletteSamples(RenderJobContext& job, DibPicture& sample, DibPicture&
   int index = 0;
   for (std::int64_t t = start; t < end; t += step, ++index) {
     std::int32_t result = 0;
-    RenderFrameArgs args = job.FrameArgs(static_cast<double>(t), sample.data(), kSampleWidth, kSampleHeight,
-                                         kRenderModePlain);
+    RenderFrameArgs args =
+        job.FrameArgs(static_cast<double>(t), sample.data(), kSampleWidth, kSampleHeight, kRenderModePlain);
     if (job.Render(args, &result) != kRenderDone) return false;
     CopyDibToGridCell(sample.handle(), grid.handle(), index);
     job.ShowRenderProgress(static_cast<double>(t), nullptr);
@@ -106,10 +105,14 @@ bool WriteFailed(int result) { return result < 0 && result != kFlcChunkDropped; 
 const char* FlcFailureText(int result, const char* fileText) {
   switch (result) {
     case kFlcCreateFailed:
-    case kFlcWriteFailed: return fileText;
-    case kFlcFileFull: return "The animation is full: an FLC file holds at most 65535 frames and 4 GB.";
-    case kFlcBadSize: return "The output size cannot be written as an FLC animation.";
-    default: return "Out of memory!";
+    case kFlcWriteFailed:
+      return fileText;
+    case kFlcFileFull:
+      return "The animation is full: an FLC file holds at most 65535 frames and 4 GB.";
+    case kFlcBadSize:
+      return "The output size cannot be written as an FLC animation.";
+    default:
+      return "Out of memory!";
   }
 }
 
@@ -186,8 +189,8 @@ int WriteFlcOutput(RenderJobContext& job) {
   NearestPaletteMap palette(*reduced);
 
   job.tracks->CloseTrackSources();
-  int step = WriteAnimationFrame(job, writer, palette, picture24, picture8, job.job.startMs, kFlicByteRun,
-                                 table.data());
+  int step =
+      WriteAnimationFrame(job, writer, palette, picture24, picture8, job.job.startMs, kFlicByteRun, table.data());
   if (step == 0) job.ui.ShowFrameCount(1, job.frameCount);
   job.ui.SetStatus("Creating animation frames...");
   for (std::int32_t k = 1; k < job.frameCount && step == 0; ++k) {

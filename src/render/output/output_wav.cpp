@@ -22,9 +22,9 @@ int WriteWavOutput(RenderJobContext& job) {
   }
   WaveOutputFile wave;
   if (!StartWaveFile(wave, job.job.outputPath)) return kRenderJobFailed;
-  const int mixed = MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels,
-                                 job.format.audioRate, static_cast<int>(kSmallOutputRate), 1, job.job.startMs,
-                                 job.job.endMs);
+  const int mixed =
+      MixdownAudio(&job, &wave, nullptr, job.head, job.format.audioBits, job.format.audioChannels, job.format.audioRate,
+                   static_cast<int>(kSmallOutputRate), 1, job.job.startMs, job.job.endMs);
   job.ui.SetWaitCursor(false);
   if (mixed == kMixdownFailed) return kRenderJobFailed;
   // A stopped mixdown leaves a finished file of the sound mixed so far; a

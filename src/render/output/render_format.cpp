@@ -9,11 +9,16 @@ namespace sprocket {
 
 OutputKind OutputKindFromValue(int value) {
   switch (value) {
-    case 1: return OutputKind::kAvi;
-    case 2: return OutputKind::kDisplayOnly;
-    case 3: return OutputKind::kImageSequence;
-    case 4: return OutputKind::kFlic;
-    default: return OutputKind::kWav;
+    case 1:
+      return OutputKind::kAvi;
+    case 2:
+      return OutputKind::kDisplayOnly;
+    case 3:
+      return OutputKind::kImageSequence;
+    case 4:
+      return OutputKind::kFlic;
+    default:
+      return OutputKind::kWav;
   }
 }
 
@@ -28,11 +33,21 @@ void SelectBitDepth(std::int32_t bitsPerPixel, RenderFormat& format) {
   }
   format.bitDepth = 8;
   switch (bitsPerPixel) {
-    case 80: format.paletteKind = 1; break;
-    case 81: format.paletteKind = 2; break;
-    case 82: format.paletteKind = 3; break;
-    case 83: format.paletteKind = 4; break;
-    default: format.paletteKind = 5; break;
+    case 80:
+      format.paletteKind = 1;
+      break;
+    case 81:
+      format.paletteKind = 2;
+      break;
+    case 82:
+      format.paletteKind = 3;
+      break;
+    case 83:
+      format.paletteKind = 4;
+      break;
+    default:
+      format.paletteKind = 5;
+      break;
   }
 }
 
@@ -179,8 +194,7 @@ std::string FormatRenderTimeCode(std::int32_t ms, double fps, bool fieldTime) {
 }
 
 std::string ImageSequenceExtension(std::int32_t fileType) {
-  static constexpr std::array<const char*, 7> kExtensions = {".BMP", ".GIF", ".PCX", ".TGA",
-                                                             ".TIF", ".JPG", ".PCT"};
+  static constexpr std::array<const char*, 7> kExtensions = {".BMP", ".GIF", ".PCX", ".TGA", ".TIF", ".JPG", ".PCT"};
   if (fileType < 0 || fileType >= static_cast<std::int32_t>(kExtensions.size())) return {};
   return kExtensions[static_cast<std::size_t>(fileType)];
 }

@@ -27,19 +27,19 @@ enum class OutputKind : int {
 OutputKind OutputKindFromValue(int value);
 
 struct RenderFormat {
-  std::int32_t width = 0;    // a multiple of 4
-  std::int32_t height = 0;   // a multiple of 4
+  std::int32_t width = 0;   // a multiple of 4
+  std::int32_t height = 0;  // a multiple of 4
   float framesPerSecond = 0.0f;
-  bool fieldTime = false;    // image-sequence fields double the rate; time codes use half of it
-  std::int32_t bitDepth = 24;     // 24, or 8 for palette AVI output
-  std::int32_t paletteKind = 3;   // 1..5 for 8-bit AVI output, else 3
-  std::int32_t doubleSize = 0;    // render at twice the size (movie AVI only)
-  std::string codec;              // FOURCC text
+  bool fieldTime = false;        // image-sequence fields double the rate; time codes use half of it
+  std::int32_t bitDepth = 24;    // 24, or 8 for palette AVI output
+  std::int32_t paletteKind = 3;  // 1..5 for 8-bit AVI output, else 3
+  std::int32_t doubleSize = 0;   // render at twice the size (movie AVI only)
+  std::string codec;             // FOURCC text
   std::int32_t quality = 0;
   std::int32_t dataRate = 0;
   std::int32_t keyFrameEvery = 0;
   std::int32_t interleave = 0;
-  std::int32_t fieldMode = 0;     // VField (AVI) or IFieldSequence (image sequence)
+  std::int32_t fieldMode = 0;  // VField (AVI) or IFieldSequence (image sequence)
   // Image sequences.
   std::int32_t imageFileType = 0;
   std::int32_t imageBits = 24;

@@ -35,18 +35,14 @@ public:
     return ::sprocket::IsBoardNativeFormat(either, preview);
   }
   void MarkPassThroughClips(bool) override {}
-  std::int32_t SegmentSwitch() override {
-    return GetProfileInt(settings::kIncComp, settings::kIncCompDisable, 0);
-  }
+  std::int32_t SegmentSwitch() override { return GetProfileInt(settings::kIncComp, settings::kIncCompDisable, 0); }
   void SetPlaybackTimelineFlag(bool) override {}
 };
 
 RenderJobContext::RenderJobContext(CTestDoc& document, RenderUi& renderUi, RenderJobServices jobServices)
     : doc(document), ui(renderUi), services(std::move(jobServices)), defaultView_(new ProfileViewHooks) {}
 
-RenderViewHooks& RenderJobContext::View() {
-  return services.view != nullptr ? *services.view : *defaultView_;
-}
+RenderViewHooks& RenderJobContext::View() { return services.view != nullptr ? *services.view : *defaultView_; }
 
 const MovieSettings& RenderJobContext::Settings() const { return TheApp().Settings(job.previewFlag != 0); }
 
@@ -67,7 +63,8 @@ void RenderJobContext::ShowTimeCode(std::int32_t ms) {
 }
 
 std::int32_t RenderJobContext::FrameTime(std::int64_t k) const {
-  if (job.gridPart) return RenderFrameTime(job.gridPart->originMs, job.gridPart->firstFrame + k, format.framesPerSecond);
+  if (job.gridPart)
+    return RenderFrameTime(job.gridPart->originMs, job.gridPart->firstFrame + k, format.framesPerSecond);
   return RenderFrameTime(job.startMs, k, format.framesPerSecond);
 }
 
@@ -77,8 +74,8 @@ bool RenderJobContext::PumpStopped() {
   return true;
 }
 
-RenderFrameArgs RenderJobContext::FrameArgs(double tMs, std::uint8_t* picture, std::int32_t width,
-                                            std::int32_t height, std::int32_t mode) const {
+RenderFrameArgs RenderJobContext::FrameArgs(double tMs, std::uint8_t* picture, std::int32_t width, std::int32_t height,
+                                            std::int32_t mode) const {
   RenderFrameArgs args;
   args.frameTime = tMs;
   args.endTime = tMs;
@@ -100,8 +97,8 @@ int RenderJobContext::Render(const RenderFrameArgs& args, std::int32_t* result) 
 int RenderJobContext::CompleteJob() {
   if (job.outputKind == OutputKind::kWav || job.outputKind == OutputKind::kDisplayOnly) return kRenderJobDone;
   char text[600];
-  const bool fieldPairs = job.outputKind == OutputKind::kImageSequence &&
-                          (format.fieldMode == 1 || format.fieldMode == 2);
+  const bool fieldPairs =
+      job.outputKind == OutputKind::kImageSequence && (format.fieldMode == 1 || format.fieldMode == 2);
   if (fieldPairs) {
     std::snprintf(text, sizeof text, "Movie/Preview completed! Frames compiled: %lu; Output File: %s",
                   static_cast<unsigned long>(rendersDone / 2), job.outputPath.c_str());
@@ -149,11 +146,16 @@ std::int32_t TrackChainLength(const CTestDoc& doc, const TLEvent* head) {
 
 int Dispatch(RenderJobContext& job) {
   switch (job.job.outputKind) {
-    case OutputKind::kAvi: return WriteAviOutput(job);
-    case OutputKind::kDisplayOnly: return WriteDisplayOnlyOutput(job);
-    case OutputKind::kImageSequence: return WriteImageSequenceOutput(job);
-    case OutputKind::kFlic: return WriteFlcOutput(job);
-    case OutputKind::kWav: break;
+    case OutputKind::kAvi:
+      return WriteAviOutput(job);
+    case OutputKind::kDisplayOnly:
+      return WriteDisplayOnlyOutput(job);
+    case OutputKind::kImageSequence:
+      return WriteImageSequenceOutput(job);
+    case OutputKind::kFlic:
+      return WriteFlcOutput(job);
+    case OutputKind::kWav:
+      break;
   }
   return WriteWavOutput(job);
 }

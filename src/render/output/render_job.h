@@ -76,14 +76,13 @@ public:
 
 // Writes an AVI movie from a join job (the movie join library's ordinal 2
 // on the packed job); see movie_join_binding.h.
-using MovieJoinRunner =
-    std::function<int(const MovieJoinJob& job, const MovieJoinFrameCallback& frameCallback,
-                      const MovieJoinProgressCallback& progressCallback, const MovieJoinPumpCallback& pumpCallback,
-                      MovieJoinOutcome* outcome)>;
+using MovieJoinRunner = std::function<int(const MovieJoinJob& job, const MovieJoinFrameCallback& frameCallback,
+                                          const MovieJoinProgressCallback& progressCallback,
+                                          const MovieJoinPumpCallback& pumpCallback, MovieJoinOutcome* outcome)>;
 
 struct RenderJobServices {
-  JobFrameRenderer renderFrame;   // required
-  MovieJoinRunner joinMovie;      // required for AVI movies
+  JobFrameRenderer renderFrame;  // required
+  MovieJoinRunner joinMovie;     // required for AVI movies
   // Renders a frame for AVI movies whose document asks for disk-buffered
   // rendering; empty: `renderFrame` serves them too.
   JobFrameRenderer renderFrameBuffered;

@@ -54,8 +54,8 @@ struct RenderJobContext final : MixdownProgress {
   std::deque<SequenceReuse> displayList;
   PictureAreaMode pictureArea = PictureAreaMode::kNothing;
   JobScratchFolder scratch;
-  bool stopped = false;           // the user stopped the job
-  std::int64_t rendersDone = 0;   // the frame counter of the completion message
+  bool stopped = false;          // the user stopped the job
+  std::int64_t rendersDone = 0;  // the frame counter of the completion message
   std::int64_t framesWritten = 0;
 
   RenderViewHooks& View();

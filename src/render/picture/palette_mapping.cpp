@@ -59,15 +59,14 @@ void NearestPaletteMap::BuildCell(int cell) {
   const int blueLow = (cell & 31) * kCellSide;
   int bound = std::numeric_limits<int>::max();
   for (const PaletteEntry& entry : palette_.entries()) {
-    bound = std::min(bound, FarSquare(entry.red, redLow) + FarSquare(entry.green, greenLow) +
-                                FarSquare(entry.blue, blueLow));
+    bound = std::min(bound,
+                     FarSquare(entry.red, redLow) + FarSquare(entry.green, greenLow) + FarSquare(entry.blue, blueLow));
   }
   cellStart_[static_cast<std::size_t>(cell)] = static_cast<std::int32_t>(pool_.size());
   std::uint16_t count = 0;
   for (std::size_t i = 0; i < palette_.size(); ++i) {
     const PaletteEntry& entry = palette_[i];
-    if (NearSquare(entry.red, redLow) + NearSquare(entry.green, greenLow) + NearSquare(entry.blue, blueLow) <=
-        bound) {
+    if (NearSquare(entry.red, redLow) + NearSquare(entry.green, greenLow) + NearSquare(entry.blue, blueLow) <= bound) {
       pool_.push_back(static_cast<std::uint8_t>(i));
       ++count;
     }

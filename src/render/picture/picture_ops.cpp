@@ -175,8 +175,7 @@ ImageHandle CropDibToImage(DibPicture picture, const CropBox& margins) {
   return ImageFiles().DibToHandle(picture.data(), picture.size());
 }
 
-int ImageToDibResized(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height,
-                      bool freeHandle) {
+int ImageToDibResized(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height, bool freeHandle) {
   int currentWidth = 0;
   int currentHeight = 0;
   bool done = ImageFiles().GetDib(image, &currentWidth, &currentHeight, nullptr) != nullptr;
@@ -233,8 +232,7 @@ DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t hei
   return scaled;
 }
 
-int ImageToDibScaled(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height,
-                     bool freeHandle) {
+int ImageToDibScaled(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height, bool freeHandle) {
   const DibPicture copy = PromoteTo24(CopyImageDib(image));
   if (freeHandle) {
     ImageFiles().Free(image);

@@ -89,12 +89,10 @@ DibPicture ResizedDib24(DibPicture picture, std::int32_t width, std::int32_t hei
 // Resizes the image to width x height in the library and copies its picture
 // (biClrUsed 0) into `out`; frees the handle (and sets it to kNoImage) when
 // `freeHandle` is set. 1, or 0 on failure.
-int ImageToDibResized(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height,
-                      bool freeHandle);
+int ImageToDibResized(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height, bool freeHandle);
 // Copies the image's picture at its own size, frees the handle when asked,
 // and reduces the copy to width x height with ScaleDib24. 1, or 0.
-int ImageToDibScaled(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height,
-                     bool freeHandle);
+int ImageToDibScaled(ImageHandle& image, DibPicture* out, std::int32_t width, std::int32_t height, bool freeHandle);
 
 // Opens a still. With `wantMask` set and a 32-bit TGA file, the colour
 // picture and the alpha picture become two handles (both freed and false

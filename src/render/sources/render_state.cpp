@@ -28,9 +28,7 @@ RenderProcessState& Process() {
 
 }  // namespace
 
-void RenderState::StoreLastSourceFile(const std::string& name) {
-  lastSourceFile = name.substr(0, kMaxRenderFileName);
-}
+void RenderState::StoreLastSourceFile(const std::string& name) { lastSourceFile = name.substr(0, kMaxRenderFileName); }
 
 bool RenderState::IsLastSourceFile(const std::string& name) const {
   return lastSourceFile.has_value() && *lastSourceFile == name.substr(0, kMaxRenderFileName);
@@ -49,7 +47,8 @@ void ResetRenderJobState() {
 bool InitRenderLock() {
   RenderProcessState& process = Process();
   // Once made, the lock stays for the life of the process.
-  if (process.lock == nullptr && ProcessorCount() >= 2 && GetProfileInt(settings::kMultiProc, settings::kEnableMultiProc, 0) != 0) {
+  if (process.lock == nullptr && ProcessorCount() >= 2 &&
+      GetProfileInt(settings::kMultiProc, settings::kEnableMultiProc, 0) != 0) {
     process.lock = std::make_unique<std::recursive_mutex>();
   }
   return process.lock != nullptr;

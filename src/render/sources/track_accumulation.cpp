@@ -98,9 +98,9 @@ void TrackList::ApplyAccumulationPass(std::uint8_t* picture, std::uint8_t* alpha
   const std::optional<PictureGeometry> accumAlphaGeometry = ReadPictureGeometry(accumAlpha_.data());
   // Buffers of another size (the output or the crop changed) are not mixed.
   if (!SameSize(pictureGeometry, accumGeometry) || !SameSize(alphaGeometry, accumGeometry) ||
-      !SameSize(accumAlphaGeometry, accumGeometry) || pictureGeometry->bitCount != 24 ||
-      alphaGeometry->bitCount != 8 || pictureGeometry->stride != accumGeometry->stride ||
-      pictureGeometry->pixelOffset != accumGeometry->pixelOffset || alphaGeometry->stride != accumAlphaGeometry->stride ||
+      !SameSize(accumAlphaGeometry, accumGeometry) || pictureGeometry->bitCount != 24 || alphaGeometry->bitCount != 8 ||
+      pictureGeometry->stride != accumGeometry->stride || pictureGeometry->pixelOffset != accumGeometry->pixelOffset ||
+      alphaGeometry->stride != accumAlphaGeometry->stride ||
       alphaGeometry->pixelOffset != accumAlphaGeometry->pixelOffset) {
     return;
   }

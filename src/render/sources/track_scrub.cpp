@@ -12,7 +12,6 @@
 
 namespace sprocket {
 
-
 namespace {
 
 // The slice's place in its clip's media, or nothing when the kind of media

@@ -4,8 +4,8 @@
 
 namespace sprocket {
 
-bool RampPcmGain(std::span<std::uint8_t> buffer, int bits, std::int64_t first, std::int64_t count,
-                 int startPercent, int endPercent) {
+bool RampPcmGain(std::span<std::uint8_t> buffer, int bits, std::int64_t first, std::int64_t count, int startPercent,
+                 int endPercent) {
   if (bits != 8 && bits != 16) return false;
   if (first < 0 || count < 0) return false;
   std::int64_t bytesPerSample = bits / 8;

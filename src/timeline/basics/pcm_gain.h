@@ -13,7 +13,7 @@ namespace sprocket {
 // little-endian; results are clipped to the sample range. False (nothing
 // changed) when `bits` is neither 8 nor 16 or the samples lie outside the
 // buffer.
-bool RampPcmGain(std::span<std::uint8_t> buffer, int bits, std::int64_t first, std::int64_t count,
-                 int startPercent, int endPercent);
+bool RampPcmGain(std::span<std::uint8_t> buffer, int bits, std::int64_t first, std::int64_t count, int startPercent,
+                 int endPercent);
 
 }  // namespace sprocket

@@ -4,8 +4,8 @@
 
 namespace sprocket {
 
-void Rgb555ToRgb24(const std::uint8_t* source, std::uint8_t* target, int width, int height,
-                   std::size_t sourceStride, std::size_t targetStride) {
+void Rgb555ToRgb24(const std::uint8_t* source, std::uint8_t* target, int width, int height, std::size_t sourceStride,
+                   std::size_t targetStride) {
   if (width <= 0 || height <= 0) return;
   const auto w = static_cast<std::size_t>(width);
   if (sourceStride == 0) sourceStride = w * 2;

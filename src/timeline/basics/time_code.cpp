@@ -69,8 +69,7 @@ TimeCode MsToTimeCode(std::int32_t ms, double fps) {
 
 void FormatTimeCode(std::int32_t ms, double fps, char (&out)[kTimeCodeBufferSize]) {
   TimeCode code = MsToTimeCode(ms, fps);
-  std::snprintf(out, kTimeCodeBufferSize, "%02d:%02d:%02d:%02d", code.hours, code.minutes, code.seconds,
-                code.frames);
+  std::snprintf(out, kTimeCodeBufferSize, "%02d:%02d:%02d:%02d", code.hours, code.minutes, code.seconds, code.frames);
 }
 
 std::string FormatTimeCode(std::int32_t ms, double fps) {

@@ -48,17 +48,16 @@ std::string TruncateUtf8(std::string_view text, std::size_t maxBytes) {
 }
 
 bool IsKnownMediaType(std::int32_t code) {
-  return code == 0 || code == kMediaOther || IsVideoMediaType(code) || IsImageMediaType(code) ||
-         IsAudioMediaType(code);
+  return code == 0 || code == kMediaOther || IsVideoMediaType(code) || IsImageMediaType(code) || IsAudioMediaType(code);
 }
 
-int CreateClipFromFile(TLEvent* head, std::int32_t time, char trackType, std::int32_t trackNumber,
-                       std::int32_t playIn, std::int32_t playOut, std::int32_t mediaType, std::int32_t speed,
-                       int /*flag*/, std::string_view clipName, std::string_view fileName, std::string_view extension,
-                       std::string_view directory, const ClipCopyParts* copy, TLEvent** newClip,
-                       std::string* error) {
+int CreateClipFromFile(TLEvent* head, std::int32_t time, char trackType, std::int32_t trackNumber, std::int32_t playIn,
+                       std::int32_t playOut, std::int32_t mediaType, std::int32_t speed, int /*flag*/,
+                       std::string_view clipName, std::string_view fileName, std::string_view extension,
+                       std::string_view directory, const ClipCopyParts* copy, TLEvent** newClip, std::string* error) {
   if (newClip != nullptr) *newClip = nullptr;
-  if (head == nullptr || head->kind != kEventTimelineBegin) return Fail(error, "There is no timeline to add the clip to.");
+  if (head == nullptr || head->kind != kEventTimelineBegin)
+    return Fail(error, "There is no timeline to add the clip to.");
   const TLEvent* track = FindTrack(head, trackNumber);
   if (track == nullptr || track->trackType != trackType) {
     return Fail(error, "The timeline has no track " + std::to_string(trackNumber) + " of type '" +

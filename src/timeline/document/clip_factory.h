@@ -55,9 +55,9 @@ struct ClipCopyParts {
 // and the timeline unchanged when the track is missing or of another type,
 // a time, length or speed is out of range, a name part is too long or the
 // header cannot be read.
-int CreateClipFromFile(TLEvent* head, std::int32_t time, char trackType, std::int32_t trackNumber,
-                       std::int32_t playIn, std::int32_t playOut, std::int32_t mediaType, std::int32_t speed,
-                       int flag, std::string_view clipName, std::string_view fileName, std::string_view extension,
+int CreateClipFromFile(TLEvent* head, std::int32_t time, char trackType, std::int32_t trackNumber, std::int32_t playIn,
+                       std::int32_t playOut, std::int32_t mediaType, std::int32_t speed, int flag,
+                       std::string_view clipName, std::string_view fileName, std::string_view extension,
                        std::string_view directory, const ClipCopyParts* copy, TLEvent** newClip,
                        std::string* error = nullptr);
 

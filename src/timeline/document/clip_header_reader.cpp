@@ -67,7 +67,8 @@ bool ReadFlicHeader(const std::string& path, std::optional<ClipMediaHeader>* hea
     return Fail(error, "The animation " + Quoted(path) + " holds no frames or has no size.");
   }
   std::uint32_t speed = ReadLe32(bytes + 16);
-  std::uint64_t ms = magic == kFlcMagic ? speed : (std::uint64_t{speed} * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
+  std::uint64_t ms =
+      magic == kFlcMagic ? speed : (std::uint64_t{speed} * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
   flic.msPerFrame = static_cast<std::int32_t>(std::min<std::uint64_t>(ms, std::numeric_limits<std::int32_t>::max()));
   *header = ClipMediaHeader(flic);
   return true;
@@ -88,8 +89,8 @@ bool ReadWavHeader(const std::string& path, std::optional<ClipMediaHeader>* head
     if (chunk.id == MakeFourCC("data") && data == nullptr) data = &chunk;
   }
   if (format == nullptr || data == nullptr) {
-    return Fail(error, "The sound " + Quoted(path) + " lacks its " + (format == nullptr ? "\"fmt \"" : "\"data\"") +
-                           " chunk.");
+    return Fail(
+        error, "The sound " + Quoted(path) + " lacks its " + (format == nullptr ? "\"fmt \"" : "\"data\"") + " chunk.");
   }
   std::vector<std::uint8_t> bytes;
   if (format->size < kPcmFormatBytes || !riff.ReadData(*format, &bytes, kMaxWaveFormatBytes)) {
@@ -148,17 +149,21 @@ bool ReadMediaHeader(const std::string& path, std::int32_t mediaType, std::optio
     return true;
   }
   switch (mediaType) {
-    case kMediaAvi: return ReadAviHeader(path, header, error);
+    case kMediaAvi:
+      return ReadAviHeader(path, header, error);
     case kMediaFlc:
-    case kMediaFli: return ReadFlicHeader(path, header, error);
-    case kMediaWav: return ReadWavHeader(path, header, error);
+    case kMediaFli:
+      return ReadFlicHeader(path, header, error);
+    case kMediaWav:
+      return ReadWavHeader(path, header, error);
     case kMediaOther:
       // An image sequence names its first picture; other files of this type
       // have no header.
       if (IsImageMediaType(GetMediaTypeCode(path))) return ReadSequenceHeader(path, sequenceFieldMode, header, error);
       header->reset();
       return true;
-    default: break;
+    default:
+      break;
   }
   return Fail(error, "Files of media type " + std::to_string(mediaType) + " cannot be read: " + Quoted(path) + ".");
 }

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "timeline/records/event_queries.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/records/event_queries.h"
 
 namespace sprocket {
 

@@ -25,10 +25,10 @@ TLEvent* FindSyncPartner(const TLEvent* head, const TLEvent* clip);
 
 // What CheckTrackRange found on a track over a time range.
 enum TrackRangeResult : int {
-  kTrackRangeFree = 0,      // no clip meets the range
-  kTrackRangeOneClip = 1,   // one clip (in `first`)
-  kTrackRangeClips = 2,     // two or more (the first two in `first`, `second`)
-  kTrackRangeNoTrack = 3,   // no track of that type and number
+  kTrackRangeFree = 0,     // no clip meets the range
+  kTrackRangeOneClip = 1,  // one clip (in `first`)
+  kTrackRangeClips = 2,    // two or more (the first two in `first`, `second`)
+  kTrackRangeNoTrack = 3,  // no track of that type and number
 };
 // Looks for clips of track (type, number) that meet [start, end). While
 // `speedChange` is set (a clip speed command runs), the clip whose speed is

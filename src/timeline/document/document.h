@@ -151,8 +151,8 @@ public:
   std::vector<ClipMarkSet> clipMarkSets;
   ClipMarkSet* FindClipMarkSet(const std::string& path, std::int32_t clipTime, std::int32_t trackNumber);
   // The first index mark of the clip and their count; null and 0 when none.
-  const ClipIndexMark* GetClipIndexMarks(const std::string& path, std::int32_t clipTime,
-                                         std::int32_t trackNumber, int* count);
+  const ClipIndexMark* GetClipIndexMarks(const std::string& path, std::int32_t clipTime, std::int32_t trackNumber,
+                                         int* count);
 
   // --- Ranges, position and switches ---
   TimeRange movieRange;
@@ -184,17 +184,17 @@ public:
   bool IsModified() const { return modified; }
 
   // --- View geometry (pixels) ---
-  std::int32_t margin = 5;          // M
-  std::int32_t bandHeight = 10;     // B
-  std::int32_t rulerHeight = 17;    // R
-  std::int32_t headerWidth = 65;    // W
-  std::int32_t extent = 0;          // pixel width of the whole timeline
+  std::int32_t margin = 5;        // M
+  std::int32_t bandHeight = 10;   // B
+  std::int32_t rulerHeight = 17;  // R
+  std::int32_t headerWidth = 65;  // W
+  std::int32_t extent = 0;        // pixel width of the whole timeline
   std::int32_t horizontalScroll = 0;
-  std::int32_t zoom = 2;            // vertical zoom level 0..3
+  std::int32_t zoom = 2;  // vertical zoom level 0..3
   std::array<std::int32_t, 4> pictureWidths = {120, 60, 40, 24};
   std::array<std::int32_t, 4> sprocketHeights = {16, 8, 0, 0};
   std::array<std::int32_t, 4> markerWidths = {8, 8, 8, 8};
-  std::int32_t scaleIndex = 3;      // 0..11
+  std::int32_t scaleIndex = 3;  // 0..11
   std::int32_t pixelsPerUnit = 40;
   std::int32_t majorTickCount = 0;
   std::int32_t majorTickLength = 6;
@@ -213,10 +213,10 @@ public:
   std::int32_t scaleGroup = 3;
   std::int32_t groupScaleIndex = 3;
   std::array<std::int32_t, 3> waveBase = {120, 60, 40};
-  std::array<std::int32_t, 18> waveFirstTable = {1, 2, 4, 1000, 2000, 4000, 1, 2, 4,
-                                                 1000, 2000, 4000, 1, 2, 4, 1000, 2000, 4000};
+  std::array<std::int32_t, 18> waveFirstTable = {1,    2,    4,    1000, 2000, 4000, 1,    2,    4,
+                                                 1000, 2000, 4000, 1,    2,    4,    1000, 2000, 4000};
   std::array<std::int32_t, 18> waveSecondTable = {120, 120, 120, 120, 120, 120, 60, 60, 60,
-                                                  60,  60,  60,  40,  40,  40,  40,  40,  40};
+                                                  60,  60,  60,  40,  40,  40,  40, 40, 40};
 
   // Row height of a zoom level: 3 x picture width / 4 + 4 + sprocket band.
   std::int32_t RowHeight(int zoomLevel) const;

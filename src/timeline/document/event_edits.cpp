@@ -15,7 +15,6 @@ namespace sprocket {
 
 namespace {
 
-
 TLEvent* FindRecordAt(const TLEvent* head, std::int32_t time, char kind, char trackType, std::int32_t trackNumber) {
   TLEvent* track = FindTrack(head, trackNumber);
   if (track == nullptr || track->trackType != trackType) return nullptr;
@@ -110,7 +109,8 @@ std::int32_t ApplyAviFieldInfoToClip(TLEvent& clip) {
 
   std::int32_t order = 0;
   for (int entry = 0; entry < settings::kAviFieldInfoEntries; ++entry) {
-    std::string value = GetProfileString(settings::kAviFieldInfo, std::string(settings::kAviFieldInfoEntryPrefix) + std::to_string(entry), "");
+    std::string value = GetProfileString(settings::kAviFieldInfo,
+                                         std::string(settings::kAviFieldInfoEntryPrefix) + std::to_string(entry), "");
     // "FOURCC(d)": an entry too short to hold its digit, or without one, is no match.
     if (value.size() < 6 || value.compare(0, 4, codeText) != 0) continue;
     if (value[5] < '0' || value[5] > '9') continue;

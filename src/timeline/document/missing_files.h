@@ -34,7 +34,6 @@ public:
 // With `declinedPaths`, paths in it are not asked about again, and paths the
 // user declines are added to it, so that a repaint never asks twice.
 // Returns the number of clips that got a replacement.
-int CheckMissingClipFiles(CTestDoc& doc, MissingFileResolver& resolver,
-                          std::set<std::string>* declinedPaths = nullptr);
+int CheckMissingClipFiles(CTestDoc& doc, MissingFileResolver& resolver, std::set<std::string>* declinedPaths = nullptr);
 
 }  // namespace sprocket

@@ -182,8 +182,8 @@ const RenderEntry* RenderList::TransitionLink() const {
   return &entries[link];
 }
 
-RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int preview, int /*doubleSize*/,
-                           int /*width*/, int /*height*/, TurboEffectTest turboTest, const ClipTimeIndex* clips) {
+RenderList BuildRenderList(double t1, double t2, const TLEvent* head, int preview, int /*doubleSize*/, int /*width*/,
+                           int /*height*/, TurboEffectTest turboTest, const ClipTimeIndex* clips) {
   RenderList list;
   if (head == nullptr) return list;
   if (clips != nullptr && clips->Head() != head) clips = nullptr;

@@ -191,7 +191,8 @@ EventListSlot BuildSegmentPreviewTimeline(const TLEvent* head, std::int32_t dura
   preview->segments = head->segments;
   preview->cropMargins = head->cropMargins;
   for (const TLFilter& segment : head->segments) {
-    if (segment.end > segment.start && PathExists(segment.fileName)) AddSegmentClip(preview.get(), segment, segment.start);
+    if (segment.end > segment.start && PathExists(segment.fileName))
+      AddSegmentClip(preview.get(), segment, segment.start);
   }
   return preview;
 }

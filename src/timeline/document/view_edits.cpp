@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "timeline/basics/time_code.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/event_edits.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
-#include "timeline/basics/time_code.h"
 
 namespace sprocket {
 
@@ -36,8 +36,7 @@ bool SpansMeet(const TimeSpan& a, std::int32_t start, std::int32_t end) { return
 bool CollectOverlaps(const CTestDoc& doc, std::vector<TimeSpan>& overlaps) {
   const TLEvent* trackA = FindTrack(doc.Head(), kRollTrackA);
   const TLEvent* trackB = FindTrack(doc.Head(), kRollTrackB);
-  if (trackA == nullptr || trackB == nullptr || trackA->trackType != kTrackVideo ||
-      trackB->trackType != kTrackVideo) {
+  if (trackA == nullptr || trackB == nullptr || trackA->trackType != kTrackVideo || trackB->trackType != kTrackVideo) {
     return true;
   }
   const double frameMs = doc.rate > 0 ? 100000.0 / doc.rate : 0.0;
@@ -87,8 +86,8 @@ int RebuildTransitions(CTestDoc& doc) {
   std::vector<TimeSpan> missing;
   for (const TimeSpan& span : overlaps) {
     std::size_t match = 0;
-    while (match < transitions.size() && (kept[match] || !SpansMeet(span, transitions[match]->time,
-                                                                     transitions[match]->OutTime()))) {
+    while (match < transitions.size() &&
+           (kept[match] || !SpansMeet(span, transitions[match]->time, transitions[match]->OutTime()))) {
       ++match;
     }
     if (match == transitions.size()) {

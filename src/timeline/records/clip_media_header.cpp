@@ -26,9 +26,15 @@ std::optional<ClipMediaHeader> ClipMediaHeader::FromBytes(ClipHeaderKind kind, s
       header = HeaderFromBytes<AviClipHeader>(bytes);
       if (header) header->aviFieldOrder_ = aviFieldOrder;
       break;
-    case ClipHeaderKind::kWav: header = HeaderFromBytes<WavClipHeader>(bytes); break;
-    case ClipHeaderKind::kSequence: header = HeaderFromBytes<SequenceClipHeader>(bytes); break;
-    case ClipHeaderKind::kFlic: header = HeaderFromBytes<FlicClipHeader>(bytes); break;
+    case ClipHeaderKind::kWav:
+      header = HeaderFromBytes<WavClipHeader>(bytes);
+      break;
+    case ClipHeaderKind::kSequence:
+      header = HeaderFromBytes<SequenceClipHeader>(bytes);
+      break;
+    case ClipHeaderKind::kFlic:
+      header = HeaderFromBytes<FlicClipHeader>(bytes);
+      break;
   }
   return header;
 }

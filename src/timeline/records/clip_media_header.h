@@ -116,8 +116,8 @@ inline constexpr std::uint32_t kMaxSoundSampleRate = 768000;
 struct WavClipHeader {
   char riff[4];  // "RIFF"
   std::uint32_t riffSize;
-  char wave[4];  // "WAVE"
-  char fmt[4];   // "fmt "
+  char wave[4];           // "WAVE"
+  char fmt[4];            // "fmt "
   std::uint32_t fmtSize;  // 16
   std::uint16_t formatTag;
   std::uint16_t channels;
@@ -131,7 +131,7 @@ struct WavClipHeader {
 
 // The header of an image-sequence clip (52 bytes).
 struct SequenceClipHeader {
-  std::int32_t fieldMode;   // 0..2 one image per frame; 3 or 4 two field images per frame
+  std::int32_t fieldMode;  // 0..2 one image per frame; 3 or 4 two field images per frame
   std::int32_t frameCount;
   std::int32_t width;
   std::int32_t height;

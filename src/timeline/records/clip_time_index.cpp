@@ -12,8 +12,8 @@ ClipTimeIndex::ClipTimeIndex(const TLEvent* head) : head_(head) {
     for (const TLEvent* event = header->next; event != nullptr && event->kind != kEventTrackEnd; event = event->next) {
       if (!event->IsClipIn()) continue;
       if (!track.clips.empty() && event->time < track.clips.back()->time) track.inTimeOrder = false;
-      const std::int32_t latest = track.latestOut.empty() ? event->OutTime()
-                                                          : std::max(track.latestOut.back(), event->OutTime());
+      const std::int32_t latest =
+          track.latestOut.empty() ? event->OutTime() : std::max(track.latestOut.back(), event->OutTime());
       track.clips.push_back(event);
       track.latestOut.push_back(latest);
     }

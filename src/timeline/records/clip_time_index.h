@@ -28,8 +28,9 @@ public:
   // The first clip of the track (its header) in chain order with
   // in <= t < out; null when none or the track is not indexed.
   const TLEvent* ClipAt(const TLEvent* trackHeader, double t) const {
-    return FirstClip(trackHeader, [t](double in) { return in <= t; }, [t](double out) { return t < out; },
-                     [](const TLEvent&) { return true; });
+    return FirstClip(
+        trackHeader, [t](double in) { return in <= t; }, [t](double out) { return t < out; },
+        [](const TLEvent&) { return true; });
   }
 
   // The first clip in chain order that `startsBy(in)` and `endsAfter(out)`

@@ -6,8 +6,8 @@
 
 namespace sprocket {
 
-TLFilterParam MakeRenderedPiece(std::int32_t id, std::int32_t firstFrame, std::int32_t lastFrame,
-                                std::string fileName, std::string secondName, std::int32_t fourthWord) {
+TLFilterParam MakeRenderedPiece(std::int32_t id, std::int32_t firstFrame, std::int32_t lastFrame, std::string fileName,
+                                std::string secondName, std::int32_t fourthWord) {
   TLFilterParam piece;
   piece.pieceId() = id;
   piece.firstFrame() = firstFrame;
@@ -51,9 +51,16 @@ bool HasSpecialFilter(const FilterList& list) {
 
 bool IsAlphaChannelFilter(const TLFilter& filter) {
   static constexpr std::int32_t kAlphaFilters[] = {
-      kFilterTransparencyAssignment, kFilterLumaKey,     kFilterGradientWizard, kFilterVideoScreenAnimation,
-      kFilterTextureMap,             kFilterShapeMask,   kFilterImageMatte,     kFilterBorderShadow,
-      kFilterPageEffect,             kFilterExplosionEffect,
+      kFilterTransparencyAssignment,
+      kFilterLumaKey,
+      kFilterGradientWizard,
+      kFilterVideoScreenAnimation,
+      kFilterTextureMap,
+      kFilterShapeMask,
+      kFilterImageMatte,
+      kFilterBorderShadow,
+      kFilterPageEffect,
+      kFilterExplosionEffect,
   };
   if (std::find(std::begin(kAlphaFilters), std::end(kAlphaFilters), filter.id) != std::end(kAlphaFilters)) {
     return true;

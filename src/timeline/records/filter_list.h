@@ -66,9 +66,8 @@ struct TLFilterParam {
 
 // A rendered piece of a segment: id, frames first..last of `fileName`,
 // made from `secondName`.
-TLFilterParam MakeRenderedPiece(std::int32_t id, std::int32_t firstFrame, std::int32_t lastFrame,
-                                std::string fileName, std::string secondName = {},
-                                std::int32_t fourthWord = 0);
+TLFilterParam MakeRenderedPiece(std::int32_t id, std::int32_t firstFrame, std::int32_t lastFrame, std::string fileName,
+                                std::string secondName = {}, std::int32_t fourthWord = 0);
 
 // One entry of a filter's bitmap list.
 struct TLBitmapNode {
@@ -99,18 +98,18 @@ struct TLFilter {
   ClonePtr<FilterWorkData> workData;           // only during a render
 
   // --- As a render segment on the timeline's head ---
-  std::int32_t rendered = 0;  // 1: rendered to a board clip or by the effects board
-  std::string fileName;       // the rendered file; empty: not rendered
-  std::int32_t start = 0;     // ms
-  std::int32_t end = 0;       // ms
-  std::int32_t length = 0;    // end - start, kept in step by the editing code
-  std::int32_t marked = 0;    // chosen for "render marked"
-  std::int32_t boardClip = 0; // the pieces were read from a covering board clip
-  std::int32_t trimMark = 0;  // 0, 1 start trimmed, 2 end trimmed (one Make Movie job)
-  std::int32_t savedTime = 0; // the time a trim replaced
+  std::int32_t rendered = 0;                             // 1: rendered to a board clip or by the effects board
+  std::string fileName;                                  // the rendered file; empty: not rendered
+  std::int32_t start = 0;                                // ms
+  std::int32_t end = 0;                                  // ms
+  std::int32_t length = 0;                               // end - start, kept in step by the editing code
+  std::int32_t marked = 0;                               // chosen for "render marked"
+  std::int32_t boardClip = 0;                            // the pieces were read from a covering board clip
+  std::int32_t trimMark = 0;                             // 0, 1 start trimmed, 2 end trimmed (one Make Movie job)
+  std::int32_t savedTime = 0;                            // the time a trim replaced
   std::optional<std::array<std::int32_t, 2>> savedSpan;  // start and end while snapped
-  std::int32_t count = 0;     // selects the segment's colour in the ruler
-  std::int32_t copiedValue = 0;  // a value a board play record carries
+  std::int32_t count = 0;                                // selects the segment's colour in the ruler
+  std::int32_t copiedValue = 0;                          // a value a board play record carries
 };
 
 using FilterList = std::vector<TLFilter>;

@@ -299,13 +299,24 @@ bool CheckTimelineLinks(const TLEvent* head) {
     if (event->masterNext && event->masterNext->masterPrev != event) return false;
     int wanted = 0;
     switch (event->kind) {
-      case kEventTimelineBegin: wanted = 0; break;
-      case kEventTrackBegin: wanted = 1; break;
+      case kEventTimelineBegin:
+        wanted = 0;
+        break;
+      case kEventTrackBegin:
+        wanted = 1;
+        break;
       case kEventClipIn:
-      case kEventClipOut: wanted = 2; break;
-      case kEventTrackEnd: wanted = 3; break;
-      case kEventTimelineEnd: wanted = 4; break;
-      default: return false;
+      case kEventClipOut:
+        wanted = 2;
+        break;
+      case kEventTrackEnd:
+        wanted = 3;
+        break;
+      case kEventTimelineEnd:
+        wanted = 4;
+        break;
+      default:
+        return false;
     }
     if (wanted < section || (event == head) != (wanted == 0)) return false;
     section = wanted;
@@ -340,8 +351,8 @@ bool CheckTimelineLinks(const TLEvent* head) {
         if (following->next != nullptr) return false;
         break;
       }
-      if (following->kind != kEventClipIn || following->next == nullptr ||
-          following->next->kind != kEventClipOut || following->time < lastIn) {
+      if (following->kind != kEventClipIn || following->next == nullptr || following->next->kind != kEventClipOut ||
+          following->time < lastIn) {
         return false;
       }
       lastIn = following->time;

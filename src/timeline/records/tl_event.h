@@ -54,7 +54,7 @@ inline constexpr char kTrackTransition = 'X';
 inline constexpr int kMaxTracks = 100;
 
 // Limits of the text fields, in characters.
-inline constexpr std::size_t kMaxPathPartLength = 255;   // directory, name, extension
+inline constexpr std::size_t kMaxPathPartLength = 255;  // directory, name, extension
 inline constexpr std::size_t kMaxClipNameLength = 19;
 inline constexpr std::size_t kMaxCaptureNameLength = 259;
 
@@ -136,8 +136,8 @@ struct TLEventFields {
   std::int32_t mediaType = 0;  // see media_type.h
   std::string directory;       // with its trailing separator
   std::string name;
-  std::string extension;       // with its dot
-  std::string clipName;        // at most 19 characters
+  std::string extension;  // with its dot
+  std::string clipName;   // at most 19 characters
   std::string title;
   std::string description;
   std::optional<ClipMediaHeader> header;  // none for a still picture
@@ -157,8 +157,8 @@ struct TLEventFields {
   ClonePtr<ClipBitmap> waveform1;
   ClonePtr<ClipBitmap> transitionIcon;
   DerivedFileNames derivedFiles;
-  VolumeEnvelope volume;   // left list; on the head the master volume
-  VolumeEnvelope balance;  // right list; on the head the master balance
+  VolumeEnvelope volume;            // left list; on the head the master volume
+  VolumeEnvelope balance;           // right list; on the head the master balance
   std::int32_t selectedPoint = -1;  // index into `volume`, -1 when unset
   std::uint32_t linkNumber = 0;     // shared by a split audio/video pair
   std::int32_t channelMode = 0;     // 0, or 1000..1006
@@ -177,12 +177,12 @@ struct TLEventFields {
 
   // --- Track begin ('b') ---
   std::int32_t viewStatus = kTrackViewVideoOnly;
-  std::int32_t statusCode = 0;            // nonzero shows an icon in the header
-  std::int32_t audioPreviewSelection = 0; // 0, 1 or -1
+  std::int32_t statusCode = 0;             // nonzero shows an icon in the header
+  std::int32_t audioPreviewSelection = 0;  // 0, 1 or -1
 
   // --- Timeline begin ('B') ---
-  FilterList segments;        // render segments, in time order
-  std::int32_t rate = 2997;   // hundredths of a frame per second
+  FilterList segments;       // render segments, in time order
+  std::int32_t rate = 2997;  // hundredths of a frame per second
   CropMargins cropMargins;
   std::int32_t jobFrameRate = 0;         // whole frames per second of the running render
   std::int32_t segmentRenderActive = 0;  // 1 while a compositing segment render runs

@@ -12,7 +12,8 @@ constexpr std::uint8_t kNotBase64 = 0xFF;
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
   std::array<std::uint8_t, 256> table{};
   for (auto& entry : table) entry = kNotBase64;
-  for (std::size_t i = 0; i < kAlphabet.size(); ++i) table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 0; i < kAlphabet.size(); ++i)
+    table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
   return table;
 }
 

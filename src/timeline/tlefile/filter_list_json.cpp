@@ -152,8 +152,9 @@ TLFilterParam PieceFromJson(const JsonCursor& json) {
   std::int32_t id = json.Field("id").Int32(kIntMin, kIntMax);
   std::int32_t first = json.Field("first").Int32(0, kIntMax);
   std::int32_t last = json.Field("last").Int32(0, kIntMax);
-  if (last < first) json.Field("last").Fail("the last frame " + std::to_string(last) + " lies before the first " +
-                                            std::to_string(first));
+  if (last < first)
+    json.Field("last").Fail("the last frame " + std::to_string(last) + " lies before the first " +
+                            std::to_string(first));
   TLFilterParam piece =
       MakeRenderedPiece(id, first, last, json.Field("file").Text(kMaxJsonFileNameBytes),
                         json.TextOr("file2", kMaxJsonFileNameBytes), json.Int32Or("word4", 0, kIntMin, kIntMax));

@@ -25,10 +25,10 @@
 namespace sprocket {
 
 // Limits that reading enforces.
-inline constexpr std::size_t kMaxJsonTextBytes = 65536;        // scripts, titles, notes
-inline constexpr std::size_t kMaxJsonFileNameBytes = 259;      // file names of rendered pieces
-inline constexpr std::size_t kMaxJsonBlockBytes = 64u << 20;   // one picture or data block
-inline constexpr std::size_t kMaxJsonListItems = 100000;       // filters, parameters, segments, pieces
+inline constexpr std::size_t kMaxJsonTextBytes = 65536;       // scripts, titles, notes
+inline constexpr std::size_t kMaxJsonFileNameBytes = 259;     // file names of rendered pieces
+inline constexpr std::size_t kMaxJsonBlockBytes = 64u << 20;  // one picture or data block
+inline constexpr std::size_t kMaxJsonListItems = 100000;      // filters, parameters, segments, pieces
 
 nlohmann::ordered_json FilterListToJson(const FilterList& filters);
 // Reads a list written by FilterListToJson; throws JsonFormatError.

@@ -18,13 +18,20 @@ void JsonCursor::Fail(const std::string& problem) const {
 
 std::string JsonCursor::Describe() const {
   switch (value_->type()) {
-    case nlohmann::json::value_t::null: return "null";
-    case nlohmann::json::value_t::boolean: return "true or false";
-    case nlohmann::json::value_t::string: return "a text";
-    case nlohmann::json::value_t::array: return "a list";
-    case nlohmann::json::value_t::object: return "an object";
-    case nlohmann::json::value_t::number_float: return "a fractional number";
-    default: return "a number";
+    case nlohmann::json::value_t::null:
+      return "null";
+    case nlohmann::json::value_t::boolean:
+      return "true or false";
+    case nlohmann::json::value_t::string:
+      return "a text";
+    case nlohmann::json::value_t::array:
+      return "a list";
+    case nlohmann::json::value_t::object:
+      return "an object";
+    case nlohmann::json::value_t::number_float:
+      return "a fractional number";
+    default:
+      return "a number";
   }
 }
 

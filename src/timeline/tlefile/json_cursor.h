@@ -43,9 +43,7 @@ public:
 
   // A whole number within [min, max].
   std::int64_t Int(std::int64_t min, std::int64_t max) const;
-  std::int32_t Int32(std::int32_t min, std::int32_t max) const {
-    return static_cast<std::int32_t>(Int(min, max));
-  }
+  std::int32_t Int32(std::int32_t min, std::int32_t max) const { return static_cast<std::int32_t>(Int(min, max)); }
   // true, false, 1 or 0.
   bool Bool() const;
   // A text of at most `maxLength` bytes.

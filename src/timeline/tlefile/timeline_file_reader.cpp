@@ -305,7 +305,8 @@ void ReadMediaFields(const JsonCursor& json, const PathReader& paths, ParsedClip
     std::string text = field->Text(kMaxMediaPathBytes);
     if (!text.empty()) file = paths(text);
     MediaPathParts parts;
-    if (!file.empty() && !SplitMediaPath(file, &parts)) field->Fail("the path \"" + file + "\" is not a usable media path");
+    if (!file.empty() && !SplitMediaPath(file, &parts))
+      field->Fail("the path \"" + file + "\" is not a usable media path");
     fields.directory = parts.directory;
     fields.name = parts.name;
     fields.extension = parts.extension;
@@ -349,7 +350,8 @@ ParsedClip ClipFromJson(const JsonCursor& json, const TLEvent& track, const TLEv
   fields.balance = OptionalEnvelope(json, "balance");
   fields.leftSide = TrackSideFromJson(json, "leftSide", head);
   fields.rightSide = TrackSideFromJson(json, "rightSide", head);
-  if (std::optional<JsonCursor> order = json.OptionalField("fieldOrder")) clip.fieldOrder = order->Int32(0, kMaxFieldOrder);
+  if (std::optional<JsonCursor> order = json.OptionalField("fieldOrder"))
+    clip.fieldOrder = order->Int32(0, kMaxFieldOrder);
   if (std::optional<JsonCursor> link = json.OptionalField("linkNumber")) {
     fields.linkNumber = static_cast<std::uint32_t>(link->Int(0, std::numeric_limits<std::uint32_t>::max()));
   }
@@ -410,8 +412,7 @@ std::vector<std::pair<TLEvent*, const ParsedClip*>> LinkClips(TLEvent& head, std
 }
 
 // Reads the media headers, each file once.
-void ReadHeaders(const std::vector<std::pair<TLEvent*, const ParsedClip*>>& clips,
-                 std::vector<std::string>* warnings) {
+void ReadHeaders(const std::vector<std::pair<TLEvent*, const ParsedClip*>>& clips, std::vector<std::string>* warnings) {
   struct Outcome {
     bool ok = false;
     std::optional<ClipMediaHeader> header;

@@ -40,11 +40,8 @@ TEST(MergeFieldLines, EachModeCopiesItsLinesOfAnOddHeightPicture) {
   };
   // Source rows are 10..14, destination rows 100..104.
   const Case cases[] = {
-      {0, {100, 11, 102, 13, 104}},
-      {1, {10, 101, 12, 103, 14}},
-      {2, {11, 101, 13, 103, 104}},
-      {3, {100, 10, 102, 12, 104}},
-      {9, {10, 101, 12, 103, 14}},   // unknown modes act as mode 1
+      {0, {100, 11, 102, 13, 104}}, {1, {10, 101, 12, 103, 14}}, {2, {11, 101, 13, 103, 104}},
+      {3, {100, 10, 102, 12, 104}}, {9, {10, 101, 12, 103, 14}},  // unknown modes act as mode 1
       {-1, {10, 101, 12, 103, 14}},
   };
   for (const Case& c : cases) {

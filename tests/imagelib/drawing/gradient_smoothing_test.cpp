@@ -102,7 +102,8 @@ TEST(KeyEdgeSmoothing, MarksKeyPixelsWhoseNeighbourSumsReachTheThresholds) {
   std::vector<std::uint8_t> work(45);
   std::fill_n(picture.begin() + 21, 3, 0);
   SmoothKeyEdgesRepeat(4, 15, picture.data(), work.data(), 0x000000, 2);
-  EXPECT_EQ(std::vector<std::uint8_t>(picture.begin() + 21, picture.begin() + 24), (std::vector<std::uint8_t>{5, 5, 5}));
+  EXPECT_EQ(std::vector<std::uint8_t>(picture.begin() + 21, picture.begin() + 24),
+            (std::vector<std::uint8_t>{5, 5, 5}));
 }
 
 }  // namespace

@@ -66,8 +66,8 @@ TEST(LineDrawing, PointsAndStraightLines) {
 }
 
 TEST(LineDrawing, EveryDirectionIncludesBothEndsAndStepsByOnePixel) {
-  const std::vector<std::pair<int, int>> ends = {{7, 2}, {2, 7}, {-2, 7}, {-7, 2}, {-7, -2},
-                                                 {-2, -7}, {2, -7}, {7, -2}, {5, 5}, {-5, 5}};
+  const std::vector<std::pair<int, int>> ends = {{7, 2},   {2, 7},  {-2, 7}, {-7, 2}, {-7, -2},
+                                                 {-2, -7}, {2, -7}, {7, -2}, {5, 5},  {-5, 5}};
   for (const auto& [dx, dy] : ends) {
     const auto points = Walk(10, 10, 10 + dx, 10 + dy);
     ASSERT_EQ(points.size(), static_cast<std::size_t>(std::max(std::abs(dx), std::abs(dy)) + 1)) << dx << "," << dy;

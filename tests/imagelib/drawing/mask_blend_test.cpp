@@ -192,8 +192,8 @@ TEST(MaskBlend, TgaAlphaBlendsThroughTheWeightMask) {
   file[17] = 8;
   for (std::uint8_t alpha : {0, 128, 255}) file.insert(file.end(), {240, 120, 60, alpha});
   const std::string path = (dir / "overlay.tga").string();
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                              static_cast<std::streamsize>(file.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   std::uint8_t* colour = nullptr;
   std::uint8_t* weights = nullptr;
   const int flag = 1;

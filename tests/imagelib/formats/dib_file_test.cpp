@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "imagelib/formats/dib_pixels.h"
 #include "imagelib/dib_header.h"
+#include "imagelib/formats/dib_pixels.h"
 #include "locked_picture.h"
 #include "outside_tools.h"
 #include "platform/imagefile/image_file_library.h"
@@ -33,8 +33,8 @@ Bytes ReadFileBytes(const std::filesystem::path& path) {
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The pixels of an uncompressed DIB as red, green, blue bytes, top row first.
@@ -108,14 +108,10 @@ TEST(DibFile, FilesMadeByImageMagickReadWithTheirPixels) {
   };
   // BMP2 writes the 12-byte core header, BMP3 the 40-byte header.
   const Case cases[] = {
-      {"BMP3:t24.bmp", "-type TrueColor", 24},
-      {"BMP3:t8.bmp", "-colors 40 -type Palette -compress None", 8},
-      {"BMP3:t4.bmp", "-colors 9 -type Palette", 4},
-      {"BMP3:t1.bmp", "-colors 2 -type Palette", 1},
-      {"BMP2:c24.bmp", "-type TrueColor", 24},
-      {"BMP2:c8.bmp", "-colors 40 -type Palette", 8},
-      {"BMP2:c4.bmp", "-colors 9 -type Palette", 4},
-      {"BMP2:c1.bmp", "-colors 2 -type Palette", 1},
+      {"BMP3:t24.bmp", "-type TrueColor", 24},       {"BMP3:t8.bmp", "-colors 40 -type Palette -compress None", 8},
+      {"BMP3:t4.bmp", "-colors 9 -type Palette", 4}, {"BMP3:t1.bmp", "-colors 2 -type Palette", 1},
+      {"BMP2:c24.bmp", "-type TrueColor", 24},       {"BMP2:c8.bmp", "-colors 40 -type Palette", 8},
+      {"BMP2:c4.bmp", "-colors 9 -type Palette", 4}, {"BMP2:c1.bmp", "-colors 2 -type Palette", 1},
   };
   for (const Case& test : cases) {
     const auto path = dir / test.name.substr(5);

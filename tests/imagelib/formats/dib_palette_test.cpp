@@ -36,8 +36,8 @@ TEST(DibPalette, NewDibSizesAndTables) {
     ASSERT_TRUE(geometry);
     EXPECT_EQ(static_cast<std::size_t>(geometry->stride), test.rowBytes) << test.bits;
   }
-  for (const auto& [bits, width, height] : {std::tuple{3, 5, 5}, std::tuple{24, 0, 5}, std::tuple{8, 5, -1},
-                                            std::tuple{32, 0x7FFFFFFF, 0x7FFFFFFF}}) {
+  for (const auto& [bits, width, height] :
+       {std::tuple{3, 5, 5}, std::tuple{24, 0, 5}, std::tuple{8, 5, -1}, std::tuple{32, 0x7FFFFFFF, 0x7FFFFFFF}}) {
     EXPECT_FALSE(NewDib(bits, width, height)) << bits << " " << width;
   }
 }
@@ -50,7 +50,7 @@ TEST(DibPalette, TablesHoldTheStandardColoursAndBecomePalettes) {
   GlobalBlock sixteen = NewDib(4, 4, 4);
   const ColorPalette standard = CreateDibPalette(GlobalLockGuard<std::uint8_t>(sixteen.get()).get());
   ASSERT_EQ(standard.size(), 16u);
-  EXPECT_EQ(standard[1], (PaletteEntry{128, 0, 0, 0}));    // dark red
+  EXPECT_EQ(standard[1], (PaletteEntry{128, 0, 0, 0}));  // dark red
   EXPECT_EQ(standard[7], (PaletteEntry{192, 192, 192, 0}));
   EXPECT_EQ(standard[14], (PaletteEntry{0, 255, 255, 0}));  // cyan
 
@@ -87,8 +87,8 @@ TEST(DibPalette, PixelsReadThroughTablesAndPackedDepths) {
     BgrPixel second;
   };
   const Case cases[] = {
-      {1, {0x40}, {0, 0, 0}, {255, 255, 255}},        // pixels 0 and 1 of the first byte
-      {4, {0x9C}, {0, 0, 255}, {255, 0, 0}},          // red, blue (blue, green, red order)
+      {1, {0x40}, {0, 0, 0}, {255, 255, 255}},  // pixels 0 and 1 of the first byte
+      {4, {0x9C}, {0, 0, 255}, {255, 0, 0}},    // red, blue (blue, green, red order)
       {8, {14, 7}, {255, 255, 0}, {192, 192, 192}},
       {16, {0x00, 0x7C, 0x1F, 0x00}, {0, 0, 255}, {255, 0, 0}},
       {32, {1, 2, 3, 99, 4, 5, 6, 99}, {1, 2, 3}, {4, 5, 6}},

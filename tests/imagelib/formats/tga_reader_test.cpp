@@ -25,8 +25,8 @@ struct Bgra {
   std::uint8_t b, g, r, a;
 };
 
-Bytes TgaHeader(std::uint8_t type, int width, int height, std::uint8_t depth = 32,
-                std::uint8_t descriptor = 8, std::uint8_t idLength = 0) {
+Bytes TgaHeader(std::uint8_t type, int width, int height, std::uint8_t depth = 32, std::uint8_t descriptor = 8,
+                std::uint8_t idLength = 0) {
   Bytes header(18, 0);
   header[0] = idLength;
   header[2] = type;
@@ -101,7 +101,7 @@ TEST_F(TgaReaderTest, IsTga32LooksOnlyAtTwentyBytesAndThePixelDepth) {
 }
 
 TEST_F(TgaReaderTest, UncompressedPictureGivesUnpaddedColourAndGreyMask) {
-  const std::vector<Bgra> pixels = {{1, 2, 3, 0},     {4, 5, 6, 1},     {7, 8, 9, 128},
+  const std::vector<Bgra> pixels = {{1, 2, 3, 0},      {4, 5, 6, 1},      {7, 8, 9, 128},
                                     {10, 11, 12, 200}, {13, 14, 15, 254}, {16, 17, 18, 255}};
   const TgaResult result = Read(RawTga(3, 2, pixels));
   ASSERT_EQ(result.code, kTgaRead);
@@ -194,8 +194,8 @@ TEST_F(TgaReaderTest, OriginCodesReorderIntoBottomUpLeftToRight) {
   for (const Case& c : cases) {
     const TgaResult result = Read(RawTga(2, 2, pixels, c.descriptor));
     ASSERT_EQ(result.code, kTgaRead) << int(c.descriptor);
-    const std::vector<int> got = {result.Colour(0, 0).blue, result.Colour(1, 0).blue,
-                                  result.Colour(0, 1).blue, result.Colour(1, 1).blue};
+    const std::vector<int> got = {result.Colour(0, 0).blue, result.Colour(1, 0).blue, result.Colour(0, 1).blue,
+                                  result.Colour(1, 1).blue};
     EXPECT_EQ(got, c.expected) << "descriptor " << int(c.descriptor);
   }
 }
@@ -255,7 +255,7 @@ TEST_F(TgaReaderTest, BadFilesFailWithoutTouchingTheOutputs) {
   Bytes packetCut = TgaHeader(10, 4, 1);
   packetCut.push_back(0x01);
   Append(packetCut, {1, 1, 1, 1});
-  packetCut.insert(packetCut.end(), {2, 2});  // second literal cut short
+  packetCut.insert(packetCut.end(), {2, 2});                       // second literal cut short
   packetCut.insert(packetCut.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0});  // no more packets count
   packetCut.resize(18 + 1 + 4 + 2);
   bad.emplace_back("packet cut short", packetCut);

@@ -23,14 +23,13 @@ TEST(SegmentIntersect, MeetsApartParallelAndLargeCoordinates) {
   };
   const Case cases[] = {
       {{0, 0, 10, 10, 0, 10, 10, 0}, kSegmentsMeet, {5, 5}},
-      {{0, 0, 10, 0, 10, 0, 10, 10}, kSegmentsMeet, {10, 0}},      // touching at an end
-      {{0, 0, 3, 1, 0, 1, 3, 0}, kSegmentsMeet, {2, 1}},           // (1.5, 0.5) rounded away from zero
-      {{0, 0, 1, 1, 5, 5, 6, 7}, kSegmentsApart, {}},              // boxes apart
-      {{0, 0, 10, 10, 0, 1, 4, 10}, kSegmentsApart, {}},           // boxes overlap, lines miss
-      {{0, 0, 10, 10, 0, 1, 10, 11}, kSegmentsApart, {}},          // parallel, not on one line
-      {{0, 0, 10, 0, 5, 0, 15, 0}, kSegmentsParallel, {}},         // on one line, overlapping
-      {{-2000000000, -2000000000, 2000000000, 2000000000, -2000000000, 2000000000, 2000000000,
-        -2000000000},
+      {{0, 0, 10, 0, 10, 0, 10, 10}, kSegmentsMeet, {10, 0}},  // touching at an end
+      {{0, 0, 3, 1, 0, 1, 3, 0}, kSegmentsMeet, {2, 1}},       // (1.5, 0.5) rounded away from zero
+      {{0, 0, 1, 1, 5, 5, 6, 7}, kSegmentsApart, {}},          // boxes apart
+      {{0, 0, 10, 10, 0, 1, 4, 10}, kSegmentsApart, {}},       // boxes overlap, lines miss
+      {{0, 0, 10, 10, 0, 1, 10, 11}, kSegmentsApart, {}},      // parallel, not on one line
+      {{0, 0, 10, 0, 5, 0, 15, 0}, kSegmentsParallel, {}},     // on one line, overlapping
+      {{-2000000000, -2000000000, 2000000000, 2000000000, -2000000000, 2000000000, 2000000000, -2000000000},
        kSegmentsMeet,
        {0, 0}},
       {{0, 0, 2000000000, 1000000000, 0, 1000000000, 2000000000, 0}, kSegmentsMeet, {1000000000, 500000000}},
@@ -64,8 +63,8 @@ TEST(PointRotation, RotatedCornersAreTruncatedAfterAddingAHalf) {
 
 TEST(PointRotation, AnglesOfLinesByQuadrant) {
   const std::pair<QuadPoint, double> cases[] = {
-      {{5, 0}, 0},          {{0, 5}, kHalfPi},          {{-5, 0}, kPi},        {{0, -5}, kThreeHalfPi},
-      {{3, 3}, kPi / 4},    {{-3, -3}, 5 * kPi / 4},    {{3, -3}, 7 * kPi / 4}, {{0, 0}, 0},
+      {{5, 0}, 0},       {{0, 5}, kHalfPi},       {{-5, 0}, kPi},         {{0, -5}, kThreeHalfPi},
+      {{3, 3}, kPi / 4}, {{-3, -3}, 5 * kPi / 4}, {{3, -3}, 7 * kPi / 4}, {{0, 0}, 0},
   };
   for (const auto& [point, angle] : cases) EXPECT_NEAR(AngleOfLine({0, 0}, point), angle, 1e-9) << point.x;
   EXPECT_NEAR(AngleOfLine({10, 10}, {9, 11}), 3 * kPi / 4, 1e-9);

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "locked_picture.h"
-#include "owned_picture.h"
 #include "imagelib/quadmap/quad_frame.h"
 #include "imagelib/quadmap/quad_map.h"
 #include "imagelib/quadmap/quad_scan.h"
+#include "locked_picture.h"
+#include "owned_picture.h"
 
 namespace sprocket {
 namespace {
@@ -39,7 +39,8 @@ TEST(RotateDib, QuarterAndHalfTurnsAgreeWithTheImageTurnsInside) {
     OwnedPicture expected(size, size);
     for (OwnedPicture* picture : {&turned, &expected}) {
       for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) picture->image.SetPixel(x, y, static_cast<COLORREF>(x * 0x0A0301 + y * 0x010A03));
+        for (int x = 0; x < size; ++x)
+          picture->image.SetPixel(x, y, static_cast<COLORREF>(x * 0x0A0301 + y * 0x010A03));
       }
     }
     {
@@ -125,9 +126,8 @@ TEST(ScanQuadBlend, LevelWeighsTheSecondSource) {
       {0, {0, 100, 200}}, {256, {100, 200, 0}}, {128, {50, 150, 100}}, {999, {100, 200, 0}}};
   for (const auto& [level, expected] : cases) {
     LockedPicture destination = LockedPicture::Rgb(2, 2);
-    EXPECT_EQ(ScanQuadBlend(destination.data(), first.data(), second.data(), RectangleCorners(2, 2), kQuadNearest,
-                            level),
-              2);
+    EXPECT_EQ(
+        ScanQuadBlend(destination.data(), first.data(), second.data(), RectangleCorners(2, 2), kQuadNearest, level), 2);
     EXPECT_EQ(PixelAt(destination, 1, 1), expected) << level;
   }
 }

@@ -78,10 +78,14 @@ TEST(AudioPreviewLibTest, ChannelModesMuteFillAndSwap) {
     std::int32_t mode;
     std::vector<std::int16_t> expected;
   } cases[] = {
-      {kChannelMuteBoth, {0, 0, 0, 0}},       {kChannelMuteLeft, {0, -300, 0, 700}},
-      {kChannelMuteRight, {100, 0, 500, 0}},  {kChannelFillLeft, {100, 100, 500, 500}},
-      {kChannelFillRight, {-300, -300, 700, 700}}, {kChannelFillBoth, {-100, -100, 600, 600}},
-      {kChannelSwap, {-300, 100, 700, 500}},  {kChannelModeNone, {100, -300, 500, 700}},
+      {kChannelMuteBoth, {0, 0, 0, 0}},
+      {kChannelMuteLeft, {0, -300, 0, 700}},
+      {kChannelMuteRight, {100, 0, 500, 0}},
+      {kChannelFillLeft, {100, 100, 500, 500}},
+      {kChannelFillRight, {-300, -300, 700, 700}},
+      {kChannelFillBoth, {-100, -100, 600, 600}},
+      {kChannelSwap, {-300, 100, 700, 500}},
+      {kChannelModeNone, {100, -300, 500, 700}},
       {999, {100, -300, 500, 700}},
   };
   for (const auto& c : cases) {
@@ -128,7 +132,8 @@ TEST(AudioPreviewLibTest, BalanceGainsFollowTheEnvelope) {
   EXPECT_EQ(BalanceLevelAt({}, 500), 10000);
   GetPreviewBalanceGains(clip, 0.1, &left, &right);
   EXPECT_EQ(right, 6667);
-  BalanceGains(clip, std::numeric_limits<double>::quiet_NaN(), &left, &right);  // a fraction that is not a number counts as the start
+  BalanceGains(clip, std::numeric_limits<double>::quiet_NaN(), &left,
+               &right);  // a fraction that is not a number counts as the start
   EXPECT_EQ(right, 0);
 }
 

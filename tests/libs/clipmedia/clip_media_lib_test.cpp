@@ -72,8 +72,10 @@ TEST_F(ClipMediaLibTest, HeaderCopyAndStreamInformationOfAnAvi) {
 TEST_F(ClipMediaLibTest, OtherMoviesGetHeadersFromWhatTheirReadersDeliver) {
   if (!testing::ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
   std::string path = (dir_ / "clip.mkv").string();
-  std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=10 -f lavfi -i sine=r=8000 "
-                        "-t 1.5 -c:v mjpeg -c:a pcm_s16le '" + path + "'";
+  std::string command =
+      "ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=10 -f lavfi -i sine=r=8000 "
+      "-t 1.5 -c:v mjpeg -c:a pcm_s16le '" +
+      path + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   ClipMediaHeader copy;
   ASSERT_NE(library_.ReadAviClipInfo(path, &copy), 0);

@@ -28,8 +28,9 @@ public:
     header.biSizeImage = static_cast<std::uint32_t>(stride * height);
     if (bits == 8) {
       header.biClrUsed = 256;
-      for (int i = 0; i < 256; ++i) data_[kDibHeaderSize + i * 4] = data_[kDibHeaderSize + i * 4 + 1] =
-          data_[kDibHeaderSize + i * 4 + 2] = static_cast<std::uint8_t>(i);
+      for (int i = 0; i < 256; ++i)
+        data_[kDibHeaderSize + i * 4] = data_[kDibHeaderSize + i * 4 + 1] = data_[kDibHeaderSize + i * 4 + 2] =
+            static_cast<std::uint8_t>(i);
     }
     WriteDibHeader(data_, header);
   }
@@ -61,9 +62,10 @@ public:
   void FillPattern(int seed) const {
     for (int y = 0; y < height_; ++y) {
       for (int x = 0; x < width_; ++x) {
-        Set(x, y, BgrPixel{static_cast<std::uint8_t>((x * 7 + y * 3 + seed * 40) & 0xFF),
-                           static_cast<std::uint8_t>((x * 2 + y * 11 + seed * 90) & 0xFF),
-                           static_cast<std::uint8_t>((x * 13 + y * 5 + seed * 17 + 60) & 0xFF)});
+        Set(x, y,
+            BgrPixel{static_cast<std::uint8_t>((x * 7 + y * 3 + seed * 40) & 0xFF),
+                     static_cast<std::uint8_t>((x * 2 + y * 11 + seed * 90) & 0xFF),
+                     static_cast<std::uint8_t>((x * 13 + y * 5 + seed * 17 + 60) & 0xFF)});
       }
     }
   }
@@ -107,7 +109,8 @@ inline EffectFilter MakeFilter(std::int32_t id, std::initializer_list<std::pair<
   const EffectDescriptor* effect = FindEffect(id);
   EffectParamSet set;
   if (effect != nullptr) {
-    for (const ParamDescriptor& param : effect->params) set.values[static_cast<std::size_t>(param.slot)] = param.defaultValue;
+    for (const ParamDescriptor& param : effect->params)
+      set.values[static_cast<std::size_t>(param.slot)] = param.defaultValue;
   }
   EffectParamSet endSet = set;
   for (const auto& [slot, value] : start) set.values[static_cast<std::size_t>(slot)] = value;

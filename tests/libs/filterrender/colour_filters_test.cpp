@@ -93,7 +93,7 @@ TEST_F(ColourFilter, HueTurnsColoursAndSaturationScalesThem) {
   run_.source.Set(0, 0, BgrPixel{0, 0, 255});  // pure red
   run_.ApplyOk({MakeFilter(kHueSaturation, {{1, 120}})});
   EXPECT_EQ(run_.Out(0, 0), (BgrPixel{0, 255, 0}));  // a third of a turn: green
-  EXPECT_EQ(run_.Out(2, 0), Grey(255));             // grey stays grey
+  EXPECT_EQ(run_.Out(2, 0), Grey(255));              // grey stays grey
   run_.ApplyOk({MakeFilter(kHueSaturation, {{0, -100}})});
   EXPECT_EQ(run_.Out(0, 0), Grey(85));
   run_.ApplyOk({MakeFilter(kHueSaturation)});  // defaults change nothing

@@ -78,14 +78,16 @@ TEST(FilterCalls, BadPicturesAreRefusedWithoutWriting) {
   TestPicture source(4, 2), destination(4, 2), small(3, 2), grey(4, 2, 8);
   destination.Fill(Grey(77));
   const EffectFilter invert = MakeFilter(kInvert);
-  EXPECT_EQ(ApplyFilterFrame(0, kInvert, 0, small.block(), 0, destination.block(), nullptr, nullptr, {&invert, 1}, 25, 0, 1),
-            kEffectBadPicture);
-  EXPECT_EQ(ApplyFilterFrame(0, kInvert, 0, grey.block(), 0, destination.block(), nullptr, nullptr, {&invert, 1}, 25, 0, 1),
-            kEffectBadPicture);
+  EXPECT_EQ(
+      ApplyFilterFrame(0, kInvert, 0, small.block(), 0, destination.block(), nullptr, nullptr, {&invert, 1}, 25, 0, 1),
+      kEffectBadPicture);
+  EXPECT_EQ(
+      ApplyFilterFrame(0, kInvert, 0, grey.block(), 0, destination.block(), nullptr, nullptr, {&invert, 1}, 25, 0, 1),
+      kEffectBadPicture);
   EXPECT_EQ(ApplyFilterFrame(0, kInvert, 0, source.block(), 0, nullptr, nullptr, nullptr, {&invert, 1}, 25, 0, 1),
             kEffectBadPicture);
-  EXPECT_EQ(ApplyFilterFrame(0, kInvert, 0, source.block(), 0, destination.block(), nullptr, small.block(), {&invert, 1},
-                             25, 0, 1),
+  EXPECT_EQ(ApplyFilterFrame(0, kInvert, 0, source.block(), 0, destination.block(), nullptr, small.block(),
+                             {&invert, 1}, 25, 0, 1),
             kEffectBadPicture);
   EXPECT_EQ(destination.CountEqual(Grey(77)), 8);
 }
@@ -142,8 +144,8 @@ TEST(FilterCallsToFile, WithoutMasksTheCompositeFileIsTheBackground) {
   const std::string path = (dir.path() / "~ctmp10.tmp").string();
   {
     const std::vector<std::uint8_t> bytes = composite.Bytes();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   FilterRun run(2, 1);
   run.source.Set(0, 0, BgrPixel{0, 255, 0});

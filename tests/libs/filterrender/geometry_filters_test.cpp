@@ -120,7 +120,7 @@ TEST(RepetitionWall, PreparedFrameSizeKeepsTheCopiesShape) {
   run.ApplyOk({filter});
   EXPECT_EQ(run.Out(0, 5).blue, 200);  // one row of copies: the top row shows the top
   filter.effectData[0] = 0;
-  run.ApplyOk({filter});               // square frame: three rows
+  run.ApplyOk({filter});  // square frame: three rows
   EXPECT_EQ(run.Out(0, 5).blue, 160);
 }
 

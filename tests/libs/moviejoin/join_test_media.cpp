@@ -49,8 +49,7 @@ MovieJoinJob SmallJob(const std::string& outputPath, const char* code) {
   return job;
 }
 
-std::vector<std::uint8_t> WriteRampWav(const std::string& path, int bits, int rate, int channels,
-                                       std::int64_t frames) {
+std::vector<std::uint8_t> WriteRampWav(const std::string& path, int bits, int rate, int channels, std::int64_t frames) {
   std::vector<std::uint8_t> data;
   for (std::int64_t n = 0; n < frames; ++n) {
     for (int c = 0; c < channels; ++c) {
@@ -110,8 +109,7 @@ int RunJob(const MovieJoinJob& job, const MovieJoinFrameCallback& frames, const 
   return WriteMovieFile(block.get(), frames, progress, pump, outcome);
 }
 
-std::optional<std::vector<std::vector<std::uint8_t>>> DecodeWithFfmpeg(const std::string& path, int width,
-                                                                       int height) {
+std::optional<std::vector<std::vector<std::uint8_t>>> DecodeWithFfmpeg(const std::string& path, int width, int height) {
   if (!ToolAvailable("ffmpeg")) return std::nullopt;
   // A file ffmpeg refuses gives no frames, which the callers' checks catch.
   const std::string all =
@@ -161,7 +159,8 @@ std::vector<int> FrameNumbers(const std::string& path) {
   VideoFrameReader reader;
   std::vector<int> numbers;
   if (!reader.Open(path)) return numbers;
-  for (std::int64_t k = 0; k < reader.FrameCount(); ++k) numbers.push_back(ReadPictureNumber(reader.ReadFrame(k).get()));
+  for (std::int64_t k = 0; k < reader.FrameCount(); ++k)
+    numbers.push_back(ReadPictureNumber(reader.ReadFrame(k).get()));
   return numbers;
 }
 
@@ -173,7 +172,8 @@ std::vector<int> Count(int count) {
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -20,8 +20,7 @@ MovieJoinJob SmallJob(const std::string& outputPath, const char* code);
 
 // Writes a canonical WAV file of a ramp (RampSample) and returns its
 // sample bytes.
-std::vector<std::uint8_t> WriteRampWav(const std::string& path, int bits, int rate, int channels,
-                                       std::int64_t frames);
+std::vector<std::uint8_t> WriteRampWav(const std::string& path, int bits, int rate, int channels, std::int64_t frames);
 
 // A frame callback that draws MakeNumberedPicture(frame index) and records
 // the calls it got.
@@ -40,8 +39,7 @@ int RunJob(const MovieJoinJob& job, const MovieJoinFrameCallback& frames = {},
 
 // Every frame of the file's first video stream decoded by ffmpeg as
 // top-down B, G, R rows; nothing when ffmpeg is missing or fails.
-std::optional<std::vector<std::vector<std::uint8_t>>> DecodeWithFfmpeg(const std::string& path, int width,
-                                                                       int height);
+std::optional<std::vector<std::vector<std::uint8_t>>> DecodeWithFfmpeg(const std::string& path, int width, int height);
 
 // The picture of a packed 24-bit DIB as top-down B, G, R rows without padding.
 std::vector<std::uint8_t> TopDownRows(HGLOBAL dib);

@@ -6,8 +6,8 @@
 #include "imagelib/dib_header.h"
 #include "join_test_media.h"
 #include "media_test_clips.h"
-#include "platform/media/avi_index.h"
 #include "platform/le_bytes.h"
+#include "platform/media/avi_index.h"
 #include "platform/media/video_frame_reader.h"
 #include "temp_dir.h"
 
@@ -53,7 +53,10 @@ TEST_F(MovieJoinRender, UncompressedMovieWithSoundHoldsThePicturesAndTheSoundExa
     shownPictures += picture != nullptr;
   };
   MovieJoinOutcome outcome;
-  ASSERT_EQ(testing::RunJob(job, frames.Callback(), progress, [] { return 0; }, &outcome), 0) << outcome.detail;
+  ASSERT_EQ(testing::RunJob(
+                job, frames.Callback(), progress, [] { return 0; }, &outcome),
+            0)
+      << outcome.detail;
   EXPECT_FALSE(outcome.stopped);
   EXPECT_EQ(outcome.framesWritten, 25);
   EXPECT_TRUE(outcome.message.empty());
@@ -83,8 +86,8 @@ TEST_F(MovieJoinRender, UncompressedMovieWithSoundHoldsThePicturesAndTheSoundExa
   EXPECT_EQ(index.Stream(video).header.dwScale, 1u);
   const std::vector<std::uint8_t>& wave = index.Stream(audio).format;
   ASSERT_GE(wave.size(), 16u);
-  EXPECT_EQ(ReadLe16(wave.data()), 1);        // PCM
-  EXPECT_EQ(ReadLe16(wave.data() + 2), 2);    // channels
+  EXPECT_EQ(ReadLe16(wave.data()), 1);      // PCM
+  EXPECT_EQ(ReadLe16(wave.data() + 2), 2);  // channels
   EXPECT_EQ(ReadLe32(wave.data() + 4), 11025u);
   EXPECT_EQ(ReadLe16(wave.data() + 14), 16);  // bits
 
@@ -195,8 +198,7 @@ TEST_F(MovieJoinRender, EightBitMoviesShareOneFixedPalette) {
   ASSERT_EQ(decoded->size(), 25u);
   // Six levels of red and blue, seven of green: at most half a step off.
   for (int k = 0; k < 25; ++k) {
-    EXPECT_LE(testing::Compare((*decoded)[k], testing::TopDownRows(testing::MakeNumberedPicture(k).get())).largest,
-              26);
+    EXPECT_LE(testing::Compare((*decoded)[k], testing::TopDownRows(testing::MakeNumberedPicture(k).get())).largest, 26);
   }
 }
 

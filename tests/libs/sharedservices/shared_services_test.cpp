@@ -75,10 +75,10 @@ TEST_F(EffectData, FreeingClearsTheField) {
 
 TEST_F(EffectData, BadStoredBlocksAreRefused) {
   EXPECT_EQ(UnpackEffectData(nullptr), nullptr);
-  EXPECT_EQ(UnpackEffectData(Raw({0x31444553})), nullptr);              // truncated header
-  EXPECT_EQ(UnpackEffectData(Raw({0x58585858, 1552, 0})), nullptr);     // wrong magic
+  EXPECT_EQ(UnpackEffectData(Raw({0x31444553})), nullptr);                          // truncated header
+  EXPECT_EQ(UnpackEffectData(Raw({0x58585858, 1552, 0})), nullptr);                 // wrong magic
   EXPECT_EQ(UnpackEffectData(Raw({0x31444553, 1552, 2, 1, 2, 3, 4, 5})), nullptr);  // count beyond the block
-  EXPECT_EQ(UnpackEffectData(Raw({0x31444553, 1552, -1})), nullptr);    // negative count
+  EXPECT_EQ(UnpackEffectData(Raw({0x31444553, 1552, -1})), nullptr);                // negative count
   HGLOBAL empty = Keep(UnpackEffectData(Raw({0x31444553, 1552, 0})));
   ASSERT_NE(empty, nullptr);
   EXPECT_TRUE(ReadWorkNodes(empty).empty());
@@ -125,8 +125,8 @@ TEST_F(EffectData, NodeValuesAreLimitedWhenRead) {
 }
 
 TEST(PathNodes, NodesBetweenKeysMoveLinearly) {
-  const std::vector<EffectPathNode> nodes{{10000, 9000, 9000, 1000, 1000, {}}, {0, 1000, 1000, 5000, 5000, {}},
-                                          {5000, 5000, 1000, 5000, 5000, {}}};
+  const std::vector<EffectPathNode> nodes{
+      {10000, 9000, 9000, 1000, 1000, {}}, {0, 1000, 1000, 5000, 5000, {}}, {5000, 5000, 1000, 5000, 5000, {}}};
   EXPECT_EQ(NodeAt(nodes, -5).x, 1000);
   EXPECT_EQ(NodeAt(nodes, 2500).x, 3000);
   EXPECT_EQ(NodeAt(nodes, 2500).y, 1000);

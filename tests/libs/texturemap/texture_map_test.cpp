@@ -107,7 +107,10 @@ TEST_P(TextureTiles, AreGreyAndJoinWithoutASeam) {
       low = std::min<int>(low, p[0]);
       high = std::max<int>(high, p[0]);
       const int step = std::abs(p[0] - v.At((x + 1) % v.width, y)[0]);
-      if (x == v.width - 1) seamStep = std::max(seamStep, step); else largestStep = std::max(largestStep, step);
+      if (x == v.width - 1)
+        seamStep = std::max(seamStep, step);
+      else
+        largestStep = std::max(largestStep, step);
     }
   }
   EXPECT_GT(high - low, 40) << "a texture shows some relief";

@@ -28,9 +28,9 @@ protected:
               const std::vector<EffectFilter>& filters = {}) {
     std::vector<EffectFilter> list = filters;
     if (list.empty()) list.push_back(MakeFilter(GetParam().id));
-    ASSERT_EQ(RenderTransitionFrame(0, GetParam().id, percent, a.block(), b.block(), out.block(), 0, 0, list, 0.0f, 0,
-                                    25, 1),
-              kEffectDone);
+    ASSERT_EQ(
+        RenderTransitionFrame(0, GetParam().id, percent, a.block(), b.block(), out.block(), 0, 0, list, 0.0f, 0, 25, 1),
+        kEffectDone);
   }
 };
 
@@ -92,9 +92,8 @@ std::vector<EffectDescriptor> Wipes() {
   return wipes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, EveryTransition, ::testing::ValuesIn(TransitionCatalog().begin(),
-                                                                          TransitionCatalog().end()),
-                         TransitionName);
+INSTANTIATE_TEST_SUITE_P(Catalogue, EveryTransition,
+                         ::testing::ValuesIn(TransitionCatalog().begin(), TransitionCatalog().end()), TransitionName);
 INSTANTIATE_TEST_SUITE_P(Catalogue, EveryWipe, ::testing::ValuesIn(Wipes()), TransitionName);
 
 TEST(Catalogue, MostTransitionsAreWipes) { EXPECT_EQ(Wipes().size(), 78u); }

@@ -187,10 +187,12 @@ TEST(TransitionCalls, MissingSidesAreBlackAndBadPicturesAreRefused) {
   EXPECT_EQ(out.At(3, 0), kA);
 
   out.Fill(kB);
-  EXPECT_EQ(RenderTransitionFrame(0, kCrossDissolve, 50.0f, a.block(), small.block(), out.block(), 0, 0, {}, 0, 0, 25, 1),
-            kEffectBadPicture);
-  EXPECT_EQ(RenderTransitionFrame(0, kCrossDissolve, 50.0f, a.block(), grey.block(), out.block(), 0, 0, {}, 0, 0, 25, 1),
-            kEffectBadPicture);
+  EXPECT_EQ(
+      RenderTransitionFrame(0, kCrossDissolve, 50.0f, a.block(), small.block(), out.block(), 0, 0, {}, 0, 0, 25, 1),
+      kEffectBadPicture);
+  EXPECT_EQ(
+      RenderTransitionFrame(0, kCrossDissolve, 50.0f, a.block(), grey.block(), out.block(), 0, 0, {}, 0, 0, 25, 1),
+      kEffectBadPicture);
   EXPECT_EQ(RenderTransitionFrame(0, kCrossDissolve, 50.0f, a.block(), a.block(), nullptr, 0, 0, {}, 0, 0, 25, 1),
             kEffectBadPicture);
   EXPECT_EQ(out.CountEqual(kB), 8) << "nothing is written for a bad picture";

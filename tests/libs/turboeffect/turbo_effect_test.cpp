@@ -126,10 +126,13 @@ TEST(FastPath, CoversTheDissolvesWipesAndMovesOfTheCatalogue) {
 
 TEST(FastPath, ColourTableChainsGiveTheGeneralRoadsBytes) {
   PictureSources sources(29, 17);
-  const std::vector<EffectFilter> filters{
-      MakeFilter(kBrightnessContrast, {{0, -20}, {1, 30}}, {{0, 40}, {1, -10}}), MakeFilter(kGamma, {{0, 160}}),
-      MakeFilter(kColourBalance, {{0, 10}, {1, -5}, {2, 30}}), MakeFilter(kInvert), MakeFilter(kPosterize, {{0, 7}}),
-      MakeFilter(kSolarize, {{0, 200}}), MakeFilter(kCurves)};
+  const std::vector<EffectFilter> filters{MakeFilter(kBrightnessContrast, {{0, -20}, {1, 30}}, {{0, 40}, {1, -10}}),
+                                          MakeFilter(kGamma, {{0, 160}}),
+                                          MakeFilter(kColourBalance, {{0, 10}, {1, -5}, {2, 30}}),
+                                          MakeFilter(kInvert),
+                                          MakeFilter(kPosterize, {{0, 7}}),
+                                          MakeFilter(kSolarize, {{0, 200}}),
+                                          MakeFilter(kCurves)};
   for (float percent : {0.0f, 42.0f, 100.0f}) {
     TurboEntry entry;
     entry.filters = filters;

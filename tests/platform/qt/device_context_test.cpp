@@ -37,26 +37,58 @@ TEST(DeviceContext, InvertingDrawingsUndoThemselves) {
     std::function<void(Context&)> draw;
   };
   const std::vector<Case> cases = {
-      {"not-xor line", [](Context& dc) { dc.SelectPen(Pen::Solid({255, 0, 0})); dc.SetRop2(Rop2::kNotXorPen);
-                                          dc.MoveTo(10, 2); dc.LineTo(10, 40); }},
-      {"xor diagonal", [](Context& dc) { dc.SelectPen(Pen::Solid({0, 90, 200})); dc.SetRop2(Rop2::kXorPen);
-                                          dc.MoveTo(50, 3); dc.LineTo(4, 44); }},
-      {"not dotted rectangle", [](Context& dc) { dc.SelectPen(Pen::Dotted(kBlack)); dc.SetRop2(Rop2::kNot);
-                                                  dc.SelectBrush(Brush::Null()); dc.Rectangle(3, 4, 40, 30); }},
-      {"not-xor filled rectangle", [](Context& dc) { dc.SetRop2(Rop2::kNotXorPen);
-                                                      dc.SelectBrush(Brush::Solid({10, 200, 30}));
-                                                      dc.Rectangle(5, 5, 33, 21); }},
-      {"dst invert", [](Context& dc) { dc.PatBlt(Rect{7, 8, 60, 30}, PatOp::kDstInvert); }},
-      {"pattern invert", [](Context& dc) { Bitmap tile(3, 2, {1, 2, 3}); tile.Image().setPixel(1, 1, qRgb(200, 0, 9));
-                                            dc.SelectBrush(Brush::Pattern(tile)); dc.SetBrushOrg({5, 1});
-                                            dc.PatBlt(Rect{0, 0, 30, 30}, PatOp::kPatInvert); }},
+      {"not-xor line",
+       [](Context& dc) {
+         dc.SelectPen(Pen::Solid({255, 0, 0}));
+         dc.SetRop2(Rop2::kNotXorPen);
+         dc.MoveTo(10, 2);
+         dc.LineTo(10, 40);
+       }},
+      {"xor diagonal",
+       [](Context& dc) {
+         dc.SelectPen(Pen::Solid({0, 90, 200}));
+         dc.SetRop2(Rop2::kXorPen);
+         dc.MoveTo(50, 3);
+         dc.LineTo(4, 44);
+       }},
+      {"not dotted rectangle",
+       [](Context& dc) {
+         dc.SelectPen(Pen::Dotted(kBlack));
+         dc.SetRop2(Rop2::kNot);
+         dc.SelectBrush(Brush::Null());
+         dc.Rectangle(3, 4, 40, 30);
+       }},
+      {"not-xor filled rectangle",
+       [](Context& dc) {
+         dc.SetRop2(Rop2::kNotXorPen);
+         dc.SelectBrush(Brush::Solid({10, 200, 30}));
+         dc.Rectangle(5, 5, 33, 21);
+       }},
+      {"dst invert",
+       [](Context& dc) {
+         dc.PatBlt(Rect{7, 8, 60, 30}, PatOp::kDstInvert);
+       }},
+      {"pattern invert",
+       [](Context& dc) {
+         Bitmap tile(3, 2, {1, 2, 3});
+         tile.Image().setPixel(1, 1, qRgb(200, 0, 9));
+         dc.SelectBrush(Brush::Pattern(tile));
+         dc.SetBrushOrg({5, 1});
+         dc.PatBlt(Rect{0, 0, 30, 30}, PatOp::kPatInvert);
+       }},
   };
   for (const Case& c : cases) {
     QImage image = Noise();
     const QImage before = image.copy();
-    { Context dc(image); c.draw(dc); }
+    {
+      Context dc(image);
+      c.draw(dc);
+    }
     EXPECT_NE(image, before) << c.name << " drew nothing";
-    { Context dc(image); c.draw(dc); }
+    {
+      Context dc(image);
+      c.draw(dc);
+    }
     EXPECT_EQ(image, before) << c.name;
   }
 }
@@ -66,12 +98,19 @@ TEST(DeviceContext, LinesLeaveOutTheirEndPoint) {
     Point from, to;
     int pixels;
   };
-  const std::array<Case, 5> cases = {{
-      {{2, 5}, {12, 5}, 10}, {{12, 7}, {2, 7}, 10}, {{4, 1}, {4, 20}, 19}, {{4, 20}, {4, 1}, 19}, {{1, 1}, {11, 11}, 10}}};
+  const std::array<Case, 5> cases = {{{{2, 5}, {12, 5}, 10},
+                                      {{12, 7}, {2, 7}, 10},
+                                      {{4, 1}, {4, 20}, 19},
+                                      {{4, 20}, {4, 1}, 19},
+                                      {{1, 1}, {11, 11}, 10}}};
   for (const Case& c : cases) {
     QImage image = White();
-    { Context dc(image); dc.MoveTo(c.from.x, c.from.y); dc.LineTo(c.to.x, c.to.y);
-      EXPECT_EQ(dc.CurrentPosition(), c.to); }
+    {
+      Context dc(image);
+      dc.MoveTo(c.from.x, c.from.y);
+      dc.LineTo(c.to.x, c.to.y);
+      EXPECT_EQ(dc.CurrentPosition(), c.to);
+    }
     EXPECT_EQ(CountColour(image, Rect{0, 0, 40, 30}, kBlack), c.pixels);
     EXPECT_EQ(Rgb::FromQRgb(image.pixel(c.from.x, c.from.y)), kBlack);
     EXPECT_EQ(Rgb::FromQRgb(image.pixel(c.to.x, c.to.y)), kWhite);
@@ -80,7 +119,13 @@ TEST(DeviceContext, LinesLeaveOutTheirEndPoint) {
 
 TEST(DeviceContext, FarLinesAreClippedNotWrapped) {
   QImage image = White();
-  { Context dc(image); dc.MoveTo(-5000, 3); dc.LineTo(5000, 3); dc.MoveTo(6, -70000); dc.LineTo(6, 70000); }
+  {
+    Context dc(image);
+    dc.MoveTo(-5000, 3);
+    dc.LineTo(5000, 3);
+    dc.MoveTo(6, -70000);
+    dc.LineTo(6, 70000);
+  }
   EXPECT_EQ(CountColour(image, Rect{0, 3, 40, 4}, kBlack), 40);
   EXPECT_EQ(CountColour(image, Rect{6, 0, 7, 30}, kBlack), 30);
 }
@@ -88,14 +133,23 @@ TEST(DeviceContext, FarLinesAreClippedNotWrapped) {
 TEST(DeviceContext, RectangleOutlinesAndFillsLikeTheClassicApi) {
   const Rgb green{0, 200, 0};
   QImage image = White();
-  { Context dc(image); dc.SelectBrush(Brush::Solid(green)); dc.Rectangle(2, 3, 12, 9); }
+  {
+    Context dc(image);
+    dc.SelectBrush(Brush::Solid(green));
+    dc.Rectangle(2, 3, 12, 9);
+  }
   EXPECT_EQ(CountColour(image, Rect{0, 0, 40, 30}, kBlack), 2 * 10 + 2 * 4);
   EXPECT_EQ(CountColour(image, Rect{3, 4, 11, 8}, green), 8 * 4);
   EXPECT_EQ(Rgb::FromQRgb(image.pixel(11, 8)), kBlack);
   EXPECT_EQ(Rgb::FromQRgb(image.pixel(12, 9)), kWhite);
 
   QImage nullPen = White();
-  { Context dc(nullPen); dc.SelectPen(Pen::Null()); dc.SelectBrush(Brush::Solid(green)); dc.Rectangle(2, 3, 12, 9); }
+  {
+    Context dc(nullPen);
+    dc.SelectPen(Pen::Null());
+    dc.SelectBrush(Brush::Solid(green));
+    dc.Rectangle(2, 3, 12, 9);
+  }
   EXPECT_EQ(CountColour(nullPen, Rect{0, 0, 40, 30}, green), 9 * 5);
   EXPECT_EQ(Rgb::FromQRgb(nullPen.pixel(2, 3)), green);
   EXPECT_EQ(Rgb::FromQRgb(nullPen.pixel(11, 3)), kWhite);
@@ -121,7 +175,11 @@ TEST(DeviceContext, PatternBrushRepeatsFromItsOrigin) {
 TEST(DeviceContext, BlitsCopyOnlyWhatTheSourceCovers) {
   Bitmap source(5, 4, {9, 9, 200});
   QImage image = White();
-  { Context dc(image); dc.BitBlt(10, 10, 20, 20, source); dc.BitBlt(0, 0, 3, 3, source, 4, 2); }
+  {
+    Context dc(image);
+    dc.BitBlt(10, 10, 20, 20, source);
+    dc.BitBlt(0, 0, 3, 3, source, 4, 2);
+  }
   EXPECT_EQ(CountColour(image, Rect{0, 0, 40, 30}, {9, 9, 200}), 20 + 2);
   EXPECT_EQ(Rgb::FromQRgb(image.pixel(14, 13)), (Rgb{9, 9, 200}));
   EXPECT_EQ(Rgb::FromQRgb(image.pixel(15, 13)), kWhite);
@@ -176,7 +234,10 @@ TEST(BackBuffer, PaintsOnlyThePendingRegionAndReportsWhatChanged) {
   EXPECT_FALSE(buffer.NeedsPaint());
   ASSERT_EQ(flushed.size(), 2u);
   EXPECT_EQ(flushed[1], QRect(5, 5, 5, 3));
-  { auto dc = buffer.WindowContext(); dc->PatBlt(Rect{0, 0, 2, 2}, PatOp::kWhiteness); }
+  {
+    auto dc = buffer.WindowContext();
+    dc->PatBlt(Rect{0, 0, 2, 2}, PatOp::kWhiteness);
+  }
   EXPECT_EQ(flushed.size(), 3u);
   EXPECT_EQ(buffer.Pixel(1, 1), kWhite);
 }
@@ -185,7 +246,10 @@ TEST(BackBuffer, ScrollMovesPixelsAndInvalidatesTheUncoveredStrip) {
   BackBuffer buffer;
   buffer.Resize(30, 20);
   buffer.Validate();
-  { auto dc = buffer.WindowContext(); dc->PatBlt(Rect{10, 0, 11, 20}, PatOp::kBlackness); }
+  {
+    auto dc = buffer.WindowContext();
+    dc->PatBlt(Rect{10, 0, 11, 20}, PatOp::kBlackness);
+  }
   buffer.Scroll(-4, 0, Rect{5, 0, 30, 20});
   EXPECT_EQ(buffer.Pixel(6, 3), kBlack);
   EXPECT_EQ(buffer.Pixel(10, 3), kWhite);

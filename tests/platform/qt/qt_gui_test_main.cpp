@@ -1,8 +1,8 @@
 // The drawing tests need a QGuiApplication for fonts; headless unless a
 // display platform was asked for.
 
-#include <QGuiApplication>
 #include <gtest/gtest.h>
+#include <QGuiApplication>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

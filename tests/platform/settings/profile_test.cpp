@@ -58,9 +58,9 @@ TEST(IniDocument, EditsKeepCommentsOrderAndSpelling) {
   IniDocument doc = IniDocument::Parse(original);
   EXPECT_EQ(doc.Serialize(), original);
 
-  doc.Set("first", "BETA", "20");   // existing key keeps its spelling
-  doc.Set("First", "Delta", "4");   // new key after the section's last key
-  doc.Set("Third", "Epsilon", "5"); // new section at the end
+  doc.Set("first", "BETA", "20");    // existing key keeps its spelling
+  doc.Set("First", "Delta", "4");    // new key after the section's last key
+  doc.Set("Third", "Epsilon", "5");  // new section at the end
   EXPECT_EQ(doc.Serialize(),
             "; top comment\n"
             "[First]\n"

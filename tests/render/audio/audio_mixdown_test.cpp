@@ -129,8 +129,8 @@ TEST(MixFramesTest, FrameBoundariesFallOnTheSamplesOfTheirTimes) {
 TEST(MixFramesTest, ReadCountsStayNearTheNormalCount) {
   EXPECT_EQ(AlignedByteCount(100, 200, 2.0), 200);
   EXPECT_EQ(AlignedByteCount(100, 50, 0.5), 50);
-  EXPECT_EQ(AlignedByteCount(100, 900, 2.0), 299);   // at most three times
-  EXPECT_EQ(AlignedByteCount(100, 0, 0.5), 34);      // at least a third, never 0
+  EXPECT_EQ(AlignedByteCount(100, 900, 2.0), 299);  // at most three times
+  EXPECT_EQ(AlignedByteCount(100, 0, 0.5), 34);     // at least a third, never 0
   EXPECT_EQ(AlignedByteCount(100, -40, 0.5), 34);
   EXPECT_EQ(AlignedByteCount(100, 90, 1.001), 100);  // a ratio above 1 reads no less
   EXPECT_EQ(AlignedByteCount(100, 110, 0.5), 100);   // a ratio below 1 reads no more
@@ -179,15 +179,16 @@ TEST_F(AudioMixdownTest, SourceFormatsConvertExactly) {
   struct Source {
     int channels, rate, bits;
   };
-  const Source sources[] = {{1, 11025, 8}, {2, 11025, 16}, {1, 22050, 16}, {2, 22050, 8}, {2, 44100, 16}, {1, 44100, 8}};
+  const Source sources[] = {{1, 11025, 8}, {2, 11025, 16}, {1, 22050, 16},
+                            {2, 22050, 8}, {2, 44100, 16}, {1, 44100, 8}};
   for (const Source& s : sources) {
     const int scale = s.bits == 8 ? 1 : 256;
     const std::string name = std::to_string(s.channels) + "_" + std::to_string(s.rate) + "_" + std::to_string(s.bits);
     const auto path = ConstantWave(name + ".wav", s.channels, s.rate, s.bits, 3.0, 64 * scale, -64 * scale);
     EventListSlot head = Timeline(2997);
     AddClip(head.get(), 1, 0, 3000, path, 0, 3000);
-    for (const auto& [bits, channels, rate] : {std::tuple{16, 2, 44100}, std::tuple{8, 1, 11025}, std::tuple{16, 1, 22050},
-                                               std::tuple{8, 2, 22050}}) {
+    for (const auto& [bits, channels, rate] :
+         {std::tuple{16, 2, 44100}, std::tuple{8, 1, 11025}, std::tuple{16, 1, 22050}, std::tuple{8, 2, 22050}}) {
       ASSERT_EQ(Mix(head.get(), bits, channels, rate, 0, 2000), kMixdownDone);
       const WaveSamples out = Output();
       ASSERT_EQ(out.bits, bits);
@@ -268,9 +269,14 @@ TEST_F(AudioMixdownTest, ChannelModesApplyToTheClip) {
   const struct {
     std::int32_t mode;
     int left, right;
-  } cases[] = {{0, 3200, -6400},         {kChannelMuteBoth, 0, 0},      {kChannelMuteLeft, 0, -6400},
-               {kChannelMuteRight, 3200, 0}, {kChannelFillLeft, 3200, 3200}, {kChannelFillRight, -6400, -6400},
-               {kChannelFillBoth, -1600, -1600}, {kChannelSwap, -6400, 3200}};
+  } cases[] = {{0, 3200, -6400},
+               {kChannelMuteBoth, 0, 0},
+               {kChannelMuteLeft, 0, -6400},
+               {kChannelMuteRight, 3200, 0},
+               {kChannelFillLeft, 3200, 3200},
+               {kChannelFillRight, -6400, -6400},
+               {kChannelFillBoth, -1600, -1600},
+               {kChannelSwap, -6400, 3200}};
   for (const auto& c : cases) {
     clip->channelMode = c.mode;
     ASSERT_EQ(Mix(head.get(), 16, 2, 44100, 0, 200), kMixdownDone);
@@ -340,7 +346,7 @@ TEST_F(AudioMixdownTest, CrossFadeEnvelopesStartAndEndWithTheOverlap) {
   const auto a = dir_ / "a.avi";
   ASSERT_EQ(testing::WriteTestAvi(a, 100, 25, 1, 11025, 8, [](std::int64_t, int) { return 0; }), "");
   EventListSlot head = Timeline(2500, "VXV");
-  TLEvent* first = AddClip(head.get(), 1, 0, 2000, a, 1000, 3000);   // media of 4 s, played from 1 s to 3 s
+  TLEvent* first = AddClip(head.get(), 1, 0, 2000, a, 1000, 3000);  // media of 4 s, played from 1 s to 3 s
   TLEvent* second = AddClip(head.get(), 3, 1500, 3500, a, 2000, 4000);
   ApplyAutoCrossfades(head.get());
   // First: falls from the second's start (media 2500 ms) to silence at its play-out (3000 ms).
@@ -435,7 +441,8 @@ TEST_F(AudioMixdownTest, ClipsAtOtherRatesAreResampled) {
   const WaveSamples out = Output();
   ASSERT_EQ(out.Frames(), 88200);
   std::int64_t off = 0;
-  for (std::int64_t k = 200; k < 88000; ++k) off += std::abs(out.At(k, 0) - 8000) > 40 || std::abs(out.At(k, 1) + 8000) > 40;
+  for (std::int64_t k = 200; k < 88000; ++k)
+    off += std::abs(out.At(k, 0) - 8000) > 40 || std::abs(out.At(k, 1) + 8000) > 40;
   EXPECT_EQ(off, 0);
 
   // The sound of a movie clip at 32000 Hz is resampled as well.
@@ -457,8 +464,10 @@ TEST_F(AudioMixdownTest, OutsideToolsReadTheMixedFile) {
   EventListSlot head = Timeline(2997);
   AddClip(head.get(), 1, 0, 2000, path, 0, 2000);
   ASSERT_EQ(Mix(head.get(), 8, 2, 22050, 0, 1000), kMixdownDone);
-  const auto probe = testing::RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,"
-                                         "duration_ts -of default=nw=1 '" + (dir_ / "out.wav").string() + "'");
+  const auto probe = testing::RunCommand(
+      "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,"
+      "duration_ts -of default=nw=1 '" +
+      (dir_ / "out.wav").string() + "'");
   ASSERT_TRUE(probe.has_value());
   const std::int64_t samples = FrameSampleStart(MixFrameOfTime(1000, 2997), 2997, 22050);
   EXPECT_EQ(*probe, "codec_name=pcm_u8\nsample_rate=22050\nchannels=2\nduration_ts=" + std::to_string(samples) + "\n");

@@ -91,7 +91,7 @@ TEST_F(ClipAudioTest, ChannelModeBalanceAndVolumeActOnTheSamplesAsRead) {
   gains.channelMode = kChannelSwap;  // left 2000, right 1000
   gains.leftGain = 20000;            // left 4000, right 0
   gains.rightGain = 0;
-  gains.volume = 5000;               // left 2000
+  gains.volume = 5000;  // left 2000
   ASSERT_GT(ReadClipAudio(buffers, readers, 1, 0, 10, source, 10, gains), 0);
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(buffers.Work16()[2 * i], 2000) << i;

@@ -31,7 +31,8 @@ TEST(PcmConvertTest, ChannelConversionsKeepTheLeftOrDoubleIt) {
 
   std::vector<std::uint8_t> mono = {10, 20, 30, 0, 0, 0, 0};
   MonoToStereo(std::span<std::uint8_t>(mono), 3);
-  EXPECT_EQ(std::vector<std::uint8_t>(mono.begin(), mono.begin() + 6), (std::vector<std::uint8_t>{10, 10, 20, 20, 30, 30}));
+  EXPECT_EQ(std::vector<std::uint8_t>(mono.begin(), mono.begin() + 6),
+            (std::vector<std::uint8_t>{10, 10, 20, 20, 30, 30}));
   // Frames that would not fit are left out.
   std::vector<std::uint8_t> tight = {1, 2, 3};
   MonoToStereo(std::span<std::uint8_t>(tight), 3);
@@ -71,7 +72,8 @@ TEST(PcmConvertTest, UpsamplingKeepsAConstantConstant) {
     for (std::size_t i = 0; i < stereo.size(); ++i) stereo[i] = i % 2 == 0 ? 3200 : -192;
     std::vector<std::int16_t> scratch16(64);
     UpsamplePcm16(stereo, scratch16, 2, 32, factor);
-    for (std::size_t i = 0; i < stereo.size(); ++i) EXPECT_EQ(stereo[i], i % 2 == 0 ? 3200 : -192) << factor << " " << i;
+    for (std::size_t i = 0; i < stereo.size(); ++i)
+      EXPECT_EQ(stereo[i], i % 2 == 0 ? 3200 : -192) << factor << " " << i;
   }
 }
 
@@ -98,8 +100,8 @@ TEST(PcmConvertTest, ClipConversionChoosesFactorsByRate) {
     std::vector<std::int16_t> direct = ramp;
     UpsamplePcm16(direct, scratch, 1, 32, factor);
     std::vector<std::int16_t> converted = ramp;
-    EXPECT_EQ(ConvertClipPcm(std::span<std::int16_t>(converted), std::span<std::int16_t>(scratch), 16, 32, 44100, 1,
-                             1, sourceRate),
+    EXPECT_EQ(ConvertClipPcm(std::span<std::int16_t>(converted), std::span<std::int16_t>(scratch), 16, 32, 44100, 1, 1,
+                             sourceRate),
               0);
     EXPECT_EQ(converted, direct) << sourceRate;
   }

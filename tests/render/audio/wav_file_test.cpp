@@ -52,11 +52,11 @@ TEST(WaveOutputFileTest, CreatedFileHoldsPlaceholdersUntilFinished) {
   EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
   EXPECT_EQ(U32(bytes, 16), 16u);
   EXPECT_EQ(U16(bytes, 20), 1);
-  EXPECT_EQ(U16(bytes, 22), 1);        // mono
+  EXPECT_EQ(U16(bytes, 22), 1);  // mono
   EXPECT_EQ(U32(bytes, 24), 11025u);
   EXPECT_EQ(U32(bytes, 28), 11025u);
   EXPECT_EQ(U16(bytes, 32), 1);
-  EXPECT_EQ(U16(bytes, 34), 1);        // 1 bit
+  EXPECT_EQ(U16(bytes, 34), 1);  // 1 bit
   EXPECT_EQ(bytes.substr(36, 4), "data");
   EXPECT_EQ(U32(bytes, 40), 0u);
 
@@ -133,15 +133,19 @@ TEST(WaveOutputFileTest, OutsideToolsReadTheFinishedFile) {
   } cases[] = {{2, 44100, 16, "pcm_s16le"}, {1, 11025, 8, "pcm_u8"}, {2, 22050, 8, "pcm_u8"}};
   for (const Case& c : cases) {
     const auto path = dir / ("t" + std::to_string(c.rate) + "_" + std::to_string(c.bits) + ".wav");
-    testing::WriteTestWave(path, c.channels, c.rate, c.bits, c.rate / 2, [](std::int64_t i, int) { return static_cast<int>(i % 50); });
-    const auto probe = testing::RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,"
-                                           "bits_per_sample,duration_ts -of default=nw=1 '" + path.string() + "'");
+    testing::WriteTestWave(path, c.channels, c.rate, c.bits, c.rate / 2,
+                           [](std::int64_t i, int) { return static_cast<int>(i % 50); });
+    const auto probe = testing::RunCommand(
+        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,"
+        "bits_per_sample,duration_ts -of default=nw=1 '" +
+        path.string() + "'");
     ASSERT_TRUE(probe.has_value());
     EXPECT_NE(probe->find(std::string("codec_name=") + c.codec), std::string::npos) << *probe;
     EXPECT_NE(probe->find("sample_rate=" + std::to_string(c.rate)), std::string::npos) << *probe;
     EXPECT_NE(probe->find("channels=" + std::to_string(c.channels)), std::string::npos) << *probe;
     EXPECT_NE(probe->find("duration_ts=" + std::to_string(c.rate / 2)), std::string::npos) << *probe;
-    const std::pair<const char*, int> soxFields[] = {{"-r", c.rate}, {"-c", c.channels}, {"-b", c.bits}, {"-s", c.rate / 2}};
+    const std::pair<const char*, int> soxFields[] = {
+        {"-r", c.rate}, {"-c", c.channels}, {"-b", c.bits}, {"-s", c.rate / 2}};
     for (const auto& [option, value] : soxFields) {
       const auto sox = testing::RunCommand(std::string("sox --i ") + option + " '" + path.string() + "'");
       ASSERT_TRUE(sox.has_value()) << option;

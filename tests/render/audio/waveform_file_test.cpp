@@ -71,14 +71,16 @@ protected:
 
   // A clip of the file on track 6 (A1) of the document.
   TLEvent* AddClip(const std::filesystem::path& path, std::int32_t in, std::int32_t playIn, std::int32_t playOut) {
-    TLEvent* clip = InsertClip(doc_.Head(), 6, in, in + playOut - playIn, testing::MediaClipFields(path, playIn, playOut));
+    TLEvent* clip =
+        InsertClip(doc_.Head(), 6, in, in + playOut - playIn, testing::MediaClipFields(path, playIn, playOut));
     EXPECT_NE(clip, nullptr);
     return clip;
   }
 
   int TempFiles() const {
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) count += entry.path().filename().string().rfind("zkb", 0) == 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp_.path()))
+      count += entry.path().filename().string().rfind("zkb", 0) == 0;
     return count;
   }
 
@@ -119,7 +121,8 @@ TEST_F(WaveformFileTest, RowsSampleTheWholeSoundEvenly) {
 
   // Stereo: left samples only, at sample indexes rounded down to 4.
   const auto stereo = media_ / "stereo.wav";
-  testing::WriteTestWave(stereo, 2, 11025, 8, 100, [](std::int64_t i, int c) { return c == 0 ? static_cast<int>(i) : -100; });
+  testing::WriteTestWave(stereo, 2, 11025, 8, 100,
+                         [](std::int64_t i, int c) { return c == 0 ? static_cast<int>(i) : -100; });
   clip = AddClip(stereo, 0, 0, 9);
   ASSERT_EQ(ReadMediaLayout(stereo.string(), *clip, &layout), MediaLayoutStatus::kOk);
   // n = 100 frames; value i at (int)(100 / 3 x i x 2) & ~3 = 0, 64, 132: frames 0, 32, 66.

@@ -6,9 +6,9 @@
 #include "frame_test_fixture.h"
 #include "render/compose/disk_picture_files.h"
 #include "render/compose/disk_render.h"
-#include "render/sources/field_pictures.h"
-#include "render/picture/picture_ops.h"
 #include "render/compose/sample_copy.h"
+#include "render/picture/picture_ops.h"
+#include "render/sources/field_pictures.h"
 #include "source_test_media.h"
 
 namespace sprocket {

@@ -38,8 +38,8 @@ TLFilter RichFilter() {
   filter.params = {start, end};
   filter.bitmaps.push_back(TLBitmapNode{"matte", OwnedBlock(BlockOf(0x5A, 64).release())});
   filter.bitmaps.push_back(TLBitmapNode{"none", OwnedBlock()});
-  filter.workData = ClonePtr<FilterWorkData>(
-      std::make_unique<PreparedFilterData>(BlockOf(0x11, 16), BlockOf(0x22, 32)));
+  filter.workData =
+      ClonePtr<FilterWorkData>(std::make_unique<PreparedFilterData>(BlockOf(0x11, 16), BlockOf(0x22, 32)));
   return filter;
 }
 

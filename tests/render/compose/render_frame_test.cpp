@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "frame_test_fixture.h"
-#include "render/sources/field_pictures.h"
-#include "render/picture/picture_ops.h"
 #include "render/compose/sample_copy.h"
+#include "render/picture/picture_ops.h"
+#include "render/sources/field_pictures.h"
 #include "source_test_media.h"
 #include "timeline/document/render_list.h"
 
@@ -100,15 +100,15 @@ TEST_P(SourceFrames, EachTimeShowsItsSourceFrame) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clips, SourceFrames,
-    ::testing::Values(SourceFrameCase{"normal", 100, 0, 0, false, 0, 1}, SourceFrameCase{"normal", 100, 0, 0, true, 0, 1},
-                      SourceFrameCase{"double speed", 200, 0, 0, false, 0, 2},
-                      SourceFrameCase{"double speed", 200, 0, 0, true, 0, 2},
-                      SourceFrameCase{"reverse", 100, 1, 0, false, 19, -1},
-                      SourceFrameCase{"reverse", 100, 1, 0, true, 19, -1},
-                      SourceFrameCase{"play-in", 100, 0, 120, false, 3, 1},
-                      SourceFrameCase{"play-in", 100, 0, 120, true, 3, 1}));
+INSTANTIATE_TEST_SUITE_P(Clips, SourceFrames,
+                         ::testing::Values(SourceFrameCase{"normal", 100, 0, 0, false, 0, 1},
+                                           SourceFrameCase{"normal", 100, 0, 0, true, 0, 1},
+                                           SourceFrameCase{"double speed", 200, 0, 0, false, 0, 2},
+                                           SourceFrameCase{"double speed", 200, 0, 0, true, 0, 2},
+                                           SourceFrameCase{"reverse", 100, 1, 0, false, 19, -1},
+                                           SourceFrameCase{"reverse", 100, 1, 0, true, 19, -1},
+                                           SourceFrameCase{"play-in", 100, 0, 120, false, 3, 1},
+                                           SourceFrameCase{"play-in", 100, 0, 120, true, 3, 1}));
 
 class TransitionFrames : public RenderFrameTest {
 protected:
@@ -136,9 +136,7 @@ TEST_F(TransitionFrames, MixAtTheTransitionsPercent) {
     EXPECT_EQ(mixes[0].id, kTestDissolve);
     EXPECT_EQ(mixes[0].width, kWidth);
     const int frame = t / 40;
-    EXPECT_EQ(PixelOf(out.data(), 5, 7),
-              (Bgr{testing::TestDissolve(frame, 100 + frame, percent), 5, 7}))
-        << t;
+    EXPECT_EQ(PixelOf(out.data(), 5, 7), (Bgr{testing::TestDissolve(frame, 100 + frame, percent), 5, 7})) << t;
   }
   // Outside the transition the upper track covers the lower one.
   EXPECT_EQ(CardAt(Render(200), 3, 3), 105);
@@ -535,8 +533,8 @@ TEST_F(RenderFrameTest, ReuseRecordTellsWhetherThePictureChanged) {
   testing::SaveStill(testing::MakeCard(70, kWidth, kHeight).get(), dir_ / "one.bmp");
   testing::SaveStill(testing::MakeCard(80, kWidth, kHeight).get(), dir_ / "two.bmp");
   testing::WriteIndexedAvi(Media("m.avi"), 10, kWidth, kHeight, 0);
-  for (auto [name, in, kind] : {std::tuple{"one.bmp", 0, 1}, std::tuple{"two.bmp", 400, 1},
-                                std::tuple{"m.avi", 800, kPassThroughCopy}}) {
+  for (auto [name, in, kind] :
+       {std::tuple{"one.bmp", 0, 1}, std::tuple{"two.bmp", 400, 1}, std::tuple{"m.avi", 800, kPassThroughCopy}}) {
     ClipPlacement clip{Media(name), 1, in, in + 400};
     clip.passThroughKind = kind;
     testing::PlaceClip(head_.get(), clip);

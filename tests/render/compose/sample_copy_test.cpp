@@ -4,8 +4,8 @@
 
 #include "platform/application_state.h"
 #include "platform/media/avi_index.h"
-#include "render/sources/render_state.h"
 #include "render/compose/sample_copy.h"
+#include "render/sources/render_state.h"
 #include "render/sources/track_list.h"
 #include "scripted_prompts.h"
 #include "source_test_media.h"
@@ -44,8 +44,7 @@ protected:
     for (int n = 0; n < 50; ++n) {
       std::vector<std::uint8_t> sample;
       index_.ReadSample(stream_, n, &sample);
-      if (sample.size() == parts.sample.size() &&
-          std::equal(sample.begin(), sample.end(), parts.sample.begin())) {
+      if (sample.size() == parts.sample.size() && std::equal(sample.begin(), sample.end(), parts.sample.begin())) {
         return n;
       }
     }
@@ -71,9 +70,9 @@ TEST_F(SampleCopy, CopyStartsAtAKeyFrameAndFollowsEverySample) {
   EXPECT_EQ(CopiedFrame(first), 30);
   EXPECT_TRUE(state.outputKeyFrame);
   const RawSampleParts parts = SplitRawSample(first);
-  EXPECT_EQ(std::vector<std::uint8_t>(parts.format.begin(), parts.format.begin() + 16),
-            std::vector<std::uint8_t>(index_.Stream(stream_).format.begin(),
-                                      index_.Stream(stream_).format.begin() + 16));
+  EXPECT_EQ(
+      std::vector<std::uint8_t>(parts.format.begin(), parts.format.begin() + 16),
+      std::vector<std::uint8_t>(index_.Stream(stream_).format.begin(), index_.Stream(stream_).format.begin() + 16));
   EXPECT_EQ(ReadDibHeader(first.data()).biSizeImage, parts.sample.size());
   for (int frame = 31; frame <= 44; ++frame) {
     EXPECT_EQ(Copy(frame), frame);

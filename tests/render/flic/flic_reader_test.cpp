@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "ffmpeg_indexed_decode.h"
 #include "flic_test_files.h"
 #include "imagelib/dib_header.h"
-#include "ffmpeg_indexed_decode.h"
 #include "platform/message_pump.h"
 #include "temp_dir.h"
 

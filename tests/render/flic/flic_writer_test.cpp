@@ -6,9 +6,9 @@
 #include <csignal>
 #include <cstring>
 
+#include "ffmpeg_indexed_decode.h"
 #include "flic_test_files.h"
 #include "imagelib/dib_header.h"
-#include "ffmpeg_indexed_decode.h"
 #include "platform/files/atomic_file.h"
 #include "render/flic/flic_reader.h"
 #include "temp_dir.h"

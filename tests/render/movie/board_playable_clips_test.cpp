@@ -79,7 +79,9 @@ public:
                                                      std::int32_t end) override {
     return sprocket::CollectBoardClipPieces(head, board_, true, start, end);
   }
-  void FreeBoardClipPieces(std::vector<BoardClipPiece>& pieces) override { sprocket::FreeBoardClipPieces(pieces, nullptr); }
+  void FreeBoardClipPieces(std::vector<BoardClipPiece>& pieces) override {
+    sprocket::FreeBoardClipPieces(pieces, nullptr);
+  }
   void RepaintNow() override {}
   void SetWaitCursor(bool) override {}
   std::pair<std::int32_t, std::int32_t> ScreenSize() override { return {800, 600}; }

@@ -6,15 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/settings_store.h"
-#include "render/sources/avi_field_info.h"
-#include "render/movie/board_segments.h"
 #include "render/compose/transition_icons.h"
+#include "render/movie/board_segments.h"
+#include "render/sources/avi_field_info.h"
 #include "scripted_prompts.h"
 #include "source_test_media.h"
 #include "temp_dir.h"
-#include "timeline/records/filter_ids.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/records/filter_ids.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket {

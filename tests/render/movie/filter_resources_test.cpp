@@ -47,7 +47,10 @@ protected:
     ASSERT_NE(clip, nullptr);
   }
   void TearDown() override {
-    if (hadTmp) ::setenv("TMPDIR", oldTmp.c_str(), 1); else ::unsetenv("TMPDIR");
+    if (hadTmp)
+      ::setenv("TMPDIR", oldTmp.c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
   }
 
   TLFilter& AddFilter(std::int32_t id) {

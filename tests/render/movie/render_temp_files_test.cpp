@@ -1,10 +1,10 @@
 #include "render/movie/render_temp_files.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -129,7 +129,10 @@ TEST(MakeWindowsTempFileTest, CreatesAnEmptyFileWithThePrefix) {
   ::setenv("TMPDIR", dir.path().c_str(), 1);
   std::string path = "left over";
   const int unique = MakeWindowsTempFile(path, "frz");
-  if (old != nullptr) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+  if (old != nullptr)
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
   ASSERT_NE(unique, 0);
   EXPECT_EQ(std::filesystem::path(path).parent_path(), dir.path());
   EXPECT_EQ(std::filesystem::path(path).filename().string().substr(0, 3), "frz");

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <map>
 
+#include "board_test_movie.h"
 #include "libs/moviejoin/movie_join_block.h"
 #include "platform/media/video_frame_reader.h"
-#include "board_test_movie.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/records/filter_ids.h"
@@ -131,15 +131,16 @@ protected:
       soundJobs_.push_back(job);
       return soundResult_;
     };
-    if (!realJoin_) services.writeMovieFile = [this](HGLOBAL block) {
-      Join join;
-      for (std::size_t offset = 0; offset < 120; offset += 4) join.words[offset] = WordAt(block, offset);
-      std::memcpy(&join.fps, &join.words[36], 4);
-      std::string error;
-      EXPECT_TRUE(UnpackMovieJoinJob(block, &join.job, &error)) << error;
-      joins_.push_back(std::move(join));
-      return joinResult_;
-    };
+    if (!realJoin_)
+      services.writeMovieFile = [this](HGLOBAL block) {
+        Join join;
+        for (std::size_t offset = 0; offset < 120; offset += 4) join.words[offset] = WordAt(block, offset);
+        std::memcpy(&join.fps, &join.words[36], 4);
+        std::string error;
+        EXPECT_TRUE(UnpackMovieJoinJob(block, &join.job, &error)) << error;
+        joins_.push_back(std::move(join));
+        return joinResult_;
+      };
     doc_.AddSelection(FirstClip());
     view_.ownHead = doc_.Head();
     const DocumentState before = StateOf(doc_);
@@ -199,9 +200,9 @@ TEST_F(SegmentPreviewTest, ModeZeroJoinsTheRenderedPiecesWithTheirSoundAndPlaysT
 
   ASSERT_EQ(joins_.size(), 1u);
   const Join& join = joins_[0];
-  const std::map<std::size_t, std::int32_t> expected = {
-      {12, 720}, {16, 576}, {20, 25}, {24, 500}, {28, 2500}, {40, 24}, {60, 2}, {64, 0x43434643},
-      {72, 10000}, {76, -1}, {80, 1}, {84, 30}, {92, 16}, {96, 22050}, {100, 2}};
+  const std::map<std::size_t, std::int32_t> expected = {{12, 720}, {16, 576}, {20, 25},         {24, 500},   {28, 2500},
+                                                        {40, 24},  {60, 2},   {64, 0x43434643}, {72, 10000}, {76, -1},
+                                                        {80, 1},   {84, 30},  {92, 16},         {96, 22050}, {100, 2}};
   for (const auto& [offset, value] : join.words) {
     if (offset == 0 || offset == 4 || offset == 36 || offset == 104) continue;
     const auto it = expected.find(offset);
@@ -271,14 +272,15 @@ TEST_F(SegmentPreviewTest, ModeOneWritesTheConsoleFileOrSaysWhyNot) {
   struct Case {
     const char* what;
     std::int32_t start, end;
-    bool boardClip;   // a board clip covers the unrendered middle segment
+    bool boardClip;  // a board clip covers the unrendered middle segment
     int joinResult;
     bool result;
     const char* message;
   };
   const std::vector<Case> cases = {
       {"rendered range", 0, 1000, false, 0, true, nullptr},
-      {"unrendered segment", 500, 2500, false, 0, false, "The segment(00:00:01:00, 00:00:02:00) has not been rendered yet"},
+      {"unrendered segment", 500, 2500, false, 0, false,
+       "The segment(00:00:01:00, 00:00:02:00) has not been rendered yet"},
       {"unrendered segment across the range's end", 500, 1500, false, 0, false,
        "The segment(00:00:01:00, 00:00:01:15) has not been rendered yet"},
       {"covered by a board clip", 500, 2500, true, 0, true, nullptr},

@@ -33,8 +33,8 @@ constexpr const char* kTooFast = "The frame rate of 1000.00 frames per second is
 
 // Where a case writes: "out/<name>" unless the case says otherwise.
 enum class Place {
-  kOutFolder,     // out/<name>, beside an earlier file of that name
-  kUnderAFile,    // out/<name>/<name>, where out/<name> is a file
+  kOutFolder,      // out/<name>, beside an earlier file of that name
+  kUnderAFile,     // out/<name>/<name>, where out/<name> is a file
   kMissingFolder,  // out/missing/<name>
   kFullDevice      // out/<name>, a link to /dev/full (a device is written directly)
 };
@@ -65,8 +65,8 @@ const FailureCase kCases[] = {
      [](MovieSettings& m) { m.VCompressionType = "IV50"; }, 0, "Error open compressor!"},
     {"AVI too large", OutputKind::kAvi, "m.avi", Place::kOutFolder, [](MovieSettings& m) { m.VResWidth = 9000; }, 0,
      kTooLarge},
-    {"AVI too fast", OutputKind::kAvi, "m.avi", Place::kOutFolder,
-     [](MovieSettings& m) { m.VFramesPerSec = 1000.0f; }, 0, kTooFast},
+    {"AVI too fast", OutputKind::kAvi, "m.avi", Place::kOutFolder, [](MovieSettings& m) { m.VFramesPerSec = 1000.0f; },
+     0, kTooFast},
 
     {"FLC under a file", OutputKind::kFlic, "m.flc", Place::kUnderAFile, Nothing, 0, kCreateFlc},
     {"FLC in a missing folder", OutputKind::kFlic, "m.flc", Place::kMissingFolder, Nothing, 0, kCreateFlc},
@@ -75,8 +75,8 @@ const FailureCase kCases[] = {
      "Output format not supported!"},
     {"FLC too large", OutputKind::kFlic, "m.flc", Place::kOutFolder, [](MovieSettings& m) { m.FResWidth = 9000; }, 0,
      kTooLarge},
-    {"FLC too fast", OutputKind::kFlic, "m.flc", Place::kOutFolder,
-     [](MovieSettings& m) { m.VFramesPerSec = 1000.0f; }, 0, kTooFast},
+    {"FLC too fast", OutputKind::kFlic, "m.flc", Place::kOutFolder, [](MovieSettings& m) { m.VFramesPerSec = 1000.0f; },
+     0, kTooFast},
 
     {"images under a file", OutputKind::kImageSequence, "s", Place::kUnderAFile, Nothing, 0, kSaveImage},
     {"images in a missing folder", OutputKind::kImageSequence, "s", Place::kMissingFolder, Nothing, 0, kSaveImage},
@@ -90,8 +90,7 @@ const FailureCase kCases[] = {
 
     {"WAV under a file", OutputKind::kWav, "s.wav", Place::kUnderAFile, Nothing, 0, kCreateWav},
     {"WAV in a missing folder", OutputKind::kWav, "s.wav", Place::kMissingFolder, Nothing, 0, kCreateWav},
-    {"WAV on a full disk", OutputKind::kWav, "s.wav", Place::kOutFolder, Nothing, 16 * 1024,
-     "Error writing frames!"},
+    {"WAV on a full disk", OutputKind::kWav, "s.wav", Place::kOutFolder, Nothing, 16 * 1024, "Error writing frames!"},
     {"WAV on a full device", OutputKind::kWav, "s.wav", Place::kFullDevice, Nothing, 0, kDiskFull},
     {"WAV of 24-bit sound", OutputKind::kWav, "s.wav", Place::kOutFolder,
      [](MovieSettings& m) { m.ABitsPerSample = 24; }, 0, "The sound format of the output is not supported."},
@@ -131,9 +130,12 @@ protected:
     }
     switch (c.place) {
       case Place::kOutFolder:
-      case Place::kFullDevice: return Path("out/" + name);
-      case Place::kUnderAFile: return Path("out/" + name + "/" + name);
-      case Place::kMissingFolder: break;
+      case Place::kFullDevice:
+        return Path("out/" + name);
+      case Place::kUnderAFile:
+        return Path("out/" + name + "/" + name);
+      case Place::kMissingFolder:
+        break;
     }
     return Path("out/missing/" + name);
   }

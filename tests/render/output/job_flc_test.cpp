@@ -74,7 +74,9 @@ TEST_F(FlcJob, OnlyTheFirstFrameCarriesThePalette) {
   std::size_t offset = 128;
   std::vector<int> chunksPerFrame;
   while (offset + 16 <= bytes.size()) {
-    const auto u16 = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]) | (static_cast<std::uint8_t>(bytes[at + 1]) << 8); };
+    const auto u16 = [&](std::size_t at) {
+      return static_cast<std::uint8_t>(bytes[at]) | (static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+    };
     const auto u32 = [&](std::size_t at) { return static_cast<std::uint32_t>(u16(at) | (u16(at + 2) << 16)); };
     const std::uint32_t frameSize = u32(offset);
     if (frameSize < 16 || offset + frameSize > bytes.size()) break;

@@ -74,8 +74,7 @@ struct FakeJoin {
 
   MovieJoinRunner Runner() {
     return [this](const MovieJoinJob& seen, const MovieJoinFrameCallback& frame,
-                  const MovieJoinProgressCallback& progress, const MovieJoinPumpCallback& pump,
-                  MovieJoinOutcome* out) {
+                  const MovieJoinProgressCallback& progress, const MovieJoinPumpCallback& pump, MovieJoinOutcome* out) {
       job = seen;
       soundFileExisted = seen.soundPath && std::filesystem::exists(*seen.soundPath);
       for (int k = 0; k < frames; ++k) {
@@ -181,8 +180,7 @@ TEST_F(AviJob, TheSoundIsMixedIntoAScratchFileBeforeTheJoin) {
   // The scratch file is gone after the job; the user's file is untouched.
   EXPECT_FALSE(std::filesystem::exists(*fake.job.soundPath));
   EXPECT_TRUE(std::filesystem::exists(Path("recorder.wav")));
-  EXPECT_EQ(std::find(ui.areaModes.begin(), ui.areaModes.end(), PictureAreaMode::kAudio) != ui.areaModes.end(),
-            true);
+  EXPECT_EQ(std::find(ui.areaModes.begin(), ui.areaModes.end(), PictureAreaMode::kAudio) != ui.areaModes.end(), true);
 }
 
 TEST_F(AviJob, FrameCallbacksRenderPicturesAndHandOverCopiedSamples) {

@@ -46,7 +46,8 @@ TEST_P(JobTermination, DiscardsTheOutputAndKeepsTheEarlierFile) {
     if (++pumps == c.terminateAtPump) RequestTermination();
   });
   // The AVI's join says it stopped before writing a frame; the others stop quietly.
-  if (c.kind == OutputKind::kAvi && !c.sound) prompts.Expect("Movie/Preview stopped! \n Frames compiled: 0 \nOutput File: " + path);
+  if (c.kind == OutputKind::kAvi && !c.sound)
+    prompts.Expect("Movie/Preview stopped! \n Frames compiled: 0 \nOutput File: " + path);
 
   EXPECT_EQ(Run(RenderJob{0, 0, 10000, c.kind, path}), kRenderJobFailed);
   EXPECT_TRUE(runner->Stopped());

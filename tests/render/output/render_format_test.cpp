@@ -42,8 +42,8 @@ TEST(RenderFormat, AviTakesTheVideoValuesAndRoundsTheSizeDownToMultiplesOfFour) 
 
 TEST(RenderFormat, BitDepthAndPaletteKindOfAviOutput) {
   MovieSettings s = Movie();
-  const std::pair<int, std::pair<int, int>> cases[] = {
-      {24, {24, 3}}, {16, {24, 3}}, {80, {8, 1}}, {81, {8, 2}}, {82, {8, 3}}, {83, {8, 4}}, {8, {8, 5}}, {32, {8, 5}}};
+  const std::pair<int, std::pair<int, int>> cases[] = {{24, {24, 3}}, {16, {24, 3}}, {80, {8, 1}}, {81, {8, 2}},
+                                                       {82, {8, 3}},  {83, {8, 4}},  {8, {8, 5}},  {32, {8, 5}}};
   for (const auto& [bits, expected] : cases) {
     s.VBitsPerPixel = bits;
     RenderFormat f = SelectRenderFormat(s, OutputKind::kAvi, false);

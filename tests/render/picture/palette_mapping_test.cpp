@@ -52,8 +52,8 @@ TEST(NearestPaletteMap, TiesGoToTheLowestIndex) {
   ExpectSameAsPlainSearch(palette, random, 20000);
   // A grey ramp gives many ties between neighbouring cells.
   std::vector<PaletteEntry> greys;
-  for (int i = 0; i < 256; i += 8) greys.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
-                                                     static_cast<std::uint8_t>(i), 0});
+  for (int i = 0; i < 256; i += 8)
+    greys.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
   ExpectSameAsPlainSearch(ColorPalette(greys), random, 20000);
 }
 

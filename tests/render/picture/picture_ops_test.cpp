@@ -176,8 +176,8 @@ TEST(PictureOps, DirectResizeGivesTheLibrarysBytes) {
   struct Case {
     int width, height, bits, toWidth, toHeight;
   };
-  for (const Case& c : {Case{720, 480, 24, 640, 480}, Case{37, 21, 24, 16, 50}, Case{33, 9, 24, 33, 9},
-                        Case{19, 11, 8, 25, 7}}) {
+  for (const Case& c :
+       {Case{720, 480, 24, 640, 480}, Case{37, 21, 24, 16, 50}, Case{33, 9, 24, 33, 9}, Case{19, 11, 8, 25, 7}}) {
     const DibPicture source = Noise(c.width, c.height, c.bits);
     const DibPicture expected = ResizedThroughTheLibrary(source, c.toWidth, c.toHeight);
     const DibPicture direct = ResizedDib24(source.Clone(), c.toWidth, c.toHeight);

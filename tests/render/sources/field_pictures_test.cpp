@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "render/sources/field_pictures.h"
 #include "render/picture/picture_ops.h"
+#include "render/sources/field_pictures.h"
 #include "render/sources/render_state.h"
 #include "render/sources/sequence_frames.h"
 #include "scripted_prompts.h"
@@ -46,9 +46,9 @@ TEST(FieldPictures, FieldStepOfVideoPictures) {
     int flag;
     Field expected;
   };
-  for (const Case& c : {Case{1, 1, Field::kEven}, Case{1, 0, Field::kOdd}, Case{2, 1, Field::kOdd},
-                        Case{2, 0, Field::kEven}, Case{0, 1, Field::kWhole}, Case{3, 1, Field::kWhole},
-                        Case{4, 0, Field::kWhole}}) {
+  for (const Case& c :
+       {Case{1, 1, Field::kEven}, Case{1, 0, Field::kOdd}, Case{2, 1, Field::kOdd}, Case{2, 0, Field::kEven},
+        Case{0, 1, Field::kWhole}, Case{3, 1, Field::kWhole}, Case{4, 0, Field::kWhole}}) {
     DibPicture picture = FieldCard();
     ASSERT_TRUE(ApplyFieldMode(picture, c.mode, c.flag, false));
     EXPECT_EQ(FieldOf(picture), c.expected) << "mode " << c.mode << " flag " << c.flag;
@@ -184,8 +184,7 @@ TEST_F(SequenceFrames, TgaFramesBringTheirAlpha) {
   sequence.frameCount = 2;
   const ClipMediaHeader header(sequence);
   DibPicture alpha;
-  const DibPicture frame =
-      ReadSequenceFieldFrame((dir_ / "key0000.tga").string(), 0, &header, 0, 0, &alpha);
+  const DibPicture frame = ReadSequenceFieldFrame((dir_ / "key0000.tga").string(), 0, &header, 0, 0, &alpha);
   ASSERT_TRUE(frame);
   ASSERT_TRUE(alpha);
   EXPECT_EQ(PixelOf(frame.data(), 4, 1), (Bgr{4, 1, 77}));

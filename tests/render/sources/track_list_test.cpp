@@ -9,13 +9,13 @@
 #include "platform/media/audio_sample_reader.h"
 #include "platform/media/avi_writer.h"
 #include "platform/message_pump.h"
-#include "render/picture/picture_ops.h"
 #include "render/output/render_pump.h"
+#include "render/picture/picture_ops.h"
 #include "render/sources/track_list.h"
 #include "source_test_media.h"
 #include "temp_dir.h"
-#include "timeline/records/filter_ids.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/records/filter_ids.h"
 
 namespace sprocket {
 namespace {
@@ -62,12 +62,12 @@ TEST(TrackListChain, FileTypesLookFromTheFirstDotOfTheFileName) {
     const char* path;
     bool avi, flic, still, sequence;
   };
-  for (const Case& c : {Case{"/clips/take.avi", true, false, false, false},
-                        Case{"/clips/take.part.avi", false, false, true, false},
-                        Case{"/home/u/v1.2/take.AVI", true, false, false, false},
-                        Case{"/a/spin.FLC", false, true, false, false}, Case{"/a/spin.fli", false, true, false, false},
-                        Case{"/a/title.seq", false, false, false, true}, Case{"/a/card.bmp", false, false, true, false},
-                        Case{"/a/tone.wav", false, false, false, false}, Case{"/a.b/noext", false, false, false, false}}) {
+  for (const Case& c :
+       {Case{"/clips/take.avi", true, false, false, false}, Case{"/clips/take.part.avi", false, false, true, false},
+        Case{"/home/u/v1.2/take.AVI", true, false, false, false}, Case{"/a/spin.FLC", false, true, false, false},
+        Case{"/a/spin.fli", false, true, false, false}, Case{"/a/title.seq", false, false, false, true},
+        Case{"/a/card.bmp", false, false, true, false}, Case{"/a/tone.wav", false, false, false, false},
+        Case{"/a.b/noext", false, false, false, false}}) {
     chain->OpenRenderSources(VideoEntry(1, c.path), nullptr, 16, 16, 0);
     EXPECT_EQ(chain->IsAviSource(), c.avi) << c.path;
     EXPECT_EQ(chain->IsFlicSource(), c.flic) << c.path;

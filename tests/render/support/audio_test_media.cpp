@@ -38,7 +38,9 @@ std::string Le16(int value) {
   return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
 }
 
-std::string Le32(std::uint32_t value) { return Le16(static_cast<int>(value & 0xFFFF)) + Le16(static_cast<int>(value >> 16)); }
+std::string Le32(std::uint32_t value) {
+  return Le16(static_cast<int>(value & 0xFFFF)) + Le16(static_cast<int>(value >> 16));
+}
 
 std::string Chunk(const std::string& id, const std::string& data) {
   std::string chunk = id + Le32(static_cast<std::uint32_t>(data.size())) + data;
@@ -110,8 +112,8 @@ std::string WriteTestAvi(const std::filesystem::path& path, int frames, int fps,
   std::int64_t written = 0;
   for (int f = 0; f < frames; ++f) {
     const std::int64_t next = static_cast<std::int64_t>(f + 1) * rate / fps;
-    const std::string samples = SampleBytes(channels, bits, next - written,
-                                            [&](std::int64_t i, int c) { return sample(written + i, c); });
+    const std::string samples =
+        SampleBytes(channels, bits, next - written, [&](std::int64_t i, int c) { return sample(written + i, c); });
     if (!writer.WriteFrame(picture.get()) || !writer.WriteAudio(samples.data(), samples.size())) {
       return writer.ErrorText();
     }
@@ -123,7 +125,8 @@ std::string WriteTestAvi(const std::filesystem::path& path, int frames, int fps,
 
 WaveSamples ReadTestWave(const std::filesystem::path& path) {
   WaveFileInfo info;
-  if (ReadWaveFileInfo(path.string(), &info) != WaveReadStatus::kOk) throw std::runtime_error("bad WAV " + path.string());
+  if (ReadWaveFileInfo(path.string(), &info) != WaveReadStatus::kOk)
+    throw std::runtime_error("bad WAV " + path.string());
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   WaveSamples wave;

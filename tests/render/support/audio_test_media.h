@@ -47,7 +47,9 @@ struct WaveSamples {
   int bits = 0;
   std::vector<int> samples;
   std::int64_t Frames() const { return channels == 0 ? 0 : static_cast<std::int64_t>(samples.size()) / channels; }
-  int At(std::int64_t frame, int channel) const { return samples[static_cast<std::size_t>(frame * channels + channel)]; }
+  int At(std::int64_t frame, int channel) const {
+    return samples[static_cast<std::size_t>(frame * channels + channel)];
+  }
 };
 WaveSamples ReadTestWave(const std::filesystem::path& path);
 

@@ -92,8 +92,7 @@ std::string ByteRunData(const IndexedPicture& picture) {
         continue;
       }
       int literal = 0;
-      while (x + literal < picture.width && literal < 127 &&
-             RunLength(line, x + literal, picture.width, 3) < 3) {
+      while (x + literal < picture.width && literal < 127 && RunLength(line, x + literal, picture.width, 3) < 3) {
         ++literal;
       }
       literal = std::max(literal, 1);
@@ -171,9 +170,7 @@ std::string WordDeltaData(const IndexedPicture& before, const IndexedPicture& af
 
 std::string ByteDeltaData(const IndexedPicture& before, const IndexedPicture& after) {
   const int width = after.width;
-  auto lineDiffers = [&](int y) {
-    return !std::equal(before.row(y), before.row(y) + width, after.row(y));
-  };
+  auto lineDiffers = [&](int y) { return !std::equal(before.row(y), before.row(y) + width, after.row(y)); };
   int first = 0;
   while (first < after.height && !lineDiffers(first)) ++first;
   int last = after.height - 1;

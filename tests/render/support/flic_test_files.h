@@ -54,7 +54,7 @@ struct FlicHeaderFields {
   std::uint16_t magic = 0xAF12;
   int width = 0;
   int height = 0;
-  int frames = 0;        // the header's count
+  int frames = 0;  // the header's count
   std::uint32_t speed = 0;
   int depth = 8;
   bool setFrameOffsets = true;  // FLC: offsets 80 and 84 point at frames 0 and 1

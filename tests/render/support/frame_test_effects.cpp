@@ -127,14 +127,13 @@ int TestDissolve(int a, int b, float percent) {
 
 bool TestEffects::StopNow() { return stopAtCall != 0 && ++calls_ == stopAtCall; }
 
-int TestEffects::ApplyFilterFrame(std::int32_t, std::int32_t filterId, float effectPercent,
-                                  const std::uint8_t* source, std::int32_t, std::uint8_t* destination,
-                                  std::uint8_t* firstMask, std::uint8_t* secondMask,
-                                  std::span<const EffectFilter> filters, float rate, std::int32_t sourceTime,
-                                  std::int32_t, const EffectFrameParams* params, const std::uint8_t* background,
-                                  const RenderPumpCallback&, std::int32_t, std::int32_t effectArg) {
-  RecordedCall call =
-      Record(RecordedCall::kFilter, filterId, filters, effectPercent, rate, sourceTime, destination);
+int TestEffects::ApplyFilterFrame(std::int32_t, std::int32_t filterId, float effectPercent, const std::uint8_t* source,
+                                  std::int32_t, std::uint8_t* destination, std::uint8_t* firstMask,
+                                  std::uint8_t* secondMask, std::span<const EffectFilter> filters, float rate,
+                                  std::int32_t sourceTime, std::int32_t, const EffectFrameParams* params,
+                                  const std::uint8_t* background, const RenderPumpCallback&, std::int32_t,
+                                  std::int32_t effectArg) {
+  RecordedCall call = Record(RecordedCall::kFilter, filterId, filters, effectPercent, rate, sourceTime, destination);
   call.firstMask = firstMask != nullptr;
   call.secondMask = secondMask != nullptr;
   call.background = background != nullptr;
@@ -159,15 +158,14 @@ int TestEffects::ApplyFilterFrameToFile(std::int32_t, std::int32_t filterId, flo
   call.secondMask = hasMask && work2 != nullptr;
   calls.push_back(call);
   if (StopNow()) return kEffectStopped;
-  return RunFilters(filterId, filters, source, destination, hasMask ? work2 : nullptr, keyColumn)
-             ? kEffectDone
-             : kEffectBadPicture;
+  return RunFilters(filterId, filters, source, destination, hasMask ? work2 : nullptr, keyColumn) ? kEffectDone
+                                                                                                  : kEffectBadPicture;
 }
 
 int TestEffects::RenderTransitionFrame(std::int32_t, std::int32_t transitionId, float transitionPercent,
-                                       const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result,
-                                       std::int32_t, std::int32_t, std::span<const EffectFilter> filters,
-                                       float effectPercent, std::int32_t sourceTime, std::int32_t rate, std::int32_t,
+                                       const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* result, std::int32_t,
+                                       std::int32_t, std::span<const EffectFilter> filters, float effectPercent,
+                                       std::int32_t sourceTime, std::int32_t rate, std::int32_t,
                                        const EffectFrameParams* params, const RenderPumpCallback&) {
   RecordedCall call = Record(RecordedCall::kTransition, transitionId, filters, transitionPercent,
                              static_cast<float>(rate), sourceTime, result);

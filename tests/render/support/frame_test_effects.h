@@ -43,7 +43,7 @@ struct RecordedCall {
   float effectPercent = 0.0f;     // transitions: the entry's effect percent
   float rate = 0.0f;
   std::int32_t sourceTime = 0;
-  std::int32_t width = 0;         // of the destination or result
+  std::int32_t width = 0;  // of the destination or result
   std::int32_t height = 0;
   bool firstMask = false;
   bool secondMask = false;
@@ -62,15 +62,14 @@ public:
   std::int32_t keyColumn = 8;
 
   std::vector<RecordedCall> calls;
-  int turboCalls = 0;      // TurboProcess calls
-  int turboFrames = 0;     // frames the fast path finished
+  int turboCalls = 0;   // TurboProcess calls
+  int turboFrames = 0;  // frames the fast path finished
 
   int ApplyFilterFrame(std::int32_t logSwitch, std::int32_t filterId, float effectPercent, const std::uint8_t* source,
-                       std::int32_t zero, std::uint8_t* destination, std::uint8_t* firstMask,
-                       std::uint8_t* secondMask, std::span<const EffectFilter> filters, float rate,
-                       std::int32_t sourceTime, std::int32_t one, const EffectFrameParams* params,
-                       const std::uint8_t* background, const RenderPumpCallback& pump, std::int32_t zero2,
-                       std::int32_t effectArg) override;
+                       std::int32_t zero, std::uint8_t* destination, std::uint8_t* firstMask, std::uint8_t* secondMask,
+                       std::span<const EffectFilter> filters, float rate, std::int32_t sourceTime, std::int32_t one,
+                       const EffectFrameParams* params, const std::uint8_t* background, const RenderPumpCallback& pump,
+                       std::int32_t zero2, std::int32_t effectArg) override;
   int ApplyFilterFrameToFile(std::int32_t logSwitch, std::int32_t filterId, float effectPercent,
                              const std::uint8_t* source, std::uint8_t* destination, std::uint8_t* work1,
                              std::uint8_t* work2, std::int32_t zero, std::span<const EffectFilter> filters, float rate,

@@ -6,9 +6,9 @@
 
 #include "render/picture/picture_ops.h"
 #include "source_test_media.h"
+#include "timeline/basics/media_type.h"
 #include "timeline/document/clip_factory.h"
 #include "timeline/document/clip_header_reader.h"
-#include "timeline/basics/media_type.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket::testing {
@@ -39,8 +39,7 @@ TLEvent* PlaceClip(TLEvent* head, const ClipPlacement& placement) {
   return clip;
 }
 
-TLEvent* PlaceTimelineClip(TLEvent* head, std::int32_t track, std::int32_t in, std::int32_t out,
-                           std::int32_t start) {
+TLEvent* PlaceTimelineClip(TLEvent* head, std::int32_t track, std::int32_t in, std::int32_t out, std::int32_t start) {
   TLEventFields fields;
   fields.playOut = out - in;
   fields.intermediateMovie = IntermediateMovie{1, start, start + out - in, "stretch"};

@@ -26,7 +26,7 @@ struct ClipPlacement {
 
   std::string path;
   std::int32_t track = 1;
-  std::int32_t in = 0;   // ms on the timeline
+  std::int32_t in = 0;  // ms on the timeline
   std::int32_t out = 0;
   std::int32_t playIn = 0;  // ms into the media
   std::int32_t speed = 100;
@@ -41,8 +41,7 @@ TLEvent* PlaceClip(TLEvent* head, const ClipPlacement& placement);
 
 // Places a clip that stands for the stretch of the timeline from `start`
 // ms (an intermediate movie of `start`..`start` + out - in).
-TLEvent* PlaceTimelineClip(TLEvent* head, std::int32_t track, std::int32_t in, std::int32_t out,
-                           std::int32_t start);
+TLEvent* PlaceTimelineClip(TLEvent* head, std::int32_t track, std::int32_t in, std::int32_t out, std::int32_t start);
 
 // Places a transition clip whose filter list is `filters` (the transition
 // first).

@@ -73,8 +73,17 @@ RenderJobTest::~RenderJobTest() {
 RenderJobServices RenderJobTest::Services() {
   RenderJobServices services;
   services.renderFrame = [this](const RenderFrameArgs& args, std::int32_t* result) {
-    FrameCall call{args.frameTime, args.endTime, args.width, args.height, args.mode, args.fieldMode, args.field,
-                   args.frameArg, args.outFile, args.tracks != nullptr, static_cast<bool>(args.pump)};
+    FrameCall call{args.frameTime,
+                   args.endTime,
+                   args.width,
+                   args.height,
+                   args.mode,
+                   args.fieldMode,
+                   args.field,
+                   args.frameArg,
+                   args.outFile,
+                   args.tracks != nullptr,
+                   static_cast<bool>(args.pump)};
     calls.push_back(call);
     if (failAtCall > 0 && static_cast<int>(calls.size()) == failAtCall) return failStatus;
     *result = kFrameRendered;

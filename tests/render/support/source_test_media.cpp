@@ -120,8 +120,8 @@ std::string WriteCardFlc(const std::filesystem::path& path, int frames, int widt
       std::memset(picture.data() + kDibMaskPixelOffset + static_cast<std::size_t>(stride) * y, (i + y) & 255,
                   static_cast<std::size_t>(width));
     }
-    const int result = writer.WriteFrame(i == 0 ? kFlicByteRun : kFlicWordDelta, picture.handle(),
-                                         i == 0 ? palette.data() : nullptr);
+    const int result =
+        writer.WriteFrame(i == 0 ? kFlicByteRun : kFlicWordDelta, picture.handle(), i == 0 ? palette.data() : nullptr);
     if (result != kFlcDone && result != kFlcChunkDropped) return "frame failed";
   }
   if (writer.Finish() != kFlcDone) return "finish failed";
@@ -154,8 +154,8 @@ void WriteTga32(const std::filesystem::path& path, int width, int height,
       bytes.push_back(static_cast<std::uint8_t>(alpha(x, y)));
     }
   }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace sprocket::testing

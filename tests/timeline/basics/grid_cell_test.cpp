@@ -21,7 +21,7 @@ TEST(GridCellTest, SampleFillsItsCellOnly) {
   Picture sample(160, 120);
   sample.image.Fill(0x0000FF);  // red
   Picture grid(160, 120);
-  grid.image.Fill(0x00FF00);  // green
+  grid.image.Fill(0x00FF00);                                     // green
   EXPECT_EQ(CopyDibToGridCell(sample.block, grid.block, 5), 1);  // column 1, row 1 from the top
   // Cell 5 spans x 40..79 and, counted from the bottom row, y 60..89.
   EXPECT_EQ(grid.image.GetPixel(40, 60), 0x0000FFu);

@@ -49,8 +49,8 @@ TEST(MediaTypeCode, Groups) {
 TEST(MakeNumberedFileName, AdvancesTheTrailingNumber) {
   EXPECT_EQ(MakeNumberedFileName("/seq/shot0009.bmp", 3), "/seq/shot0012.bmp");
   EXPECT_EQ(MakeNumberedFileName("/seq/shot0009.bmp", 0), "/seq/shot0009.bmp");
-  EXPECT_EQ(MakeNumberedFileName("/seq/img9.tga", 1), "/seq/img10.tga");      // grows
-  EXPECT_EQ(MakeNumberedFileName("/seq/f99x.tga", 1), "/seq/f100x.tga");      // last digit run
+  EXPECT_EQ(MakeNumberedFileName("/seq/img9.tga", 1), "/seq/img10.tga");  // grows
+  EXPECT_EQ(MakeNumberedFileName("/seq/f99x.tga", 1), "/seq/f100x.tga");  // last digit run
   EXPECT_EQ(MakeNumberedFileName("/seq.v2/frame.0100.tga", 5), "/seq.v2/frame.0105.tga");
   EXPECT_EQ(MakeNumberedFileName("/seq/007", 2), "/seq/009");
   EXPECT_EQ(MakeNumberedFileName("/seq/0005.bmp", -5), "/seq/0000.bmp");

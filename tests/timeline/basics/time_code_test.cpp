@@ -7,7 +7,7 @@ namespace {
 
 TEST(MsToFrames, RoundsHalvesAwayFromZero) {
   EXPECT_EQ(MsToFrames(0, 25.0), 0);
-  EXPECT_EQ(MsToFrames(20, 25.0), 1);    // exactly half a frame
+  EXPECT_EQ(MsToFrames(20, 25.0), 1);  // exactly half a frame
   EXPECT_EQ(MsToFrames(19, 25.0), 0);
   EXPECT_EQ(MsToFrames(-20, 25.0), -1);  // half away from zero
   EXPECT_EQ(MsToFrames(-19, 25.0), 0);
@@ -20,8 +20,8 @@ TEST(MsToFrames, RoundsHalvesAwayFromZero) {
 TEST(FramesToMs, RoundsToTheNearestMillisecond) {
   EXPECT_EQ(FramesToMs(1, 25.0), 40);
   EXPECT_EQ(FramesToMs(25, 25.0), 1000);
-  EXPECT_EQ(FramesToMs(1, 29.97), 33);    // 33.37
-  EXPECT_EQ(FramesToMs(2, 29.97), 67);    // 66.73
+  EXPECT_EQ(FramesToMs(1, 29.97), 33);  // 33.37
+  EXPECT_EQ(FramesToMs(2, 29.97), 67);  // 66.73
   EXPECT_EQ(FramesToMs(30, 29.97), 1001);
   EXPECT_EQ(FramesToMs(-2, 29.97), -67);
   EXPECT_EQ(FramesToMs(1, 30.0), 33);
@@ -33,8 +33,8 @@ TEST(SnapToFrame, NearestBoundaryAtRatesInHundredths) {
   EXPECT_EQ(SnapToFrame(19, 2500), 0);
   EXPECT_EQ(SnapToFrame(20, 2500), 40);
   EXPECT_EQ(SnapToFrame(999, 2500), 1000);
-  EXPECT_EQ(SnapToFrame(50, 2997), 33);   // 1.4985 frames
-  EXPECT_EQ(SnapToFrame(51, 2997), 67);   // 1.528 frames
+  EXPECT_EQ(SnapToFrame(50, 2997), 33);  // 1.4985 frames
+  EXPECT_EQ(SnapToFrame(51, 2997), 67);  // 1.528 frames
   EXPECT_EQ(SnapToFrame(1000, 2997), 1001);
   EXPECT_EQ(SnapToFrame(10000, 2997), 10010);  // frame 300
   // A snapped time snaps to itself.
@@ -60,8 +60,8 @@ TEST(FormatTimeCode, WallClockFields) {
   EXPECT_EQ(FormatTimeCode(970, 25.0), "00:00:00:24");
   EXPECT_EQ(FormatTimeCode(980, 25.0), "00:00:01:00");  // 24.5 frames round up and carry
   EXPECT_EQ(FormatTimeCode(3723040, 25.0), "01:02:03:01");
-  EXPECT_EQ(FormatTimeCode(59999, 25.0), "00:01:00:00");   // carries through seconds into minutes
-  EXPECT_EQ(FormatTimeCode(3599999, 25.0), "01:00:00:00"); // and minutes into hours
+  EXPECT_EQ(FormatTimeCode(59999, 25.0), "00:01:00:00");    // carries through seconds into minutes
+  EXPECT_EQ(FormatTimeCode(3599999, 25.0), "01:00:00:00");  // and minutes into hours
 }
 
 TEST(FormatTimeCode, NtscRate) {

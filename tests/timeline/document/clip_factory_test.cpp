@@ -2,9 +2,9 @@
 
 #include "clip_media_files.h"
 #include "temp_dir.h"
-#include "timeline/document/clip_factory.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/clip_factory.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"
 
@@ -28,8 +28,8 @@ protected:
              std::int32_t mediaType, std::int32_t speed, std::string_view name, std::string_view ext,
              const ClipCopyParts* copy = nullptr, std::string_view clipName = "clip") {
     error_.clear();
-    return CreateClipFromFile(head_.get(), time, type, track, playIn, playOut, mediaType, speed, 0, clipName, name,
-                              ext, Folder(), copy, &clip_, &error_);
+    return CreateClipFromFile(head_.get(), time, type, track, playIn, playOut, mediaType, speed, 0, clipName, name, ext,
+                              Folder(), copy, &clip_, &error_);
   }
 
   TempDir dir_;
@@ -102,7 +102,8 @@ TEST_F(CreateClipFromFileTest, RefusalsLeaveTheTimelineAsItWas) {
       {"missing file", Create(0, 'A', 6, 0, 1000, kMediaWav, 100, "gone", ".wav")},
       {"unknown media type", Create(0, 'V', 1, 0, 1000, 777, 100, "black", ".bmp")},
       {"name part too long", Create(0, 'V', 1, 0, 1000, kMediaBmp, 100, std::string(300, 'n'), ".bmp")},
-      {"copied out time before the in time", Create(1000, 'V', 1, 0, 1000, kMediaBmp, 100, "black", ".bmp", &backwards)},
+      {"copied out time before the in time",
+       Create(1000, 'V', 1, 0, 1000, kMediaBmp, 100, "black", ".bmp", &backwards)},
   };
   for (const Case& c : cases) EXPECT_EQ(c.result, 0) << c.what;
   EXPECT_EQ(MasterText(head_.get()), before);

@@ -5,8 +5,8 @@
 #include "clip_media_files.h"
 #include "platform/settings_store.h"
 #include "temp_dir.h"
-#include "timeline/document/clip_header_reader.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/document/clip_header_reader.h"
 
 namespace sprocket {
 namespace {
@@ -39,10 +39,10 @@ bool IsMarker(const std::optional<ClipMediaHeader>& header) {
 TEST(WavClipHeader, CanonicalHeaderBuiltFromTheChunksWhereverTheyLie) {
   TempDir dir;
   // A LIST chunk first, an 18-byte format, a fact chunk and odd-sized data.
-  std::string file = WaveFileBytes({RiffChunkBytes("LIST", std::string("INFOISFT") + std::string(6, 'x')),
-                                    RiffChunkBytes("fmt ", WaveFormatBytes(2, 22050, 16, 2)),
-                                    RiffChunkBytes("fact", std::string(4, '\0')),
-                                    RiffChunkBytes("data", std::string(1001, '\x10'))});
+  std::string file =
+      WaveFileBytes({RiffChunkBytes("LIST", std::string("INFOISFT") + std::string(6, 'x')),
+                     RiffChunkBytes("fmt ", WaveFormatBytes(2, 22050, 16, 2)),
+                     RiffChunkBytes("fact", std::string(4, '\0')), RiffChunkBytes("data", std::string(1001, '\x10'))});
   ReadResult result = Read(dir.Write("voice.wav", file), kMediaWav);
   ASSERT_TRUE(result.ok) << result.error;
   ASSERT_TRUE(result.header && result.header->Wav() != nullptr);

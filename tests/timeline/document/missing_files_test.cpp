@@ -127,8 +127,9 @@ TEST_F(MissingFilesTest, UnusableReplacementsAreExplainedAndChangeNothing) {
 
   resolver.answers[Path("gone/voice.wav")] = Path("broken.wav");
   resolver.answers.erase(Path("gone/pic.bmp"));
-  prompts.Expect("The sound \"" + Path("broken.wav") + "\" cannot be read: \"broken.wav\" is truncated or damaged.\n\"" +
-                 Path("gone/voice.wav") + "\" was not replaced.");
+  prompts.Expect("The sound \"" + Path("broken.wav") +
+                 "\" cannot be read: \"broken.wav\" is truncated or damaged.\n\"" + Path("gone/voice.wav") +
+                 "\" was not replaced.");
   EXPECT_EQ(CheckMissingClipFiles(doc_, resolver, &declined), 0);
   EXPECT_EQ(voice_->MediaPath(), Path("gone/voice.wav"));
   EXPECT_FALSE(voice_->header.has_value());

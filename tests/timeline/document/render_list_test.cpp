@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "timeline/records/filter_ids.h"
 #include "timeline/document/render_list.h"
+#include "timeline/records/filter_ids.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"
 

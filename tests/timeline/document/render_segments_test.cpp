@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-
+#include "platform/string_table.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
-#include "platform/string_table.h"
-#include "timeline/document/render_segments.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/render_segments.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "timeline/document/clip_lookup.h"
-#include "timeline/records/event_queries.h"
 #include "timeline/basics/media_type.h"
-#include "timeline/records/timeline_builder.h"
+#include "timeline/document/clip_lookup.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/records/event_queries.h"
+#include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"
 
 namespace sprocket {
@@ -30,9 +30,13 @@ protected:
 TEST_F(ViewOperations, FindClipAtTimeIncludesBothEnds) {
   TLEvent* a = Clip(1, 1000, 2000);
   TLEvent* b = Clip(1, 3000, 4000);
-  struct Case { int time; int track; TLEvent* expected; };
-  const Case cases[] = {{999, 1, nullptr}, {1000, 1, a}, {2000, 1, a}, {2500, 1, nullptr},
-                        {3000, 1, b}, {4000, 1, b}, {1500, 3, nullptr}, {1500, 42, nullptr}};
+  struct Case {
+    int time;
+    int track;
+    TLEvent* expected;
+  };
+  const Case cases[] = {{999, 1, nullptr}, {1000, 1, a}, {2000, 1, a},       {2500, 1, nullptr},
+                        {3000, 1, b},      {4000, 1, b}, {1500, 3, nullptr}, {1500, 42, nullptr}};
   for (const Case& c : cases) EXPECT_EQ(FindClipAtTime(doc.Head(), c.time, c.track), c.expected) << c.time;
 }
 
@@ -126,9 +130,13 @@ TEST_F(ViewOperations, TransitionRebuildRefusesOverlapsItCannotSpan) {
 }
 
 TEST_F(ViewOperations, RowsAndTotalHeightFollowTheViewStatus) {
-  struct Case { char type; int status; int rows; };
-  const Case cases[] = {{'V', 0, 1}, {'V', -1, 2}, {'V', 1, 2}, {'V', 2, 2}, {'V', 3, 3},
-                        {'A', -1, 1}, {'A', 0, 1}, {'A', 2, 1}, {'A', 3, 2}, {'X', 3, 1}};
+  struct Case {
+    char type;
+    int status;
+    int rows;
+  };
+  const Case cases[] = {{'V', 0, 1},  {'V', -1, 2}, {'V', 1, 2}, {'V', 2, 2}, {'V', 3, 3},
+                        {'A', -1, 1}, {'A', 0, 1},  {'A', 2, 1}, {'A', 3, 2}, {'X', 3, 1}};
   for (const Case& c : cases) EXPECT_EQ(TrackRowCount(c.type, c.status), c.rows) << c.type << c.status;
   EXPECT_EQ(GetTotalTrackHeight(doc), 9 * 34);
   FindTrack(doc.Head(), 1)->viewStatus = kTrackViewStereo;  // two extra rows of 35

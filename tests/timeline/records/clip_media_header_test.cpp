@@ -27,12 +27,12 @@ TEST(ClipMediaHeaderTest, AviFieldsSitAtTheirOffsets) {
   ClipMediaHeader header = testing::MakeAviHeader(250, 30000, 1001, 16, MakeFourcc('C', 'F', 'C', 'C'));
   std::span<const std::uint8_t> bytes = header.Bytes();
   ASSERT_EQ(bytes.size(), 444u);
-  EXPECT_EQ(WordAt(bytes, 36), 250u);                                // file length in frames
+  EXPECT_EQ(WordAt(bytes, 36), 250u);                                 // file length in frames
   EXPECT_EQ(WordAt(bytes, 108 + 4), MakeFourcc('C', 'F', 'C', 'C'));  // handler
-  EXPECT_EQ(WordAt(bytes, 108 + 20), 1001u);                         // scale
-  EXPECT_EQ(WordAt(bytes, 108 + 24), 30000u);                        // rate
-  EXPECT_EQ(WordAt(bytes, 108 + 32), 250u);                          // video length
-  EXPECT_EQ(WordAt(bytes, 248 + 32), 44100u);                        // audio length in samples
+  EXPECT_EQ(WordAt(bytes, 108 + 20), 1001u);                          // scale
+  EXPECT_EQ(WordAt(bytes, 108 + 24), 30000u);                         // rate
+  EXPECT_EQ(WordAt(bytes, 108 + 32), 250u);                           // video length
+  EXPECT_EQ(WordAt(bytes, 248 + 32), 44100u);                         // audio length in samples
   EXPECT_EQ(static_cast<std::int32_t>(WordAt(bytes, 388 + 4)), 320);
   EXPECT_EQ(HalfAt(bytes, 428), 1);   // PCM
   EXPECT_EQ(HalfAt(bytes, 430), 2);   // channels

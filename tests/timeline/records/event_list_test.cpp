@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "timeline/records/event_queries.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"
 

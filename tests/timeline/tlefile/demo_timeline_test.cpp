@@ -30,7 +30,8 @@ TEST(DemoTimeline, LoadsWithItsMedia) {
   EXPECT_EQ(doc.duration, 5000);
   EXPECT_EQ(doc.movieRange, (TimeRange{0, 5000}));
   ASSERT_EQ(doc.trackCount, 4);
-  EXPECT_EQ(MasterText(doc.Head()), "B b1 b2 b3 b4 f1@0 f4@0 f2@2000 f3@2000 F1@3000 F2@3000 F4@3000 F3@5000 e1 e2 e3 e4 E");
+  EXPECT_EQ(MasterText(doc.Head()),
+            "B b1 b2 b3 b4 f1@0 f4@0 f2@2000 f3@2000 F1@3000 F2@3000 F4@3000 F3@5000 e1 e2 e3 e4 E");
 
   const TLEvent* shotA = FindTrack(doc.Head(), 1)->next;
   const TLEvent* dissolve = FindTrack(doc.Head(), 2)->next;
@@ -65,10 +66,10 @@ TEST(DemoTimeline, LoadsWithItsMedia) {
 // What ffprobe says of a stream entry of a file ("nb_frames" of the video
 // stream, ...); empty when ffprobe cannot run.
 std::string Probe(const fs::path& file, const std::string& stream, const std::string& entry) {
-  std::string out = testing::RunCommand("ffprobe -v error -select_streams " + stream + " -show_entries stream=" +
-                                        entry + " -of default=noprint_wrappers=1:nokey=1 '" + file.string() +
-                                        "' 2>/dev/null")
-                        .value_or("");
+  std::string out =
+      testing::RunCommand("ffprobe -v error -select_streams " + stream + " -show_entries stream=" + entry +
+                          " -of default=noprint_wrappers=1:nokey=1 '" + file.string() + "' 2>/dev/null")
+          .value_or("");
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   return out;
 }

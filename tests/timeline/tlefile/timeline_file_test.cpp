@@ -7,12 +7,12 @@
 #include "platform/string_table.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
-#include "timeline/tlefile/base64_text.h"
-#include "timeline/records/event_queries.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/document/render_segments.h"
-#include "timeline/tlefile/timeline_backup.h"
+#include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
+#include "timeline/tlefile/base64_text.h"
+#include "timeline/tlefile/timeline_backup.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "timeline_fixtures.h"
 
@@ -183,7 +183,8 @@ void MakeRichDocument(CTestDoc& doc, const TempDir& dir, const TempDir& outside)
   doc.intermediateMovies = {IntermediateMovie{3, 1000, 2000, "inner"}, IntermediateMovie{4, 0, 10, ""}};
   doc.snapshotMarks = {SnapshotMark{100}, SnapshotMark{200}};
   doc.indexMarks = {IndexMark{300, "intro", "starts here"}};
-  doc.clipMarkSets = {ClipMarkSet{media + "voice.wav", 0, 4, {ClipIndexMark{"beat", "", 40}, ClipIndexMark{"x", "y", 80}}}};
+  doc.clipMarkSets = {
+      ClipMarkSet{media + "voice.wav", 0, 4, {ClipIndexMark{"beat", "", 40}, ClipIndexMark{"x", "y", 80}}}};
 }
 
 TEST(TimelineFile, RoundTripKeepsEveryFieldTheFormatHolds) {
@@ -218,8 +219,8 @@ TEST(TimelineFile, RoundTripKeepsEveryFieldTheFormatHolds) {
   ASSERT_EQ(still->filters.size(), 1u);
   EXPECT_EQ(still->filters[0].params[0].tables, RichFilter().params[0].tables);
   EXPECT_EQ(still->filters[0].bitmaps[0].picture.Bytes(), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
-  EXPECT_EQ(still->ownPicture.Bytes(), original.Head()->masterNext->masterNext->masterNext->masterNext->masterNext
-                                           ->ownPicture.Bytes());
+  EXPECT_EQ(still->ownPicture.Bytes(),
+            original.Head()->masterNext->masterNext->masterNext->masterNext->masterNext->ownPicture.Bytes());
   EXPECT_EQ(still->volume, (VolumeEnvelope{{10000, 0}, {20000, 2500}, {0, 10000}}));
   EXPECT_EQ(still->intermediateMovie, (IntermediateMovie{3, 1000, 2000, "inner"}));
   const TLEvent* transition = FindTrack(loaded.Head(), 2)->next;
@@ -337,8 +338,11 @@ TEST(TimelineFile, ManyClipsLoadInOrder) {
     clips += "{\"in\":" + std::to_string(i * 10) + ",\"out\":" + std::to_string(i * 10 + 10) + "}";
   }
   std::string text = R"({"format":"sprocket-timeline","version":1,"duration":60000,"tracks":[)"
-                     R"({"type":"V","number":1,"clips":[)" + clips + R"(]},)"
-                     R"({"type":"V","number":2,"clips":[)" + clips + R"(]}]})";
+                     R"({"type":"V","number":1,"clips":[)" +
+                     clips +
+                     R"(]},)"
+                     R"({"type":"V","number":2,"clips":[)" +
+                     clips + R"(]}]})";
   CTestDoc doc;
   std::string error;
   ASSERT_TRUE(ParseTimelineFile(text, dir.path(), doc, &error)) << error;
@@ -375,7 +379,8 @@ TEST(TimelineFile, BadFilesAreRefusedWithAClearMessageAndChangeNothing) {
   } cases[] = {
       {"not json {", "the file is not valid JSON (error at byte 2)"},
       {"[1, 2]", "the file is not a timeline (its top level is not an object)"},
-      {R"({"format":"other","version":1,"tracks":[]})", "the file is not a timeline (its \"format\" is not \"sprocket-timeline\")"},
+      {R"({"format":"other","version":1,"tracks":[]})",
+       "the file is not a timeline (its \"format\" is not \"sprocket-timeline\")"},
       {R"({"version":1,"tracks":[]})", "the file is not a timeline (its \"format\" is not \"sprocket-timeline\")"},
       {R"({"format":"sprocket-timeline","version":2,"tracks":[]})",
        "the timeline is of format version 2, which is newer than this program reads (version 1)"},
@@ -401,11 +406,13 @@ TEST(TimelineFile, BadFilesAreRefusedWithAClearMessageAndChangeNothing) {
        "tracks[0].number: tracks are numbered 1, 2, 3, ... in order; this one must be 1"},
       {R"({"format":"sprocket-timeline","version":1,"tracks":[{"type":"V","number":1,"clips":{}}]})",
        "tracks[0].clips: expected a list, found an object"},
-      {FileWithClip(R"("in":2000,"out":1000)"), "tracks[0].clips[0].out: the clip's out time 1000 is not after its in time 2000"},
+      {FileWithClip(R"("in":2000,"out":1000)"),
+       "tracks[0].clips[0].out: the clip's out time 1000 is not after its in time 2000"},
       {FileWithClip(R"("in":-5,"out":1000)"), "tracks[0].clips[0].in: -5 is out of range (allowed: 0 to 36000000)"},
       {FileWithClip(R"("in":0,"out":12000)"),
        "tracks[0].clips[0].out: the clip ends at 12000 ms, after the timeline's duration of 10000 ms"},
-      {FileWithClip(R"("in":0,"out":1000,"speed":0)"), "tracks[0].clips[0].speed: 0 is out of range (allowed: 1 to 10000)"},
+      {FileWithClip(R"("in":0,"out":1000,"speed":0)"),
+       "tracks[0].clips[0].speed: 0 is out of range (allowed: 1 to 10000)"},
       {FileWithClip(R"("in":0,"out":1000,"playIn":500,"playOut":100)"),
        "tracks[0].clips[0].playOut: the clip's play-out lies before its play-in"},
       {FileWithClip(R"("in":0,"out":1000,"name":"twenty characters!!!")"),
@@ -415,14 +422,16 @@ TEST(TimelineFile, BadFilesAreRefusedWithAClearMessageAndChangeNothing) {
       {FileWithClip(R"("in":0,"out":1000,"file":")" + std::string(300, 'f') + ".avi\""),
        "tracks[0].clips[0].file: the path"},
       {FileWithClip(R"("in":0,"out":1000,"mediaType":999)"), "tracks[0].clips[0].mediaType: unknown media type 999"},
-      {FileWithClip(R"("in":0,"out":1000,"reverse":"yes")"), "tracks[0].clips[0].reverse: expected true or false, found a text"},
+      {FileWithClip(R"("in":0,"out":1000,"reverse":"yes")"),
+       "tracks[0].clips[0].reverse: expected true or false, found a text"},
       {FileWithClip(R"("in":0,"out":1000,"volume":[[10000,0],[30000,10000]])"),
        "tracks[0].clips[0].volume[1][0]: 30000 is out of range (allowed: 0 to 20000)"},
       {FileWithClip(R"("in":0,"out":1000,"balance":[[10000,0],[10000,9000]])"),
        "tracks[0].clips[0].balance: an envelope needs two or more points"},
       {FileWithClip(R"("in":0,"out":1000,"picture":"not base64!")"),
        "tracks[0].clips[0].picture: not a base64 text of at most"},
-      {FileWithClip(R"("in":0,"out":1000,"channelMode":999)"), "tracks[0].clips[0].channelMode: a channel mode is 0 or 1000 to 1006"},
+      {FileWithClip(R"("in":0,"out":1000,"channelMode":999)"),
+       "tracks[0].clips[0].channelMode: a channel mode is 0 or 1000 to 1006"},
       {FileWithClip(R"("in":0,"out":1000,"leftSide":1)", "X"), "tracks[0].clips[0]: the key \"transition\" is missing"},
       {FileWithClip(R"("in":0,"out":1000,"transition":1,"leftSide":1)", "X"),
        "tracks[0].clips[0].leftSide: track 1 is not a video track of the timeline"},
@@ -463,8 +472,8 @@ TEST(TimelineFile, ReadingAFileNamesIt) {
   EXPECT_EQ(error, "The timeline \"" + (dir / "nowhere.tle").string() + "\" does not exist.");
   fs::path bad = dir.Write("bad.tle", R"({"format":"sprocket-timeline","version":1,"rate":0,"tracks":[]})");
   EXPECT_FALSE(ReadTimelineFile(bad, doc, &error));
-  EXPECT_EQ(error, "The timeline \"" + bad.string() +
-                       "\" cannot be loaded: rate: 0 is out of range (allowed: 100 to 12000).");
+  EXPECT_EQ(error,
+            "The timeline \"" + bad.string() + "\" cannot be loaded: rate: 0 is out of range (allowed: 100 to 12000).");
   EXPECT_TRUE(doc.pathName.empty());
 }
 
@@ -473,8 +482,8 @@ TEST(TimelineFile, MissingOptionalKeysTakeTheirDefaults) {
   dir.Write("a.bmp", "BM");
   CTestDoc doc;
   std::string error;
-  ASSERT_TRUE(ParseTimelineFile(FileWithClip(R"("in":1000,"out":3000,"file":"a.bmp","speed":50)"), dir.path(), doc,
-                                &error))
+  ASSERT_TRUE(
+      ParseTimelineFile(FileWithClip(R"("in":1000,"out":3000,"file":"a.bmp","speed":50)"), dir.path(), doc, &error))
       << error;
   EXPECT_EQ(doc.rate, 2997);
   EXPECT_EQ(doc.movieRange, TimeRange{});

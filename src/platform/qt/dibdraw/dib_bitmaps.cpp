@@ -50,8 +50,8 @@ void StorePixel(std::uint8_t* row, std::int32_t x, int bits, QRgb colour, const 
       break;
     }
     case 16:
-      WriteLe16(row + x * 2, static_cast<std::uint32_t>(qRed(colour) >> 3 << 10 | qGreen(colour) >> 3 << 5 |
-                                                       qBlue(colour) >> 3));
+      WriteLe16(row + x * 2,
+                static_cast<std::uint32_t>(qRed(colour) >> 3 << 10 | qGreen(colour) >> 3 << 5 | qBlue(colour) >> 3));
       break;
     default:
       StoreIndex(row, x, bits,

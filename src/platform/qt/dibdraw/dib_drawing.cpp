@@ -16,12 +16,18 @@ dc::Rgb ToRgb(COLORREF colour) {
 
 std::optional<dc::PatOp> PatternOperation(DibRop rop) {
   switch (rop) {
-    case DibRop::kPatCopy: return dc::PatOp::kPatCopy;
-    case DibRop::kPatInvert: return dc::PatOp::kPatInvert;
-    case DibRop::kDstInvert: return dc::PatOp::kDstInvert;
-    case DibRop::kBlackness: return dc::PatOp::kBlackness;
-    case DibRop::kWhiteness: return dc::PatOp::kWhiteness;
-    case DibRop::kSrcCopy: break;
+    case DibRop::kPatCopy:
+      return dc::PatOp::kPatCopy;
+    case DibRop::kPatInvert:
+      return dc::PatOp::kPatInvert;
+    case DibRop::kDstInvert:
+      return dc::PatOp::kDstInvert;
+    case DibRop::kBlackness:
+      return dc::PatOp::kBlackness;
+    case DibRop::kWhiteness:
+      return dc::PatOp::kWhiteness;
+    case DibRop::kSrcCopy:
+      break;
   }
   return std::nullopt;
 }
@@ -77,8 +83,12 @@ void GradientFillBitmap(dc::Bitmap& bitmap, COLORREF first, COLORREF second, int
                         int style) {
   if (bitmap.IsNull()) return;
   dc::Context dc(bitmap.Image());
-  const GradientStep clip{GradientShape::kRectangle, std::max(x1, 0), std::max(y1, 0),
-                          std::min(x2, bitmap.Width()), std::min(y2, bitmap.Height()), 0};
+  const GradientStep clip{GradientShape::kRectangle,
+                          std::max(x1, 0),
+                          std::max(y1, 0),
+                          std::min(x2, bitmap.Width()),
+                          std::min(y2, bitmap.Height()),
+                          0};
   ForEachGradientSpan(PlanGradientFill(first, second, x1, y1, x2, y2, style), clip,
                       [&dc](std::int32_t y, std::int32_t from, std::int32_t to, COLORREF colour) {
                         dc.FillRect(dc::Rect{from, y, to, y + 1}, dc::Brush::Solid(ToRgb(colour)));

@@ -38,7 +38,6 @@ int StretchDibToDc(dc::Context& dc, int x, int y, int width, int height, HGLOBAL
 
 // Fills the rectangle (x1, y1)-(x2, y2) of the bitmap with a gradient style
 // (gradient_fill.h), pixel for pixel as GradientFillDib paints a picture.
-void GradientFillBitmap(dc::Bitmap& bitmap, COLORREF first, COLORREF second, int x1, int y1, int x2, int y2,
-                        int style);
+void GradientFillBitmap(dc::Bitmap& bitmap, COLORREF first, COLORREF second, int x1, int y1, int x2, int y2, int style);
 
 }  // namespace sprocket

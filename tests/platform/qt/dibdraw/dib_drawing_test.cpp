@@ -67,9 +67,9 @@ TEST(DibDrawing, BitmapsBecomeDibsOfEveryDepthAndBack) {
     Rgb topRight;
   };
   const Case cases[] = {
-      {0, {250, 5, 5}, {0, 0, 130}},   {32, {250, 5, 5}, {0, 0, 130}},
-      {8, {255, 0, 0}, {0, 0, 128}},   {4, {255, 0, 0}, {0, 0, 128}},  // the nearest standard colours
-      {1, {0, 0, 0}, {0, 0, 0}},       {16, {255, 0, 0}, {0, 0, 131}},
+      {0, {250, 5, 5}, {0, 0, 130}}, {32, {250, 5, 5}, {0, 0, 130}},
+      {8, {255, 0, 0}, {0, 0, 128}}, {4, {255, 0, 0}, {0, 0, 128}},  // the nearest standard colours
+      {1, {0, 0, 0}, {0, 0, 0}},     {16, {255, 0, 0}, {0, 0, 131}},
   };
   for (const Case& test : cases) {
     GlobalBlock dib = DibFromBitmapHandle(bitmap, 0, test.bits, nullptr, kDibRgbColours);
