@@ -6,6 +6,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
 sanitize="${SPROCKET_SANITIZE:-0}"
 [[ "$sanitize" == 1 ]] && sanitize=ON || sanitize=OFF
+# Compiler cache entries are shared between checkouts in other folders.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 
 cmake -S "$root" -B "$build" -G Ninja -DSPROCKET_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build" --parallel
