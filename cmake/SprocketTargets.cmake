@@ -33,6 +33,8 @@ function(sprocket_test folder)
   set(target test_${folder})
   add_executable(${target} ${ARG_SOURCES})
   target_compile_options(${target} PRIVATE ${SPROCKET_WARNINGS})
+  # Tests find the checkout's files (examples, fixtures) by this absolute path.
+  target_compile_definitions(${target} PRIVATE SPROCKET_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} sprocket_testsupport GTest::gtest GTest::gmock)
   if(NOT ARG_OWN_MAIN)
     target_link_libraries(${target} PRIVATE GTest::gtest_main)

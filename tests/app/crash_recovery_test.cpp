@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path DemoTimeline() {
-  return fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / "demo.tle";
+  return fs::path(SPROCKET_SOURCE_DIR) / "examples" / "demo.tle";
 }
 
 class CrashRecovery : public ::testing::Test {

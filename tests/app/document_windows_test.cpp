@@ -30,7 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path ExamplesFolder() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples"; }
+fs::path ExamplesFolder() { return fs::path(SPROCKET_SOURCE_DIR) / "examples"; }
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 using testing::MasterText;
 
 fs::path ExamplesFolder() {
-  return fs::path(__FILE__).parent_path().parent_path().parent_path().parent_path() / "examples";
+  return fs::path(SPROCKET_SOURCE_DIR) / "examples";
 }
 
 TEST(DemoTimeline, LoadsWithItsMedia) {
