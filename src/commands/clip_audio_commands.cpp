@@ -5,6 +5,7 @@
 
 #include "commands/clip_commands.h"
 #include "commands/command_ids.h"
+#include "timeline/edit/clip_edits.h"
 #include "timeline/records/edit_record.h"
 #include "timeline/records/event_queries.h"
 
@@ -30,14 +31,6 @@ constexpr std::array<ChannelModeCommand, 8> kChannelModeCommands = {{
 
 VolumeEnvelope& EnvelopeOf(TLEvent& clip, int channel) {
   return channel == kBalanceChannel ? clip.balance : clip.volume;
-}
-
-ClipRect ClipArea(const CTestDoc& doc, const TLEvent& clip) {
-  ClipRect rect;
-  GetClipRect(doc, clip, rect);
-  const TLEvent* track = FindTrack(doc.Head(), clip.trackNumber);
-  if (track != nullptr) rect.bottom = rect.top + GetTrackHeight(doc, *track);
-  return rect;
 }
 
 // The header of the given type with that ordinal among its type, or null.
@@ -69,10 +62,8 @@ bool ChannelModeChecked(const CTestDoc& doc, std::int32_t mode) {
 void ToggleChannelMode(CommandContext& context, std::int32_t mode) {
   if (!CanSetChannelMode(context.doc, mode)) return;
   context.view.StopPreview();
-  context.doc.SaveUndoState(61538);
   TLEvent* clip = SelectedClip(context.doc);
-  clip->channelMode = clip->channelMode == mode ? 0 : mode;
-  context.doc.SetModifiedFlag();
+  ConcludeEdit(context, SetChannelMode(context.doc, clip, clip->channelMode == mode ? 0 : mode));
 }
 
 bool CanSetLevel(const CTestDoc& doc) {
@@ -82,11 +73,7 @@ bool CanSetLevel(const CTestDoc& doc) {
 
 void SetClipEnvelopeLevel(CommandContext& context, TLEvent* clip, std::int32_t level, int channel) {
   context.view.StopPreview();
-  context.doc.SaveUndoState(kEditAudioVolume);
-  EnvelopeOf(*clip, channel) = FlatEnvelope(std::clamp(level, 0, kEnvelopeMaxLevel));
-  clip->selectedPoint = -1;
-  context.view.RepaintRect(ClipArea(context.doc, *clip));
-  context.doc.SetModifiedFlag();
+  ConcludeEdit(context, SetEnvelope(context.doc, clip, channel, FlatEnvelope(std::clamp(level, 0, kEnvelopeMaxLevel))));
 }
 
 void ResetLevel(CommandContext& context, int channel) {
@@ -122,19 +109,15 @@ void ChooseAudioPreviewTracks(CommandContext& context) {
   }
   const auto chosen = context.dialogs.AudioPreviewTracks(current, tracks);
   if (!chosen) return;
-  head->audioPreviewOption = chosen->option;
-  for (TLEvent* track = GetNextEvent(head); track != nullptr && track->kind == kEventTrackBegin;
-       track = GetNextEvent(track))
-    track->audioPreviewSelection = 0;
   // Channels name tracks by type and ordinal, the way the dialog showed
   // them, so choosing nothing new keeps the same tracks.
+  std::vector<TrackPreviewSelection> selections;
   for (const AudioPreviewChannel& channel : chosen->channels) {
     if (channel.ordinal <= 0) continue;
-    TLEvent* track = const_cast<TLEvent*>(TrackByOrdinal(head, channel.trackType, channel.ordinal));
-    if (track != nullptr) track->audioPreviewSelection = channel.switchedOff ? -1 : 1;
+    const TLEvent* track = TrackByOrdinal(head, channel.trackType, channel.ordinal);
+    if (track != nullptr) selections.push_back({track->trackNumber, channel.switchedOff ? -1 : 1});
   }
-  doc.SetModifiedFlag();
-  context.view.RepaintAll();
+  ConcludeEdit(context, SetAudioPreviewTracks(doc, chosen->option, selections));
 }
 
 std::vector<PopupItem> ClipSoundPopupItems(const CTestDoc& doc) {

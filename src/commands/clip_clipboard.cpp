@@ -9,6 +9,7 @@
 #include "timeline/basics/time_code.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/event_edits.h"
+#include "timeline/edit/clip_edits.h"
 #include "timeline/records/edit_record.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
@@ -36,23 +37,7 @@ std::int32_t PasteTrack(CTestDoc& doc, const TLEvent& clip, std::int32_t in, std
   return 0;
 }
 
-// A pasted half of a split pair stays linked only while its other half is
-// the one clip on the timeline with that number and lies on the other kind
-// of track: a second paste, or a paste after the other half went, is a clip
-// of its own.
-std::uint32_t LinkNumberAfterPaste(const TLEvent* head, const TLEvent& clip) {
-  if (clip.linkNumber == 0) return 0;
-  std::vector<const TLEvent*> holders;
-  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event))
-    if (event->IsClipIn() && event->linkNumber == clip.linkNumber) holders.push_back(event);
-  return holders.size() == 1 && holders.front()->trackType != clip.trackType ? clip.linkNumber : 0;
-}
-
-bool TakeSelectedClipOff(CommandContext& context) {
-  if (SelectedClip(context.doc) == nullptr) return false;
-  context.doc.SaveUndoState(kEditDeleteClip);
-  return DeleteSelectedClip(context);
-}
+bool TakeSelectedClipOff(CommandContext& context) { return DeleteSelectedClip(context); }
 
 }  // namespace
 
@@ -91,30 +76,11 @@ bool PasteClip(CommandContext& context) {
     return false;
   }
   context.view.StopPreview();
-  doc.SaveUndoState(kEditPasteClip);
-  EventListSlot copy = CopyClipEvent(cut);
-  copy->linkNumber = LinkNumberAfterPaste(doc.Head(), *copy);
-  TLEvent* clip = InsertClipEvent(doc.Head(), std::move(copy), trackNumber, in);
-  const std::int32_t durationBefore = doc.duration;
-  if (clip != nullptr && clip->OutTime() > doc.duration) doc.SetDuration(clip->OutTime());
-  if (clip == nullptr || ValidateTimelineTimes(doc.Head()) != 0) {
-    RevertRefusedCommand(context);
-    return false;
-  }
-  if (!CheckTransitionLoss(context)) return false;
-  if (clip->trackType == kTrackVideo) {
-    const EditRecord edit{kEditPasteClip, clip->trackNumber, {}};
-    doc.UpdateSegmentsForEdit(doc.Head(), clip, &edit);
-    context.view.RepaintMarkBand();
-  } else {
-    doc.UpdateSegmentsForEdit(doc.Head(), nullptr, nullptr);
-  }
+  TLEvent* clip = nullptr;
+  if (!ConcludeEdit(context, PasteClipCopy(doc, *cut, in, trackNumber, &clip)) || clip == nullptr) return false;
   context.view.RebuildClipBitmaps(clip);
   doc.ClearSelection();
   doc.AddSelection(clip);
-  doc.SetModifiedFlag();
-  if (doc.duration != durationBefore) context.view.RecalcTimelineExtent();
-  context.view.RepaintTrackArea();
   return true;
 }
 

@@ -31,10 +31,6 @@ void SetFieldHandling(CommandContext& context);
 
 bool CanFade(CTestDoc& doc, bool fadeIn);
 void FadeFromOrToBlack(CommandContext& context, bool fadeIn);
-// Puts a black still clip from `start` to `end` on video track `trackNumber`
-// and keeps the transitions in step; false (the edit taken back) when
-// refused.
-bool InsertBlackClip(CommandContext& context, std::int32_t start, std::int32_t end, std::int32_t trackNumber);
 
 bool CanCopyAttributes(const CTestDoc& doc);
 void CopyAttributes(CommandContext& context);
@@ -44,12 +40,9 @@ void PasteAttributes(CommandContext& context);
 bool CanSetClipSpeed(const CTestDoc& doc);
 void SetClipSpeed(CommandContext& context);
 
-// Deletes the selected clip; the caller has taken the undo step. False when
-// nothing was deleted (no selection, or the edit was refused and taken back).
+// Deletes the selected clip (one undo step, a warning when transitions go
+// with it). False when nothing was deleted (no selection, or refused).
 bool DeleteSelectedClip(CommandContext& context);
-// Brings the transitions in step after an edit that may remove some; false
-// (the edit taken back) when refused. Warns when transitions were lost.
-bool CheckTransitionLoss(CommandContext& context);
 
 void SetTimelineDuration(CommandContext& context);
 

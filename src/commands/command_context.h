@@ -36,9 +36,9 @@ struct CommandContext {
 // The clip of the document's first selection entry, or null.
 TLEvent* SelectedClip(const CTestDoc& doc);
 
-// Takes back an edit refused after its undo step was saved, and brings the
-// track count and the view up to date.
-void RevertRefusedCommand(CommandContext& context);
+// Tells the user what a refusal or a lost transition means and shows the
+// edit in the views; true when the edit was made (or changed nothing).
+bool ConcludeEdit(CommandContext& context, const EditResult& result);
 // After undo, redo or a revert replaced the event list: the track count
 // follows the list, the extent is recomputed and the view repainted.
 void AfterTimelineReplaced(CommandContext& context);

@@ -6,6 +6,7 @@
 #include "commands/command_ids.h"
 #include "platform/string_table.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/edit/edit_outcome.h"
 #include "timeline/records/edit_record.h"
 #include "timeline/records/event_queries.h"
 
@@ -239,17 +240,14 @@ int CommandForKey(int key, bool control) {
 TLEvent* SelectedClip(const CTestDoc& doc) { return doc.selection.empty() ? nullptr : doc.selection.front().clip; }
 
 void AfterTimelineReplaced(CommandContext& context) {
-  context.doc.trackCount = CountTracks(context.doc.Head());
-  // The duration lives in the list's end records too (an undone paste past
-  // the end gives the shorter timeline back).
-  if (context.doc.Head() != nullptr) context.doc.duration = TimelineDuration(context.doc.Head());
   context.view.RecalcTimelineExtent();
   context.view.RepaintAll();
 }
 
-void RevertRefusedCommand(CommandContext& context) {
-  RevertRefusedEdit(context.doc);
-  AfterTimelineReplaced(context);
+bool ConcludeEdit(CommandContext& context, const EditResult& result) {
+  if (!ShowEditOutcome(context.doc, result)) return false;
+  if (result.report.changed) context.view.ShowEdit(result.report);
+  return true;
 }
 
 }  // namespace sprocket

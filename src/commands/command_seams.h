@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "timeline/edit/timeline_edit.h"
 #include "timeline/records/tl_event.h"
 
 namespace sprocket {
@@ -18,6 +19,10 @@ namespace sprocket {
 class ViewOperations {
 public:
   virtual ~ViewOperations() = default;
+  // Brings this view and the document's other views up to date after an
+  // edit: what the report names is repainted, pictures of changed clips are
+  // made again, the extent follows the duration and tracks.
+  virtual void ShowEdit(const EditReport& report) = 0;
   // Each repaint is made in this view and in the document's other views.
   virtual void RepaintTrackArea() = 0;
   virtual void RepaintMarkBand() = 0;

@@ -3,6 +3,7 @@
 #include "effects/custom_fx_group.h"
 #include "libs/effectcatalog/effect_catalog.h"
 #include "timeline/document/event_edits.h"
+#include "timeline/edit/timeline_edit.h"
 #include "timeline/tlefile/filter_list_json.h"
 
 namespace sprocket {
@@ -48,14 +49,13 @@ ApplyFxOutcome ApplyCustomFxSlot(CTestDoc& doc, const CustomFxRegistry& registry
   const FilterList& entry = NextEntry(group, transition->filters);
   const std::int32_t id = EntryTransitionId(entry);
 
-  doc.SaveUndoState(kEditChangeTransition);
+  TimelineEdit edit(doc, kEditChangeTransition);
   CopyFilterList(transition->filters, entry);
   const EffectDescriptor* descriptor = FindTransition(id);
   const TransitionTexts texts{std::string(descriptor->title), std::string(descriptor->description)};
   SetTransitionType(*transition, id, &texts);
-  const EditRecord edit{kEditChangeTransition, transition->trackNumber, {}};
-  doc.UpdateSegmentsForEdit(doc.Head(), transition, &edit);
-  doc.SetModifiedFlag();
+  const EditResult result = edit.Commit();
+  if (result.refusal) return {ApplyFxResult::kDamagedFile, result.refusal->message};
   return {ApplyFxResult::kApplied, {}};
 }
 

@@ -4,6 +4,7 @@
 #include "libs/effectcatalog/effect_catalog.h"
 #include "platform/mul_div.h"
 #include "timeline/document/event_edits.h"
+#include "timeline/edit/timeline_edit.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/filter_ids.h"
 
@@ -39,7 +40,7 @@ FilterList SequenceStartList(const FilterList& filters) {
 }
 
 void Commit(CTestDoc& doc, TLEvent& record, std::int32_t kind, FilterList filters) {
-  doc.SaveUndoState(kind);
+  TimelineEdit edit(doc, kind);
   record.filters = std::move(filters);
   if (kind == kEditChangeTransition) {
     const EffectDescriptor* sequence = FindTransition(kFilterEffectSequence);
@@ -47,9 +48,7 @@ void Commit(CTestDoc& doc, TLEvent& record, std::int32_t kind, FilterList filter
     if (sequence != nullptr) texts = {std::string(sequence->title), std::string(sequence->description)};
     SetTransitionType(record, kFilterEffectSequence, sequence != nullptr ? &texts : nullptr);
   }
-  const EditRecord edit{kind, record.trackNumber, {}};
-  doc.UpdateSegmentsForEdit(doc.Head(), &record, &edit);
-  doc.SetModifiedFlag();
+  edit.Commit();  // a change of effects alone is never refused
 }
 
 }  // namespace

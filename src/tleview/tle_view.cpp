@@ -149,6 +149,39 @@ void CTLEView::RecalcTimelineExtent() {
   UpdateOtherViews();
 }
 
+void CTLEView::ShowEdit(const EditReport& report) {
+  if (!report.changed) return;
+  CTestDoc& doc = GetDocument();
+  // Pictures follow the clips that changed: one refresh serves every view,
+  // as the pictures belong to the clips.
+  for (TLEvent* clip = doc.Head(); clip != nullptr; clip = GetNextEvent(clip)) {
+    if (!clip->IsClipIn() || clip->OutTime() < report.span.start || clip->time > report.span.end) continue;
+    if (std::binary_search(report.tracks.begin(), report.tracks.end(), clip->trackNumber)) RefreshClipThumbnails(clip);
+  }
+  for (CTLEView* view : document_->views) view->RepaintEdit(report);
+}
+
+void CTLEView::RepaintEdit(const EditReport& report) {
+  const CTestDoc& doc = GetDocument();
+  if (report.durationChanged || report.tracksChanged) {
+    UpdateScrollBars();
+    InvalidateAll();
+    return;
+  }
+  if (report.segmentsChanged) RepaintSegmentBand();
+  // The changed span on each changed track, widened by the outline drawn
+  // around clips, and the transition track when roll tracks changed.
+  const std::int32_t left = doc.TimeToX(report.span.start) - 3;
+  const std::int32_t right = doc.TimeToX(report.span.end) + 3;
+  for (const TLEvent* track = GetNextEvent(doc.Head()); track != nullptr && track->kind == kEventTrackBegin;
+       track = GetNextEvent(track)) {
+    const bool changed = std::binary_search(report.tracks.begin(), report.tracks.end(), track->trackNumber);
+    if (!changed && track->trackType != kTrackTransition) continue;
+    const std::int32_t top = TrackTop(track->trackNumber);
+    InvalidateRect(dc::Rect{left, top - 1, right, top + GetTrackHeight(doc, *track) + 1});
+  }
+}
+
 void CTLEView::RevertLastEdit() {
   if (RevertRefusedEdit(GetDocument())) RepaintNow();
 }

@@ -31,6 +31,7 @@
 #include "render/output/position_lines.h"
 #include "timeline/document/document.h"
 #include "timeline/document/missing_files.h"
+#include "timeline/edit/timeline_edit.h"
 #include "tleview/clip_bitmaps.h"
 #include "tleview/clip_frames.h"
 #include "tleview/drag_state.h"
@@ -88,6 +89,11 @@ public:
   void UpdateOtherViews(int left, int top, int right, int bottom);
   void InvalidateSelection() override;
   void RecalcTimelineExtent();
+  // Shows an edit in every view of the document: pictures of the changed
+  // clips are made again and each view repaints what the report names.
+  void ShowEdit(const EditReport& report);
+  // Repaints what an edit changed in this view.
+  void RepaintEdit(const EditReport& report);
   void SaveUndoState(std::int32_t kind) { GetDocument().SaveUndoState(kind); }
   void RevertLastEdit();
   void AutoSaveTimeline() override;

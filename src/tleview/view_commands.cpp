@@ -111,6 +111,8 @@ void ViewCommandBridge::RepaintTrackArea() {
   Repaint({doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
 }
 
+void ViewCommandBridge::ShowEdit(const EditReport& report) { view_.ShowEdit(report); }
+
 void ViewCommandBridge::RepaintMarkBand() { Repaint(view_.GetMarkBandRect()); }
 
 void ViewCommandBridge::RepaintRect(const ClipRect& rect) {

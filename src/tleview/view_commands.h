@@ -27,6 +27,7 @@ class CTLEView;
 class ViewCommandBridge : public ViewOperations {
 public:
   explicit ViewCommandBridge(CTLEView& view) : view_(view) {}
+  void ShowEdit(const EditReport& report) override;
   void RepaintTrackArea() override;
   void RepaintMarkBand() override;
   void RepaintRect(const ClipRect& rect) override;

@@ -27,9 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path DemoTimeline() {
-  return fs::path(SPROCKET_SOURCE_DIR) / "examples" / "demo.tle";
-}
+fs::path DemoTimeline() { return fs::path(SPROCKET_SOURCE_DIR) / "examples" / "demo.tle"; }
 
 class CrashRecovery : public ::testing::Test {
 protected:

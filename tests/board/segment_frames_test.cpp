@@ -116,8 +116,7 @@ TEST_F(SegmentFramesTest, AtEveryRateAndEdgeTheSegmentsHoldTheMoviesFrames) {
 }
 
 TEST_F(SegmentFramesTest, DemoTimelineIsTheSameWithAndWithoutRenderedSegments) {
-  const std::filesystem::path demo =
-      std::filesystem::path(SPROCKET_SOURCE_DIR) / "examples" / "demo.tle";
+  const std::filesystem::path demo = std::filesystem::path(SPROCKET_SOURCE_DIR) / "examples" / "demo.tle";
   const std::string tempDir = doc.tempDir;
   ASSERT_TRUE(ReadTimelineFile(demo, doc));
   doc.tempDir = tempDir;

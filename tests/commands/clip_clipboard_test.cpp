@@ -144,7 +144,7 @@ TEST_F(ClipClipboard, APastedRollClipGetsItsTransition) {
   ASSERT_NE(transition, nullptr);
   EXPECT_EQ(transition->time, 3000);
   EXPECT_EQ(transition->OutTime(), 4000);
-  EXPECT_TRUE(view.Called("mark band"));
+  EXPECT_TRUE(view.Called("edit"));
 }
 
 TEST_F(ClipClipboard, APastedSplitHalfStaysLinkedOnlyToItsOneOtherHalf) {

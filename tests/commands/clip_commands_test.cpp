@@ -14,6 +14,7 @@
 #include "timeline/basics/time_code.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/edit/clip_edits.h"
 #include "timeline/records/filter_ids.h"
 #include "timeline/records/timeline_builder.h"
 
@@ -108,6 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Refusals ---
 
+const std::string kTransitionsConflictTextStore = EditErrorText(EditError::kTransitionsConflict);
+const char* const kTransitionsConflictText = kTransitionsConflictTextStore.c_str();
+
 struct RefusalCase {
   const char* name;
   std::function<void(CommandTest&)> setUp;
@@ -161,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     t.Still(1, 0, 2000);
                                     t.dialogs.Answer("value", 99);
                                   },
-                                  kCmdClipSpeed, nullptr},
+                                  kCmdClipSpeed, kTransitionsConflictText},
                       RefusalCase{"screen-wide effect pasted from an overlay onto the roll",
                                   [](CommandTest& t) {
                                     TLEvent* source = t.Still(4, 0, 2000);
@@ -225,7 +229,7 @@ TEST_F(CommandTest, SplitInsertsAnAudioTrackWhenTheFirstIsBusy) {
   EXPECT_EQ(doc.trackCount, 10);
   EXPECT_EQ(FindTrack(doc.Head(), 6)->next->mediaType, kMediaAvi);
   EXPECT_EQ(FindTrack(doc.Head(), 7)->next->mediaType, kMediaWav);
-  EXPECT_TRUE(view.Called("extent"));
+  EXPECT_TRUE(view.Called("edit"));
 }
 
 TEST_F(CommandTest, RejoinFromEitherHalfGivesTheVideoItsWholeSoundBack) {
@@ -406,13 +410,13 @@ TEST_F(CommandTest, DurationDialogIsBoundedByTheLatestClipAndTwoHours) {
   }
 }
 
-TEST_F(CommandTest, FieldHandlingStoresTheChosenOrderWithoutAnUndoStep) {
+TEST_F(CommandTest, FieldHandlingStoresTheChosenOrderAsAnUndoStepOfItsOwn) {
   TLEvent* clip = StereoAvi(1, 0, 2000);
   dialogs.Answer("fields", 2);
   ASSERT_TRUE(Run(kCmdFieldHandling));
   EXPECT_EQ(clip->header->FieldOrder(), 2);
   EXPECT_EQ(dialogs.calls.back().given[1], static_cast<std::int64_t>(clip->MediaPath().size()));
-  EXPECT_TRUE(doc.undoSteps.empty());
+  EXPECT_EQ(doc.UndoKind(), kEditFieldHandling);
   EXPECT_TRUE(doc.IsModified());
 }
 

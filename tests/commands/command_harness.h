@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "commands/command_router.h"
-#include "commands/event_list_dump.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
+#include "timeline/document/event_list_dump.h"
 #include "timeline_fixtures.h"
 
 namespace sprocket::testing {
 
 class RecordingView : public ViewOperations {
 public:
+  void ShowEdit(const EditReport&) override { calls.push_back("edit"); }
   void RepaintTrackArea() override { calls.push_back("track area"); }
   void RepaintMarkBand() override { calls.push_back("mark band"); }
   void RepaintRect(const ClipRect&) override { calls.push_back("rect"); }

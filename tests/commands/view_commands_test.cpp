@@ -11,12 +11,12 @@
 #include <QMenu>
 
 #include "commands/command_ids.h"
-#include "commands/event_list_dump.h"
 #include "platform/settings/profile.h"
 #include "platform/string_table.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/document/clip_lookup.h"
+#include "timeline/document/event_list_dump.h"
 #include "timeline/document/view_edits.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline_fixtures.h"

@@ -12,6 +12,7 @@ namespace sprocket {
 
 CTestDoc::CTestDoc() : tempDir(ConfiguredTempFolder()) {
   head = MakeDefaultTimeline(rate, duration);
+  sprocket::SplitSegmentsAtClips(head.get());
   trackCount = CountTracks(head.get());
   RecalcScale();
 }

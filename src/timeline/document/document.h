@@ -115,6 +115,12 @@ public:
   std::vector<UndoStep> redoSteps;
   // Takes an undo step of `kind` (clearing the redo history).
   void SaveUndoState(std::int32_t kind);
+  // A copy of the event list and the mark lists, named by `kind`.
+  UndoStep TakeUndoStep(std::int32_t kind) const;
+  // Puts a copy back; the track count and duration follow the list.
+  void RestoreUndoStep(UndoStep& step);
+  // Adds a step to the undo history and clears the redo history.
+  void PushUndoStep(UndoStep step);
   // Puts the top undo step's copies back (the current state goes to the
   // redo history). False when there is nothing to undo.
   bool RevertLastEdit();

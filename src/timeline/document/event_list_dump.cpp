@@ -1,4 +1,4 @@
-#include "commands/event_list_dump.h"
+#include "timeline/document/event_list_dump.h"
 
 #include <sstream>
 
@@ -47,12 +47,22 @@ void DumpClip(std::ostream& out, const TLEvent& clip) {
   out << " link=" << clip.linkNumber << " chan=" << clip.channelMode << " tx=" << clip.transitionId
       << " sides=" << clip.leftSide << '/' << clip.rightSide << " im=" << (clip.intermediateMovie ? 1 : 0)
       << " wave=" << clip.derivedFiles.waveDirectory << clip.derivedFiles.waveName << clip.derivedFiles.waveExtension
-      << " pics=" << (clip.thumbnail ? 't' : '-') << (clip.waveform0 ? 'w' : '-') << (clip.waveform1 ? 'w' : '-')
-      << (clip.transitionIcon ? 'i' : '-') << " crop=" << clip.crop.leftTop << ',' << clip.crop.rightBottom
-      << " cvol=" << clip.clipVolume;
+      << " crop=" << clip.crop.leftTop << ',' << clip.crop.rightBottom << " cvol=" << clip.clipVolume;
+}
+
+void DumpPictures(std::ostream& out, const TLEvent& clip) {
+  out << " pics=" << (clip.thumbnail ? 't' : '-') << (clip.waveform0 ? 'w' : '-') << (clip.waveform1 ? 'w' : '-')
+      << (clip.transitionIcon ? 'i' : '-');
 }
 
 }  // namespace
+
+std::string ClipContentKey(const TLEvent& clip) {
+  std::ostringstream out;
+  out << clip.trackType << clip.trackNumber << ' ' << clip.time << '-' << clip.OutTime();
+  DumpClip(out, clip);
+  return out.str();
+}
 
 std::string DumpEventList(const TLEvent* head) {
   std::ostringstream out;
@@ -62,6 +72,7 @@ std::string DumpEventList(const TLEvent* head) {
     switch (event->kind) {
       case kEventClipIn:
         DumpClip(out, *event);
+        DumpPictures(out, *event);
         break;
       case kEventTrackBegin:
         out << " view=" << event->viewStatus << " preview=" << event->audioPreviewSelection;

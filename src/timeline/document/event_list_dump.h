@@ -13,6 +13,9 @@
 namespace sprocket {
 
 std::string DumpEventList(const TLEvent* head);
+// One clip's track, times and contents, without the pictures the view made
+// for it: equal keys mean the edit left the clip as it was.
+std::string ClipContentKey(const TLEvent& clip);
 // The event list, the selection and the document's track count and duration.
 std::string DumpDocument(const CTestDoc& doc);
 

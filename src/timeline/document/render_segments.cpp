@@ -130,14 +130,14 @@ void UpdateSegmentsForEdit(TLEvent* head, const TLEvent* clip, const EditRecord*
   if (edit != nullptr && edit->operands[1] > 0) {
     edited.emplace_back(edit->operands[0], edit->operands[0] + edit->operands[1]);
   }
+  for (const auto& [start, end] : edited) ForgetRenderingBetween(head, start, end);
+}
+
+void ForgetRenderingBetween(TLEvent* head, std::int32_t start, std::int32_t end) {
+  if (head == nullptr) return;
   for (TLFilter& segment : head->segments) {
-    for (const auto& [start, end] : edited) {
-      // A span of no length still touches the segment around it.
-      if (Meets(segment, start, std::max(end, start + 1))) {
-        ForgetRendering(segment);
-        break;
-      }
-    }
+    // A span of no length still touches the segment around it.
+    if (Meets(segment, start, std::max(end, start + 1))) ForgetRendering(segment);
   }
 }
 

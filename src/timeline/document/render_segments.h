@@ -38,6 +38,10 @@ void RefreshRenderSegments(TLEvent* head);
 // rendered video alone.
 void UpdateSegmentsForEdit(TLEvent* head, const TLEvent* clip, const EditRecord* edit, int flag = 0);
 
+// Every segment that meets [start, end] loses its rendered file, flag and
+// pieces (its clips changed).
+void ForgetRenderingBetween(TLEvent* head, std::int32_t start, std::int32_t end);
+
 // The first segment in list order that overlaps the range [t1, t2)
 // (start < t2 and end > t1; a range of no length is the millisecond at t1),
 // or null when none does.

@@ -1,43 +1,47 @@
 #include "timeline/document/document.h"
+#include "timeline/records/event_queries.h"
 
 namespace sprocket {
 
-namespace {
-
-UndoStep TakeStep(const CTestDoc& doc, std::int32_t kind) {
+UndoStep CTestDoc::TakeUndoStep(std::int32_t kind) const {
   UndoStep step;
   step.kind = kind;
-  step.events = CopyEventList(doc.Head());
-  step.indexMarks = doc.indexMarks;
-  step.snapshotMarks = doc.snapshotMarks;
-  step.intermediateMovies = doc.intermediateMovies;
-  step.clipMarkSets = doc.clipMarkSets;
+  step.events = CopyEventList(Head());
+  step.indexMarks = indexMarks;
+  step.snapshotMarks = snapshotMarks;
+  step.intermediateMovies = intermediateMovies;
+  step.clipMarkSets = clipMarkSets;
   return step;
 }
 
-void RestoreStep(CTestDoc& doc, UndoStep& step) {
-  doc.ReplaceTimeline(std::move(step.events));
-  doc.indexMarks = std::move(step.indexMarks);
-  doc.snapshotMarks = std::move(step.snapshotMarks);
-  doc.intermediateMovies = std::move(step.intermediateMovies);
-  doc.clipMarkSets = std::move(step.clipMarkSets);
-  doc.SetModifiedFlag();
+void CTestDoc::RestoreUndoStep(UndoStep& step) {
+  ReplaceTimeline(std::move(step.events));
+  indexMarks = std::move(step.indexMarks);
+  snapshotMarks = std::move(step.snapshotMarks);
+  intermediateMovies = std::move(step.intermediateMovies);
+  clipMarkSets = std::move(step.clipMarkSets);
+  // The track count and the duration live in the list (an undone paste past
+  // the end gives the shorter timeline back).
+  trackCount = CountTracks(Head());
+  if (Head() != nullptr) duration = TimelineDuration(Head());
+  RecalcScale();
 }
 
-}  // namespace
-
-void CTestDoc::SaveUndoState(std::int32_t kind) {
+void CTestDoc::PushUndoStep(UndoStep step) {
   redoSteps.clear();
-  undoSteps.push_back(TakeStep(*this, kind));
+  undoSteps.push_back(std::move(step));
   if (undoSteps.size() > kMaxUndoSteps) undoSteps.erase(undoSteps.begin());
 }
+
+void CTestDoc::SaveUndoState(std::int32_t kind) { PushUndoStep(TakeUndoStep(kind)); }
 
 bool CTestDoc::RevertLastEdit() {
   if (undoSteps.empty()) return false;
   UndoStep step = std::move(undoSteps.back());
   undoSteps.pop_back();
-  redoSteps.push_back(TakeStep(*this, step.kind));
-  RestoreStep(*this, step);
+  redoSteps.push_back(TakeUndoStep(step.kind));
+  RestoreUndoStep(step);
+  SetModifiedFlag();
   return true;
 }
 
@@ -45,8 +49,9 @@ bool CTestDoc::RedoLastEdit() {
   if (redoSteps.empty()) return false;
   UndoStep step = std::move(redoSteps.back());
   redoSteps.pop_back();
-  undoSteps.push_back(TakeStep(*this, step.kind));
-  RestoreStep(*this, step);
+  undoSteps.push_back(TakeUndoStep(step.kind));
+  RestoreUndoStep(step);
+  SetModifiedFlag();
   return true;
 }
 

@@ -16,9 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::MasterText;
 
-fs::path ExamplesFolder() {
-  return fs::path(SPROCKET_SOURCE_DIR) / "examples";
-}
+fs::path ExamplesFolder() { return fs::path(SPROCKET_SOURCE_DIR) / "examples"; }
 
 TEST(DemoTimeline, LoadsWithItsMedia) {
   CTestDoc doc;
