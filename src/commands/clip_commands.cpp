@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commands/black_picture.h"
 #include "platform/prompts.h"
 #include "platform/string_table.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/black_picture.h"
 #include "timeline/document/clip_factory.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/event_edits.h"
@@ -155,7 +155,7 @@ void FadeFromOrToBlack(CommandContext& context, bool fadeIn) {
     start = std::max(end - kFadeLengthMs, PreviousRecordTime(otherTrack, end));
   }
   context.view.StopPreview();
-  const std::string black = EnsureBlackPicture(context.programDirectory, context.spareDirectory);
+  const std::string black = EnsureBlackPicture();
   ConcludeEdit(context, FadeWithBlackClip(doc, clip, fadeIn, start, end, black));
 }
 

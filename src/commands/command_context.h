@@ -1,6 +1,6 @@
 #pragma once
 // What every clip command works on: the document, the view's operations,
-// the dialogs and where the program keeps its own pictures.
+// the dialogs and the clipboard of cut clips.
 
 #include <memory>
 #include <string>
@@ -26,10 +26,6 @@ struct CommandContext {
   CTestDoc& doc;
   ViewOperations& view;
   DialogProvider& dialogs;
-  // The program's folder (with its trailing '/'), where "black.bmp" lives;
-  // when it cannot be written there the picture is made in `spareDirectory`.
-  std::string programDirectory;
-  std::string spareDirectory;
   CutClipboard cutClip;
 };
 

@@ -25,6 +25,7 @@ constexpr StringEntry kStrings[] = {
     {176, "&Undo field handling\tCtrl+Z"},
     {177, "&Undo timeline duration\tCtrl+Z"},
     {178, "&Undo audio preview tracks\tCtrl+Z"},
+    {179, "&Undo movie range\tCtrl+Z"},
     {180, "&Undo delete clip\tCtrl+Z"},
     {184, "&Undo audio volume control editing\tCtrl+Z"},
     {61285, "Warning: Transitions will be deleted due to this operation. Use Undo to restore !"},

@@ -92,10 +92,6 @@ void AddItems(QMenu* menu, const MenuItem (&items)[N], std::function<CTLEView*()
   });
 }
 
-std::string ProgramDirectory() {
-  return QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
-}
-
 }  // namespace
 
 // --- ViewCommandBridge ---
@@ -143,7 +139,7 @@ ViewCommands::ViewCommands(CTLEView& view)
       view_(view),
       bridge_(view),
       dialogs_(&view),
-      context_{view.GetDocument(), bridge_, dialogs_, ProgramDirectory(), QDir::tempPath().toStdString(), {}},
+      context_{view.GetDocument(), bridge_, dialogs_, {}},
       router_(context_) {
   setObjectName("ViewCommands");
   view.installEventFilter(this);

@@ -255,10 +255,12 @@ TEST_F(MakeMovieOutputTest, SpaceQuestionCanStopTheMovie) {
   prompts.Expect(CompletedText(75, Out("full.avi")));
   EXPECT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
   EXPECT_TRUE(std::filesystem::exists(Out("full.avi")));
-  // An empty range needs no space: no question.
+  // A range without a frame is refused before anything is asked or written.
   doc.movieRange = {0, 0};
   dialogs.path = Out("empty.wav");
-  EXPECT_EQ(MakeMovie(0, MovieOutputType::kWav), 0);
+  prompts.Expect("The movie range holds no frame: drag the ends of the Movie band over the ruler to set it.");
+  EXPECT_EQ(MakeMovie(0, MovieOutputType::kWav), -1);
+  EXPECT_FALSE(std::filesystem::exists(Out("empty.wav")));
 }
 
 TEST_F(MakeMovieOutputTest, SavePromptOffersToSaveTheTimeline) {

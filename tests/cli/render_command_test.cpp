@@ -296,9 +296,11 @@ TEST_F(RenderCommand, RangesAndRefusals) {
             kExitFailed);
 }
 
-TEST_F(RenderCommand, RangesPastTheTimelineAreRefused) {
+TEST_F(RenderCommand, RangesPastTheTimelineOrWithoutAFrameAreRefused) {
   RenderTestProject project(Settings());
-  for (auto [start, end] : {std::pair{0, 2001}, std::pair{1000, 10700000}}) {
+  ScriptedPrompts prompts;
+  prompts.Expect("The movie range holds no frame: drag the ends of the Movie band over the ruler to set it.");
+  for (auto [start, end] : {std::pair{0, 2001}, std::pair{1000, 10700000}, std::pair{500, 500}}) {
     RenderOptions options = Options(project.Timeline(), project.Path("far.avi"), OutputType::kAvi);
     options.rangeStart = start;
     options.rangeEnd = end;

@@ -7,11 +7,11 @@
 #include <functional>
 
 #include "command_harness.h"
-#include "commands/black_picture.h"
 #include "commands/clip_commands.h"
 #include "commands/command_ids.h"
 #include "platform/string_table.h"
 #include "timeline/basics/time_code.h"
+#include "timeline/document/black_picture.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/view_edits.h"
 #include "timeline/edit/clip_edits.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/settings_store.h"
 #include "timeline/records/timeline_builder.h"
 
 namespace sprocket::testing {
@@ -65,7 +66,7 @@ std::optional<AudioPreviewChoice> ScriptedDialogs::AudioPreviewTracks(const Audi
 }
 
 CommandTest::CommandTest() {
-  context.programDirectory = temp.path().string() + "/";
+  SetConfigDir(temp.path());  // where the black picture of fades is made
   doc.RecalcScale();
 }
 

@@ -98,7 +98,7 @@ public:
   RecordingView view;
   ScriptedDialogs dialogs;
   ScriptedPrompts prompts;
-  CommandContext context{doc, view, dialogs, {}, {}, {}};
+  CommandContext context{doc, view, dialogs, {}};
   CommandRouter router{context};
 };
 

@@ -71,7 +71,7 @@ sound = [c for (kind, _), cs in edited.items() if kind == "A" for c in cs]
 check(len(sound) == 1 and sound[0].get("linkNumber") == v1.get("linkNumber") and sound[0]["out"] == 6000,
       "the sound lies on an audio track, linked: %s" % sound)
 black = edited[("V", 3)]
-check(len(black) == 1 and (black[0]["in"], black[0]["out"]) == (2000, 3000) and "black" in black[0]["file"],
+check(len(black) == 1 and (black[0]["in"], black[0]["out"]) == (2000, 3000) and black[0].get("generated") == "black",
       "a second of black on V2: %s" % black)
 check(len(edited[("X", 2)]) == 1, "a transition over the fade: %s" % edited[("X", 2)])
 u1 = undone[("V", 1)][0]

@@ -214,6 +214,13 @@ bool MovieCompiler::CheckFreeSpace(bool preview, MovieOutputType type, const std
   return free >= need || ShowMessage(kDriveSpaceQuestion, MB_OKCANCEL | MB_ICONQUESTION) != IDCANCEL;
 }
 
+std::string EmptyRangeProblem(const CTestDoc& doc, bool preview) {
+  const TimeRange range = preview ? doc.previewRange : doc.movieRange;
+  if (SnapToFrame(range.end, doc.rate) > SnapToFrame(range.start, doc.rate)) return {};
+  return preview ? "The preview range holds no frame: nothing to make."
+                 : "The movie range holds no frame: drag the ends of the Movie band over the ruler to set it.";
+}
+
 int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
   const bool preview = previewFlag != 0;
   MovieViewHooks& view = services_.view();
@@ -231,6 +238,11 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
     view.SaveDocument();
   }
 
+  // A range without a frame would make a movie of one stray frame.
+  if (const std::string problem = EmptyRangeProblem(doc_, preview); !problem.empty()) {
+    ShowMessage(problem, MB_OK | MB_ICONSTOP);
+    return -1;
+  }
   // A format no output can make is refused before anything is prepared.
   const OutputKind kind = OutputKindOf(outputType);
   if (const std::string problem = RenderFormatProblem(SelectRenderFormat(app.Settings(preview), kind, preview), kind);

@@ -31,6 +31,10 @@ enum class MovieOutputType : int {
 inline constexpr const char* kDriveSpaceQuestion = "The drive may not have enough space, do you want to continue ?";
 inline constexpr const char* kMissingPieceQuestion = "%s%c%s doesn't exist, do you want to continue ?";
 
+// Why the movie (or preview) range cannot be made: it holds no frame at the
+// timeline's rate. Empty when it holds one or more.
+std::string EmptyRangeProblem(const CTestDoc& doc, bool preview);
+
 class MovieCompiler {
 public:
   MovieCompiler(CTestDoc& doc, MovieRenderServices services);

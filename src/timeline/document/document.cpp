@@ -10,11 +10,19 @@
 
 namespace sprocket {
 
-CTestDoc::CTestDoc() : tempDir(ConfiguredTempFolder()) {
+CTestDoc::CTestDoc() : tempDir(ConfiguredTempFolder()), rangesFollowContent(true) {
   head = MakeDefaultTimeline(rate, duration);
   sprocket::SplitSegmentsAtClips(head.get());
   trackCount = CountTracks(head.get());
   RecalcScale();
+}
+
+void CTestDoc::FollowContentWithRanges() {
+  if (!rangesFollowContent) return;
+  std::int32_t end = 0;
+  for (const TLEvent* event = Head(); event != nullptr; event = GetNextEvent(event))
+    if (event->kind == kEventClipOut) end = std::max(end, event->time);
+  movieRange = previewRange = TimeRange{0, end};
 }
 
 EventListSlot CTestDoc::ReplaceTimeline(EventListSlot newHead) {

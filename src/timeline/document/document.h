@@ -77,6 +77,9 @@ struct UndoStep {
   std::vector<IntermediateMovie> intermediateMovies;
   // The index marks of clips, so that undoing a delete gives them back.
   std::vector<ClipMarkSet> clipMarkSets;
+  TimeRange movieRange;
+  TimeRange previewRange;
+  bool rangesFollowContent = false;
 };
 
 // Time units of the twelve time scales: 1, 2 and 4 frames, then ms.
@@ -163,6 +166,11 @@ public:
   // --- Ranges, position and switches ---
   TimeRange movieRange;
   TimeRange previewRange;
+  // A new timeline's movie and preview ranges run from 0 to the end of its
+  // last clip until the user sets the movie range.
+  bool rangesFollowContent = false;
+  // With rangesFollowContent, puts both ranges over the content.
+  void FollowContentWithRanges();
   std::int32_t rangeFlag = 0;  // show `shownRange` inverted instead of the position line
   TimeRange shownRange;
   std::int32_t currentPosition = 0;  // ms

@@ -11,6 +11,9 @@ UndoStep CTestDoc::TakeUndoStep(std::int32_t kind) const {
   step.snapshotMarks = snapshotMarks;
   step.intermediateMovies = intermediateMovies;
   step.clipMarkSets = clipMarkSets;
+  step.movieRange = movieRange;
+  step.previewRange = previewRange;
+  step.rangesFollowContent = rangesFollowContent;
   return step;
 }
 
@@ -20,6 +23,9 @@ void CTestDoc::RestoreUndoStep(UndoStep& step) {
   snapshotMarks = std::move(step.snapshotMarks);
   intermediateMovies = std::move(step.intermediateMovies);
   clipMarkSets = std::move(step.clipMarkSets);
+  movieRange = step.movieRange;
+  previewRange = step.previewRange;
+  rangesFollowContent = step.rangesFollowContent;
   // The track count and the duration live in the list (an undone paste past
   // the end gives the shorter timeline back).
   trackCount = CountTracks(Head());

@@ -339,6 +339,16 @@ EditResult SetTimelineDurationEdit(CTestDoc& doc, std::int32_t ms) {
   return edit.Commit();
 }
 
+EditResult SetMovieRange(CTestDoc& doc, TimeRange range) {
+  range.start = SnapToFrame(std::clamp(range.start, 0, doc.duration), doc.rate);
+  range.end = SnapToFrame(std::clamp(range.end, 0, doc.duration), doc.rate);
+  if (range.end <= range.start) return RefusedEdit(EditError::kOutOfRange, "The movie range must hold a frame.");
+  TimelineEdit edit(doc, kEditMovieRange);
+  doc.movieRange = range;
+  doc.rangesFollowContent = false;
+  return edit.Commit();
+}
+
 EditResult SetAudioPreviewTracks(CTestDoc& doc, std::int32_t option,
                                  const std::vector<TrackPreviewSelection>& selections) {
   if (doc.Head() == nullptr) return RefusedEdit(EditError::kNoTrack);

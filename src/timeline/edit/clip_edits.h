@@ -21,6 +21,7 @@ inline constexpr std::int32_t kEditPlaceClip = 174;
 inline constexpr std::int32_t kEditFieldHandling = 176;
 inline constexpr std::int32_t kEditTimelineDuration = 177;
 inline constexpr std::int32_t kEditAudioPreviewTracks = 178;
+inline constexpr std::int32_t kEditMovieRange = 179;
 inline constexpr std::int32_t kEditChannelMode = 61538;
 
 // The length a still picture gets when it is placed.
@@ -100,6 +101,10 @@ EditResult SetEnvelope(CTestDoc& doc, TLEvent* clip, int channel, VolumeEnvelope
 
 // The timeline's length; refused when a clip ends after it.
 EditResult SetTimelineDurationEdit(CTestDoc& doc, std::int32_t ms);
+// Sets the movie range (the Movie band's handles), snapped to frames inside
+// the timeline; from then on it no longer follows the content. Refused when
+// it holds no frame.
+EditResult SetMovieRange(CTestDoc& doc, TimeRange range);
 // The audio preview option word and each track's audio-preview selection
 // (0 none, 1 on, -1 switched off), by track number; tracks not named get 0.
 struct TrackPreviewSelection {

@@ -100,9 +100,11 @@ std::string SegmentsKey(const TLEvent* head) {
   return key;
 }
 
-bool MarksEqual(const UndoStep& before, const CTestDoc& doc) {
+bool MarksAndRangesEqual(const UndoStep& before, const CTestDoc& doc) {
   return before.indexMarks == doc.indexMarks && before.snapshotMarks == doc.snapshotMarks &&
-         before.intermediateMovies == doc.intermediateMovies && before.clipMarkSets == doc.clipMarkSets;
+         before.intermediateMovies == doc.intermediateMovies && before.clipMarkSets == doc.clipMarkSets &&
+         before.movieRange == doc.movieRange && before.previewRange == doc.previewRange &&
+         before.rangesFollowContent == doc.rangesFollowContent;
 }
 
 // Selection entries of clips that are gone are dropped; the others follow
@@ -176,6 +178,7 @@ EditResult TimelineEdit::Commit() {
   const std::int32_t wantedDuration = std::max(doc_.duration, LatestOutTime(head));
   if (wantedDuration != doc_.duration || TimelineDuration(head) != wantedDuration) doc_.SetDuration(wantedDuration);
   doc_.trackCount = CountTracks(head);
+  doc_.FollowContentWithRanges();
 
   SplitSegmentsAtClips(head);
   for (const auto* sides : {&changes.added, &changes.removed}) {
@@ -191,7 +194,7 @@ EditResult TimelineEdit::Commit() {
   report.durationChanged = doc_.duration != durationBefore_;
   report.segmentsChanged = SegmentsKey(Before()) != SegmentsKey(head);
   report.changed = report.changed || report.tracksChanged || report.durationChanged || report.segmentsChanged ||
-                   !MarksEqual(before_, doc_);
+                   !MarksAndRangesEqual(before_, doc_);
   open_ = false;
   if (!report.changed) {
     doc_.SetModifiedFlag(modifiedBefore_);  // nothing to undo

@@ -23,6 +23,8 @@
 #include "timeline/tlefile/json_cursor.h"
 #include "timeline/tlefile/timeline_file.h"
 
+#include "timeline/document/black_picture.h"
+
 namespace sprocket {
 
 namespace {
@@ -98,6 +100,7 @@ struct LoadedTimeline {
   std::int32_t duration = 0;
   TimeRange movieRange;
   TimeRange previewRange;
+  bool rangesFollowContent = false;
   std::int32_t position = 0;
   std::int32_t zoom = 2;
   std::int32_t scaleIndex = 3;
@@ -220,6 +223,7 @@ void ReadSettings(const JsonCursor& root, LoadedTimeline& loaded) {
   loaded.duration = root.Int32Or("duration", kDefaultDuration, 1, kMaxTimelineEnd);
   loaded.movieRange = OptionalRange(root, "movieRange").value_or(TimeRange{});
   loaded.previewRange = OptionalRange(root, "previewRange").value_or(TimeRange{});
+  loaded.rangesFollowContent = root.BoolOr("rangesFollowContent", false);
   loaded.position = root.Int32Or("position", 0, 0, kMaxTimelineEnd);
   if (std::optional<JsonCursor> view = root.OptionalField("view")) {
     loaded.zoom = view->Int32Or("zoom", 2, 0, 3);
@@ -301,7 +305,16 @@ std::int32_t TrackSideFromJson(const JsonCursor& clip, std::string_view key, con
 void ReadMediaFields(const JsonCursor& json, const PathReader& paths, ParsedClip& clip) {
   TLEventFields& fields = clip.fields;
   std::string file;
-  if (std::optional<JsonCursor> field = json.OptionalField("file")) {
+  if (std::optional<JsonCursor> generated = json.OptionalField("generated")) {
+    if (generated->Text(kMaxMediaPathBytes) != kGeneratedBlack)
+      generated->Fail("unknown generated picture (only \"" + std::string(kGeneratedBlack) + "\" is made)");
+    file = EnsureBlackPicture();
+    MediaPathParts parts;
+    if (file.empty() || !SplitMediaPath(file, &parts)) generated->Fail("the black picture cannot be written");
+    fields.directory = parts.directory;
+    fields.name = parts.name;
+    fields.extension = parts.extension;
+  } else if (std::optional<JsonCursor> field = json.OptionalField("file")) {
     std::string text = field->Text(kMaxMediaPathBytes);
     if (!text.empty()) file = paths(text);
     MediaPathParts parts;
@@ -485,6 +498,7 @@ void Apply(LoadedTimeline loaded, CTestDoc& doc) {
   doc.trackCount = CountTracks(doc.Head());
   doc.movieRange = loaded.movieRange;
   doc.previewRange = loaded.previewRange;
+  doc.rangesFollowContent = loaded.rangesFollowContent;
   doc.currentPosition = loaded.position;
   doc.zoom = loaded.zoom;
   doc.scaleIndex = loaded.scaleIndex;

@@ -11,6 +11,8 @@
 #include "timeline/tlefile/filter_list_json.h"
 #include "timeline/tlefile/timeline_file.h"
 
+#include "timeline/document/black_picture.h"
+
 namespace sprocket {
 
 namespace {
@@ -53,7 +55,11 @@ ordered_json ClipToJson(const TLEvent& clip, const PathWriter& paths) {
   ordered_json json;
   json["in"] = clip.time;
   json["out"] = clip.OutTime();
-  if (!clip.name.empty()) json["file"] = paths(clip.MediaPath());
+  if (IsProgramBlackPicture(clip.MediaPath())) {
+    json["generated"] = kGeneratedBlack;  // found again wherever the timeline goes
+  } else if (!clip.name.empty()) {
+    json["file"] = paths(clip.MediaPath());
+  }
   if (clip.trackType == kTrackTransition) json["transition"] = clip.transitionId;
   if (clip.mediaType != 0) json["mediaType"] = clip.mediaType;
   json["playIn"] = clip.playIn;
@@ -140,6 +146,7 @@ ordered_json DocumentToJson(const CTestDoc& doc, const TLEvent& head, const Path
   json["duration"] = std::max(TimelineDuration(&head), LatestOutTime(head));
   json["movieRange"] = RangeToJson(doc.movieRange);
   json["previewRange"] = RangeToJson(doc.previewRange);
+  if (doc.rangesFollowContent) json["rangesFollowContent"] = true;
   json["position"] = doc.currentPosition;
   json["view"] = {{"zoom", doc.zoom},
                   {"scale", doc.scaleIndex},

@@ -244,3 +244,26 @@ TEST(ClipEdits, ALongerTimelineSavesAndReopensAsTheSameFile) {
 
 }  // namespace
 }  // namespace sprocket::testing
+
+namespace sprocket::testing {
+namespace {
+
+TEST(ClipEdits, ANewTimelinesRangesFollowItsContentUntilTheMovieRangeIsSet) {
+  Timeline t;
+  ASSERT_TRUE(MoveClips(t.doc, {{t.b, kV2}}, 1000).Ok());
+  EXPECT_EQ(t.doc.movieRange, (TimeRange{0, 8000}));
+  EXPECT_EQ(t.doc.previewRange, (TimeRange{0, 8000}));
+  EXPECT_FALSE(SetMovieRange(t.doc, {3000, 3010}).Ok());  // less than a frame
+  ASSERT_TRUE(SetMovieRange(t.doc, {1000, 5010}).Ok());
+  EXPECT_EQ(t.doc.movieRange, (TimeRange{1000, 5000}));
+  EXPECT_EQ(t.doc.UndoKind(), kEditMovieRange);
+  ASSERT_TRUE(DeleteClipEdit(t.doc, t.sound).Ok());
+  EXPECT_EQ(t.doc.movieRange, (TimeRange{1000, 5000}));  // set by the user: it stays
+  ASSERT_TRUE(t.doc.RevertLastEdit());
+  ASSERT_TRUE(t.doc.RevertLastEdit());
+  EXPECT_TRUE(t.doc.rangesFollowContent);
+  EXPECT_EQ(t.doc.movieRange, (TimeRange{0, 8000}));
+}
+
+}  // namespace
+}  // namespace sprocket::testing

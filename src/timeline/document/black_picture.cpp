@@ -1,8 +1,11 @@
-#include "commands/black_picture.h"
+#include "timeline/document/black_picture.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+
+#include "platform/settings_store.h"
+#include "platform/temp_files.h"
 
 namespace sprocket {
 
@@ -48,14 +51,27 @@ bool WriteIfMissing(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string EnsureBlackPicture(const std::string& programDirectory, const std::string& spareDirectory) {
+std::string EnsureBlackPicture(const std::string& directory, const std::string& spareDirectory) {
   const std::string fileName = std::string(kBlackPictureName) + kBlackPictureExtension;
-  for (const std::string& directory : {programDirectory, spareDirectory}) {
-    if (directory.empty()) continue;
-    const std::filesystem::path path = std::filesystem::path(directory) / fileName;
+  for (const std::string& folder : {directory, spareDirectory}) {
+    if (folder.empty()) continue;
+    const std::filesystem::path path = std::filesystem::path(folder) / fileName;
     if (WriteIfMissing(path)) return path.string();
   }
   return {};
+}
+
+std::string EnsureBlackPicture() {
+  std::error_code error;
+  std::filesystem::create_directories(ConfigDir(), error);
+  return EnsureBlackPicture(ConfigDir().string(), ConfiguredTempFolder());
+}
+
+bool IsProgramBlackPicture(const std::string& path) {
+  const std::string fileName = std::string(kBlackPictureName) + kBlackPictureExtension;
+  const std::filesystem::path given = std::filesystem::path(path).lexically_normal();
+  return given == (ConfigDir() / fileName).lexically_normal() ||
+         given == (std::filesystem::path(ConfiguredTempFolder()) / fileName).lexically_normal();
 }
 
 }  // namespace sprocket
