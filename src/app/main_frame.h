@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/document_dialogs.h"
+#include "app/movie_output_dialogs.h"
 #include "app/movie_service.h"
 #include "commands/command_context.h"
 #include "platform/application_state.h"
@@ -95,6 +96,8 @@ public:
   // kMakeMovieCommands; -1 without a view or for another id.
   int OnMakeMovie(std::int32_t commandId);
   int OnRenderSegments(SegmentRenderKind kind);
+  // What Make Movie and segment rendering of a view are given.
+  EditorMovieSetup MovieSetupFor(CTLEView& view, EditorMovieOutputDialogs& fileDialogs);
   // The effect commands by id (the slots, the group commands, the effect
   // sequence commands, the statistics); false when disabled.
   bool IsEffectCommandEnabled(std::int32_t commandId) const;
@@ -123,7 +126,8 @@ private:
   // clip tips in the main window's tip window; its refused board previews
   // are told in the status bar.
   void ConnectViewPreviews(CTLEView& view);
-  void ShowBoardPreviewRefused();
+  // Says in the status bar why a board preview played nothing.
+  void ShowBoardPreviewRefused(CTLEView& view, bool preview);
   int RunPreviewJob(CTLEView& view, const RenderJob& job);
   CTestFrame* AddFrame(std::shared_ptr<ViewedDocument> document);
   void ShowPosition(std::int32_t ms);

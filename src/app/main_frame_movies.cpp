@@ -21,6 +21,7 @@
 #include "platform/prompts.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_commands.h"
+#include "tleview/view_previews.h"
 
 namespace sprocket {
 
@@ -84,7 +85,7 @@ void CMainFrame::createMovieMenus() {
     }
   });
 
-  effectsMenu_ = menuBar()->addMenu(tr("E&ffects"));
+  effectsMenu_ = menuBar()->addMenu(tr("Effec&ts"));
   customFxMenu_ = effectsMenu_->addMenu(tr("Custom Transition &Group"));
   const auto addEffect = [this](QMenu* menu, std::int32_t id, const QString& caption) {
     menu->addAction(caption, this, [this, id] { RunEffectCommand(id); })->setProperty(kEffectCommandProperty, id);
@@ -151,14 +152,8 @@ int CMainFrame::OnMakeMovie(std::int32_t commandId) {
   EditorMovieOutputDialogs fileDialogs(this);
   std::unique_ptr<PreviewWindowPlayer> player;
   if (previewWindow_ != nullptr) player = std::make_unique<PreviewWindowPlayer>(*previewWindow_);
-  EditorMovieSetup setup;
-  setup.view = view;
-  setup.lineView = view;
-  setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
-  setup.parent = this;
+  EditorMovieSetup setup = MovieSetupFor(*view, fileDialogs);
   setup.player = player.get();
-  setup.profile = &profile_;
-  setup.app = &app_;
   EditorMovieService movies(view->GetDocument(), setup);
   if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   const int result = movies.RunCommand(*command);
@@ -166,17 +161,25 @@ int CMainFrame::OnMakeMovie(std::int32_t commandId) {
   return result;
 }
 
-int CMainFrame::OnRenderSegments(SegmentRenderKind kind) {
-  CTLEView* view = ActiveView();
-  if (view == nullptr) return -1;
-  EditorMovieOutputDialogs fileDialogs(this);
+EditorMovieSetup CMainFrame::MovieSetupFor(CTLEView& view, EditorMovieOutputDialogs& fileDialogs) {
   EditorMovieSetup setup;
-  setup.view = view;
-  setup.lineView = view;
+  setup.view = &view;
+  setup.lineView = &view;
   setup.dialogs = movieEffectDialogs_.movieOutput != nullptr ? movieEffectDialogs_.movieOutput : &fileDialogs;
   setup.parent = this;
   setup.profile = &profile_;
   setup.app = &app_;
+  // The board the view's previews play on: segments made in its format
+  // become its clips.
+  setup.board = &view.Previews().Board();
+  return setup;
+}
+
+int CMainFrame::OnRenderSegments(SegmentRenderKind kind) {
+  CTLEView* view = ActiveView();
+  if (view == nullptr) return -1;
+  EditorMovieOutputDialogs fileDialogs(this);
+  EditorMovieSetup setup = MovieSetupFor(*view, fileDialogs);
   EditorMovieService movies(view->GetDocument(), setup);
   if (renderWindowWatcher_) movies.SetWindowWatcher(renderWindowWatcher_);
   return movies.RenderSegments(kind);  // repaints the ruler's segment band here and in the other views

@@ -83,7 +83,8 @@ void CMainFrame::OnStopPreview() {
 void CMainFrame::ConnectViewPreviews(CTLEView& view) {
   view.Previews().SetTipWindow(tipWindow_);
   view.Previews().SetRenderWindow([this, &view](const RenderJob& job) { return RunPreviewJob(view, job); });
-  connect(&view, &CTLEView::boardPreviewRefused, this, [this] { ShowBoardPreviewRefused(); });
+  connect(&view, &CTLEView::boardPreviewRefused, this,
+          [this, &view](bool preview) { ShowBoardPreviewRefused(view, preview); });
 }
 
 int CMainFrame::RunPreviewJob(CTLEView& view, const RenderJob& job) {
@@ -97,14 +98,20 @@ int CMainFrame::RunPreviewJob(CTLEView& view, const RenderJob& job) {
   return movies.RunPreviewJob(job);
 }
 
-void CMainFrame::ShowBoardPreviewRefused() {
-  statusBar()->showMessage(tr("Nothing played: the output settings are not in the board's format"));
+void CMainFrame::ShowBoardPreviewRefused(CTLEView& view, bool preview) {
+  if (!view.IsBoardNativeFormat(false, preview)) {
+    statusBar()->showMessage(tr("Nothing played: the output settings are not in the board's format"));
+  } else {
+    statusBar()->showMessage(
+        tr("Nothing played: nothing in the range is ready for the board (render its segments from the Movie menu)"));
+  }
 }
 
 void CMainFrame::OnBoardPreview(bool preview) {
   CTLEView* view = ActiveView();
   if (view == nullptr) return;
-  if (!view->OnBoardPreview(preview)) ShowBoardPreviewRefused();
+  const bool handled = view->OnBoardPreview(preview);
+  if (!handled || view->boardPlayback == 0) ShowBoardPreviewRefused(*view, preview);
 }
 
 void CMainFrame::OnConsoleRangePlayback() {

@@ -86,6 +86,7 @@ void SetLevel(CommandContext& context, int channel) {
   TLEvent* clip = SelectedClip(context.doc);
   const VolumeEnvelope& envelope = EnvelopeOf(*clip, channel);
   const int percent = envelope.empty() ? kEnvelopeFullLevel / 100 : envelope.front().level / 100;
+  context.view.StopPreview();
   const auto chosen =
       context.dialogs.SetValue(channel == kBalanceChannel ? SetValueMode::kBalance : SetValueMode::kVolume, percent);
   if (!chosen) return;
@@ -96,6 +97,7 @@ void ChooseAudioPreviewTracks(CommandContext& context) {
   CTestDoc& doc = context.doc;
   TLEvent* head = doc.Head();
   if (head == nullptr) return;
+  context.view.StopPreview();
   AudioPreviewChoice current;
   current.option = head->audioPreviewOption;
   std::vector<AudioPreviewChannel> tracks;

@@ -125,6 +125,7 @@ bool CanSetFieldHandling(const CTestDoc& doc) {
 void SetFieldHandling(CommandContext& context) {
   TLEvent* clip = SelectedClip(context.doc);
   if (clip == nullptr || clip->mediaType != kMediaAvi || !clip->header) return;
+  context.view.StopPreview();
   const auto order = context.dialogs.FieldHandling(clip->header->FieldOrder(), clip->MediaPath());
   if (!order || *order == clip->header->FieldOrder()) return;
   ConcludeEdit(context, SetFieldOrder(context.doc, clip, *order));
@@ -204,6 +205,7 @@ void SetClipSpeed(CommandContext& context) {
   CTestDoc& doc = context.doc;
   if (!CanSetClipSpeed(doc)) return;
   TLEvent* clip = SelectedClip(doc);
+  context.view.StopPreview();
   const auto chosen = context.dialogs.SetValue(SetValueMode::kSpeed, clip->speed);
   if (!chosen || *chosen < kMinSpeedPercent) return;
   const std::int32_t speed = std::min(*chosen, kSetValueMax);
@@ -220,7 +222,6 @@ void SetClipSpeed(CommandContext& context) {
     ShowMessage(kSpeedOverlapMessage, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  context.view.StopPreview();
   EditResult result = SetClipSpeedEdit(doc, clip, speed);
   if (result.refusal && result.refusal->error == EditError::kTrackNotFree)
     result.refusal->message = kSpeedOverlapMessage;
@@ -247,6 +248,7 @@ void SetTimelineDuration(CommandContext& context) {
     if (event->kind == kEventClipOut) latestOut = std::max(latestOut, event->time);
   const std::int32_t shortest = std::max(kShortestDurationMs, latestOut);
   const std::int32_t longest = std::max(kLongestDurationMs, shortest);
+  context.view.StopPreview();
   const auto chosen = context.dialogs.TimelineDuration(shortest, longest, doc.duration);
   if (!chosen) return;
   ConcludeEdit(context, SetTimelineDurationEdit(doc, std::clamp(*chosen, shortest, longest)));

@@ -233,9 +233,9 @@ public:
 signals:
   // The ruler was clicked: the position line moved to `ms`.
   void positionChanged(std::int32_t ms);
-  // A board-preview key played nothing: the output settings are not in the
-  // board's format.
-  void boardPreviewRefused();
+  // A board-preview key played nothing (with the preview settings when
+  // `preview` is set).
+  void boardPreviewRefused(bool preview);
 
 protected:
   void paintEvent(QPaintEvent* event) override;

@@ -38,7 +38,8 @@ bool CTLEView::OnConsoleRangePlayback() {
 bool CTLEView::OnPreviewKey(const QKeyEvent& event) {
   const Qt::KeyboardModifiers held = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
   if (held != Qt::NoModifier || (event.key() != Qt::Key_P && event.key() != Qt::Key_M)) return false;
-  if (!OnBoardPreview(event.key() == Qt::Key_P)) emit boardPreviewRefused();
+  const bool preview = event.key() == Qt::Key_P;
+  if (!OnBoardPreview(preview)) emit boardPreviewRefused(preview);
   return true;
 }
 

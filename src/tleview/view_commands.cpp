@@ -202,15 +202,15 @@ bool ViewCommands::BuildClipPopup(QMenu& menu) {
   AddCommandAction(&menu, kPopupPasteAttributes, "Paste Attributes", run);
   AddCommandAction(&menu, kPopupClipSpeed, "Clip Speed...", run);
   menu.addSeparator();
-  if (CanSetLevel(view_.GetDocument())) {
-    for (const PopupItem& item : ClipSoundPopupItems(view_.GetDocument())) {
-      if (item.id == kSeparator)
-        menu.addSeparator();
-      else
-        AddCommandAction(&menu, item.id, QString::fromStdString(item.caption), run);
-    }
-    menu.addSeparator();
+  // The sound items show for every clip; the rules disable them for a clip
+  // without sound.
+  for (const PopupItem& item : ClipSoundPopupItems(view_.GetDocument())) {
+    if (item.id == kSeparator)
+      menu.addSeparator();
+    else
+      AddCommandAction(&menu, item.id, QString::fromStdString(item.caption), run);
   }
+  menu.addSeparator();
   if (popupExtender_) popupExtender_(menu, false, clip);
   AddCommandAction(&menu, kCmdEditCut, "Cut", run);
   AddCommandAction(&menu, kCmdEditDelete, "Delete", run);

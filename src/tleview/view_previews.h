@@ -124,6 +124,10 @@ public:
   void CleanupWaveScrubbing(std::array<std::uint8_t, 24>&) override {}
   void FreeStillImage(std::int32_t) override {}
 
+  // The board the previews play on (made from the settings on first use);
+  // segments rendered in its format become its clips.
+  VideoBoard& Board();
+
 protected:
   // The ruler's press, drag and release on the view's viewport; the track
   // area's presses and the view's Delete key, which edit, stop previews first.
@@ -132,7 +136,6 @@ protected:
 private:
   class PlayerWatch;
   CTestDoc& Doc() const;
-  VideoBoard& Board();
   bool InRulerStrip(std::int32_t x, std::int32_t y) const;
   std::int32_t TimeAtX(std::int32_t x) const;
   SegmentPreviewServices Services(BoardClipFiles& files, BoardClipPlayer& player);

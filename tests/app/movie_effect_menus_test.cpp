@@ -141,6 +141,17 @@ struct MenuFixture {
   }
 };
 
+TEST(MovieEffectMenus, EveryTopMenuHasAnAltKeyOfItsOwn) {
+  MenuFixture f;
+  std::set<QChar> keys;
+  for (QAction* action : f.frame.menuBar()->actions()) {
+    const QString text = action->text();
+    const int amp = text.indexOf('&');
+    ASSERT_GE(amp, 0) << text.toStdString();
+    EXPECT_TRUE(keys.insert(text.at(amp + 1).toLower()).second) << text.toStdString() << " shares its key";
+  }
+}
+
 TEST(MovieEffectMenus, ItemsFollowTheSelectionTheSlotFilesAndTheLastMovie) {
   MenuFixture f;
   QMenu* effects = TopMenu(f.frame, "Effects");

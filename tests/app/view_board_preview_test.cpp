@@ -6,10 +6,12 @@
 // from the Preview menu.
 
 #include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <filesystem>
 #include <utility>
 
@@ -164,6 +166,35 @@ TEST(EditorBoardPreview, ThePreviewsSoundIsMixedInTheRenderWindowAndEscThereLeav
       EXPECT_EQ(editor.view->boardPlayback, 0);
     }
   }
+}
+
+TEST(EditorBoardPreview, SegmentsRenderedInTheBoardsFormatBecomeItsClipsAndPlay) {
+  EditorWithBoardClip editor;
+  CTestDoc& doc = editor.view->GetDocument();
+  doc.noMessage = 1;  // no completion message per segment
+  std::vector<TLFilter*> marked;
+  for (TLFilter& segment : doc.Head()->segments) {
+    if (segment.start >= 1000 && segment.end <= 1400) marked.push_back(&segment);
+  }
+  ASSERT_FALSE(marked.empty());
+  for (TLFilter* segment : marked) segment->marked = 1;
+  editor.frame.OnRenderSegments(SegmentRenderKind::kMarked);
+  for (const TLFilter* segment : marked) {
+    EXPECT_EQ(segment->rendered, 1) << segment->start << "-" << segment->end;
+    ASSERT_FALSE(segment->params.empty());
+  }
+  editor.frame.OnBoardPreview(true);
+  EXPECT_TRUE(editor.window.IsPlaying());
+  editor.frame.OnStopPreview();
+}
+
+TEST(EditorBoardPreview, APreviewWithNothingToPlaySaysSoInTheStatusBar) {
+  EditorWithBoardClip editor;
+  editor.view->GetDocument().previewRange = {0, 400};  // before the board clip: nothing rendered there
+  editor.frame.OnBoardPreview(true);
+  EXPECT_FALSE(editor.window.IsPlaying());
+  EXPECT_TRUE(editor.frame.statusBar()->currentMessage().startsWith("Nothing played: nothing in the range"))
+      << editor.frame.statusBar()->currentMessage().toStdString();
 }
 
 TEST(EditorBoardPreview, TheMixingConsolesRangePlaybackWritesThePreviewFileAndPlaysIt) {

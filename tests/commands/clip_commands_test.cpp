@@ -410,6 +410,23 @@ TEST_F(CommandTest, DurationDialogIsBoundedByTheLatestClipAndTwoHours) {
   }
 }
 
+TEST_F(CommandTest, EveryDialogOpensAfterPreviewsStopped) {
+  const std::pair<int, const char*> commands[] = {
+      {kCmdFieldHandling, "fields"}, {kCmdClipSpeed, "value"},  {kCmdTimelineDuration, "duration"},
+      {kCmdSetVolume, "value"},      {kCmdSetBalance, "value"}, {kCmdAudioPreviewTracks, "preview"}};
+  StereoAvi(1, 0, 2000);
+  for (const auto& [id, dialog] : commands) {
+    view.calls.clear();
+    if (std::string(dialog) == "preview")
+      dialogs.AnswerPreview(std::nullopt);
+    else
+      dialogs.Answer(dialog, std::nullopt);
+    ASSERT_TRUE(Run(id)) << id;
+    ASSERT_FALSE(dialogs.calls.empty());
+    EXPECT_TRUE(dialogs.calls.back().previewsStopped) << dialog << " " << id;
+  }
+}
+
 TEST_F(CommandTest, FieldHandlingStoresTheChosenOrderAsAnUndoStepOfItsOwn) {
   TLEvent* clip = StereoAvi(1, 0, 2000);
   dialogs.Answer("fields", 2);

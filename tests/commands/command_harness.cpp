@@ -28,7 +28,7 @@ ScriptedDialogs& ScriptedDialogs::AnswerPreview(std::optional<AudioPreviewChoice
 
 std::optional<ScriptedDialogs::Entry> ScriptedDialogs::Next(const std::string& dialog,
                                                             std::vector<std::int64_t> given) {
-  calls.push_back({dialog, std::move(given)});
+  calls.push_back({dialog, std::move(given), view != nullptr && view->Called("stop preview")});
   if (script_.empty() || script_.front().dialog != dialog) {
     ADD_FAILURE() << "unexpected dialog: " << dialog;
     return std::nullopt;

@@ -46,6 +46,7 @@ public:
 struct DialogCall {
   std::string dialog;
   std::vector<std::int64_t> given;
+  bool previewsStopped = false;  // the view had stopped previews when it opened
 };
 
 class ScriptedDialogs : public DialogProvider {
@@ -60,6 +61,7 @@ public:
   bool AllAnswered() const { return script_.empty(); }
   std::vector<DialogCall> calls;
   AudioPreviewChoice lastPreviewGiven;
+  const RecordingView* view = nullptr;
 
 private:
   struct Entry {
@@ -99,6 +101,7 @@ public:
   ScriptedDialogs dialogs;
   ScriptedPrompts prompts;
   CommandContext context{doc, view, dialogs, {}};
+  bool dialogsWatchView = (dialogs.view = &view, true);
   CommandRouter router{context};
 };
 

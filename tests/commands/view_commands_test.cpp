@@ -129,6 +129,12 @@ TEST_F(ViewCommandsTest, RightClicksShowTheTransitionTracksOrTheClipsPopup) {
   ASSERT_EQ(RebuildTransitions(doc), 1);
   TLEvent* transition = FindClipAtTime(doc.Head(), 4000, 2);
   ASSERT_NE(transition, nullptr);
+  TLEventFields stillFields;
+  stillFields.directory = "/media/";
+  stillFields.name = "still";
+  stillFields.extension = ".bmp";
+  stillFields.mediaType = kMediaBmp;
+  const TLEvent* still = InsertClip(doc.Head(), 5, 1000, 3000, stillFields);
   ViewCommands& commands = ViewCommands::Of(*view);
   struct Extended {
     bool onTransitionTrack = false;
@@ -164,6 +170,13 @@ TEST_F(ViewCommandsTest, RightClicksShowTheTransitionTracksOrTheClipsPopup) {
         {"effect items", true},
         {"Cut", true},
         {"Delete", true}}},
+      {"a still without sound",
+       2000,
+       5,
+       true,
+       false,
+       still,
+       {{"Reset Volume", false}, {"Set Volume...", false}, {"Mute", false}, {"Cut", true}}},
       {"an empty video track", 20000, 4, false, false, nullptr, {}},
   };
   for (const Case& c : cases) {
