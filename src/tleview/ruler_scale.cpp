@@ -1,7 +1,9 @@
 #include "tleview/ruler_scale.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
+
+#include "timeline/basics/time_code.h"
 
 namespace sprocket {
 
@@ -15,29 +17,11 @@ std::string_view ScaleName(int scaleIndex) {
 
 std::string FormatRulerLabel(int tick, double unitMs, std::int32_t origin, std::int32_t rateHundredths) {
   if (rateHundredths <= 0) return {};
-  const double fps = rateHundredths * 0.01;
-  const auto t = static_cast<std::int64_t>(tick * unitMs + origin);
-  std::int64_t hours = t / 3600000;
-  std::int64_t minutes = (t % 3600000) / 60000;
-  const std::int64_t rest = t % 60000;
-  std::int64_t seconds = rest / 1000;
-  auto frames = static_cast<std::int64_t>((rest % 1000) / (1000.0 / fps));
-  if (frames == static_cast<std::int64_t>(fps + 0.5)) {
-    frames = 0;
-    ++seconds;
-  }
-  if (seconds == 60) {
-    seconds = 0;
-    ++minutes;
-  }
-  if (minutes == 60) {
-    minutes = 0;
-    ++hours;
-  }
-  char text[40];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%02lld", static_cast<long long>(hours),
-                static_cast<long long>(minutes), static_cast<long long>(seconds), static_cast<long long>(frames));
-  return text;
+  // The tick's time to the nearest millisecond, shown as every other time
+  // code of the editor shows it: truncating here put early labels a frame
+  // behind the frame they mark.
+  const double t = std::clamp(std::round(tick * unitMs + origin), 0.0, 2147483647.0);
+  return FormatTimeCode(static_cast<std::int32_t>(t), RateToFps(rateHundredths));
 }
 
 int ScaleIndexAtX(int margin, int knobWidth, int x) {

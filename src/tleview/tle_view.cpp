@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/prompts.h"
+#include "timeline/basics/time_code.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
@@ -224,7 +225,8 @@ int CTLEView::UpdateTransitionsForClip(const TLEvent* clip) {
 
 void CTLEView::SetCurrentPosition(std::int32_t ms) {
   CTestDoc& doc = GetDocument();
-  doc.currentPosition = std::clamp(ms, 0, doc.duration);
+  // The position is a frame's time, so that every view of it names one frame.
+  doc.currentPosition = std::clamp(SnapToFrame(std::clamp(ms, 0, doc.duration), doc.rate), 0, doc.duration);
   InvalidateAll();
   UpdateOtherViews();
 }

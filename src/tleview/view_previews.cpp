@@ -205,7 +205,8 @@ bool ViewPreviews::InRulerStrip(std::int32_t x, std::int32_t y) const {
 
 std::int32_t ViewPreviews::TimeAtX(std::int32_t x) const {
   const CTestDoc& doc = Doc();
-  return std::clamp(doc.XToTime(x + doc.horizontalScroll), 0, doc.duration);
+  // A frame's time: the picture shown and its time code name one frame.
+  return std::clamp(SnapToFrame(doc.XToTime(x + doc.horizontalScroll), doc.rate), 0, doc.duration);
 }
 
 void ViewPreviews::ShowScrubFrame(const std::uint8_t* dib, std::int32_t ms) {

@@ -10,6 +10,7 @@
 #include "platform/settings/profile.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
+#include "timeline/basics/time_code.h"
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/event_edits.h"
 #include "timeline/document/track_rows.h"
@@ -382,11 +383,21 @@ TEST(RulerLabels, FramesRollOverIntoTheNextSecond) {
     int rate;
     const char* text;
   };
-  const Case cases[] = {{0, 1000, 0, 2500, "00:00:00:00"},    {3, 1000, 0, 2500, "00:00:03:00"},
-                        {1, 999, 0, 3040, "00:00:01:00"},     {1, 998, 0, 2500, "00:00:00:24"},
-                        {1, 3599999, 0, 3040, "01:00:00:00"}, {2, 40, 20, 2500, "00:00:00:02"},
-                        {5, 600000, 0, 2997, "00:50:00:00"},  {1, 1000, 0, 0, ""}};
+  const Case cases[] = {{0, 1000, 0, 2500, "00:00:00:00"},         {3, 1000, 0, 2500, "00:00:03:00"},
+                        {1, 999, 0, 3040, "00:00:01:00"},          {1, 978, 0, 2500, "00:00:00:24"},
+                        {1, 3599999, 0, 3040, "01:00:00:00"},      {2, 40, 20, 2500, "00:00:00:03"},
+                        {5, 600000, 0, 2997, "00:50:00:00"},       {1, 1000, 0, 0, ""},
+                        {8, 1000 / 29.97, 0, 2997, "00:00:00:08"}, {451, 1000 / 29.97, 0, 2997, "00:00:15:01"}};
   for (const Case& c : cases) EXPECT_EQ(FormatRulerLabel(c.tick, c.unitMs, c.origin, c.rate), c.text) << c.unitMs;
+  // At the frame scale the label of frame k is the time code that the status
+  // bar and the preview window show for a position on that frame.
+  for (int rate : {2997, 2500}) {
+    const double fps = rate * 0.01;
+    for (int k = 0; k < 3000; ++k) {
+      const std::int32_t position = SnapToFrame(static_cast<std::int32_t>(k * 1000 / fps) + 1, rate);
+      ASSERT_EQ(FormatRulerLabel(k, 1000 / fps, 0, rate), FormatTimeCode(position, fps)) << k << " at " << rate;
+    }
+  }
   EXPECT_EQ(ScaleName(0), "one frame");
   EXPECT_EQ(ScaleName(7), "twenty secs");
   EXPECT_EQ(ScaleName(12), "");

@@ -269,7 +269,8 @@ TEST_F(ViewPreviewsTest, DraggingInTheRulerShowsTheComposedFrameUnderTheMouseWit
     ASSERT_EQ(compositor(args, &produced), kRenderDone);
     EXPECT_TRUE(testing::SamePixels(window.scrubFrames[i].data(), expected.data())) << i;
   }
-  EXPECT_EQ(doc().currentPosition, doc().XToTime(xs.back() + doc().horizontalScroll)) << "the position line follows";
+  EXPECT_EQ(doc().currentPosition, SnapToFrame(doc().XToTime(xs.back() + doc().horizontalScroll), doc().rate))
+      << "the position line follows, on the frame the window shows";
   EXPECT_EQ(window.sound.format(), (AudioOutFormat{11025, 1, 8}));
   EXPECT_EQ(window.sound.starts(), static_cast<int>(xs.size()));
   EXPECT_FALSE(window.sound.samples().empty());
