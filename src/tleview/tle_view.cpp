@@ -232,12 +232,29 @@ void CTLEView::SetCurrentPosition(std::int32_t ms) {
 }
 
 void CTLEView::SetZoomLevel(int zoomLevel) {
-  GetDocument().zoom = std::clamp(zoomLevel, 0, kZoomLevels - 1);
-  RecalcTimelineExtent();
+  KeepingTimeInPlace([&] { GetDocument().zoom = std::clamp(zoomLevel, 0, kZoomLevels - 1); });
 }
 
 void CTLEView::SetScaleIndex(int scaleIndex) {
-  GetDocument().scaleIndex = std::clamp(scaleIndex, 0, 11);
+  KeepingTimeInPlace([&] { GetDocument().scaleIndex = std::clamp(scaleIndex, 0, 11); });
+}
+
+// A new scale keeps the position line where it was on the screen (or, when
+// it was out of sight, the time at the left edge of the tracks).
+void CTLEView::KeepingTimeInPlace(const std::function<void()>& changeScale) {
+  CTestDoc& doc = GetDocument();
+  const int width = ClientRect().right;
+  const std::int32_t lineX = doc.TimeToX(doc.currentPosition);
+  const bool lineShown = lineX >= doc.TrackAreaLeft() && lineX < width;
+  const std::int32_t anchorX = lineShown ? lineX : doc.TrackAreaLeft();
+  const std::int32_t anchorTime = lineShown ? doc.currentPosition : doc.XToTime(anchorX + doc.horizontalScroll);
+  changeScale();
+  doc.RecalcScale();
+  const std::int32_t unscrolledX = doc.TimeToX(anchorTime) + doc.horizontalScroll;
+  doc.horizontalScroll = std::clamp(unscrolledX - anchorX, 0, std::max(0, doc.extent - width));
+  const QSignalBlocker quiet(horizontalScrollBar());  // the picture is painted anew below
+  UpdateScrollBars();
+  horizontalScrollBar()->setValue(doc.horizontalScroll);
   RecalcTimelineExtent();
 }
 

@@ -111,6 +111,9 @@ public:
   // The vertical zoom level (0..3) and the time scale (0..11).
   void SetZoomLevel(int zoomLevel);
   void SetScaleIndex(int scaleIndex);
+  // Runs a change of the time scale or zoom level and scrolls so that the
+  // position line stays where it was on the screen.
+  void KeepingTimeInPlace(const std::function<void()>& changeScale);
 
   // --- The repaint hooks of rendering (the rest of MovieViewHooks is shared
   // with the headless view through MovieViewOperations, with the members
