@@ -12,47 +12,13 @@
 #include "app/main_frame.h"
 #include "app/preview_window.h"
 #include "app/test_frame.h"
+#include "platform/file_paths.h"
 #include "platform/prompts.h"
 #include "platform/settings/settings_keys.h"
 #include "tleview/tle_view.h"
 #include "tleview/view_previews.h"
 
 namespace sprocket {
-
-namespace {
-
-// The stored movie name is upper-cased: find the file whose name matches it
-// whatever the case, folder by folder.
-std::string FindIgnoringCase(const std::string& stored) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (stored.empty() || fs::exists(stored, error)) return stored;
-  const auto sameIgnoringCase = [](const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  };
-  const fs::path path(stored);
-  fs::path found = path.root_path();
-  for (const fs::path& part : path.relative_path()) {
-    if (fs::exists(found / part, error)) {
-      found /= part;
-      continue;
-    }
-    fs::path match;
-    for (const fs::directory_entry& entry : fs::directory_iterator(found.empty() ? "." : found, error)) {
-      if (sameIgnoringCase(entry.path().filename().string(), part.string())) {
-        match = entry.path();
-        break;
-      }
-    }
-    if (match.empty()) return stored;
-    found = match;
-  }
-  return found.string();
-}
-
-}  // namespace
 
 PreviewWindowLink* CMainFrame::PreviewLink() const { return previewWindow_; }
 
@@ -142,7 +108,7 @@ bool CMainFrame::OnPlayLastMovie() {
     ShowMessage("No movie has been made yet.", MB_OK | MB_ICONINFORMATION);
     return false;
   }
-  return PlayMovieFile(FindIgnoringCase(stored));
+  return PlayMovieFile(FindPathIgnoringCase(stored));
 }
 
 }  // namespace sprocket

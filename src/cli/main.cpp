@@ -6,7 +6,8 @@
 // default answer (Yes/OK with --yes), and the video board is the one the
 // settings describe. Rendered segments named by the timeline file are
 // reused; segment files this run makes are removed again afterwards,
-// because the timeline file itself is not changed.
+// because the timeline file itself is not changed. Work files and folders
+// that killed runs left in the folders of the settings are removed first.
 
 #include <csignal>
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "cli/render_command.h"
 #include "cli/render_options.h"
+#include "platform/leftovers.h"
 #include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
   }
   if (!options.configDir.empty()) SetConfigDir(options.configDir);
   if (options.oneThread) SetParallelFrameWork(false);
+  RemoveLeftoversOfEndedRuns(AppProfile());
 
   StreamPrompts prompts(options.answerYes);
   SetPrompts(&prompts);

@@ -63,14 +63,31 @@ private:
   LineEndingPrompts prompts_;
 };
 
-// The rendered files the timeline's segments name.
-std::set<std::string> SegmentFiles(const CTestDoc& doc) {
-  std::set<std::string> files;
-  if (doc.Head() == nullptr) return files;
+// Adds the rendered files the timeline's segments name.
+void AddSegmentFiles(const CTestDoc& doc, std::set<std::string>& files) {
+  if (doc.Head() == nullptr) return;
   for (const TLFilter& segment : doc.Head()->segments) {
     if (!segment.fileName.empty()) files.insert(segment.fileName);
   }
+}
+
+std::set<std::string> SegmentFiles(const CTestDoc& doc) {
+  std::set<std::string> files;
+  AddSegmentFiles(doc, files);
   return files;
+}
+
+// Removes the segment files the run made for this movie: those the
+// document names now that neither it named at the start nor the timeline
+// file names now (it may have been saved again while the movie was made).
+void RemoveFilesMadeForThisMovie(const CTestDoc& doc, std::set<std::string> timelineFiles,
+                                 const std::string& timelinePath) {
+  CTestDoc saved;
+  if (ReadTimelineFile(timelinePath, saved)) AddSegmentFiles(saved, timelineFiles);
+  for (const std::string& file : SegmentFiles(doc)) {
+    std::error_code ec;
+    if (timelineFiles.count(file) == 0) std::filesystem::remove(file, ec);
+  }
 }
 
 // Loads the timeline and sets the range to render; false (told on `err`)
@@ -118,19 +135,16 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
   services.ui = &ui;
   services.dialogs = &dialogs;
   services.board = board.get();
+  services.keepTimelineSegmentFiles = true;
   MovieCompiler compiler(doc, std::move(services));
 
-  // Segment files this run makes are removed again afterwards, because the
-  // timeline file that would name them is not changed.
+  // The segment files the timeline names are the user's and stay; those
+  // this run makes are removed again afterwards, because the timeline file
+  // that would name them is not changed.
   const std::set<std::string> before = SegmentFiles(doc);
   const int made = compiler.MakeMovie(options.preview ? 1 : 0, TypeOf(options.type));
   ui.EndLine();
-  if (!board->IsPresent()) {
-    for (const std::string& file : SegmentFiles(doc)) {
-      std::error_code ec;
-      if (before.count(file) == 0) std::filesystem::remove(file, ec);
-    }
-  }
+  if (!board->IsPresent()) RemoveFilesMadeForThisMovie(doc, before, options.timeline);
 
   if (compiler.LastJobStopped()) {
     std::fprintf(err, "sprocket-render: stopped\n");

@@ -45,6 +45,30 @@ bool IsRegularFile(std::string_view path) {
   return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
+std::string FindPathIgnoringCase(const std::string& stored) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (stored.empty() || fs::exists(stored, error)) return stored;
+  const fs::path path(stored);
+  fs::path found = path.root_path();
+  for (const fs::path& part : path.relative_path()) {
+    if (fs::exists(found / part, error)) {
+      found /= part;
+      continue;
+    }
+    fs::path match;
+    for (const fs::directory_entry& entry : fs::directory_iterator(found.empty() ? "." : found, error)) {
+      if (EqualsNoCase(entry.path().filename().string(), part.string())) {
+        match = entry.path();
+        break;
+      }
+    }
+    if (match.empty()) return stored;
+    found = match;
+  }
+  return found.string();
+}
+
 std::string WithTrailingSlash(std::string_view folder) {
   std::string out(folder);
   if (!out.empty() && out.back() != '/') out += '/';

@@ -26,6 +26,11 @@ bool PathExists(std::string_view path);
 // True when the path names a regular file (following links).
 bool IsRegularFile(std::string_view path);
 
+// The path of an existing file or folder whose name matches `stored`
+// folder by folder whatever the letter case (for names kept upper-cased);
+// `stored` itself when it exists or nothing matches.
+std::string FindPathIgnoringCase(const std::string& stored);
+
 // Ensures a folder path ends with '/' (an empty path stays empty).
 std::string WithTrailingSlash(std::string_view folder);
 

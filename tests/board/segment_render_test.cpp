@@ -135,6 +135,27 @@ TEST_F(SegmentRenderTest, RangeInsideSegmentsTrimsThemForTheJobOnly) {
   EXPECT_EQ(SegmentFiles().size(), 2u);
 }
 
+TEST_F(SegmentRenderTest, AMovieOnAnotherFrameGridKeepsTheFilesItReplaces) {
+  // Rendered (and perhaps saved) for movies of the whole timeline at 25
+  // frames a second.
+  ASSERT_EQ(Compiler().Segments().RenderRangeSegments(0), 1);
+  const std::vector<std::string> before = SegmentNames();
+  // A movie of 10 frames a second from 40 ms shows other times: the
+  // segments inside its range render again, and their old files stay, as a
+  // saved timeline may name them.
+  TheApp().movie.VFramesPerSec = 10.0f;
+  doc.movieRange = {40, 3000};
+  const std::string out = Out("other-grid.avi");
+  dialogs.path = out;
+  prompts.Expect(CompletedText(30, out));
+  ASSERT_EQ(MakeMovie(0, MovieOutputType::kAvi), 0);
+  EXPECT_EQ(VideoFrames(out), 30);
+  EXPECT_EQ(Segments()[0].fileName, before[0]);  // it reaches outside the range
+  for (std::size_t i : {1u, 2u}) EXPECT_NE(Segments()[i].fileName, before[i]) << i;
+  for (const std::string& name : before) EXPECT_TRUE(std::filesystem::exists(name)) << name;
+  EXPECT_EQ(SegmentFiles().size(), 5u);
+}
+
 TEST_F(SegmentRenderTest, RangeInOneUnrenderedSegmentTakesThePlainRoad) {
   doc.movieRange = {200, 1200};
   const std::string out = Out("inside.avi");

@@ -11,8 +11,13 @@
 #include <string>
 
 #include "outside_tools.h"
+#include "platform/application_state.h"
 #include "platform/media/video_frame_reader.h"
+#include "platform/settings_store.h"
+#include "recording_render_ui.h"
+#include "render/movie/movie_compiler.h"
 #include "render_test_project.h"
+#include "timeline/tlefile/timeline_file.h"
 
 namespace sprocket::testing {
 namespace {
@@ -77,6 +82,59 @@ TEST(MakeMovieRoad, OnlyTheSegmentFilesTheTimelineNamesStayInTheTemporaryFolder)
   text << ini.rdbuf();
   EXPECT_NE(text.str().find("[Last Make Movie]"), std::string::npos);
   EXPECT_NE(text.str().find("Frames=25"), std::string::npos);
+}
+
+// What the editor does: renders the segments of the whole timeline (a
+// segment from 0 to 1000 ms, where the clip is, and one from 1000 to 2000)
+// and saves it. Answers the files the saved timeline names.
+std::set<std::string> RenderRangeSegmentsAndSave(const RenderTestProject& project) {
+  LoadApplicationSettings(TheApp(), AppProfile());
+  CTestDoc doc;
+  std::set<std::string> files;
+  if (!ReadTimelineFile(project.Timeline(), doc)) return files;
+  doc.movieRange = {0, 2000};
+  HeadlessMovieView view(doc, TheApp(), AppProfile());
+  RecordingRenderUi ui;
+  MovieRenderServices services = LibraryMovieRenderServices();
+  services.view = &view;
+  services.ui = &ui;
+  MovieCompiler compiler(doc, std::move(services));
+  if (compiler.Segments().RenderMarkedSegments(0, 0, 1, 0) != 0 || !WriteTimelineFile(doc, project.Timeline())) {
+    return files;
+  }
+  for (const TLFilter& segment : doc.Head()->segments) files.insert(segment.fileName);
+  return files;
+}
+
+TEST(MakeMovieRoad, TheSegmentFilesOfASavedTimelineOutliveRunsOverPartOfThem) {
+  if (!ToolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe is needed";
+  // Movies of 10 frames a second: a range from 40 or 240 ms puts the frames
+  // off the grid the segments were rendered on, and they render again.
+  RenderTestProject project("VResWidth=64\nVResHeight=48\nVFramesPerSec=1000\n[Platform]\nFamily=1");
+  const std::set<std::string> saved = RenderRangeSegmentsAndSave(project);
+  ASSERT_EQ(saved.size(), 2u);
+  ASSERT_EQ(saved.count(""), 0u);
+  const std::set<std::string> savedNames = AviFiles(project.Path("temp"));
+  ASSERT_EQ(savedNames.size(), 2u);
+
+  struct Case {
+    const char* range;
+    int frames;  // the frames of the grid from the range's start inside it
+  };
+  for (const Case c : {Case{"40,2000", 20}, Case{"240,1000", 8}, Case{"1000,2000", 10}, Case{"0,1500", 15}}) {
+    const std::string out = project.Path("movie.avi");
+    const std::string output = RunRender(project, out, std::string("--range ") + c.range);
+    ASSERT_NE(output.find("EXIT=0"), std::string::npos) << output;
+    for (const std::string& file : saved) EXPECT_TRUE(std::filesystem::exists(file)) << c.range << ": " << file;
+    // Nothing else stays behind.
+    EXPECT_EQ(AviFiles(project.Path("temp")), savedNames) << c.range;
+    const std::string counted = RunCommand(
+                                    "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                    "stream=nb_read_frames -of csv=p=0 '" +
+                                    out + "'")
+                                    .value_or("");
+    EXPECT_EQ(std::atoi(counted.c_str()), c.frames) << c.range;
+  }
 }
 
 TEST(MakeMovieRoad, NothingRenderedTakesThePlainRoad) {

@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
 #include <cerrno>
-#include <charconv>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
+
+#include "platform/files/process_tag.h"
 
 namespace sprocket {
 
@@ -16,23 +18,47 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Tag(const std::string& prefix) { return prefix + std::to_string(::getpid()) + "-"; }
+constexpr std::string_view kWorkFileMark = ".part-";
 
-// True when the process of that number still runs (or may: we cannot tell).
-bool ProcessRuns(pid_t pid) {
-  if (pid == ::getpid()) return true;
-  return ::kill(pid, 0) == 0 || errno != ESRCH;
+std::string Tag(const std::string& prefix) { return prefix + OwnProcessTagText() + "-"; }
+
+// True when `name` is `prefix` + a process tag + a unique part and that
+// process has surely ended.
+bool LeftByEndedProcess(const std::string& name, std::string_view prefix) {
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  const std::optional<TaggedName> tagged = ParseTaggedName(std::string_view(name).substr(prefix.size()));
+  return tagged && !OwnerMayRun(tagged->owner);
 }
 
-// The process number in `name` right after `prefix` and before a '-', or 0.
-pid_t OwnerOf(const std::string& name, const std::string& prefix) {
-  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
-  const char* begin = name.data() + prefix.size();
-  const char* end = name.data() + name.size();
-  long pid = 0;
-  const auto [stop, error] = std::from_chars(begin, end, pid);
-  if (error != std::errc() || stop == begin || stop == end || *stop != '-' || pid <= 0) return 0;
-  return static_cast<pid_t>(pid);
+// The prefix of a work file's name (".<target>.part-"), or empty when
+// `name` is not one.
+std::string_view WorkFilePrefix(std::string_view name) {
+  const std::size_t mark = name.rfind(kWorkFileMark);
+  if (name.empty() || name.front() != '.' || mark == std::string_view::npos || mark < 2) return {};
+  return name.substr(0, mark + kWorkFileMark.size());
+}
+
+enum class EntryKind { kAny, kFile, kFolder };
+
+// True when the entry (not followed through a link) is of this user and of
+// the wanted kind.
+bool IsOwnEntry(const fs::path& path, EntryKind kind) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 || status.st_uid != ::geteuid()) return false;
+  switch (kind) {
+    case EntryKind::kFile:
+      return S_ISREG(status.st_mode);
+    case EntryKind::kFolder:
+      return S_ISDIR(status.st_mode);
+    case EntryKind::kAny:
+      break;
+  }
+  return true;
+}
+
+void RemoveEntry(const fs::path& path) {
+  std::error_code ignored;
+  fs::remove_all(path, ignored);
 }
 
 std::vector<char> Pattern(const fs::path& path) {
@@ -47,10 +73,21 @@ std::vector<char> Pattern(const fs::path& path) {
 void RemoveLeftoversOfEndedProcesses(const std::string& folder, const std::string& prefix) {
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
-    const pid_t owner = OwnerOf(entry.path().filename().string(), prefix);
-    if (owner != 0 && !ProcessRuns(owner)) {
-      std::error_code ignored;
-      fs::remove_all(entry.path(), ignored);
+    if (LeftByEndedProcess(entry.path().filename().string(), prefix) && IsOwnEntry(entry.path(), EntryKind::kAny)) {
+      RemoveEntry(entry.path());
+    }
+  }
+}
+
+void RemoveWorkLeftoversOfEndedProcesses(const std::string& folder) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    const std::string_view workPrefix = WorkFilePrefix(name);
+    const bool workFile = !workPrefix.empty() && LeftByEndedProcess(name, workPrefix);
+    const bool jobFolder = !workFile && LeftByEndedProcess(name, kJobFolderPrefix);
+    if ((workFile || jobFolder) && IsOwnEntry(entry.path(), workFile ? EntryKind::kFile : EntryKind::kFolder)) {
+      RemoveEntry(entry.path());
     }
   }
 }
@@ -63,7 +100,7 @@ int CreateWorkFile(const std::string& target, std::string* workPath) {
     return -1;
   }
   const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  const std::string prefix = "." + path.filename().string() + ".part-";
+  const std::string prefix = "." + path.filename().string() + std::string(kWorkFileMark);
   RemoveLeftoversOfEndedProcesses(folder.string(), prefix);
   std::vector<char> name = Pattern(folder / (Tag(prefix) + "XXXXXX"));
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);

@@ -344,7 +344,8 @@ MovieCompiler::SegmentRoad MovieCompiler::RenderWithSegments(bool preview, const
       b != nullptr && ((native && b->rendered == 0) || (singleUser && !native && b->fileName.empty()))) {
     trims.Trim(b, 2, t2);
   }
-  ConfirmRerenderIntermediates(head);
+  ConfirmRerenderIntermediates(
+      head, services_.get().keepTimelineSegmentFiles ? StaleSegmentFiles::kKept : StaleSegmentFiles::kDeleted);
   if (segments_.RenderRangeSegments(previewFlag) == 0) {
     services_.view().RepaintNow();
     trims.Undo();

@@ -170,6 +170,9 @@ struct MovieRenderServices {
   TurboEffectTest turboTest = nullptr;    // the fast effect path's test, or none
   FreeSpaceProbe freeSpace;               // empty: the disks are measured
   RenderWindowRunner window;              // empty: jobs run against `ui`
+  // True when the timeline's file stays as it was (the command-line tool):
+  // segment files it names are never deleted, even those found out of date.
+  bool keepTimelineSegmentFiles = false;
 };
 
 // The services bound to the project's own renderers, movie join and effect

@@ -320,8 +320,7 @@ int SegmentRenderer::RenderFrames(int previewFlag, TLFilter& segment, int prepar
     }
     return 0;
   }
-  // The file this one replaces is no longer named by the document.
-  if (segment.fileName != path) RemoveFile(segment.fileName);
+  // A file this one replaces stays: a saved timeline may still name it.
   segment.fileName = path;
   FreeFilterParamList(segment.params);
   if (eitherNative) {

@@ -11,7 +11,8 @@
 //     compiles them into board clips, which are copied into one file;
 //   - the compositing road: the render job renders the segment's range into
 //     a temporary AVI file ("%szkb%X.avi" in the document's temporary
-//     folder), which becomes the segment's file.
+//     folder), which becomes the segment's file. A file it replaces is
+//     not deleted: a timeline file may name it.
 //
 // Every temporary change (the document's range, the sound and field
 // switches of the settings, the event list, the board-rate snapping, the

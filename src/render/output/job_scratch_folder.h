@@ -6,16 +6,16 @@
 // folder of their own inside the document's temporary folder, made fresh
 // for the job and removed with everything in it when the job ends. So a
 // user's file of the same name is never touched, and two jobs at once do
-// not share their scratch files. A later job removes the folders of jobs
-// whose process was killed.
+// not share their scratch files. A later job, and each program at its start,
+// removes the folders of jobs whose process was killed.
 
 #include <string>
+
+#include "platform/files/work_files.h"  // kJobFolderPrefix, the start of the folders' names
 
 namespace sprocket {
 
 inline constexpr const char* kMixedSoundName = "recorder.wav";
-// Job folders are named this, the process number and a unique part.
-inline constexpr const char* kJobFolderPrefix = "sprocket-job-";
 inline constexpr const char* kDisplayOnlyName = "recorder.avi";
 
 class JobScratchFolder {

@@ -220,7 +220,7 @@ std::int64_t CountSpanFrames(const RenderSpanList& spans) {
   return frames;
 }
 
-bool ConfirmRerenderIntermediates(TLEvent* head) {
+bool ConfirmRerenderIntermediates(TLEvent* head, StaleSegmentFiles files) {
   if (head == nullptr) return false;
   std::vector<TLFilter*> stale;
   for (TLFilter& segment : head->segments) {
@@ -236,7 +236,9 @@ bool ConfirmRerenderIntermediates(TLEvent* head) {
   if (ShowMessage(kRerenderIntermediatesMessage, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
   for (TLFilter* segment : stale) {
     std::error_code error;
-    if (!segment->fileName.empty()) std::filesystem::remove(segment->fileName, error);
+    if (files == StaleSegmentFiles::kDeleted && !segment->fileName.empty()) {
+      std::filesystem::remove(segment->fileName, error);
+    }
     ForgetRendering(*segment);
   }
   return true;

@@ -65,10 +65,15 @@ void FreeRenderSpanList(RenderSpanList& spans);
 // Sum of (last - first + 1) over the spans.
 std::int64_t CountSpanFrames(const RenderSpanList& spans);
 
+// What becomes of the files of segments reset as out of date: deleted, or
+// kept for a timeline file that still names them (the document forgets them
+// either way).
+enum class StaleSegmentFiles { kDeleted, kKept };
+
 // When rendered segments lie inside clips that stand for intermediate
-// movies, asks once (message 61479) and on Yes deletes their files and
-// resets them. True when segments were reset.
-bool ConfirmRerenderIntermediates(TLEvent* head);
+// movies, asks once (message 61479) and on Yes resets them, deleting or
+// keeping their files. True when segments were reset.
+bool ConfirmRerenderIntermediates(TLEvent* head, StaleSegmentFiles files = StaleSegmentFiles::kDeleted);
 
 // Fills every unrendered segment that a native board clip covers (the
 // topmost video clip over the whole segment, needing no compositing, whose

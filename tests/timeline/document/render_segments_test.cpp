@@ -269,6 +269,16 @@ TEST_F(RenderSegmentsTest, RenderedSegmentsInsideIntermediateMoviesAreRenderedAg
   }
   EXPECT_TRUE(std::filesystem::exists(file));
   {
+    // A timeline file that stays as it was keeps naming the file: it stays.
+    testing::ScriptedPrompts prompts;
+    prompts.Expect(std::string(StringText(61479)), IDYES);
+    EXPECT_TRUE(ConfirmRerenderIntermediates(head.get(), StaleSegmentFiles::kKept));
+    EXPECT_TRUE(prompts.AllShown());
+  }
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_TRUE(Segment(10000)->fileName.empty());
+  Render(10000, file.string());
+  {
     testing::ScriptedPrompts prompts;
     prompts.Expect(std::string(StringText(61479)), IDYES);
     EXPECT_TRUE(ConfirmRerenderIntermediates(head.get()));
