@@ -3,6 +3,7 @@
 // repository holds its output). Every seed is small, so that the replay
 // tests stay fast.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "effects/custom_fx_group.h"
 #include "imagelib/dib_header.h"
+#include "imagelib/formats/dib_file.h"
+#include "imagelib/formats/dib_palette.h"
 #include "libs/effectcatalog/effect_catalog.h"
 #include "libs/effectcatalog/effect_ids.h"
 #include "libs/sharedservices/effect_work_block.h"
@@ -23,11 +27,13 @@
 #include "platform/media/avi_writer.h"
 #include "platform/settings/profile.h"
 #include "render/audio/wav_file.h"
+#include "render/audio/waveform_file.h"
 #include "render/flic/flic_format.h"
 #include "render/flic/flic_writer.h"
 #include "render/flic/indexed_image.h"
 #include "timeline/document/document.h"
 #include "timeline/tlefile/timeline_file.h"
+#include "waveform_media.h"
 
 namespace {
 
@@ -59,6 +65,11 @@ void KeepFile(const fs::path& made, const fs::path& seed, const Bytes& prefix = 
 
 void PutI32(Bytes& bytes, std::int32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+}
+
+void KeepBytes(const fs::path& seed, Bytes prefix, const Bytes& bytes) {
+  prefix.insert(prefix.end(), bytes.begin(), bytes.end());
+  WriteBytes(seed, prefix);
 }
 
 Bytes BlockBytes(HGLOBAL block) {
@@ -141,12 +152,7 @@ void TgaSeeds(const fs::path& out) {
 }
 
 fs::path WriteSound(const fs::path& made, int bits, int channels, int rate) {
-  WaveOutputFile wave;
-  wave.WriteWaveHeader(0, 0, 0, 0, 0, made.string());
-  Bytes samples(static_cast<std::size_t>(rate / 10) * channels * (bits / 8));
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
-  wave.Write(samples.data(), samples.size());
-  wave.WriteWaveHeader(1, samples.size(), rate, channels, bits, made.string());
+  fuzz::WriteSound(made, bits, channels, rate, rate / 10);
   return made;
 }
 
@@ -219,6 +225,172 @@ void EffectSeeds(const fs::path& out) {
   EffectSeed(folder / "grey-map.bin", 3, {0, 100}, Picture24(5, 5));
 }
 
+// A .bmp file made byte by byte: the file header, a bitmap header of
+// `headerBytes` (12: the core form), `colours` table entries, then `bits`.
+struct HandMadeBmp {
+  std::uint32_t headerBytes = 40;
+  int bitCount = 24;
+  std::int32_t width = 2;
+  std::int32_t height = 2;
+  std::uint32_t colours = 0;
+  std::uint32_t compression = 0;
+  Bytes extraHeader;  // bytes after the first 40 of a longer header
+  Bytes bits;         // empty: padded rows of a pattern
+
+  Bytes File() const {
+    const bool core = headerBytes == 12;
+    const std::uint32_t tableEntries = colours != 0 ? colours : (bitCount <= 8 ? 1u << bitCount : 0);
+    Bytes pixels = bits;
+    if (pixels.empty()) {
+      pixels.resize(static_cast<std::size_t>((bitCount * width + 31) / 32 * 4 * height));
+      for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    }
+    Bytes header;
+    PutI32(header, static_cast<std::int32_t>(headerBytes));
+    if (core) {
+      for (int value : {width, height, 1, bitCount}) {
+        header.push_back(static_cast<std::uint8_t>(value));
+        header.push_back(static_cast<std::uint8_t>(value >> 8));
+      }
+    } else {
+      PutI32(header, width);
+      PutI32(header, height);
+      PutI32(header, 1 | bitCount << 16);  // planes, bit count
+      PutI32(header, static_cast<std::int32_t>(compression));
+      PutI32(header, compression == 0 ? 0 : static_cast<std::int32_t>(pixels.size()));
+      PutI32(header, kDibPelsPerMeter);
+      PutI32(header, kDibPelsPerMeter);
+      PutI32(header, static_cast<std::int32_t>(colours));
+      PutI32(header, 0);
+      header.insert(header.end(), extraHeader.begin(), extraHeader.end());
+      header.resize(headerBytes, 0);
+    }
+    for (std::uint32_t i = 0; i < tableEntries; ++i) {
+      header.insert(header.end(), {static_cast<std::uint8_t>(i * 40), static_cast<std::uint8_t>(255 - i * 16),
+                                   static_cast<std::uint8_t>(i * 90)});
+      if (!core) header.push_back(0);
+    }
+    Bytes file = {'B', 'M'};
+    PutI32(file, static_cast<std::int32_t>(14 + header.size() + pixels.size()));
+    PutI32(file, 0);
+    PutI32(file, static_cast<std::int32_t>(14 + header.size()));
+    file.insert(file.end(), header.begin(), header.end());
+    file.insert(file.end(), pixels.begin(), pixels.end());
+    return file;
+  }
+};
+
+// A DIB of the palette code written by the .bmp writer.
+Bytes WrittenDib(const fs::path& scratch, GlobalBlock dib) {
+  const fs::path made = scratch / "seed.bmp";
+  if (!dib || WriteDibFile(made, dib.get()) != 1) return {};
+  Bytes bytes = ReadBytes(made);
+  fs::remove(made);
+  return bytes;
+}
+
+void DibSeeds(const fs::path& out, const fs::path& scratch) {
+  // The first byte of a seed is how many bytes to skip before the picture.
+  auto keep = [&out](const char* name, const Bytes& file, std::uint8_t skip = 0) {
+    Bytes bytes = {skip};
+    bytes.insert(bytes.end(), skip, 0x5A);
+    bytes.insert(bytes.end(), file.begin(), file.end());
+    WriteBytes(out / "dib_file" / name, bytes);
+  };
+  const Bytes picture = Picture24(5, 3);
+  GlobalBlock packed = GlobalBlock::Allocate(picture.size());
+  std::copy(picture.begin(), picture.end(), GlobalLockGuard<std::uint8_t>(packed.get()).get());
+  keep("written-24bit.bmp", WrittenDib(scratch, std::move(packed)));
+  keep("written-4bit.bmp", WrittenDib(scratch, NewDib(4, 7, 3)));
+  const Bytes eightBit = WrittenDib(scratch, NewDib(8, 3, 2));
+  keep("written-8bit.bmp", eightBit);
+  if (eightBit.size() > 14) keep("no-file-header.dib", Bytes(eightBit.begin() + 14, eightBit.end()), 3);
+  keep("core-4bit.bmp", HandMadeBmp{.headerBytes = 12, .bitCount = 4, .width = 5, .height = 3}.File());
+  keep("core-1bit.bmp", HandMadeBmp{.headerBytes = 12, .bitCount = 1, .width = 9, .height = 2}.File());
+  keep("info-24bit-with-table.bmp", HandMadeBmp{.width = 2, .height = 3, .colours = 2}.File());
+  keep("v4-32bit.bmp", HandMadeBmp{.headerBytes = 108, .bitCount = 32, .width = 3, .height = 2}.File());
+  Bytes masks;  // red, green, blue of 5-6-5
+  for (std::int32_t mask : {0xF800, 0x07E0, 0x001F}) PutI32(masks, mask);
+  keep("v5-16bit-bitfields.bmp",
+       HandMadeBmp{.headerBytes = 124, .bitCount = 16, .width = 3, .height = 2, .compression = 3, .extraHeader = masks}
+           .File());
+  // Run-length rows: runs, a literal, ends of line and the end of the picture.
+  keep("run-length-8bit.bmp", HandMadeBmp{.bitCount = 8,
+                                          .width = 6,
+                                          .height = 2,
+                                          .colours = 4,
+                                          .compression = 1,
+                                          .bits = {3, 1, 3, 2, 0, 0, 0, 4, 0, 1, 2, 3, 2, 3, 0, 0, 0, 1}}
+                                  .File());
+  keep("run-length-4bit.bmp", HandMadeBmp{.bitCount = 4,
+                                          .width = 6,
+                                          .height = 2,
+                                          .colours = 16,
+                                          .compression = 2,
+                                          .bits = {6, 0x12, 0, 0, 6, 0x34, 0, 1}}
+                                  .File());
+}
+
+void CustomFxSeeds(const fs::path& out) {
+  auto filter = [](std::int32_t id, std::int32_t value) {
+    TLFilter made;
+    InitFilter(made);
+    made.id = id;
+    TLFilterParam param;
+    InitFilterParam(param);
+    param.values[0] = value;
+    param.enable = 1;
+    made.params.push_back(param);
+    return made;
+  };
+  const CustomFxGroup wipes{
+      "Wipes", {{filter(kWipeLeftToRight, 25)}, {filter(kEffectSequence, 0), filter(kWipeTopToBottom, 50)}}};
+  const CustomFxGroup dissolve{"One dissolve", {{filter(kCrossDissolve, 100)}}};
+  for (const auto& [group, name] : {std::pair{&wipes, "wipes.fxc"}, std::pair{&dissolve, "dissolve.fxc"}}) {
+    const std::string text = FormatCustomFxGroup(*group);
+    WriteBytes(out / "custom_fx" / name, Bytes(text.begin(), text.end()));
+  }
+}
+
+// The waveform files of the target's two clips as the builder writes them,
+// with the stamp of the media replaced by its token; the first byte picks
+// the clip (bit 0) and the row shown (the bits above).
+void WaveformSeeds(const fs::path& out) {
+  CTestDoc doc;
+  for (int channels : {1, 2}) {
+    TLEvent* clip = fuzz::AddWaveformClip(doc, channels);
+    if (clip == nullptr || BuildWaveformFile(doc, *clip) != 1) {
+      std::fprintf(stderr, "make_fuzz_seeds: no waveform file of %d channels\n", channels);
+      continue;
+    }
+    const std::string media = clip->MediaPath();
+    const fs::path made =
+        clip->derivedFiles.waveDirectory + clip->derivedFiles.waveName + clip->derivedFiles.waveExtension;
+    Bytes file = ReadBytes(made);
+    fs::remove(made);
+    const Bytes stamp = fuzz::MediaStampBytes(media);
+    fs::remove(media);
+    const auto at = std::search(file.begin(), file.end(), stamp.begin(), stamp.end());
+    if (stamp.empty() || at == file.end()) continue;
+    const auto stampAt = static_cast<std::size_t>(at - file.begin());
+    const Bytes token(fuzz::kMediaStampToken, fuzz::kMediaStampToken + fuzz::kMediaStampTokenBytes);
+    Bytes tokened(file.begin(), at);
+    tokened.insert(tokened.end(), token.begin(), token.end());
+    tokened.insert(tokened.end(), at + static_cast<std::ptrdiff_t>(stamp.size()), file.end());
+    const std::uint8_t choice = static_cast<std::uint8_t>((channels - 1) | 7 << 1);  // row 7
+    const fs::path folderOut = out / "waveform_file";
+    if (channels == 1) {
+      // The plain layout ends with the rows.
+      KeepBytes(folderOut / "mono-plain.tmp", {choice}, Bytes(file.begin(), file.begin() + stampAt));
+      KeepBytes(folderOut / "mono-stamped.tmp", {choice}, tokened);
+    } else {
+      KeepBytes(folderOut / "stereo-with-right-rows.tmp", {choice}, tokened);
+      KeepBytes(folderOut / "stereo-without-right-rows.tmp", {choice},
+                Bytes(tokened.begin(), tokened.begin() + static_cast<std::ptrdiff_t>(stampAt + token.size())));
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,6 +410,9 @@ int main(int argc, char** argv) {
   SettingsSeeds(out, scratch);
   StillSeeds(out, scratch);
   EffectSeeds(out);
+  DibSeeds(out, scratch);
+  CustomFxSeeds(out);
+  WaveformSeeds(out);
   fs::remove_all(scratch);
   return 0;
 }

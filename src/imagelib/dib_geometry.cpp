@@ -11,6 +11,11 @@ bool IsKnownBitCount(std::int32_t bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
+std::uint32_t DibColourCount(const DibInfoHeader& header) {
+  if (header.biClrUsed != 0) return header.biClrUsed;
+  return header.biBitCount < 9 ? 1u << header.biBitCount : 0;
+}
+
 std::optional<PictureGeometry> ReadPictureGeometry(const std::uint8_t* picture) {
   if (picture == nullptr) return std::nullopt;
   const std::size_t blockBytes = GlobalSize(GlobalHandle(picture));
@@ -20,9 +25,7 @@ std::optional<PictureGeometry> ReadPictureGeometry(const std::uint8_t* picture) 
   if (header.biWidth < 1 || header.biHeight < 1 || header.biCompression != 0) return std::nullopt;
   if (!IsKnownBitCount(header.biBitCount)) return std::nullopt;
 
-  std::uint64_t colours = 0;
-  if (header.biBitCount <= 8) colours = header.biClrUsed != 0 ? header.biClrUsed : (1u << header.biBitCount);
-  const std::uint64_t offset = header.biSize + colours * 4;
+  const std::uint64_t offset = header.biSize + std::uint64_t{DibColourCount(header)} * 4;
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 7) / 8;
   const std::uint64_t padded = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
   const std::uint64_t stride = header.biSizeImage != 0 ? header.biSizeImage / header.biHeight : padded;

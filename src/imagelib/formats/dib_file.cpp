@@ -151,6 +151,17 @@ bool ReadColourTable(std::FILE* file, const CheckedHeaders& headers, std::uint8_
   return true;
 }
 
+// The header a DIB is written with (one plane, biSizeImage of the padded
+// rows), or nothing when the reader would refuse the file it makes.
+std::optional<DibInfoHeader> HeaderToWrite(const DibInfoHeader& info) {
+  CheckedHeaders headers;
+  headers.info = info;
+  headers.info.biPlanes = 1;
+  headers.info.biSizeImage = 0;
+  if (info.biSize > kLongestHeaderBytes || !CheckFields(headers)) return std::nullopt;
+  return headers.info;
+}
+
 std::size_t HeadersBytes(const DibInfoHeader& info, std::uint32_t colours) {
   return static_cast<std::size_t>(info.biSize) + std::size_t{4} * colours;
 }
@@ -196,12 +207,12 @@ int WriteDibFile(std::FILE* file, HGLOBAL dib) {
   GlobalLockGuard<std::uint8_t> lock(dib);
   const std::optional<PictureGeometry> geometry = ReadPictureGeometry(lock.get());
   if (!geometry) return 0;
-  DibInfoHeader info = ReadDibHeader(lock.get());
-  const std::uint64_t paddedRow = (static_cast<std::uint64_t>(geometry->width) * geometry->bitCount + 31) / 32 * 4;
-  const std::uint64_t imageBytes = paddedRow * static_cast<std::uint64_t>(geometry->height);
-  const std::uint64_t fileBytes = kFileHeaderBytes + geometry->pixelOffset + imageBytes;
+  const std::optional<DibInfoHeader> checked = HeaderToWrite(ReadDibHeader(lock.get()));
+  if (!checked) return 0;
+  const DibInfoHeader& info = *checked;
+  const std::uint64_t paddedRow = info.biSizeImage / static_cast<std::uint64_t>(geometry->height);
+  const std::uint64_t fileBytes = kFileHeaderBytes + geometry->pixelOffset + std::uint64_t{info.biSizeImage};
   if (fileBytes > std::numeric_limits<std::uint32_t>::max()) return 0;
-  info.biSizeImage = static_cast<std::uint32_t>(imageBytes);
 
   std::array<std::uint8_t, kFileHeaderBytes> fileHeader{};
   WriteLe16(fileHeader.data(), kBitmapFileType);

@@ -36,12 +36,14 @@ GlobalBlock ReadDibHeader(std::FILE* file);
 GlobalBlock OpenDibFile(const std::filesystem::path& path);
 GlobalBlock OpenDibFile(std::FILE* file);
 
-// Writes a packed DIB (header, colour table, bits; 24-bit or with a colour
-// table) as a .bmp file: the file header (type "BM", the whole file's size,
-// offset to the bits 14 + biSize + 4 x colours), the headers and the rows
-// padded to 4 bytes, with biSizeImage set to the padded size. Returns 1, or
-// 0 without a usable DIB or when the file cannot be created or a write
-// fails; a file created here is then removed.
+// Writes a packed uncompressed DIB (header, colour table, bits) as a .bmp
+// file that OpenDibFile reads back: the file header (type "BM", the whole
+// file's size, offset to the bits 14 + biSize + 4 x colours), the headers
+// and the rows padded to 4 bytes, with one plane and biSizeImage set to the
+// padded size. Returns 1, or 0 without a usable DIB, for a header the reader
+// refuses (longer than 124 bytes, more colours than the bit count can index),
+// or when the file cannot be created or a write fails; a file created here
+// is then removed.
 int WriteDibFile(const std::filesystem::path& path, HGLOBAL dib);
 int WriteDibFile(std::FILE* file, HGLOBAL dib);
 

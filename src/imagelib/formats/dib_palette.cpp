@@ -53,11 +53,6 @@ std::optional<std::uint32_t> TableColours(const std::uint8_t* dib, std::size_t b
 
 }  // namespace
 
-std::uint32_t DibColourCount(const DibInfoHeader& header) {
-  if (header.biClrUsed != 0) return header.biClrUsed;
-  return header.biBitCount < 9 ? 1u << header.biBitCount : 0;
-}
-
 ColorPalette CreateDibPalette(const std::uint8_t* dib) {
   if (dib == nullptr) return {};
   const std::optional<std::uint32_t> colours = TableColours(dib, GlobalSize(GlobalHandle(dib)));

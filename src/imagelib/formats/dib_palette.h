@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "imagelib/dib_geometry.h"
 #include "imagelib/dib_header.h"
 #include "imagelib/formats/color_palette.h"
 #include "platform/global_memory.h"
@@ -17,9 +18,6 @@ namespace sprocket {
 // yellow, blue, magenta, cyan, white. Also the palette used where none is
 // given.
 extern const std::array<PaletteEntry, 16> kStandardColours;
-
-// biClrUsed, or 2^bit count when that is 0 and the bit count is below 9.
-std::uint32_t DibColourCount(const DibInfoHeader& header);
 
 // A palette with one entry per colour of the DIB's table (flags 0); empty
 // for a DIB without colours or a null pointer.

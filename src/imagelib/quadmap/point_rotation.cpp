@@ -29,7 +29,10 @@ double AngleOfLine(QuadPoint centre, QuadPoint point) {
 
 void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third, double& angle,
                        double newAngle) {
-  if (std::fabs(angle) < kAngleEpsilon) angle = AngleOfLine(centre, first);
+  // Unturned points (angle 0) turn by the new angle itself; turned ones by
+  // the difference to the angle they stand at now, measured, so that the
+  // truncations of earlier turns do not add up.
+  angle = std::fabs(angle) < kAngleEpsilon ? 0.0 : AngleOfLine(centre, first);
   const double turn = newAngle - angle;
   for (QuadPoint* point : {&first, &second, &third}) {
     *point = RotatePoint(point->x, point->y, centre.x, centre.y, turn);

@@ -15,10 +15,11 @@ QuadPoint RotatePoint(double x, double y, double centreX, double centreY, double
 // the two coincide.
 double AngleOfLine(QuadPoint centre, QuadPoint point);
 
-// Turns the three points about `centre` so that the line to `first` points
-// at `newAngle` (radians). `angle` is the line's current angle; when it is
-// within 0.01 of 0 it is measured from the points first. On return `angle`
-// holds `newAngle`.
+// Turns the three points about `centre` to `newAngle` (radians). `angle`
+// says how they stand: within 0.01 of 0 they are unturned and turn by
+// `newAngle`; otherwise they stand at the angle of the line from `centre` to
+// `first`, which is measured, and turn by the difference, so that that line
+// then points at `newAngle`. On return `angle` holds `newAngle`.
 void RotatePointsAbout(QuadPoint centre, QuadPoint& first, QuadPoint& second, QuadPoint& third, double& angle,
                        double newAngle);
 

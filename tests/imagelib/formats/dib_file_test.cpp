@@ -216,5 +216,153 @@ TEST(DibFile, WritesThatFailReportZeroAndLeaveNoFile) {
   EXPECT_FALSE(std::filesystem::exists(dir / "bad.bmp"));
 }
 
+// A .bmp file laid out by hand: the file header (or none), a bitmap header
+// of `headerBytes` (12: the core form), the colour table of `colours`
+// entries (i * 50, 255 - i, 7 + i) and the rows, every byte i * 29 + 3.
+struct BmpLayout {
+  std::uint32_t headerBytes = 40;
+  int bitCount = 24;
+  std::int32_t width = 2;
+  std::int32_t height = 3;
+  std::uint32_t colours = 0;  // biClrUsed
+  std::uint32_t compression = 0;
+  bool fileHeader = true;
+
+  std::uint32_t TableEntries() const { return colours != 0 ? colours : bitCount <= 8 ? 1u << bitCount : 0; }
+  std::size_t RowBytes() const { return static_cast<std::size_t>((bitCount * width + 31) / 32 * 4); }
+  Bytes File() const {
+    const bool core = headerBytes == 12;
+    Bytes header(headerBytes, 0);
+    WriteLe32(header.data(), headerBytes);
+    if (core) {
+      WriteLe16(header.data() + 4, static_cast<std::uint16_t>(width));
+      WriteLe16(header.data() + 6, static_cast<std::uint16_t>(height));
+      WriteLe16(header.data() + 8, 1);
+      WriteLe16(header.data() + 10, static_cast<std::uint16_t>(bitCount));
+    } else {
+      DibInfoHeader info;
+      info.biSize = headerBytes;
+      info.biWidth = width;
+      info.biHeight = height;
+      info.biPlanes = 1;
+      info.biBitCount = static_cast<std::uint16_t>(bitCount);
+      info.biCompression = compression;
+      info.biClrUsed = colours;
+      WriteDibHeader(header.data(), info);
+    }
+    for (std::uint32_t i = 0; i < TableEntries(); ++i) {
+      header.insert(header.end(), {static_cast<std::uint8_t>(i * 50), static_cast<std::uint8_t>(255 - i),
+                                   static_cast<std::uint8_t>(7 + i)});
+      if (!core) header.push_back(0);
+    }
+    Bytes file;
+    if (fileHeader) {
+      file.resize(14, 0);
+      file[0] = 'B';
+      file[1] = 'M';
+      WriteLe32(file.data() + 2, static_cast<std::uint32_t>(14 + header.size() + RowBytes() * height));
+      WriteLe32(file.data() + 10, static_cast<std::uint32_t>(14 + header.size()));
+    }
+    file.insert(file.end(), header.begin(), header.end());
+    for (std::size_t i = 0; i < RowBytes() * static_cast<std::size_t>(height); ++i) {
+      file.push_back(static_cast<std::uint8_t>(i * 29 + 3));
+    }
+    return file;
+  }
+};
+
+TEST(DibFile, BitsOfA24BitFileWithAColourTableStartAfterTheTable) {
+  TempDir dir;
+  // 14 + 40 + 2 x 4 + 3 rows of 8 bytes: the bottom row's first pixel is
+  // the bits' first bytes (3, 32, 61), not the table's (0, 255, 7).
+  const BmpLayout layout{.width = 2, .height = 3, .colours = 2};
+  for (const bool fileHeader : {true, false}) {
+    BmpLayout kind = layout;
+    kind.fileHeader = fileHeader;
+    const Bytes bytes = kind.File();
+    ASSERT_EQ(bytes.size(), fileHeader ? 86u : 72u);
+    const auto path = dir / "table.bmp";
+    WriteFileBytes(path, bytes);
+    GlobalBlock dib = OpenDibFile(path);
+    ASSERT_TRUE(dib) << fileHeader;
+    const Bytes rgb = RgbTopDown(dib.get());
+    ASSERT_EQ(rgb.size(), 18u);
+    // Bottom row, left pixel: blue 3, green 32, red 61 as red, green, blue.
+    EXPECT_EQ(Bytes(rgb.end() - 6, rgb.end() - 3), (Bytes{61, 32, 3})) << fileHeader;
+    // Top row, right pixel: bytes 19..21 of the bits.
+    EXPECT_EQ(Bytes(rgb.begin() + 3, rgb.begin() + 6),
+              (Bytes{(21 * 29 + 3) & 0xFF, (20 * 29 + 3) & 0xFF, (19 * 29 + 3) & 0xFF}))
+        << fileHeader;
+  }
+}
+
+TEST(DibFile, WhatTheWriterWritesOpensAgainForEveryHeaderKind) {
+  TempDir dir;
+  const BmpLayout kinds[] = {
+      {.headerBytes = 12, .bitCount = 1, .width = 9},
+      {.headerBytes = 12, .bitCount = 4, .width = 5},
+      {.headerBytes = 12, .bitCount = 8},
+      {.headerBytes = 12, .bitCount = 24, .width = 3},
+      {.bitCount = 8, .width = 3, .colours = 7},
+      {.bitCount = 4, .width = 7},
+      {.bitCount = 24, .width = 2, .colours = 2},
+      {.bitCount = 16, .width = 3},
+      {.bitCount = 32, .width = 2, .colours = 3},
+      {.headerBytes = 52, .bitCount = 24, .width = 3},
+      {.headerBytes = 108, .bitCount = 32, .width = 2},
+      {.headerBytes = 124, .bitCount = 8, .width = 5, .colours = 16},
+  };
+  for (const BmpLayout& kind : kinds) {
+    const std::string what = std::to_string(kind.headerBytes) + "-byte header, " + std::to_string(kind.bitCount) +
+                             " bits, " + std::to_string(kind.colours) + " colours";
+    const auto original = dir / "original.bmp";
+    WriteFileBytes(original, kind.File());
+    GlobalBlock read = OpenDibFile(original);
+    ASSERT_TRUE(read) << what;
+    const auto written = dir / "written.bmp";
+    ASSERT_EQ(WriteDibFile(written, read.get()), 1) << what;
+    const Bytes file = ReadFileBytes(written);
+    ASSERT_GE(file.size(), 54u) << what;
+    EXPECT_EQ(ReadLe32(file.data() + 2), file.size()) << what;
+    EXPECT_EQ(ReadLe32(file.data() + 10), file.size() - kind.RowBytes() * static_cast<std::size_t>(kind.height))
+        << what;
+    GlobalBlock again = OpenDibFile(written);
+    ASSERT_TRUE(again) << what;
+    EXPECT_EQ(RgbTopDown(again.get()), RgbTopDown(read.get())) << what;
+    EXPECT_FALSE(RgbTopDown(again.get()).empty()) << what;
+    const DibInfoHeader before = ReadDibHeader(GlobalLockGuard<std::uint8_t>(read.get()).get());
+    const DibInfoHeader after = ReadDibHeader(GlobalLockGuard<std::uint8_t>(again.get()).get());
+    EXPECT_EQ(after.biSize, before.biSize) << what;
+    EXPECT_EQ(after.biClrUsed, before.biClrUsed) << what;
+    EXPECT_EQ(GlobalSize(again.get()), GlobalSize(read.get())) << what;
+  }
+}
+
+TEST(DibFile, TheWriterRefusesPicturesTheReaderWouldRefuse) {
+  TempDir dir;
+  const auto original = dir / "original.bmp";
+  WriteFileBytes(original, BmpLayout{.bitCount = 8, .width = 3, .colours = 4}.File());
+  struct Case {
+    const char* what;
+    std::uint32_t headerBytes;
+    std::uint32_t colours;
+  };
+  // The header kept in a block long enough for the header and table claimed.
+  for (const Case& test : {Case{"more colours than 8 bits index", 40, 300}, Case{"a 200-byte header", 200, 4}}) {
+    GlobalBlock dib = OpenDibFile(original);
+    ASSERT_TRUE(dib);
+    DibInfoHeader header = ReadDibHeader(GlobalLockGuard<std::uint8_t>(dib.get()).get());
+    const std::size_t bits = header.biSizeImage;
+    header.biSize = test.headerBytes;
+    header.biClrUsed = test.colours;
+    ASSERT_NE(GlobalReAlloc(dib.get(), test.headerBytes + 4 * test.colours + bits, GMEM_MOVEABLE | GMEM_ZEROINIT),
+              nullptr);
+    WriteDibHeader(GlobalLockGuard<std::uint8_t>(dib.get()).get(), header);
+    const auto path = dir / "refused.bmp";
+    EXPECT_EQ(WriteDibFile(path, dib.get()), 0) << test.what;
+    EXPECT_FALSE(std::filesystem::exists(path)) << test.what;
+  }
+}
+
 }  // namespace
 }  // namespace sprocket
