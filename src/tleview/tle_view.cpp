@@ -1,4 +1,5 @@
 #include "tleview/tle_view.h"
+#include "tleview/movie_band_drag.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
 #include "timeline/tlefile/timeline_backup.h"
+#include "tleview/movie_band_drag.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/view_previews.h"
 
@@ -57,6 +59,7 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
   previews_ = std::make_unique<ViewPreviews>(*this, app, profile);
   viewport()->installEventFilter(previews_.get());
   installEventFilter(previews_.get());
+  new MovieBandDrag(*this);  // a child of the view
 }
 
 CTLEView::~CTLEView() {
@@ -170,6 +173,7 @@ void CTLEView::RepaintEdit(const EditReport& report) {
     return;
   }
   if (report.segmentsChanged) RepaintSegmentBand();
+  if (report.marksChanged) InvalidateRect(dc::Rect{0, 0, ClientRect().right, doc.TrackAreaTop()});
   // The changed span on each changed track, widened by the outline drawn
   // around clips, and the transition track when roll tracks changed.
   const std::int32_t left = doc.TimeToX(report.span.start) - 3;

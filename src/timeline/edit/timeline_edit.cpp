@@ -193,8 +193,9 @@ EditResult TimelineEdit::Commit() {
   report.tracksChanged = TrackHeadersKey(Before()) != TrackHeadersKey(head);
   report.durationChanged = doc_.duration != durationBefore_;
   report.segmentsChanged = SegmentsKey(Before()) != SegmentsKey(head);
-  report.changed = report.changed || report.tracksChanged || report.durationChanged || report.segmentsChanged ||
-                   !MarksAndRangesEqual(before_, doc_);
+  report.marksChanged = !MarksAndRangesEqual(before_, doc_);
+  report.changed =
+      report.changed || report.tracksChanged || report.durationChanged || report.segmentsChanged || report.marksChanged;
   open_ = false;
   if (!report.changed) {
     doc_.SetModifiedFlag(modifiedBefore_);  // nothing to undo

@@ -56,6 +56,7 @@ struct EditReport {
   bool tracksChanged = false;    // tracks were added, renumbered or their headers changed
   bool durationChanged = false;  // the timeline's length (and so its extent) changed
   bool segmentsChanged = false;  // the render segments band changed
+  bool marksChanged = false;     // marks or the movie and preview ranges (the bands) changed
   int transitionsLost = 0;       // transitions deleted because their overlap went
 };
 
