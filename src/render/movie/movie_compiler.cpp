@@ -174,7 +174,7 @@ std::optional<std::string> MovieCompiler::ChooseOutput(bool preview, MovieOutput
       const std::string folder = WithTrailingSlash(answer->folder);
       const std::string test = folder + answer->prefix + ImageSequenceExtension(record.IFileType);
       if (TestOutputFile(test) == 0) return std::nullopt;
-      app.imageSequenceBasePath = folder + answer->prefix.substr(0, 4);
+      app.imageSequenceBasePath = folder + answer->prefix.substr(0, kImageSequencePrefixLength);
       return app.imageSequenceBasePath;
     }
   }
