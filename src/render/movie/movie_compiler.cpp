@@ -245,8 +245,7 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
   }
   // A format no output can make is refused before anything is prepared.
   const OutputKind kind = OutputKindOf(outputType);
-  if (const std::string problem = RenderFormatProblem(SelectRenderFormat(app.Settings(preview), kind, preview), kind);
-      !problem.empty()) {
+  if (const std::string problem = OutputSettingsProblem(app.Settings(preview), kind, preview); !problem.empty()) {
     ShowMessage(problem, MB_OK | MB_ICONSTOP);
     return -1;
   }
