@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "render/movie/movie_render_services.h"
+
 class QLineEdit;
 
 namespace sprocket {
@@ -12,7 +14,7 @@ namespace sprocket {
 class CDirPickerDlg : public QDialog {
   Q_OBJECT
 public:
-  static constexpr int kMaxPrefixLength = 4;
+  static constexpr int kMaxPrefixLength = static_cast<int>(kImageSequencePrefixLength);
 
   CDirPickerDlg(int mode, QWidget* parent = nullptr);
   int DoModal();

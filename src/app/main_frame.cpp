@@ -13,6 +13,7 @@
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
+#include "render/output/output_preferences.h"
 #include "timeline/basics/time_code.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/ruler_scale.h"
@@ -85,6 +86,8 @@ void CMainFrame::createMenus() {
   file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { OnFileSave(); });
   file->addAction(tr("Save &As..."), QKeySequence(tr("Ctrl+Shift+S")), this, [this] { OnFileSaveAs(); });
   file->addSeparator();
+  file->addAction(tr("&Preferences..."), this, [this] { OnPreferences(); });
+  file->addSeparator();
   file->addAction(tr("E&xit"), this, &QWidget::close);
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
@@ -153,6 +156,7 @@ void CMainFrame::ShowPosition(std::int32_t ms) {
 CTestFrame* CMainFrame::OnFileNew() {
   auto document = std::make_shared<ViewedDocument>();
   document->doc.title = "Timeline" + std::to_string(++untitledCount_);
+  document->doc.SetFrameRate(NewTimelineRate(app_.movie));
   return AddFrame(std::move(document));
 }
 

@@ -28,6 +28,7 @@ class CPreviewWnd;
 class CTipWnd;
 class CustomFxGroupDialogs;
 class EffectSequenceDialog;
+class PreferencesDialogs;
 class PreviewWindowLink;
 class CTestFrame;
 class CTLEView;
@@ -64,6 +65,15 @@ public:
   CTestFrame* OnWindowNewWindow();
   // Writes the active timeline's backup when it has changes.
   void OnAutoSave();
+
+  // --- Preferences (main_frame_preferences.cpp) ---
+  // `dialogs` (not owned; null: the Preferences dialog) answers File >
+  // Preferences.
+  void SetPreferencesDialogs(PreferencesDialogs* dialogs) { preferencesDialogs_ = dialogs; }
+  // Edits the output settings; on OK stores them, makes them the
+  // application's and sets the field orders of the open timelines' AVI
+  // clips. False on Cancel or refused values.
+  bool OnPreferences();
 
   // --- Previews (main_frame_preview.cpp) ---
   // The preview window the views scrub and play in (not owned; null: none).
@@ -148,6 +158,7 @@ private:
   QMenu* effectsMenu_ = nullptr;
   QMenu* customFxMenu_ = nullptr;
   CutClipboard cutClipboard_;  // shared by the views' Cut and Paste
+  PreferencesDialogs* preferencesDialogs_ = nullptr;
 };
 
 // "Free Memory:%luK": the free memory in thousands of bytes.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -118,6 +119,19 @@ bool LoadTimeline(const RenderOptions& options, CTestDoc& doc, std::FILE* err) {
   return true;
 }
 
+// Image files are named by the first letters of the prefix only: says so
+// when the prefix asked for is longer.
+void TellShortenedPrefix(const RenderOptions& options, FixedMovieOutput& output, std::FILE* err) {
+  if (options.type != OutputType::kImageSequence) return;
+  const std::optional<FolderPrefixAnswer> answer = output.PickFolderAndPrefix();
+  if (!answer || answer->prefix.size() <= kImageSequencePrefixLength) return;
+  std::fprintf(err,
+               "sprocket-render: image files are named by the first %zu characters of the prefix: \"%s\" becomes "
+               "\"%s\"\n",
+               kImageSequencePrefixLength, answer->prefix.c_str(),
+               answer->prefix.substr(0, kImageSequencePrefixLength).c_str());
+}
+
 }  // namespace
 
 int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
@@ -130,6 +144,7 @@ int RunRenderCommand(const RenderOptions& options, std::FILE* err) {
   std::unique_ptr<VideoBoard> board = OpenVideoBoard(AppProfile());
   HeadlessMovieView view(doc, TheApp(), AppProfile());
   FixedMovieOutput dialogs(options.out);
+  TellShortenedPrefix(options, dialogs, err);
   MovieRenderServices services = LibraryMovieRenderServices();
   services.view = &view;
   services.ui = &ui;

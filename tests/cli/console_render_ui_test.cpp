@@ -5,16 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "render_test_project.h"
+
 namespace sprocket {
 namespace {
 
-std::string Contents(std::FILE* file) {
-  std::fflush(file);
-  std::rewind(file);
-  std::string text;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
-  return text;
-}
+using testing::StreamText;
 
 TEST(ConsoleRenderUi, ShowsFrameTimeCodeAndPercentOnOneLine) {
   std::FILE* file = std::tmpfile();
@@ -30,7 +26,7 @@ TEST(ConsoleRenderUi, ShowsFrameTimeCodeAndPercentOnOneLine) {
     ui.ShowProgress(100);
     ui.SetTimeCode("00:00:05:00");
   }
-  const std::string text = Contents(file);
+  const std::string text = StreamText(file);
   std::fclose(file);
   // Each drawing starts at the line's beginning; the last one shows the end
   // and the line is ended.
@@ -49,7 +45,7 @@ TEST(ConsoleRenderUi, WritesNothingWhenNotATerminal) {
     ui.ShowProgress(100);
     ui.SetTimeCode("00:00:00:01");
   }
-  EXPECT_EQ(Contents(file), "");
+  EXPECT_EQ(StreamText(file), "");
   std::fclose(file);
   EXPECT_FALSE(ConsoleRenderUi::IsTerminal(nullptr));
 }

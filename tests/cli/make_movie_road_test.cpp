@@ -192,6 +192,26 @@ TEST(MakeMovieRoad, BoardStandInMakesTheMovieOfBoardClips) {
   EXPECT_EQ(pieces, 1) << output;
 }
 
+// The logs live in the settings folder: a render that goes well writes
+// neither; a clip whose media is missing logs its frames in "riziv.log"
+// once the first failure has created the file.
+TEST(MakeMovieRoad, TheRenderLogAppearsInTheSettingsFolderWhenSourcesFail) {
+  RenderTestProject project("VResWidth=64\nVResHeight=48\nVFramesPerSec=2500\nVReserved1=0");
+  const std::string out = project.Path("movie.avi");
+  ASSERT_NE(RunRender(project, out, "--range 0,200").find("EXIT=0"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(project.Path("config/riziv.log")));
+  EXPECT_FALSE(std::filesystem::exists(project.Path("config/roduver.log")));
+
+  std::filesystem::remove(project.Path("card.avi"));
+  ASSERT_NE(RunRender(project, out, "--range 0,200").find("EXIT=0"), std::string::npos);
+  std::ifstream log(project.Path("config/riziv.log"));
+  ASSERT_TRUE(log.is_open());
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_NE(text.str().find(">>\tlogged in GetDIB()"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(project.Path("config/roduver.log")));
+}
+
 TEST(MakeMovieRoad, ImageSequenceTakesTheFolderAndPrefix) {
   RenderTestProject project("VResWidth=64\nVResHeight=48\nIResWidth=32\nIResHeight=24\nVFramesPerSec=500");
   const std::string output = RunRender(project, project.Path("shot"), "--type seq");

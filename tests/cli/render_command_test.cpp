@@ -211,6 +211,26 @@ TEST_F(RenderCommand, ImageSequenceWritesExactBitmaps) {
   }
 }
 
+// Image files take the first four characters of the prefix only, and a
+// longer prefix is told so on stderr.
+TEST_F(RenderCommand, ALongImagePrefixIsCutToFourCharactersAndSaysSo) {
+  RenderTestProject project(Settings());
+  std::filesystem::create_directories(project.Path("seq"));
+  for (auto [prefix, name] : {std::pair{"takeone", "take"}, std::pair{"ab", "ab"}}) {
+    std::FILE* err = std::tmpfile();
+    ASSERT_NE(err, nullptr);
+    const RenderOptions options =
+        Options(project.Timeline(), project.Path("seq/") + prefix, OutputType::kImageSequence);
+    EXPECT_EQ(RunRenderCommand(options, err), kExitWritten) << prefix;
+    const std::string text = StreamText(err);
+    std::fclose(err);
+    EXPECT_EQ(text.find("first 4 characters of the prefix: \"takeone\" becomes \"take\"") != std::string::npos,
+              name == std::string("take"))
+        << text;
+    EXPECT_TRUE(std::filesystem::exists(project.Path("seq/") + name + "0024.BMP")) << prefix;
+  }
+}
+
 TEST_F(RenderCommand, WavFileHoldsTheTone) {
   RenderTestProject project(Settings());
   const std::string out = project.Path("sound.wav");

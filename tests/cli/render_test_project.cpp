@@ -113,4 +113,12 @@ std::string ProbeStream(const std::string& path, const std::string& selector, co
   return text;
 }
 
+std::string StreamText(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+  return text;
+}
+
 }  // namespace sprocket::testing

@@ -5,6 +5,7 @@
 // timeline to compare the outputs with.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ public:
 private:
   TempDir dir_;
 };
+
+// Everything written to a file stream (a tmpfile standing in for stderr).
+std::string StreamText(std::FILE* file);
 
 // A stream's entries as ffprobe shows them ("codec_name=mjpeg|width=64|...");
 // empty without ffprobe.

@@ -58,6 +58,14 @@ bool IsVideoCompressorAvailable(FourCC code) {
   return compressor->Uncompressed() || avcodec_find_encoder_by_name(compressor->encoder.c_str()) != nullptr;
 }
 
+std::vector<std::string> AvailableCompressorCodes() {
+  std::vector<std::string> codes;
+  for (const CompressorRow& row : kCompressors) {
+    if (row.code[0] != '\0' && IsVideoCompressorAvailable(MakeFourCC(row.code))) codes.emplace_back(row.code);
+  }
+  return codes;
+}
+
 std::string FallbackDecoderName(FourCC code) {
   for (const char* board : kBoardMotionJpegCodes) {
     if (FourCCEqualsNoCase(code, MakeFourCC(board))) return "mjpeg";

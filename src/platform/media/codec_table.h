@@ -13,6 +13,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/media/fourcc.h"
 
@@ -30,6 +31,10 @@ std::optional<VideoCompressor> FindVideoCompressor(FourCC code);
 // True when the code has a compressor and this build of FFmpeg has its
 // encoder (libx264, for one, may be missing).
 bool IsVideoCompressorAvailable(FourCC code);
+
+// The codes of the compressors this build can write ("DIB " for
+// uncompressed), in the order of the list above.
+std::vector<std::string> AvailableCompressorCodes();
 
 // The FFmpeg decoder to use for a stream with this code when FFmpeg does not
 // recognise it, or empty.

@@ -174,7 +174,7 @@ std::optional<std::string> MovieCompiler::ChooseOutput(bool preview, MovieOutput
       const std::string folder = WithTrailingSlash(answer->folder);
       const std::string test = folder + answer->prefix + ImageSequenceExtension(record.IFileType);
       if (TestOutputFile(test) == 0) return std::nullopt;
-      app.imageSequenceBasePath = folder + answer->prefix.substr(0, 4);
+      app.imageSequenceBasePath = folder + answer->prefix.substr(0, kImageSequencePrefixLength);
       return app.imageSequenceBasePath;
     }
   }
@@ -245,8 +245,7 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
   }
   // A format no output can make is refused before anything is prepared.
   const OutputKind kind = OutputKindOf(outputType);
-  if (const std::string problem = RenderFormatProblem(SelectRenderFormat(app.Settings(preview), kind, preview), kind);
-      !problem.empty()) {
+  if (const std::string problem = OutputSettingsProblem(app.Settings(preview), kind, preview); !problem.empty()) {
     ShowMessage(problem, MB_OK | MB_ICONSTOP);
     return -1;
   }

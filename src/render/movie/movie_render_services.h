@@ -8,6 +8,7 @@
 // hand the headless view (HeadlessMovieView) and dialogs that answer
 // without asking (FixedMovieOutput, or a script).
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -119,9 +120,13 @@ struct FileSaveRequest {
   std::string defaultName;
   std::string defaultExtension;
 };
+// Image-sequence files are named by at most this many characters of the
+// prefix chosen, then the image's number.
+inline constexpr std::size_t kImageSequencePrefixLength = 4;
+
 struct FolderPrefixAnswer {
   std::string folder;
-  std::string prefix;  // at most 4 characters are used
+  std::string prefix;  // at most kImageSequencePrefixLength characters are used
 };
 
 class MovieOutputDialogs {

@@ -3,6 +3,7 @@
 // movie, calling back for every frame's picture, for progress and for the
 // message pump.
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -221,15 +222,18 @@ int WriteAviOutput(RenderJobContext& job) {
   const JobFrameRenderer& renderer = join.params.diskBuffered != 0 && job.services.renderFrameBuffered
                                          ? job.services.renderFrameBuffered
                                          : job.services.renderFrame;
-  std::int64_t progressCalls = 0;
+  std::int64_t framesShown = 0;
   const std::int64_t total = join.params.frameCount;
   // A termination keeps nothing of the movie.
   MovieJoinFrameCallback frameCallback = [&](MovieJoinFrame& frame) {
     const int answer = RenderJoinFrame(job, renderer, frame);
     return IsTerminationRequested() ? kJoinStopDiscarding : answer;
   };
+  // The library reports each frame and then the end once more: the count
+  // stops at the movie's frames.
   MovieJoinProgressCallback progressCallback = [&](double timeMs, const std::uint8_t* picture) {
-    job.ui.ShowFrameCount(++progressCalls, total);
+    framesShown = std::min(framesShown + 1, total);
+    job.ui.ShowFrameCount(framesShown, total);
     job.ShowRenderProgress(timeMs, picture);
   };
   MovieJoinPumpCallback pumpCallback = [] {

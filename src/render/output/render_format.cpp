@@ -93,6 +93,10 @@ std::string RenderFormatProblem(const RenderFormat& format, OutputKind kind) {
   return {};
 }
 
+std::string OutputSettingsProblem(const MovieSettings& settings, OutputKind kind, bool previewFlag) {
+  return RenderFormatProblem(SelectRenderFormat(settings, kind, previewFlag), kind);
+}
+
 RenderFormat SelectRenderFormat(const MovieSettings& settings, OutputKind kind, bool previewFlag) {
   RenderFormat format;
   format.audioBits = settings.ABitsPerSample;

@@ -66,6 +66,9 @@ inline constexpr float kMaxOutputFramesPerSecond = 120.0f;
 // frame rate above kMaxOutputFramesPerSecond. A rate of 0 or below is not
 // refused here: the job renders a single frame then.
 std::string RenderFormatProblem(const RenderFormat& format, OutputKind kind);
+// The same for the format a settings record gives an output: what Make Movie
+// and the preferences refuse.
+std::string OutputSettingsProblem(const MovieSettings& settings, OutputKind kind, bool previewFlag);
 
 // The fixed format of WAV jobs and the display-only preview.
 inline constexpr std::int32_t kSmallOutputWidth = 160;

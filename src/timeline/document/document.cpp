@@ -116,6 +116,12 @@ double CTestDoc::UnitMs() const {
   return unit;
 }
 
+void CTestDoc::SetFrameRate(std::int32_t rateHundredths) {
+  rate = rateHundredths;
+  if (head) head->rate = rateHundredths;
+  RecalcScale();
+}
+
 void CTestDoc::RecalcScale() {
   pixelsPerUnit = pictureWidths[std::clamp(zoom, 0, 3)];
   double unitsInDuration = duration / UnitMs();

@@ -240,6 +240,10 @@ public:
   // Recomputes pixels per unit, extent, major ticks and the waveform scale
   // after a change of zoom, scale, rate or duration.
   void RecalcScale();
+  // Sets the frame rate (hundredths of a frame per second) of the document
+  // and its head record, then recomputes the scale. Clip times stay as
+  // they are.
+  void SetFrameRate(std::int32_t rateHundredths);
   // x of a time: (t - origin) x pixels per unit / unit ms, truncated,
   // - horizontal scroll + M + W.
   std::int32_t TimeToX(std::int32_t ms) const;

@@ -9,6 +9,7 @@
 #include "platform/message_pump.h"
 #include "render/audio/audio_mixdown.h"
 #include "render/audio/wav_file.h"
+#include "render/output/movie_join_binding.h"
 
 namespace sprocket::testing {
 namespace {
@@ -247,6 +248,18 @@ TEST_F(AviJob, AFailedFrameStopsTheJoin) {
   prompts.Expect("Movie/Preview stopped! \n Frames compiled: 2 \nOutput File: " + Path("m.avi"));
   EXPECT_EQ(Run(RenderJob{0, 0, 1000, OutputKind::kAvi, Path("m.avi")}), 2);
   EXPECT_EQ(calls.size(), 3u);
+}
+
+// The movie join library reports the end once more after the last frame;
+// the frame count shown stops at the movie's frames.
+TEST_F(AviJob, TheFrameCountEndsAtTheMoviesFrames) {
+  join = LibraryMovieJoin();
+  Movie().VReserved1 = 0;
+  Movie().VCompressionType = "DIB ";
+  prompts.Expect("Movie/Preview completed! \n Frames compiled: 3 \nOutput File: " + Path("m.avi"));
+  EXPECT_EQ(Run(RenderJob{0, 0, 120, OutputKind::kAvi, Path("m.avi")}), 3);
+  EXPECT_EQ(ui.framesDone, 3);
+  EXPECT_EQ(ui.framesTotal, 3);
 }
 
 using DisplayOnlyJob = RenderJobTest;
