@@ -40,10 +40,13 @@ TEST(CustomFxGroupFile, RefusesToWriteGroupsThatCannotBeRead) {
       {"Empty", {}},
       {"Filter", {OneFilter(effect_id::kBlur)}},
       {"Hollow", {FilterList{}}},
+      {"Not UTF-8 \xff", TwoWipes().transitions},
   };
   for (const CustomFxGroup& group : cases) {
     std::string error;
-    EXPECT_FALSE(WriteCustomFxGroup(path, group, &error)) << group.title;
+    bool written = true;
+    EXPECT_NO_THROW(written = WriteCustomFxGroup(path, group, &error)) << group.title;
+    EXPECT_FALSE(written) << group.title;
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(std::filesystem::exists(path));
   }
