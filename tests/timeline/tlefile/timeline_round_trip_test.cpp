@@ -221,7 +221,8 @@ private:
       clip.directory = parts.directory;
       clip.name = parts.name;
       clip.extension = parts.extension;
-      clip.mediaType = GetMediaTypeCode(path);
+      // A file may give any known type, or none.
+      clip.mediaType = Chance(80) ? GetMediaTypeCode(path) : Pick<std::int32_t>({0, kMediaOther});
     }
     clip.speed = Chance(60) ? kNormalSpeed : Int(1, 10000);
     clip.playIn = Int(0, 1000000);
