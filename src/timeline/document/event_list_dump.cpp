@@ -192,7 +192,7 @@ std::string DumpKeptDocument(const CTestDoc& doc) {
   }
   out << "tracks=" << doc.trackCount << " duration=" << doc.duration << " rate=" << doc.rate
       << " movie=" << doc.movieRange.start << '-' << doc.movieRange.end << " preview=" << doc.previewRange.start << '-'
-      << doc.previewRange.end << " position=" << doc.currentPosition << '\n';
+      << doc.previewRange.end << " follow=" << doc.rangesFollowContent << " position=" << doc.currentPosition << '\n';
   out << "view zoom=" << doc.zoom << " scale=" << doc.scaleIndex << " origin=" << doc.timeOrigin
       << " clipView=" << doc.clipViewOption << " scroll=" << doc.horizontalScroll << '\n';
   out << "options savePrompt=" << doc.savePrompt << " buffered=" << doc.bufferedMovie << ',' << doc.bufferedPreview

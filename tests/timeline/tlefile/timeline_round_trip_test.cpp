@@ -257,6 +257,7 @@ private:
   void FillDocument(CTestDoc& doc) {
     doc.movieRange = Range();
     doc.previewRange = Range();
+    doc.rangesFollowContent = Chance(50);
     doc.currentPosition = Int(0, kMaxTimelineEnd);
     doc.zoom = Int(0, 3);
     doc.scaleIndex = Int(0, static_cast<std::int64_t>(kScaleUnits.size()) - 1);
