@@ -6,27 +6,14 @@
 #include "platform/files/atomic_file.h"
 #include "timeline/tlefile/filter_list_json.h"
 #include "timeline/tlefile/json_cursor.h"
+#include "timeline/tlefile/json_text.h"
 
 namespace sprocket {
 
 namespace {
 
-using json = nlohmann::json;
-
 // Filters nest parameters and tables a few levels deep; nothing more.
-constexpr int kMaxDepth = 16;
-
-json ParseGuarded(std::string_view text) {
-  auto guard = [](int depth, json::parse_event_t, json&) {
-    if (depth > kMaxDepth) throw JsonFormatError("the file is nested too deeply to be a transition group");
-    return true;
-  };
-  try {
-    return json::parse(text.begin(), text.end(), guard);
-  } catch (const json::parse_error& problem) {
-    throw JsonFormatError("the file is not valid JSON (error at byte " + std::to_string(problem.byte) + ")");
-  }
-}
+constexpr JsonTextLimits kGroupTextLimits{16, 1000000, "a transition group"};
 
 std::string CheckEntry(const FilterList& entry, std::size_t index) {
   const std::string where = "transition " + std::to_string(index + 1);
@@ -68,30 +55,44 @@ std::string FormatCustomFxGroup(const CustomFxGroup& group) {
   return root.dump(1) + "\n";
 }
 
+namespace {
+
+CustomFxGroup CustomFxGroupFromJson(const JsonCursor& root) {
+  std::optional<JsonCursor> format = root.Value().is_object() ? root.OptionalField("format") : std::nullopt;
+  if (!format || !format->Value().is_string() || format->Value().get_ref<const std::string&>() != kCustomFxFormat) {
+    throw JsonFormatError("the file is not a custom transition group (its \"format\" is not \"" +
+                          std::string(kCustomFxFormat) + "\")");
+  }
+  if (root.Field("version").Int(1, 1000) > kCustomFxVersion) {
+    throw JsonFormatError("the file was written by a newer version of the editor");
+  }
+  CustomFxGroup read;
+  read.title = root.Field("title").Text(kMaxCustomFxTitle);
+  for (const JsonCursor& entry : root.Field("transitions").Items(kMaxCustomFxEntries)) {
+    read.transitions.push_back(FilterListFromJson(entry));
+  }
+  std::string problem = CheckCustomFxGroup(read);
+  if (!problem.empty()) throw JsonFormatError(problem);
+  return read;
+}
+
+}  // namespace
+
 bool ParseCustomFxGroup(std::string_view text, CustomFxGroup& group, std::string* error) {
-  try {
-    const json document = ParseGuarded(text);
-    const JsonCursor root(document, "");
-    if (!document.is_object() || !document.contains("format") || document["format"] != kCustomFxFormat) {
-      throw JsonFormatError("the file is not a custom transition group (its \"format\" is not \"" +
-                            std::string(kCustomFxFormat) + "\")");
-    }
-    if (root.Field("version").Int(1, 1000) > kCustomFxVersion) {
-      throw JsonFormatError("the file was written by a newer version of the editor");
-    }
-    CustomFxGroup read;
-    read.title = root.Field("title").Text(kMaxCustomFxTitle);
-    for (const JsonCursor& entry : root.Field("transitions").Items(kMaxCustomFxEntries)) {
-      read.transitions.push_back(FilterListFromJson(entry));
-    }
-    std::string problem = CheckCustomFxGroup(read);
-    if (!problem.empty()) throw JsonFormatError(problem);
-    group = std::move(read);
-    return true;
-  } catch (const JsonFormatError& problem) {
-    if (error != nullptr) *error = problem.what();
+  CustomFxGroup read;
+  std::string problem;
+  const bool ok = CatchJsonErrors(
+      [&] {
+        const nlohmann::json document = ParseJsonText(text, kGroupTextLimits);
+        read = CustomFxGroupFromJson(JsonCursor(document, ""));
+      },
+      &problem);
+  if (!ok) {
+    if (error != nullptr) *error = std::move(problem);
     return false;
   }
+  group = std::move(read);
+  return true;
 }
 
 bool WriteCustomFxGroup(const std::filesystem::path& path, const CustomFxGroup& group, std::string* error) {
@@ -100,7 +101,14 @@ bool WriteCustomFxGroup(const std::filesystem::path& path, const CustomFxGroup& 
     if (error != nullptr) *error = std::move(problem);
     return false;
   }
-  return WriteFileAtomically(path, FormatCustomFxGroup(group), error);
+  std::string text;
+  try {
+    text = FormatCustomFxGroup(group);
+  } catch (const nlohmann::json::type_error&) {
+    if (error != nullptr) *error = "the group holds a text (a title or a script) that is not valid UTF-8";
+    return false;
+  }
+  return WriteFileAtomically(path, text, error);
 }
 
 bool ReadCustomFxGroup(const std::filesystem::path& path, CustomFxGroup& group, std::string* error) {

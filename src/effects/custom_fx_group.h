@@ -41,6 +41,8 @@ std::int32_t EntryTransitionId(const FilterList& entry);
 // transition of the catalogue.
 std::string CheckCustomFxGroup(const CustomFxGroup& group);
 
+// The file's text; throws the JSON library's type_error for a text that is
+// not UTF-8 (WriteCustomFxGroup reports it).
 std::string FormatCustomFxGroup(const CustomFxGroup& group);
 // Reads a group from a file's text; false with a sentence in `error` when
 // the text is not a valid group.

@@ -40,10 +40,13 @@ TEST(CustomFxGroupFile, RefusesToWriteGroupsThatCannotBeRead) {
       {"Empty", {}},
       {"Filter", {OneFilter(effect_id::kBlur)}},
       {"Hollow", {FilterList{}}},
+      {"Not UTF-8 \xff", TwoWipes().transitions},
   };
   for (const CustomFxGroup& group : cases) {
     std::string error;
-    EXPECT_FALSE(WriteCustomFxGroup(path, group, &error)) << group.title;
+    bool written = true;
+    EXPECT_NO_THROW(written = WriteCustomFxGroup(path, group, &error)) << group.title;
+    EXPECT_FALSE(written) << group.title;
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(std::filesystem::exists(path));
   }
@@ -60,8 +63,8 @@ TEST(CustomFxGroupFile, DamagedFilesGiveAClearError) {
     std::string text;
     std::string expected;  // a part of the message
   } cases[] = {
-      {good.substr(0, good.size() / 2), "not valid JSON"},
-      {"", "not valid JSON"},
+      {good.substr(0, good.size() / 2), "the file is not complete"},
+      {"", "the file is empty"},
       {R"({"format":"sprocket-tle","version":1})", "not a custom transition group"},
       {R"([1,2])", "not a custom transition group"},
       {R"({"format":"sprocket-fxc","version":9,"title":"x","transitions":[]})", "newer version"},
@@ -88,7 +91,7 @@ TEST(CustomFxGroupFile, ReadNamesTheFileInItsError) {
   EXPECT_NE(error.find("missing.fxc"), std::string::npos);
   const auto damaged = dir.Write("damaged.fxc", "{\"format\":");
   EXPECT_FALSE(ReadCustomFxGroup(damaged, group, &error));
-  EXPECT_NE(error.find("damaged.fxc: the file is not valid JSON"), std::string::npos) << error;
+  EXPECT_NE(error.find("damaged.fxc: the file is not complete"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "timeline/document/event_list_dump.h"
 
+#include <ostream>
+#include <span>
 #include <sstream>
 
 namespace sprocket {
@@ -55,6 +57,118 @@ void DumpPictures(std::ostream& out, const TLEvent& clip) {
       << (clip.transitionIcon ? 'i' : '-');
 }
 
+// The record's line; `pictures` adds which pictures the view made for a clip.
+void DumpEvent(std::ostream& out, const TLEvent& event, bool pictures) {
+  out << event.kind << ' ' << (event.trackType != 0 ? event.trackType : '-') << event.trackNumber
+      << " t=" << event.time;
+  switch (event.kind) {
+    case kEventClipIn:
+      DumpClip(out, event);
+      if (pictures) DumpPictures(out, event);
+      break;
+    case kEventTrackBegin:
+      out << " view=" << event.viewStatus << " preview=" << event.audioPreviewSelection;
+      break;
+    case kEventTimelineBegin:
+      out << " rate=" << event.rate << " option=" << event.audioPreviewOption;
+      DumpFilters(out, "segments", event.segments);
+      break;
+    default:
+      break;
+  }
+  out << '\n';
+}
+
+void DumpBytes(std::ostream& out, const char* name, std::span<const std::uint8_t> bytes) {
+  out << ' ' << name << '=' << bytes.size() << ':' << std::hex << HashBytes(bytes) << std::dec;
+}
+
+void DumpParam(std::ostream& out, const TLFilterParam& param) {
+  out << "    param";
+  for (std::int32_t value : param.values) out << ' ' << value;
+  out << " enable=" << param.enable << " name=" << param.name << " second=" << param.secondName;
+  if (param.tables) {
+    const TLParamTables& tables = *param.tables;
+    out << " extra";
+    for (std::int32_t value : tables.extra) out << ' ' << value;
+    DumpBytes(out, "red", tables.red);
+    DumpBytes(out, "green", tables.green);
+    DumpBytes(out, "blue", tables.blue);
+    DumpBytes(out, "master", tables.master);
+  }
+  out << '\n';
+}
+
+// Every field of every record of a list, one record a line and one line for
+// each parameter and bitmap.
+void DumpFilterDetail(std::ostream& out, const char* name, const FilterList& filters) {
+  for (const TLFilter& filter : filters) {
+    out << "  " << name << " id=" << filter.id << " script=" << filter.script << " span=" << filter.start << '-'
+        << filter.end << '/' << filter.length << " rendered=" << filter.rendered << " file=" << filter.fileName
+        << " marked=" << filter.marked << " board=" << filter.boardClip << " count=" << filter.count
+        << " effect=" << filter.effectData[0] << ',' << filter.effectData[1] << ',' << filter.effectData[2];
+    DumpBytes(out, "plugIn", filter.plugInData);
+    DumpBytes(out, "texture", filter.textureMap);
+    DumpBytes(out, "stored", filter.storedEffectData);
+    out << '\n';
+    for (const TLFilterParam& param : filter.params) DumpParam(out, param);
+    for (const TLBitmapNode& bitmap : filter.bitmaps) {
+      out << "    bitmap " << bitmap.name;
+      DumpBytes(out, "picture", bitmap.picture.Bytes());
+      out << '\n';
+    }
+  }
+}
+
+// What DumpEvent leaves out of a record.
+void DumpEventDetail(std::ostream& out, const TLEvent& event) {
+  switch (event.kind) {
+    case kEventClipIn:
+      out << "  clip play=" << event.playIn << '-' << event.playOut << " crop=" << event.crop.word3 << ','
+          << event.crop.word4;
+      DumpBytes(out, "picture", event.ownPicture.Bytes());
+      if (event.intermediateMovie) {
+        const IntermediateMovie& movie = *event.intermediateMovie;
+        out << " movie=" << movie.id << ':' << movie.start << '-' << movie.end << ':' << movie.name;
+      }
+      out << '\n';
+      DumpFilterDetail(out, "filter", event.filters);
+      break;
+    case kEventTrackBegin:
+      out << "  track status=" << event.statusCode << '\n';
+      DumpFilterDetail(out, "filter", event.filters);
+      break;
+    case kEventTimelineBegin:
+      out << "  head title=" << event.captureName << " crop=" << event.cropMargins.leftBottom << ','
+          << event.cropMargins.rightTop;
+      DumpEnvelope(out, "vol", event.volume);
+      DumpEnvelope(out, "bal", event.balance);
+      out << '\n';
+      DumpFilterDetail(out, "filter", event.filters);
+      DumpFilterDetail(out, "segment", event.segments);
+      break;
+    case kEventTimelineEnd:
+      out << "  end recordIn=" << event.captureName << '\n';
+      break;
+    default:
+      break;
+  }
+}
+
+void DumpMarks(std::ostream& out, const CTestDoc& doc) {
+  for (const IntermediateMovie& movie : doc.intermediateMovies) {
+    out << "movie " << movie.id << ':' << movie.start << '-' << movie.end << ':' << movie.name << '\n';
+  }
+  for (const SnapshotMark& mark : doc.snapshotMarks) out << "snapshot " << mark.time << '\n';
+  for (const IndexMark& mark : doc.indexMarks)
+    out << "index " << mark.time << ':' << mark.name << ':' << mark.note << '\n';
+  for (const ClipMarkSet& set : doc.clipMarkSets) {
+    out << "clip marks " << set.path << '@' << set.clipTime << " track " << set.trackNumber << ':';
+    for (const ClipIndexMark& mark : set.marks) out << ' ' << mark.time << ':' << mark.name << ':' << mark.note;
+    out << '\n';
+  }
+}
+
 }  // namespace
 
 std::string ClipContentKey(const TLEvent& clip) {
@@ -66,26 +180,25 @@ std::string ClipContentKey(const TLEvent& clip) {
 
 std::string DumpEventList(const TLEvent* head) {
   std::ostringstream out;
-  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) {
-    out << event->kind << ' ' << (event->trackType != 0 ? event->trackType : '-') << event->trackNumber
-        << " t=" << event->time;
-    switch (event->kind) {
-      case kEventClipIn:
-        DumpClip(out, *event);
-        DumpPictures(out, *event);
-        break;
-      case kEventTrackBegin:
-        out << " view=" << event->viewStatus << " preview=" << event->audioPreviewSelection;
-        break;
-      case kEventTimelineBegin:
-        out << " rate=" << event->rate << " option=" << event->audioPreviewOption;
-        DumpFilters(out, "segments", event->segments);
-        break;
-      default:
-        break;
-    }
-    out << '\n';
+  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event)) DumpEvent(out, *event, true);
+  return out.str();
+}
+
+std::string DumpKeptDocument(const CTestDoc& doc) {
+  std::ostringstream out;
+  for (const TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
+    DumpEvent(out, *event, false);
+    DumpEventDetail(out, *event);
   }
+  out << "tracks=" << doc.trackCount << " duration=" << doc.duration << " rate=" << doc.rate
+      << " movie=" << doc.movieRange.start << '-' << doc.movieRange.end << " preview=" << doc.previewRange.start << '-'
+      << doc.previewRange.end << " follow=" << doc.rangesFollowContent << " position=" << doc.currentPosition << '\n';
+  out << "view zoom=" << doc.zoom << " scale=" << doc.scaleIndex << " origin=" << doc.timeOrigin
+      << " clipView=" << doc.clipViewOption << " scroll=" << doc.horizontalScroll << '\n';
+  out << "options savePrompt=" << doc.savePrompt << " buffered=" << doc.bufferedMovie << ',' << doc.bufferedPreview
+      << " noMessage=" << doc.noMessage << " transitionWarning=" << doc.transitionWarning
+      << " links=" << doc.linkCounter << '\n';
+  DumpMarks(out, doc);
   return out.str();
 }
 

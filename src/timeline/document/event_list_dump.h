@@ -1,10 +1,17 @@
 #pragma once
-// A canonical text of a timeline document: every record of the event list in
+// Canonical texts of a timeline document, for tests that compare states.
+//
+// DumpEventList and DumpDocument give every record of the event list in
 // master-list order with every field an edit may change (times, tracks,
 // media, header bytes, envelopes, filters, links, channel modes, derived
 // file names, which pictures a clip holds), then the selection by track and
-// time. Two documents in the same state give the same text, so tests compare
-// a state before an edit with the state after its undo.
+// time: tests compare a state before an edit with the state after its undo.
+//
+// DumpKeptDocument gives everything a document keeps between sessions:
+// those records with every field of their filters, parameters, tables,
+// render segments and pieces, the head's and tracks' own values, the
+// ranges, view settings and switches, and every mark. Two documents give
+// the same text when saving either keeps the same work.
 
 #include <string>
 
@@ -18,5 +25,6 @@ std::string DumpEventList(const TLEvent* head);
 std::string ClipContentKey(const TLEvent& clip);
 // The event list, the selection and the document's track count and duration.
 std::string DumpDocument(const CTestDoc& doc);
+std::string DumpKeptDocument(const CTestDoc& doc);
 
 }  // namespace sprocket

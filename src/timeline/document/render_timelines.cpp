@@ -44,25 +44,25 @@ TLEvent* FirstVideoTrack(TLEvent* head) {
 std::optional<ClipMediaHeader> SegmentFileHeader(const TLFilter& segment) {
   if (segment.params.empty()) return std::nullopt;
   const TLFilterParam& piece = segment.params.front();
-  if (piece.pieceId() <= 0 || piece.firstFrame() <= 0 || !piece.name.empty()) return std::nullopt;
+  if (!piece.DescribesSegmentMovie() || piece.movieRate() <= 0 || piece.movieFrames() <= 0) return std::nullopt;
   // Files made on a grid know their rate to the thousandth.
   const bool onGrid = piece.gridRate() > 0;
   const auto scale = static_cast<std::uint32_t>(onGrid ? 1000 : 100);
-  const auto rate = static_cast<std::uint32_t>(onGrid ? piece.gridRate() : piece.pieceId());
+  const auto rate = static_cast<std::uint32_t>(onGrid ? piece.gridRate() : piece.movieRate());
   AviClipHeader avi{};
   avi.file.scale = scale;
   avi.file.rate = rate;
-  avi.file.length = static_cast<std::uint32_t>(piece.firstFrame());
-  avi.file.width = static_cast<std::uint32_t>(piece.lastFrame());
-  avi.file.height = static_cast<std::uint32_t>(piece.fourthWord());
+  avi.file.length = static_cast<std::uint32_t>(piece.movieFrames());
+  avi.file.width = static_cast<std::uint32_t>(piece.movieWidth());
+  avi.file.height = static_cast<std::uint32_t>(piece.movieHeight());
   avi.file.streams = 1;
   avi.video.type = MakeFourcc('v', 'i', 'd', 's');
   avi.video.scale = scale;
   avi.video.rate = rate;
-  avi.video.length = static_cast<std::uint32_t>(piece.firstFrame());
+  avi.video.length = static_cast<std::uint32_t>(piece.movieFrames());
   avi.picture.size = 40;
-  avi.picture.width = piece.lastFrame();
-  avi.picture.height = piece.fourthWord();
+  avi.picture.width = piece.movieWidth();
+  avi.picture.height = piece.movieHeight();
   avi.picture.planes = 1;
   avi.picture.bitCount = 24;
   return ClipMediaHeader(avi);
@@ -137,8 +137,11 @@ EventListSlot BuildSegmentRenderTimeline(const TLEvent* head) {
 
 TLFilterParam MakeSegmentFilePiece(const MovieFrameGrid& grid, std::int32_t frames, std::int32_t width,
                                    std::int32_t height) {
-  TLFilterParam piece =
-      MakeRenderedPiece(static_cast<std::int32_t>(std::lround(grid.fps * 100.0)), frames, width, {}, {}, height);
+  TLFilterParam piece;
+  piece.movieRate() = static_cast<std::int32_t>(std::lround(grid.fps * 100.0));
+  piece.movieFrames() = frames;
+  piece.movieWidth() = width;
+  piece.movieHeight() = height;
   piece.gridOrigin() = grid.originMs;
   piece.gridRate() = GridRateOf(grid);
   return piece;
@@ -153,7 +156,7 @@ std::pair<std::int64_t, std::int32_t> SegmentGridFrames(const TLFilter& segment,
 bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid) {
   if (segment.params.empty() || segment.rendered != 0) return false;
   const TLFilterParam& piece = segment.params.front();
-  if (!piece.name.empty() || piece.gridRate() <= 0 || piece.gridRate() != GridRateOf(grid)) return false;
+  if (!piece.DescribesSegmentMovie() || piece.gridRate() <= 0 || piece.gridRate() != GridRateOf(grid)) return false;
   // Every frame of the movie inside the segment must be a frame of the file:
   // the grid the file was made on (for a movie from another start) shows
   // the same times there.
@@ -163,7 +166,7 @@ bool SegmentFileFitsGrid(const TLFilter& segment, const MovieFrameGrid& grid) {
   for (std::int64_t k = first; k < first + frames; ++k) {
     const std::int32_t time = grid.TimeOf(k);
     const std::int64_t j = made.FirstFrameFrom(time);
-    if (made.TimeOf(j) != time || j - madeFirst >= piece.firstFrame()) return false;
+    if (made.TimeOf(j) != time || j - madeFirst >= piece.movieFrames()) return false;
   }
   return true;
 }

@@ -34,7 +34,9 @@ inline constexpr std::size_t kFilterParamValues = 8;
 //
 // As a rendered piece of a render segment the numbers are the piece id, its
 // first and last frame and a fourth word; the names are the piece's file and
-// the temporary file it was made from. As a chunk node of a board clip the
+// the temporary file it was made from. A piece without a file describes the
+// segment's own rendered movie instead: its rate (hundredths of a frame a
+// second), frame count, width and height in the first four numbers. As a chunk node of a board clip the
 // first three numbers are the chunk's values and the names the master and
 // slave files. As the first parameter of the trailing effect (9000) the
 // first three numbers are its mode, count and level.
@@ -54,6 +56,16 @@ struct TLFilterParam {
   std::int32_t firstFrame() const { return values[1]; }
   std::int32_t lastFrame() const { return values[2]; }
   std::int32_t fourthWord() const { return values[3]; }
+  // The segment-movie view of the numbers (a piece without a file).
+  bool DescribesSegmentMovie() const { return name.empty(); }
+  std::int32_t& movieRate() { return values[0]; }
+  std::int32_t& movieFrames() { return values[1]; }
+  std::int32_t& movieWidth() { return values[2]; }
+  std::int32_t& movieHeight() { return values[3]; }
+  std::int32_t movieRate() const { return values[0]; }
+  std::int32_t movieFrames() const { return values[1]; }
+  std::int32_t movieWidth() const { return values[2]; }
+  std::int32_t movieHeight() const { return values[3]; }
   // A segment file's frame grid: the time of its movie's frame 0 (ms) and
   // its rate in thousandths of a frame a second (0: made before grids were kept).
   std::int32_t& gridOrigin() { return values[4]; }

@@ -135,29 +135,57 @@ TLFilter FilterFromJson(const JsonCursor& json) {
   return filter;
 }
 
+// A piece of frames is written as { "id", "first", "last", "word4",
+// "file", "file2" }; a piece that describes the segment's movie under the
+// names of what it holds: { "rate", "frames", "width", "height" }.
 ordered_json PieceToJson(const TLFilterParam& piece) {
   ordered_json json;
-  json["id"] = piece.pieceId();
-  json["first"] = piece.firstFrame();
-  json["last"] = piece.lastFrame();
-  PutInt(json, "word4", piece.fourthWord());
+  if (piece.DescribesSegmentMovie()) {
+    json["rate"] = piece.movieRate();
+    json["frames"] = piece.movieFrames();
+    json["width"] = piece.movieWidth();
+    json["height"] = piece.movieHeight();
+  } else {
+    json["id"] = piece.pieceId();
+    json["first"] = piece.firstFrame();
+    json["last"] = piece.lastFrame();
+    PutInt(json, "word4", piece.fourthWord());
+  }
   PutInt(json, "gridOrigin", piece.gridOrigin());
   PutInt(json, "gridRate", piece.gridRate());
-  json["file"] = piece.name;
+  if (!piece.DescribesSegmentMovie()) json["file"] = piece.name;
   PutText(json, "file2", piece.secondName);
   return json;
 }
 
-TLFilterParam PieceFromJson(const JsonCursor& json) {
+TLFilterParam SegmentMoviePieceFromJson(const JsonCursor& json) {
+  TLFilterParam piece;
+  piece.movieRate() = json.Field("rate").Int32(0, kIntMax);
+  piece.movieFrames() = json.Field("frames").Int32(0, kIntMax);
+  piece.movieWidth() = json.Field("width").Int32(0, kIntMax);
+  piece.movieHeight() = json.Field("height").Int32(0, kIntMax);
+  return piece;
+}
+
+// Files written before segment movies had their own names hold them here
+// too, with an empty "file": "first" is then the frame count and "last"
+// the width, in no order.
+TLFilterParam FramePieceFromJson(const JsonCursor& json) {
   std::int32_t id = json.Field("id").Int32(kIntMin, kIntMax);
+  std::string file = json.Field("file").Text(kMaxJsonFileNameBytes);
   std::int32_t first = json.Field("first").Int32(0, kIntMax);
-  std::int32_t last = json.Field("last").Int32(0, kIntMax);
-  if (last < first)
+  // A piece of no frames ends just before its first.
+  std::int32_t last = json.Field("last").Int32(file.empty() ? 0 : -1, kIntMax);
+  if (!file.empty() && last < first - 1) {
     json.Field("last").Fail("the last frame " + std::to_string(last) + " lies before the first " +
                             std::to_string(first));
-  TLFilterParam piece =
-      MakeRenderedPiece(id, first, last, json.Field("file").Text(kMaxJsonFileNameBytes),
-                        json.TextOr("file2", kMaxJsonFileNameBytes), json.Int32Or("word4", 0, kIntMin, kIntMax));
+  }
+  return MakeRenderedPiece(id, first, last, std::move(file), {}, json.Int32Or("word4", 0, kIntMin, kIntMax));
+}
+
+TLFilterParam PieceFromJson(const JsonCursor& json) {
+  TLFilterParam piece = json.Has("frames") ? SegmentMoviePieceFromJson(json) : FramePieceFromJson(json);
+  piece.secondName = json.TextOr("file2", kMaxJsonFileNameBytes);
   piece.gridOrigin() = json.Int32Or("gridOrigin", 0, kIntMin, kIntMax);
   piece.gridRate() = json.Int32Or("gridRate", 0, 0, kIntMax);
   return piece;

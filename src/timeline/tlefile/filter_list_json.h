@@ -9,8 +9,15 @@
 //   "secondName": text, "tables": { "extra": [10 numbers], "red": base64,
 //   "green": base64, "blue": base64, "master": base64 } } (256 bytes a table).
 // A render segment: { "start": ms, "end": ms, "rendered": n, "file": text,
-//   "marked": n, "boardClip": n, "count": n, "pieces": [{ "id": n,
-//   "first": frame, "last": frame, "word4": n, "file": text, "file2": text }] }
+//   "marked": n, "boardClip": n, "count": n, "pieces": [piece...] }.
+// A piece of frames: { "id": n, "first": frame, "last": frame, "word4": n,
+//   "gridOrigin": ms, "gridRate": n, "file": text, "file2": text }, its
+//   frames first..last of "file" (last = first - 1: no frames).
+// A piece describing the segment's rendered movie (no "file"): { "rate":
+//   hundredths of a frame a second, "frames": n, "width": px, "height": px,
+//   "gridOrigin": ms, "gridRate": thousandths, "file2": text }. Older files
+//   wrote it as a piece of frames with an empty "file" (rate, frames, width
+//   and height as "id", "first", "last" and "word4"); those are read too.
 // Keys that hold their empty or zero value are left out when writing and
 // take that value when missing.
 

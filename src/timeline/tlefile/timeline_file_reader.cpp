@@ -21,6 +21,7 @@
 #include "timeline/records/timeline_builder.h"
 #include "timeline/tlefile/filter_list_json.h"
 #include "timeline/tlefile/json_cursor.h"
+#include "timeline/tlefile/json_text.h"
 #include "timeline/tlefile/timeline_file.h"
 
 #include "timeline/document/black_picture.h"
@@ -48,29 +49,6 @@ constexpr std::size_t kMaxTrackTypeBytes = 16;
 constexpr std::int32_t kMaxFieldOrder = 9;
 // "The number of tracks can not be more than 100"
 constexpr int kTooManyTracksMessage = 61440;
-
-// Parses the text, refusing documents nested or sized beyond what a
-// timeline needs before they take memory.
-json ParseJson(std::string_view text) {
-  std::size_t values = 0;
-  auto guard = [&values](int depth, json::parse_event_t event, json&) {
-    if (depth > kMaxJsonDepth) throw JsonFormatError("the file is nested too deeply to be a timeline");
-    if (event == json::parse_event_t::value || event == json::parse_event_t::object_start ||
-        event == json::parse_event_t::array_start) {
-      if (++values > kMaxJsonValues) throw JsonFormatError("the file holds too many values to be a timeline");
-    }
-    return true;
-  };
-  try {
-    return json::parse(text.begin(), text.end(), guard);
-  } catch (const json::parse_error& problem) {
-    throw JsonFormatError("the file is not valid JSON (error at byte " + std::to_string(problem.byte) + ")");
-  } catch (const json::exception& problem) {
-    // Every other refusal of the parser, such as a number beyond the range
-    // of a double.
-    throw JsonFormatError("the file is not valid JSON (" + std::string(problem.what()) + ")");
-  }
-}
 
 // Resolves media paths of the file against its folder.
 class PathReader {
@@ -462,7 +440,7 @@ void SilenceSplitVideoHalves(TLEvent& head) {
 
 LoadedTimeline LoadTimeline(std::string_view text, const fs::path& folder, std::vector<std::string>* warnings) {
   if (text.size() > kMaxTimelineFileBytes) throw JsonFormatError("the file is too large to be a timeline");
-  json document = ParseJson(text);
+  json document = ParseJsonText(text, {kMaxJsonDepth, kMaxJsonValues, "a timeline"});
   JsonCursor root(document, "");
   CheckFormat(root);
   PathReader paths(folder);
@@ -532,12 +510,7 @@ bool LoadInto(std::string_view text, const fs::path& folder, CTestDoc& doc, std:
               std::vector<std::string>* warnings) {
   std::vector<std::string> found;
   LoadedTimeline loaded;
-  try {
-    loaded = LoadTimeline(text, folder, &found);
-  } catch (const JsonFormatError& failure) {
-    *problem = failure.what();
-    return false;
-  }
+  if (!CatchJsonErrors([&] { loaded = LoadTimeline(text, folder, &found); }, problem)) return false;
   Apply(std::move(loaded), doc);
   if (warnings != nullptr) *warnings = std::move(found);
   return true;

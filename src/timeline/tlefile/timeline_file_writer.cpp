@@ -61,7 +61,8 @@ ordered_json ClipToJson(const TLEvent& clip, const PathWriter& paths) {
     json["file"] = paths(clip.MediaPath());
   }
   if (clip.trackType == kTrackTransition) json["transition"] = clip.transitionId;
-  if (clip.mediaType != 0) json["mediaType"] = clip.mediaType;
+  // Without the key a reader takes the type from the file's extension.
+  if (clip.mediaType != 0 || !clip.name.empty()) json["mediaType"] = clip.mediaType;
   json["playIn"] = clip.playIn;
   json["playOut"] = clip.playOut;
   json["speed"] = clip.speed;
