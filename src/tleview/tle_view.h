@@ -334,7 +334,7 @@ private:
   // The clip's first row where the layout puts it (what GetClipRowRect
   // answers after a paint).
   ClipRect RowRectOf(const TLEvent& clip) const;
-  void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int rows) const;
+  void DrawNarrowClip(dc::Context& dc, const ClipRect& r, int rows) const;
   void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft) const;
   void DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind) const;
   void DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status, int channel,

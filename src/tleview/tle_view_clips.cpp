@@ -16,8 +16,6 @@ namespace sprocket {
 
 namespace {
 
-std::int32_t Clamp16(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
-
 void VerticalLine(dc::Context& dc, int x, int top, int bottom) {
   dc.MoveTo(x, top);
   dc.LineTo(x, bottom);
@@ -54,9 +52,6 @@ void MiddleLine(dc::Context& dc, const dc::Rect& row) {
   dc.SetRop2(dc::Rop2::kCopyPen);
   HorizontalLine(dc, row.left, row.right, row.top + row.Height() / 2);
 }
-
-// The body of a row: (left, rowTop + 2, right, rowTop + h - 1).
-dc::Rect RowBody(int left, int right, int rowTop, int h) { return dc::Rect{left, rowTop + 2, right, rowTop + h - 1}; }
 
 }  // namespace
 
@@ -116,7 +111,7 @@ ClipRect CTLEView::RowRectOf(const TLEvent& clip) const {
   return ClipRect{kept.left, top, kept.right, top + layout.RowHeight() + 1};
 }
 
-void CTLEView::DrawNarrowClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int rows) const {
+void CTLEView::DrawNarrowClip(dc::Context& dc, const ClipRect& r, int rows) const {
   const std::int32_t h = GetDocument().RowHeight();
   dc::StateSaver saved(dc);
   dc.SelectPen(dc::Pen::Solid(dc::kBlack));
@@ -192,7 +187,7 @@ void CTLEView::DrawVideoFileClip(dc::Context& dc, const TLEvent* clip) const {
   const int rows = track != nullptr ? TrackRowCount(*track) : 1;
   const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, r, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const dc::Rect body{r.left, r.top + 2, r.right, r.top + h - 1};
@@ -239,7 +234,7 @@ void CTLEView::DrawFilmStripClip(dc::Context& dc, const TLEvent* clip) const {
   const ClipRect r = RowRectOf(*clip);
   const int width = r.right - r.left;
   if (width <= 2) {
-    DrawNarrowClip(dc, *clip, r, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const int bottom = r.top + h + 1;
@@ -377,7 +372,7 @@ void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, const TLEvent* clip) c
   const int rows = track != nullptr ? TrackRowCount(*track) : 1;
   const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, r, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const bool transition = track != nullptr && track->trackType == kTrackTransition;
@@ -423,7 +418,7 @@ void CTLEView::DrawAudioClip(dc::Context& dc, const TLEvent* clip) const {
   const std::int32_t status = track != nullptr ? track->viewStatus : kTrackViewVolume;
   const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, r, status == kTrackViewStereo ? 2 : 1);
+    DrawNarrowClip(dc, r, status == kTrackViewStereo ? 2 : 1);
     return;
   }
   std::string label = ClipLabel(*clip);

@@ -108,7 +108,6 @@ void CTLEView::DrawClipEnvelope(dc::Context& dc, const TLEvent* clip, int mode) 
 }
 
 void CTLEView::DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area) const {
-  const CTestDoc& doc = GetDocument();
   dc.SelectPen(dc::Pen::Solid(kEnvelopeRed));
   dc.SetRop2(dc::Rop2::kCopyPen);
   const int middle = area.top + (area.bottom - area.top) / 2;
