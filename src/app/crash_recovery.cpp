@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/main_frame.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "platform/prompts.h"
 #include "platform/settings/profile.h"
 #include "platform/settings/settings_keys.h"

@@ -9,7 +9,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"

@@ -11,7 +11,7 @@
 
 #include "app/main_frame.h"
 #include "app/preview_window.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "platform/file_paths.h"
 #include "platform/prompts.h"
 #include "platform/settings/settings_keys.h"

@@ -14,6 +14,7 @@
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/records/event_queries.h"
 #include "timeline/tlefile/timeline_backup.h"
 #include "tleview/movie_band_drag.h"
 #include "tleview/ruler_scale.h"
@@ -35,6 +36,7 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
     : QAbstractScrollArea(parent),
       MovieViewOperations(document->doc, app, profile),
       appState_(app),
+      pictures_(frameSource, [this](int id, const std::string& path) { QueueMessage(id, path); }),
       document_(std::move(document)),
       resources_(MakeViewResources(document_->doc.headerWidth, RowHeights(document_->doc))) {
   document_->views.push_back(this);
@@ -50,7 +52,8 @@ CTLEView::CTLEView(std::shared_ptr<ViewedDocument> document, ApplicationState& a
   drag.syncGuides = 1;
   setFocusPolicy(Qt::StrongFocus);
   chooseMediaFile = [this] { return AskForMediaFile(this); };
-  ownPictureSwitch_ = QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/imgicon.zkb"));
+  pictures_.SetOwnPictureSwitch(
+      QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/imgicon.zkb")));
   horizontalScrollBar()->setSingleStep(20);
   verticalScrollBar()->setSingleStep(20);
   backBuffer_.Resize(viewport()->width(), viewport()->height());
@@ -71,28 +74,54 @@ CTLEView::~CTLEView() {
 
 // --- Geometry ---
 
-dc::Rect CTLEView::GetTimelineRect() const {
-  dc::Rect rect = ClientRect();
-  rect.left += GetDocument().margin;
-  rect.top += GetDocument().margin;
-  return rect;
+dc::Rect CTLEView::GetTimelineRect() const { return Layout().TimelineRect(); }
+
+dc::Rect CTLEView::GetMarkBandRect() const { return Layout().MarkBandRect(); }
+
+std::int32_t CTLEView::GetTotalTrackHeight() const { return Layout().TotalTrackHeight(); }
+
+std::int32_t CTLEView::TimelineRight() const { return Layout().TimelineRight(); }
+
+std::int32_t CTLEView::TrackTop(std::int32_t trackNumber) const { return Layout().TrackTop(trackNumber); }
+
+// --- Before a paint ---
+
+void CTLEView::UpdateNow() {
+  if (backBuffer_.NeedsPaint()) PrepareForPaint();
+  backBuffer_.UpdateNow();
 }
 
-dc::Rect CTLEView::GetMarkBandRect() const {
-  const CTestDoc& doc = GetDocument();
-  return dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.margin + doc.bandHeight};
+void CTLEView::PrepareForPaint() {
+  if (GetDocument().Head() == nullptr) return;
+  EnsureRenderSegments();
+  PlaceClips();
+  FillMissingClipBitmaps();
 }
 
-std::int32_t CTLEView::GetTotalTrackHeight() const { return sprocket::GetTotalTrackHeight(GetDocument()); }
-
-std::int32_t CTLEView::TimelineRight() const {
-  const CTestDoc& doc = GetDocument();
-  return std::min(ClientRect().right, doc.extent - doc.horizontalScroll);
+// The rectangles hit tests and drag feedback read, as the paint will draw
+// the clips; the envelope point a clip with sound starts with; the x of
+// the position line.
+void CTLEView::PlaceClips() {
+  CTestDoc& doc = GetDocument();
+  const ViewLayout layout = Layout();
+  for (TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
+    if (!e->IsClipIn() || FindTrack(doc.Head(), e->trackNumber) == nullptr) continue;
+    e->drawnRect = layout.KeptClipRect(*e);
+    const bool sound = e->header && e->header->HasAudio();
+    if (sound && e->selectedPoint < 0 && !e->volume.empty()) e->selectedPoint = 0;
+  }
+  const std::int32_t x = std::clamp(doc.TimeToX(doc.currentPosition), -32768, 32767);
+  if (doc.rangeFlag == 0 && x > layout.TrackAreaLeft()) lastPositionX = x;
 }
 
-std::int32_t CTLEView::TrackTop(std::int32_t trackNumber) const {
-  const CTestDoc& doc = GetDocument();
-  return doc.TrackAreaTop() + GetTrackTop(doc, trackNumber - 1) - verticalScroll;
+// The segment band shows the render segments: a timeline without any gets
+// them split at its clips (and refreshed for the board's own format).
+void CTLEView::EnsureRenderSegments() {
+  CTestDoc& doc = GetDocument();
+  bool native = false;
+  if (!doc.Head()->segments.empty() || !ShowsSegmentBand(&native)) return;
+  doc.SplitSegmentsAtClips();
+  if (native) doc.RefreshRenderSegments(doc.Head());
 }
 
 // --- Repainting ---
@@ -125,9 +154,11 @@ void CTLEView::UpdateOtherViews() {
   }
 }
 
+// The three mark bands: a segment render changes the segments and, while
+// it runs, the movie range.
 void CTLEView::RepaintSegmentBand() {
   const CTestDoc& doc = GetDocument();
-  InvalidateRect(dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.margin + doc.bandHeight + 1});
+  InvalidateRect(dc::Rect{doc.TrackAreaLeft(), doc.margin, ClientRect().right, doc.margin + 3 * doc.bandHeight + 1});
 }
 
 void CTLEView::RepaintBelowMarkBands() {
@@ -259,6 +290,23 @@ void CTLEView::KeepingTimeInPlace(const std::function<void()>& changeScale) {
   const QSignalBlocker quiet(horizontalScrollBar());  // the picture is painted anew below
   UpdateScrollBars();
   horizontalScrollBar()->setValue(doc.horizontalScroll);
+  RecalcTimelineExtent();
+  RefreshAllClipBitmaps();
+}
+
+void CTLEView::SetClipViewOption(int option) {
+  GetDocument().clipViewOption = std::clamp(option, 0, 4);
+  RefreshAllClipBitmaps();
+  InvalidateAll();
+  UpdateOtherViews();
+}
+
+void CTLEView::SetTrackViewStatus(std::int32_t trackNumber, std::int32_t status) {
+  TLEvent* track = FindTrack(GetDocument().Head(), trackNumber);
+  if (track == nullptr) return;
+  track->viewStatus = std::clamp(status, kTrackViewBalance, kTrackViewStereo);
+  UpdateTrackClipBitmaps(trackNumber);
+  // The track's height may change with its rows.
   RecalcTimelineExtent();
 }
 

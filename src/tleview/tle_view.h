@@ -4,6 +4,12 @@
 // It lays out and paints the tracks, clips, ruler, mark bands and track
 // headers (OnDraw) into its back buffer, which the window shows; drawing
 // outside painting (the inverted position line) goes into the same buffer.
+// Its rooms: the layout (view_layout.h: times <-> pixels, rows, rectangles),
+// the painter (OnDraw and the Draw* functions, tle_view_paint.cpp,
+// tle_view_clips.cpp, tle_view_envelopes.cpp, tle_view_ruler.cpp), which
+// reads the document, the layout and the picture cache and changes none of
+// them, the picture cache (clip_picture_cache.h, filled before a paint and
+// when clips come into view, tle_view_pictures.cpp), and the mouse gestures.
 // It carries the operations that rendering and the commands ask of a view
 // (MovieViewHooks); those that need no window are shared with the headless
 // view of the command-line tool.
@@ -34,7 +40,9 @@
 #include "timeline/edit/timeline_edit.h"
 #include "tleview/clip_bitmaps.h"
 #include "tleview/clip_frames.h"
+#include "tleview/clip_picture_cache.h"
 #include "tleview/drag_state.h"
+#include "tleview/view_layout.h"
 #include "tleview/view_resources.h"
 
 namespace sprocket {
@@ -61,21 +69,29 @@ public:
   dc::BackBuffer& BackBuffer() { return backBuffer_; }
   const ViewResources& Resources() const { return resources_; }
 
-  // --- Painting ---
-  void OnDraw(dc::Context& dc);
-  void DrawTrackHeaders(dc::Context& dc);
-  void DrawRuler(dc::Context& dc);
-  // Draws a clip by its track and media (tle_view_clips.cpp); its drawn
-  // rectangle is kept in the clip record.
-  void DrawClip(dc::Context& dc, TLEvent* clip);
+  // --- Painting: draws the document as the layout places it with the
+  // pictures the cache holds; changes neither ---
+  void OnDraw(dc::Context& dc) const;
+  void DrawTrackHeaders(dc::Context& dc) const;
+  void DrawRuler(dc::Context& dc) const;
+  // Draws a clip by its track and media (tle_view_clips.cpp) at the place
+  // the layout gives it.
+  void DrawClip(dc::Context& dc, const TLEvent* clip) const;
   ClipRect& GetClipRowRect(ClipRect& rect, const TLEvent* clip) const;
   void DrawResourceBitmap(dc::Context& dc, int bitmapId, const dc::Rect& rect) const;
-  // Paints what is pending now (tests and the window's paint).
-  void UpdateNow() { backBuffer_.UpdateNow(); }
+  // Paints what is pending now (tests and the window's paint), after
+  // PrepareForPaint.
+  void UpdateNow();
+  // What a paint needs and only a paint shows, done before it: the clips'
+  // kept rectangles and default envelope points, the render segments of a
+  // timeline that has none, and the pictures of clips in view
+  // (FillMissingClipBitmaps).
+  void PrepareForPaint();
   void InvalidateRect(const dc::Rect& rect);
   void InvalidateAll();
 
-  // --- Geometry ---
+  // --- Geometry (the layout's answers) ---
+  ViewLayout Layout() const { return ViewLayout(GetDocument(), ClientRect(), verticalScroll); }
   dc::Rect GetTimelineRect() const;
   dc::Rect GetMarkBandRect() const;
   std::int32_t GetTotalTrackHeight() const;
@@ -114,6 +130,10 @@ public:
   // Runs a change of the time scale or zoom level and scrolls so that the
   // position line stays where it was on the screen.
   void KeepingTimeInPlace(const std::function<void()>& changeScale);
+  // The document's clip view option (0..4) and a track's view status
+  // (-1..3); the pictures follow.
+  void SetClipViewOption(int option);
+  void SetTrackViewStatus(std::int32_t trackNumber, std::int32_t status);
 
   // --- The repaint hooks of rendering (the rest of MovieViewHooks is shared
   // with the headless view through MovieViewOperations, with the members
@@ -174,26 +194,24 @@ public:
   // is present (null: none is).
   const SharedValueStore* sharedValues = nullptr;
 
-  // A refusal noticed while painting, answered after the paint.
-  bool revertPending = false;
-
   // ==== Clips: drawing, their pictures, drag feedback, mouse editing ====
   // (tle_view_clips.cpp, tle_view_envelopes.cpp, tle_view_pictures.cpp,
   // tle_view_feedback.cpp, tle_view_mouse.cpp)
-  void DrawVideoFileClip(dc::Context& dc, TLEvent* clip);
-  void DrawFilmStripClip(dc::Context& dc, TLEvent* clip);
-  void DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip);
-  void DrawAudioClip(dc::Context& dc, TLEvent* clip);
+  void DrawVideoFileClip(dc::Context& dc, const TLEvent* clip) const;
+  void DrawFilmStripClip(dc::Context& dc, const TLEvent* clip) const;
+  void DrawStillOrTransitionClip(dc::Context& dc, const TLEvent* clip) const;
+  void DrawAudioClip(dc::Context& dc, const TLEvent* clip) const;
   // Mode -1 the volume (left) envelope, 1 the balance (right) one.
-  void DrawClipEnvelope(dc::Context& dc, TLEvent* clip, int mode);
-  void DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rect& rect);
-  void DrawClipIndexMarks(dc::Context& dc, int left, int top, int right, int bottom, const TLEvent* clip);
+  void DrawClipEnvelope(dc::Context& dc, const TLEvent* clip, int mode) const;
+  void DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rect& rect) const;
+  void DrawClipIndexMarks(dc::Context& dc, int left, int top, int right, int bottom, const TLEvent* clip) const;
   // Where the clip's picture goes; 0 when it has none.
   int GetClipPictureRect(const TLEvent* clip, dc::Rect& rect) const;
   int GetEnvelopeRect(const TLEvent* clip, dc::Rect& rect) const;
   int GetBalanceEnvelopeRect(const TLEvent* clip, dc::Rect& rect) const;
   void EnvelopePointToScreen(dc::Point& point, const TLEvent* clip, const VolumePoint& value, int mode) const;
-  // Picture cache.
+  // Picture cache (clip_picture_cache.h makes the pictures; these say when).
+  ClipPictureCache& Pictures() { return pictures_; }
   int DrawClipWaveform(TLEvent* clip, int channel);
   int LoadTransitionIcon(TLEvent* clip);
   void UpdateClipBitmapsForStatus(TLEvent* clip);
@@ -254,11 +272,10 @@ protected:
   void dropEvent(QDropEvent* event) override;
 
 private:
-  void RepairEventList();
-  void FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right);
-  void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight);
-  void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight);
-  void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight);
+  void FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right) const;
+  void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight) const;
+  void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) const;
+  void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) const;
   // The start and end handles of a band, and the bitmap whose size the
   // start handle is blitted at.
   struct BandHandles {
@@ -267,18 +284,21 @@ private:
     const dc::Bitmap* end;
   };
   void DrawRangeBand(dc::Context& dc, const TimeRange& range, std::int32_t top, const BandHandles& handles,
-                     const char* label);
-  void DrawSegmentBand(dc::Context& dc);
-  void DrawIntermediateMovieBand(dc::Context& dc);
-  void DrawMovieBand(dc::Context& dc);
+                     const char* label) const;
+  void DrawSegmentBand(dc::Context& dc) const;
+  void DrawIntermediateMovieBand(dc::Context& dc) const;
+  void DrawMovieBand(dc::Context& dc) const;
   void DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1, std::int32_t x2, std::int32_t top,
-                     std::int32_t bottom, int handleWidth);
-  void DrawTicksAndLabels(dc::Context& dc);
-  void DrawIndexMarks(dc::Context& dc);
-  void DrawScaleControl(dc::Context& dc);
+                     std::int32_t bottom, int handleWidth) const;
+  void DrawTicksAndLabels(dc::Context& dc) const;
+  void DrawIndexMarks(dc::Context& dc) const;
+  void DrawScaleControl(dc::Context& dc) const;
+  // Whether the segment band shows, and for the board's own format.
+  bool ShowsSegmentBand(bool* native) const;
   std::int32_t FarEdge() const;
   void UpdateScrollBars();
-  void OnRefusedTimeline();
+  void PlaceClips();
+  void EnsureRenderSegments();
 
   // ==== Clips (private) ====
   struct MouseGesture {
@@ -293,10 +313,6 @@ private:
     int envelopePoint = -1;
     bool collapseOnClick = false;          // a click without a drag selects the clip alone
     std::vector<ClipRect> selectionStart;  // the selection's rectangles when the drag began
-  };
-  struct StripSpan {
-    std::int32_t first = 0;  // -1: the head and the tail frame
-    std::int32_t count = 1;
   };
   void OnRulerPress(QMouseEvent* event);
   bool OnTrackAreaPress(QPoint point, Qt::KeyboardModifiers modifiers);
@@ -315,36 +331,35 @@ private:
   // Ends a mouse drag under way without its edit and erases its feedback.
   void EndMouseGesture();
   void MoveEnvelopePoint(QPoint point);
-  void DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows);
-  void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft);
-  void DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind);
+  // The clip's first row where the layout puts it (what GetClipRowRect
+  // answers after a paint).
+  ClipRect RowRectOf(const TLEvent& clip) const;
+  void DrawNarrowClip(dc::Context& dc, const ClipRect& r, int rows) const;
+  void DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft) const;
+  void DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind) const;
   void DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status, int channel,
-                    bool hasSound);
-  void DrawChannelLabels(dc::Context& dc, const dc::Rect& row);
-  void DrawSprocketBand(dc::Context& dc, int left, int right, int top);
-  void DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRect& r);
-  void DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int option);
+                    bool hasSound) const;
+  void DrawChannelLabels(dc::Context& dc, const dc::Rect& row) const;
+  void DrawSprocketBand(dc::Context& dc, int left, int right, int top) const;
+  void DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRect& r) const;
+  void DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int option) const;
   void DrawEnvelopeLines(dc::Context& dc, const TLEvent* clip, const VolumeEnvelope& points, int mode,
-                         const dc::Rect& clamp);
-  void DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area);
+                         const dc::Rect& clamp) const;
+  void DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area) const;
   void DrawSyncGuide(dc::Context& dc);
   void InvertOutline(dc::Context& dc, dc::Rect rect) const;
   dc::Rgb TrimBandColour() const;
   std::int32_t TracksBottom() const;
-  bool IsMediaMissing(const TLEvent& clip) const;
-  bool IsClipInView(const TLEvent& clip) const;
+  bool IsMediaMissing(const TLEvent& clip) const { return pictures_.IsMediaMissing(clip); }
+  bool IsClipInView(const TLEvent& clip) const { return Layout().IsClipInView(clip); }
   std::int32_t TrackStatusOf(const TLEvent& clip) const;
-  void ReleaseClipBitmaps(TLEvent& clip);
   void QueueMessage(int stringId, const std::string& path);
-  void BuildMissingThumbnail(TLEvent& clip);
-  StripSpan WantedStrip(const TLEvent& clip) const;
-  void MakeThumbnail(TLEvent& clip, const FileStamp& stamp, const StripSpan& span);
-  void BuildMissingWaveforms(TLEvent& clip, std::int32_t status);
+  // The pictures a clip in view shows, made where missing.
+  void FillClipPictures(TLEvent& clip, const ViewLayout& layout);
+  void BuildMissingTransitionIcon(TLEvent& clip);
   void InvalidateClipsAtEdges(int dx);
   void InvalidateTracksAtTop(int dy);
   dc::Rect BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const;
-  TransitionIconLoader& IconLoader();
-  void LoadTransitionIconWhilePainting(TLEvent& clip);
 
   // The render window's line where it is drawn now; painting draws it again
   // where it repaints, so erasing it by inverting stays exact.
@@ -357,14 +372,10 @@ private:
 
   ApplicationState& appState_;
   MouseGesture mouse_;
-  bool ownPictureSwitch_ = false;  // "imgicon.zkb" beside the program: stills show their own picture
   bool iconCheckQueued_ = false;
-  std::map<std::string, FileStamp> unreadableMedia_;  // media that gave no picture, as it was then
-  std::map<std::string, FileStamp> failedWaveforms_;
   std::set<std::string> reportedMessages_;
   std::set<std::string> declinedMissingPaths_;
-  DrawnStockBitmaps stockBitmaps_;
-  std::unique_ptr<TransitionIconLoader> iconLoader_;
+  ClipPictureCache pictures_;
   // ==== end of clips ====
 
   std::shared_ptr<ViewedDocument> document_;

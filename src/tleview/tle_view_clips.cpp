@@ -16,8 +16,6 @@ namespace sprocket {
 
 namespace {
 
-std::int32_t Clamp16(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
-
 void VerticalLine(dc::Context& dc, int x, int top, int bottom) {
   dc.MoveTo(x, top);
   dc.LineTo(x, bottom);
@@ -55,58 +53,42 @@ void MiddleLine(dc::Context& dc, const dc::Rect& row) {
   HorizontalLine(dc, row.left, row.right, row.top + row.Height() / 2);
 }
 
-// The body of a row: (left, rowTop + 2, right, rowTop + h - 1).
-dc::Rect RowBody(int left, int right, int rowTop, int h) { return dc::Rect{left, rowTop + 2, right, rowTop + h - 1}; }
-
 }  // namespace
 
 // --- Dispatch ---
 
-void CTLEView::DrawClip(dc::Context& dc, TLEvent* clip) {
-  CTestDoc& doc = GetDocument();
-  const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
+void CTLEView::DrawClip(dc::Context& dc, const TLEvent* clip) const {
+  const ViewLayout layout = Layout();
+  const TLEvent* track = FindTrack(layout.Doc().Head(), clip->trackNumber);
   if (track == nullptr) return;
-  const std::int32_t h = doc.RowHeight();
-  const std::int32_t top = TrackTop(clip->trackNumber);
-  const std::int32_t left = Clamp16(doc.TimeToX(clip->time));
-  const std::int32_t right = Clamp16(doc.TimeToX(clip->OutTime()));
+  const std::int32_t h = layout.RowHeight();
+  const ClipRect kept = layout.KeptClipRect(*clip);
+  const std::int32_t top = layout.TrackTop(clip->trackNumber);
   const std::int32_t bottom = top + h + 1 + (TrackRowCount(*track) - 1) * (h + 1);
-  clip->drawnRect = ClipRect{left, top, right, top + h + 1};
-  const bool hasSound = clip->header && clip->header->HasAudio();
-  if (hasSound && clip->selectedPoint < 0 && !clip->volume.empty()) clip->selectedPoint = 0;
-
-  const dc::Rect client = ClientRect();
-  if (client.right < left || right < doc.TrackAreaLeft()) {
-    ReleaseClipBitmaps(*clip);
-    return;
-  }
+  const dc::Rect client = layout.Client();
+  if (client.right < kept.left || kept.right < layout.TrackAreaLeft()) return;
   // A row taller than the visible area is drawn too.
-  const bool rowVisible = bottom - 2 >= doc.TrackAreaTop() && top < client.bottom;
+  const bool rowVisible = bottom - 2 >= layout.TrackAreaTop() && top < client.bottom;
   if (rowVisible) {
     const std::int32_t status = track->viewStatus;
     const int envelopeMode = (status == kTrackViewVideoOnly || status == kTrackViewBalance) ? 1 : -1;
+    const bool wide = kept.right - kept.left > 3;
     switch (track->trackType) {
       case kTrackVideo:
         if (IsVideoFileExt(clip->extension)) {
-          BuildMissingWaveforms(*clip, status);
-          BuildMissingThumbnail(*clip);
           DrawVideoFileClip(dc, clip);
-          if (hasSound && right - left > 3) DrawClipEnvelope(dc, clip, envelopeMode);
+          if (clip->header && clip->header->HasAudio() && wide) DrawClipEnvelope(dc, clip, envelopeMode);
         } else if (clip->mediaType == kMediaOther) {
-          BuildMissingThumbnail(*clip);
           DrawFilmStripClip(dc, clip);
         } else {
-          if (ownPictureSwitch_) BuildMissingThumbnail(*clip);
           DrawStillOrTransitionClip(dc, clip);
         }
         break;
       case kTrackAudio:
-        BuildMissingWaveforms(*clip, status);
         DrawAudioClip(dc, clip);
-        if (right - left > 3) DrawClipEnvelope(dc, clip, envelopeMode);
+        if (wide) DrawClipEnvelope(dc, clip, envelopeMode);
         break;
       case kTrackTransition:
-        if (!clip->transitionIcon) LoadTransitionIconWhilePainting(*clip);
         DrawStillOrTransitionClip(dc, clip);
         break;
       default:
@@ -114,21 +96,23 @@ void CTLEView::DrawClip(dc::Context& dc, TLEvent* clip) {
     }
   }
   if (track->trackType != kTrackTransition && !clip->intermediateMovie) {
-    ClipRect row;
-    GetClipRowRect(row, clip);
-    clip->drawnRect.top = top + 2;
-    clip->drawnRect.bottom = top + 2 + h - 1;
-    if (clip->drawnRect.bottom > doc.TrackAreaTop() && clip->drawnRect.top < client.bottom) {
-      DrawClipIndexMarks(dc, row.left, clip->drawnRect.top, row.right, clip->drawnRect.bottom, clip);
+    if (kept.bottom > layout.TrackAreaTop() && kept.top < client.bottom) {
+      DrawClipIndexMarks(dc, kept.left, kept.top, kept.right, kept.bottom, clip);
     }
   }
 }
 
 // --- Shared pieces ---
 
-void CTLEView::DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows) {
+ClipRect CTLEView::RowRectOf(const TLEvent& clip) const {
+  const ViewLayout layout = Layout();
+  const ClipRect kept = layout.KeptClipRect(clip);
+  const std::int32_t top = layout.TrackTop(clip.trackNumber);
+  return ClipRect{kept.left, top, kept.right, top + layout.RowHeight() + 1};
+}
+
+void CTLEView::DrawNarrowClip(dc::Context& dc, const ClipRect& r, int rows) const {
   const std::int32_t h = GetDocument().RowHeight();
-  const ClipRect& r = clip.drawnRect;
   dc::StateSaver saved(dc);
   dc.SelectPen(dc::Pen::Solid(dc::kBlack));
   dc.SetRop2(dc::Rop2::kCopyPen);
@@ -139,12 +123,12 @@ void CTLEView::DrawNarrowClip(dc::Context& dc, const TLEvent& clip, int rows) {
   }
 }
 
-void CTLEView::DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft) {
+void CTLEView::DrawLabelAndEffects(dc::Context& dc, const TLEvent& clip, const dc::Rect& body, int textLeft) const {
   ClippedText(dc, textLeft, body.bottom, dc::align::kLeft | dc::align::kBottom, body, ClipLabel(clip));
   ClippedText(dc, textLeft, body.top, dc::align::kLeft | dc::align::kTop, body, EffectCountLabel(clip));
 }
 
-void CTLEView::DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind) {
+void CTLEView::DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind kind) const {
   dc::Rect picture;
   if (GetClipPictureRect(&clip, picture) == 0 || picture.Width() <= 3) return;
   const dc::Rect inset{picture.left + 1, picture.top + 1, picture.right - 1, picture.bottom - 1};
@@ -161,7 +145,7 @@ void CTLEView::DrawKindPicture(dc::Context& dc, const TLEvent& clip, ClipKind ki
 // Fills an audio row (status 1 with its red middle line, -1/2/3 with the
 // channel's waveform) and labels the channels of a balance view.
 void CTLEView::DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect& row, std::int32_t status, int channel,
-                            bool hasSound) {
+                            bool hasSound) const {
   dc.FillRect(row, dc::Brush::Solid(hasSound ? kAudioBody : kSilentAudioRow));
   if (status == kTrackViewVolume) {
     if (hasSound) MiddleLine(dc, row);
@@ -184,7 +168,7 @@ void CTLEView::DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect
   }
 }
 
-void CTLEView::DrawChannelLabels(dc::Context& dc, const dc::Rect& row) {
+void CTLEView::DrawChannelLabels(dc::Context& dc, const dc::Rect& row) const {
   const CTestDoc& doc = GetDocument();
   const dc::Rect area{std::max(row.left + 5, doc.TrackAreaLeft()), row.top, std::min(row.right, ClientRect().right),
                       row.bottom};
@@ -195,18 +179,15 @@ void CTLEView::DrawChannelLabels(dc::Context& dc, const dc::Rect& row) {
 
 // --- Video files ---
 
-void CTLEView::DrawVideoFileClip(dc::Context& dc, TLEvent* clip) {
+void CTLEView::DrawVideoFileClip(dc::Context& dc, const TLEvent* clip) const {
   const CTestDoc& doc = GetDocument();
   const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
   const std::int32_t h = doc.RowHeight();
   const std::int32_t status = track != nullptr ? track->viewStatus : kTrackViewVideoOnly;
   const int rows = track != nullptr ? TrackRowCount(*track) : 1;
-  ClipRect r;
-  GetClipRowRect(r, clip);
-  clip->drawnRect.top = r.top;
-  clip->drawnRect.bottom = r.top + h + 1;
+  const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const dc::Rect body{r.left, r.top + 2, r.right, r.top + h - 1};
@@ -226,7 +207,7 @@ void CTLEView::DrawVideoFileClip(dc::Context& dc, TLEvent* clip) {
 
 // --- Film strips (media type 501) ---
 
-void CTLEView::DrawSprocketBand(dc::Context& dc, int left, int right, int top) {
+void CTLEView::DrawSprocketBand(dc::Context& dc, int left, int right, int top) const {
   const int z = GetDocument().zoom;
   if (z > 1) return;
   dc::StateSaver saved(dc);
@@ -244,19 +225,16 @@ void CTLEView::DrawSprocketBand(dc::Context& dc, int left, int right, int top) {
   }
 }
 
-void CTLEView::DrawFilmStripClip(dc::Context& dc, TLEvent* clip) {
+void CTLEView::DrawFilmStripClip(dc::Context& dc, const TLEvent* clip) const {
   const CTestDoc& doc = GetDocument();
   const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
   const std::int32_t h = doc.RowHeight();
   const int z = std::clamp(doc.zoom, 0, 3);
   const int rows = track != nullptr ? TrackRowCount(*track) : 1;
-  ClipRect r;
-  GetClipRowRect(r, clip);
-  clip->drawnRect.top = r.top;
-  clip->drawnRect.bottom = r.top + h + 1;
+  const ClipRect r = RowRectOf(*clip);
   const int width = r.right - r.left;
   if (width <= 2) {
-    DrawNarrowClip(dc, *clip, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const int bottom = r.top + h + 1;
@@ -281,7 +259,7 @@ void CTLEView::DrawFilmStripClip(dc::Context& dc, TLEvent* clip) {
   (void)z;
 }
 
-void CTLEView::DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRect& r) {
+void CTLEView::DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRect& r) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t h = doc.RowHeight();
   const int z = std::clamp(doc.zoom, 0, 3);
@@ -334,7 +312,7 @@ void CTLEView::DrawFilmStrip(dc::Context& dc, const TLEvent& clip, const ClipRec
   HorizontalLine(dc, r.left, r.right, y1);
 }
 
-void CTLEView::DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int option) {
+void CTLEView::DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const ClipRect& r, int option) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t h = doc.RowHeight();
   const int z = std::clamp(doc.zoom, 0, 3);
@@ -387,15 +365,14 @@ void CTLEView::DrawHeadFrameClip(dc::Context& dc, const TLEvent& clip, const Cli
 
 // --- Stills and transitions ---
 
-void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip) {
+void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, const TLEvent* clip) const {
   const CTestDoc& doc = GetDocument();
   const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
   const std::int32_t h = doc.RowHeight();
   const int rows = track != nullptr ? TrackRowCount(*track) : 1;
-  ClipRect r;
-  GetClipRowRect(r, clip);
+  const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, rows);
+    DrawNarrowClip(dc, r, rows);
     return;
   }
   const bool transition = track != nullptr && track->trackType == kTrackTransition;
@@ -411,7 +388,8 @@ void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip) {
   } else {
     DrawLabelAndEffects(dc, *clip, body, textLeft);
     const ViewClipBitmap* own = ViewBitmapOf(clip->thumbnail);
-    if (ownPictureSwitch_ && own != nullptr && GetClipPictureRect(clip, picture) != 0 && picture.Width() > 3) {
+    if (pictures_.OwnPictureSwitch() && own != nullptr && GetClipPictureRect(clip, picture) != 0 &&
+        picture.Width() > 3) {
       dc.StretchBlt(picture, own->bitmap, dc::Rect{0, 0, own->bitmap.Width(), own->bitmap.Height()});
     } else {
       DrawKindPicture(dc, *clip, ClipKind::kStill);
@@ -433,15 +411,14 @@ void CTLEView::DrawStillOrTransitionClip(dc::Context& dc, TLEvent* clip) {
 
 // --- Audio clips ---
 
-void CTLEView::DrawAudioClip(dc::Context& dc, TLEvent* clip) {
+void CTLEView::DrawAudioClip(dc::Context& dc, const TLEvent* clip) const {
   const CTestDoc& doc = GetDocument();
   const TLEvent* track = FindTrack(doc.Head(), clip->trackNumber);
   const std::int32_t h = doc.RowHeight();
   const std::int32_t status = track != nullptr ? track->viewStatus : kTrackViewVolume;
-  ClipRect r;
-  GetClipRowRect(r, clip);
+  const ClipRect r = RowRectOf(*clip);
   if (r.right - r.left < 3) {
-    DrawNarrowClip(dc, *clip, status == kTrackViewStereo ? 2 : 1);
+    DrawNarrowClip(dc, r, status == kTrackViewStereo ? 2 : 1);
     return;
   }
   std::string label = ClipLabel(*clip);
@@ -500,11 +477,10 @@ int CTLEView::GetClipPictureRect(const TLEvent* clip, dc::Rect& rect) const {
     }
   }
   if (pictureWidth <= 0 || pictureHeight <= 0) return 0;
-  const std::int32_t top = TrackTop(clip->trackNumber);
+  const ClipRect row = RowRectOf(*clip);
   const dc::Rect client = ClientRect();
-  const dc::Rect area =
-      dc::Rect{clip->drawnRect.left, top + 2, clip->drawnRect.right, top + doc.RowHeight() - 1}.Intersected(
-          dc::Rect{doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
+  const dc::Rect area = dc::Rect{row.left, row.top + 2, row.right, row.top + doc.RowHeight() - 1}.Intersected(
+      dc::Rect{doc.TrackAreaLeft(), doc.TrackAreaTop(), client.right, client.bottom});
   if (area.IsEmpty()) return 0;
   rect = FitClipPicture(area, pictureWidth, pictureHeight, track->trackType == kTrackTransition, doc.pictureWidths[z]);
   return 1;
@@ -512,7 +488,7 @@ int CTLEView::GetClipPictureRect(const TLEvent* clip, dc::Rect& rect) const {
 
 // --- Sync mark and index marks ---
 
-void CTLEView::DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rect& rect) {
+void CTLEView::DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rect& rect) const {
   if (FindSyncPartner(clip) == nullptr) return;
   dc::StateSaver saved(dc);
   dc.SelectFont(dc::Font{12, "Arial", 0});
@@ -522,7 +498,8 @@ void CTLEView::DrawSyncLabel(dc::Context& dc, const TLEvent* clip, const dc::Rec
               area, "Sync");
 }
 
-void CTLEView::DrawClipIndexMarks(dc::Context& dc, int left, int top, int right, int bottom, const TLEvent* clip) {
+void CTLEView::DrawClipIndexMarks(dc::Context& dc, int left, int top, int right, int bottom,
+                                  const TLEvent* clip) const {
   CTestDoc& doc = GetDocument();
   int count = 0;
   const ClipIndexMark* marks = doc.GetClipIndexMarks(clip->MediaPath(), clip->time, clip->trackNumber, &count);

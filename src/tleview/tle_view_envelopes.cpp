@@ -54,7 +54,7 @@ void CTLEView::EnvelopePointToScreen(dc::Point& point, const TLEvent* clip, cons
 }
 
 void CTLEView::DrawEnvelopeLines(dc::Context& dc, const TLEvent* clip, const VolumeEnvelope& points, int mode,
-                                 const dc::Rect& clamp) {
+                                 const dc::Rect& clamp) const {
   dc.SetRop2(dc::Rop2::kNot);
   for (std::size_t i = 1; i < points.size(); ++i) {
     const VolumePoint& p = points[i - 1];
@@ -76,7 +76,7 @@ void CTLEView::DrawEnvelopeLines(dc::Context& dc, const TLEvent* clip, const Vol
   }
 }
 
-void CTLEView::DrawClipEnvelope(dc::Context& dc, TLEvent* clip, int mode) {
+void CTLEView::DrawClipEnvelope(dc::Context& dc, const TLEvent* clip, int mode) const {
   const CTestDoc& doc = GetDocument();
   dc::Rect area;
   if (GetEnvelopeRect(clip, area) == 0) return;
@@ -88,13 +88,16 @@ void CTLEView::DrawClipEnvelope(dc::Context& dc, TLEvent* clip, int mode) {
   const VolumeEnvelope& points = mode == -1 ? clip->volume : clip->balance;
   DrawEnvelopeLines(dc, clip, points, mode, area);
   dc.SetRop2(dc::Rop2::kCopyPen);
-  // The selected point of the volume envelope.
-  if (mode == -1 && clip->selectedPoint >= 0 && clip->selectedPoint + 1 < static_cast<int>(points.size())) {
+  // The selected point of the volume envelope (unset: the first point of a
+  // clip with sound).
+  const bool sound = clip->header && clip->header->HasAudio();
+  const int selected = clip->selectedPoint >= 0 ? clip->selectedPoint : (sound ? 0 : -1);
+  if (mode == -1 && selected >= 0 && selected + 1 < static_cast<int>(points.size())) {
     dc::Point s;
-    EnvelopePointToScreen(s, clip, points[clip->selectedPoint], mode);
+    EnvelopePointToScreen(s, clip, points[selected], mode);
     dc.SelectPen(dc::Pen::Null());
     dc.SelectBrush(dc::Brush::Solid(kEnvelopeRed));
-    const int handleLeft = clip->selectedPoint == 0 ? area.left : s.x - 3;
+    const int handleLeft = selected == 0 ? area.left : s.x - 3;
     dc.Rectangle(handleLeft, s.y - 3, handleLeft + 7, s.y + 4);
     dc.SelectPen(dc::Pen::Solid(kEnvelopeRed));
     dc.MoveTo(s.x, area.top);
@@ -104,8 +107,7 @@ void CTLEView::DrawClipEnvelope(dc::Context& dc, TLEvent* clip, int mode) {
   dc.ClearClipRect();
 }
 
-void CTLEView::DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area) {
-  const CTestDoc& doc = GetDocument();
+void CTLEView::DrawCentreLine(dc::Context& dc, const TLEvent* clip, int mode, const dc::Rect& area) const {
   dc.SelectPen(dc::Pen::Solid(kEnvelopeRed));
   dc.SetRop2(dc::Rop2::kCopyPen);
   const int middle = area.top + (area.bottom - area.top) / 2;

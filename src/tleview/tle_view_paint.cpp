@@ -1,14 +1,10 @@
 // Painting of the timeline view: track rows, clips, separators, headers,
 // the position line or range, and the blank areas.
 
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/prompts.h"
-#include "timeline/document/event_edits.h"
 #include "timeline/document/track_rows.h"
-#include "timeline/document/view_edits.h"
 #include "timeline/records/event_queries.h"
 #include "tleview/tle_view.h"
 
@@ -16,7 +12,7 @@ namespace sprocket {
 
 namespace {
 
-// Track separators and borders reach this far to each side of X0.
+// Track separators and borders reach this far left of X0.
 constexpr std::int32_t kSeparatorReach = 2000;
 
 const dc::Rgb kRed{255, 0, 0};
@@ -34,36 +30,18 @@ std::string TrackLabel(const TLEvent& track) {
 
 }  // namespace
 
-std::int32_t CTLEView::FarEdge() const {
-  return std::max(GetDocument().TrackAreaLeft() + kSeparatorReach, ClientRect().right);
-}
+std::int32_t CTLEView::FarEdge() const { return Layout().FarEdge(); }
 
-void CTLEView::RepairEventList() {
-  CTestDoc& doc = GetDocument();
-  const UndoStep* top = doc.TopUndoStep();
-  if (doc.Head() == nullptr) {
-    if (top != nullptr && top->events) CopyEventList(top->events.get(), doc.head);
-    return;
-  }
-  if (revertPending) return;
-  if (IsTimelineTooLong(doc.Head())) {
-    // The message and the revert come after this paint, once.
-    revertPending = true;
-    QTimer::singleShot(0, this, [this] { OnRefusedTimeline(); });
-    return;
-  }
-  ValidateTimelineTimes(doc.Head());
-}
-
-void CTLEView::OnDraw(dc::Context& dc) {
-  CTestDoc& doc = GetDocument();
-  RepairEventList();
-  if (doc.Head() == nullptr || revertPending) return;
+// Paints from the document as it is: the edits and the loader keep its
+// times in order, and the pictures are made before the paint.
+void CTLEView::OnDraw(dc::Context& dc) const {
+  const CTestDoc& doc = GetDocument();
+  if (doc.Head() == nullptr) return;
   const std::int32_t totalHeight = GetTotalTrackHeight();
   const dc::Font oldFont = dc.SelectFont(dc::Font{14, "Arial", 0});
   const std::int32_t right = TimelineRight();
 
-  for (TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
+  for (const TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event)) {
     if (event->kind == kEventTrackBegin) {
       const std::int32_t top = TrackTop(event->trackNumber);
       FillTrackRows(dc, *event, top, right);
@@ -79,7 +57,7 @@ void CTLEView::OnDraw(dc::Context& dc) {
   dc.SelectFont(oldFont);
 }
 
-void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right) {
+void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t h = doc.RowHeight();
   const std::int32_t x0 = doc.TrackAreaLeft();
@@ -117,7 +95,8 @@ void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t
   }
 }
 
-void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight) {
+void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top,
+                                   std::int32_t totalHeight) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t h = doc.RowHeight();
   const std::int32_t x0 = doc.TrackAreaLeft();
@@ -152,7 +131,7 @@ void CTLEView::DrawResourceBitmap(dc::Context& dc, int bitmapId, const dc::Rect&
   dc.BitBlt(rect.left, rect.top, rect.Width(), rect.Height(), *bitmap);
 }
 
-void CTLEView::DrawTrackHeaders(dc::Context& dc) {
+void CTLEView::DrawTrackHeaders(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t m = doc.margin;
   const std::int32_t w = doc.headerWidth;
@@ -186,7 +165,7 @@ void CTLEView::DrawTrackHeaders(dc::Context& dc) {
   }
 }
 
-void CTLEView::DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) {
+void CTLEView::DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t m = doc.margin;
   const std::int32_t b = doc.bandHeight;
@@ -202,7 +181,6 @@ void CTLEView::DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) {
         dc.LineTo(x, bottom);
       }
       DrawResourceBitmap(dc, kBitmapPositionMarker, dc::Rect{x - 3, m + 3 * b + 1, x + 4, m + 3 * b + 16});
-      lastPositionX = x;
     }
     dc.SetRop2(oldRop);
     dc.SelectPen(oldPen);
@@ -213,7 +191,7 @@ void CTLEView::DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) {
   if (x2 >= x1) dc.PatBlt(dc::Rect{x1, m + 3 * b, x2, bottom}, dc::PatOp::kDstInvert);
 }
 
-void CTLEView::DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) {
+void CTLEView::DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) const {
   const CTestDoc& doc = GetDocument();
   const dc::Rect client = ClientRect();
   const std::int32_t t0 = doc.TrackAreaTop();
@@ -226,17 +204,6 @@ void CTLEView::DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) {
   }
   const std::int32_t y = t0 + totalHeight - verticalScroll;
   if (y < client.bottom) dc.PatBlt(dc::Rect{doc.margin, y + 1, client.right, client.bottom}, dc::PatOp::kWhiteness);
-}
-
-void CTLEView::OnRefusedTimeline() {
-  ShowMessage(kTimelineTooLongMessage, MB_OK | MB_ICONEXCLAMATION);
-  RevertRefusedEdit(GetDocument());
-  revertPending = false;
-  // With nothing to go back to the timeline stays refused: paint nothing
-  // rather than ask again on every paint.
-  if (IsTimelineTooLong(GetDocument().Head())) revertPending = true;
-  InvalidateAll();
-  update();
 }
 
 }  // namespace sprocket

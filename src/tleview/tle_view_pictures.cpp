@@ -1,13 +1,12 @@
-// The pictures the view keeps per clip (thumbnails and film strips,
-// waveforms, transition icons): made when a clip comes into view, dropped
-// when it leaves, made again when its media file changes; and the repaint
-// after a scroll.
+// When the view's clip pictures (clip_picture_cache.h) are made and let go:
+// when clips come into view, after a scroll, zoom, scale or view option
+// change, a track's view status or a clip's media change; and the repaint
+// after a scroll, which moves what it can and invalidates the rest.
 
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/prompts.h"
-#include "render/audio/waveform_file.h"
 #include "timeline/basics/media_type.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/records/event_queries.h"
@@ -19,201 +18,22 @@ namespace sprocket {
 
 namespace {
 
-constexpr int kMaxStripFrames = 64;
-constexpr int kMaxWaveformWidth = 16384;
-constexpr dc::Rgb kWaveColour{150, 235, 200};
-
 bool IsMovieClip(const TLEvent& clip) { return IsVideoFileExt(clip.extension) || clip.mediaType == kMediaOther; }
-
-bool IsStillClip(const TLEvent& clip) { return clip.trackType == kTrackVideo && IsImageMediaType(clip.mediaType); }
-
-// Draws a row of waveform values into a bitmap, one column a pixel.
-class WaveformBitmapPainter final : public WaveformPainter {
-public:
-  WaveformBitmapPainter(int height, std::function<void(int, const std::string&)> report)
-      : height_(height), report_(std::move(report)) {}
-  void DrawWaveformBitmap(const TLEvent& clip, std::int64_t first, std::int64_t last, std::int32_t width,
-                          std::span<const std::uint16_t> values, int) override {
-    width = std::clamp(width, 1, kMaxWaveformWidth);
-    QImage image(width, std::max(height_, 1), QImage::Format_RGB32);
-    image.fill(kAudioBody.ToQRgb());
-    const bool eightBit = clip.header && clip.header->Wav()
-                              ? clip.header->Wav()->bitsPerSample == 8
-                              : clip.header && clip.header->Avi() && clip.header->Avi()->wave.bitsPerSample == 8;
-    const int middle = image.height() / 2;
-    auto amplitude = [&](std::int64_t index) {
-      return eightBit ? std::abs(int(values[index] & 0xFF) - 128) * 256
-                      : std::abs(int(static_cast<std::int16_t>(values[index])));
-    };
-    auto indexAt = [&](int x) {
-      return std::clamp<std::int64_t>(first + (last - first) * x / width, 0, std::int64_t(values.size()) - 1);
-    };
-    // Scaled to the loudest value shown, so quiet sound is seen too.
-    int peak = 1;
-    for (int x = 0; x < width && !values.empty(); ++x) peak = std::max(peak, amplitude(indexAt(x)));
-    for (int x = 0; x < width && !values.empty(); ++x) {
-      const int reach = amplitude(indexAt(x)) * middle / peak;
-      for (int y = middle - reach; y <= middle + reach; ++y) {
-        if (y >= 0 && y < image.height()) image.setPixel(x, y, kWaveColour.ToQRgb());
-      }
-    }
-    result = dc::Bitmap(std::move(image));
-  }
-  void ReportWaveformMessage(int stringId, const std::string& mediaPath) override { report_(stringId, mediaPath); }
-
-  dc::Bitmap result;
-
-private:
-  int height_;
-  std::function<void(int, const std::string&)> report_;
-};
 
 }  // namespace
 
-// --- Media state ---
-
-bool CTLEView::IsMediaMissing(const TLEvent& clip) const {
-  const std::string path = clip.MediaPath();
-  if (path.empty()) return false;
-  const FileStamp stamp = StampOf(path);
-  if (stamp.size < 0) return true;
-  const auto failed = unreadableMedia_.find(path);
-  return failed != unreadableMedia_.end() && failed->second == stamp;
-}
-
-void CTLEView::ReleaseClipBitmaps(TLEvent& clip) {
-  clip.thumbnail = nullptr;
-  clip.waveform0 = nullptr;
-  clip.waveform1 = nullptr;
-}
-
 void CTLEView::QueueMessage(int stringId, const std::string& path) {
-  // Each file's message once, after the paint that met it.
+  // Each file's message once, after the paint or scroll that met it.
   if (!reportedMessages_.insert(std::to_string(stringId) + path).second) return;
   QTimer::singleShot(0, this, [stringId] { ShowMessage(stringId, MB_OK | MB_ICONEXCLAMATION); });
 }
 
-// --- Thumbnails ---
+int CTLEView::DrawClipWaveform(TLEvent* clip, int channel) { return pictures_.BuildWaveform(*clip, channel, Layout()); }
 
-void CTLEView::BuildMissingThumbnail(TLEvent& clip) {
-  if (!(IsMovieClip(clip) || (ownPictureSwitch_ && IsStillClip(clip))) || clip.intermediateMovie) return;
-  const CTestDoc& doc = GetDocument();
-  if (clip.mediaType == kMediaOther && (doc.clipViewOption == 2 || doc.clipViewOption == 4)) return;
-  const std::string path = clip.MediaPath();
-  const FileStamp stamp = StampOf(path);
-  if (stamp.size < 0 || IsMediaMissing(clip)) return;
-  const ViewClipBitmap* have = ViewBitmapOf(clip.thumbnail);
-  const StripSpan wanted = WantedStrip(clip);
-  const int pw = doc.pictureWidths[std::clamp(doc.zoom, 0, 3)];
-  if (have != nullptr && have->stamp == stamp && have->firstFrame == wanted.first &&
-      have->bitmap.Width() >= wanted.count * pw && have->bitmap.Height() == pw * 3 / 4) {
-    return;
-  }
-  MakeThumbnail(clip, stamp, wanted);
-}
+int CTLEView::LoadTransitionIcon(TLEvent* clip) { return pictures_.LoadTransitionIcon(*clip); }
 
-CTLEView::StripSpan CTLEView::WantedStrip(const TLEvent& clip) const {
-  const CTestDoc& doc = GetDocument();
-  const int pw = doc.pictureWidths[std::clamp(doc.zoom, 0, 3)];
-  const int left = doc.TimeToX(clip.time);
-  const int right = doc.TimeToX(clip.OutTime());
-  if (clip.mediaType != kMediaOther) return StripSpan{0, 1};                        // a movie file's first picture
-  if (doc.clipViewOption == 1 || doc.clipViewOption == 3) return StripSpan{-1, 2};  // head and tail
-  const int frames = std::max(1, (right - left + pw - 1) / pw);
-  const int first = std::clamp((doc.TrackAreaLeft() - left) / pw, 0, frames - 1);
-  const int last = std::clamp((ClientRect().right - left) / pw, first, frames - 1);
-  return StripSpan{first, std::min(last - first + 1, kMaxStripFrames)};
-}
-
-void CTLEView::MakeThumbnail(TLEvent& clip, const FileStamp& stamp, const StripSpan& span) {
-  const CTestDoc& doc = GetDocument();
-  const int pw = doc.pictureWidths[std::clamp(doc.zoom, 0, 3)];
-  const int ph = pw * 3 / 4;
-  const int left = doc.TimeToX(clip.time);
-  QImage strip(pw * span.count, ph, QImage::Format_RGB32);
-  strip.fill(kClipBody.ToQRgb());
-  QPainter painter(&strip);
-  bool any = false;
-  for (int k = 0; k < span.count; ++k) {
-    std::int32_t time = clip.time;
-    if (span.first < 0) {
-      time = k == 0 ? clip.time : clip.OutTime() - 1;
-    } else if (clip.mediaType == kMediaOther) {
-      time = doc.XToTime(left + (span.first + k) * pw + doc.horizontalScroll);
-    }
-    const dc::Bitmap frame = BitmapFromDib(frameSource->FrameAt(clip, doc.rate, time, pw, ph));
-    if (frame.IsNull()) continue;
-    painter.drawImage(QRect(k * pw, 0, pw, ph), frame.Image());
-    any = true;
-  }
-  painter.end();
-  if (!any) {
-    // Unreadable: the unknown-file picture until the file changes.
-    unreadableMedia_[clip.MediaPath()] = stamp;
-    clip.thumbnail = nullptr;
-    return;
-  }
-  clip.thumbnail = MakeClipBitmap(dc::Bitmap(std::move(strip)), stamp, span.first);
-}
-
-// --- Waveforms ---
-
-void CTLEView::BuildMissingWaveforms(TLEvent& clip, std::int32_t status) {
-  if (!(clip.header && clip.header->HasAudio())) return;
-  if (status != kTrackViewWaveform && status != kTrackViewStereo) return;
-  const CTestDoc& doc = GetDocument();
-  const FileStamp stamp = StampOf(clip.MediaPath());
-  // A waveform spans its clip at the current scale and row height.
-  const int width = std::clamp(doc.TimeToX(clip.OutTime()) - doc.TimeToX(clip.time), 1, kMaxWaveformWidth);
-  auto stale = [&](const ClonePtr<ClipBitmap>& slot) {
-    const ViewClipBitmap* wave = ViewBitmapOf(slot);
-    return wave == nullptr || wave->stamp != stamp || wave->bitmap.Width() != width ||
-           wave->bitmap.Height() != std::max(doc.RowHeight() - 3, 1);
-  };
-  if (stale(clip.waveform0)) DrawClipWaveform(&clip, 0);
-  if (status == kTrackViewStereo && clip.header->AudioChannels() == 2 && stale(clip.waveform1)) {
-    DrawClipWaveform(&clip, 1);
-  }
-}
-
-int CTLEView::DrawClipWaveform(TLEvent* clip, int channel) {
-  const std::string path = clip->MediaPath();
-  const FileStamp stamp = StampOf(path);
-  const std::string key = path + (channel == 0 ? "#0" : "#1");
-  if (stamp.size < 0) return 0;
-  if (const auto failed = failedWaveforms_.find(key); failed != failedWaveforms_.end() && failed->second == stamp) {
-    return 0;
-  }
-  WaveformBitmapPainter painter(GetDocument().RowHeight() - 3,
-                                [this](int id, const std::string& file) { QueueMessage(id, file); });
-  if (sprocket::DrawClipWaveform(GetDocument(), painter, *clip, channel) == 0 || painter.result.IsNull()) {
-    failedWaveforms_[key] = stamp;
-    return 0;
-  }
-  (channel == 0 ? clip->waveform0 : clip->waveform1) = MakeClipBitmap(std::move(painter.result), stamp);
-  return 1;
-}
-
-TransitionIconLoader& CTLEView::IconLoader() {
-  if (iconLoader_ == nullptr) {
-    iconLoader_ = std::make_unique<TransitionIconLoader>(
-        stockBitmaps_, [](const DibPicture& picture) { return MakeClipBitmap(BitmapFromDib(picture)); });
-  }
-  return *iconLoader_;
-}
-
-int CTLEView::LoadTransitionIcon(TLEvent* clip) {
-  if (clip->trackType != kTrackTransition) return 1;
-  return IconLoader().LoadTransitionIcon(*clip);
-}
-
-void CTLEView::LoadTransitionIconWhilePainting(TLEvent& clip) {
-  if (clip.intermediateMovie) return;
-  DibPicture picture = IconLoader().IconPicture(clip);
-  if (picture) {
-    clip.transitionIcon = MakeClipBitmap(BitmapFromDib(picture));
-    return;
-  }
+void CTLEView::BuildMissingTransitionIcon(TLEvent& clip) {
+  if (clip.transitionIcon || pictures_.BuildTransitionIconQuietly(clip)) return;
   // A transition without a picture is reported after the paint, once.
   if (iconCheckQueued_) return;
   iconCheckQueued_ = true;
@@ -227,24 +47,19 @@ void CTLEView::LoadTransitionIconWhilePainting(TLEvent& clip) {
 
 // --- The cache kept in step with the view ---
 
-bool CTLEView::IsClipInView(const TLEvent& clip) const {
-  const CTestDoc& doc = GetDocument();
-  return doc.TimeToX(clip.time) <= ClientRect().right && doc.TimeToX(clip.OutTime()) >= doc.TrackAreaLeft();
-}
-
 std::int32_t CTLEView::TrackStatusOf(const TLEvent& clip) const {
   const TLEvent* track = FindTrack(GetDocument().Head(), clip.trackNumber);
   return track != nullptr ? track->viewStatus : kTrackViewVideoOnly;
 }
 
 void CTLEView::UpdateClipBitmapsForStatus(TLEvent* clip) {
-  const CTestDoc& doc = GetDocument();
-  const std::int32_t x = doc.TimeToX(clip->time);
-  if (x < doc.TrackAreaLeft() || x > ClientRect().right) return;
+  const ViewLayout layout = Layout();
+  const std::int32_t x = layout.TimeToX(clip->time);
+  if (x < layout.TrackAreaLeft() || x > layout.Client().right) return;
   const std::int32_t status = TrackStatusOf(*clip);
   if (status == kTrackViewBalance) return;
   const bool sound = clip->header && clip->header->HasAudio();
-  if (clip->trackType == kTrackVideo && IsMovieClip(*clip)) BuildMissingThumbnail(*clip);
+  if (clip->trackType == kTrackVideo && IsMovieClip(*clip)) pictures_.BuildMissingThumbnail(*clip, layout);
   if (!sound || (clip->trackType == kTrackVideo && !IsVideoFileExt(clip->extension))) return;
   if (status == kTrackViewVideoOnly || status == kTrackViewVolume) {
     clip->waveform0 = nullptr;
@@ -252,7 +67,7 @@ void CTLEView::UpdateClipBitmapsForStatus(TLEvent* clip) {
     return;
   }
   if (status == kTrackViewWaveform) clip->waveform1 = nullptr;
-  BuildMissingWaveforms(*clip, status);
+  pictures_.BuildMissingWaveforms(*clip, status, layout);
 }
 
 void CTLEView::UpdateTrackClipBitmaps(std::int32_t trackNumber) {
@@ -261,37 +76,46 @@ void CTLEView::UpdateTrackClipBitmaps(std::int32_t trackNumber) {
   }
 }
 
+// After a zoom, a change of scale or of the view option: every clip in view
+// gets its waveforms made anew, and what failed before is tried again.
 void CTLEView::RefreshAllClipBitmaps() {
   CTestDoc& doc = GetDocument();
+  const ViewLayout layout = Layout();
+  pictures_.ForgetFailures();
   for (TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
     if (!e->IsClipIn()) continue;
-    GetClipRect(doc, *e, e->drawnRect);
-    if (!IsClipInView(*e)) {
-      ReleaseClipBitmaps(*e);
+    e->drawnRect = layout.KeptClipRect(*e);
+    if (!layout.IsClipInView(*e)) {
+      ClipPictureCache::Release(*e);
       continue;
     }
     e->waveform0 = nullptr;
     e->waveform1 = nullptr;
-    if (e->trackType != kTrackTransition) BuildMissingWaveforms(*e, TrackStatusOf(*e));
+    if (e->trackType != kTrackTransition) pictures_.BuildMissingWaveforms(*e, TrackStatusOf(*e), layout);
   }
 }
 
 void CTLEView::FillMissingClipBitmaps() {
   CTestDoc& doc = GetDocument();
+  const ViewLayout layout = Layout();
   for (TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
     if (!e->IsClipIn()) continue;
-    if (!IsClipInView(*e)) {
-      ReleaseClipBitmaps(*e);
-      GetClipRect(doc, *e, e->drawnRect);
+    if (!layout.IsClipInView(*e)) {
+      ClipPictureCache::Release(*e);
+      e->drawnRect = layout.KeptClipRect(*e);
       continue;
     }
-    if (e->trackType == kTrackTransition) {
-      if (!e->transitionIcon) LoadTransitionIcon(e);
-      continue;
-    }
-    if (e->trackType == kTrackVideo) BuildMissingThumbnail(*e);
-    BuildMissingWaveforms(*e, TrackStatusOf(*e));
+    FillClipPictures(*e, layout);
   }
+}
+
+void CTLEView::FillClipPictures(TLEvent& clip, const ViewLayout& layout) {
+  if (clip.trackType == kTrackTransition) {
+    BuildMissingTransitionIcon(clip);
+    return;
+  }
+  if (clip.trackType == kTrackVideo) pictures_.BuildMissingThumbnail(clip, layout);
+  pictures_.BuildMissingWaveforms(clip, TrackStatusOf(clip), layout);
 }
 
 void CTLEView::RefreshClipThumbnails(TLEvent* clip) {
@@ -316,13 +140,14 @@ void CTLEView::RebuildClipBitmaps(TLEvent* clip) {
     }
     return;
   }
-  unreadableMedia_.erase(path);
+  pictures_.ForgetFailuresOf(path);
   if (clip->trackType == kTrackTransition) {
     LoadTransitionIcon(clip);
     return;
   }
-  if (clip->trackType == kTrackVideo) BuildMissingThumbnail(*clip);
-  BuildMissingWaveforms(*clip, TrackStatusOf(*clip));
+  const ViewLayout layout = Layout();
+  if (clip->trackType == kTrackVideo) pictures_.BuildMissingThumbnail(*clip, layout);
+  pictures_.BuildMissingWaveforms(*clip, TrackStatusOf(*clip), layout);
 }
 
 void CTLEView::ShiftAllClips(int dx) {

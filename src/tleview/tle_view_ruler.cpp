@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/system_info.h"
+#include "render/output/board_native_format.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/tle_view.h"
 
@@ -36,7 +37,7 @@ dc::Rgb SegmentColour(bool rendered, std::int32_t count) {
 
 }  // namespace
 
-void CTLEView::DrawRuler(dc::Context& dc) {
+void CTLEView::DrawRuler(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t m = doc.margin;
   const std::int32_t b = doc.bandHeight;
@@ -73,16 +74,19 @@ void CTLEView::DrawRuler(dc::Context& dc) {
   DrawScaleControl(dc);
 }
 
-void CTLEView::DrawSegmentBand(dc::Context& dc) {
-  CTestDoc& doc = GetDocument();
-  TLEvent* head = doc.Head();
-  const bool native = IsBoardNativeFormat(true, false);
-  const bool software = GetPlatformFamily(ViewProfile()) == PlatformFamily::kSingleUser && incCompDisable == 0;
-  if (!native && !software) return;
-  if (head->segments.empty()) {
-    doc.SplitSegmentsAtClips();
-    if (native) doc.RefreshRenderSegments(head);
-  }
+bool CTLEView::ShowsSegmentBand(bool* native) const {
+  const PlatformFamily family = GetPlatformFamily(ViewProfile());
+  *native = sprocket::IsBoardNativeFormat(family, appState_, true, false);
+  return *native || (family == PlatformFamily::kSingleUser && incCompDisable == 0);
+}
+
+// The segments are made before the paint (EnsureRenderSegments); the band
+// shows those there are.
+void CTLEView::DrawSegmentBand(dc::Context& dc) const {
+  const CTestDoc& doc = GetDocument();
+  const TLEvent* head = doc.Head();
+  bool native = false;
+  if (!ShowsSegmentBand(&native)) return;
   const std::int32_t m = doc.margin;
   const dc::Brush oldBrush = dc.SelectBrush(dc::Brush::Solid(dc::kWhite));
   for (const TLFilter& segment : head->segments) {
@@ -95,7 +99,7 @@ void CTLEView::DrawSegmentBand(dc::Context& dc) {
 }
 
 void CTLEView::DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1, std::int32_t x2, std::int32_t top,
-                             std::int32_t bottom, int handleWidth) {
+                             std::int32_t bottom, int handleWidth) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t timelineRight = TimelineRight();
   if (!(x1 < timelineRight && x2 > doc.TrackAreaLeft())) return;
@@ -109,7 +113,7 @@ void CTLEView::DrawBandLabel(dc::Context& dc, const char* text, std::int32_t x1,
 }
 
 void CTLEView::DrawRangeBand(dc::Context& dc, const TimeRange& range, std::int32_t top, const BandHandles& handles,
-                             const char* label) {
+                             const char* label) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t b = doc.bandHeight;
   const std::int32_t x1 = BandX(doc, range.start);
@@ -120,7 +124,7 @@ void CTLEView::DrawRangeBand(dc::Context& dc, const TimeRange& range, std::int32
   DrawBandLabel(dc, label, x1, x2, top, top + b + 1, handles.end->Width());
 }
 
-void CTLEView::DrawIntermediateMovieBand(dc::Context& dc) {
+void CTLEView::DrawIntermediateMovieBand(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   dc::StateSaver saved(dc);
   dc.SelectPen(dc::Pen::Null());
@@ -133,7 +137,7 @@ void CTLEView::DrawIntermediateMovieBand(dc::Context& dc) {
   }
 }
 
-void CTLEView::DrawMovieBand(dc::Context& dc) {
+void CTLEView::DrawMovieBand(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   dc::StateSaver saved(dc);
   dc.SelectPen(dc::Pen::Null());
@@ -142,7 +146,7 @@ void CTLEView::DrawMovieBand(dc::Context& dc) {
   DrawRangeBand(dc, doc.movieRange, doc.margin + 2 * doc.bandHeight + 1, handles, "Movie");
 }
 
-void CTLEView::DrawTicksAndLabels(dc::Context& dc) {
+void CTLEView::DrawTicksAndLabels(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t m = doc.margin;
   const std::int32_t b = doc.bandHeight;
@@ -179,7 +183,7 @@ void CTLEView::DrawTicksAndLabels(dc::Context& dc) {
   }
 }
 
-void CTLEView::DrawIndexMarks(dc::Context& dc) {
+void CTLEView::DrawIndexMarks(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   if (doc.indexMarks.empty()) return;
   const std::int32_t t0 = doc.TrackAreaTop();
@@ -203,7 +207,7 @@ void CTLEView::DrawIndexMarks(dc::Context& dc) {
   dc.SelectFont(oldFont);
 }
 
-void CTLEView::DrawScaleControl(dc::Context& dc) {
+void CTLEView::DrawScaleControl(dc::Context& dc) const {
   const CTestDoc& doc = GetDocument();
   const std::int32_t m = doc.margin;
   const std::int32_t b = doc.bandHeight;

@@ -14,7 +14,7 @@
 #include "app/crash_recovery.h"
 #include "app/editor_app.h"
 #include "app/main_frame.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "platform/settings_store.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"

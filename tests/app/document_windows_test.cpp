@@ -15,7 +15,7 @@
 #include "app/main_frame.h"
 #include "app/movie_output_dialogs.h"
 #include "app/preview_file_dialog.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "commands/command_ids.h"
 #include "platform/string_table.h"
 #include "scripted_prompts.h"

@@ -17,13 +17,16 @@
 #include "app/preview_window.h"
 #include "app/preview_window_player.h"
 #include "outside_tools.h"
+#include "platform/board/simulated_board.h"
 #include "platform/files/atomic_file.h"
 #include "platform/message_pump.h"
+#include "platform/settings/settings_keys.h"
 #include "platform/settings_store.h"
 #include "playback/playback_clock.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/tlefile/timeline_file.h"
+#include "tleview/tle_view.h"
 
 namespace sprocket {
 namespace {
@@ -240,6 +243,65 @@ TEST(EditorMovieService, RenderingTheSegmentsInRangeGivesThemFilesInTheRenderWin
   EXPECT_EQ(rendered(), windows);
   EXPECT_GT(view.bandRepaints, 0);
   EXPECT_EQ(std::filesystem::path(f.doc.Head()->segments.front().fileName).parent_path(), f.dir / "tmp");
+}
+
+// The times of every record of the timeline, in master-list order.
+std::vector<std::int32_t> EventTimes(const TLEvent* head) {
+  std::vector<std::int32_t> times;
+  for (const TLEvent* e = head; e != nullptr; e = e->masterNext.get()) times.push_back(e->time);
+  return times;
+}
+
+// Render All Segments in the board's own format (720 x 480 at 29.97 frames
+// a second) over the 25 frames a second demo: while the segments render,
+// times are snapped to the board's frames and the timeline view repaints.
+// Afterwards every time is as before and the movie band shows the range.
+TEST(EditorMovieService, SegmentsRenderedInTheBoardsFormatLeaveTheTimesAsTheyWere) {
+  MovieServiceFixture f(5000);
+  for (MovieSettings* record : {&TheApp().movie, &TheApp().preview}) {
+    record->VCompressionType = "CFCC";
+    record->VResWidth = 720;
+    record->VResHeight = 480;
+    record->VFramesPerSec = 29.97f;
+    record->VReserved1 = 0;
+  }
+  AppProfile().WriteProfileInt(settings::kPlatform, settings::kPlatformFamily, 2);
+  AppProfile().WriteProfileInt(settings::kBoard, settings::kBoardSimulate, 1);
+  auto document = std::make_shared<ViewedDocument>();
+  CTestDoc& doc = document->doc;
+  ASSERT_TRUE(ReadTimelineFile(std::string(SPROCKET_SOURCE_DIR) + "/examples/demo.tle", doc));
+  doc.movieRange = {0, 5000};
+  doc.tempDir = f.doc.tempDir;
+  CTLEView view(document, TheApp(), AppProfile());
+  view.BackBuffer().Resize(640, 300);
+  view.InvalidateAll();
+  view.UpdateNow();
+  const QImage before = view.BackBuffer().Image().copy();
+  const std::vector<std::int32_t> times = EventTimes(doc.Head());
+  const std::int32_t duration = doc.duration;
+
+  SimulatedBoard board(f.dir / "disk", false);
+  FixedMovieOutput dialogs((f.dir / "unused.avi").string());
+  EditorMovieSetup setup;
+  setup.view = &view;
+  setup.dialogs = &dialogs;
+  setup.board = &board;
+  setup.lineView = &view;
+  EditorMovieService service(doc, setup);
+  int windows = 0;
+  service.SetWindowWatcher([&](CCompileDlg&) { ++windows; });
+  EXPECT_EQ(service.RenderSegments(SegmentRenderKind::kAll), 0);
+  ASSERT_GT(windows, 0) << "a segment was rendered";
+  EXPECT_EQ(EventTimes(doc.Head()), times);
+  EXPECT_EQ(doc.duration, duration);
+  // The view shows the timeline as before, but for the segment band.
+  view.UpdateNow();
+  const int bandsBottom = doc.margin + doc.bandHeight + 1;
+  const QImage after = view.BackBuffer().Image();
+  int differences = 0;
+  for (int y = bandsBottom; y < after.height(); ++y)
+    for (int x = 0; x < after.width(); ++x) differences += after.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+  EXPECT_EQ(differences, 0);
 }
 
 TEST(EditorMovieService, CommandTableCoversEveryOutputForMovieAndPreview) {

@@ -458,6 +458,10 @@ LoadedTimeline LoadTimeline(std::string_view text, const fs::path& folder, std::
   ReadMarks(root, paths, loaded);
 
   std::vector<std::pair<TLEvent*, const ParsedClip*>> linked = LinkClips(head, clips);
+  // The timeline's times as every edit leaves them: ends of tracks and of
+  // the timeline at or after the last clip, records in time order.
+  if (IsTimelineTooLong(&head)) throw JsonFormatError("the timeline is longer than 10 hours");
+  ValidateTimelineTimes(&head);
   ReadHeaders(linked, warnings);
   SilenceSplitVideoHalves(head);
   SplitSegmentsAtClips(&head);

@@ -8,6 +8,7 @@
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/basics/media_type.h"
+#include "timeline/document/event_edits.h"
 #include "timeline/document/render_segments.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
@@ -356,6 +357,26 @@ TEST(TimelineFile, ManyClipsLoadInOrder) {
     ++count;
   }
   EXPECT_EQ(count, 3000);
+}
+
+// A loaded timeline is as the edits leave one: the ends of the tracks and of
+// the timeline at or after the last clip, records in time order, so that
+// nothing later (a paint, a render) needs to set its times right.
+TEST(TimelineFile, LoadedTimelinesNeedNoValidation) {
+  TempDir dir;
+  const std::string text = R"({"format":"sprocket-timeline","version":1,"duration":5000,"tracks":[)"
+                           R"({"type":"V","number":1,"clips":[{"in":0,"out":2000},{"in":3000,"out":5000}]},)"
+                           R"({"type":"X","number":2,"clips":[{"in":1500,"out":2000,"transition":1}]},)"
+                           R"({"type":"A","number":3,"clips":[{"in":4000,"out":5000}]}]})";
+  CTestDoc doc;
+  std::string error;
+  ASSERT_TRUE(ParseTimelineFile(text, dir.path(), doc, &error)) << error;
+  const std::string loaded = MasterText(doc.Head());
+  EXPECT_EQ(ValidateTimelineTimes(doc.Head()), 0);
+  EXPECT_EQ(MasterText(doc.Head()), loaded);
+  for (const TLEvent* e = doc.Head(); e != nullptr; e = e->masterNext.get()) {
+    if (e->kind == kEventTrackEnd || e->kind == kEventTimelineEnd) EXPECT_GE(e->time, 5000) << e->trackNumber;
+  }
 }
 
 // A minimal good file with one clip whose members are replaced by `clip`.

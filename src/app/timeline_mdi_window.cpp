@@ -1,4 +1,4 @@
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
