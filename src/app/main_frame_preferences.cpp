@@ -5,7 +5,7 @@
 
 #include "app/main_frame.h"
 #include "app/preferences_dialog.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "platform/prompts.h"
 #include "render/output/output_preferences.h"
 #include "render/sources/avi_field_info.h"

@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "app/main_frame.h"
-#include "app/test_frame.h"
+#include "app/timeline_mdi_window.h"
 #include "scripted_prompts.h"
 #include "temp_dir.h"
 #include "timeline/records/clip_media_header.h"
