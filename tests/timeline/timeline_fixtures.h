@@ -8,6 +8,7 @@
 #include "timeline/records/clip_media_header.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/tl_event.h"
+#include "timeline/records/volume_envelope.h"
 
 namespace sprocket::testing {
 
@@ -72,6 +73,19 @@ inline TLEventFields AviClip(const std::string& name, std::int32_t playIn, std::
   fields.playIn = playIn;
   fields.playOut = playOut;
   fields.header = MakeAviHeader(frames);
+  return fields;
+}
+
+// The fields of a WAV clip "/media/<name>.wav" playing `playOut` ms, with
+// flat envelopes.
+inline TLEventFields WavClip(const std::string& name, std::int32_t playOut) {
+  TLEventFields fields;
+  fields.directory = "/media/";
+  fields.name = name;
+  fields.extension = ".wav";
+  fields.mediaType = kMediaWav;
+  fields.playOut = playOut;
+  fields.volume = fields.balance = FlatEnvelope();
   return fields;
 }
 

@@ -39,14 +39,7 @@ struct Timeline {
     doc.SetDuration(10000);
     a = InsertClip(doc.Head(), kV1, 0, 4000, AviClip("a", 0, 4000));
     b = InsertClip(doc.Head(), kV2, 3000, 7000, AviClip("b", 0, 4000));
-    TLEventFields wave;
-    wave.directory = "/media/";
-    wave.name = "music";
-    wave.extension = ".wav";
-    wave.mediaType = kMediaWav;
-    wave.playOut = 2000;
-    wave.volume = wave.balance = FlatEnvelope();
-    sound = InsertClip(doc.Head(), kA1, 0, 2000, wave);
+    sound = InsertClip(doc.Head(), kA1, 0, 2000, WavClip("music", 2000));
     RebuildTransitions(doc);
     SplitSegmentsAtClips(doc.Head());
   }

@@ -31,14 +31,7 @@ public:
       for (std::int32_t in = 0; in < 16000; in += 5000)
         InsertClip(doc_.Head(), track, in + track * 400, in + track * 400 + 3000, AviClip("clip", 0, 3000));
     }
-    TLEventFields wave;
-    wave.directory = "/media/";
-    wave.name = "music";
-    wave.extension = ".wav";
-    wave.mediaType = kMediaWav;
-    wave.playOut = 6000;
-    wave.volume = wave.balance = FlatEnvelope();
-    InsertClip(doc_.Head(), 6, 1000, 7000, wave);
+    InsertClip(doc_.Head(), 6, 1000, 7000, WavClip("music", 6000));
     RebuildTransitions(doc_);
     SplitSegmentsAtClips(doc_.Head());
   }
