@@ -89,7 +89,11 @@ int CTestApp::ExitInstance() {
   if (signalNumber != 0) forcedExit_ = true;
   if (forcedExit_ && mainFrame_) BackUpModifiedTimelines(*mainFrame_);
   messageBoxes_.setParent(nullptr);
-  if (mainFrame_) mainFrame_->SetPreviewWindow(nullptr);
+  if (mainFrame_) {
+    // A scrub or playback ended by the signal still uses the preview window's sound.
+    mainFrame_->StopAllPreviews();
+    mainFrame_->SetPreviewWindow(nullptr);
+  }
   previewWnd_.reset();
   mainFrame_.reset();
   if (!forcedExit_) EndSessionCleanly(AppProfile(), ConfiguredTempFolder());

@@ -169,16 +169,31 @@ state_preview_playing() {
   find_window '^Preview$' 10 >/dev/null || fail "the movie did not play in the preview window"
   sleep 0.3
 }
-state_clip_drag() {
-  xwd -id "$main" -silent | convert xwd:- "$work/before-drag.png"
-  square=$(convert "$work/before-drag.png" -depth 8 txt:- | awk -F'[(),: ]+' '
+# Sets $square_x and $square_y to the screen place of the first clip's
+# picture (the demo's yellow square on V1).
+find_clip_square() {
+  xwd -id "$main" -silent | convert xwd:- "$work/window.png"
+  square=$(convert "$work/window.png" -depth 8 txt:- | awk -F'[(),: ]+' '
     NR > 1 && $3 > 200 && $4 > 200 && $5 < 100 { n[$2]++; sx[$2] += $1 }
     END { for (y in n) if (n[y] < 20) { print int(sx[y] / n[y]), y; exit } }')
   [ -n "$square" ] || fail "no clip picture found in the window"
-  set -- $square
   eval "$(xdotool getwindowgeometry --shell "$main")"
-  xdotool mousemove $((X + $1)) $((Y + $2)) sleep 0.2 mousedown 1 sleep 0.3
-  xdotool mousemove $((X + $1 + 30)) $((Y + $2)) sleep 0.2 mousemove $((X + $1 + 60)) $((Y + $2)) sleep 0.3
+  square_x=$((X + ${square% *})) square_y=$((Y + ${square#* }))
+}
+# Presses the mouse at (x, y) and moves it right, keeping it pressed.
+press_and_drag() {
+  xdotool mousemove "$1" "$2" sleep 0.2 mousedown 1 sleep 0.3
+  xdotool mousemove $(($1 + 30)) "$2" sleep 0.2 mousemove $(($1 + 60)) "$2" sleep 0.3
+}
+state_clip_drag() {
+  find_clip_square
+  press_and_drag "$square_x" "$square_y"
+}
+# The time codes of the ruler run above the first track.
+state_scrubbing() {
+  find_clip_square
+  press_and_drag "$square_x" $((square_y - 24))
+  find_window '^Preview$' 5 >/dev/null || fail "dragging in the ruler showed no frame in the preview window"
 }
 state_start_up_question() { :; }
 
@@ -209,7 +224,7 @@ terminate_and_check() {
 }
 
 for state in main_loop message_box file_dialog own_dialog make_movie segment_render preview_playing clip_drag \
-  start_up_question; do
+  scrubbing start_up_question; do
   start_after_unclean_end
   [ "$state" = start_up_question ] || answer_yes
   "state_$state"
