@@ -40,6 +40,9 @@ CTestApp::CTestApp(Prompts* prompts) : previousPrompts_(AppPrompts()) {
 }
 
 CTestApp::~CTestApp() {
+  // The handlers stay to the end of the run: a second signal during the
+  // shutdown only repeats the request.
+  terminationSignals_.reset();
   SetPumpHook({});
   SetPrompts(&previousPrompts_);
 }
@@ -97,8 +100,6 @@ int CTestApp::ExitInstance() {
   previewWnd_.reset();
   mainFrame_.reset();
   if (!forcedExit_) EndSessionCleanly(AppProfile(), ConfiguredTempFolder());
-  // Last: a second signal during the shutdown only repeats the request.
-  terminationSignals_.reset();
   return forcedExit_ && signalNumber > 0 ? 128 + signalNumber : 0;
 }
 
