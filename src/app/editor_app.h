@@ -1,8 +1,11 @@
 #pragma once
 // The editor's application object: start-up and shutdown around the main
-// window. A run is a clean exit when its main loop ends by itself; SIGTERM or
-// SIGHUP ends it as a forced exit, which keeps the backup timeline and has
-// the next start-up offer it.
+// window. A run is a clean exit when its main loop ends by itself. SIGTERM or
+// SIGHUP, wherever the editor is (the main loop, a question, a dialog, the
+// render window, before the main loop), ends it as a forced exit: the work
+// under way stops and keeps nothing unfinished, every modal window closes,
+// the loops end, and the shutdown writes the backup of every modified
+// timeline and keeps them for the next start-up to offer.
 
 #include <memory>
 
@@ -25,12 +28,15 @@ public:
   CTestApp(const CTestApp&) = delete;
   CTestApp& operator=(const CTestApp&) = delete;
 
-  // Checks the temporary folder, reads and seeds the settings, shows the
-  // main window and, after a run that did not end cleanly, offers the backup
-  // timeline. False when the editor cannot start (the user was told why).
+  // Watches for the termination signals, checks the temporary folder, reads
+  // and seeds the settings, shows the main window and offers the backups
+  // that runs which did not end cleanly left. False when the editor cannot
+  // start (the user was told why).
   bool InitInstance();
-  // Closes the main window; after a clean run deletes the backup timeline and
-  // clears the forced-exit flag. The process exit code.
+  // After a termination request writes the backups of the modified
+  // timelines; after a clean run deletes the process's backups and clears
+  // the forced-exit flag. Then closes the main window. The process exit
+  // code (128 + the signal's number after a termination request).
   int ExitInstance();
 
   CMainFrame* mainFrame() const { return mainFrame_.get(); }
@@ -42,8 +48,9 @@ public:
   bool forcedExit() const { return forcedExit_; }
 
 private:
-  // Writes the active timeline's backup when it has changes and ends the
-  // main loop with 128 + the signal's number.
+  // Closes the modal windows and ends every event loop (the main loop and
+  // the modal ones) with 128 + the signal's number; the shutdown follows
+  // once they have returned.
   void OnTerminationSignal(int signalNumber);
 
   MessageBoxPrompts messageBoxes_;
@@ -54,7 +61,8 @@ private:
   std::unique_ptr<CPreviewWnd> previewWnd_;
 };
 
-// Runs the editor in an existing QApplication until its last window closes.
+// Runs the editor in an existing QApplication until its last window closes
+// or a termination signal ends it.
 int RunEditor();
 
 }  // namespace sprocket

@@ -85,6 +85,9 @@ public:
   // Plays the movie Make Movie wrote last (the "Last Make Movie" settings).
   bool OnPlayLastMovie();
   void OnStopPreview();
+  // Stops the previews, scrubs and mouse gestures of every view (before the
+  // preview window they play in goes).
+  void StopAllPreviews();
   void OnBoardPreview(bool preview);
   // The mixing console's range playback of the active view's preview range.
   void OnConsoleRangePlayback();

@@ -46,6 +46,14 @@ void CMainFrame::OnStopPreview() {
   if (CTLEView* view = ActiveView()) view->OnStopPreview();
 }
 
+void CMainFrame::StopAllPreviews() {
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (auto* frame = qobject_cast<CTestFrame*>(window); frame != nullptr && frame->View() != nullptr) {
+      frame->View()->StopPreview();
+    }
+  }
+}
+
 void CMainFrame::ConnectViewPreviews(CTLEView& view) {
   view.Previews().SetTipWindow(tipWindow_);
   view.Previews().SetRenderWindow([this, &view](const RenderJob& job) { return RunPreviewJob(view, job); });

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "platform/message_pump.h"
+
 namespace sprocket {
 
 namespace {
@@ -17,6 +19,9 @@ std::atomic<int> g_signalPipe{-1};
 
 extern "C" void WriteSignalToPipe(int signalNumber) {
   const int savedErrno = errno;
+  // Long work that pumps no events (a render job, a question before the main
+  // loop) sees the request at once.
+  RequestProcessTermination(signalNumber);
   const int fd = g_signalPipe.load();
   if (fd >= 0) {
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
@@ -47,6 +52,13 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::ReadPending);
   Install(SIGTERM, &previousTerm_);
   Install(SIGHUP, &previousHup_);
+  // A parent may start us with them blocked; one that came before the
+  // handlers were in place is delivered now.
+  sigset_t watched;
+  sigemptyset(&watched);
+  sigaddset(&watched, SIGTERM);
+  sigaddset(&watched, SIGHUP);
+  ::sigprocmask(SIG_UNBLOCK, &watched, nullptr);
 }
 
 TerminationSignals::~TerminationSignals() {

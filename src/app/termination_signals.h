@@ -1,7 +1,9 @@
 #pragma once
-// SIGTERM and SIGHUP delivered on the event loop: the handler only writes the
-// signal's number into a pipe, and a socket notifier reads it back and emits
-// received(), where the editor can end its session in ordinary code.
+// SIGTERM and SIGHUP: the handler records the process's termination request
+// (which long work and the prompts read at once) and writes the signal's
+// number into a pipe; a socket notifier reads it back in whichever event
+// loop runs (the main loop or a modal one) and emits received(), where the
+// editor ends its session in ordinary code.
 
 #include <QObject>
 #include <csignal>

@@ -23,10 +23,21 @@ void RequestAbort();
 // abort but keeps nothing unfinished; a movie being written is discarded,
 // so that a file it would have replaced stays as it was.
 void RequestTermination();
-// Clears both requests.
+// Clears both requests (not the process's termination below).
 void ClearAbort();
-// True after either request.
+// True after either request, and for good once the process is asked to end.
 bool IsAbortRequested();
 bool IsTerminationRequested();
+
+// The process is asked to end (SIGTERM, SIGHUP): safe to call from a signal
+// handler. Unlike the requests above it is never cleared by ClearAbort, so
+// that the work under way and every job after it stop and keep nothing
+// unfinished while the process winds down.
+void RequestProcessTermination(int signalNumber) noexcept;
+// The signal that asked the process to end, 0 while none did.
+int ProcessTerminationSignal() noexcept;
+// Forgets the request: only for a process that starts a new session of the
+// same program (tests do).
+void ClearProcessTermination() noexcept;
 
 }  // namespace sprocket

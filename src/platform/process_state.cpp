@@ -1,7 +1,7 @@
 // The process-wide state of the editor, in one place: the settings folder and
-// profile, the application state, the prompts, the pump hook and the abort
-// flag. Everything else is
-// owned by the objects that use it.
+// profile, the application state, the prompts, the pump hook, the abort flag
+// and the process's termination request. Everything else is owned by the
+// objects that use it.
 
 #include <atomic>
 #include <cstdlib>
@@ -28,6 +28,11 @@ struct ProcessState {
   std::atomic<bool> terminationRequested{false};
   ApplicationState app;
 };
+
+// Kept apart from ProcessState: a signal handler may store into it at any
+// time, so it must be ready before any code runs and lock-free.
+constinit std::atomic<int> g_terminationSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 ProcessState& State() {
   static ProcessState state;
@@ -119,7 +124,15 @@ void ClearAbort() {
   State().terminationRequested = false;
 }
 
-bool IsAbortRequested() { return State().abortRequested; }
-bool IsTerminationRequested() { return State().terminationRequested; }
+bool IsAbortRequested() { return State().abortRequested || ProcessTerminationSignal() != 0; }
+bool IsTerminationRequested() { return State().terminationRequested || ProcessTerminationSignal() != 0; }
+
+void RequestProcessTermination(int signalNumber) noexcept {
+  g_terminationSignal.store(signalNumber != 0 ? signalNumber : -1);
+}
+
+int ProcessTerminationSignal() noexcept { return g_terminationSignal.load(); }
+
+void ClearProcessTermination() noexcept { g_terminationSignal.store(0); }
 
 }  // namespace sprocket

@@ -1,7 +1,10 @@
 #include "platform/system_info.h"
 
+#include <signal.h>
 #include <unistd.h>
+#include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -21,6 +24,50 @@ int ProcessorCount() {
   if (online > 0) return static_cast<int>(online);
   unsigned hw = std::thread::hardware_concurrency();
   return hw > 0 ? static_cast<int>(hw) : 1;
+}
+
+namespace {
+
+// The machine's boot time in seconds since 1970 ("btime" of /proc/stat), -1
+// when unknown.
+std::int64_t BootTime() {
+  std::ifstream stat("/proc/stat");
+  std::string line;
+  while (std::getline(stat, line)) {
+    if (line.rfind("btime ", 0) == 0) return std::stoll(line.substr(6));
+  }
+  return -1;
+}
+
+// When a process started, in seconds since 1970; -1 when unknown. The start
+// is field 22 of /proc/PID/stat, counted in clock ticks since boot; the
+// fields are read after the command name's closing parenthesis, as the name
+// itself may hold spaces and parentheses.
+std::int64_t ProcessStartTime(int pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t nameEnd = text.rfind(')');
+  if (nameEnd == std::string::npos) return -1;
+  std::istringstream fields(text.substr(nameEnd + 1));
+  std::string field;
+  for (int index = 3; index <= 22 && fields >> field; ++index) {
+    if (index != 22) continue;
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    const std::int64_t boot = BootTime();
+    if (ticksPerSecond <= 0 || boot < 0) return -1;
+    return boot + static_cast<std::int64_t>(std::stoull(field) / static_cast<unsigned long long>(ticksPerSecond));
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool ProcessRunningSince(int pid, std::int64_t epochSeconds) {
+  if (pid <= 0) return false;
+  if (::kill(pid, 0) != 0 && errno != EPERM) return false;
+  const std::int64_t started = ProcessStartTime(pid);
+  // The boot time and the start are whole seconds: a second's slack.
+  return started < 0 || started <= epochSeconds + 1;
 }
 
 std::uint64_t FreeMemoryBytes() {

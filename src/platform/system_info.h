@@ -18,6 +18,12 @@ PlatformFamily GetPlatformFamily(const Profile& profile);
 // Number of processors available to the process (at least 1).
 int ProcessorCount();
 
+// True while the process `pid` runs and was started no later than the time
+// `epochSeconds` (seconds since 1970): a process started after it only
+// reuses the number of one that ended. A process whose start cannot be read
+// counts as running.
+bool ProcessRunningSince(int pid, std::int64_t epochSeconds);
+
 // Memory available to new allocations, in bytes: available physical memory
 // plus free swap. The status bar shows it divided by 1000.
 std::uint64_t FreeMemoryBytes();

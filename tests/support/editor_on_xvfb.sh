@@ -4,6 +4,9 @@
 #   start_editor SPROCKET WORK   starts Xvfb and the editor with the settings
 #                                folder WORK/config; sets $main to the main
 #                                window; both stop when the script exits
+#   start_display WORK           starts Xvfb alone (stopped at the exit)
+#   launch_editor SPROCKET WORK  starts the editor on it; sets $editor_pid
+#                                (and $main, once its window shows)
 #   open_timeline PATH           File > Open (Ctrl+O), the path typed into
 #                                the file dialog; returns once the dialog
 #                                has gone
@@ -33,20 +36,28 @@ find_window() {
   done
 }
 
-start_editor() {
+start_display() {
   trap stop_editor EXIT
-  mkdir -p "$2/config"
+  mkdir -p "$1"
   # The server writes its display number once it accepts clients.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$2/display" 2>"$2/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
   xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$2/display" ] && break; sleep 0.1; done
-  [ -s "$2/display" ] || { echo "Xvfb did not start"; cat "$2/xvfb.log"; exit 1; }
-  DISPLAY=:$(cat "$2/display")
+  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done
+  [ -s "$1/display" ] || { echo "Xvfb did not start"; cat "$1/xvfb.log"; exit 1; }
+  DISPLAY=:$(cat "$1/display")
   export DISPLAY
   unset QT_QPA_PLATFORM
+}
 
+launch_editor() {
+  mkdir -p "$2/config"
   SPROCKET_CONFIG_DIR="$2/config" "$1" >"$2/editor.log" 2>&1 &
   editor_pid=$!
+}
+
+start_editor() {
+  start_display "$2"
+  launch_editor "$1" "$2"
   main=$(find_window '^Sprocket$')
   [ -n "$main" ] || { echo "the editor's window did not appear"; cat "$2/editor.log"; exit 1; }
 }

@@ -16,6 +16,7 @@
 #include "timeline/document/track_rows.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
+#include "timeline/tlefile/timeline_backup.h"
 #include "timeline/tlefile/timeline_file.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/tle_view.h"
@@ -437,7 +438,7 @@ TEST_F(ViewPainting, AutoSaveWritesTheBackupAndLeavesTheDocumentAsItWas) {
   InsertClip(doc().Head(), 1, 1000, 2000);
   view->AutoSaveTimeline();
   CTestDoc backup;
-  ASSERT_TRUE(ReadTimelineFile(dir / "Timeline.bak", backup));
+  ASSERT_TRUE(ReadTimelineFile(TimelineBackupPath(doc()), backup));
   EXPECT_NE(FindClipAtTime(backup.Head(), 1500, 1), nullptr);
   EXPECT_TRUE(doc().IsModified());
   EXPECT_EQ(doc().pathName, "/somewhere/else.tle");

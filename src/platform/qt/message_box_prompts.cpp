@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <vector>
 
+#include "platform/message_pump.h"
+
 namespace sprocket {
 
 namespace {
@@ -44,24 +46,33 @@ QMessageBox::Icon IconOf(unsigned type) {
   }
 }
 
+// The answer of a box closed without a button: the cancelling one when
+// there is one.
+int ClosedAnswer(const std::vector<ButtonAnswer>& buttons) {
+  for (const ButtonAnswer& entry : buttons) {
+    if (entry.answer == IDCANCEL || entry.answer == IDNO) return entry.answer;
+  }
+  return buttons.front().answer;
+}
+
 }  // namespace
 
 int MessageBoxPrompts::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
   const std::vector<ButtonAnswer> buttons = ButtonsOf(type);
+  // Once the process is asked to end nobody answers: the box is not shown,
+  // and one on screen when the request comes is closed by it.
+  if (ProcessTerminationSignal() != 0) return ClosedAnswer(buttons);
   QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
                   parent_);
   for (const ButtonAnswer& entry : buttons) box.addButton(entry.button);
   std::size_t defaultIndex = (type & MB_DEFMASK) >> 8;
   if (defaultIndex < buttons.size()) box.setDefaultButton(buttons[defaultIndex].button);
   auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
+  if (ProcessTerminationSignal() != 0) return ClosedAnswer(buttons);
   for (const ButtonAnswer& entry : buttons) {
     if (entry.button == chosen) return entry.answer;
   }
-  // Closed without a button: the cancelling answer when there is one.
-  for (const ButtonAnswer& entry : buttons) {
-    if (entry.answer == IDCANCEL || entry.answer == IDNO) return entry.answer;
-  }
-  return buttons.front().answer;
+  return ClosedAnswer(buttons);
 }
 
 }  // namespace sprocket

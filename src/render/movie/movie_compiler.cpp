@@ -10,6 +10,7 @@
 #include "platform/file_paths.h"
 #include "platform/files/disk_space.h"
 #include "platform/media/fourcc.h"
+#include "platform/message_pump.h"
 #include "platform/prompts.h"
 #include "platform/settings/settings_keys.h"
 #include "render/movie/filter_resources.h"
@@ -306,6 +307,8 @@ int MovieCompiler::MakeMovie(int previewFlag, MovieOutputType outputType) {
     }
   }
 
+  // A process asked to end keeps no movie of this run and plays nothing.
+  if (IsTerminationRequested()) return -1;
   if (outputType == MovieOutputType::kAvi && result > 0 && IsRegularFile(path)) RecordLastMovie(preview, path);
   view.RepaintNow();
   if (result != -1 && outputType != MovieOutputType::kImageSequence) PlayResult(preview, outputType, path);

@@ -1,6 +1,7 @@
 #include "timeline/document/document.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/temp_files.h"
 #include "timeline/document/render_segments.h"
@@ -10,7 +11,16 @@
 
 namespace sprocket {
 
-CTestDoc::CTestDoc() : tempDir(ConfiguredTempFolder()), rangesFollowContent(true) {
+namespace {
+
+std::uint32_t NextBackupNumber() {
+  static std::atomic<std::uint32_t> last{0};
+  return ++last;
+}
+
+}  // namespace
+
+CTestDoc::CTestDoc() : rangesFollowContent(true), tempDir(ConfiguredTempFolder()), backupNumber(NextBackupNumber()) {
   head = MakeDefaultTimeline(rate, duration);
   sprocket::SplitSegmentsAtClips(head.get());
   trackCount = CountTracks(head.get());

@@ -177,6 +177,9 @@ public:
   std::int32_t followPosition = 0;
   std::int32_t rate = 2997;  // hundredths of a frame per second
   std::string tempDir;       // ends with a separator
+  // Tells the document's backup apart from those of the process's other
+  // documents (unique within the process).
+  std::uint32_t backupNumber = 0;
   std::int32_t savePrompt = 1;
   RenderSpanList firstSpans;   // pieces named by their files
   RenderSpanList secondSpans;  // the same pieces named by the files they were made from

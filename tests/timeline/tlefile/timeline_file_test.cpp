@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+#include <ctime>
 #include <fstream>
 
 #include "clip_media_files.h"
+#include "ended_process.h"
 #include "platform/files/atomic_file.h"
 #include "platform/string_table.h"
 #include "scripted_prompts.h"
@@ -21,6 +27,7 @@ namespace sprocket {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::EndedProcessId;
 using testing::MasterText;
 using testing::TempDir;
 
@@ -553,7 +560,16 @@ TEST(TimelineFile, TextThatIsNotUtf8IsRefusedWhenSaving) {
   EXPECT_EQ(ReadWholeFile(target), std::optional<std::string>("old contents"));
 }
 
-TEST(TimelineBackup, BackupAndRecoveryFilesUseTheTimelineFormat) {
+std::string BackupName(unsigned uid, int pid, const std::string& tag) {
+  return "sprocket-backup-" + std::to_string(uid) + "-" + std::to_string(pid) + "-" + tag + ".tle";
+}
+
+void SetWriteTime(const fs::path& path, std::time_t seconds) {
+  const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+TEST(TimelineBackup, EachDocumentOfAProcessHasItsOwnBackupInTheTimelineFormat) {
   TempDir temp;
   TempDir media;
   CTestDoc doc;
@@ -561,34 +577,99 @@ TEST(TimelineBackup, BackupAndRecoveryFilesUseTheTimelineFormat) {
   doc.tempDir = temp.path().string() + "/";
   doc.pathName = "/work/project.tle";
   doc.SetModifiedFlag();
-  EXPECT_EQ(TimelineBackupPath(doc.tempDir), temp / "Timeline.bak");
-  EXPECT_EQ(RecoveryFilePath(temp.path().string()), temp / "recover.tle");
+  CTestDoc other;
+  other.tempDir = doc.tempDir;
+  EXPECT_EQ(TimelineBackupPath(doc).parent_path(), temp.path());
+  EXPECT_NE(TimelineBackupPath(doc), TimelineBackupPath(other));
+  EXPECT_EQ(TimelineBackupPath(doc).filename(), BackupName(::getuid(), ::getpid(), std::to_string(doc.backupNumber)));
 
   std::string error;
   ASSERT_TRUE(WriteTimelineBackup(doc, &error)) << error;
+  ASSERT_TRUE(WriteTimelineBackup(other, &error)) << error;
   EXPECT_EQ(doc.pathName, "/work/project.tle");
   EXPECT_TRUE(doc.IsModified());
 
+  // "recover.tle" in a folder of its own (the temporary folder may be
+  // shared), gone with its folder once read.
   fs::path recovery;
-  ASSERT_TRUE(MakeRecoveryFile(doc.tempDir, &recovery, &error)) << error;
-  EXPECT_EQ(recovery, temp / "recover.tle");
+  ASSERT_TRUE(MakeRecoveryFile(TimelineBackupPath(doc), temp.path().string(), &recovery, &error)) << error;
+  EXPECT_EQ(recovery.filename(), "recover.tle");
+  EXPECT_EQ(recovery.parent_path().parent_path(), temp.path());
+  EXPECT_EQ(fs::status(recovery.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
   CTestDoc recovered;
   ASSERT_TRUE(ReadTimelineFile(recovery, recovered, &error)) << error;
   EXPECT_EQ(Text(recovered, temp.path()), Text(doc, temp.path()));
+  RemoveRecoveryFile(recovery);
+  EXPECT_FALSE(fs::exists(recovery.parent_path()));
 
-  EXPECT_TRUE(DeleteTimelineBackup(doc.tempDir));
-  EXPECT_FALSE(fs::exists(temp / "Timeline.bak"));
-  EXPECT_TRUE(DeleteTimelineBackup(doc.tempDir));  // nothing left to delete
+  // A clean exit deletes this process's backups only.
+  const fs::path otherProcess = temp.Write(BackupName(::getuid(), EndedProcessId(), "1"), "{}");
+  const fs::path otherUser = temp.Write(BackupName(::getuid() + 1, ::getpid(), "1"), "{}");
+  EXPECT_TRUE(DeleteProcessBackups(doc.tempDir));
+  EXPECT_FALSE(fs::exists(TimelineBackupPath(doc)));
+  EXPECT_FALSE(fs::exists(TimelineBackupPath(other)));
+  EXPECT_TRUE(fs::exists(otherProcess));
+  EXPECT_TRUE(fs::exists(otherUser));
 
   // A damaged backup makes no recovery file.
-  fs::remove(recovery);
-  temp.Write("Timeline.bak", R"({"format":"sprocket-timeline")");
-  EXPECT_FALSE(MakeRecoveryFile(doc.tempDir, &recovery, &error));
+  const fs::path damaged = temp.Write("damaged.tle", R"({"format":"sprocket-timeline")");
+  EXPECT_FALSE(MakeRecoveryFile(damaged, temp.path().string(), &recovery, &error));
   EXPECT_NE(error.find("the file is not complete"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(temp / "recover.tle"));
+  for (const fs::directory_entry& entry : fs::directory_iterator(temp.path())) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("sprocket-recover-")) << entry.path();
+  }
 
   doc.tempDir.clear();
   EXPECT_FALSE(WriteTimelineBackup(doc, &error));
+}
+
+TEST(TimelineBackup, OrphansAreTheUsersBackupsOfProcessesThatNoLongerRun) {
+  TempDir temp;
+  const unsigned uid = ::getuid();
+  const std::time_t now = std::time(nullptr);
+  struct Case {
+    std::string name;
+    std::time_t written;
+    bool orphan;
+  };
+  const int ended = EndedProcessId();
+  const std::vector<Case> cases = {
+      {BackupName(uid, ended, "1"), now - 20, true},
+      {BackupName(uid, ended, "c2"), now - 30, true},
+      {BackupName(uid, ::getpid(), "1"), now, false},  // this process runs
+      // A number taken again by a process started after the backup.
+      {BackupName(uid, ::getpid(), "2"), 946684800, true},
+      {BackupName(uid, 1, "1"), now, false},  // a running process of another user
+      {BackupName(uid + 1, ended, "1"), now, false},
+      {"sprocket-backup-" + std::to_string(uid) + "-x-1.tle", now - 50, false},
+      {"sprocket-backup-" + std::to_string(uid) + "-" + std::to_string(ended) + "-.tle", now - 50, false},
+      {"Timeline.bak", now - 50, false},
+  };
+  std::vector<fs::path> expected;
+  for (const Case& c : cases) {
+    SetWriteTime(temp.Write(c.name, "{}"), c.written);
+    if (c.orphan) expected.push_back(temp / c.name);
+  }
+  // Oldest first.
+  std::sort(expected.begin(), expected.end(),
+            [](const fs::path& a, const fs::path& b) { return fs::last_write_time(a) < fs::last_write_time(b); });
+  // A link with a backup's name is no backup.
+  fs::create_symlink(temp / cases[0].name, temp / BackupName(uid, ended, "3"));
+  EXPECT_EQ(FindOrphanBackups(temp.path().string()), expected);
+
+  // A claimed backup belongs to this process: no longer an orphan, and
+  // claimed once only.
+  const std::optional<fs::path> claimed = ClaimBackup(expected.front());
+  ASSERT_TRUE(claimed.has_value());
+  EXPECT_EQ(claimed->filename(), BackupName(uid, ::getpid(), "c1"));
+  EXPECT_FALSE(ClaimBackup(expected.front()).has_value());
+  const std::optional<fs::path> second = ClaimBackup(expected.back());
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->filename(), BackupName(uid, ::getpid(), "c2"));
+  const std::vector<fs::path> left = FindOrphanBackups(temp.path().string());
+  EXPECT_EQ(left.size(), expected.size() - 2);
+  EXPECT_EQ(std::count(left.begin(), left.end(), *claimed), 0);
+  EXPECT_TRUE(FindOrphanBackups((temp / "no such folder").string()).empty());
 }
 
 TEST(Base64Text, EncodesAndDecodesEveryTailLength) {
