@@ -1,5 +1,7 @@
 #include "platform/system_info.h"
 
+#include "platform/files/process_tag.h"
+
 #include <signal.h>
 #include <unistd.h>
 #include <cerrno>
@@ -39,25 +41,13 @@ std::int64_t BootTime() {
   return -1;
 }
 
-// When a process started, in seconds since 1970; -1 when unknown. The start
-// is field 22 of /proc/PID/stat, counted in clock ticks since boot; the
-// fields are read after the command name's closing parenthesis, as the name
-// itself may hold spaces and parentheses.
+// When a process started, in seconds since 1970; -1 when unknown.
 std::int64_t ProcessStartTime(int pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const std::size_t nameEnd = text.rfind(')');
-  if (nameEnd == std::string::npos) return -1;
-  std::istringstream fields(text.substr(nameEnd + 1));
-  std::string field;
-  for (int index = 3; index <= 22 && fields >> field; ++index) {
-    if (index != 22) continue;
-    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
-    const std::int64_t boot = BootTime();
-    if (ticksPerSecond <= 0 || boot < 0) return -1;
-    return boot + static_cast<std::int64_t>(std::stoull(field) / static_cast<unsigned long long>(ticksPerSecond));
-  }
-  return -1;
+  const std::optional<std::uint64_t> ticks = ProcessStartTicks(pid);
+  const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+  const std::int64_t boot = BootTime();
+  if (!ticks || ticksPerSecond <= 0 || boot < 0) return -1;
+  return boot + static_cast<std::int64_t>(*ticks / static_cast<unsigned long long>(ticksPerSecond));
 }
 
 }  // namespace
