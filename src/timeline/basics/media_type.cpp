@@ -35,6 +35,14 @@ std::int32_t GetMediaTypeCode(std::string_view path) {
   return it != std::end(kCodes) ? it->code : kMediaOther;
 }
 
+bool IsReadableMediaExt(std::string_view extension) {
+  return IsVideoFileExt(extension) || IsImageFileExt(extension) || EqualsNoCase(extension, ".wav");
+}
+
+std::string_view ReadableMediaKinds() {
+  return "movies (AVI, FLC, FLI), stills (BMP, DIB, GIF, JPG, PCD, PCT, PCX, TGA, TIF, WPG) and sounds (WAV)";
+}
+
 bool IsVideoFileExt(std::string_view extension) {
   return EqualsNoCase(extension, ".avi") || EqualsNoCase(extension, ".flc") || EqualsNoCase(extension, ".fli");
 }

@@ -42,6 +42,12 @@ bool IsVideoFileExt(std::string_view extension);
 // ".dib" and ".pcd" (any case).
 bool IsImageFileExt(std::string_view extension);
 
+// True for the extensions of the files clips are made of: movies, stills
+// and WAV sounds.
+bool IsReadableMediaExt(std::string_view extension);
+// Those kinds in words, for messages.
+std::string_view ReadableMediaKinds();
+
 bool IsVideoMediaType(std::int32_t code);  // 101..103
 bool IsImageMediaType(std::int32_t code);  // 201..215
 bool IsAudioMediaType(std::int32_t code);  // 301..303

@@ -19,12 +19,6 @@ namespace {
 
 std::int32_t SpeedOf(const TLEvent& clip) { return clip.speed > 0 ? clip.speed : kNormalSpeed; }
 
-bool IsReadableMediaExtension(const std::string& extension) {
-  std::string lower = extension;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return IsVideoFileExt(extension) || IsImageFileExt(extension) || lower == ".wav";
-}
-
 void ShiftClipInTime(TLEvent* head, TLEvent* clip, std::int32_t delta, std::int32_t trackNumber) {
   clip->time += delta;
   clip->ClipOut()->time += delta;
@@ -137,16 +131,13 @@ EditResult TrimClip(CTestDoc& doc, TLEvent* clip, ClipEdge edge, std::int32_t de
 
 // --- Placing and deleting ---
 
-std::string ReadableMediaKinds() {
-  return "movies (AVI, FLC, FLI), stills (BMP, DIB, GIF, JPG, PCD, PCT, PCX, TGA, TIF, WPG) and sounds (WAV)";
-}
-
 EditResult PlaceClip(CTestDoc& doc, const std::string& path, std::int32_t time, std::int32_t trackNumber,
                      TLEvent** placed) {
   MediaPathParts parts;
   if (!SplitMediaPath(path, &parts)) return RefusedEdit(EditError::kBadMedia, "Cannot use the file " + path);
-  if (!IsReadableMediaExtension(parts.extension)) {
-    return RefusedEdit(EditError::kBadMedia, "Cannot place " + path + ": Sprocket reads " + ReadableMediaKinds() + ".");
+  if (!IsReadableMediaExt(parts.extension)) {
+    return RefusedEdit(EditError::kBadMedia,
+                       "Cannot place " + path + ": Sprocket reads " + std::string(ReadableMediaKinds()) + ".");
   }
   const std::int32_t mediaType = GetMediaTypeCode(path);
   std::optional<ClipMediaHeader> header;

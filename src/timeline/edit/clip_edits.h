@@ -56,8 +56,6 @@ EditResult TrimClip(CTestDoc& doc, TLEvent* clip, ClipEdge edge, std::int32_t de
 
 // --- Placing and deleting ---
 
-// The kinds of file a clip can be made of, for messages.
-std::string ReadableMediaKinds();
 // Places a clip of the media file at `time` (snapped to a frame) on the
 // track; a sound goes to the first free audio track (one is added when
 // none is free) when the track is not an audio track, a picture to track 1

@@ -417,6 +417,15 @@ void ReadHeaders(const std::vector<std::pair<TLEvent*, const ParsedClip*>>& clip
     if (found == read.end()) {
       Outcome outcome;
       std::string problem;
+      if (!IsReadableMediaExt(event->extension)) {
+        // Kept, so that nothing of the file is lost, but it shows nothing.
+        outcome.ok = false;
+        problem = "The clip file " + event->MediaPath() + " is of a kind Sprocket does not read (it reads " +
+                  std::string(ReadableMediaKinds()) + "): the clip stays on the timeline and shows nothing.";
+        if (warnings != nullptr) warnings->push_back(problem);
+        found = read.emplace(key, std::move(outcome)).first;
+        continue;
+      }
       outcome.ok = ReadMediaHeader(event->MediaPath(), event->mediaType, &outcome.header, &problem, fieldMode);
       if (!outcome.ok && warnings != nullptr) warnings->push_back(problem);
       found = read.emplace(key, std::move(outcome)).first;
