@@ -16,6 +16,7 @@
 #include "timeline/document/view_edits.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/tlefile/timeline_backup.h"
+#include "tleview/gesture_base.h"
 #include "tleview/movie_band_drag.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/view_previews.h"
