@@ -19,8 +19,9 @@ std::unique_ptr<MouseGesture> TrimGesture::Begin(CTLEView& view, QPoint point) {
   return nullptr;
 }
 
-// The in edge's band takes the clip's colour as it shortens the clip to the
-// right, the out edge's as it shortens it to the left.
+// The band's colour rule takes the clip's colour with pair A when the new
+// edge x (q) lies right of the old one (p), with pair B when it lies left:
+// the out edge grows the clip to the right, the in edge to the left.
 TrimGesture::TrimGesture(CTLEView& view, QPoint press, TLEvent* clip, ClipEdge edge)
     : MouseGesture(view, press), clip_(clip), edge_(edge) {
   const CTestDoc& doc = view.GetDocument();
@@ -29,10 +30,10 @@ TrimGesture::TrimGesture(CTLEView& view, QPoint press, TLEvent* clip, ClipEdge e
   const bool inEdge = edge == ClipEdge::kIn;
   ViewDragState& drag = view.drag;
   drag.trimmedClip = clip;
-  drag.trimLeftA = inEdge ? 1 : 0;
-  drag.trimRightA = 0;
-  drag.trimLeftB = 0;
-  drag.trimRightB = inEdge ? 0 : 1;
+  drag.trimLeftA = 0;
+  drag.trimRightA = inEdge ? 0 : 1;
+  drag.trimLeftB = inEdge ? 1 : 0;
+  drag.trimRightB = 0;
   drag.trimIntermediateEdge = 0;
   drag.draggedEdgeX1 = inEdge ? left : right;
   drag.draggedEdgeX2 = drag.draggedEdgeX1;

@@ -1,7 +1,8 @@
 #pragma once
 // Dragging a clip's in or out edge. While it drags, the band between the
-// edge's old and new place is filled. The release trims the clip (and its
-// split half in sync) in one edit.
+// edge's old and new place shows what the clip becomes: the clip's colour
+// where it grows, white where it is cut away. The release trims the clip
+// (and its split half in sync) in one edit.
 
 #include <memory>
 

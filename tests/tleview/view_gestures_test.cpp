@@ -142,6 +142,31 @@ TEST_F(Gestures, ATrimThatLosesATransitionWarnsAndUndoesInOneStep) {
   }
 }
 
+// The band of a dragged edge shows what the clip becomes: its colour where
+// it grows, white where it is cut away.
+TEST_F(Gestures, TheTrimBandShowsWhatTheClipBecomes) {
+  struct Case {
+    const char* name;
+    int pressX, dx;
+    dc::Rgb band;
+  };
+  SetUpTimeline();
+  const Case cases[] = {{"in edge shortens", X(1000) + 1, 20, kWhite},
+                        {"in edge lengthens", X(1000) + 1, -20, kClipBody},
+                        {"out edge shortens", X(4000) - 2, -20, kWhite},
+                        {"out edge lengthens", X(4000) - 2, 20, kClipBody}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Press(c.pressX, Middle(1));
+    DragTo(c.pressX + c.dx / 2, Middle(1));
+    DragTo(c.pressX + c.dx, Middle(1));
+    const int bandMiddle = c.pressX + c.dx / 2;
+    EXPECT_EQ(At(bandMiddle, Middle(1)), c.band);
+    view->StopPreview();
+    EXPECT_EQ(LeftoversAfterFreshPaint(), 0);
+  }
+}
+
 // Dragging a point that the press added shows the envelope through it and
 // nothing where the press took it: no handle is left at the press.
 TEST_F(Gestures, ANewEnvelopePointLeavesNoHandleWhereItWasPressed) {
