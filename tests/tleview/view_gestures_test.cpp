@@ -3,6 +3,7 @@
 // leaves the view showing what a fresh paint shows.
 
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 #include <functional>
 
@@ -139,6 +140,54 @@ TEST_F(Gestures, ATrimThatLosesATransitionWarnsAndUndoesInOneStep) {
     EXPECT_EQ(LeftoversAfterFreshPaint(), 0);
     EXPECT_EQ(doc().undoSteps.size(), steps + 1);
     ExpectUndoneTo(original);
+  }
+}
+
+// A zoom or a scroll while the mouse drags ends the gesture as Stop Preview
+// does: the feedback goes at once, and the release edits nothing (a drag
+// kept in pixels of the old scale would drop the clip elsewhere).
+TEST_F(Gestures, AZoomOrAScrollDuringADragEndsItWithoutAnEdit) {
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+  };
+  const Case cases[] = {
+      {"time scale", [&] { view->SetScaleIndex(doc().scaleIndex - 1); }},
+      {"track height", [&] { view->SetZoomLevel(doc().zoom - 1); }},
+      {"scroll", [&] { view->horizontalScrollBar()->setValue(40); }},
+  };
+  struct Drag {
+    const char* name;
+    int x, y, dx, dy;
+  };
+  for (const Case& c : cases) {
+    SetUpTimeline();
+    view->resize(kWidth, kHeight);
+    Paint();
+    const Drag drags[] = {{"move", X(2500), Middle(1), 10, 0},
+                          {"trim", X(4000) - 2, Middle(1), -10, 0},
+                          {"rubber band", X(500), Middle(4), 30, 0},
+                          {"envelope", X(2500), EnvelopeY(6, 1000, 10000), 0, -8}};
+    for (const Drag& d : drags) {
+      SCOPED_TRACE(std::string(c.name) + " during " + d.name);
+      view->horizontalScrollBar()->setValue(0);
+      doc().scaleIndex = 3;
+      doc().zoom = 2;
+      view->RecalcTimelineExtent();
+      Paint();
+      const std::string original = Clips();
+      const std::size_t steps = doc().undoSteps.size();
+      Press(d.x, d.y);
+      DragTo(d.x + d.dx / 2, d.y + d.dy / 2);
+      DragTo(d.x + d.dx, d.y + d.dy);
+      c.change();
+      EXPECT_EQ(LeftoversAfterFreshPaint(), 0) << "the feedback went with the change";
+      DragTo(d.x + 2 * d.dx, d.y + 2 * d.dy);
+      Release(d.x + 2 * d.dx, d.y + 2 * d.dy);
+      EXPECT_EQ(LeftoversAfterFreshPaint(), 0);
+      EXPECT_EQ(Clips(), original);
+      EXPECT_EQ(doc().undoSteps.size(), steps);
+    }
   }
 }
 
