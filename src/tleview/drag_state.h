@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "timeline/records/tl_event.h"
+#include "timeline/records/volume_envelope.h"
 
 namespace sprocket {
 
@@ -32,6 +33,9 @@ struct ViewDragState {
   ClipRect rubberBandRect;
   std::int32_t envelopeChannel = 0;  // 0 volume, 1 balance
   ClipRect envelopeClampRect;
+  // The envelope points shown inverted while a point is dragged (a copy of
+  // the clip's list being edited); empty: the clip's own list.
+  VolumeEnvelope envelopePoints;
 };
 
 }  // namespace sprocket

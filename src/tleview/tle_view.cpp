@@ -16,6 +16,7 @@
 #include "timeline/document/view_edits.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/tlefile/timeline_backup.h"
+#include "tleview/gesture_base.h"
 #include "tleview/movie_band_drag.h"
 #include "tleview/ruler_scale.h"
 #include "tleview/view_previews.h"
@@ -275,8 +276,11 @@ void CTLEView::SetScaleIndex(int scaleIndex) {
 }
 
 // A new scale keeps the position line where it was on the screen (or, when
-// it was out of sight, the time at the left edge of the tracks).
+// it was out of sight, the time at the left edge of the tracks). It ends a
+// mouse gesture under way: its feedback and the place it would drop at were
+// measured at the old scale (a scroll ends it too).
 void CTLEView::KeepingTimeInPlace(const std::function<void()>& changeScale) {
+  EndMouseGesture();
   CTestDoc& doc = GetDocument();
   const int width = ClientRect().right;
   const std::int32_t lineX = doc.TimeToX(doc.currentPosition);
@@ -335,6 +339,7 @@ void CTLEView::resizeEvent(QResizeEvent* event) {
 }
 
 void CTLEView::scrollContentsBy(int, int) {
+  EndMouseGesture();
   ScrollHorizontally(horizontalScrollBar()->value());
   ScrollVertically(verticalScrollBar()->value());
 }

@@ -48,6 +48,7 @@
 namespace sprocket {
 
 class CTLEView;
+class MouseGesture;
 class PreviewWindowLink;
 class ViewPreviews;
 
@@ -233,8 +234,9 @@ public:
   void EraseTrimBand();
   void DrawRangeRubberBand();
   void DrawEnvelopeDragFeedback(TLEvent* clip, int mode);
-  // Edits of the mouse.
-  bool PlaceMediaFile(const std::string& path, std::int32_t time, std::int32_t trackNumber);
+  // The bottom of the last track in the view.
+  std::int32_t TracksBottom() const;
+  // Hit tests of the mouse.
   TLEvent* ClipAtPoint(int x, int y) const;
   // The header of the track whose rows hold a view y, or null.
   const TLEvent* TrackAtY(int y) const;
@@ -244,11 +246,6 @@ public:
   std::function<std::optional<std::string>()> chooseMediaFile;
   // Offers replacements of missing media; none, nothing is asked.
   MissingFileResolver* missingFileResolver = nullptr;
-  // Undo kinds of the mouse edits (kinds without a text of their own show plain "&Undo").
-  static constexpr std::int32_t kEditMoveClip = 170;
-  static constexpr std::int32_t kEditTrimClip = 171;
-  static constexpr std::int32_t kEditPlaceClip = 174;  // 173 is the clip speed change
-  static constexpr std::int32_t kEditEnvelope = 184;
   // ==== end of clips ====
 
 signals:
@@ -301,36 +298,11 @@ private:
   void EnsureRenderSegments();
 
   // ==== Clips (private) ====
-  struct MouseGesture {
-    enum Kind { kNone, kMove, kTrimIn, kTrimOut, kRubberBand, kEnvelope };
-    Kind kind = kNone;
-    QPoint press;
-    bool dragging = false;
-    bool changed = false;
-    TLEvent* clip = nullptr;
-    dc::Rect startRect;
-    int envelopeMode = -1;
-    int envelopePoint = -1;
-    bool collapseOnClick = false;          // a click without a drag selects the clip alone
-    std::vector<ClipRect> selectionStart;  // the selection's rectangles when the drag began
-  };
   void OnRulerPress(QMouseEvent* event);
-  bool OnTrackAreaPress(QPoint point, Qt::KeyboardModifiers modifiers);
-  int EnvelopeModeOf(const TLEvent& clip) const;
-  void SelectClip(TLEvent* clip, bool toggle);
-  void SelectRange(std::int32_t start, std::int32_t end);
-  void MoveClip(TLEvent* clip, std::int32_t delta, const TLEvent* track);
-  void TrimClip(TLEvent* clip, bool inEdge, std::int32_t delta);
-  void ShiftClipInTime(TLEvent* clip, std::int32_t delta, std::int32_t trackNumber);
-  void FinishEdit(const std::vector<const TLEvent*>& clips);
-  void MoveSelection(TLEvent* pressed, std::int32_t delta, const TLEvent* track);
-  const TLEvent* TrackShiftedBy(const TLEvent& clip, int shift) const;
-  std::vector<std::int32_t> SelectionTargetTracks(const TLEvent& pressed, const TLEvent* target) const;
-  bool StartEnvelopeDrag(TLEvent& clip, QPoint point);
-  void FinishEnvelopeDrag(bool changed);
-  // Ends a mouse drag under way without its edit and erases its feedback.
+  // The gesture that a press at the point starts, or null (the ruler's).
+  std::unique_ptr<MouseGesture> StartGesture(QPoint point, Qt::KeyboardModifiers modifiers);
+  // Ends a mouse gesture under way without its edit and erases its feedback.
   void EndMouseGesture();
-  void MoveEnvelopePoint(QPoint point);
   // The clip's first row where the layout puts it (what GetClipRowRect
   // answers after a paint).
   ClipRect RowRectOf(const TLEvent& clip) const;
@@ -349,7 +321,6 @@ private:
   void DrawSyncGuide(dc::Context& dc);
   void InvertOutline(dc::Context& dc, dc::Rect rect) const;
   dc::Rgb TrimBandColour() const;
-  std::int32_t TracksBottom() const;
   bool IsMediaMissing(const TLEvent& clip) const { return pictures_.IsMediaMissing(clip); }
   bool IsClipInView(const TLEvent& clip) const { return Layout().IsClipInView(clip); }
   std::int32_t TrackStatusOf(const TLEvent& clip) const;
@@ -371,7 +342,7 @@ private:
   std::optional<RenderLine> renderLine_;
 
   ApplicationState& appState_;
-  MouseGesture mouse_;
+  std::unique_ptr<MouseGesture> gesture_;  // the mouse gesture under way
   bool iconCheckQueued_ = false;
   std::set<std::string> reportedMessages_;
   std::set<std::string> declinedMissingPaths_;

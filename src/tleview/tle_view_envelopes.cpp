@@ -154,7 +154,8 @@ void CTLEView::DrawEnvelopeDragFeedback(TLEvent* clip, int mode) {
   dc->SelectClipRect(dc::Rect{std::max(area.left, doc.TrackAreaLeft() + 1), area.top,
                               std::min(area.right, doc.extent - doc.horizontalScroll), area.bottom});
   dc->SelectPen(dc::Pen::Solid(dc::kBlack));
-  const VolumeEnvelope& points = drag.envelopeChannel == 0 ? clip->volume : clip->balance;
+  const VolumeEnvelope& clipPoints = drag.envelopeChannel == 0 ? clip->volume : clip->balance;
+  const VolumeEnvelope& points = drag.envelopePoints.empty() ? clipPoints : drag.envelopePoints;
   DrawEnvelopeLines(*dc, clip, points, mode,
                     ToRect(drag.envelopeClampRect).IsEmpty() ? area : ToRect(drag.envelopeClampRect));
 }

@@ -12,6 +12,7 @@
 #include "platform/settings/profile.h"
 #include "temp_dir.h"
 #include "timeline/document/clip_factory.h"
+#include "timeline/edit/clip_edits.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/records/timeline_builder.h"
 #include "timeline/tlefile/timeline_file.h"
@@ -23,6 +24,19 @@ namespace sprocket {
 namespace {
 
 using dc::Rgb;
+
+// A view shows an edit by repainting what its report names, and the mark
+// bands with it: a new timeline's movie range follows its content.
+TEST_F(ClipView, AnEditShownFromItsReportLeavesTheViewAsAFreshPaint) {
+  AddDemoClip(1, 1000, "shot-a.avi");
+  Paint();
+  const EditResult result = MoveClips(doc(), {{FindClipAtTime(doc().Head(), 1000, 1), 1}}, 2000);
+  ASSERT_TRUE(result.Ok() && result.report.changed);
+  view->ShowEdit(result.report);
+  view->UpdateNow();
+  const QImage shown = view->BackBuffer().Image().copy();
+  EXPECT_EQ(Differences(shown, Paint()), 0);
+}
 
 TEST_F(ClipView, NarrowClipsAreOneOrTwoLinesAlsoInTheirAudioRows) {
   Track(1)->viewStatus = kTrackViewVolume;  // two rows
