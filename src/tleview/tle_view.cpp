@@ -194,7 +194,12 @@ void CTLEView::ShowEdit(const EditReport& report) {
     if (!clip->IsClipIn() || clip->OutTime() < report.span.start || clip->time > report.span.end) continue;
     if (std::binary_search(report.tracks.begin(), report.tracks.end(), clip->trackNumber)) RefreshClipThumbnails(clip);
   }
-  for (CTLEView* view : document_->views) view->RepaintEdit(report);
+  for (CTLEView* view : document_->views) {
+    // A drag under way in another window holds records the edit may have
+    // replaced: it ends without its edit.
+    if (view != this) view->EndMouseGesture();
+    view->RepaintEdit(report);
+  }
 }
 
 void CTLEView::RepaintEdit(const EditReport& report) {
