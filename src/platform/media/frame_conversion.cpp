@@ -119,6 +119,19 @@ void Fail(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
 }
 
+// Gives `target` fresh buffers for a picture of `format`.
+bool AllocatePicture(AVFrame* target, AVPixelFormat format, int width, int height, std::string* error) {
+  av_frame_unref(target);
+  target->format = format;
+  target->width = width;
+  target->height = height;
+  if (av_frame_get_buffer(target, 0) < 0) {
+    Fail(error, "Not enough memory!");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* error) {
@@ -176,10 +189,15 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
 }
 
 bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint8_t* palette,
-                                    const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
+                                    const PaddedPixels& padded, std::int32_t stride, AVFrame* target,
                                     std::string* error) {
   if (header.biWidth != width_ || header.biHeight != height_) {
     Fail(error, "The picture's size differs from the movie's size.");
+    return false;
+  }
+  const std::uint8_t* pixels = padded.data();
+  if (stride < 1 || padded.size() < static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_)) {
+    Fail(error, "The picture's header does not match its block.");
     return false;
   }
   const int bits = header.biBitCount;
@@ -208,14 +226,7 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     sourceBits_ = bits;
   }
 
-  av_frame_unref(target);
-  target->format = format_;
-  target->width = width_;
-  target->height = height_;
-  if (av_frame_get_buffer(target, 0) < 0) {
-    Fail(error, "Not enough memory!");
-    return false;
-  }
+  if (!AllocatePicture(target, format_, width_, height_, error)) return false;
   if (bits == 24) {
     FramePtr source = FrameOverDib(pixels, stride, width_, height_, AV_PIX_FMT_BGR24,
                                    static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_));
@@ -245,14 +256,7 @@ bool EncoderFrameConverter::CopyPaletteDib(const std::uint8_t* palette, const st
     Fail(error, "The compressor takes only 8-bit pictures with a palette.");
     return false;
   }
-  av_frame_unref(target);
-  target->format = AV_PIX_FMT_PAL8;
-  target->width = width_;
-  target->height = height_;
-  if (av_frame_get_buffer(target, 0) < 0) {
-    Fail(error, "Not enough memory!");
-    return false;
-  }
+  if (!AllocatePicture(target, AV_PIX_FMT_PAL8, width_, height_, error)) return false;
   for (int y = 0; y < height_; ++y) {
     std::memcpy(target->data[0] + static_cast<std::ptrdiff_t>(target->linesize[0]) * y,
                 pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1 - y), static_cast<std::size_t>(width_));

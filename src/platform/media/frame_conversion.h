@@ -15,6 +15,7 @@
 #include "imagelib/dib_header.h"
 #include "platform/global_memory.h"
 #include "platform/media/ffmpeg_handles.h"
+#include "platform/media/padded_pixels.h"
 
 namespace sprocket::media_detail {
 
@@ -44,10 +45,10 @@ public:
     height_ = height;
     format_ = format;
   }
-  // Fills `target` (allocated here) from a packed DIB whose pixels start at
-  // `pixels`, with `stride` bytes a row and, for 8 bits, a palette of 256
-  // four-byte entries. False with `error` set on failure.
-  bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const std::uint8_t* pixels,
+  // Fills `target` (allocated here) from a packed DIB's pixels, copied with
+  // FFmpeg's padding, with `stride` bytes a row and, for 8 bits, a palette of
+  // 256 four-byte entries. False with `error` set on failure.
+  bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const PaddedPixels& pixels,
                std::int32_t stride, AVFrame* target, std::string* error);
 
 private:
