@@ -145,26 +145,10 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
-  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
-  // Pictures converted ahead have other frames in flight beside them: no slices.
-  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
-  if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
-      static_cast<int>(fullRange) != fullRange_ || sliced != sliced_) {
-    context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);
-    sliced_ = sliced;
-    if (!context_) {
-      Fail(error, "The decoded picture format cannot be converted.");
-      return {};
-    }
-    if (IsYuv(format)) {
-      const int* coefficients = sws_getCoefficients(matrix);
-      sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
-    }
-    width_ = width;
-    height_ = height;
-    format_ = format;
-    colorspace_ = matrix;
-    fullRange_ = fullRange ? 1 : 0;
+  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, matrix, fullRange, width);
+  if (!vector && !PrepareExactRoad(width, height, format, matrix, fullRange)) {
+    Fail(error, "The decoded picture format cannot be converted.");
+    return {};
   }
 
   DibInfoHeader header = MakeDib24Header(width, height);
@@ -179,6 +163,13 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   WriteDibHeader(bytes.get(), header);
   std::uint8_t* pixels = bytes.get() + kDibHeaderSize;
   ClearDib24RowPadding(pixels, width, height);
+  if (vector) {
+    if (!vector_.Convert(frame, format, matrix, fullRange, pixels, stride)) {
+      Fail(error, "The decoded picture could not be converted.");
+      return {};
+    }
+    return block;
+  }
   // The DIB is bottom-up: write the top row last by walking the rows backwards.
   FramePtr target = FrameOverDib(pixels, stride, width, height, AV_PIX_FMT_BGR24, header.biSizeImage);
   if (!target || sws_scale_frame(context_.get(), target.get(), frame) < 0) {
@@ -186,6 +177,31 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
     return {};
   }
   return block;
+}
+
+// The exact road's scaler for pictures of this kind, made again when the
+// kind changes. False when the scaler refuses the format.
+bool DecodedFrameConverter::PrepareExactRoad(int width, int height, AVPixelFormat format, int matrix, bool fullRange) {
+  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
+  // Pictures converted ahead have other frames in flight beside them: no slices.
+  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
+  if (context_ && width == width_ && height == height_ && format == format_ && matrix == colorspace_ &&
+      static_cast<int>(fullRange) == fullRange_ && sliced == sliced_) {
+    return true;
+  }
+  context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);
+  sliced_ = sliced;
+  if (!context_) return false;
+  if (IsYuv(format)) {
+    const int* coefficients = sws_getCoefficients(matrix);
+    sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
+  }
+  width_ = width;
+  height_ = height;
+  format_ = format;
+  colorspace_ = matrix;
+  fullRange_ = fullRange ? 1 : 0;
+  return true;
 }
 
 bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint8_t* palette,
