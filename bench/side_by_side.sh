@@ -50,6 +50,8 @@ if ((have_melt)); then
     -consumer avformat:melt.avi vcodec=mjpeg qscale=3 pix_fmt=yuvj422p color_range=jpeg acodec=pcm_s16le real_time=-1
 fi
 
+run_ges_peer 720 480 10 clipA.avi clipB.avi
+
 # Frames of each clip and the middle of the dissolve against sprocket-render's.
 check_movies 475 912000 2.50:33 9.50:30 15.50:33
 check_source_quality 4.00 clipA.avi 4.00 38

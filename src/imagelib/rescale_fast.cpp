@@ -1,7 +1,9 @@
 // The faster rescaler passes. They give the same bytes as the plain passes:
 // the weights come from the same contributor lists and every sum is the same
 // integer sum, only computed in another order.
-//  - Contributor lists are flattened into arrays.
+//  - Contributor lists are flattened into arrays, built once per size pair
+//    and filter on each thread and kept for the next picture (a movie's
+//    frames are all scaled alike).
 //  - The row pass filters 32 rows at once from a column-ordered copy.
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -361,11 +364,47 @@ DibResult RunShortcut(const RescaleJob& job) {
   return kDibDone;
 }
 
-DibResult RunGeneral(const RescaleJob& job) {
+// The tables of one size pair and filter: the flattened contributors of
+// both passes and the byte places of the widest row.
+struct PassTables {
+  std::int32_t sw = 0, sh = 0, dw = 0, dh = 0;
+  RescaleFilter filter = kFilterMitchell;
   FlatContributors across;
-  DibResult result = Flatten(job.dw, job.sw, job.filter, across);
+  FlatContributors down;
+  std::unique_ptr<PixelPlaces> places;
+
+  bool Fit(const RescaleJob& job) const {
+    return places && sw == job.sw && sh == job.sh && dw == job.dw && dh == job.dh && filter == job.filter;
+  }
+};
+
+// The job's tables: those of the thread's last job when the sizes and the
+// filter are the same, else built now (and kept for the next job).
+DibResult TablesFor(const RescaleJob& job, const PassTables** tables) {
+  thread_local PassTables last;
+  if (!last.Fit(job)) {
+    last.places.reset();  // not a fit until every table is built
+    DibResult result = Flatten(job.dw, job.sw, job.filter, last.across);
+    if (result == kDibDone) result = Flatten(job.dh, job.sh, job.filter, last.down);
+    if (result != kDibDone) return result;
+    last.sw = job.sw;
+    last.sh = job.sh;
+    last.dw = job.dw;
+    last.dh = job.dh;
+    last.filter = job.filter;
+    last.places = std::make_unique<PixelPlaces>(std::max(kGroupBytes, job.dw * 3));
+  }
+  *tables = &last;
+  return kDibDone;
+}
+
+DibResult RunGeneral(const RescaleJob& job) {
+  const PassTables* tables = nullptr;
+  const DibResult result = TablesFor(job, &tables);
   if (result != kDibDone) return result;
-  const PixelPlaces places(std::max(kGroupBytes, job.dw * 3));
+  const FlatContributors& across = tables->across;
+  const FlatContributors& down = tables->down;
+  const PixelPlaces& places = *tables->places;
   const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
   const std::int32_t rowBands = BandCount(job.sh, rowWork);
   std::vector<RowScratch> rowScratch(static_cast<std::size_t>(rowBands));
@@ -376,9 +415,6 @@ DibResult RunGeneral(const RescaleJob& job) {
     }
   });
 
-  FlatContributors down;
-  result = Flatten(job.dh, job.sh, job.filter, down);
-  if (result != kDibDone) return result;
   const std::int64_t columnWork = static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
   const std::int32_t bands = BandCount(job.dh, columnWork);
   std::vector<ByteScratch> scratch(static_cast<std::size_t>(bands), ByteScratch(job.dw * 3));

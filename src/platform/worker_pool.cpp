@@ -7,6 +7,9 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 #include "platform/run_ahead.h"
 
@@ -137,7 +140,19 @@ namespace {
 
 std::atomic<bool> parallelFrameWork{true};
 
-unsigned Processors() { return std::clamp(std::thread::hardware_concurrency(), 1u, 16u); }
+// The processors this process may run on: those of its affinity mask (a job
+// started under taskset or in a container limited to two gets two), else the
+// machine's.
+unsigned Processors() {
+#if defined(__linux__)
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+    return std::clamp(static_cast<unsigned>(CPU_COUNT(&allowed)), 1u, 16u);
+  }
+#endif
+  return std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+}
 
 }  // namespace
 

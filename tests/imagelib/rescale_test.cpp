@@ -268,6 +268,27 @@ TEST(RescaleFiltered, FastAndPlainPassesGiveIdenticalBytes) {
   }
 }
 
+// The fast passes keep the tables of the last size pair and filter on each
+// thread: a run of jobs that changes one axis, the filter or nothing at a
+// time, and returns to earlier ones, must each match the plain passes.
+TEST(RescaleFiltered, JobsOfChangingSizesAndFiltersEachMatchThePlainPasses) {
+  std::mt19937 random(99);
+  struct Job {
+    int sw, sh, dw, dh;
+    RescaleFilter filter;
+  };
+  const Job jobs[] = {{72, 48, 64, 48, kFilterMitchell}, {72, 48, 64, 48, kFilterMitchell},
+                      {72, 50, 64, 47, kFilterMitchell}, {72, 48, 64, 48, kFilterMitchell},
+                      {70, 48, 64, 48, kFilterMitchell}, {72, 48, 63, 48, kFilterMitchell},
+                      {72, 48, 64, 48, kFilterLanczos3}, {72, 48, 64, 48, kFilterMitchell}};
+  for (const Job& job : jobs) {
+    Picture source(job.sw, job.sh);
+    FillRandom(source, random);
+    ExpectFastMatchesPlain(source, job.dw, job.dh, job.filter);
+    if (HasFatalFailure()) return;
+  }
+}
+
 // Wide flat areas with steps of one and rare edges: most pixels take the
 // flat or the snap rule, next to pixels that take the sum.
 TEST(RescaleFiltered, FastAndPlainAgreeOnNearlyFlatPictures) {

@@ -7,6 +7,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 namespace sprocket {
 namespace {
 
@@ -84,6 +88,25 @@ TEST(AheadWorker, TasksRunOneAfterTheOtherAndAreCollectedByWait) {
   worker.Wait();
   EXPECT_EQ(done.back(), 6);
 }
+
+#if defined(__linux__)
+// Frame work is sized to the processors the process may run on (as under
+// taskset), not to the machine's.
+TEST(FrameWorkThreads, FollowTheProcessorsTheThreadMayRunOn) {
+  cpu_set_t saved;
+  ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+  int first = 0;
+  while (!CPU_ISSET(first, &saved)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  const unsigned onOne = FrameWorkThreads();
+  ASSERT_EQ(sched_setaffinity(0, sizeof saved, &saved), 0);
+  EXPECT_EQ(onOne, 1u);
+  EXPECT_EQ(FrameWorkThreads(), std::min(16u, static_cast<unsigned>(CPU_COUNT(&saved))));
+}
+#endif
 
 }  // namespace
 }  // namespace sprocket

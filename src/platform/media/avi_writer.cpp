@@ -147,6 +147,7 @@ struct AviWriter::State {
   std::deque<std::pair<std::int64_t, PacketPtr>> deferred;
   std::int64_t audioFrames = 0;
   EncoderFrameConverter converter;
+  PaddedPixels pixels;  // the caller's picture copied for the converter
   // Once the compressor spreads over threads, 24-bit pictures are converted
   // on threads of their own too, each with its position and key request.
   std::unique_ptr<PictureConversionPool> conversions;
@@ -509,7 +510,10 @@ bool AviWriter::WriteFrame(const void* packedDib, std::size_t blockBytes, bool f
   if (s.ConvertsBehind(header)) return s.ConvertBehind(header, pixels, stride, forceKey);
   // Pictures still converted behind the caller go to the compressor first.
   if (!s.SendConverted(0)) return false;
-  if (!s.converter.FromDib(header, palette, pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
+  if (!s.pixels.Assign(pixels, static_cast<std::size_t>(stride) * static_cast<std::size_t>(header.biHeight))) {
+    return s.Fail("Not enough memory!");
+  }
+  if (!s.converter.FromDib(header, palette, s.pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
   if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
   ++s.frames;
   ++s.pendingFrames;

@@ -119,6 +119,19 @@ void Fail(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
 }
 
+// Gives `target` fresh buffers for a picture of `format`.
+bool AllocatePicture(AVFrame* target, AVPixelFormat format, int width, int height, std::string* error) {
+  av_frame_unref(target);
+  target->format = format;
+  target->width = width;
+  target->height = height;
+  if (av_frame_get_buffer(target, 0) < 0) {
+    Fail(error, "Not enough memory!");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* error) {
@@ -132,26 +145,10 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
-  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
-  // Pictures converted ahead have other frames in flight beside them: no slices.
-  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
-  if (!context_ || width != width_ || height != height_ || format != format_ || matrix != colorspace_ ||
-      static_cast<int>(fullRange) != fullRange_ || sliced != sliced_) {
-    context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);
-    sliced_ = sliced;
-    if (!context_) {
-      Fail(error, "The decoded picture format cannot be converted.");
-      return {};
-    }
-    if (IsYuv(format)) {
-      const int* coefficients = sws_getCoefficients(matrix);
-      sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
-    }
-    width_ = width;
-    height_ = height;
-    format_ = format;
-    colorspace_ = matrix;
-    fullRange_ = fullRange ? 1 : 0;
+  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, matrix, fullRange, width);
+  if (!vector && !PrepareExactRoad(width, height, format, matrix, fullRange)) {
+    Fail(error, "The decoded picture format cannot be converted.");
+    return {};
   }
 
   DibInfoHeader header = MakeDib24Header(width, height);
@@ -166,6 +163,13 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   WriteDibHeader(bytes.get(), header);
   std::uint8_t* pixels = bytes.get() + kDibHeaderSize;
   ClearDib24RowPadding(pixels, width, height);
+  if (vector) {
+    if (!vector_.Convert(frame, format, matrix, fullRange, pixels, stride)) {
+      Fail(error, "The decoded picture could not be converted.");
+      return {};
+    }
+    return block;
+  }
   // The DIB is bottom-up: write the top row last by walking the rows backwards.
   FramePtr target = FrameOverDib(pixels, stride, width, height, AV_PIX_FMT_BGR24, header.biSizeImage);
   if (!target || sws_scale_frame(context_.get(), target.get(), frame) < 0) {
@@ -175,11 +179,41 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   return block;
 }
 
+// The exact road's scaler for pictures of this kind, made again when the
+// kind changes. False when the scaler refuses the format.
+bool DecodedFrameConverter::PrepareExactRoad(int width, int height, AVPixelFormat format, int matrix, bool fullRange) {
+  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
+  // Pictures converted ahead have other frames in flight beside them: no slices.
+  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
+  if (context_ && width == width_ && height == height_ && format == format_ && matrix == colorspace_ &&
+      static_cast<int>(fullRange) == fullRange_ && sliced == sliced_) {
+    return true;
+  }
+  context_ = NewConverter(width, height, format, AV_PIX_FMT_BGR24, kDecodeFlags, sliced);
+  sliced_ = sliced;
+  if (!context_) return false;
+  if (IsYuv(format)) {
+    const int* coefficients = sws_getCoefficients(matrix);
+    sws_setColorspaceDetails(context_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
+  }
+  width_ = width;
+  height_ = height;
+  format_ = format;
+  colorspace_ = matrix;
+  fullRange_ = fullRange ? 1 : 0;
+  return true;
+}
+
 bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint8_t* palette,
-                                    const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
+                                    const PaddedPixels& padded, std::int32_t stride, AVFrame* target,
                                     std::string* error) {
   if (header.biWidth != width_ || header.biHeight != height_) {
     Fail(error, "The picture's size differs from the movie's size.");
+    return false;
+  }
+  const std::uint8_t* pixels = padded.data();
+  if (stride < 1 || padded.size() < static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_)) {
+    Fail(error, "The picture's header does not match its block.");
     return false;
   }
   const int bits = header.biBitCount;
@@ -208,14 +242,7 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     sourceBits_ = bits;
   }
 
-  av_frame_unref(target);
-  target->format = format_;
-  target->width = width_;
-  target->height = height_;
-  if (av_frame_get_buffer(target, 0) < 0) {
-    Fail(error, "Not enough memory!");
-    return false;
-  }
+  if (!AllocatePicture(target, format_, width_, height_, error)) return false;
   if (bits == 24) {
     FramePtr source = FrameOverDib(pixels, stride, width_, height_, AV_PIX_FMT_BGR24,
                                    static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_));
@@ -245,14 +272,7 @@ bool EncoderFrameConverter::CopyPaletteDib(const std::uint8_t* palette, const st
     Fail(error, "The compressor takes only 8-bit pictures with a palette.");
     return false;
   }
-  av_frame_unref(target);
-  target->format = AV_PIX_FMT_PAL8;
-  target->width = width_;
-  target->height = height_;
-  if (av_frame_get_buffer(target, 0) < 0) {
-    Fail(error, "Not enough memory!");
-    return false;
-  }
+  if (!AllocatePicture(target, AV_PIX_FMT_PAL8, width_, height_, error)) return false;
   for (int y = 0; y < height_; ++y) {
     std::memcpy(target->data[0] + static_cast<std::ptrdiff_t>(target->linesize[0]) * y,
                 pixels + static_cast<std::ptrdiff_t>(stride) * (height_ - 1 - y), static_cast<std::size_t>(width_));

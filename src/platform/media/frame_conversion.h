@@ -15,17 +15,30 @@
 #include "imagelib/dib_header.h"
 #include "platform/global_memory.h"
 #include "platform/media/ffmpeg_handles.h"
+#include "platform/media/padded_pixels.h"
+#include "platform/media/vector_colour.h"
 
 namespace sprocket::media_detail {
 
+// The road of decoded pictures' colour conversion: vector code where it takes
+// the picture (within 50 dB of the exact road, about three times as fast),
+// else the scaler's exact generic road; or the exact road always (for
+// comparisons).
+enum class ColourRoad { kVector, kExact };
+
 class DecodedFrameConverter {
 public:
+  explicit DecodedFrameConverter(ColourRoad road = ColourRoad::kVector) : road_(road) {}
   // A new movable block with the picture as a 24-bit packed DIB (rows'
   // padding zeroed); empty with `error` set when the picture cannot be
   // converted.
   GlobalBlock ToDib24(const AVFrame* frame, std::string* error);
 
 private:
+  bool PrepareExactRoad(int width, int height, AVPixelFormat format, int matrix, bool fullRange);
+
+  ColourRoad road_;
+  VectorYuvToBgr vector_;
   ScaleContextPtr context_;
   int width_ = 0;
   int height_ = 0;
@@ -44,10 +57,10 @@ public:
     height_ = height;
     format_ = format;
   }
-  // Fills `target` (allocated here) from a packed DIB whose pixels start at
-  // `pixels`, with `stride` bytes a row and, for 8 bits, a palette of 256
-  // four-byte entries. False with `error` set on failure.
-  bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const std::uint8_t* pixels,
+  // Fills `target` (allocated here) from a packed DIB's pixels, copied with
+  // FFmpeg's padding, with `stride` bytes a row and, for 8 bits, a palette of
+  // 256 four-byte entries. False with `error` set on failure.
+  bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const PaddedPixels& pixels,
                std::int32_t stride, AVFrame* target, std::string* error);
 
 private:

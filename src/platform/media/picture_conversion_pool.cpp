@@ -1,6 +1,5 @@
 #include "platform/media/picture_conversion_pool.h"
 
-#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -10,7 +9,7 @@
 namespace sprocket::media_detail {
 
 struct PictureConversionPool::Job {
-  std::vector<std::uint8_t> copy;  // the picture's rows
+  PaddedPixels copy;  // the picture's rows, with FFmpeg's padding
   DibInfoHeader header;
   std::int32_t stride = 0;
   bool claimed = false;  // a thread converts it
@@ -48,8 +47,7 @@ void PictureConversionPool::Submit(const DibInfoHeader& header, const std::uint8
     }
   }
   const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(header.biHeight);
-  job->copy.resize(bytes);
-  std::memcpy(job->copy.data(), pixels, bytes);
+  if (!job->copy.Assign(pixels, bytes)) throw std::bad_alloc();
   job->header = header;
   job->stride = stride;
   {
@@ -100,7 +98,7 @@ void PictureConversionPool::Loop() {
     Converted result{FramePtr(av_frame_alloc()), {}};
     try {
       if (!result.frame ||
-          !converter.FromDib(job->header, nullptr, job->copy.data(), job->stride, result.frame.get(), &result.error)) {
+          !converter.FromDib(job->header, nullptr, job->copy, job->stride, result.frame.get(), &result.error)) {
         result.frame.reset();
       }
     } catch (const std::bad_alloc&) {

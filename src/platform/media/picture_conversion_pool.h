@@ -24,6 +24,7 @@
 
 #include "imagelib/dib_header.h"
 #include "platform/media/ffmpeg_handles.h"
+#include "platform/media/padded_pixels.h"
 
 namespace sprocket::media_detail {
 
@@ -64,8 +65,8 @@ private:
   const AVPixelFormat format_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<Job>> jobs_;               // in the order given
-  std::vector<std::vector<std::uint8_t>> spareCopies_;  // picture copies for reuse
+  std::deque<std::unique_ptr<Job>> jobs_;  // in the order given
+  std::vector<PaddedPixels> spareCopies_;  // picture copies for reuse
   bool stopping_ = false;
   std::vector<std::thread> threads_;  // last: started once everything they read exists
 };

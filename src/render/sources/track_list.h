@@ -19,6 +19,7 @@
 // track t is read from the node before t's node, its B side from the node
 // after it (SideNode).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,7 @@
 #include "platform/imagefile/image_file_library.h"
 #include "platform/media/video_frame_reader.h"
 #include "platform/run_ahead.h"
+#include "platform/worker_pool.h"
 #include "render/picture/dib_picture.h"
 #include "timeline/records/render_entry.h"
 #include "timeline/records/tl_event.h"
@@ -211,7 +213,9 @@ private:
   // Pictures a node holds in hand or made ahead of the frame being composed:
   // enough to ride out uneven frames (six measured faster than four), few
   // enough to keep memory low; and the threads that convert and scale
-  // decoded frames at once.
+  // decoded frames at once (no more than the processors the job may use, so
+  // that on two the frame makers, converters and compressor do not crowd
+  // each other out).
   static constexpr std::size_t kFramesMadeAhead = 6;
   static constexpr unsigned kFrameMakers = 3;
 
@@ -257,7 +261,7 @@ private:
   int openCount_ = 0;
   // Pictures made ahead (see MakeFrameAhead): while a run is under way its
   // thread alone reads frameDecoder_. Last: its work ends before the sources go.
-  mutable RunAhead<DibPicture, DecodedVideoFrame> ahead_{kFramesMadeAhead, kFrameMakers};
+  mutable RunAhead<DibPicture, DecodedVideoFrame> ahead_{kFramesMadeAhead, std::min(kFrameMakers, FrameWorkThreads())};
 };
 
 // Destroys every node of the chain and empties the slot.
