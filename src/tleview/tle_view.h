@@ -144,7 +144,7 @@ public:
   void UpdateOtherViews() override;
   void RepaintSegmentBand() override;
   void RepaintBelowMarkBands() override;
-  void CheckCroppingRange(TLEvent*) override {}
+  void CheckCroppingRange(TLEvent* head) override { sprocket::CheckCroppingRange(head); }
 
   // --- Members the drawing, the mouse handlers and the commands share ---
   std::int32_t lastPositionX = -1;  // last x of the position line

@@ -21,6 +21,7 @@
 #include "render/movie/render_temp_files.h"
 #include "render/output/render_job.h"
 #include "render/output/render_ui.h"
+#include "timeline/document/crop_range.h"
 #include "timeline/document/document.h"
 #include "timeline/document/render_list.h"
 
@@ -95,7 +96,7 @@ public:
   void UpdateOtherViews() override {}
   void RepaintSegmentBand() override {}
   void RepaintBelowMarkBands() override {}
-  void CheckCroppingRange(TLEvent*) override {}
+  void CheckCroppingRange(TLEvent* head) override { sprocket::CheckCroppingRange(head); }
   void AutoSaveTimeline() override {}
 };
 
