@@ -27,6 +27,7 @@ constexpr StringEntry kStrings[] = {
     {178, "&Undo audio preview tracks\tCtrl+Z"},
     {179, "&Undo movie range\tCtrl+Z"},
     {180, "&Undo delete clip\tCtrl+Z"},
+    {182, "&Undo track view status\tCtrl+Z"},
     {184, "&Undo audio volume control editing\tCtrl+Z"},
     {61285, "Warning: Transitions will be deleted due to this operation. Use Undo to restore !"},
     {61296,

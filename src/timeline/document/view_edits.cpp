@@ -70,8 +70,11 @@ std::int32_t FindOrAddAudioTrack(CTestDoc& doc, std::int32_t in, std::int32_t ou
     return firstAudio->trackNumber;
   }
   const std::int32_t number = firstAudio != nullptr ? firstAudio->trackNumber : CountTracks(doc.Head()) + 1;
-  const TLEvent* added = doc.InsertTrack(kTrackAudio, number);
-  return added != nullptr ? added->trackNumber : 0;
+  TLEvent* added = doc.InsertTrack(kTrackAudio, number);
+  if (added == nullptr) return 0;
+  // A new audio track shows its clips' sound.
+  added->viewStatus = kTrackViewWaveform;
+  return added->trackNumber;
 }
 
 int RebuildTransitions(CTestDoc& doc) {

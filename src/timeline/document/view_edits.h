@@ -13,7 +13,7 @@ namespace sprocket {
 // The number of the first audio track when it has no clip over [in, out).
 // Otherwise a new audio track is inserted before it (the tracks after it
 // move up by one), or after the last track when the timeline has no audio
-// track, and its number is returned. 0 when no track can be added.
+// track, showing waveforms, and its number is returned. 0 when no track can be added.
 std::int32_t FindOrAddAudioTrack(CTestDoc& doc, std::int32_t in, std::int32_t out);
 
 // The video tracks whose overlaps the transition track follows (A and B roll).

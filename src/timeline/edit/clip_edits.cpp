@@ -356,4 +356,14 @@ EditResult SetAudioPreviewTracks(CTestDoc& doc, std::int32_t option,
   return edit.Commit();
 }
 
+EditResult SetTrackViewStatusEdit(CTestDoc& doc, std::int32_t trackNumber, std::int32_t status) {
+  TLEvent* track = FindTrack(doc.Head(), trackNumber);
+  if (track == nullptr || track->trackType == kTrackTransition) return RefusedEdit(EditError::kNoTrack);
+  if (status < kTrackViewBalance || status > kTrackViewStereo) return RefusedEdit(EditError::kOutOfRange);
+  if (track->viewStatus == status) return {};
+  TimelineEdit edit(doc, kEditTrackViewStatus);
+  FindTrack(edit.Head(), trackNumber)->viewStatus = status;
+  return edit.Commit();
+}
+
 }  // namespace sprocket

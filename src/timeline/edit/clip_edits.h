@@ -22,6 +22,7 @@ inline constexpr std::int32_t kEditFieldHandling = 176;
 inline constexpr std::int32_t kEditTimelineDuration = 177;
 inline constexpr std::int32_t kEditAudioPreviewTracks = 178;
 inline constexpr std::int32_t kEditMovieRange = 179;
+inline constexpr std::int32_t kEditTrackViewStatus = 182;
 inline constexpr std::int32_t kEditChannelMode = 61538;
 
 // The length a still picture gets when it is placed.
@@ -111,5 +112,9 @@ struct TrackPreviewSelection {
 };
 EditResult SetAudioPreviewTracks(CTestDoc& doc, std::int32_t option,
                                  const std::vector<TrackPreviewSelection>& selections);
+// What a track's rows show (kTrackViewBalance .. kTrackViewStereo): its
+// height and its clips' waveforms follow. Refused for the transition track
+// and for a status out of range.
+EditResult SetTrackViewStatusEdit(CTestDoc& doc, std::int32_t trackNumber, std::int32_t status);
 
 }  // namespace sprocket

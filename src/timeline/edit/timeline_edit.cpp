@@ -135,7 +135,21 @@ void AddToReport(EditReport& report, const ClipChangeSide& side, std::set<std::i
 }  // namespace
 
 TimelineEdit::TimelineEdit(CTestDoc& doc, std::int32_t kind)
-    : doc_(doc), before_(doc.TakeUndoStep(kind)), durationBefore_(doc.duration), modifiedBefore_(doc.IsModified()) {}
+    : doc_(doc), before_(doc.TakeUndoStep(kind)), durationBefore_(doc.duration), modifiedBefore_(doc.IsModified()) {
+  // The copy keeps the list's order: a selected clip is found again by its
+  // place among the clips.
+  for (const ClipSelection& entry : doc.selection) {
+    std::int32_t ordinal = 0;
+    for (const TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
+      if (!e->IsClipIn()) continue;
+      if (e == entry.clip) {
+        selectionBefore_.emplace_back(ordinal, entry);
+        break;
+      }
+      ++ordinal;
+    }
+  }
+}
 
 TimelineEdit::~TimelineEdit() {
   if (open_) Restore();
@@ -145,6 +159,15 @@ void TimelineEdit::Restore() {
   open_ = false;
   doc_.RestoreUndoStep(before_);
   doc_.SetModifiedFlag(modifiedBefore_);
+  // Nothing changed: the selection is the one before, on the copies.
+  std::vector<TLEvent*> clips;
+  for (TLEvent* e = doc_.Head(); e != nullptr; e = GetNextEvent(e))
+    if (e->IsClipIn()) clips.push_back(e);
+  for (auto& [ordinal, entry] : selectionBefore_) {
+    if (ordinal >= static_cast<std::int32_t>(clips.size())) continue;
+    entry.clip = clips[static_cast<std::size_t>(ordinal)];
+    doc_.selection.push_back(entry);
+  }
 }
 
 EditResult TimelineEdit::Refuse(EditError error, std::string message) {

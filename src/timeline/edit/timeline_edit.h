@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "timeline/document/document.h"
@@ -93,6 +94,8 @@ private:
   UndoStep before_;
   std::int32_t durationBefore_;
   bool modifiedBefore_;
+  // The selection before, by the place of each clip among the clips.
+  std::vector<std::pair<std::int32_t, ClipSelection>> selectionBefore_;
   bool open_ = true;
 };
 

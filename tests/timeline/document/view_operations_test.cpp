@@ -86,12 +86,16 @@ TEST_F(ViewOperations, FindOrAddAudioTrackInsertsBeforeABusyFirstAudioTrack) {
   EXPECT_EQ(FindOrAddAudioTrack(doc, 0, 1000), 6);  // a new track 6
   EXPECT_EQ(doc.trackCount, 10);
   EXPECT_EQ(FindClipAtTime(doc.Head(), 1000, 7) != nullptr, true);  // the busy track moved to 7
+  // A new audio track shows its clips' waveforms; the old one keeps its status.
+  EXPECT_EQ(FindTrack(doc.Head(), 6)->viewStatus, kTrackViewWaveform);
+  EXPECT_EQ(FindTrack(doc.Head(), 7)->viewStatus, kTrackViewVideoOnly);
 
   CTestDoc videoOnly;
   videoOnly.ReplaceTimeline(NewTimeline(2500, 60000));
   AppendTrack(videoOnly.Head(), kTrackVideo);
   EXPECT_EQ(FindOrAddAudioTrack(videoOnly, 0, 1000), 2);
   EXPECT_EQ(FindTrack(videoOnly.Head(), 2)->trackType, kTrackAudio);
+  EXPECT_EQ(FindTrack(videoOnly.Head(), 2)->viewStatus, kTrackViewWaveform);
 }
 
 TEST_F(ViewOperations, TransitionsFollowTheOverlapsOfTheRollTracks) {

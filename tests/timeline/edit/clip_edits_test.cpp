@@ -156,6 +156,14 @@ const std::vector<EditCase>& Cases() {
          return SetAudioPreviewTracks(t.doc, 1, {{kA1, -1}});
        },
        kEditAudioPreviewTracks},
+      {"track view status", [](Timeline& t) { return SetTrackViewStatusEdit(t.doc, kA1, kTrackViewStereo); },
+       kEditTrackViewStatus, false,
+       [](const Timeline& t, const EditResult&) {
+         EXPECT_EQ(FindTrack(t.doc.Head(), kA1)->viewStatus, kTrackViewStereo);
+       }},
+      {"a view status for the transition track",
+       [](Timeline& t) { return SetTrackViewStatusEdit(t.doc, kFx, kTrackViewWaveform); }, 0, true},
+      {"a view status out of range", [](Timeline& t) { return SetTrackViewStatusEdit(t.doc, kA1, 4); }, 0, true},
       {"channel mode", [](Timeline& t) { return SetChannelMode(t.doc, t.sound, 1001 /* mute left */); },
        kEditChannelMode},
       {"volume envelope", [](Timeline& t) { return SetEnvelope(t.doc, t.sound, 0, FlatEnvelope(5000)); },
@@ -176,12 +184,16 @@ TEST(ClipEdits, EachEditTakesOneNamedStepThatUndoesAndRedoesExactly) {
     Timeline t;
     if (c.setUp) c.setUp(t);
     const std::string before = DumpEventList(t.doc.Head());
+    t.doc.AddSelection(t.sound);
     const EditResult result = c.edit(t);
     EXPECT_EQ(result.refusal.has_value(), c.refused);
     if (c.check) c.check(t, result);
     EXPECT_EQ(CheckTimelineDocument(t.doc), std::vector<std::string>{});
     if (c.kind == 0) {
       EXPECT_EQ(DumpEventList(t.doc.Head()), before);
+      // A refusal changes nothing: the selection stays, on the clip as it is.
+      ASSERT_EQ(t.doc.selection.size(), 1u);
+      EXPECT_EQ(t.doc.selection.front().clip, ClipOn(t.doc, kA1));
       EXPECT_TRUE(t.doc.undoSteps.empty());
       EXPECT_FALSE(result.report.changed);
       continue;
