@@ -27,7 +27,9 @@ public:
   ViewClipBitmap(dc::Bitmap picture, FileStamp source, std::int32_t first = 0)
       : bitmap(std::move(picture)), stamp(source), firstFrame(first) {}
   std::unique_ptr<ClipBitmap> Clone() const override {
-    return std::make_unique<ViewClipBitmap>(bitmap.Copy(), stamp, firstFrame);
+    auto copy = std::make_unique<ViewClipBitmap>(bitmap.Copy(), stamp, firstFrame);
+    copy->firstColumn = firstColumn;
+    return copy;
   }
 
   dc::Bitmap bitmap;
@@ -35,6 +37,9 @@ public:
   // A film strip holds the frames from this index on (frame k lies k
   // picture widths right of the clip's left edge).
   std::int32_t firstFrame = 0;
+  // A waveform of a clip wider than a bitmap holds the columns from this x
+  // (from the clip's left edge) on, at the scale of the view.
+  std::int32_t firstColumn = 0;
 };
 
 // The view's picture in a slot, or null.

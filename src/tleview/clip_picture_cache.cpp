@@ -13,21 +13,37 @@ namespace {
 
 constexpr int kMaxStripFrames = 64;
 constexpr int kMaxWaveformWidth = 16384;
+// Clips narrower than this are drawn as lines, without pictures.
+constexpr int kNarrowClipWidth = 3;
+// A movie clip's picture shows only in a clip at least this wide.
+constexpr int kSmallestPictureClipWidth = 4;
+// First pictures of movie files kept for clips of the same file.
+constexpr std::size_t kMaxFirstPictures = 256;
 constexpr dc::Rgb kWaveColour{150, 235, 200};
 
 bool IsMovieClip(const TLEvent& clip) { return IsVideoFileExt(clip.extension) || clip.mediaType == kMediaOther; }
 
 bool IsStillClip(const TLEvent& clip) { return clip.trackType == kTrackVideo && IsImageMediaType(clip.mediaType); }
 
-// Draws a row of waveform values into a bitmap, one column a pixel.
+// The columns of a clip's waveform that a bitmap holds, from the clip's
+// left edge.
+struct ColumnWindow {
+  std::int64_t first = 0;
+  std::int64_t count = 1;
+};
+
+// Draws a row of waveform values into a bitmap, one column a pixel, at the
+// scale of the view: the columns of `window` out of the clip's width.
 class WaveformBitmapPainter final : public WaveformPainter {
 public:
-  WaveformBitmapPainter(int height, ClipPictureCache::MessageSink report)
-      : height_(height), report_(std::move(report)) {}
+  WaveformBitmapPainter(int height, ColumnWindow window, ClipPictureCache::MessageSink report)
+      : height_(height), window_(window), report_(std::move(report)) {}
   void DrawWaveformBitmap(const TLEvent& clip, std::int64_t first, std::int64_t last, std::int32_t width,
                           std::span<const std::uint16_t> values, int) override {
-    width = std::clamp(width, 1, kMaxWaveformWidth);
-    QImage image(width, std::max(height_, 1), QImage::Format_RGB32);
+    width = std::max(width, 1);
+    const std::int64_t firstColumn = std::clamp<std::int64_t>(window_.first, 0, width - 1);
+    const int columns = static_cast<int>(std::clamp<std::int64_t>(window_.count, 1, width - firstColumn));
+    QImage image(columns, std::max(height_, 1), QImage::Format_RGB32);
     image.fill(kAudioBody.ToQRgb());
     const bool eightBit = clip.header && clip.header->Wav()
                               ? clip.header->Wav()->bitsPerSample == 8
@@ -37,34 +53,58 @@ public:
       return eightBit ? std::abs(int(values[index] & 0xFF) - 128) * 256
                       : std::abs(int(static_cast<std::int16_t>(values[index])));
     };
-    auto indexAt = [&](int x) {
+    auto indexAt = [&](std::int64_t x) {
       return std::clamp<std::int64_t>(first + (last - first) * x / width, 0, std::int64_t(values.size()) - 1);
     };
-    // Scaled to the loudest value shown, so quiet sound is seen too.
+    // Scaled to the loudest value of the whole clip, so quiet sound is seen
+    // too and every window of a long clip has the same scale.
     int peak = 1;
-    for (int x = 0; x < width && !values.empty(); ++x) peak = std::max(peak, amplitude(indexAt(x)));
-    for (int x = 0; x < width && !values.empty(); ++x) {
-      const int reach = amplitude(indexAt(x)) * middle / peak;
+    for (std::int64_t x = 0; x < width && !values.empty(); ++x) peak = std::max(peak, amplitude(indexAt(x)));
+    for (int x = 0; x < columns && !values.empty(); ++x) {
+      const int reach = amplitude(indexAt(firstColumn + x)) * middle / peak;
       for (int y = middle - reach; y <= middle + reach; ++y) {
         if (y >= 0 && y < image.height()) image.setPixel(x, y, kWaveColour.ToQRgb());
       }
     }
     result = dc::Bitmap(std::move(image));
+    resultFirstColumn = static_cast<std::int32_t>(firstColumn);
   }
   void ReportWaveformMessage(int stringId, const std::string& mediaPath) override {
     if (report_) report_(stringId, mediaPath);
   }
 
   dc::Bitmap result;
+  std::int32_t resultFirstColumn = 0;
 
 private:
   int height_;
+  ColumnWindow window_;
   ClipPictureCache::MessageSink report_;
 };
 
 // The width a clip's waveform spans at the current scale.
-int WaveformWidth(const TLEvent& clip, const ViewLayout& layout) {
-  return std::clamp(layout.TimeToX(clip.OutTime()) - layout.TimeToX(clip.time), 1, kMaxWaveformWidth);
+std::int64_t WaveformWidth(const TLEvent& clip, const ViewLayout& layout) {
+  return std::max<std::int64_t>(std::int64_t{layout.TimeToX(clip.OutTime())} - layout.TimeToX(clip.time), 1);
+}
+
+// The columns of the clip in view, from its left edge (empty when none is).
+ColumnWindow ShownColumns(const TLEvent& clip, const ViewLayout& layout) {
+  const std::int64_t left = layout.TimeToX(clip.time);
+  const std::int64_t width = WaveformWidth(clip, layout);
+  const std::int64_t first = std::clamp<std::int64_t>(layout.TrackAreaLeft() - left, 0, width);
+  const std::int64_t end = std::clamp<std::int64_t>(std::int64_t{layout.Client().right} - left, first, width);
+  return ColumnWindow{first, end - first};
+}
+
+// The columns to make: the whole clip, or for a clip wider than a bitmap
+// may be, a bitmap's width around the part in view.
+ColumnWindow WaveformWindow(const TLEvent& clip, const ViewLayout& layout) {
+  const std::int64_t width = WaveformWidth(clip, layout);
+  if (width <= kMaxWaveformWidth) return ColumnWindow{0, width};
+  const ColumnWindow shown = ShownColumns(clip, layout);
+  const std::int64_t first =
+      std::clamp<std::int64_t>(shown.first - (kMaxWaveformWidth - shown.count) / 2, 0, width - kMaxWaveformWidth);
+  return ColumnWindow{first, kMaxWaveformWidth};
 }
 
 int WaveformHeight(const ViewLayout& layout) { return std::max(layout.RowHeight() - 3, 1); }
@@ -109,6 +149,9 @@ void ClipPictureCache::BuildMissingThumbnail(TLEvent& clip, const ViewLayout& la
   if (clip.mediaType == kMediaOther && (doc.clipViewOption == 2 || doc.clipViewOption == 4)) return;
   const FileStamp stamp = StampOf(clip.MediaPath());
   if (stamp.size < 0 || IsMediaMissing(clip)) return;
+  // A clip too narrow to show a picture gets none.
+  const int width = layout.TimeToX(clip.OutTime()) - layout.TimeToX(clip.time);
+  if (width < (clip.mediaType == kMediaOther ? kNarrowClipWidth : kSmallestPictureClipWidth)) return;
   const ViewClipBitmap* have = ViewBitmapOf(clip.thumbnail);
   const StripSpan wanted = WantedStrip(clip, layout);
   const int pw = layout.PictureWidth();
@@ -149,7 +192,9 @@ void ClipPictureCache::MakeThumbnail(TLEvent& clip, const FileStamp& stamp, cons
     } else if (clip.mediaType == kMediaOther) {
       time = doc.XToTime(left + (span.first + k) * pw + doc.horizontalScroll);
     }
-    const dc::Bitmap frame = BitmapFromDib(frames_->FrameAt(clip, doc.rate, time, pw, ph));
+    const dc::Bitmap frame = span.first == 0 && clip.mediaType != kMediaOther
+                                 ? FirstPicture(clip, stamp, doc.rate, pw, ph)
+                                 : BitmapFromDib(frames_->FrameAt(clip, doc.rate, time, pw, ph));
     if (frame.IsNull()) continue;
     painter.drawImage(QRect(k * pw, 0, pw, ph), frame.Image());
     any = true;
@@ -165,17 +210,46 @@ void ClipPictureCache::MakeThumbnail(TLEvent& clip, const FileStamp& stamp, cons
   clip.thumbnail = MakeClipBitmap(dc::Bitmap(std::move(strip)), stamp, span.first);
 }
 
+// A movie clip's first picture is the same for every clip of the file that
+// starts at the same place in it: it is made once per file, place and size.
+dc::Bitmap ClipPictureCache::FirstPicture(const TLEvent& clip, const FileStamp& stamp, std::int32_t rate, int width,
+                                          int height) {
+  const std::string key = clip.MediaPath() + "|" + std::to_string(stamp.size) + "," + std::to_string(stamp.modified) +
+                          "|" + std::to_string(clip.playIn) + "," + std::to_string(clip.playOut) + "," +
+                          std::to_string(clip.speed) + "," + std::to_string(clip.reverse) + "|" +
+                          std::to_string(width) + "x" + std::to_string(height) + "@" + std::to_string(rate);
+  if (const auto found = firstPictures_.find(key); found != firstPictures_.end()) return found->second;
+  dc::Bitmap picture = BitmapFromDib(frames_->FrameAt(clip, rate, clip.time, width, height));
+  if (picture.IsNull()) return picture;
+  if (firstPictureOrder_.size() >= kMaxFirstPictures) {
+    firstPictures_.erase(firstPictureOrder_.front());
+    firstPictureOrder_.pop_front();
+  }
+  firstPictureOrder_.push_back(key);
+  firstPictures_.emplace(key, picture);
+  return picture;
+}
+
 // --- Waveforms ---
 
 void ClipPictureCache::BuildMissingWaveforms(TLEvent& clip, std::int32_t status, const ViewLayout& layout) {
   if (!(clip.header && clip.header->HasAudio())) return;
   if (status != kTrackViewWaveform && status != kTrackViewStereo) return;
+  // A clip drawn as a line shows no waveform.
+  if (WaveformWidth(clip, layout) < kNarrowClipWidth) return;
   const FileStamp stamp = StampOf(clip.MediaPath());
-  const int width = WaveformWidth(clip, layout);
+  const ColumnWindow wanted = WaveformWindow(clip, layout);
+  const ColumnWindow shown = ShownColumns(clip, layout);
   const int height = WaveformHeight(layout);
+  // A waveform of another size or file state, or one that leaves out a part
+  // of the clip in view, is made again.
   auto stale = [&](const ClonePtr<ClipBitmap>& slot) {
     const ViewClipBitmap* wave = ViewBitmapOf(slot);
-    return wave == nullptr || wave->stamp != stamp || wave->bitmap.Width() != width || wave->bitmap.Height() != height;
+    if (wave == nullptr || wave->stamp != stamp || wave->bitmap.Height() != height) return true;
+    if (wanted.first == 0 && wanted.count < kMaxWaveformWidth)
+      return wave->firstColumn != 0 || wave->bitmap.Width() != wanted.count;
+    return wave->bitmap.Width() != wanted.count || wave->firstColumn > shown.first ||
+           wave->firstColumn + wave->bitmap.Width() < shown.first + shown.count;
   };
   if (stale(clip.waveform0)) BuildWaveform(clip, 0, layout);
   if (status == kTrackViewStereo && clip.header->AudioChannels() == 2 && stale(clip.waveform1)) {
@@ -194,14 +268,17 @@ int ClipPictureCache::BuildWaveform(TLEvent& clip, int channel, const ViewLayout
   const CTestDoc& doc = layout.Doc();
   const std::string request = path + "#" + std::to_string(channel) + "|" + std::to_string(stamp.size) + "," +
                               std::to_string(stamp.modified) + "|" + std::to_string(WaveformWidth(clip, layout)) + "x" +
-                              std::to_string(WaveformHeight(layout)) + "|" + std::to_string(doc.scaleIndex);
+                              std::to_string(WaveformHeight(layout)) + "|" + std::to_string(doc.scaleIndex) + "@" +
+                              std::to_string(WaveformWindow(clip, layout).first);
   if (failedWaveforms_.contains(request)) return 0;
-  WaveformBitmapPainter painter(WaveformHeight(layout), messages_);
+  WaveformBitmapPainter painter(WaveformHeight(layout), WaveformWindow(clip, layout), messages_);
   if (!makeWaveform || makeWaveform(doc, painter, clip, channel) == 0 || painter.result.IsNull()) {
     failedWaveforms_.insert(request);
     return 0;
   }
-  slot = MakeClipBitmap(std::move(painter.result), stamp);
+  auto made = std::make_unique<ViewClipBitmap>(std::move(painter.result), stamp);
+  made->firstColumn = painter.resultFirstColumn;
+  slot = std::unique_ptr<ClipBitmap>(std::move(made));
   return 1;
 }
 

@@ -13,6 +13,7 @@
 // again (ForgetFailures).
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -78,6 +79,7 @@ private:
   };
   StripSpan WantedStrip(const TLEvent& clip, const ViewLayout& layout) const;
   void MakeThumbnail(TLEvent& clip, const FileStamp& stamp, const StripSpan& span, const ViewLayout& layout);
+  dc::Bitmap FirstPicture(const TLEvent& clip, const FileStamp& stamp, std::int32_t rate, int width, int height);
   TransitionIconLoader& IconLoader();
 
   const std::unique_ptr<ClipFrameSource>& frames_;
@@ -87,6 +89,10 @@ private:
   std::map<std::string, FileStamp> unreadableMedia_;
   // Waveform requests that failed: file and channel, file state, size, scale.
   std::set<std::string> failedWaveforms_;
+  // First pictures of movie files by file, place in it and size; the
+  // oldest goes when the cache is full.
+  std::map<std::string, dc::Bitmap> firstPictures_;
+  std::deque<std::string> firstPictureOrder_;
   DrawnStockBitmaps stockBitmaps_;
   std::unique_ptr<TransitionIconLoader> iconLoader_;
 };

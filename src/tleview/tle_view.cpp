@@ -14,6 +14,7 @@
 #include "timeline/document/clip_lookup.h"
 #include "timeline/document/track_rows.h"
 #include "timeline/document/view_edits.h"
+#include "timeline/edit/clip_edits.h"
 #include "timeline/records/event_queries.h"
 #include "timeline/tlefile/timeline_backup.h"
 #include "tleview/gesture_base.h"
@@ -311,12 +312,12 @@ void CTLEView::SetClipViewOption(int option) {
 }
 
 void CTLEView::SetTrackViewStatus(std::int32_t trackNumber, std::int32_t status) {
-  TLEvent* track = FindTrack(GetDocument().Head(), trackNumber);
-  if (track == nullptr) return;
-  track->viewStatus = std::clamp(status, kTrackViewBalance, kTrackViewStereo);
+  const EditResult result =
+      SetTrackViewStatusEdit(GetDocument(), trackNumber, std::clamp(status, kTrackViewBalance, kTrackViewStereo));
+  if (!result.Ok() || !result.report.changed) return;
   UpdateTrackClipBitmaps(trackNumber);
-  // The track's height may change with its rows.
-  RecalcTimelineExtent();
+  // The track's height may change with its rows: every view repaints whole.
+  ShowEdit(result.report);
 }
 
 void CTLEView::UpdateScrollBars() {

@@ -272,6 +272,7 @@ private:
   void FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t right) const;
   void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight) const;
   void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) const;
+  void DrawSelectionMarks(dc::Context& dc) const;
   void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) const;
   // The start and end handles of a band, and the bitmap whose size the
   // start handle is blitted at.
@@ -329,6 +330,8 @@ private:
   void FillClipPictures(TLEvent& clip, const ViewLayout& layout);
   void BuildMissingTransitionIcon(TLEvent& clip);
   void InvalidateClipsAtEdges(int dx);
+  std::vector<dc::Rect> PictureAreas() const;
+  void InvalidateMoved(const std::vector<dc::Rect>& areas, int dx, int dy);
   void InvalidateTracksAtTop(int dy);
   dc::Rect BandBarRect(std::int32_t start, std::int32_t end, std::int32_t top, std::int32_t bottom) const;
 

@@ -36,6 +36,17 @@ void Body(dc::Context& dc, const dc::Rect& rect, dc::Rgb colour) {
 }
 
 // White transparent text at a reference point, clipped.
+// A waveform where its columns lie: from the clip's true left x (kept
+// rectangles are cut to 16 bits), inside the row.
+void BlitWaveform(dc::Context& dc, const dc::Rect& row, const ViewClipBitmap& wave, std::int32_t clipLeft) {
+  const std::int64_t x = std::int64_t{clipLeft} + wave.firstColumn;
+  const std::int64_t from = std::max<std::int64_t>(x, row.left);
+  const std::int64_t to = std::min<std::int64_t>(x + wave.bitmap.Width(), row.right);
+  if (to <= from) return;
+  dc.BitBlt(static_cast<int>(from), row.top, static_cast<int>(to - from), row.Height() - 3, wave.bitmap,
+            static_cast<int>(from - x), 0);
+}
+
 void ClippedText(dc::Context& dc, int x, int y, unsigned alignment, const dc::Rect& clip, const std::string& text) {
   if (text.empty() || clip.IsEmpty()) return;
   dc::StateSaver saved(dc);
@@ -157,7 +168,7 @@ void CTLEView::DrawAudioRow(dc::Context& dc, const TLEvent& clip, const dc::Rect
   const ViewClipBitmap* wave = ViewBitmapOf(channel == 0 ? clip.waveform0 : clip.waveform1);
   if (wave != nullptr) {
     dc::StateSaver saved(dc);
-    dc.BitBlt(row.left, row.top, row.Width(), row.Height() - 3, wave->bitmap);
+    BlitWaveform(dc, row, *wave, GetDocument().TimeToX(clip.time));
     dc.SelectPen(dc::Pen::Solid(dc::kBlack));
     HorizontalLine(dc, row.left, row.right, row.top);
     HorizontalLine(dc, row.left, row.right, row.bottom - 3);
@@ -432,7 +443,7 @@ void CTLEView::DrawAudioClip(dc::Context& dc, const TLEvent* clip) const {
     dc.SetRop2(dc::Rop2::kCopyPen);
     dc.SelectPen(dc::Pen::Solid(dc::kBlack));
     if (status != kTrackViewVolume && wave != nullptr) {
-      dc.BitBlt(row.left, row.top, row.Width(), row.Height() - 3, wave->bitmap);
+      BlitWaveform(dc, row, *wave, doc.TimeToX(clip->time));
       HorizontalLine(dc, row.left, row.right, row.top);
       HorizontalLine(dc, row.left, row.right, row.bottom - 3);
     }
@@ -440,7 +451,15 @@ void CTLEView::DrawAudioClip(dc::Context& dc, const TLEvent* clip) const {
     VerticalLine(dc, row.left, row.top, row.bottom);
     VerticalLine(dc, row.right - 1, row.top, row.bottom);
   };
-  if (status != kTrackViewVideoOnly) {
+  if (status == kTrackViewVideoOnly) {
+    // The clip's box without its sound.
+    dc.FillRect(body, dc::Brush::Solid(kAudioBody));
+    dc::StateSaver saved(dc);
+    dc.SetRop2(dc::Rop2::kCopyPen);
+    dc.SelectPen(dc::Pen::Solid(dc::kBlack));
+    VerticalLine(dc, body.left, body.top, body.bottom);
+    VerticalLine(dc, body.right - 1, body.top, body.bottom);
+  } else {
     drawRow(body, 0);
     DrawSyncLabel(dc, clip, dc::Rect{r.left, r.top + 4, r.right, r.top + h - 1});
     if (status == kTrackViewStereo) {

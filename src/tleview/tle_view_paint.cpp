@@ -50,6 +50,7 @@ void CTLEView::OnDraw(dc::Context& dc) const {
       DrawClip(dc, event);
     }
   }
+  DrawSelectionMarks(dc);
   DrawRuler(dc);
   DrawTrackHeaders(dc);
   DrawPositionOrRange(dc, totalHeight);
@@ -78,7 +79,7 @@ void CTLEView::FillTrackRows(dc::Context& dc, const TLEvent& track, std::int32_t
         fill(firstTop, firstBottom, brushes.videoBrush1);
       } else if (!brushes.videoBrush2.IsNull()) {
         fill(firstTop, firstBottom, brushes.videoBrush1);
-        fill(top + h + 1, top + 2 * h + 1, brushes.audioBrush1);
+        fill(top + h, top + 2 * h + 1, brushes.audioBrush1);
       }
       break;
     case kTrackTransition:
@@ -117,6 +118,26 @@ void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::i
   }
 }
 
+// A selected clip shows inverted bars at its two edges, inside what
+// InvalidateSelection repaints, so that clearing a selection erases them.
+void CTLEView::DrawSelectionMarks(dc::Context& dc) const {
+  const CTestDoc& doc = GetDocument();
+  const dc::Rect trackArea{doc.TrackAreaLeft() + 1, doc.TrackAreaTop(), TimelineRight(), ClientRect().bottom};
+  for (const ClipSelection& entry : doc.selection) {
+    if (entry.clip == nullptr) continue;
+    ClipRect row;
+    GetClipRowRect(row, entry.clip);
+    if (row.right <= row.left) continue;
+    const std::int32_t top = row.top + 2;
+    const std::int32_t bottom = row.bottom - 2;
+    for (const dc::Rect bar :
+         {dc::Rect{row.left, top, row.left + 2, bottom}, dc::Rect{row.right - 1, top, row.right + 1, bottom}}) {
+      const dc::Rect shown = bar.Intersected(trackArea);
+      if (!shown.IsEmpty()) dc.PatBlt(shown, dc::PatOp::kDstInvert);
+    }
+  }
+}
+
 ClipRect& CTLEView::GetClipRowRect(ClipRect& rect, const TLEvent* clip) const {
   rect.left = clip->drawnRect.left;
   rect.right = clip->drawnRect.right;
@@ -145,7 +166,11 @@ void CTLEView::DrawTrackHeaders(dc::Context& dc) const {
     const std::int32_t top = TrackTop(track->trackNumber);
     const int rows = TrackRowCount(*track);
     dc.PatBlt(dc::Rect{0, top, m, top + rows * (h + 1)}, dc::PatOp::kWhiteness);
-    if (top >= t0) {
+    if (top < t0) {
+      // A track cut by the ruler shows no header: its part of the column
+      // is blank, not the clips that reach left of the track area.
+      dc.PatBlt(dc::Rect{0, t0, m + w, top + rows * (h + 1)}, dc::PatOp::kWhiteness);
+    } else {
       dc.BitBlt(m + 1, top + 1, w, rows * h, zoom.HeaderFor(track->trackType));
       dc.Rectangle(m, top, m + w + 1, top + rows * (h + 1));
       dc::StateSaver saved(dc);

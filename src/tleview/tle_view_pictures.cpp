@@ -188,13 +188,7 @@ void CTLEView::InvalidateScrollSensitiveAreas() {
     r.bottom -= verticalScroll;
     InvalidateRect(widened(r));
   }
-  for (TLEvent* e = doc.Head(); e != nullptr; e = GetNextEvent(e)) {
-    if (!e->IsClipIn() || (e->trackType != kTrackTransition && doc.clipViewOption != 2)) continue;
-    dc::Rect picture;
-    if (GetClipPictureRect(e, picture) != 0) {
-      InvalidateRect(dc::Rect{picture.left - 2, picture.top, picture.right + 2, picture.bottom});
-    }
-  }
+  for (const dc::Rect& picture : PictureAreas()) InvalidateRect(picture);
   // The bars and marks over the ruler whose labels and clamps follow the
   // track area's edges.
   const std::int32_t m = doc.margin;
@@ -207,6 +201,26 @@ void CTLEView::InvalidateScrollSensitiveAreas() {
     InvalidateRect(dc::Rect{x - 8, m + 3 * b, x + 8, m + 3 * b + doc.rulerHeight});
   }
   InvalidateRect(BandBarRect(doc.movieRange.start, doc.movieRange.end, m + 2 * b, m + 3 * b));
+}
+
+// Where clips' pictures are drawn, with a pixel to spare. Pictures are
+// placed in the part of a clip that shows and rounded, in every clip view,
+// so a scroll does not simply move them: where they were and where they go
+// are both repainted.
+std::vector<dc::Rect> CTLEView::PictureAreas() const {
+  std::vector<dc::Rect> areas;
+  const dc::Rect client = ClientRect();
+  for (const TLEvent* e = GetDocument().Head(); e != nullptr; e = GetNextEvent(e)) {
+    dc::Rect picture;
+    if (!e->IsClipIn() || GetClipPictureRect(e, picture) == 0) continue;
+    const dc::Rect area{picture.left - 2, picture.top - 1, picture.right + 2, picture.bottom + 1};
+    if (!area.Intersected(client).IsEmpty()) areas.push_back(area);
+  }
+  return areas;
+}
+
+void CTLEView::InvalidateMoved(const std::vector<dc::Rect>& areas, int dx, int dy) {
+  for (const dc::Rect& r : areas) InvalidateRect(dc::Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy});
 }
 
 // A bar of a mark band from its start to its end time, cut at the track
@@ -265,13 +279,18 @@ void CTLEView::ScrollHorizontally(int newScroll) {
   CTestDoc& doc = GetDocument();
   const int dx = doc.horizontalScroll - newScroll;
   if (dx == 0) return;
+  const std::vector<dc::Rect> picturesBefore = PictureAreas();
   doc.horizontalScroll = newScroll;
   const dc::Rect client = ClientRect();
   backBuffer_.Scroll(dx, 0, dc::Rect{doc.TrackAreaLeft() + 1, doc.margin, client.right, client.bottom});
   ShiftAllClips(dx);
+  InvalidateMoved(picturesBefore, dx, 0);
   InvalidateScrollSensitiveAreas();
   InvalidatePicturesAndWaveforms();
   InvalidateClipsAtEdges(dx);
+  // The track area's first column is not moved: where track 1's border
+  // line is scrolled away it shows the rows' pattern, which moves.
+  InvalidateRect(dc::Rect{doc.TrackAreaLeft(), doc.TrackAreaTop(), doc.TrackAreaLeft() + 1, client.bottom});
   // What the scroll brought in at the far edge of the timeline.
   InvalidateRect(
       dc::Rect{std::min(doc.extent - doc.horizontalScroll, client.right) - 2, 0, client.right, client.bottom});
@@ -299,11 +318,13 @@ void CTLEView::ScrollVertically(int newScroll) {
   const CTestDoc& doc = GetDocument();
   const int dy = verticalScroll - newScroll;
   if (dy == 0) return;
+  const std::vector<dc::Rect> picturesBefore = PictureAreas();
   verticalScroll = newScroll;
   const dc::Rect client = ClientRect();
   // The rows and their headers move; the track patterns stay in place,
   // which a move cannot show only because their tiles are alike row by row.
   backBuffer_.Scroll(0, dy, dc::Rect{0, doc.TrackAreaTop(), client.right, client.bottom});
+  InvalidateMoved(picturesBefore, 0, dy);
   InvalidateScrollSensitiveAreas();
   InvalidatePicturesAndWaveforms();
   InvalidateTracksAtTop(dy);

@@ -186,8 +186,34 @@ std::unique_ptr<QMenu> ViewCommands::PopupAt(const QPoint& position) {
     BuildTransitionTrackPopup(*menu);
     return menu;
   }
+  if (track != nullptr && track->trackType != kTrackTransition && position.x() < view_.GetDocument().TrackAreaLeft()) {
+    BuildTrackViewStatusPopup(*menu, track->trackNumber);
+    return menu;
+  }
   if (clip != nullptr && BuildClipPopup(*menu)) return menu;
   return nullptr;
+}
+
+void ViewCommands::BuildTrackViewStatusPopup(QMenu& menu, std::int32_t trackNumber) {
+  const TLEvent* track = FindTrack(view_.GetDocument().Head(), trackNumber);
+  if (track == nullptr) return;
+  struct StatusItem {
+    std::int32_t status;
+    const char* caption;
+  };
+  static constexpr StatusItem kStatuses[] = {{kTrackViewBalance, "Balance"},
+                                             {kTrackViewVideoOnly, "Video Only"},
+                                             {kTrackViewVolume, "Volume"},
+                                             {kTrackViewWaveform, "Actual Waveform"},
+                                             {kTrackViewStereo, "Stereo"}};
+  for (const StatusItem& item : kStatuses) {
+    QAction* action = menu.addAction(item.caption);
+    action->setCheckable(true);
+    action->setChecked(track->viewStatus == item.status);
+    const std::int32_t status = item.status;
+    connect(action, &QAction::triggered, this,
+            [this, trackNumber, status] { view_.SetTrackViewStatus(trackNumber, status); });
+  }
 }
 
 bool ViewCommands::BuildClipPopup(QMenu& menu) {

@@ -73,6 +73,10 @@ public:
   // Fills a menu with the transition track's pop-up for the selected
   // transition, or for the empty track when none is selected.
   void BuildTransitionTrackPopup(QMenu& menu);
+  // Fills a menu with the view statuses a video or audio track's header
+  // offers ("Balance", "Video Only", "Volume", "Actual Waveform", "Stereo"),
+  // the track's own checked; choosing one changes it (one undo step).
+  void BuildTrackViewStatusPopup(QMenu& menu, std::int32_t trackNumber);
   // Adds items of other command groups to a pop-up: to the clip pop-up for
   // the selected clip, before its Cut and Delete items; to the transition
   // track's pop-up (`onTransitionTrack`) for the selected transition, or null.
