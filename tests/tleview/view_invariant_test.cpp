@@ -15,16 +15,6 @@
 namespace sprocket {
 namespace {
 
-// Paints the view's state into a buffer of its own, everything at once.
-QImage FreshPaint(const CTLEView& view, int width, int height) {
-  dc::BackBuffer buffer;
-  buffer.Resize(width, height);
-  buffer.SetPaintHandler([&view](dc::Context& dc) { view.OnDraw(dc); });
-  buffer.InvalidateAll();
-  buffer.UpdateNow();
-  return buffer.Image().copy();
-}
-
 // The first differing pixel, for the failure message.
 std::string FirstDifference(const QImage& a, const QImage& b) {
   for (int y = 0; y < a.height(); ++y)
@@ -140,7 +130,7 @@ protected:
       history += std::to_string(i) + ":" + step + " ";
       view->UpdateNow();
       const QImage& shown = view->BackBuffer().Image();
-      const QImage fresh = FreshPaint(*view, shown.width(), shown.height());
+      const QImage fresh = DrawOnly(*view, shown.width(), shown.height());
       ASSERT_EQ(Differences(shown, fresh), 0) << "seed " << seed << " after step " << i << " (" << step
                                               << "), first at " << FirstDifference(shown, fresh) << "\n"
                                               << history;
@@ -168,7 +158,7 @@ TEST_F(ViewInvariant, SelectedClipsAreMarkedAndTheMarkGoesWithTheSelection) {
   view->UpdateNow();
   const int changed = Differences(before, view->BackBuffer().Image());
   EXPECT_GT(changed, 2 * (doc().RowHeight() - 4));  // both edges
-  EXPECT_EQ(Differences(view->BackBuffer().Image(), FreshPaint(*view, kWidth, kHeight)), 0);
+  EXPECT_EQ(Differences(view->BackBuffer().Image(), DrawOnly(*view, kWidth, kHeight)), 0);
   // Cleared as the commands clear it: the edges repainted, the marks gone.
   view->InvalidateSelection();
   doc().ClearSelection();

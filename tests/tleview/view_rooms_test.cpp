@@ -11,16 +11,6 @@
 namespace sprocket {
 namespace {
 
-// Draws the view into a buffer of its own through OnDraw alone.
-QImage DrawOnly(const CTLEView& view) {
-  dc::BackBuffer buffer;
-  buffer.Resize(kWidth, kHeight);
-  buffer.SetPaintHandler([&view](dc::Context& dc) { view.OnDraw(dc); });
-  buffer.InvalidateAll();
-  buffer.UpdateNow();
-  return buffer.Image().copy();
-}
-
 std::vector<std::int32_t> EndTimes(const TLEvent* head) {
   std::vector<std::int32_t> times;
   for (const TLEvent* e = head; e != nullptr; e = e->masterNext.get()) {

@@ -56,6 +56,17 @@ public:
   dc::Rgb colour = kFrameGreen;
 };
 
+// Draws the view's state into a buffer of its own through OnDraw alone,
+// everything at once (no pictures are made).
+inline QImage DrawOnly(const CTLEView& view, int width = kWidth, int height = kHeight) {
+  dc::BackBuffer buffer;
+  buffer.Resize(width, height);
+  buffer.SetPaintHandler([&view](dc::Context& dc) { view.OnDraw(dc); });
+  buffer.InvalidateAll();
+  buffer.UpdateNow();
+  return buffer.Image().copy();
+}
+
 class ClipView : public ::testing::Test {
 protected:
   ClipView() : profile(dir / "RODUVER.INI") { Reset(); }

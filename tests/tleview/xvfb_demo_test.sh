@@ -9,25 +9,7 @@ show=$1
 demo=$2
 shot=$3
 
-display=":$((200 + $$ % 500))"
-Xvfb "$display" -screen 0 1024x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-}
-trap cleanup EXIT
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb
-
-tries=0
-until xdotool getdisplaygeometry >/dev/null 2>&1; do
-  tries=$((tries + 1)); [ "$tries" -lt 100 ] || { echo "no X display"; exit 1; }
-  sleep 0.1
-done
-"$show" "$demo" &
-app=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "Sprocket timeline" | head -n 1)
+. "$(dirname "$0")/xvfb_window.sh"
 
 # Grab until the window is painted (or give up).
 count() {  # pixels of a colour class below the ruler (the track area)
