@@ -89,6 +89,7 @@ std::int32_t CTLEView::TrackTop(std::int32_t trackNumber) const { return Layout(
 // --- Before a paint ---
 
 void CTLEView::UpdateNow() {
+  if (GetDocument().Head() != nullptr) InvalidateChangedSelectionMarks();
   if (backBuffer_.NeedsPaint()) PrepareForPaint();
   backBuffer_.UpdateNow();
 }

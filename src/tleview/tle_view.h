@@ -273,6 +273,8 @@ private:
   void DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::int32_t top, std::int32_t totalHeight) const;
   void DrawPositionOrRange(dc::Context& dc, std::int32_t totalHeight) const;
   void DrawSelectionMarks(dc::Context& dc) const;
+  std::vector<dc::Rect> SelectionMarkRects() const;
+  void InvalidateChangedSelectionMarks();
   void DrawBlankAreas(dc::Context& dc, std::int32_t totalHeight) const;
   // The start and end handles of a band, and the bitmap whose size the
   // start handle is blitted at.
@@ -343,6 +345,7 @@ private:
   };
   void InvertRenderLine(dc::Context& dc, const RenderLine& line) const;
   std::optional<RenderLine> renderLine_;
+  std::vector<dc::Rect> selectionMarks_;  // drawn at the last paint
 
   ApplicationState& appState_;
   std::unique_ptr<MouseGesture> gesture_;  // the mouse gesture under way

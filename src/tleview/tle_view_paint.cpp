@@ -119,23 +119,38 @@ void CTLEView::DrawTrackSeparators(dc::Context& dc, const TLEvent& track, std::i
 }
 
 // A selected clip shows inverted bars at its two edges, inside what
-// InvalidateSelection repaints, so that clearing a selection erases them.
-void CTLEView::DrawSelectionMarks(dc::Context& dc) const {
+// InvalidateSelection repaints.
+std::vector<dc::Rect> CTLEView::SelectionMarkRects() const {
   const CTestDoc& doc = GetDocument();
   const dc::Rect trackArea{doc.TrackAreaLeft() + 1, doc.TrackAreaTop(), TimelineRight(), ClientRect().bottom};
+  std::vector<dc::Rect> marks;
   for (const ClipSelection& entry : doc.selection) {
     if (entry.clip == nullptr) continue;
-    ClipRect row;
-    GetClipRowRect(row, entry.clip);
-    if (row.right <= row.left) continue;
-    const std::int32_t top = row.top + 2;
-    const std::int32_t bottom = row.bottom - 2;
-    for (const dc::Rect bar :
-         {dc::Rect{row.left, top, row.left + 2, bottom}, dc::Rect{row.right - 1, top, row.right + 1, bottom}}) {
+    const std::int32_t left = doc.TimeToX(entry.clip->time);
+    const std::int32_t right = doc.TimeToX(entry.clip->OutTime());
+    if (right <= left) continue;
+    const std::int32_t top = TrackTop(entry.clip->trackNumber) + 2;
+    const std::int32_t bottom = top + doc.RowHeight() - 3;
+    for (const dc::Rect bar : {dc::Rect{left, top, left + 2, bottom}, dc::Rect{right - 1, top, right + 1, bottom}}) {
       const dc::Rect shown = bar.Intersected(trackArea);
-      if (!shown.IsEmpty()) dc.PatBlt(shown, dc::PatOp::kDstInvert);
+      if (!shown.IsEmpty()) marks.push_back(shown);
     }
   }
+  return marks;
+}
+
+void CTLEView::DrawSelectionMarks(dc::Context& dc) const {
+  for (const dc::Rect& mark : SelectionMarkRects()) dc.PatBlt(mark, dc::PatOp::kDstInvert);
+}
+
+// Whoever changes the selection, the marks drawn and the marks due are
+// repainted before the next paint.
+void CTLEView::InvalidateChangedSelectionMarks() {
+  std::vector<dc::Rect> marks = SelectionMarkRects();
+  if (marks == selectionMarks_) return;
+  for (const dc::Rect& mark : selectionMarks_) InvalidateRect(mark);
+  for (const dc::Rect& mark : marks) InvalidateRect(mark);
+  selectionMarks_ = std::move(marks);
 }
 
 ClipRect& CTLEView::GetClipRowRect(ClipRect& rect, const TLEvent* clip) const {
