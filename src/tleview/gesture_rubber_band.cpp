@@ -11,6 +11,7 @@ namespace sprocket {
 
 std::unique_ptr<MouseGesture> RubberBandGesture::Begin(CTLEView& view, QPoint point, Qt::KeyboardModifiers modifiers) {
   if (!(modifiers & Qt::ShiftModifier)) view.GetDocument().ClearSelection();
+  view.UpdateNow();  // the selection marks go at once, before the band is drawn
   return std::unique_ptr<MouseGesture>(new RubberBandGesture(view, point));
 }
 

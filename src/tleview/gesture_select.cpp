@@ -26,6 +26,7 @@ std::unique_ptr<MouseGesture> SelectGesture::Begin(CTLEView& view, QPoint point,
   const bool shift = (modifiers & Qt::ShiftModifier) != 0;
   const bool wholeSelection = !shift && doc.FindSelection(clip) != 0 && doc.SelectionCount() > 1;
   if (!wholeSelection) SelectClip(doc, clip, shift);
+  view.UpdateNow();  // the selection marks show at once (no feedback is drawn yet)
   return std::unique_ptr<MouseGesture>(new SelectGesture(view, point, clip, wholeSelection));
 }
 
