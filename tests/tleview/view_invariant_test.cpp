@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QScrollBar>
+#include <QTest>
 #include <functional>
 #include <random>
 
@@ -60,7 +62,7 @@ protected:
     TLEvent* clip = clips.empty() ? nullptr : clips[pick(static_cast<int>(clips.size()))];
     const int width = view->ClientRect().right;
     const int height = view->ClientRect().bottom;
-    switch (pick(12)) {
+    switch (pick(13)) {
       case 0: {
         const int most = std::max(0, doc().extent - width);
         view->ScrollHorizontally(pick(4) == 0 ? pick(most + 1)
@@ -113,9 +115,29 @@ protected:
       case 10:
         view->BackBuffer().Resize(kWidth - pick(200), kHeight - pick(160));
         return "resize";
+      case 11: {
+        // A drag started on a clip and ended by a scroll, a zoom or Stop
+        // Preview; the release after it does nothing.
+        if (clip == nullptr) return "nothing";
+        view->UpdateNow();
+        const QPoint press(doc().TimeToX(clip->time + (clip->OutTime() - clip->time) / 2),
+                           view->TrackTop(clip->trackNumber) + doc().RowHeight() / 2);
+        if (!view->ClientRect().Contains(press.x(), press.y()) || press.x() <= doc().TrackAreaLeft()) return "nothing";
+        QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, press);
+        for (int dx : {10, 30}) {
+          const QPointF at(press.x() + dx, press.y() + dx / 3);
+          QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                           Qt::NoModifier);
+          QCoreApplication::sendEvent(view->viewport(), &move);
+        }
+        const int ending = pick(3);
+        if (ending == 0) view->horizontalScrollBar()->setValue(doc().horizontalScroll + 40);  // as the wheel does
+        if (ending == 1) view->SetScaleIndex((doc().scaleIndex + 1) % 6);
+        if (ending == 2) view->StopPreview();
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, press + QPoint(30, 10));
+        return ending == 0 ? "drag ended by a scroll" : ending == 1 ? "drag ended by a zoom" : "drag ended by Stop";
+      }
       default:
-        // Drags started and cancelled go here once the gestures carry
-        // scrolls and zooms over.
         view->SetCurrentPosition(pick(30000));
         return "position";
     }
