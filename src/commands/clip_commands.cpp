@@ -243,10 +243,7 @@ bool DeleteSelectedClip(CommandContext& context) {
 
 void SetTimelineDuration(CommandContext& context) {
   CTestDoc& doc = context.doc;
-  std::int32_t latestOut = 0;
-  for (const TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event))
-    if (event->kind == kEventClipOut) latestOut = std::max(latestOut, event->time);
-  const std::int32_t shortest = std::max(kShortestDurationMs, latestOut);
+  const std::int32_t shortest = std::max(kShortestDurationMs, LatestClipOutTime(doc.Head()));
   const std::int32_t longest = std::max(kLongestDurationMs, shortest);
   context.view.StopPreview();
   const auto chosen = context.dialogs.TimelineDuration(shortest, longest, doc.duration);

@@ -29,10 +29,7 @@ CTestDoc::CTestDoc() : rangesFollowContent(true), tempDir(ConfiguredTempFolder()
 
 void CTestDoc::FollowContentWithRanges() {
   if (!rangesFollowContent) return;
-  std::int32_t end = 0;
-  for (const TLEvent* event = Head(); event != nullptr; event = GetNextEvent(event))
-    if (event->kind == kEventClipOut) end = std::max(end, event->time);
-  movieRange = previewRange = TimeRange{0, end};
+  movieRange = previewRange = TimeRange{0, LatestClipOutTime(Head())};
 }
 
 EventListSlot CTestDoc::ReplaceTimeline(EventListSlot newHead) {

@@ -320,10 +320,7 @@ EditResult SetEnvelope(CTestDoc& doc, TLEvent* clip, int channel, VolumeEnvelope
 // --- The whole timeline ---
 
 EditResult SetTimelineDurationEdit(CTestDoc& doc, std::int32_t ms) {
-  std::int32_t latestOut = 0;
-  for (const TLEvent* event = doc.Head(); event != nullptr; event = GetNextEvent(event))
-    if (event->kind == kEventClipOut) latestOut = std::max(latestOut, event->time);
-  if (ms < latestOut || ms <= 0) return RefusedEdit(EditError::kOutOfRange);
+  if (ms < LatestClipOutTime(doc.Head()) || ms <= 0) return RefusedEdit(EditError::kOutOfRange);
   if (ms > kMaxTimelineEnd) return RefusedEdit(EditError::kTimelineTooLong);
   TimelineEdit edit(doc, kEditTimelineDuration);
   doc.SetDuration(ms);

@@ -71,13 +71,6 @@ bool CollidesOnTrack(const TLEvent* head, const TLEvent& clip) {
   return false;
 }
 
-std::int32_t LatestOutTime(const TLEvent* head) {
-  std::int32_t latest = 0;
-  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event))
-    if (event->kind == kEventClipOut) latest = std::max(latest, event->time);
-  return latest;
-}
-
 std::string TrackHeadersKey(const TLEvent* head) {
   std::string key;
   for (const TLEvent* track = GetNextEvent(head); track != nullptr && track->kind == kEventTrackBegin;
@@ -198,7 +191,7 @@ EditResult TimelineEdit::Commit() {
     changes = CompareClips(Before(), head);
   }
 
-  const std::int32_t wantedDuration = std::max(doc_.duration, LatestOutTime(head));
+  const std::int32_t wantedDuration = std::max(doc_.duration, LatestClipOutTime(head));
   if (wantedDuration != doc_.duration || TimelineDuration(head) != wantedDuration) doc_.SetDuration(wantedDuration);
   doc_.trackCount = CountTracks(head);
   doc_.FollowContentWithRanges();

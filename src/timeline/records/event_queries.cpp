@@ -1,5 +1,7 @@
 #include "timeline/records/event_queries.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 
 namespace sprocket {
@@ -10,6 +12,13 @@ namespace {
 constexpr std::int32_t kNearEventMs = 18;
 
 }  // namespace
+
+std::int32_t LatestClipOutTime(const TLEvent* head) {
+  std::int32_t latest = 0;
+  for (const TLEvent* event = head; event != nullptr; event = GetNextEvent(event))
+    if (event->kind == kEventClipOut) latest = std::max(latest, event->time);
+  return latest;
+}
 
 int CountTracks(const TLEvent* head) {
   int count = 0;

@@ -8,6 +8,9 @@
 namespace sprocket {
 
 // Number of track headers.
+// The latest out time of the timeline's clips (0 without clips): the end
+// of its content.
+std::int32_t LatestClipOutTime(const TLEvent* head);
 int CountTracks(const TLEvent* head);
 // The track header ('b') with that number, or null.
 TLEvent* FindTrack(const TLEvent* head, std::int32_t number);

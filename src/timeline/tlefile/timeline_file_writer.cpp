@@ -12,6 +12,7 @@
 #include "timeline/tlefile/timeline_file.h"
 
 #include "timeline/document/black_picture.h"
+#include "timeline/records/event_queries.h"
 
 namespace sprocket {
 
@@ -130,21 +131,12 @@ ordered_json MarksToJson(const CTestDoc& doc, const PathWriter& paths) {
   return json;
 }
 
-// The latest out time of the clips, which the duration must not be short of.
-std::int32_t LatestOutTime(const TLEvent& head) {
-  std::int32_t latest = 0;
-  for (const TLEvent* event = &head; event != nullptr; event = GetNextEvent(event)) {
-    if (event->kind == kEventClipOut) latest = std::max(latest, event->time);
-  }
-  return latest;
-}
-
 ordered_json DocumentToJson(const CTestDoc& doc, const TLEvent& head, const PathWriter& paths) {
   ordered_json json;
   json["format"] = kTimelineFormatName;
   json["version"] = kTimelineFormatVersion;
   json["rate"] = head.rate;
-  json["duration"] = std::max(TimelineDuration(&head), LatestOutTime(head));
+  json["duration"] = std::max(TimelineDuration(&head), LatestClipOutTime(&head));
   json["movieRange"] = RangeToJson(doc.movieRange);
   json["previewRange"] = RangeToJson(doc.previewRange);
   if (doc.rangesFollowContent) json["rangesFollowContent"] = true;
