@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "imagelib/dib_header.h"
 #include "media_test_clips.h"
 #include "platform/media/video_frame_reader.h"
 #include "temp_dir.h"
@@ -93,6 +94,45 @@ TEST_F(VideoFrameReaderTest, DecodedFramesConvertToTheSameBytesOnAnyThread) {
     EXPECT_FALSE(decoded.ReadDecodedFrame(30));
     EXPECT_NE(decoded.ErrorText().find("outside"), std::string::npos);
   }
+}
+
+// Thumbnails: a codec that decodes reduced pictures gives the smallest that
+// covers the size asked for, with the same frames as at full size; other
+// codecs, and sizes as large as the movie, give full-size pictures.
+TEST_F(VideoFrameReaderTest, PicturesShownSmallComeAtAReducedSizeWithTheSameFrames) {
+  struct Case {
+    const char* code;
+    DecodeSize size;
+    int width, height;
+  };
+  for (const Case& c : {Case{"MJPG", {16, 12}, 16, 12}, Case{"MJPG", {17, 12}, 32, 24}, Case{"MJPG", {64, 48}, 64, 48},
+                        Case{"MJPG", {200, 10}, 64, 48}, Case{"FMP4", {16, 12}, 16, 12}}) {
+    SCOPED_TRACE(std::string(c.code) + " " + std::to_string(c.size.width) + "x" + std::to_string(c.size.height));
+    VideoFrameReader reader;
+    ASSERT_TRUE(reader.Open(Clip(c.code, 40, 12), c.size)) << reader.ErrorText();
+    EXPECT_EQ(reader.Width(), 64);  // the movie's size, whatever the pictures' size
+    for (int frame : {30, 5, 6, 39, 0, 17}) {
+      GlobalBlock picture = reader.ReadFrame(frame);
+      ASSERT_TRUE(picture) << reader.ErrorText();
+      DibInfoHeader header;
+      {
+        GlobalLockGuard<std::uint8_t> bytes(picture.get());
+        header = ReadDibHeader(bytes.get());
+      }
+      EXPECT_EQ(header.biWidth, c.width);
+      EXPECT_EQ(header.biHeight, c.height);
+      EXPECT_EQ(testing::ReadPictureNumber(picture.get()), frame);
+    }
+  }
+  // Uncompressed frames have no reduced size.
+  const std::string rawPath = (dir_ / "raw.avi").string();
+  testing::WriteBytes(rawPath, testing::BuildRawAvi({}));
+  VideoFrameReader raw;
+  ASSERT_TRUE(raw.Open(rawPath, DecodeSize{2, 2})) << raw.ErrorText();
+  GlobalBlock picture = raw.ReadFrame(3);
+  ASSERT_TRUE(picture);
+  GlobalLockGuard<std::uint8_t> bytes(picture.get());
+  EXPECT_EQ(ReadDibHeader(bytes.get()).biWidth, 8);
 }
 
 TEST_F(VideoFrameReaderTest, FramesOutsideTheClipAreRefused) {

@@ -9,7 +9,9 @@
 
 #include "audio_test_media.h"
 #include "platform/application_state.h"
+#include "platform/media/video_frame_reader.h"
 #include "platform/settings/profile.h"
+#include "render/picture/picture_ops.h"
 #include "temp_dir.h"
 #include "timeline/document/clip_factory.h"
 #include "timeline/edit/clip_edits.h"
@@ -100,6 +102,37 @@ TEST_F(ClipView, MovieClipsShowTheirFirstFrameAndChangedFilesGetNewPictures) {
   WriteFile("shot.avi", "two, longer");
   Paint();
   EXPECT_EQ(At(cx, cy), (Rgb{200, 20, 20}));
+}
+
+// Movie pictures are decoded at about the size shown: each is the frame the
+// clip shows at that time, as the full-size frame scaled down looks.
+TEST_F(ClipView, MoviePicturesAreTheClipsFramesDecodedSmall) {
+  TLEvent* clip = AddDemoClip(1, 0, "shot-a.avi");
+  ASSERT_NE(clip, nullptr);
+  VideoFrameReader full;
+  ASSERT_TRUE(full.Open(clip->MediaPath()));
+  auto scaledFrame = [&](int frame) { return ScaleDib24(DibPicture::Adopt(full.ReadFrame(frame)).data(), 40, 30); };
+  auto meanDifference = [](const DibPicture& a, const DibPicture& b) {
+    double sum = 0;
+    const std::size_t bytes = 40 * 3 * 30;  // rows of 120 bytes, no padding
+    for (std::size_t i = 0; i < bytes; ++i) sum += std::abs(int(a.data()[40 + i]) - int(b.data()[40 + i]));
+    return sum / bytes;
+  };
+  const std::vector<int> frames{0, 37, 74};
+  CompositorFrameSource source;
+  for (int frame : frames) {
+    SCOPED_TRACE(frame);
+    clip->playIn = frame * 40;  // 25 frames a second
+    clip->playOut = clip->playIn + 1000;
+    clip->ClipOut()->time = clip->time + 1000;
+    const DibPicture shown = source.FrameAt(*clip, doc().rate, clip->time, 40, 30);
+    ASSERT_TRUE(shown);
+    const double own = meanDifference(shown, scaledFrame(frame));
+    EXPECT_LT(own, 4.0);
+    for (int other : frames) {
+      if (other != frame) EXPECT_LT(own, meanDifference(shown, scaledFrame(other)));
+    }
+  }
 }
 
 TEST_F(ClipView, MissingAndUnreadableFilesShowTheUnknownPictureAndTheirName) {
@@ -275,11 +308,16 @@ TEST_F(ClipView, PicturesFollowTheTrackStatusAndTheView) {
   EXPECT_FALSE(clip->waveform0);
   // Scrolled across the view's left edge, a reversed clip keeps its strip,
   // a forward one gets a new one; scrolled out of view, it keeps nothing.
+  // (The strip kept is told by a mark on it: a new one may be allocated
+  // where the old one was.)
+  constexpr std::int64_t kMarked = -4242;
   for (int reverse : {1, 0}) {
     clip->reverse = reverse;
-    const ClipBitmap* before = clip->thumbnail.get();
+    ASSERT_TRUE(clip->thumbnail);
+    static_cast<ViewClipBitmap*>(clip->thumbnail.get())->stamp.size = kMarked;
     view->ShiftClip(clip, -(clip->drawnRect.left - kX0) - 10);
-    EXPECT_EQ(clip->thumbnail.get() == before, reverse == 1) << reverse;
+    ASSERT_TRUE(clip->thumbnail);
+    EXPECT_EQ(ViewBitmapOf(clip->thumbnail)->stamp.size == kMarked, reverse == 1) << reverse;
     GetClipRect(doc(), *clip, clip->drawnRect);
   }
   view->ScrollHorizontally(400);

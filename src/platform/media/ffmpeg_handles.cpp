@@ -29,7 +29,23 @@ InputContextPtr OpenInput(const std::string& path, std::string* error) {
   return context;
 }
 
-CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
+namespace {
+
+// The largest reduction (a picture of 1 / 2^k of each side) that the codec
+// offers and that still gives at least the wanted size.
+int ReductionFor(const AVCodec& codec, const AVCodecParameters& parameters, DecodeSize size) {
+  if (size.IsFull()) return 0;
+  int reduction = 0;
+  for (int k = 1; k <= codec.max_lowres; ++k) {
+    if (AV_CEIL_RSHIFT(parameters.width, k) < size.width || AV_CEIL_RSHIFT(parameters.height, k) < size.height) break;
+    reduction = k;
+  }
+  return reduction;
+}
+
+}  // namespace
+
+CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error, DecodeSize size) {
   const AVCodecParameters* parameters = stream->codecpar;
   const AVCodec* codec = nullptr;
   if (parameters->codec_id != AV_CODEC_ID_NONE) codec = avcodec_find_decoder(parameters->codec_id);
@@ -50,7 +66,10 @@ CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
   if (result >= 0) {
     context->codec_id = codec->id;
     context->pkt_timebase = stream->time_base;
-    context->thread_count = ParallelFrameWork() ? 0 : 1;  // 0: FFmpeg picks the number of threads
+    // 0: FFmpeg picks the number of threads. Small pictures are read one
+    // at a time, where frame threads would only delay each.
+    context->thread_count = ParallelFrameWork() && size.IsFull() ? 0 : 1;
+    context->lowres = ReductionFor(*codec, *parameters, size);
     result = avcodec_open2(context.get(), codec, nullptr);
   }
   if (result < 0) {
@@ -61,7 +80,7 @@ CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error) {
 }
 
 bool OpenDecodingStream(const std::string& path, AVMediaType type, const char* missing, DecodingStream* opened,
-                        std::string* error) {
+                        std::string* error, DecodeSize size) {
   *opened = DecodingStream{};
   InputContextPtr input = OpenInput(path, error);
   if (!input) return false;
@@ -74,7 +93,7 @@ bool OpenDecodingStream(const std::string& path, AVMediaType type, const char* m
     if (static_cast<int>(i) != index) input->streams[i]->discard = AVDISCARD_ALL;
   }
   AVStream* stream = input->streams[index];
-  CodecContextPtr decoder = OpenDecoder(stream, error);
+  CodecContextPtr decoder = OpenDecoder(stream, error, size);
   if (!decoder) return false;
   opened->input = std::move(input);
   opened->stream = stream;

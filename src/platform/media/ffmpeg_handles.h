@@ -14,6 +14,7 @@ extern "C" {
 #include <string>
 
 #include "platform/media/avi_media_header.h"
+#include "platform/media/decode_size.h"
 
 namespace sprocket::media_detail {
 
@@ -52,8 +53,10 @@ InputContextPtr OpenInput(const std::string& path, std::string* error);
 
 // A decoder opened for a stream, with the codec chosen by the stream's code
 // where our table names one (clips of capture boards) and by FFmpeg
-// otherwise. Null with `error` set when none can be opened.
-CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error);
+// otherwise. Null with `error` set when none can be opened. A decoder for
+// pictures shown small (`size` not full) runs on one thread and decodes at
+// the smallest reduced size the codec offers that covers `size`.
+CodecContextPtr OpenDecoder(const AVStream* stream, std::string* error, DecodeSize size = {});
 
 // A file opened for decoding one of its streams.
 struct DecodingStream {
@@ -67,7 +70,7 @@ struct DecodingStream {
 // when the file cannot be opened, holds no such stream (`missing` names the
 // kind: "video", "sound") or no decoder opens.
 bool OpenDecodingStream(const std::string& path, AVMediaType type, const char* missing, DecodingStream* opened,
-                        std::string* error);
+                        std::string* error, DecodeSize size = {});
 
 // The PCM format in which a stream's sound is delivered (see
 // DeliveredPcmFormat); no format (bits 0) when the stream has none usable.

@@ -41,6 +41,9 @@ struct VideoFrameReader::State {
   bool demuxEnded = false;
   bool decoderEnded = false;
   int seeks = 0;
+  // Pictures shown small are read here and there (thumbnails): none is
+  // decoded ahead.
+  bool readAhead = true;
 
   // The palette of uncompressed palette pictures, from the stream format:
   // handed with every packet, as the file gives it only with the first.
@@ -100,7 +103,7 @@ struct VideoFrameReader::State {
 };
 
 void VideoFrameReader::State::StartAhead(std::int64_t n, bool converted) {
-  if (n >= frameCount || !ParallelFrameWork()) return;
+  if (n >= frameCount || !readAhead || !ParallelFrameWork()) return;
   ahead.Start([this, n, converted] {
     if (converted) {
       aheadFrame = ReadNow(n);
@@ -208,14 +211,15 @@ VideoFrameReader::~VideoFrameReader() = default;
 VideoFrameReader::VideoFrameReader(VideoFrameReader&&) noexcept = default;
 VideoFrameReader& VideoFrameReader::operator=(VideoFrameReader&&) noexcept = default;
 
-bool VideoFrameReader::Open(const std::string& path) {
+bool VideoFrameReader::Open(const std::string& path, DecodeSize size) {
   state_ = std::make_unique<State>();
   State& s = *state_;
   DecodingStream opened;
-  if (!OpenDecodingStream(path, AVMEDIA_TYPE_VIDEO, "video", &opened, &s.error)) return false;
+  if (!OpenDecodingStream(path, AVMEDIA_TYPE_VIDEO, "video", &opened, &s.error, size)) return false;
   const AVCodecParameters* parameters = opened.stream->codecpar;
   if (parameters->width < 1 || parameters->height < 1) return s.Fail("The video has no usable picture size.");
   s.input = std::move(opened.input);
+  s.readAhead = size.IsFull();
   s.stream = opened.stream;
   s.decoder = std::move(opened.decoder);
   s.startTs = s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time;

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/global_memory.h"
+#include "platform/media/decode_size.h"
 
 struct AVFrame;
 
@@ -52,11 +53,14 @@ public:
   VideoFrameReader& operator=(VideoFrameReader&&) noexcept;
 
   // Opens the first video stream of the file. False with ErrorText() when
-  // the file cannot be opened or has no decodable video.
-  bool Open(const std::string& path);
+  // the file cannot be opened or has no decodable video. With a `size`
+  // (pictures shown small), pictures may come smaller than the movie, down
+  // to the reduced size the codec offers that still covers `size`.
+  bool Open(const std::string& path, DecodeSize size = {});
   bool IsOpen() const;
   const std::string& ErrorText() const;
 
+  // The movie's picture size (pictures read may be smaller, see Open).
   int Width() const;
   int Height() const;
   std::int64_t FrameCount() const;
