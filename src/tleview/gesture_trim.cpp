@@ -45,7 +45,8 @@ void TrimGesture::Move(QPoint point) {
   if (!PastThreshold(point)) return;
   EraseFeedback();
   ViewDragState& drag = view_.drag;
-  drag.draggedEdgeX2 = drag.draggedEdgeX1 + point.x() - press_.x();
+  drag.draggedEdgeX2 =
+      view_.GetDocument().TimeToX(TrimmedEdgeTime(view_.GetDocument(), *clip_, edge_, DraggedTime(point)));
   const std::int32_t top = view_.TrackTop(clip_->trackNumber);
   drag.trimBandRect =
       ClipRect{std::min(drag.draggedEdgeX1, drag.draggedEdgeX2), top + 2,
@@ -65,13 +66,17 @@ void TrimGesture::EndFeedback() {
   drag.trimLeftA = drag.trimRightA = drag.trimLeftB = drag.trimRightB = drag.trimIntermediateEdge = 0;
 }
 
-void TrimGesture::Release(QPoint point) {
+std::int32_t TrimGesture::DraggedTime(QPoint point) const {
+  const CTestDoc& doc = view_.GetDocument();
   const std::int32_t oldX = view_.drag.draggedEdgeX1;
+  const std::int32_t newX = oldX + point.x() - press_.x();
+  return doc.XToTime(newX + doc.horizontalScroll) - doc.XToTime(oldX + doc.horizontalScroll);
+}
+
+void TrimGesture::Release(QPoint point) {
+  const std::int32_t delta = DraggedTime(point);
   EndFeedback();
   if (!dragging_) return;
-  const CTestDoc& doc = view_.GetDocument();
-  const std::int32_t newX = oldX + point.x() - press_.x();
-  const std::int32_t delta = doc.XToTime(newX + doc.horizontalScroll) - doc.XToTime(oldX + doc.horizontalScroll);
   ShowOutcome(TrimClip(view_.GetDocument(), clip_, edge_, delta));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Dragging a clip's in or out edge. While it drags, the band between the
-// edge's old and new place shows what the clip becomes: the clip's colour
-// where it grows, white where it is cut away. The release trims the clip
-// (and its split half in sync) in one edit.
+// edge's old place and where the trim will put it (on a frame, within the
+// clip's media) shows what the clip becomes: the clip's colour where it
+// grows, white where it is cut away. The release trims the clip (and its
+// split half in sync) in one edit.
 
 #include <memory>
 
@@ -25,6 +26,8 @@ public:
 private:
   TrimGesture(CTLEView& view, QPoint press, TLEvent* clip, ClipEdge edge);
   void EndFeedback();
+  // The time the mouse has moved the edge by since the press.
+  std::int32_t DraggedTime(QPoint point) const;
 
   TLEvent* clip_;
   ClipEdge edge_;

@@ -192,7 +192,7 @@ TEST_F(Gestures, AZoomOrAScrollDuringADragEndsItWithoutAnEdit) {
 }
 
 // The band of a dragged edge shows what the clip becomes: its colour where
-// it grows, white where it is cut away.
+// it grows, white where it is cut away, and no further than the trim goes.
 TEST_F(Gestures, TheTrimBandShowsWhatTheClipBecomes) {
   struct Case {
     const char* name;
@@ -200,10 +200,15 @@ TEST_F(Gestures, TheTrimBandShowsWhatTheClipBecomes) {
     dc::Rgb band;
   };
   SetUpTimeline();
-  const Case cases[] = {{"in edge shortens", X(1000) + 1, 20, kWhite},
-                        {"in edge lengthens", X(1000) + 1, -20, kClipBody},
-                        {"out edge shortens", X(4000) - 2, -20, kWhite},
-                        {"out edge lengthens", X(4000) - 2, 20, kClipBody}};
+  // The middle second of the movie, so that both edges can grow.
+  TrimClip(doc(), ClipAt(2000, 1), ClipEdge::kIn, 1000);
+  TrimClip(doc(), ClipAt(2000, 1), ClipEdge::kOut, -1000);
+  ASSERT_EQ(ClipAt(2000, 1)->OutTime(), 3000);
+  Paint();
+  const Case cases[] = {{"in edge shortens", X(2000) + 1, 20, kWhite},
+                        {"in edge lengthens", X(2000) + 1, -20, kClipBody},
+                        {"out edge shortens", X(3000) - 2, -20, kWhite},
+                        {"out edge lengthens", X(3000) - 2, 20, kClipBody}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Press(c.pressX, Middle(1));
@@ -214,6 +219,15 @@ TEST_F(Gestures, TheTrimBandShowsWhatTheClipBecomes) {
     view->StopPreview();
     EXPECT_EQ(LeftoversAfterFreshPaint(), 0);
   }
+  // Dragged past the movie's end, the band stops where the trim will: there.
+  Press(X(3000) - 2, Middle(1));
+  DragTo(X(3500), Middle(1));
+  DragTo(X(4500), Middle(1));
+  EXPECT_EQ(At(X(4000) - 3, Middle(1)), kClipBody);
+  EXPECT_NE(At(X(4000) + 3, Middle(1)), kClipBody);
+  Release(X(4500), Middle(1));
+  EXPECT_EQ(ClipAt(2000, 1)->OutTime(), 4000);
+  EXPECT_EQ(LeftoversAfterFreshPaint(), 0);
 }
 
 // Dragging a point that the press added shows the envelope through it and

@@ -94,23 +94,25 @@ EditResult MoveClips(CTestDoc& doc, const std::vector<ClipMove>& moves, std::int
 
 // --- Trimming ---
 
+std::int32_t TrimmedEdgeTime(const CTestDoc& doc, const TLEvent& clip, ClipEdge edge, std::int32_t delta) {
+  const std::int32_t speed = SpeedOf(clip);
+  const std::int32_t frame = std::max(1, SnapToFrame(1, doc.rate));
+  const double mediaMs = clip.header ? clip.header->MediaLengthMs() : 0.0;
+  const std::int32_t outTime = clip.OutTime();
+  if (edge == ClipEdge::kIn) {
+    const std::int32_t in = SnapToFrame(std::clamp(clip.time + delta, 0, outTime - frame), doc.rate);
+    return std::max(in, clip.time - clip.playIn * 100 / speed);  // the media cannot start before its beginning
+  }
+  std::int32_t end = SnapToFrame(std::max(outTime + delta, clip.time + frame), doc.rate);
+  if (mediaMs > 0.0) {
+    end = std::min<std::int32_t>(end, clip.time + static_cast<std::int32_t>((mediaMs - clip.playIn) * 100 / speed));
+  }
+  return end;
+}
+
 EditResult TrimClip(CTestDoc& doc, TLEvent* clip, ClipEdge edge, std::int32_t delta) {
   if (clip == nullptr || !clip->IsClipIn()) return RefusedEdit(EditError::kNoClip);
-  const std::int32_t speed = SpeedOf(*clip);
-  const std::int32_t frame = std::max(1, SnapToFrame(1, doc.rate));
-  const double mediaMs = clip->header ? clip->header->MediaLengthMs() : 0.0;
-  TLEvent* out = clip->ClipOut();
-  if (edge == ClipEdge::kIn) {
-    std::int32_t in = SnapToFrame(std::clamp(clip->time + delta, 0, out->time - frame), doc.rate);
-    in = std::max(in, clip->time - clip->playIn * 100 / speed);  // the media cannot start before its beginning
-    delta = in - clip->time;
-  } else {
-    std::int32_t end = SnapToFrame(std::max(out->time + delta, clip->time + frame), doc.rate);
-    if (mediaMs > 0.0) {
-      end = std::min<std::int32_t>(end, clip->time + static_cast<std::int32_t>((mediaMs - clip->playIn) * 100 / speed));
-    }
-    delta = end - out->time;
-  }
+  delta = TrimmedEdgeTime(doc, *clip, edge, delta) - (edge == ClipEdge::kIn ? clip->time : clip->OutTime());
   if (delta == 0) return {};
   TLEvent* partner = FindSyncPartner(doc.Head(), clip);
   TimelineEdit edit(doc, kEditTrimClip);

@@ -54,6 +54,9 @@ EditResult MoveClips(CTestDoc& doc, const std::vector<ClipMove>& moves, std::int
 // half in sync is trimmed with it.
 enum class ClipEdge { kIn, kOut };
 EditResult TrimClip(CTestDoc& doc, TLEvent* clip, ClipEdge edge, std::int32_t delta);
+// Where TrimClip puts the edge for `delta`: the new in or out time (what a
+// trim's feedback shows while the user drags).
+std::int32_t TrimmedEdgeTime(const CTestDoc& doc, const TLEvent& clip, ClipEdge edge, std::int32_t delta);
 
 // --- Placing and deleting ---
 
