@@ -58,6 +58,18 @@ void BM_RescaleNtscTo640x480OneThread(benchmark::State& state) {
   Rescale<RescaleFiltered>(state, 640, 480, 480);
   SetParallelFrameWork(true);
 }
+// Other size pairs of 720 x 480 frames on one thread: a shrink on both axes
+// and an enlargement on both (neither a 2:1 step).
+void BM_RescaleNtscTo320x240OneThread(benchmark::State& state) {
+  SetParallelFrameWork(false);
+  Rescale<RescaleFiltered>(state, 320, 240, 480);
+  SetParallelFrameWork(true);
+}
+void BM_RescaleNtscTo1024x768OneThread(benchmark::State& state) {
+  SetParallelFrameWork(false);
+  Rescale<RescaleFiltered>(state, 1024, 768, 480);
+  SetParallelFrameWork(true);
+}
 void BM_RescaleHalvePlain(benchmark::State& state) { Rescale<RescaleFilteredPlain>(state, 360, 288); }
 void BM_RescaleHalveFast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 360, 288); }
 
@@ -75,7 +87,9 @@ void BM_ResizeNearestPalTo640x480(benchmark::State& state) {
 BENCHMARK(BM_RescalePalTo640x480Plain)->DenseRange(1, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescalePalTo640x480Fast)->DenseRange(1, 7)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RescaleNtscTo640x480Fast)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RescaleNtscTo640x480OneThread)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescaleNtscTo640x480OneThread)->DenseRange(1, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescaleNtscTo320x240OneThread)->Arg(kFilterMitchell)->Arg(kFilterLanczos3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescaleNtscTo1024x768OneThread)->Arg(kFilterMitchell)->Arg(kFilterLanczos3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescaleHalvePlain)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescaleHalveFast)->Arg(kFilterMitchell)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ResizeNearestPalTo640x480)->Unit(benchmark::kMillisecond);

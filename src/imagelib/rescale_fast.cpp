@@ -9,8 +9,10 @@
 //    one contributor list, so each output row is a weighted sum of whole
 //    temporary rows.
 //  - Both passes sum 32 bytes at a time in registers with AVX2 where the
-//    processor has it; whether a byte lies near the first contributor's
-//    comes from the largest and smallest contributor byte, and the pixel
+//    processor has it, two contributors at a time with 16-bit multiply-adds
+//    when every weight fits 16 bits; contributors of weight 0 are left out
+//    of the sums (they still count for the pixel rules). Whether a byte
+//    lies near the first contributor's comes from the largest and smallest contributor byte, and the pixel
 //    rules read each byte's neighbours in its pixel through masks of the
 //    byte's place, so they run 32 bytes at a time too.
 //  - Both passes split their rows into bands on the process's worker pool
@@ -42,27 +44,61 @@ constexpr unsigned kMaxThreads = 8;
 struct FlatContributors {
   std::vector<std::int32_t> start;  // output i uses [start[i], start[i + 1])
   std::vector<std::int32_t> pixel;
-  std::vector<std::int32_t> weight;
+  // The contributors of nonzero weight, which alone add to the sums: output i
+  // sums [summedStart[i], summedStart[i + 1]).
+  std::vector<std::int32_t> summedStart;
+  std::vector<std::int32_t> summedPixel;
+  std::vector<std::int32_t> summedWeight;
+  // Every weight fits a signed 16-bit lane, so sums can take pairs of
+  // 16-bit products at once.
+  bool weightsFit16 = true;
 
   std::int32_t Count(std::int32_t i) const { return start[i + 1] - start[i]; }
+  std::int32_t SummedCount(std::int32_t i) const { return summedStart[i + 1] - summedStart[i]; }
 };
 
 DibResult Flatten(std::int32_t outputLength, std::int32_t inputLength, RescaleFilter filter, FlatContributors& flat) {
   std::vector<ContributorList> lists;
   const DibResult built = BuildContributors(outputLength, inputLength, filter, lists);
   if (built != kDibDone) return built;
+  flat = FlatContributors{};
   flat.start.assign(1, 0);
-  flat.pixel.clear();
-  flat.weight.clear();
+  flat.summedStart.assign(1, 0);
   for (const ContributorList& list : lists) {
     for (const Contributor& c : list) {
       flat.pixel.push_back(c.pixel);
-      flat.weight.push_back(c.intWeight);
+      if (c.intWeight == 0) continue;
+      flat.summedPixel.push_back(c.pixel);
+      flat.summedWeight.push_back(c.intWeight);
+      flat.weightsFit16 = flat.weightsFit16 && c.intWeight >= INT16_MIN && c.intWeight <= INT16_MAX;
     }
     flat.start.push_back(static_cast<std::int32_t>(flat.pixel.size()));
+    flat.summedStart.push_back(static_cast<std::int32_t>(flat.summedPixel.size()));
   }
   return kDibDone;
 }
+
+// The contributors of one output pixel (row pass) or row (column pass) as
+// lines: all of them for the pixel rules (lines[0] the first contributor's,
+// lines[count - 1] the last's), those of nonzero weight for the sums.
+struct Taps {
+  std::vector<const std::uint8_t*> lines;
+  std::vector<const std::uint8_t*> summed;
+  const std::int32_t* weights = nullptr;
+  bool weightsFit16 = true;
+
+  // Output i of `flat`, its contributor p being the line at base + p * step.
+  void Point(const FlatContributors& flat, std::int32_t i, const std::uint8_t* base, std::ptrdiff_t step) {
+    lines.resize(static_cast<std::size_t>(flat.Count(i)));
+    for (std::size_t k = 0; k < lines.size(); ++k) lines[k] = base + flat.pixel[flat.start[i] + k] * step;
+    summed.resize(static_cast<std::size_t>(flat.SummedCount(i)));
+    for (std::size_t k = 0; k < summed.size(); ++k) summed[k] = base + flat.summedPixel[flat.summedStart[i] + k] * step;
+    weights = flat.summedWeight.data() + flat.summedStart[i];
+    weightsFit16 = flat.weightsFit16;
+  }
+  std::int32_t Count() const { return static_cast<std::int32_t>(lines.size()); }
+  std::int32_t SummedCount() const { return static_cast<std::int32_t>(summed.size()); }
+};
 
 std::int32_t BandCount(std::int32_t rows, std::int64_t workPerRow) {
   const std::int64_t byWork = std::max<std::int64_t>(1, rows * workPerRow / kWorkPerThread);
@@ -122,49 +158,45 @@ struct PixelPlaces {
 
 // One band's bytes of an output row (or group of rows) before the pixel rule.
 struct ByteScratch {
-  std::vector<std::uint8_t> value;        // the clamped, shifted sum
-  std::vector<std::uint8_t> rough;        // 0xFF where a byte differs from the first contributor's by more than 1
-  std::vector<std::uint8_t> far;          // 0xFF where the value lies more than 4 from the last contributor's byte
-  std::vector<const std::uint8_t*> rows;  // the contributors' rows (or columns)
+  std::vector<std::uint8_t> value;  // the clamped, shifted sum
+  std::vector<std::uint8_t> rough;  // 0xFF where a byte differs from the first contributor's by more than 1
+  std::vector<std::uint8_t> far;    // 0xFF where the value lies more than 4 from the last contributor's byte
+  Taps taps;
 
   explicit ByteScratch(std::int32_t bytes) : value(bytes), rough(bytes + 2 * kMargin), far(bytes + 2 * kMargin) {}
 };
 
-// The flags and value of byte j of the contributors' rows.
-inline void SumByte(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count, std::int32_t j,
-                    ByteScratch& scratch) {
+// The flags and value of byte j of the contributors' lines.
+inline void SumByte(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
   std::int32_t sum = 0;
+  for (std::int32_t k = 0; k < taps.SummedCount(); ++k) sum += taps.summed[k][j] * taps.weights[k];
   bool rough = false;
-  const std::int32_t first = rows[0][j];
-  for (std::int32_t k = 0; k < count; ++k) {
-    sum += rows[k][j] * weights[k];
-    rough = rough || std::abs(rows[k][j] - first) > 1;
-  }
+  const std::int32_t first = taps.lines[0][j];
+  for (const std::uint8_t* line : taps.lines) rough = rough || std::abs(line[j] - first) > 1;
   const std::int32_t value = std::clamp(sum >> 14, 0, 255);
   scratch.value[j] = static_cast<std::uint8_t>(value);
   scratch.rough[kMargin + j] = rough ? 0xFF : 0;
-  scratch.far[kMargin + j] = std::abs(value - rows[count - 1][j]) > 4 ? 0xFF : 0;
+  scratch.far[kMargin + j] = std::abs(value - taps.lines.back()[j]) > 4 ? 0xFF : 0;
 }
 
 // Output byte j by the pixel rule: a nearly flat pixel copies the first
 // contributor's, a value within 4 of the last contributor's pixel in every
 // channel becomes that pixel, any other takes the value.
-inline std::uint8_t PixelRuleByte(const std::uint8_t* const* rows, std::int32_t count, const PixelPlaces& places,
-                                  const ByteScratch& scratch, std::int32_t j) {
+inline std::uint8_t PixelRuleByte(const Taps& taps, const PixelPlaces& places, const ByteScratch& scratch,
+                                  std::int32_t j) {
   auto any = [&](const std::vector<std::uint8_t>& flags) {
     const std::uint8_t* f = flags.data() + kMargin + j;
     return (f[0] | (f[1] & places.notLast[j]) | (f[2] & places.first[j]) | (f[-1] & places.notFirst[j]) |
             (f[-2] & places.last[j])) != 0;
   };
-  if (!any(scratch.rough)) return rows[0][j];
-  return any(scratch.far) ? scratch.value[j] : rows[count - 1][j];
+  if (!any(scratch.rough)) return taps.lines[0][j];
+  return any(scratch.far) ? scratch.value[j] : taps.lines.back()[j];
 }
 
 // The bytes of one pass's output row (or row group) on any processor.
-void FilterBytesPlain(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
-                      std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
-  for (std::int32_t j = 0; j < bytes; ++j) SumByte(rows, weights, count, j, scratch);
-  for (std::int32_t j = 0; j < bytes; ++j) out[j] = PixelRuleByte(rows, count, places, scratch, j);
+void FilterBytesPlain(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
+  for (std::int32_t j = 0; j < bytes; ++j) SumByte(scratch.taps, j, scratch);
+  for (std::int32_t j = 0; j < bytes; ++j) out[j] = PixelRuleByte(scratch.taps, places, scratch, j);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -186,38 +218,82 @@ SPROCKET_AVX2 inline __m256i AbsoluteDifference(__m256i a, __m256i b) {
   return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
 }
 
-// Bytes j .. j + 31: the weighted sums in 32-bit lanes, the roughness from
-// the largest and smallest contributor byte.
-SPROCKET_AVX2 inline void SumChunk(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
-                                   std::int32_t j, ByteScratch& scratch) {
+// Weighted sums of bytes j .. j + 31 in 32-bit lanes, one 32-bit product at a
+// time: sums[q] holds bytes 8q .. 8q + 7.
+SPROCKET_AVX2 inline void SumWide(const Taps& taps, std::int32_t j, __m256i sums[4]) {
+  for (std::int32_t k = 0; k < taps.SummedCount(); ++k) {
+    const __m256i weight = _mm256_set1_epi32(taps.weights[k]);
+    for (int q = 0; q < 4; ++q) {
+      const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps.summed[k] + j + 8 * q));
+      sums[q] = _mm256_add_epi32(sums[q], _mm256_mullo_epi32(_mm256_cvtepu8_epi32(eight), weight));
+    }
+  }
+}
+
+// Adds two lines' bytes times their 16-bit weights (packed in `pair`) to the
+// sums in the lane order of SumPairs.
+SPROCKET_AVX2 inline void AddPair(__m256i a, __m256i b, __m256i pair, __m256i sums[4]) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i aLow = _mm256_unpacklo_epi8(a, zero);
+  const __m256i aHigh = _mm256_unpackhi_epi8(a, zero);
+  const __m256i bLow = _mm256_unpacklo_epi8(b, zero);
+  const __m256i bHigh = _mm256_unpackhi_epi8(b, zero);
+  sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi16(aLow, bLow), pair));
+  sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi16(aLow, bLow), pair));
+  sums[2] = _mm256_add_epi32(sums[2], _mm256_madd_epi16(_mm256_unpacklo_epi16(aHigh, bHigh), pair));
+  sums[3] = _mm256_add_epi32(sums[3], _mm256_madd_epi16(_mm256_unpackhi_epi16(aHigh, bHigh), pair));
+}
+
+// Two 16-bit weights side by side in every 32-bit lane.
+SPROCKET_AVX2 inline __m256i WeightPair(std::int32_t first, std::int32_t second) {
+  return _mm256_set1_epi32(
+      static_cast<std::int32_t>(static_cast<std::uint16_t>(first) | (static_cast<std::uint32_t>(second) << 16)));
+}
+
+// The same sums two lines at a time with 16-bit multiply-adds (each pair of
+// products is exact in 32 bits). The lanes come out in the order the
+// unpacking leaves them, which the packing in SumChunk undoes: sums[0] holds
+// bytes 0-3 and 16-19, sums[1] 4-7 and 20-23, sums[2] 8-11 and 24-27,
+// sums[3] 12-15 and 28-31.
+SPROCKET_AVX2 inline void SumPairs(const Taps& taps, std::int32_t j, __m256i sums[4]) {
+  std::int32_t k = 0;
+  for (; k + 1 < taps.SummedCount(); k += 2) {
+    AddPair(Load32(taps.summed[k] + j), Load32(taps.summed[k + 1] + j),
+            WeightPair(taps.weights[k], taps.weights[k + 1]), sums);
+  }
+  if (k < taps.SummedCount())
+    AddPair(Load32(taps.summed[k] + j), _mm256_setzero_si256(), WeightPair(taps.weights[k], 0), sums);
+}
+
+// Bytes j .. j + 31: the weighted sums, the roughness from the largest and
+// smallest contributor byte.
+SPROCKET_AVX2 inline void SumChunk(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
   __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
-  const __m256i first = Load32(rows[0] + j);
+  const __m256i first = Load32(taps.lines[0] + j);
   __m256i largest = first;
   __m256i smallest = first;
-  for (std::int32_t k = 0; k < count; ++k) {
-    const std::uint8_t* row = rows[k] + j;
-    // A contributor of weight 0 (the kernel's ends at whole distances) adds
-    // nothing to the sum but still counts for the flat and snap rules.
-    if (weights[k] != 0) {
-      const __m256i weight = _mm256_set1_epi32(weights[k]);
-      for (int q = 0; q < 4; ++q) {
-        const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 8 * q));
-        sums[q] = _mm256_add_epi32(sums[q], _mm256_mullo_epi32(_mm256_cvtepu8_epi32(eight), weight));
-      }
-    }
-    const __m256i bytes = Load32(row);
+  for (const std::uint8_t* line : taps.lines) {
+    const __m256i bytes = Load32(line + j);
     largest = _mm256_max_epu8(largest, bytes);
     smallest = _mm256_min_epu8(smallest, bytes);
   }
   // Shifted, then narrowed with saturation: the clamp to 0..255.
-  const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
-  const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-  const __m256i value =
-      _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  __m256i value;
+  if (taps.weightsFit16) {
+    SumPairs(taps, j, sums);
+    const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
+    const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
+    value = _mm256_packus_epi16(low, high);
+  } else {
+    SumWide(taps, j, sums);
+    const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
+    const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
+    value = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  }
   Store32(scratch.value.data() + j, value);
   const __m256i spread = _mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest));
   Store32(scratch.rough.data() + kMargin + j, Above(spread, 1));
-  Store32(scratch.far.data() + kMargin + j, Above(AbsoluteDifference(value, Load32(rows[count - 1] + j)), 4));
+  Store32(scratch.far.data() + kMargin + j, Above(AbsoluteDifference(value, Load32(taps.lines.back() + j)), 4));
 }
 
 // Whether any byte of each byte's pixel is flagged, in the byte.
@@ -230,19 +306,19 @@ SPROCKET_AVX2 inline __m256i AnyInPixel(const std::uint8_t* flags, const PixelPl
   return _mm256_or_si256(any, _mm256_and_si256(Load32(f - 2), Load32(places.last.data() + j)));
 }
 
-SPROCKET_AVX2 void FilterBytesAvx2(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count,
-                                   std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch,
+SPROCKET_AVX2 void FilterBytesAvx2(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch,
                                    std::uint8_t* out) {
+  const Taps& taps = scratch.taps;
   std::int32_t j = 0;
-  for (; j + kChunk <= bytes; j += kChunk) SumChunk(rows, weights, count, j, scratch);
-  for (; j < bytes; ++j) SumByte(rows, weights, count, j, scratch);
+  for (; j + kChunk <= bytes; j += kChunk) SumChunk(taps, j, scratch);
+  for (; j < bytes; ++j) SumByte(taps, j, scratch);
   for (j = 0; j + kChunk <= bytes; j += kChunk) {
     const __m256i rough = AnyInPixel(scratch.rough.data(), places, j);
     const __m256i far = AnyInPixel(scratch.far.data(), places, j);
-    const __m256i snapped = _mm256_blendv_epi8(Load32(rows[count - 1] + j), Load32(scratch.value.data() + j), far);
-    Store32(out + j, _mm256_blendv_epi8(Load32(rows[0] + j), snapped, rough));
+    const __m256i snapped = _mm256_blendv_epi8(Load32(taps.lines.back() + j), Load32(scratch.value.data() + j), far);
+    Store32(out + j, _mm256_blendv_epi8(Load32(taps.lines[0] + j), snapped, rough));
   }
-  for (; j < bytes; ++j) out[j] = PixelRuleByte(rows, count, places, scratch, j);
+  for (; j < bytes; ++j) out[j] = PixelRuleByte(taps, places, scratch, j);
 }
 
 const bool kHasAvx2 = [] {
@@ -251,17 +327,16 @@ const bool kHasAvx2 = [] {
 }();
 #endif
 
-// The output bytes of `bytes` / 3 pixels from the contributors' rows
-// (rows[0] the first contributor's, rows[count - 1] the last's).
-void FilterBytes(const std::uint8_t* const* rows, const std::int32_t* weights, std::int32_t count, std::int32_t bytes,
-                 const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
+// The output bytes of `bytes` / 3 pixels from the contributors' lines in
+// scratch.taps.
+void FilterBytes(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
 #if defined(__x86_64__) || defined(__i386__)
   if (kHasAvx2) {
-    FilterBytesAvx2(rows, weights, count, bytes, places, scratch, out);
+    FilterBytesAvx2(bytes, places, scratch, out);
     return;
   }
 #endif
-  FilterBytesPlain(rows, weights, count, bytes, places, scratch, out);
+  FilterBytesPlain(bytes, places, scratch, out);
 }
 
 // Rows filtered together by the row pass: the group's pixels are laid out
@@ -291,13 +366,9 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const P
     for (; x + 1 < job.sw; ++x) std::memcpy(columns + x * kColumnStride + r * 3, in + x * 3, 4);
     std::memcpy(columns + x * kColumnStride + r * 3, in + x * 3, 3);
   }
-  std::vector<const std::uint8_t*>& pointers = scratch.bytes.rows;
   for (std::int32_t i = 0; i < job.dw; ++i) {
-    const std::int32_t begin = flat.start[i];
-    const std::int32_t count = flat.Count(i);
-    pointers.resize(static_cast<std::size_t>(count));
-    for (std::int32_t k = 0; k < count; ++k) pointers[k] = columns + flat.pixel[begin + k] * kColumnStride;
-    FilterBytes(pointers.data(), flat.weight.data() + begin, count, kGroupBytes, places, scratch.bytes, scratch.result);
+    scratch.bytes.taps.Point(flat, i, columns, kColumnStride);
+    FilterBytes(kGroupBytes, places, scratch.bytes, scratch.result);
     // The fourth byte lands on the next pixel of the row, written after it.
     if (i + 1 < job.dw) {
       for (std::int32_t r = 0; r < rows; ++r) std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 4);
@@ -310,12 +381,8 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const P
 // One output row of the column pass: the weighted sum of whole temporary rows.
 void FilterRows(const RescaleJob& job, const FlatContributors& flat, const PixelPlaces& places, std::int32_t i,
                 ByteScratch& scratch, std::uint8_t* out) {
-  const std::int32_t begin = flat.start[i];
-  const std::int32_t count = flat.Count(i);
-  std::vector<const std::uint8_t*>& pointers = scratch.rows;
-  pointers.resize(static_cast<std::size_t>(count));
-  for (std::int32_t k = 0; k < count; ++k) pointers[k] = TempRow(job, flat.pixel[begin + k]);
-  FilterBytes(pointers.data(), flat.weight.data() + begin, count, job.dw * 3, places, scratch, out);
+  scratch.taps.Point(flat, i, job.temp, job.tempStride);
+  FilterBytes(job.dw * 3, places, scratch, out);
 }
 
 // One output row of the 2:1 column reduction.
