@@ -265,9 +265,17 @@ SPROCKET_AVX2 inline void SumPairs(const Taps& taps, std::int32_t j, __m256i sum
     AddPair(Load32(taps.summed[k] + j), _mm256_setzero_si256(), WeightPair(taps.weights[k], 0), sums);
 }
 
-// Bytes j .. j + 31: the weighted sums, the roughness from the largest and
-// smallest contributor byte.
-SPROCKET_AVX2 inline void SumChunk(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
+// Bytes j .. j + 31 before the pixel rules: the clamped sums, and 0xFF
+// where a byte differs from the first contributor's by more than 1 (from the
+// largest and smallest contributor byte) and where the sum lies more than 4
+// from the last contributor's byte.
+struct ChunkSums {
+  __m256i value;
+  __m256i rough;
+  __m256i far;
+};
+
+SPROCKET_AVX2 inline ChunkSums SumChunkInRegisters(const Taps& taps, std::int32_t j) {
   __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   const __m256i first = Load32(taps.lines[0] + j);
   __m256i largest = first;
@@ -278,22 +286,30 @@ SPROCKET_AVX2 inline void SumChunk(const Taps& taps, std::int32_t j, ByteScratch
     smallest = _mm256_min_epu8(smallest, bytes);
   }
   // Shifted, then narrowed with saturation: the clamp to 0..255.
-  __m256i value;
+  ChunkSums chunk;
   if (taps.weightsFit16) {
     SumPairs(taps, j, sums);
     const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
     const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-    value = _mm256_packus_epi16(low, high);
+    chunk.value = _mm256_packus_epi16(low, high);
   } else {
     SumWide(taps, j, sums);
     const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
     const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-    value = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+    chunk.value =
+        _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
   }
-  Store32(scratch.value.data() + j, value);
   const __m256i spread = _mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest));
-  Store32(scratch.rough.data() + kMargin + j, Above(spread, 1));
-  Store32(scratch.far.data() + kMargin + j, Above(AbsoluteDifference(value, Load32(taps.lines.back() + j)), 4));
+  chunk.rough = Above(spread, 1);
+  chunk.far = Above(AbsoluteDifference(chunk.value, Load32(taps.lines.back() + j)), 4);
+  return chunk;
+}
+
+SPROCKET_AVX2 inline void SumChunk(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
+  const ChunkSums chunk = SumChunkInRegisters(taps, j);
+  Store32(scratch.value.data() + j, chunk.value);
+  Store32(scratch.rough.data() + kMargin + j, chunk.rough);
+  Store32(scratch.far.data() + kMargin + j, chunk.far);
 }
 
 // Whether any byte of each byte's pixel is flagged, in the byte.
@@ -376,6 +392,159 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const P
       for (std::int32_t r = 0; r < rows; ++r) std::memcpy(TempRow(job, y + r) + i * 3, scratch.result + r * 3, 3);
     }
   }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The row pass with AVX2 keeps each pixel of the column-ordered copy in four
+// bytes (the fourth 0, which sums to 0 and raises no flag), so that the
+// pixel rules act on whole 32-bit lanes, and pixels move into and out of the
+// column order by transposes of 8 x 8 lanes.
+constexpr std::int32_t kWideColumnStride = kRowsTogether * 4;  // pixel x of row r at x * stride + r * 4
+constexpr std::int32_t kLanes = 8;
+
+struct WideRowScratch {
+  std::vector<std::uint8_t> columns;
+  Taps taps;
+  alignas(32) std::uint8_t results[kLanes][kWideColumnStride];  // kLanes output pixels of the group's rows
+};
+
+// v[a] lane b becomes v[b] lane a.
+SPROCKET_AVX2 inline void Transpose8x8(__m256i v[kLanes]) {
+  const __m256i t0 = _mm256_unpacklo_epi32(v[0], v[1]);
+  const __m256i t1 = _mm256_unpackhi_epi32(v[0], v[1]);
+  const __m256i t2 = _mm256_unpacklo_epi32(v[2], v[3]);
+  const __m256i t3 = _mm256_unpackhi_epi32(v[2], v[3]);
+  const __m256i t4 = _mm256_unpacklo_epi32(v[4], v[5]);
+  const __m256i t5 = _mm256_unpackhi_epi32(v[4], v[5]);
+  const __m256i t6 = _mm256_unpacklo_epi32(v[6], v[7]);
+  const __m256i t7 = _mm256_unpackhi_epi32(v[6], v[7]);
+  const __m256i u0 = _mm256_unpacklo_epi64(t0, t2);
+  const __m256i u1 = _mm256_unpackhi_epi64(t0, t2);
+  const __m256i u2 = _mm256_unpacklo_epi64(t1, t3);
+  const __m256i u3 = _mm256_unpackhi_epi64(t1, t3);
+  const __m256i u4 = _mm256_unpacklo_epi64(t4, t6);
+  const __m256i u5 = _mm256_unpackhi_epi64(t4, t6);
+  const __m256i u6 = _mm256_unpacklo_epi64(t5, t7);
+  const __m256i u7 = _mm256_unpackhi_epi64(t5, t7);
+  v[0] = _mm256_permute2x128_si256(u0, u4, 0x20);
+  v[1] = _mm256_permute2x128_si256(u1, u5, 0x20);
+  v[2] = _mm256_permute2x128_si256(u2, u6, 0x20);
+  v[3] = _mm256_permute2x128_si256(u3, u7, 0x20);
+  v[4] = _mm256_permute2x128_si256(u0, u4, 0x31);
+  v[5] = _mm256_permute2x128_si256(u1, u5, 0x31);
+  v[6] = _mm256_permute2x128_si256(u2, u6, 0x31);
+  v[7] = _mm256_permute2x128_si256(u3, u7, 0x31);
+}
+
+// The 8 pixels at p (24 bytes; 32 are read) in four bytes each.
+SPROCKET_AVX2 inline __m256i WidenPixels(const std::uint8_t* p) {
+  const __m256i halves = _mm256_permutevar8x32_epi32(Load32(p), _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6));
+  const __m256i spread = _mm256_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128, 0, 1, 2, -128,
+                                          3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
+  return _mm256_shuffle_epi8(halves, spread);
+}
+
+// Writes the 8 four-byte pixels of v as 24 bytes at p.
+SPROCKET_AVX2 inline void StoreNarrowed(std::uint8_t* p, __m256i v) {
+  const __m256i squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128, 0, 1, 2, 4,
+                                           5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128);
+  const __m256i packed =
+      _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(v, squeeze), _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 16), _mm256_extracti128_si256(packed, 1));
+}
+
+// Rows y .. y + rows - 1 of the source rectangle into the column order.
+// Blocks of 8 x 8 pixels move while a 32-byte read stays inside the row; a
+// block past the group's last row repeats that row.
+SPROCKET_AVX2 void LayOutColumns(const RescaleJob& job, std::int32_t y, std::int32_t rows, std::uint8_t* columns) {
+  std::int32_t x = 0;
+  for (; (x + kLanes) * 3 + 8 <= job.sw * 3; x += kLanes) {
+    for (std::int32_t block = 0; block * kLanes < rows; ++block) {
+      __m256i v[kLanes];
+      for (std::int32_t r = 0; r < kLanes; ++r) {
+        v[r] = WidenPixels(SourceRow(job, y + std::min(block * kLanes + r, rows - 1)) + x * 3);
+      }
+      Transpose8x8(v);
+      for (std::int32_t p = 0; p < kLanes; ++p) Store32(columns + (x + p) * kWideColumnStride + block * 32, v[p]);
+    }
+  }
+  for (; x < job.sw; ++x) {
+    for (std::int32_t r = 0; r < rows; ++r) {
+      std::uint8_t* to = columns + x * kWideColumnStride + r * 4;
+      std::memcpy(to, SourceRow(job, y + r) + x * 3, 3);
+      to[3] = 0;
+    }
+  }
+}
+
+// Output pixel i of the group's rows into `out` (four bytes a pixel) by the
+// pixel rules on whole lanes.
+SPROCKET_AVX2 void FilterWidePixel(const FlatContributors& flat, std::int32_t i, WideRowScratch& scratch,
+                                   std::uint8_t* out) {
+  Taps& taps = scratch.taps;
+  taps.Point(flat, i, scratch.columns.data(), kWideColumnStride);
+  const __m256i zero = _mm256_setzero_si256();
+  for (std::int32_t j = 0; j < kWideColumnStride; j += kChunk) {
+    const ChunkSums chunk = SumChunkInRegisters(taps, j);
+    const __m256i smooth = _mm256_cmpeq_epi32(chunk.rough, zero);
+    const __m256i near = _mm256_cmpeq_epi32(chunk.far, zero);
+    const __m256i snapped = _mm256_blendv_epi8(chunk.value, Load32(taps.lines.back() + j), near);
+    Store32(out + j, _mm256_blendv_epi8(snapped, Load32(taps.lines[0] + j), smooth));
+  }
+}
+
+// Rows y .. y + rows - 1 of the source rectangle into the same rows of the
+// temporary picture, kLanes output pixels at a time.
+SPROCKET_AVX2 void FilterWideRowGroup(const RescaleJob& job, const FlatContributors& flat, std::int32_t y,
+                                      std::int32_t rows, WideRowScratch& scratch) {
+  LayOutColumns(job, y, rows, scratch.columns.data());
+  for (std::int32_t i = 0; i < job.dw; i += kLanes) {
+    const std::int32_t pixels = std::min(kLanes, job.dw - i);
+    for (std::int32_t p = 0; p < pixels; ++p) FilterWidePixel(flat, i + p, scratch, scratch.results[p]);
+    if (pixels < kLanes) {
+      for (std::int32_t p = 0; p < pixels; ++p) {
+        for (std::int32_t r = 0; r < rows; ++r) {
+          std::memcpy(TempRow(job, y + r) + (i + p) * 3, scratch.results[p] + r * 4, 3);
+        }
+      }
+      continue;
+    }
+    for (std::int32_t block = 0; block * kLanes < rows; ++block) {
+      __m256i v[kLanes];
+      for (std::int32_t p = 0; p < kLanes; ++p) v[p] = Load32(scratch.results[p] + block * 32);
+      Transpose8x8(v);
+      for (std::int32_t r = 0; r < kLanes && block * kLanes + r < rows; ++r) {
+        StoreNarrowed(TempRow(job, y + block * kLanes + r) + i * 3, v[r]);
+      }
+    }
+  }
+}
+#endif
+
+// The row pass over bands of rows, `rows` rows of the group at a time.
+void RunRowPass(const RescaleJob& job, const FlatContributors& across, const PixelPlaces& places) {
+  const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
+  const std::int32_t bands = BandCount(job.sh, rowWork);
+#if defined(__x86_64__) || defined(__i386__)
+  if (kHasAvx2) {
+    std::vector<WideRowScratch> scratch(static_cast<std::size_t>(bands));
+    for (WideRowScratch& s : scratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kWideColumnStride);
+    RunBands(job.sh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
+      for (std::int32_t y = begin; y < end; y += kRowsTogether) {
+        FilterWideRowGroup(job, across, y, std::min(kRowsTogether, end - y), scratch[band]);
+      }
+    });
+    return;
+  }
+#endif
+  std::vector<RowScratch> scratch(static_cast<std::size_t>(bands));
+  for (RowScratch& s : scratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kColumnStride);
+  RunBands(job.sh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
+    for (std::int32_t y = begin; y < end; y += kRowsTogether) {
+      FilterRowGroup(job, across, places, y, std::min(kRowsTogether, end - y), scratch[band]);
+    }
+  });
 }
 
 // One output row of the column pass: the weighted sum of whole temporary rows.
@@ -472,15 +641,7 @@ DibResult RunGeneral(const RescaleJob& job) {
   const FlatContributors& across = tables->across;
   const FlatContributors& down = tables->down;
   const PixelPlaces& places = *tables->places;
-  const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
-  const std::int32_t rowBands = BandCount(job.sh, rowWork);
-  std::vector<RowScratch> rowScratch(static_cast<std::size_t>(rowBands));
-  for (RowScratch& s : rowScratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kColumnStride);
-  RunBands(job.sh, rowBands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
-    for (std::int32_t y = begin; y < end; y += kRowsTogether) {
-      FilterRowGroup(job, across, places, y, std::min(kRowsTogether, end - y), rowScratch[band]);
-    }
-  });
+  RunRowPass(job, across, places);
 
   const std::int64_t columnWork = static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
   const std::int32_t bands = BandCount(job.dh, columnWork);
