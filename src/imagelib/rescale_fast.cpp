@@ -252,7 +252,7 @@ SPROCKET_AVX2 inline __m256i WeightPair(std::int32_t first, std::int32_t second)
 
 // The same sums two lines at a time with 16-bit multiply-adds (each pair of
 // products is exact in 32 bits). The lanes come out in the order the
-// unpacking leaves them, which the packing in SumChunk undoes: sums[0] holds
+// unpacking leaves them, which the packing in ValueChunk undoes: sums[0] holds
 // bytes 0-3 and 16-19, sums[1] 4-7 and 20-23, sums[2] 8-11 and 24-27,
 // sums[3] 12-15 and 28-31.
 SPROCKET_AVX2 inline void SumPairs(const Taps& taps, std::int32_t j, __m256i sums[4]) {
@@ -265,18 +265,9 @@ SPROCKET_AVX2 inline void SumPairs(const Taps& taps, std::int32_t j, __m256i sum
     AddPair(Load32(taps.summed[k] + j), _mm256_setzero_si256(), WeightPair(taps.weights[k], 0), sums);
 }
 
-// Bytes j .. j + 31 before the pixel rules: the clamped sums, and 0xFF
-// where a byte differs from the first contributor's by more than 1 (from the
-// largest and smallest contributor byte) and where the sum lies more than 4
-// from the last contributor's byte.
-struct ChunkSums {
-  __m256i value;
-  __m256i rough;
-  __m256i far;
-};
-
-SPROCKET_AVX2 inline ChunkSums SumChunkInRegisters(const Taps& taps, std::int32_t j) {
-  __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+// 0xFF in bytes j .. j + 31 that differ from the first contributor's by more
+// than 1, from the largest and smallest contributor byte.
+SPROCKET_AVX2 inline __m256i RoughChunk(const Taps& taps, std::int32_t j) {
   const __m256i first = Load32(taps.lines[0] + j);
   __m256i largest = first;
   __m256i smallest = first;
@@ -285,31 +276,28 @@ SPROCKET_AVX2 inline ChunkSums SumChunkInRegisters(const Taps& taps, std::int32_
     largest = _mm256_max_epu8(largest, bytes);
     smallest = _mm256_min_epu8(smallest, bytes);
   }
-  // Shifted, then narrowed with saturation: the clamp to 0..255.
-  ChunkSums chunk;
+  return Above(_mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest)), 1);
+}
+
+// The weighted sums of bytes j .. j + 31, shifted, then narrowed with
+// saturation: the clamp to 0..255.
+SPROCKET_AVX2 inline __m256i ValueChunk(const Taps& taps, std::int32_t j) {
+  __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   if (taps.weightsFit16) {
     SumPairs(taps, j, sums);
     const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
     const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-    chunk.value = _mm256_packus_epi16(low, high);
-  } else {
-    SumWide(taps, j, sums);
-    const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
-    const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
-    chunk.value =
-        _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+    return _mm256_packus_epi16(low, high);
   }
-  const __m256i spread = _mm256_max_epu8(_mm256_subs_epu8(largest, first), _mm256_subs_epu8(first, smallest));
-  chunk.rough = Above(spread, 1);
-  chunk.far = Above(AbsoluteDifference(chunk.value, Load32(taps.lines.back() + j)), 4);
-  return chunk;
+  SumWide(taps, j, sums);
+  const __m256i low = _mm256_packs_epi32(_mm256_srai_epi32(sums[0], 14), _mm256_srai_epi32(sums[1], 14));
+  const __m256i high = _mm256_packs_epi32(_mm256_srai_epi32(sums[2], 14), _mm256_srai_epi32(sums[3], 14));
+  return _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
 }
 
-SPROCKET_AVX2 inline void SumChunk(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
-  const ChunkSums chunk = SumChunkInRegisters(taps, j);
-  Store32(scratch.value.data() + j, chunk.value);
-  Store32(scratch.rough.data() + kMargin + j, chunk.rough);
-  Store32(scratch.far.data() + kMargin + j, chunk.far);
+// 0xFF in the bytes of `value` more than 4 from the last contributor's.
+SPROCKET_AVX2 inline __m256i FarChunk(const Taps& taps, std::int32_t j, __m256i value) {
+  return Above(AbsoluteDifference(value, Load32(taps.lines.back() + j)), 4);
 }
 
 // Whether any byte of each byte's pixel is flagged, in the byte.
@@ -322,19 +310,42 @@ SPROCKET_AVX2 inline __m256i AnyInPixel(const std::uint8_t* flags, const PixelPl
   return _mm256_or_si256(any, _mm256_and_si256(Load32(f - 2), Load32(places.last.data() + j)));
 }
 
+// Whether any of bytes j - 2 .. j + 33 is flagged: then the pixels that
+// bytes j .. j + 31 belong to may need their sums.
+SPROCKET_AVX2 inline bool AnyNear(const std::uint8_t* flags, std::int32_t j) {
+  const std::uint8_t* f = flags + kMargin + j;
+  const __m256i any = _mm256_or_si256(Load32(f - 2), Load32(f + 2));
+  return _mm256_testz_si256(any, any) == 0;
+}
+
+// First the roughness of every byte, then the sums only of chunks near a
+// rough byte: a chunk of nearly flat pixels copies the first contributor's.
+// A rough pixel's bytes all lie in chunks that are summed, so the pixel rule
+// never reads flags of a chunk that was skipped (stale from an earlier row)
+// except for pixels that are nearly flat.
 SPROCKET_AVX2 void FilterBytesAvx2(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch,
                                    std::uint8_t* out) {
   const Taps& taps = scratch.taps;
-  std::int32_t j = 0;
-  for (; j + kChunk <= bytes; j += kChunk) SumChunk(taps, j, scratch);
-  for (; j < bytes; ++j) SumByte(taps, j, scratch);
-  for (j = 0; j + kChunk <= bytes; j += kChunk) {
+  const std::int32_t chunked = bytes - bytes % kChunk;
+  for (std::int32_t j = 0; j < chunked; j += kChunk) Store32(scratch.rough.data() + kMargin + j, RoughChunk(taps, j));
+  for (std::int32_t j = chunked; j < bytes; ++j) SumByte(taps, j, scratch);
+  for (std::int32_t j = 0; j < chunked; j += kChunk) {
+    if (!AnyNear(scratch.rough.data(), j)) {
+      Store32(out + j, Load32(taps.lines[0] + j));
+      continue;
+    }
+    const __m256i value = ValueChunk(taps, j);
+    Store32(scratch.value.data() + j, value);
+    Store32(scratch.far.data() + kMargin + j, FarChunk(taps, j, value));
+  }
+  for (std::int32_t j = 0; j < chunked; j += kChunk) {
+    if (!AnyNear(scratch.rough.data(), j)) continue;
     const __m256i rough = AnyInPixel(scratch.rough.data(), places, j);
     const __m256i far = AnyInPixel(scratch.far.data(), places, j);
     const __m256i snapped = _mm256_blendv_epi8(Load32(taps.lines.back() + j), Load32(scratch.value.data() + j), far);
     Store32(out + j, _mm256_blendv_epi8(Load32(taps.lines[0] + j), snapped, rough));
   }
-  for (; j < bytes; ++j) out[j] = PixelRuleByte(taps, places, scratch, j);
+  for (std::int32_t j = chunked; j < bytes; ++j) out[j] = PixelRuleByte(taps, places, scratch, j);
 }
 
 const bool kHasAvx2 = [] {
@@ -363,10 +374,16 @@ constexpr std::int32_t kGroupBytes = kRowsTogether * 3;
 // A column of the group holds one spare byte beyond its pixels (see FilterRowGroup).
 constexpr std::int32_t kColumnStride = kGroupBytes + 4;
 
+// Pixels of the column-ordered copy take four bytes with AVX2 (see
+// FilterWideRowGroup), three otherwise.
+constexpr std::int32_t kWideColumnStride = kRowsTogether * 4;  // pixel x of row r at x * stride + r * 4
+constexpr std::int32_t kLanes = 8;
+
 struct RowScratch {
-  std::vector<std::uint8_t> columns;  // input pixel x of row r at x * kColumnStride + r * 3
+  std::vector<std::uint8_t> columns;  // input pixel x of row r at x * kColumnStride + r * 3 (or the wide layout)
   ByteScratch bytes{kGroupBytes};
   std::uint8_t result[kGroupBytes + 4];
+  alignas(32) std::uint8_t results[kLanes][kWideColumnStride];  // kLanes output pixels of the group's rows (wide)
 };
 
 // Rows y .. y + rows - 1 of the source rectangle into the same rows of the
@@ -399,15 +416,6 @@ void FilterRowGroup(const RescaleJob& job, const FlatContributors& flat, const P
 // bytes (the fourth 0, which sums to 0 and raises no flag), so that the
 // pixel rules act on whole 32-bit lanes, and pixels move into and out of the
 // column order by transposes of 8 x 8 lanes.
-constexpr std::int32_t kWideColumnStride = kRowsTogether * 4;  // pixel x of row r at x * stride + r * 4
-constexpr std::int32_t kLanes = 8;
-
-struct WideRowScratch {
-  std::vector<std::uint8_t> columns;
-  Taps taps;
-  alignas(32) std::uint8_t results[kLanes][kWideColumnStride];  // kLanes output pixels of the group's rows
-};
-
 // v[a] lane b becomes v[b] lane a.
 SPROCKET_AVX2 inline void Transpose8x8(__m256i v[kLanes]) {
   const __m256i t0 = _mm256_unpacklo_epi32(v[0], v[1]);
@@ -480,24 +488,30 @@ SPROCKET_AVX2 void LayOutColumns(const RescaleJob& job, std::int32_t y, std::int
 
 // Output pixel i of the group's rows into `out` (four bytes a pixel) by the
 // pixel rules on whole lanes.
-SPROCKET_AVX2 void FilterWidePixel(const FlatContributors& flat, std::int32_t i, WideRowScratch& scratch,
+SPROCKET_AVX2 void FilterWidePixel(const FlatContributors& flat, std::int32_t i, RowScratch& scratch,
                                    std::uint8_t* out) {
-  Taps& taps = scratch.taps;
+  Taps& taps = scratch.bytes.taps;
   taps.Point(flat, i, scratch.columns.data(), kWideColumnStride);
   const __m256i zero = _mm256_setzero_si256();
   for (std::int32_t j = 0; j < kWideColumnStride; j += kChunk) {
-    const ChunkSums chunk = SumChunkInRegisters(taps, j);
-    const __m256i smooth = _mm256_cmpeq_epi32(chunk.rough, zero);
-    const __m256i near = _mm256_cmpeq_epi32(chunk.far, zero);
-    const __m256i snapped = _mm256_blendv_epi8(chunk.value, Load32(taps.lines.back() + j), near);
-    Store32(out + j, _mm256_blendv_epi8(snapped, Load32(taps.lines[0] + j), smooth));
+    const __m256i first = Load32(taps.lines[0] + j);
+    const __m256i rough = RoughChunk(taps, j);
+    if (_mm256_testz_si256(rough, rough) != 0) {
+      Store32(out + j, first);
+      continue;
+    }
+    const __m256i value = ValueChunk(taps, j);
+    const __m256i smooth = _mm256_cmpeq_epi32(rough, zero);
+    const __m256i near = _mm256_cmpeq_epi32(FarChunk(taps, j, value), zero);
+    const __m256i snapped = _mm256_blendv_epi8(value, Load32(taps.lines.back() + j), near);
+    Store32(out + j, _mm256_blendv_epi8(snapped, first, smooth));
   }
 }
 
 // Rows y .. y + rows - 1 of the source rectangle into the same rows of the
 // temporary picture, kLanes output pixels at a time.
 SPROCKET_AVX2 void FilterWideRowGroup(const RescaleJob& job, const FlatContributors& flat, std::int32_t y,
-                                      std::int32_t rows, WideRowScratch& scratch) {
+                                      std::int32_t rows, RowScratch& scratch) {
   LayOutColumns(job, y, rows, scratch.columns.data());
   for (std::int32_t i = 0; i < job.dw; i += kLanes) {
     const std::int32_t pixels = std::min(kLanes, job.dw - i);
@@ -522,29 +536,17 @@ SPROCKET_AVX2 void FilterWideRowGroup(const RescaleJob& job, const FlatContribut
 }
 #endif
 
-// The row pass over bands of rows, `rows` rows of the group at a time.
-void RunRowPass(const RescaleJob& job, const FlatContributors& across, const PixelPlaces& places) {
-  const std::int64_t rowWork = static_cast<std::int64_t>(across.pixel.size()) * 3;
-  const std::int32_t bands = BandCount(job.sh, rowWork);
+// Rows y .. y + rows - 1 (at most kRowsTogether) of the source rectangle
+// into the same rows of the temporary picture.
+void FilterGroup(const RescaleJob& job, const FlatContributors& across, const PixelPlaces& places, std::int32_t y,
+                 std::int32_t rows, RowScratch& scratch) {
 #if defined(__x86_64__) || defined(__i386__)
   if (kHasAvx2) {
-    std::vector<WideRowScratch> scratch(static_cast<std::size_t>(bands));
-    for (WideRowScratch& s : scratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kWideColumnStride);
-    RunBands(job.sh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
-      for (std::int32_t y = begin; y < end; y += kRowsTogether) {
-        FilterWideRowGroup(job, across, y, std::min(kRowsTogether, end - y), scratch[band]);
-      }
-    });
+    FilterWideRowGroup(job, across, y, rows, scratch);
     return;
   }
 #endif
-  std::vector<RowScratch> scratch(static_cast<std::size_t>(bands));
-  for (RowScratch& s : scratch) s.columns.resize(static_cast<std::size_t>(job.sw) * kColumnStride);
-  RunBands(job.sh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
-    for (std::int32_t y = begin; y < end; y += kRowsTogether) {
-      FilterRowGroup(job, across, places, y, std::min(kRowsTogether, end - y), scratch[band]);
-    }
-  });
+  FilterRowGroup(job, across, places, y, rows, scratch);
 }
 
 // One output row of the column pass: the weighted sum of whole temporary rows.
@@ -601,25 +603,40 @@ DibResult RunShortcut(const RescaleJob& job) {
 }
 
 // The tables of one size pair and filter: the flattened contributors of
-// both passes and the byte places of the widest row.
+// both passes and the byte places of the widest row; and the scratch of
+// each band, kept for the next picture with them.
 struct PassTables {
   std::int32_t sw = 0, sh = 0, dw = 0, dh = 0;
   RescaleFilter filter = kFilterMitchell;
   FlatContributors across;
   FlatContributors down;
   std::unique_ptr<PixelPlaces> places;
+  std::vector<RowScratch> rowScratch;
+  std::vector<ByteScratch> columnScratch;
 
   bool Fit(const RescaleJob& job) const {
     return places && sw == job.sw && sh == job.sh && dw == job.dw && dh == job.dh && filter == job.filter;
+  }
+
+  // Scratch for `bands` bands of each pass.
+  void ReserveBands(std::int32_t bands) {
+    const std::size_t count = static_cast<std::size_t>(bands);
+    for (std::size_t band = rowScratch.size(); band < count; ++band) {
+      rowScratch.emplace_back().columns.resize(static_cast<std::size_t>(sw) *
+                                               std::max(kColumnStride, kWideColumnStride));
+    }
+    while (columnScratch.size() < count) columnScratch.emplace_back(dw * 3);
   }
 };
 
 // The job's tables: those of the thread's last job when the sizes and the
 // filter are the same, else built now (and kept for the next job).
-DibResult TablesFor(const RescaleJob& job, const PassTables** tables) {
+DibResult TablesFor(const RescaleJob& job, PassTables** tables) {
   thread_local PassTables last;
   if (!last.Fit(job)) {
     last.places.reset();  // not a fit until every table is built
+    last.rowScratch.clear();
+    last.columnScratch.clear();
     DibResult result = Flatten(job.dw, job.sw, job.filter, last.across);
     if (result == kDibDone) result = Flatten(job.dh, job.sh, job.filter, last.down);
     if (result != kDibDone) return result;
@@ -635,20 +652,24 @@ DibResult TablesFor(const RescaleJob& job, const PassTables** tables) {
 }
 
 DibResult RunGeneral(const RescaleJob& job) {
-  const PassTables* tables = nullptr;
+  PassTables* tables = nullptr;
   const DibResult result = TablesFor(job, &tables);
   if (result != kDibDone) return result;
   const FlatContributors& across = tables->across;
   const FlatContributors& down = tables->down;
   const PixelPlaces& places = *tables->places;
-  RunRowPass(job, across, places);
-
-  const std::int64_t columnWork = static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3;
-  const std::int32_t bands = BandCount(job.dh, columnWork);
-  std::vector<ByteScratch> scratch(static_cast<std::size_t>(bands), ByteScratch(job.dw * 3));
-  RunBands(job.dh, bands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
+  const std::int32_t rowBands = BandCount(job.sh, static_cast<std::int64_t>(across.pixel.size()) * 3);
+  const std::int32_t columnBands =
+      BandCount(job.dh, static_cast<std::int64_t>(down.pixel.size()) / job.dh * job.dw * 3);
+  tables->ReserveBands(std::max(rowBands, columnBands));
+  RunBands(job.sh, rowBands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
+    for (std::int32_t y = begin; y < end; y += kRowsTogether) {
+      FilterGroup(job, across, places, y, std::min(kRowsTogether, end - y), tables->rowScratch[band]);
+    }
+  });
+  RunBands(job.dh, columnBands, [&](std::int32_t band, std::int32_t begin, std::int32_t end) {
     for (std::int32_t i = begin; i < end; ++i) {
-      FilterRows(job, down, places, i, scratch[band], DestinationRow(job, i));
+      FilterRows(job, down, places, i, tables->columnScratch[band], DestinationRow(job, i));
     }
   });
   return kDibDone;
