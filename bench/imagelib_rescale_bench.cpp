@@ -65,29 +65,21 @@ void BM_RescalePalTo640x480Plain(benchmark::State& state) { Rescale<RescaleFilte
 void BM_RescalePalTo640x480Fast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 640, 480); }
 // 720 x 480 movie frames into a 640 x 480 movie: the rows keep their number.
 void BM_RescaleNtscTo640x480Fast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 640, 480, 480); }
-// The same on one thread: the rescaler's own work, free of the pool's hand-offs.
-void BM_RescaleNtscTo640x480OneThread(benchmark::State& state) {
+// 720 x 480 frames on one thread: the rescaler's own work, free of the
+// pool's hand-offs.
+void RescaleOnOneThread(benchmark::State& state, int width, int height, Pattern pattern = Pattern::kNoise) {
   SetParallelFrameWork(false);
-  Rescale<RescaleFiltered>(state, 640, 480, 480);
+  Rescale<RescaleFiltered>(state, width, height, 480, pattern);
   SetParallelFrameWork(true);
 }
+void BM_RescaleNtscTo640x480OneThread(benchmark::State& state) { RescaleOnOneThread(state, 640, 480); }
 void BM_RescaleNtscBarsTo640x480OneThread(benchmark::State& state) {
-  SetParallelFrameWork(false);
-  Rescale<RescaleFiltered>(state, 640, 480, 480, Pattern::kBars);
-  SetParallelFrameWork(true);
+  RescaleOnOneThread(state, 640, 480, Pattern::kBars);
 }
-// Other size pairs of 720 x 480 frames on one thread: a shrink on both axes
-// and an enlargement on both (neither a 2:1 step).
-void BM_RescaleNtscTo320x240OneThread(benchmark::State& state) {
-  SetParallelFrameWork(false);
-  Rescale<RescaleFiltered>(state, 320, 240, 480);
-  SetParallelFrameWork(true);
-}
-void BM_RescaleNtscTo1024x768OneThread(benchmark::State& state) {
-  SetParallelFrameWork(false);
-  Rescale<RescaleFiltered>(state, 1024, 768, 480);
-  SetParallelFrameWork(true);
-}
+// Other size pairs: a shrink on both axes and an enlargement on both
+// (neither a 2:1 step).
+void BM_RescaleNtscTo320x240OneThread(benchmark::State& state) { RescaleOnOneThread(state, 320, 240); }
+void BM_RescaleNtscTo1024x768OneThread(benchmark::State& state) { RescaleOnOneThread(state, 1024, 768); }
 void BM_RescaleHalvePlain(benchmark::State& state) { Rescale<RescaleFilteredPlain>(state, 360, 288); }
 void BM_RescaleHalveFast(benchmark::State& state) { Rescale<RescaleFiltered>(state, 360, 288); }
 

@@ -3,18 +3,22 @@
 // integer sum, only computed in another order.
 //  - Contributor lists are flattened into arrays, built once per size pair
 //    and filter on each thread and kept for the next picture (a movie's
-//    frames are all scaled alike).
-//  - The row pass filters 32 rows at once from a column-ordered copy.
+//    frames are all scaled alike), with each band's scratch.
+//  - The row pass filters 32 rows at once from a column-ordered copy. With
+//    AVX2 each pixel of the copy takes four bytes (the fourth 0), pixels move
+//    in and out of column order by 8 x 8 transposes of 32-bit lanes, and the
+//    pixel rules act on whole lanes.
 //  - The column pass runs row by row: every pixel of an output row shares
 //    one contributor list, so each output row is a weighted sum of whole
-//    temporary rows.
-//  - Both passes sum 32 bytes at a time in registers with AVX2 where the
-//    processor has it, two contributors at a time with 16-bit multiply-adds
-//    when every weight fits 16 bits; contributors of weight 0 are left out
-//    of the sums (they still count for the pixel rules). Whether a byte
-//    lies near the first contributor's comes from the largest and smallest contributor byte, and the pixel
-//    rules read each byte's neighbours in its pixel through masks of the
-//    byte's place, so they run 32 bytes at a time too.
+//    temporary rows. With AVX2 the pixel rules read each byte's neighbours
+//    in its pixel through masks of the byte's place.
+//  - Sums take 32 bytes at a time with AVX2 where the processor has it, two
+//    contributors at a time with 16-bit multiply-adds when every weight fits
+//    16 bits; contributors of weight 0 are left out of the sums (they still
+//    count for the pixel rules). Whether a byte lies near the first
+//    contributor's comes from the largest and smallest contributor byte, and
+//    a chunk of nearly flat pixels copies the first contributor's bytes
+//    without summing.
 //  - Both passes split their rows into bands on the process's worker pool
 //    when the picture is large enough to pay for them, except on the
 //    threads that make pictures ahead, which have other frames beside them.
