@@ -165,22 +165,45 @@ struct ByteScratch {
   std::vector<std::uint8_t> value;  // the clamped, shifted sum
   std::vector<std::uint8_t> rough;  // 0xFF where a byte differs from the first contributor's by more than 1
   std::vector<std::uint8_t> far;    // 0xFF where the value lies more than 4 from the last contributor's byte
+  std::vector<std::int32_t> sums;   // the weighted sums, while they are made
+  std::vector<std::uint8_t> low;    // the smallest contributor byte
+  std::vector<std::uint8_t> high;   // the largest contributor byte
   Taps taps;
 
-  explicit ByteScratch(std::int32_t bytes) : value(bytes), rough(bytes + 2 * kMargin), far(bytes + 2 * kMargin) {}
+  explicit ByteScratch(std::int32_t bytes)
+      : value(bytes), rough(bytes + 2 * kMargin), far(bytes + 2 * kMargin), sums(bytes), low(bytes), high(bytes) {}
 };
 
-// The flags and value of byte j of the contributors' lines.
-inline void SumByte(const Taps& taps, std::int32_t j, ByteScratch& scratch) {
-  std::int32_t sum = 0;
-  for (std::int32_t k = 0; k < taps.SummedCount(); ++k) sum += taps.summed[k][j] * taps.weights[k];
-  bool rough = false;
-  const std::int32_t first = taps.lines[0][j];
-  for (const std::uint8_t* line : taps.lines) rough = rough || std::abs(line[j] - first) > 1;
-  const std::int32_t value = std::clamp(sum >> 14, 0, 255);
-  scratch.value[j] = static_cast<std::uint8_t>(value);
-  scratch.rough[kMargin + j] = rough ? 0xFF : 0;
-  scratch.far[kMargin + j] = std::abs(value - taps.lines.back()[j]) > 4 ? 0xFF : 0;
+// The flags and values of bytes begin .. end - 1 of the contributors'
+// lines, one line at a time over the whole range (loops the compiler turns
+// into vector code on any processor).
+void SumBytes(std::int32_t begin, std::int32_t end, ByteScratch& scratch) {
+  const Taps& taps = scratch.taps;
+  std::int32_t* sums = scratch.sums.data();
+  std::fill(sums + begin, sums + end, 0);
+  for (std::int32_t k = 0; k < taps.SummedCount(); ++k) {
+    const std::uint8_t* line = taps.summed[k];
+    const std::int32_t weight = taps.weights[k];
+    for (std::int32_t j = begin; j < end; ++j) sums[j] += line[j] * weight;
+  }
+  const std::uint8_t* first = taps.lines[0];
+  std::uint8_t* low = scratch.low.data();
+  std::uint8_t* high = scratch.high.data();
+  std::copy(first + begin, first + end, low + begin);
+  std::copy(first + begin, first + end, high + begin);
+  for (const std::uint8_t* line : taps.lines) {
+    for (std::int32_t j = begin; j < end; ++j) {
+      low[j] = std::min(low[j], line[j]);
+      high[j] = std::max(high[j], line[j]);
+    }
+  }
+  const std::uint8_t* last = taps.lines.back();
+  for (std::int32_t j = begin; j < end; ++j) {
+    const std::int32_t value = std::clamp(sums[j] >> 14, 0, 255);
+    scratch.value[j] = static_cast<std::uint8_t>(value);
+    scratch.rough[kMargin + j] = high[j] - first[j] > 1 || first[j] - low[j] > 1 ? 0xFF : 0;
+    scratch.far[kMargin + j] = std::abs(value - last[j]) > 4 ? 0xFF : 0;
+  }
 }
 
 // Output byte j by the pixel rule: a nearly flat pixel copies the first
@@ -199,7 +222,7 @@ inline std::uint8_t PixelRuleByte(const Taps& taps, const PixelPlaces& places, c
 
 // The bytes of one pass's output row (or row group) on any processor.
 void FilterBytesPlain(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
-  for (std::int32_t j = 0; j < bytes; ++j) SumByte(scratch.taps, j, scratch);
+  SumBytes(0, bytes, scratch);
   for (std::int32_t j = 0; j < bytes; ++j) out[j] = PixelRuleByte(scratch.taps, places, scratch, j);
 }
 
@@ -332,7 +355,7 @@ SPROCKET_AVX2 void FilterBytesAvx2(std::int32_t bytes, const PixelPlaces& places
   const Taps& taps = scratch.taps;
   const std::int32_t chunked = bytes - bytes % kChunk;
   for (std::int32_t j = 0; j < chunked; j += kChunk) Store32(scratch.rough.data() + kMargin + j, RoughChunk(taps, j));
-  for (std::int32_t j = chunked; j < bytes; ++j) SumByte(taps, j, scratch);
+  SumBytes(chunked, bytes, scratch);
   for (std::int32_t j = 0; j < chunked; j += kChunk) {
     if (!AnyNear(scratch.rough.data(), j)) {
       Store32(out + j, Load32(taps.lines[0] + j));
