@@ -31,6 +31,7 @@
 
 #include "imagelib/rescale_internal.h"
 #include "imagelib/rescale_kernels.h"
+#include "platform/processor_features.h"
 #include "platform/run_ahead.h"
 #include "platform/worker_pool.h"
 
@@ -375,17 +376,13 @@ SPROCKET_AVX2 void FilterBytesAvx2(std::int32_t bytes, const PixelPlaces& places
   for (std::int32_t j = chunked; j < bytes; ++j) out[j] = PixelRuleByte(taps, places, scratch, j);
 }
 
-const bool kHasAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
 #endif
 
 // The output bytes of `bytes` / 3 pixels from the contributors' lines in
 // scratch.taps.
 void FilterBytes(std::int32_t bytes, const PixelPlaces& places, ByteScratch& scratch, std::uint8_t* out) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (kHasAvx2) {
+  if (Processor().avx2) {
     FilterBytesAvx2(bytes, places, scratch, out);
     return;
   }
@@ -568,7 +565,7 @@ SPROCKET_AVX2 void FilterWideRowGroup(const RescaleJob& job, const FlatContribut
 void FilterGroup(const RescaleJob& job, const FlatContributors& across, const PixelPlaces& places, std::int32_t y,
                  std::int32_t rows, RowScratch& scratch) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (kHasAvx2) {
+  if (Processor().avx2) {
     FilterWideRowGroup(job, across, y, rows, scratch);
     return;
   }
