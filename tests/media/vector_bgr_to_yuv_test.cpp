@@ -100,15 +100,15 @@ int LargestDifference(const AVFrame& a, const AVFrame& b) {
   return largest;
 }
 
-// The planes of `picture` as the vector road's plain code writes them.
-FramePtr ConvertPlain(const Picture& picture, AVPixelFormat format) {
+// The planes of `picture` as the vector road writes them with `instructions`.
+FramePtr ConvertWith(const Picture& picture, AVPixelFormat format, VectorBgrToYuv::Instructions instructions) {
   FramePtr frame(av_frame_alloc());
   frame->format = format;
   frame->width = picture.width;
   frame->height = picture.height;
   EXPECT_GE(av_frame_get_buffer(frame.get(), 0), 0);
-  VectorBgrToYuv plain(VectorBgrToYuv::Instructions::kPlain);
-  EXPECT_TRUE(plain.Convert(picture.bytes.data(), picture.stride, frame.get()));
+  VectorBgrToYuv vector(instructions);
+  EXPECT_TRUE(vector.Convert(picture.bytes.data(), picture.stride, frame.get()));
   return frame;
 }
 
@@ -118,10 +118,12 @@ void ExpectExactRoadBytes(const Picture& picture, AVPixelFormat format, const st
   ASSERT_EQ(vector->format, format);
   EXPECT_EQ(LargestDifference(*exact, *vector), 0)
       << what << " into " << av_get_pix_fmt_name(format) << " at " << picture.width << "x" << picture.height;
-  if (VectorBgrToYuv::Takes(format, picture.width, picture.height)) {
-    EXPECT_EQ(LargestDifference(*exact, *ConvertPlain(picture, format)), 0)
-        << what << " (plain code) into " << av_get_pix_fmt_name(format) << " at " << picture.width << "x"
-        << picture.height;
+  if (!VectorBgrToYuv::Takes(format, picture.width, picture.height)) return;
+  // The narrower instructions (where the processor has them) and plain code.
+  for (auto instructions : {VectorBgrToYuv::Instructions::kSse41, VectorBgrToYuv::Instructions::kPlain}) {
+    EXPECT_EQ(LargestDifference(*exact, *ConvertWith(picture, format, instructions)), 0)
+        << what << " (instructions " << static_cast<int>(instructions) << ") into " << av_get_pix_fmt_name(format)
+        << " at " << picture.width << "x" << picture.height;
   }
 }
 

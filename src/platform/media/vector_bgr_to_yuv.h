@@ -15,9 +15,9 @@ namespace sprocket::media_detail {
 
 class VectorBgrToYuv {
 public:
-  // The processor's vector instructions where it has them, or plain code
-  // (for comparisons).
-  enum class Instructions { kBest, kPlain };
+  // The processor's widest vector instructions (AVX2, else SSE4.1), SSE4.1
+  // where the processor has them, or plain code (for comparisons).
+  enum class Instructions { kBest, kSse41, kPlain };
 
   explicit VectorBgrToYuv(Instructions instructions = Instructions::kBest) : instructions_(instructions) {}
 
