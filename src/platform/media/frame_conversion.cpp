@@ -145,7 +145,7 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
-  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, matrix, fullRange, width);
+  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, width);
   if (!vector && !PrepareExactRoad(width, height, format, matrix, fullRange)) {
     Fail(error, "The decoded picture format cannot be converted.");
     return {};

@@ -22,9 +22,8 @@
 namespace sprocket::media_detail {
 
 // The road of a colour conversion: vector code where it takes the picture
-// (decoded pictures within 50 dB of the exact road, pictures to encode byte
-// for byte the same), else the scaler's exact generic road; or the exact road
-// always (for comparisons).
+// (byte for byte the exact road's), else the scaler's exact generic road; or
+// the exact road always (for comparisons).
 enum class ColourRoad { kVector, kExact };
 
 class DecodedFrameConverter {
