@@ -9,6 +9,9 @@
 #
 # Without OTHER_BUILD_DIR the build's default road is compared with its
 # --one-thread road. Stops with a message at the first difference.
+# FRAME_CHECKSUMS_COMPRESSOR=MJPG (a four-character code) writes the movies
+# with that compressor instead, so that the colour conversion for the
+# compressor and the compressor are compared too (the stored frames' bytes).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/peers.sh"
 [[ $# -ge 1 ]] || bench_fail "usage: bench/frame_checksums.sh BUILD_DIR [OTHER_BUILD_DIR]"
@@ -35,13 +38,15 @@ write_dissolve_timeline dissolve.tle 10 "[]" clip0.avi clip1.avi
 write_dissolve_timeline blur.tle 10 "$blur" clip0.avi clip1.avi
 write_dissolve_timeline five.tle 6 "[]" short0.avi short1.avi short2.avi short3.avi short4.avi
 write_config 640 480
-sed -i 's/^VCompressionType=.*/VCompressionType=DIB /' config/RODUVER.INI
+compressor="${FRAME_CHECKSUMS_COMPRESSOR:-DIB }"
+sed -i "s/^VCompressionType=.*/VCompressionType=$compressor/" config/RODUVER.INI
 
-# checksums PROGRAM OPTION TIMELINE: the per-frame checksums of its raw movie.
+# checksums PROGRAM OPTION TIMELINE: the per-frame checksums of its movie's
+# stored frames.
 checksums() {
   "$1" "$3" --out "$work/raw.avi" --config "$work/config" --yes $2 >logs/render.out 2>&1 ||
     { tail -n 5 logs/render.out >&2; bench_fail "$1 failed on $3"; }
-  ffmpeg -hide_banner -loglevel error -nostdin -i raw.avi -map 0:v -f framemd5 - | grep -v '^#'
+  ffmpeg -hide_banner -loglevel error -nostdin -i raw.avi -map 0:v -c copy -f framemd5 - | grep -v '^#'
   rm -f raw.avi
 }
 for timeline in dissolve.tle blur.tle five.tle; do

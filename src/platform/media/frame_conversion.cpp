@@ -145,7 +145,7 @@ GlobalBlock DecodedFrameConverter::ToDib24(const AVFrame* frame, std::string* er
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   AVPixelFormat format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   int matrix = MatrixOf(frame->colorspace, height);
-  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, matrix, fullRange, width);
+  const bool vector = road_ == ColourRoad::kVector && VectorYuvToBgr::Takes(format, width);
   if (!vector && !PrepareExactRoad(width, height, format, matrix, fullRange)) {
     Fail(error, "The decoded picture format cannot be converted.");
     return {};
@@ -222,27 +222,17 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     return false;
   }
   if (format_ == AV_PIX_FMT_PAL8) return CopyPaletteDib(palette, pixels, stride, target, error);
-  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
-  // Pictures converted beside others in flight: no slices.
-  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
-  if (!context_ || bits != sourceBits_ || sliced != sliced_) {
-    AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
-    bool fullRange = false;
-    AVPixelFormat target = PlainYuvFormat(format_, &fullRange);  // same planes, range told below
-    context_ = NewConverter(width_, height_, source, target, kEncodeFlags, sliced);
-    sliced_ = sliced;
-    if (!context_) {
-      Fail(error, "The picture cannot be converted for the compressor.");
-      return false;
-    }
-    if (IsYuv(target)) {
-      const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
-      sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
-    }
-    sourceBits_ = bits;
-  }
+  const bool vector = bits == 24 && road_ == ColourRoad::kVector && VectorBgrToYuv::Takes(format_, width_, height_);
+  if (!vector && !PrepareExactRoad(bits, error)) return false;
 
   if (!AllocatePicture(target, format_, width_, height_, error)) return false;
+  if (vector) {
+    if (!vector_.Convert(pixels, stride, target)) {
+      Fail(error, "The picture could not be converted for the compressor.");
+      return false;
+    }
+    return true;
+  }
   if (bits == 24) {
     FramePtr source = FrameOverDib(pixels, stride, width_, height_, AV_PIX_FMT_BGR24,
                                    static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_));
@@ -263,6 +253,30 @@ bool EncoderFrameConverter::FromDib(const DibInfoHeader& header, const std::uint
     Fail(error, "The picture could not be converted for the compressor.");
     return false;
   }
+  return true;
+}
+
+// The exact road's scaler from DIBs of `bits` bits, made again when they
+// change. False with `error` set when the scaler refuses the format.
+bool EncoderFrameConverter::PrepareExactRoad(int bits, std::string* error) {
+  conversions_ = std::min(conversions_ + 1, kConversionsBeforeSlices + 1);
+  // Pictures converted beside others in flight: no slices.
+  const bool sliced = conversions_ > kConversionsBeforeSlices && !OnRunAheadThread();
+  if (context_ && bits == sourceBits_ && sliced == sliced_) return true;
+  const AVPixelFormat source = bits == 24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_PAL8;
+  bool fullRange = false;
+  const AVPixelFormat target = PlainYuvFormat(format_, &fullRange);  // same planes, range told below
+  context_ = NewConverter(width_, height_, source, target, kEncodeFlags, sliced);
+  sliced_ = sliced;
+  if (!context_) {
+    Fail(error, "The picture cannot be converted for the compressor.");
+    return false;
+  }
+  if (IsYuv(target)) {
+    const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
+    sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
+  }
+  sourceBits_ = bits;
   return true;
 }
 

@@ -16,14 +16,14 @@
 #include "platform/global_memory.h"
 #include "platform/media/ffmpeg_handles.h"
 #include "platform/media/padded_pixels.h"
+#include "platform/media/vector_bgr_to_yuv.h"
 #include "platform/media/vector_colour.h"
 
 namespace sprocket::media_detail {
 
-// The road of decoded pictures' colour conversion: vector code where it takes
-// the picture (within 50 dB of the exact road, about three times as fast),
-// else the scaler's exact generic road; or the exact road always (for
-// comparisons).
+// The road of a colour conversion: vector code where it takes the picture
+// (byte for byte the exact road's), else the scaler's exact generic road; or
+// the exact road always (for comparisons).
 enum class ColourRoad { kVector, kExact };
 
 class DecodedFrameConverter {
@@ -51,11 +51,14 @@ private:
 
 class EncoderFrameConverter {
 public:
-  // Prepares conversions of `width` x `height` DIBs into `format`.
+  explicit EncoderFrameConverter(ColourRoad road = ColourRoad::kVector) : road_(road) {}
+  // Prepares conversions of `width` x `height` DIBs into `format` (the
+  // exact road's scaler is made again for them).
   void Configure(int width, int height, AVPixelFormat format) {
     width_ = width;
     height_ = height;
     format_ = format;
+    context_.reset();
   }
   // Fills `target` (allocated here) from a packed DIB's pixels, copied with
   // FFmpeg's padding, with `stride` bytes a row and, for 8 bits, a palette of
@@ -66,7 +69,10 @@ public:
 private:
   bool CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
                       std::string* error);
+  bool PrepareExactRoad(int bits, std::string* error);
 
+  ColourRoad road_;
+  VectorBgrToYuv vector_;
   ScaleContextPtr context_;
   int width_ = 0;
   int height_ = 0;
