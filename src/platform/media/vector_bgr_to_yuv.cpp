@@ -8,6 +8,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/processor_features.h"
+
 namespace sprocket::media_detail {
 namespace {
 
@@ -425,15 +427,6 @@ struct Avx2Rows {
   }
 };
 
-const bool kHasAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
-
-const bool kHasSse41 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("sse4.1") != 0;
-}();
 #endif
 
 std::uint8_t* PlaneRow(AVFrame* frame, int plane, int row) {
@@ -607,11 +600,11 @@ bool VectorBgrToYuv::Convert(const std::uint8_t* pixels, std::int32_t stride, AV
   scratch_.resize(ScratchSize(target->width, halfRows));
   const Scratch s = CarveScratch(scratch_.data(), target->width, halfRows);
 #if defined(__x86_64__) || defined(__i386__)
-  if (kHasAvx2 && instructions_ == Instructions::kBest) {
+  if (Processor().avx2 && instructions_ == Instructions::kBest) {
     ConvertRows<Avx2Rows>(layout, pixels, stride, target, s);
     return true;
   }
-  if (kHasSse41 && instructions_ != Instructions::kPlain) {
+  if (Processor().sse41 && instructions_ != Instructions::kPlain) {
     ConvertRows<Sse41Rows>(layout, pixels, stride, target, s);
     return true;
   }

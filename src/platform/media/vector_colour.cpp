@@ -9,6 +9,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/processor_features.h"
+
 namespace sprocket::media_detail {
 namespace {
 
@@ -256,10 +258,6 @@ struct Avx2Pixels {
   }
 };
 
-const bool kHasAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
 #endif
 
 struct Rows {
@@ -274,7 +272,7 @@ struct Rows {
 void PadChroma(bool vector, const std::uint8_t* in, int chroma, std::int16_t* padded) {
   int k = 0;
 #if defined(__x86_64__) || defined(__i386__)
-  if (vector && kHasAvx2) k = Avx2Pixels::Widen(in, chroma, padded + kChromaBefore);
+  if (vector && Processor().avx2) k = Avx2Pixels::Widen(in, chroma, padded + kChromaBefore);
 #endif
   for (; k < chroma; ++k) padded[kChromaBefore + k] = in[k];
   for (k = 0; k < kChromaBefore; ++k) padded[k] = in[0];
@@ -283,7 +281,7 @@ void PadChroma(bool vector, const std::uint8_t* in, int chroma, std::int16_t* pa
 
 void DoubleRow(bool vector, const std::int16_t* padded, int chroma, std::int16_t* even, std::int16_t* odd) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (vector && kHasAvx2) {
+  if (vector && Processor().avx2) {
     Avx2Pixels::Double(padded, chroma, even, odd);
     return;
   }
@@ -295,7 +293,7 @@ template <typename Chroma>
 void WriteRow(bool vector, const std::uint8_t* luma, const Chroma& u, const Chroma& v, int width, const Coefficients& k,
               std::uint8_t* bgr) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (vector && kHasAvx2) {
+  if (vector && Processor().avx2) {
     if constexpr (std::is_same_v<Chroma, HalfWidthRow>) {
       Avx2Pixels::HalfWidth(luma, u, v, width, k, bgr);
     } else {
