@@ -163,6 +163,20 @@ void WaveSeeds(const fs::path& out, const fs::path& scratch) {
   KeepFile(WriteSound(scratch / "d.wav", 8, 2, 22050), out / "clip_sound" / "stereo8-slow.wav", {1});
 }
 
+// A short compressed movie of `compressor` (three frames) kept as `kept`.
+void MovieSeed(const fs::path& made, FourCC compressor, int width, int height, const fs::path& kept) {
+  AviVideoFormat video;
+  video.width = width;
+  video.height = height;
+  video.rate = 5;
+  video.compressor = compressor;
+  AviWriter writer;
+  if (!writer.Open(made.string(), video, std::nullopt)) return;
+  const Bytes picture = Picture24(width, height);
+  for (int frame = 0; frame < 3; ++frame) writer.WriteFrame(picture.data(), picture.size());
+  if (writer.Finish()) KeepFile(made, kept);
+}
+
 void AviSeeds(const fs::path& out, const fs::path& scratch) {
   const fs::path made = scratch / "seed.avi";
   AviVideoFormat video;
@@ -179,6 +193,11 @@ void AviSeeds(const fs::path& out, const fs::path& scratch) {
     writer.WriteAudio(sound.data(), sound.size());
   }
   if (writer.Finish()) KeepFile(made, out / "avi_index" / "two-frames-with-sound.avi");
+  fs::create_directories(out / "movie_frames");
+  fs::copy_file(out / "avi_index" / "two-frames-with-sound.avi", out / "movie_frames" / "uncompressed-with-sound.avi",
+                fs::copy_options::overwrite_existing);
+  MovieSeed(scratch / "mjpg.avi", MakeFourCC("MJPG"), 22, 14, out / "movie_frames" / "motion-jpeg-22x14.avi");
+  MovieSeed(scratch / "fmp4.avi", MakeFourCC("FMP4"), 32, 16, out / "movie_frames" / "mpeg4-32x16.avi");
 }
 
 void SettingsSeeds(const fs::path& out, const fs::path& scratch) {
