@@ -163,41 +163,36 @@ void WaveSeeds(const fs::path& out, const fs::path& scratch) {
   KeepFile(WriteSound(scratch / "d.wav", 8, 2, 22050), out / "clip_sound" / "stereo8-slow.wav", {1});
 }
 
-// A short compressed movie of `compressor` (three frames) kept as `kept`.
-void MovieSeed(const fs::path& made, FourCC compressor, int width, int height, const fs::path& kept) {
+// A short movie of `frames` pictures of width x height, compressed by
+// `compressor` (0: uncompressed), with a picture's length of silence after
+// each picture when `sound` is given; kept as `kept`.
+void MovieSeed(const fs::path& made, FourCC compressor, int width, int height, int frames,
+               const std::optional<AviAudioFormat>& sound, const fs::path& kept) {
   AviVideoFormat video;
   video.width = width;
   video.height = height;
   video.rate = 5;
   video.compressor = compressor;
   AviWriter writer;
-  if (!writer.Open(made.string(), video, std::nullopt)) return;
+  if (!writer.Open(made.string(), video, sound)) return;
   const Bytes picture = Picture24(width, height);
-  for (int frame = 0; frame < 3; ++frame) writer.WriteFrame(picture.data(), picture.size());
+  const Bytes samples(
+      sound ? static_cast<std::size_t>(sound->rate / video.rate * sound->channels * sound->bits / 8) : 0, 128);
+  for (int frame = 0; frame < frames; ++frame) {
+    writer.WriteFrame(picture.data(), picture.size());
+    if (sound) writer.WriteAudio(samples.data(), samples.size());
+  }
   if (writer.Finish()) KeepFile(made, kept);
 }
 
 void AviSeeds(const fs::path& out, const fs::path& scratch) {
-  const fs::path made = scratch / "seed.avi";
-  AviVideoFormat video;
-  video.width = 8;
-  video.height = 8;
-  video.rate = 5;
-  AviAudioFormat audio{8, 8000, 1};
-  AviWriter writer;
-  if (!writer.Open(made.string(), video, audio)) return;
-  const Bytes picture = Picture24(8, 8);
-  const Bytes sound(1600, 128);
-  for (int frame = 0; frame < 2; ++frame) {
-    writer.WriteFrame(picture.data(), picture.size());
-    writer.WriteAudio(sound.data(), sound.size());
-  }
-  if (writer.Finish()) KeepFile(made, out / "avi_index" / "two-frames-with-sound.avi");
-  fs::create_directories(out / "movie_frames");
-  fs::copy_file(out / "avi_index" / "two-frames-with-sound.avi", out / "movie_frames" / "uncompressed-with-sound.avi",
-                fs::copy_options::overwrite_existing);
-  MovieSeed(scratch / "mjpg.avi", MakeFourCC("MJPG"), 22, 14, out / "movie_frames" / "motion-jpeg-22x14.avi");
-  MovieSeed(scratch / "fmp4.avi", MakeFourCC("FMP4"), 32, 16, out / "movie_frames" / "mpeg4-32x16.avi");
+  const AviAudioFormat sound{8, 8000, 1};
+  MovieSeed(scratch / "seed.avi", 0, 8, 8, 2, sound, out / "avi_index" / "two-frames-with-sound.avi");
+  MovieSeed(scratch / "seed.avi", 0, 8, 8, 2, sound, out / "movie_frames" / "uncompressed-with-sound.avi");
+  MovieSeed(scratch / "mjpg.avi", MakeFourCC("MJPG"), 22, 14, 3, std::nullopt,
+            out / "movie_frames" / "motion-jpeg-22x14.avi");
+  MovieSeed(scratch / "fmp4.avi", MakeFourCC("FMP4"), 32, 16, 3, std::nullopt,
+            out / "movie_frames" / "mpeg4-32x16.avi");
 }
 
 void SettingsSeeds(const fs::path& out, const fs::path& scratch) {

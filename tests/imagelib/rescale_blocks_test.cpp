@@ -1,5 +1,5 @@
 // The fast rescaler passes against the plain ones where the fast passes cut
-// their work into pieces: blocks of 8 pixels and groups of 32 rows with
+// their work up: blocks of 8 pixels and groups of 32 rows with
 // partial ends, 32-byte chunks, and chunks of nearly flat pixels next to
 // rough ones, which skip the sums.
 
@@ -73,7 +73,7 @@ std::string Describe(const SizePair& c, Fill fill) {
 // Widths around the 8-pixel blocks, heights around the 32-row groups and the
 // 8-row blocks within them, one axis keeping its length, 1-pixel pictures,
 // and a strong shrink with long contributor lists.
-TEST(RescaleFilteredPieces, FastAndPlainAgreeOverSizePairsFillsAndFilters) {
+TEST(RescaleFilteredBlocks, FastAndPlainAgreeOverSizePairsFillsAndFilters) {
   std::mt19937 random(2026);
   const SizePair pairs[] = {{8, 8, 8, 8},     {9, 1, 17, 1},     {1, 9, 1, 33},    {1, 1, 11, 3},    {11, 33, 8, 31},
                             {16, 32, 24, 32}, {17, 31, 15, 65},  {24, 40, 23, 40}, {43, 64, 41, 97}, {131, 65, 120, 65},
@@ -93,7 +93,7 @@ TEST(RescaleFilteredPieces, FastAndPlainAgreeOverSizePairsFillsAndFilters) {
 
 // Rectangles inside larger pictures: the row reads start inside a row and
 // stop at the rectangle's end, and only the destination rectangle changes.
-TEST(RescaleFilteredPieces, FastAndPlainAgreeOnRectanglesInsideLargerPictures) {
+TEST(RescaleFilteredBlocks, FastAndPlainAgreeOnRectanglesInsideLargerPictures) {
   std::mt19937 random(77);
   Picture source(61, 45);
   FillPicture(source, Fill::kBlocks, random);
@@ -115,7 +115,7 @@ TEST(RescaleFilteredPieces, FastAndPlainAgreeOnRectanglesInsideLargerPictures) {
 // Movie frames alike on one thread and on the worker pool, one after another
 // with the same size pair: the tables and scratch kept between frames serve
 // a changing number of bands.
-TEST(RescaleFilteredPieces, MovieFramesAgreeOnOneThreadAndOnThePool) {
+TEST(RescaleFilteredBlocks, MovieFramesAgreeOnOneThreadAndOnThePool) {
   std::mt19937 random(5);
   for (const bool parallel : {false, true, false}) {
     SetParallelFrameWork(parallel);
