@@ -22,6 +22,15 @@ constexpr std::size_t kOpenReaders = 8;
 
 bool IsAnimationFile(const std::string& path) { return HasExtension(path, ".flc") || HasExtension(path, ".fli"); }
 
+// Frame `frame` of the reader's movie (clamped to its frames) at width x
+// height; empty when it cannot be read.
+DibPicture ScaledFrame(VideoFrameReader& reader, std::int64_t frame, int width, int height) {
+  if (reader.FrameCount() <= 0) return {};
+  DibPicture picture = DibPicture::Adopt(reader.ReadFrame(std::clamp<std::int64_t>(frame, 0, reader.FrameCount() - 1)));
+  if (!picture) return {};
+  return ScaleDib24(picture.data(), width, height);
+}
+
 }  // namespace
 
 VideoFrameReader* SmallPictureReaders::For(const std::string& path, DecodeSize size) {
@@ -41,22 +50,18 @@ VideoFrameReader* SmallPictureReaders::For(const std::string& path, DecodeSize s
 
 DibPicture CompositorFrameSource::SmallMovieFrame(const std::string& path, std::int64_t frame, int width, int height) {
   VideoFrameReader* reader = readers_.For(path, DecodeSize{width, height});
-  if (reader == nullptr || reader->FrameCount() <= 0) return {};
-  DibPicture picture =
-      DibPicture::Adopt(reader->ReadFrame(std::clamp<std::int64_t>(frame, 0, reader->FrameCount() - 1)));
-  if (!picture) return {};
-  return ScaleDib24(picture.data(), width, height);
+  return reader != nullptr ? ScaledFrame(*reader, frame, width, height) : DibPicture{};
 }
 
 DibPicture CompositorFrameSource::OtherFileFrame(const TLEvent& clip, std::int32_t ms, int width, int height) {
   VideoFrameReader* reader = readers_.For(clip.MediaPath(), DecodeSize{width, height});
   if (reader == nullptr) return {};
   const double fps = reader->FramesPerSecond();
-  if (!(fps > 0.0) || reader->FrameCount() <= 0) return {};
+  if (!(fps > 0.0)) return {};
   const std::int32_t speed = clip.speed > 0 ? clip.speed : kNormalSpeed;
   const double offset = static_cast<double>(std::max(ms - clip.time, 0)) * speed / 100.0;
   const double mediaMs = clip.reverse != 0 ? clip.playOut - offset - 1000.0 / fps : clip.playIn + offset;
-  return SmallMovieFrame(clip.MediaPath(), static_cast<std::int64_t>(mediaMs * fps / 1000.0), width, height);
+  return ScaledFrame(*reader, static_cast<std::int64_t>(mediaMs * fps / 1000.0), width, height);
 }
 
 DibPicture CompositorFrameSource::FrameAt(const TLEvent& clip, std::int32_t rate, std::int32_t ms, int width,

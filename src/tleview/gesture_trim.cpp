@@ -45,12 +45,11 @@ void TrimGesture::Move(QPoint point) {
   if (!PastThreshold(point)) return;
   EraseFeedback();
   ViewDragState& drag = view_.drag;
-  drag.draggedEdgeX2 =
-      view_.GetDocument().TimeToX(TrimmedEdgeTime(view_.GetDocument(), *clip_, edge_, DraggedTime(point)));
+  const CTestDoc& doc = view_.GetDocument();
+  drag.draggedEdgeX2 = doc.TimeToX(TrimmedEdgeTime(doc, *clip_, edge_, DraggedTime(point)));
   const std::int32_t top = view_.TrackTop(clip_->trackNumber);
-  drag.trimBandRect =
-      ClipRect{std::min(drag.draggedEdgeX1, drag.draggedEdgeX2), top + 2,
-               std::max(drag.draggedEdgeX1, drag.draggedEdgeX2), top + view_.GetDocument().RowHeight() - 1};
+  drag.trimBandRect = ClipRect{std::min(drag.draggedEdgeX1, drag.draggedEdgeX2), top + 2,
+                               std::max(drag.draggedEdgeX1, drag.draggedEdgeX2), top + doc.RowHeight() - 1};
   DrawFeedback();
 }
 
