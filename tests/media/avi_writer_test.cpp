@@ -365,14 +365,75 @@ TEST(AviWriter, PalettePicturesKeepTheirColours) {
   }
 }
 
+// Writes `frames` numbered pictures of `width` x `height` with `code`.
+// Empty on success, else the writer's error.
+std::string WriteNumberedMovie(const std::string& path, const char* code, int frames, int width, int height) {
+  AviVideoFormat format = SmallFormat(code);
+  format.width = width;
+  format.height = height;
+  format.quality = 9000;
+  AviWriter writer;
+  bool ok = writer.Open(path, format, std::nullopt);
+  for (int i = 0; ok && i < frames; ++i) ok = writer.WriteFrame(testing::MakeNumberedPicture(i, width, height).get());
+  return ok && writer.Finish() ? "" : writer.ErrorText();
+}
+
+// Decoded pictures of another size, range and chroma layout are compressed
+// scaled to the movie's size: each frame shows its own picture in its own
+// colours. Compressors that do not take YUV pictures take none.
+TEST(AviWriter, DecodedPicturesAreScaledIntoTheMovie) {
+  TempDir dir;
+  const std::string source = (dir / "source.avi").string();
+  const std::string movie = (dir / "movie.avi").string();
+  constexpr int kFrames = 6;
+  // Full-range 4:2:2 and limited-range 4:2:0 pictures, twice the movie's size.
+  for (const char* code : {"MJPG", "FMP4"}) {
+    SCOPED_TRACE(code);
+    ASSERT_EQ(WriteNumberedMovie(source, code, kFrames, 2 * testing::kClipWidth, 2 * testing::kClipHeight), "");
+    VideoFrameReader decoded;
+    ASSERT_TRUE(decoded.Open(source));
+    AviWriter writer;
+    ASSERT_TRUE(writer.Open(movie, SmallFormat("MJPG"), std::nullopt)) << writer.ErrorText();
+    for (int i = 0; i < kFrames; ++i) {
+      const DecodedVideoFrame frame = decoded.ReadDecodedFrame(i);
+      ASSERT_TRUE(writer.TakesDecodedFrame(frame));
+      ASSERT_TRUE(writer.WriteDecodedFrame(frame)) << writer.ErrorText();
+    }
+    ASSERT_TRUE(writer.Finish()) << writer.ErrorText();
+    VideoFrameReader written;
+    ASSERT_TRUE(written.Open(movie));
+    ASSERT_EQ(written.Width(), testing::kClipWidth);
+    ASSERT_EQ(written.FrameCount(), kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+      const GlobalBlock got = written.ReadFrame(i);
+      const GlobalBlock original = decoded.ReadFrame(i);
+      EXPECT_EQ(testing::ReadPictureNumber(got.get()), i);
+      // The middle of the blue and the green block keep their colours.
+      for (const auto& [x, y] : {std::pair{40, 36}, std::pair{56, 36}}) {
+        std::uint8_t want[3];
+        std::uint8_t have[3];
+        testing::PixelAt(original.get(), 2 * x, 2 * y, want);
+        testing::PixelAt(got.get(), x, y, have);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(have[c], want[c], 10) << "frame " << i << " channel " << c;
+      }
+    }
+  }
+
+  AviWriter uncompressed;
+  ASSERT_TRUE(uncompressed.Open(movie, SmallFormat("DIB "), std::nullopt));
+  EXPECT_FALSE(uncompressed.TakesDecodedFrames());
+  EXPECT_FALSE(uncompressed.WriteDecodedFrame(VideoFrameReader().ReadDecodedFrame(0)));
+}
+
 // Writes a movie of pictures, copied samples, repeats and sound, handing
 // every picture in one block that is drawn over again as soon as the
 // writer returns. The file's bytes, or the writer's error.
 std::string WriteMixedMovie(const std::string& path, const char* code, int bitCount, bool parallel,
-                            const std::string& source) {
+                            const std::string& source, const std::string& decodedSource) {
   SetParallelFrameWork(parallel);
   AviFileIndex index;
-  if (!index.Open(source)) return "no source";
+  VideoFrameReader decodedFrames;
+  if (!index.Open(source) || !decodedFrames.Open(decodedSource)) return "no source";
   AviVideoFormat format = SmallFormat(code);
   format.bitCount = bitCount;
   format.keyFrameEvery = 5;
@@ -387,6 +448,8 @@ std::string WriteMixedMovie(const std::string& path, const char* code, int bitCo
       ok = index.ReadSample(0, i % 10, &sample) && writer.WriteRawSample(sample.data(), sample.size(), true);
     } else if (i % 17 == 8) {
       ok = writer.WriteRepeatFrame();
+    } else if (i % 7 == 2 && writer.TakesDecodedFrames()) {
+      ok = writer.WriteDecodedFrame(decodedFrames.ReadDecodedFrame(i % 10), i % 3 == 0);
     } else {
       ok = writer.WriteFrame(picture.get(), i % 9 == 0);
     }
@@ -410,14 +473,17 @@ TEST(AviWriter, PicturesConvertedAndCompressedOnThreadsMakeTheOneThreadFile) {
   TempDir dir;
   const std::string source = (dir / "source.avi").string();
   ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
+  const std::string larger = (dir / "larger.avi").string();
+  ASSERT_EQ(WriteNumberedMovie(larger, "FMP4", 10, 96, 72), "");
   struct Case {
     const char* code;
     int bitCount;
   };
   for (const Case& c : {Case{"MJPG", 24}, Case{"FMP4", 24}, Case{"ZMBV", 8}}) {
     SCOPED_TRACE(c.code);
-    const std::string parallel = WriteMixedMovie((dir / "parallel.avi").string(), c.code, c.bitCount, true, source);
-    const std::string one = WriteMixedMovie((dir / "one.avi").string(), c.code, c.bitCount, false, source);
+    const std::string parallel =
+        WriteMixedMovie((dir / "parallel.avi").string(), c.code, c.bitCount, true, source, larger);
+    const std::string one = WriteMixedMovie((dir / "one.avi").string(), c.code, c.bitCount, false, source, larger);
     ASSERT_GT(parallel.size(), 10000u) << parallel.substr(0, 200);
     EXPECT_TRUE(parallel == one) << "the files differ";
   }

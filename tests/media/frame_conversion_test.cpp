@@ -10,6 +10,10 @@
 #include "imagelib/dib_header.h"
 #include "platform/media/frame_conversion.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 namespace sprocket::media_detail {
 namespace {
 
@@ -42,6 +46,42 @@ TEST(EncoderFrameConversion, AWholePictureConvertsAndItsCopyIsReused) {
     EXPECT_NEAR(target->data[0][0], grey, 1);
     EXPECT_NEAR(target->data[1][0], 128, 1);
   }
+}
+
+// Decoded pictures go straight into a YUV compressor only when the scaler
+// keeps their colours: YUV without alpha, in the compressor's BT.601 matrix.
+TEST(EncoderFrameConversion, DecodedPicturesTakenAsTheyAre) {
+  struct Case {
+    AVPixelFormat format;
+    AVColorSpace space;
+    int height;
+    AVPixelFormat target;
+    bool taken;
+  };
+  const Case cases[] = {
+      {AV_PIX_FMT_YUVJ422P, AVCOL_SPC_UNSPECIFIED, 480, AV_PIX_FMT_YUVJ422P, true},
+      {AV_PIX_FMT_YUV420P, AVCOL_SPC_SMPTE170M, 1080, AV_PIX_FMT_YUV420P, true},
+      {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT470BG, 576, AV_PIX_FMT_YUVJ444P, true},
+      {AV_PIX_FMT_YUV420P, AVCOL_SPC_UNSPECIFIED, 720, AV_PIX_FMT_YUV420P, false},  // taken as BT.709
+      {AV_PIX_FMT_YUV422P, AVCOL_SPC_BT709, 480, AV_PIX_FMT_YUV422P, false},
+      {AV_PIX_FMT_YUVA420P, AVCOL_SPC_BT470BG, 480, AV_PIX_FMT_YUV420P, false},
+      {AV_PIX_FMT_BGR24, AVCOL_SPC_UNSPECIFIED, 480, AV_PIX_FMT_YUV420P, false},
+      {AV_PIX_FMT_PAL8, AVCOL_SPC_UNSPECIFIED, 480, AV_PIX_FMT_YUV420P, false},
+      {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT470BG, 480, AV_PIX_FMT_BGR24, false},
+      {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT470BG, 480, AV_PIX_FMT_PAL8, false},
+  };
+  for (const Case& c : cases) {
+    AVFrame* frame = av_frame_alloc();
+    ASSERT_NE(frame, nullptr);
+    frame->format = c.format;
+    frame->width = 64;
+    frame->height = c.height;
+    frame->colorspace = c.space;
+    EXPECT_EQ(EncoderFrameConverter::TakesDecoded(frame, c.target), c.taken)
+        << av_get_pix_fmt_name(c.format) << " " << c.height << " rows into " << av_get_pix_fmt_name(c.target);
+    av_frame_free(&frame);
+  }
+  EXPECT_FALSE(EncoderFrameConverter::TakesDecoded(nullptr, AV_PIX_FMT_YUV420P));
 }
 
 }  // namespace

@@ -33,6 +33,12 @@ bool JoinVideoOutput::WritePicture(const std::uint8_t* dib, std::size_t blockByt
   return writer_->WriteFrame(dib, blockBytes, key);
 }
 
+bool JoinVideoOutput::WriteDecoded(const DecodedVideoFrame& frame, bool forceKey) {
+  const bool key = forceKey || lastWasCopied_;
+  lastWasCopied_ = false;
+  return writer_->WriteDecodedFrame(frame, key);
+}
+
 bool JoinVideoOutput::WriteSample(std::span<const std::uint8_t> sample, bool key) {
   lastWasCopied_ = true;
   return writer_->WriteRawSample(sample.data(), sample.size(), key);

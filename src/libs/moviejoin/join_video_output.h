@@ -40,6 +40,11 @@ public:
   // Compresses a 24-bit packed DIB of the movie's size (reduced to the
   // fixed palette for 8-bit movies).
   bool WritePicture(const std::uint8_t* dib, std::size_t blockBytes, bool forceKey);
+  // Whether a decoded movie frame can be compressed as it is (scaled to the
+  // movie's size on the way), and compresses one.
+  bool TakesDecodedFrames() const { return writer_->TakesDecodedFrames(); }
+  bool TakesDecoded(const DecodedVideoFrame& frame) const { return writer_->TakesDecodedFrame(frame); }
+  bool WriteDecoded(const DecodedVideoFrame& frame, bool forceKey);
   // True when a copied sample's pictures are laid out as the compressor's
   // (always, unless the stream is motion JPEG): a movie never changes its
   // chroma layout midway, which some players refuse.

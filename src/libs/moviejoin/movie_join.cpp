@@ -146,6 +146,8 @@ private:
   // The movie's frame count right after the last sample the frame callback
   // handed over: a delta sample may only follow it.
   std::int64_t handedChainFrames_ = -1;
+  // Decoded movie frames are asked for, until one cannot be compressed as it is.
+  bool takesDecoded_ = false;
   // A callback asked for the stop that keeps nothing.
   bool discard_ = false;
 };
@@ -239,6 +241,7 @@ bool MovieJoiner::OpenMovie() {
   }
   auto compressor = FindVideoCompressor(p_.compressor);
   output_.emplace(&writer_, JoinVideoShape{p_.width, p_.height, compressor->tag, video_.bitCount, video_.chromaLayout});
+  takesDecoded_ = output_->TakesDecodedFrames();
   return true;
 }
 
@@ -328,6 +331,7 @@ bool MovieJoiner::RenderCall(MovieJoinFrame* frame, std::int32_t k, std::int32_t
   frame->field = 0;
   frame->renderMode = mode;
   frame->doubleSize = p_.doubleSize;
+  frame->takesDecoded = mode == kJoinRenderPassThrough && takesDecoded_;
   const int answer = frameCallback_(*frame);
   discard_ = answer == kJoinStopDiscarding;
   return answer == 0;
@@ -372,6 +376,17 @@ MovieJoiner::Step MovieJoiner::RenderOne(std::int32_t k, const std::uint8_t** sh
     std::optional<bool> copied = CopyHandedSample(frame);
     if (copied) return *copied ? Step::kNext : FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
     // The sample cannot stand here: the frame is rendered instead.
+    frame = MovieJoinFrame();
+    if (!RenderCall(&frame, k, kJoinRenderPlain) || frame.result != kJoinFramePicture) return FrameNotRendered(k);
+  }
+  if (frame.result == kJoinFrameDecoded) {
+    if (frame.decoded && output_->TakesDecoded(frame.decoded)) {
+      return output_->WriteDecoded(frame.decoded, frame.keyFrame)
+                 ? Step::kNext
+                 : FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
+    }
+    // Frames of this movie are not compressed as decoded: rendered from now on.
+    takesDecoded_ = false;
     frame = MovieJoinFrame();
     if (!RenderCall(&frame, k, kJoinRenderPlain) || frame.result != kJoinFramePicture) return FrameNotRendered(k);
   }

@@ -5,7 +5,8 @@
 // Render mode (a frame callback is given): frame k of the movie shows the
 // time startMs + (int)(k / fps x 1000); the callback renders it into the
 // picture the library hands over, or hands back a compressed sample to copy
-// unchanged. The pictures are compressed with the compressor the block's
+// unchanged, or (when the library asks for them) a decoded movie frame,
+// which the library scales into the movie itself. The pictures are compressed with the compressor the block's
 // FOURCC names, and the mixed sound file is interleaved as PCM.
 //
 // Copy mode (no frame callback): the frames of the first piece list are
@@ -36,6 +37,7 @@
 #include <string>
 
 #include "platform/global_memory.h"
+#include "platform/media/video_frame_reader.h"
 
 namespace sprocket {
 
@@ -46,6 +48,7 @@ inline constexpr std::int32_t kJoinRenderPlain = 3;        // a picture must be 
 // Results a frame callback stores in MovieJoinFrame::result.
 inline constexpr std::int32_t kJoinFramePicture = 0;  // the picture was rendered
 inline constexpr std::int32_t kJoinFrameSample = 1;   // `rawSample` holds the sample to copy (or is empty)
+inline constexpr std::int32_t kJoinFrameDecoded = 2;  // `decoded` holds the decoded movie frame to compress
 
 // One call of the frame callback.
 struct MovieJoinFrame {
@@ -61,6 +64,8 @@ struct MovieJoinFrame {
   std::int32_t field = 0;  // which field of the frame (0 for whole frames)
   std::int32_t renderMode = kJoinRenderPlain;
   std::int32_t doubleSize = 0;
+  // A decoded movie frame may be handed back for the frame (kJoinFrameDecoded).
+  bool takesDecoded = false;
 
   // What the callback answers.
   std::int32_t result = kJoinFramePicture;
@@ -68,6 +73,7 @@ struct MovieJoinFrame {
   // bitmap header whose biSizeImage is the sample's size, then any codec
   // bytes) followed by the sample.
   GlobalBlock rawSample;
+  DecodedVideoFrame decoded;
   // The frame must be a key frame of the movie (a copied sample starts a
   // chain, or the renderer asks for one).
   bool keyFrame = false;

@@ -168,7 +168,9 @@ struct AviWriter::State {
   bool DrainEncoder();
   bool SendPicture(AVFrame* frame, std::int64_t position, bool forceKey);
   bool ConvertsBehind(const DibInfoHeader& header);
-  bool ConvertBehind(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride, bool forceKey);
+  bool HasConversionPool();
+  template <typename Submit>
+  bool ConvertBehind(const Submit& submit, bool forceKey);
   bool SendConverted(std::size_t keepWaiting);
   std::string OpenEncoder(const AVCodec* codec, const AviVideoFormat& v, const VideoCompressor& compressor,
                           int threads);
@@ -507,13 +509,41 @@ bool AviWriter::WriteFrame(const void* packedDib, std::size_t blockBytes, bool f
   if (!s.encoder) return s.WriteUncompressed(header, palette, pixels, stride);
 
   if (++s.picturesEncoded == kPicturesBeforeFrameThreads) s.SpreadEncoderOverThreads();
-  if (s.ConvertsBehind(header)) return s.ConvertBehind(header, pixels, stride, forceKey);
+  if (s.ConvertsBehind(header)) {
+    return s.ConvertBehind([&](PictureConversionPool& pool) { pool.Submit(header, pixels, stride); }, forceKey);
+  }
   // Pictures still converted behind the caller go to the compressor first.
   if (!s.SendConverted(0)) return false;
   if (!s.pixels.Assign(pixels, static_cast<std::size_t>(stride) * static_cast<std::size_t>(header.biHeight))) {
     return s.Fail("Not enough memory!");
   }
   if (!s.converter.FromDib(header, palette, s.pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
+  if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
+  ++s.frames;
+  ++s.pendingFrames;
+  return s.DrainEncoder();
+}
+
+bool AviWriter::TakesDecodedFrames() const {
+  const State* s = state_.get();
+  return IsOpen() && !s->copyOnly && s->encoder && s->format.bitCount == 24 &&
+         EncoderFrameConverter::CompressesYuv(s->encoder->pix_fmt);
+}
+
+bool AviWriter::TakesDecodedFrame(const DecodedVideoFrame& frame) const {
+  return TakesDecodedFrames() && EncoderFrameConverter::TakesDecoded(frame.Picture(), state_->encoder->pix_fmt);
+}
+
+bool AviWriter::WriteDecodedFrame(const DecodedVideoFrame& frame, bool forceKey) {
+  State& s = *state_;
+  if (!IsOpen()) return s.Fail(s.error.empty() ? "No movie is open for writing." : s.error);
+  if (!TakesDecodedFrame(frame)) return s.Fail("The decoded picture cannot be compressed as it is.");
+  if (++s.picturesEncoded == kPicturesBeforeFrameThreads) s.SpreadEncoderOverThreads();
+  if (s.HasConversionPool()) {
+    return s.ConvertBehind([&](PictureConversionPool& pool) { pool.SubmitDecoded(frame.Picture()); }, forceKey);
+  }
+  if (!s.SendConverted(0)) return false;
+  if (!s.converter.FromDecoded(frame.Picture(), s.picture.get(), &s.error)) return s.Fail(s.error);
   if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
   ++s.frames;
   ++s.pendingFrames;
@@ -537,6 +567,12 @@ bool AviWriter::State::SendPicture(AVFrame* frame, std::int64_t position, bool f
 // the movie's size once the compressor runs on threads.
 bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
   if (header.biBitCount != 24 || header.biWidth != format.width || header.biHeight != format.height) return false;
+  return HasConversionPool();
+}
+
+// Whether pictures are converted on threads of their own: once the
+// compressor runs on threads.
+bool AviWriter::State::HasConversionPool() {
   if (!conversions && !conversionsTried && encoderThreads > 1) {
     conversionsTried = true;
     try {
@@ -549,13 +585,14 @@ bool AviWriter::State::ConvertsBehind(const DibInfoHeader& header) {
   return conversions != nullptr;
 }
 
-// Queues the picture's conversion; its position is taken now, so copied
-// samples and repeats after it wait for it like for any picture inside the
-// compressor. A failed conversion is answered by a later call.
-bool AviWriter::State::ConvertBehind(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride,
-                                     bool forceKey) {
+// Queues a picture's conversion (`submit` hands it to the pool); its
+// position is taken now, so copied samples and repeats after it wait for it
+// like for any picture inside the compressor. A failed conversion is
+// answered by a later call.
+template <typename Submit>
+bool AviWriter::State::ConvertBehind(const Submit& submit, bool forceKey) {
   try {
-    conversions->Submit(header, pixels, stride);
+    submit(*conversions);
     converting.emplace_back(frames, forceKey);
   } catch (const std::bad_alloc&) {
     return Fail("Not enough memory!");

@@ -26,6 +26,7 @@
 
 #include "platform/global_memory.h"
 #include "platform/media/fourcc.h"
+#include "platform/media/video_frame_reader.h"
 
 namespace sprocket {
 
@@ -79,6 +80,16 @@ public:
   // `forceKey` makes it a key frame.
   bool WriteFrame(const void* packedDib, std::size_t blockBytes, bool forceKey = false);
   bool WriteFrame(HGLOBAL packedDib, bool forceKey = false);
+  // Whether a decoded movie picture can be compressed without a packed DIB
+  // between: a YUV picture without alpha in the BT.601 matrix, into a YUV
+  // compressor of 24-bit pictures.
+  bool TakesDecodedFrame(const DecodedVideoFrame& frame) const;
+  // Whether it may take any: a YUV compressor of 24-bit pictures.
+  bool TakesDecodedFrames() const;
+  // Compresses and writes a decoded picture that TakesDecodedFrame accepts,
+  // scaled (bicubic) to the stream's size and changed to the compressor's
+  // format and range on the way.
+  bool WriteDecodedFrame(const DecodedVideoFrame& frame, bool forceKey = false);
   // Writes an empty sample: the previous picture is shown again.
   bool WriteRepeatFrame();
   // Writes a compressed sample as it is (a frame copied from a file of the

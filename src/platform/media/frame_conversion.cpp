@@ -20,6 +20,13 @@ namespace {
 // RGB input at full chroma width.
 constexpr int kDecodeFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
 constexpr int kEncodeFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP;
+// Decoded pictures scaled straight into the compressor's format.
+constexpr int kDecodedScaleFlags = SWS_BICUBIC;
+
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
 
 // The YUV format without the "full range" meaning of the JPEG variants,
 // which FFmpeg's scaler wants to be told through the range instead.
@@ -75,25 +82,33 @@ int MatrixOf(AVColorSpace space, int height) {
 // with slices (short runs of pictures do not pay for starting the threads).
 constexpr int kConversionsBeforeSlices = 50;
 
-// A scaler for pictures of one size in and out. Where neither format halves
-// its chroma vertically every output row comes from its own input row, so
-// the scaler may cut the picture into row slices on threads of its own
-// (`sliced`): the bytes are those of one slice.
-ScaleContextPtr NewConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, int flags, bool sliced) {
+// A scaler from `from` pictures of `in` into `to` pictures of `out`. Where
+// the sizes are the same and neither format halves its chroma vertically
+// every output row comes from its own input row, so the scaler may cut the
+// picture into row slices on threads of its own (`sliced`): the bytes are
+// those of one slice.
+ScaleContextPtr NewScaler(PictureSize in, AVPixelFormat from, PictureSize out, AVPixelFormat to, int flags,
+                          bool sliced) {
   auto rowByRow = [](AVPixelFormat format) {
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     return descriptor != nullptr && descriptor->log2_chroma_h == 0 && (descriptor->flags & AV_PIX_FMT_FLAG_PAL) == 0;
   };
-  const int threads = sliced && rowByRow(from) && rowByRow(to) ? static_cast<int>(FrameWorkThreads()) : 1;
+  const bool sameSize = in.width == out.width && in.height == out.height;
+  const int threads = sliced && sameSize && rowByRow(from) && rowByRow(to) ? static_cast<int>(FrameWorkThreads()) : 1;
   ScaleContextPtr context(sws_alloc_context());
   if (!context) return nullptr;
   SwsContext* c = context.get();
-  const bool set = av_opt_set_int(c, "srcw", width, 0) >= 0 && av_opt_set_int(c, "srch", height, 0) >= 0 &&
-                   av_opt_set_pixel_fmt(c, "src_format", from, 0) >= 0 && av_opt_set_int(c, "dstw", width, 0) >= 0 &&
-                   av_opt_set_int(c, "dsth", height, 0) >= 0 && av_opt_set_pixel_fmt(c, "dst_format", to, 0) >= 0 &&
-                   av_opt_set_int(c, "sws_flags", flags, 0) >= 0 && av_opt_set_int(c, "threads", threads, 0) >= 0;
+  const bool set = av_opt_set_int(c, "srcw", in.width, 0) >= 0 && av_opt_set_int(c, "srch", in.height, 0) >= 0 &&
+                   av_opt_set_pixel_fmt(c, "src_format", from, 0) >= 0 &&
+                   av_opt_set_int(c, "dstw", out.width, 0) >= 0 && av_opt_set_int(c, "dsth", out.height, 0) >= 0 &&
+                   av_opt_set_pixel_fmt(c, "dst_format", to, 0) >= 0 && av_opt_set_int(c, "sws_flags", flags, 0) >= 0 &&
+                   av_opt_set_int(c, "threads", threads, 0) >= 0;
   if (!set || sws_init_context(c, nullptr, nullptr) < 0) return nullptr;
   return context;
+}
+
+ScaleContextPtr NewConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, int flags, bool sliced) {
+  return NewScaler({width, height}, from, {width, height}, to, flags, sliced);
 }
 
 void KeepBuffer(void*, std::uint8_t*) {}
@@ -277,6 +292,52 @@ bool EncoderFrameConverter::PrepareExactRoad(int bits, std::string* error) {
     sws_setColorspaceDetails(context_.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
   }
   sourceBits_ = bits;
+  return true;
+}
+
+bool EncoderFrameConverter::TakesDecoded(const AVFrame* frame, AVPixelFormat target) {
+  if (frame == nullptr || frame->width < 1 || frame->height < 1) return false;
+  bool fullRange = false;
+  const auto format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  // Without alpha, and in the matrix pictures are compressed with: the
+  // scaler changes sizes and ranges but not matrices.
+  return IsYuv(format) && descriptor->nb_components == 3 &&
+         MatrixOf(frame->colorspace, frame->height) == SWS_CS_ITU601 && CompressesYuv(target);
+}
+
+bool EncoderFrameConverter::CompressesYuv(AVPixelFormat target) {
+  bool fullRange = false;
+  return IsYuv(PlainYuvFormat(target, &fullRange));
+}
+
+bool EncoderFrameConverter::FromDecoded(const AVFrame* frame, AVFrame* target, std::string* error) {
+  if (!TakesDecoded(frame, format_)) {
+    Fail(error, "The decoded picture cannot be compressed as it is.");
+    return false;
+  }
+  bool sourceFull = frame->color_range == AVCOL_RANGE_JPEG;
+  const AVPixelFormat source = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &sourceFull);
+  const DecodedKind kind{frame->width, frame->height, source, sourceFull};
+  if (!decodedContext_ || !(kind == decodedKind_)) {
+    bool targetFull = false;
+    const AVPixelFormat plainTarget = PlainYuvFormat(format_, &targetFull);
+    decodedContext_ =
+        NewScaler({frame->width, frame->height}, source, {width_, height_}, plainTarget, kDecodedScaleFlags, false);
+    if (!decodedContext_) {
+      Fail(error, "The decoded picture cannot be scaled for the compressor.");
+      return false;
+    }
+    const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
+    sws_setColorspaceDetails(decodedContext_.get(), coefficients, sourceFull ? 1 : 0, coefficients, targetFull ? 1 : 0,
+                             0, 1 << 16, 1 << 16);
+    decodedKind_ = kind;
+  }
+  if (!AllocatePicture(target, format_, width_, height_, error)) return false;
+  if (sws_scale_frame(decodedContext_.get(), target, frame) < 0) {
+    Fail(error, "The decoded picture could not be scaled for the compressor.");
+    return false;
+  }
   return true;
 }
 

@@ -59,14 +59,32 @@ public:
     height_ = height;
     format_ = format;
     context_.reset();
+    decodedContext_.reset();
   }
   // Fills `target` (allocated here) from a packed DIB's pixels, copied with
   // FFmpeg's padding, with `stride` bytes a row and, for 8 bits, a palette of
   // 256 four-byte entries. False with `error` set on failure.
   bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const PaddedPixels& pixels,
                std::int32_t stride, AVFrame* target, std::string* error);
+  // Whether a decoded movie picture can be scaled straight into the YUV
+  // format `target`: a YUV picture without alpha in the BT.601 matrix.
+  static bool TakesDecoded(const AVFrame* frame, AVPixelFormat target);
+  // Whether `target` is a YUV format (into which decoded pictures may go).
+  static bool CompressesYuv(AVPixelFormat target);
+  // Fills `target` (allocated here) with a decoded picture that TakesDecoded
+  // accepts, scaled (bicubic) to the movie's size and changed to the
+  // compressor's format and range. False with `error` set on failure.
+  bool FromDecoded(const AVFrame* frame, AVFrame* target, std::string* error);
 
 private:
+  struct DecodedKind {
+    int width = 0;
+    int height = 0;
+    AVPixelFormat format = AV_PIX_FMT_NONE;
+    bool fullRange = false;
+    bool operator==(const DecodedKind&) const = default;
+  };
+
   bool CopyPaletteDib(const std::uint8_t* palette, const std::uint8_t* pixels, std::int32_t stride, AVFrame* target,
                       std::string* error);
   bool PrepareExactRoad(int bits, std::string* error);
@@ -79,7 +97,9 @@ private:
   AVPixelFormat format_ = AV_PIX_FMT_NONE;
   int sourceBits_ = 0;
   int conversions_ = 0;
-  bool sliced_ = false;  // the context cuts pictures into slices on threads
+  bool sliced_ = false;             // the context cuts pictures into slices on threads
+  ScaleContextPtr decodedContext_;  // for decoded pictures of decodedKind_
+  DecodedKind decodedKind_;
 };
 
 // Writes a DIB's 256-entry palette as FFmpeg's palette (1024 bytes).

@@ -10,6 +10,8 @@ namespace sprocket::media_detail {
 
 struct PictureConversionPool::Job {
   PaddedPixels copy;  // the picture's rows, with FFmpeg's padding
+  FramePtr decoded;   // or a decoded movie picture (a new reference to it)
+  bool fromDecoded = false;
   DibInfoHeader header;
   std::int32_t stride = 0;
   bool claimed = false;  // a thread converts it
@@ -57,6 +59,18 @@ void PictureConversionPool::Submit(const DibInfoHeader& header, const std::uint8
   changed_.notify_all();
 }
 
+void PictureConversionPool::SubmitDecoded(const AVFrame* frame) {
+  auto job = std::make_unique<Job>();
+  job->decoded.reset(av_frame_clone(frame));
+  if (!job->decoded) throw std::bad_alloc();
+  job->fromDecoded = true;
+  {
+    std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
+  }
+  changed_.notify_all();
+}
+
 bool PictureConversionPool::OldestReady() const {
   std::lock_guard lock(mutex_);
   return !jobs_.empty() && jobs_.front()->done;
@@ -69,7 +83,7 @@ PictureConversionPool::Converted PictureConversionPool::Take() {
   std::unique_ptr<Job> job = std::move(jobs_.front());
   jobs_.pop_front();
   // The caller bounds the pictures in flight, and so the spare copies.
-  spareCopies_.push_back(std::move(job->copy));
+  if (!job->fromDecoded) spareCopies_.push_back(std::move(job->copy));
   return std::move(job->result);
 }
 
@@ -97,10 +111,13 @@ void PictureConversionPool::Loop() {
     lock.unlock();
     Converted result{FramePtr(av_frame_alloc()), {}};
     try {
-      if (!result.frame ||
-          !converter.FromDib(job->header, nullptr, job->copy, job->stride, result.frame.get(), &result.error)) {
-        result.frame.reset();
-      }
+      const bool converted =
+          result.frame &&
+          (job->fromDecoded
+               ? converter.FromDecoded(job->decoded.get(), result.frame.get(), &result.error)
+               : converter.FromDib(job->header, nullptr, job->copy, job->stride, result.frame.get(), &result.error));
+      if (!converted) result.frame.reset();
+      job->decoded.reset();  // the decoder may have its picture back
     } catch (const std::bad_alloc&) {
       result.frame.reset();
     }

@@ -1,9 +1,10 @@
 #pragma once
-// Converts 24-bit packed DIBs into the compressor's pixel format on threads
-// of its own, a whole picture per thread and several pictures at once, and
-// hands the converted pictures back in the order they were given. Used
-// inside the media layer by the AVI writer, so that the caller draws the next
-// picture while the last ones are converted.
+// Converts 24-bit packed DIBs (or scales decoded movie pictures) into the
+// compressor's pixel format on threads of its own, a whole picture per
+// thread and several pictures at once, and hands the converted pictures
+// back in the order they were given. Used inside the media layer by the AVI
+// writer, so that the caller draws the next picture while the last ones are
+// converted.
 //
 //   caller:   copy 0 | copy 1 | copy 2 | copy 3 | take 0, send | copy 4 ...
 //   threads:  convert 0 .........|
@@ -48,6 +49,9 @@ public:
   // Copies a 24-bit picture (`stride` bytes a row, bottom row first) and
   // queues its conversion.
   void Submit(const DibInfoHeader& header, const std::uint8_t* pixels, std::int32_t stride);
+  // Queues the scaling of a decoded movie picture that the converter takes
+  // (EncoderFrameConverter::TakesDecoded); the pool holds its own reference.
+  void SubmitDecoded(const AVFrame* frame);
   // Whether the oldest queued picture is converted (Take would not wait).
   bool OldestReady() const;
   // The oldest queued picture, waiting while it is converted (an error when

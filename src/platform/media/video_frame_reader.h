@@ -36,6 +36,8 @@ public:
   // The picture as ReadFrame gives it, converted on the calling thread by a
   // converter of the thread's own; an empty block when it cannot be converted.
   GlobalBlock ToDib24() const;
+  // The decoded picture itself, for the media layer's own conversions.
+  const AVFrame* Picture() const { return frame_.get(); }
 
 private:
   friend class VideoFrameReader;

@@ -12,8 +12,10 @@
 #include "render/compose/get_dib.h"
 #include "render/compose/sample_copy.h"
 #include "render/picture/picture_ops.h"
+#include "render/sources/field_pictures.h"
 #include "render/sources/render_state.h"
 #include "render/sources/turbo_sources.h"
+#include "timeline/basics/media_type.h"
 #include "timeline/document/render_list.h"
 
 namespace sprocket {
@@ -130,6 +132,10 @@ public:
         return Finish(kRenderDone);
       }
     }
+    if (args_.mode == kRenderModePassThrough && args_.decoded != nullptr && list_.entries.size() == 1 &&
+        !margins.Any() && HandDecodedFrame(*first)) {
+      return Finish(kRenderDone);
+    }
 
     TheRenderState().keyFrameSeen = false;
     if (args_.tracks != nullptr) {
@@ -202,6 +208,35 @@ private:
     if (*args_.rawSample) return true;
     result_ = kFrameRendered;
     return false;
+  }
+
+  // Mode 1: a single movie clip shown as it is (no filter, mask, field step
+  // or double size, no crop) hands back its decoded frame, which the movie's
+  // writer scales into the movie at once, instead of a picture made here.
+  // False when the clip is not such a clip or its frame does not decode:
+  // the frame is then rendered.
+  bool HandDecodedFrame(const RenderEntry& entry) {
+    const RenderSide& main = entry.main;
+    const bool fieldStep =
+        main.header && main.fieldSelector >= 0 && main.fieldSelector <= 2 &&
+        FieldModeChangesPicture(main.header->FieldOrder(), (args_.options & kRenderOptionNoFieldStep) != 0);
+    if (entry.trackLetter != kTrackVideo || !main.filters.empty() || main.maskFlag != 0 || entry.fastPath != 0 ||
+        fieldStep || args_.fieldMode != 0 || args_.doubleSize != 0 || args_.tracks == nullptr || !HasWorkingSize() ||
+        !IsVideoFileExt(FileExtension(main.fileName))) {
+      return false;
+    }
+    args_.tracks->OpenRenderSources(list_, args_.head, target_.Width(), target_.Height(), args_.options);
+    TrackList* node = args_.tracks->FindNode(entry.trackNumber);
+    if (node == nullptr || node->Path() != main.fileName || !node->IsAviSource() || node->AccumulationActive()) {
+      return false;
+    }
+    DecodedVideoFrame decoded = node->ReadDecodedAviFrame(main.sourceFrame);
+    if (!decoded) return false;
+    // A frame compressed anew: copied samples start again at a key frame.
+    TheRenderState().keyFrameSeen = false;
+    *args_.decoded = std::move(decoded);
+    result_ = kFrameDecoded;
+    return true;
   }
 
   // Mode 2: tells through the reuse record whether the single clip's

@@ -8,7 +8,9 @@
 // own mask (the first entry at the bottom). Before that it offers the whole
 // frame to the fast path. For AVI output (mode 1) a single clip whose
 // compressed samples may be copied hands back a sample instead of a
-// picture; for the display-only preview (mode 2) a single clip answers
+// picture, and a single movie clip shown as it is (no filter, mask, field
+// step or double size) hands back its decoded frame, which the movie's
+// writer scales itself; for the display-only preview (mode 2) a single clip answers
 // through the reuse record whether the previous picture stands.
 //
 //   RenderFrameArgs args;
@@ -39,6 +41,7 @@ inline constexpr std::int32_t kFrameRendered = 0;      // a picture is in the ou
 inline constexpr std::int32_t kFrameSampleCopied = 1;  // mode 1: the raw sample stands for the frame
 inline constexpr std::int32_t kFrameReused = 2;        // mode 2: answered through the reuse record
 inline constexpr std::int32_t kFrameNothing = 3;       // mode 2: nothing lies under the time
+inline constexpr std::int32_t kFrameDecoded = 4;       // mode 1: the decoded movie frame stands for the frame
 
 // Return values.
 inline constexpr int kRenderDone = 0;
@@ -65,16 +68,17 @@ struct RenderFrameArgs {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t mode = kRenderModePlain;
-  std::int32_t preview = 0;          // 1 the preview settings apply, 0 the movie settings
-  std::int32_t doubleSize = 0;       // compose at twice the width and height and reduce
-  DibPicture* rawSample = nullptr;   // mode 1: receives the copied sample or nothing
-  SequenceReuse* reuse = nullptr;    // mode 2
-  TrackList* tracks = nullptr;       // the chain of open sources, or null: sources are opened for this frame
-  std::int32_t effectArg = 0;        // the last value of every filter call
-  std::int32_t frameArg = 0;         // the caller's frame value (not read)
-  std::int32_t options = 0;          // kRenderOptionNoFieldStep, kRenderOptionNoCrop
-  RenderEffects* effects = nullptr;  // required
-  int depth = 0;                     // nesting depth (0 for callers outside the renderer)
+  std::int32_t preview = 0;              // 1 the preview settings apply, 0 the movie settings
+  std::int32_t doubleSize = 0;           // compose at twice the width and height and reduce
+  DibPicture* rawSample = nullptr;       // mode 1: receives the copied sample or nothing
+  DecodedVideoFrame* decoded = nullptr;  // mode 1: receives the decoded frame or nothing (may be null)
+  SequenceReuse* reuse = nullptr;        // mode 2
+  TrackList* tracks = nullptr;           // the chain of open sources, or null: sources are opened for this frame
+  std::int32_t effectArg = 0;            // the last value of every filter call
+  std::int32_t frameArg = 0;             // the caller's frame value (not read)
+  std::int32_t options = 0;              // kRenderOptionNoFieldStep, kRenderOptionNoCrop
+  RenderEffects* effects = nullptr;      // required
+  int depth = 0;                         // nesting depth (0 for callers outside the renderer)
 };
 
 // Renders the frame at `frameTime`. Returns kRenderDone, kRenderNoMemory

@@ -163,11 +163,16 @@ int RenderJoinFrame(RenderJobContext& job, const JobFrameRenderer& renderer, Mov
   args.frameArg = frame.index;
   DibPicture sample;
   args.rawSample = &sample;
+  DecodedVideoFrame decoded;
+  if (frame.takesDecoded) args.decoded = &decoded;
   std::int32_t result = kFrameRendered;
   if (renderer(args, &result) != kRenderDone) return -1;
   if (result == kFrameSampleCopied) {
     frame.result = kJoinFrameSample;
     frame.rawSample = TakeSample(sample);
+  } else if (result == kFrameDecoded && decoded) {
+    frame.result = kJoinFrameDecoded;
+    frame.decoded = std::move(decoded);
   } else {
     frame.result = kJoinFramePicture;
   }

@@ -86,8 +86,10 @@ DibPicture FieldPicture(const std::uint8_t* picture, bool evenLines) {
   return stretched;
 }
 
+bool FieldModeChangesPicture(std::int32_t fieldMode, bool skip) { return !skip && (fieldMode == 1 || fieldMode == 2); }
+
 bool ApplyFieldMode(DibPicture& picture, std::int32_t fieldMode, std::int32_t fieldFlag, bool skip) {
-  if (skip || (fieldMode != 1 && fieldMode != 2)) return true;
+  if (!FieldModeChangesPicture(fieldMode, skip)) return true;
   const bool even = fieldMode == 1 ? fieldFlag != 0 : fieldFlag == 0;
   DibPicture field = FieldPicture(picture.data(), even);
   if (!field) return false;

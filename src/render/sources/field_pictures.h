@@ -27,6 +27,8 @@ DibPicture FieldPicture(const std::uint8_t* picture, bool evenLines);
 // else the even lines. The field picture replaces `picture`; on failure the
 // picture stays whole and false is answered.
 bool ApplyFieldMode(DibPicture& picture, std::int32_t fieldMode, std::int32_t fieldFlag, bool skip);
+// Whether ApplyFieldMode changes pictures of that field mode.
+bool FieldModeChangesPicture(std::int32_t fieldMode, bool skip);
 
 // The field order of a media header copy (0 without one).
 std::int32_t HeaderFieldOrder(const ClipMediaHeader* header);

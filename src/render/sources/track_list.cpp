@@ -236,6 +236,12 @@ DibPicture TrackList::GetAviFrameDib(std::int32_t frame) {
   return DibPicture::Adopt(frameDecoder_->ReadFrame(frame));
 }
 
+DecodedVideoFrame TrackList::ReadDecodedAviFrame(std::int32_t frame) {
+  ahead_.Stop();
+  if (!frameDecoder_ && (openFailed_ || !OpenAviDecoder())) return {};
+  return frameDecoder_->ReadDecodedFrame(frame);
+}
+
 DibPicture FlicFrameDib(const FlicFile& flic) {
   const std::int32_t height = flic.Height();
   const std::int32_t stride = flic.Stride();

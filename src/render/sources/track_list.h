@@ -125,6 +125,9 @@ public:
   // A new 24-bit picture of movie frame `frame` (the source opened when the
   // node has none); empty past the clip's frames or when nothing decodes.
   DibPicture GetAviFrameDib(std::int32_t frame);
+  // Movie frame `frame` as decoded, not yet a picture (the source opened
+  // when the node has none); empty as GetAviFrameDib.
+  DecodedVideoFrame ReadDecodedAviFrame(std::int32_t frame);
   // How a decoded movie frame becomes the picture a render asks for: `key`
   // holds everything the steps depend on, `make` runs them (no messages or
   // logs: an empty picture on failure).

@@ -430,6 +430,37 @@ TEST_F(MovieJoinRender, SamplesThatDoNotFitAreRenderedInstead) {
   }
 }
 
+// A callback may hand back decoded movie frames (of any size) where the
+// movie's compressor takes them; they stand among rendered pictures in
+// order. A frame handed back that cannot be taken is rendered, and no more
+// are asked for; a movie that cannot take them never asks for them.
+TEST_F(MovieJoinRender, DecodedFramesStandAmongRenderedPictures) {
+  const std::string source = Path("larger.avi");
+  ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
+  VideoFrameReader decoded;
+  ASSERT_TRUE(decoded.Open(source));
+  for (const char* code : {"MJPG", "DIB "}) {
+    SCOPED_TRACE(code);
+    const std::string out = Path("movie.avi");
+    MovieJoinJob job = testing::SmallJob(out, code);
+    job.params.frameCount = 10;
+    std::vector<int> handed;
+    auto callback = [&](MovieJoinFrame& frame) {
+      if (frame.takesDecoded && frame.index % 3 != 0) {
+        frame.result = kJoinFrameDecoded;
+        if (frame.index != 7) frame.decoded = decoded.ReadDecodedFrame(frame.index);
+        handed.push_back(frame.index);
+        return 0;
+      }
+      testing::DrawNumbered(frame, frame.index);
+      return 0;
+    };
+    ASSERT_EQ(testing::RunJob(job, callback), 0);
+    EXPECT_EQ(testing::FrameNumbers(out), testing::Count(10));
+    EXPECT_EQ(handed, std::string(code) == "MJPG" ? (std::vector<int>{1, 2, 4, 5, 7}) : std::vector<int>{});
+  }
+}
+
 TEST_F(MovieJoinRender, TheBlocksFrameValuesReachTheCallback) {
   std::string out = Path("fields.avi");
   MovieJoinJob job = testing::SmallJob(out, "MJPG");

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -527,6 +528,53 @@ TEST_F(PassThroughFrames, AClipThatCannotBeCopiedAfterACopiedOneIsRendered) {
   EXPECT_EQ(result, kFrameRendered);
   EXPECT_FALSE(sample);
   EXPECT_FALSE(AllBlack(out));
+}
+
+// A single movie clip shown as it is hands back its decoded frame in mode 1
+// (the frame the clip shows at the time); a filter, the crop, double size, a
+// caller without a slot or without open sources get a rendered picture.
+TEST_F(PassThroughFrames, AMovieClipShownAsItIsHandsBackItsDecodedFrame) {
+  const std::string clip = Media("cards.avi");
+  ASSERT_EQ(testing::WriteCardAvi(clip, 8, 2 * kWidth, 2 * kHeight, MakeFourCC("MJPG")), "");
+  TLEvent* placed = testing::PlaceClip(head_.get(), ClipPlacement{clip, 1, 0, 320});
+  ASSERT_NE(placed, nullptr);
+  VideoFrameReader reader;
+  ASSERT_TRUE(reader.Open(clip));
+  auto renderDecoded = [&](int k, const std::function<void(RenderFrameArgs&)>& change) {
+    DibPicture out = testing::NewPicture(kWidth, kHeight);
+    RenderFrameArgs args = Args(out, 40 * k);
+    args.mode = kRenderModePassThrough;
+    DecodedVideoFrame decoded;
+    args.decoded = &decoded;
+    change(args);
+    std::int32_t result = -1;
+    EXPECT_EQ(RenderFrame(args, &result), kRenderDone);
+    EXPECT_EQ(static_cast<bool>(decoded), result == kFrameDecoded) << k;
+    if (result == kFrameDecoded) {
+      const GlobalBlock expected = reader.ReadFrame(k);
+      const GlobalBlock got = decoded.ToDib24();
+      EXPECT_EQ(got.size(), expected.size());
+      EXPECT_EQ(std::memcmp(GlobalLockGuard<std::uint8_t>(got.get()).get(),
+                            GlobalLockGuard<std::uint8_t>(expected.get()).get(), expected.size()),
+                0)
+          << k;
+    } else {
+      EXPECT_FALSE(AllBlack(out)) << k;
+    }
+    return result;
+  };
+  const auto asItIs = [](RenderFrameArgs&) {};
+  EXPECT_EQ(renderDecoded(0, asItIs), kFrameRendered) << "no open sources";
+  UseChain();
+  for (int k : {0, 1, 2, 5}) EXPECT_EQ(renderDecoded(k, asItIs), kFrameDecoded) << k;
+  EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.decoded = nullptr; }), kFrameRendered);
+  EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.doubleSize = 1; }), kFrameRendered);
+  EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.mode = kRenderModePlain; }), kFrameRendered);
+  head_->cropMargins.Set(2, 2, 2, 2);
+  EXPECT_EQ(renderDecoded(7, asItIs), kFrameRendered);
+  head_->cropMargins.Set(0, 0, 0, 0);
+  placed->filters = {testing::MakeTestFilter(kTestHalve)};
+  EXPECT_EQ(renderDecoded(7, asItIs), kFrameRendered);
 }
 
 TEST_F(RenderFrameTest, ReuseRecordTellsWhetherThePictureChanged) {
