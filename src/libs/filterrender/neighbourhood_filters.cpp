@@ -5,70 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "libs/filterrender/box_blur.h"
 #include "libs/filterrender/filter_kernels.h"
 
 namespace sprocket {
 
 namespace {
-
-// Windows up to this many pixels take their means from a table.
-constexpr std::int32_t kMaxTabledWindow = 4097;
-
-// Box blur of `radius` pixels along rows and then along columns.
-int BoxBlur(const PictureView& source, const PictureView& destination, std::int32_t radius, StopCheck& stop) {
-  const std::int32_t w = source.width;
-  const std::int32_t h = source.height;
-  if (radius <= 0) {
-    CopyPixels(source, destination);
-    return kEffectDone;
-  }
-  const std::int32_t count = 2 * radius + 1;
-  // Every window sum lies in 0 .. 255 x count: for the usual radii its
-  // rounded mean comes from a table rather than a division per byte.
-  std::vector<std::uint8_t> means;
-  if (count <= kMaxTabledWindow) {
-    means.resize(static_cast<std::size_t>(255 * count + 1));
-    for (std::size_t sum = 0; sum < means.size(); ++sum) {
-      means[sum] = static_cast<std::uint8_t>((static_cast<std::int32_t>(sum) + count / 2) / count);
-    }
-  }
-  auto mean = [&](std::int32_t sum) {
-    return means.empty() ? static_cast<std::uint8_t>((sum + count / 2) / count) : means[static_cast<std::size_t>(sum)];
-  };
-  PictureBuffer across(w, h);
-  for (std::int32_t y = 0; y < h; ++y) {
-    const std::uint8_t* s = source.Row(y);
-    std::uint8_t* d = across.view().Row(y);
-    for (int c = 0; c < 3; ++c) {
-      std::int32_t sum = 0;
-      for (std::int32_t k = -radius; k <= radius; ++k) sum += s[ClampIndex(k, w) * 3 + c];
-      for (std::int32_t x = 0; x < w; ++x) {
-        d[x * 3 + c] = mean(sum);
-        sum += s[ClampIndex(x + radius + 1, w) * 3 + c] - s[ClampIndex(x - radius, w) * 3 + c];
-      }
-    }
-    if (stop.AfterRows(1)) return kEffectStopped;
-  }
-  const PictureView& a = across.view();
-  std::vector<std::int32_t> sums(static_cast<std::size_t>(w) * 3);
-  for (std::int32_t x = 0; x < w * 3; ++x) {
-    std::int32_t sum = 0;
-    for (std::int32_t k = -radius; k <= radius; ++k) sum += a.Row(ClampIndex(k, h))[x];
-    sums[static_cast<std::size_t>(x)] = sum;
-  }
-  for (std::int32_t y = 0; y < h; ++y) {
-    std::uint8_t* d = destination.Row(y);
-    const std::uint8_t* entering = a.Row(ClampIndex(y + radius + 1, h));
-    const std::uint8_t* leaving = a.Row(ClampIndex(y - radius, h));
-    for (std::int32_t x = 0; x < w * 3; ++x) {
-      std::int32_t& sum = sums[static_cast<std::size_t>(x)];
-      d[x] = mean(sum);
-      sum += entering[x] - leaving[x];
-    }
-    if (stop.AfterRows(1)) return kEffectStopped;
-  }
-  return kEffectDone;
-}
 
 std::uint8_t Clamp255(std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
