@@ -108,6 +108,7 @@ private:
   Step FrameNotRendered(std::int32_t k);
   std::optional<bool> CopyHandedSample(const MovieJoinFrame& frame);
   Step AfterFrame(std::int32_t k, const std::uint8_t* shown);
+  const std::uint8_t* ShownPicture(GlobalBlock picture);
   bool WriteSoundUpTo(std::int64_t sampleFrames);
   std::int64_t SoundFramesFor(std::int64_t videoFrames) const;
   double FrameTime(std::int32_t k) const;
@@ -146,6 +147,9 @@ private:
   // The movie's frame count right after the last sample the frame callback
   // handed over: a delta sample may only follow it.
   std::int64_t handedChainFrames_ = -1;
+  // The picture a callback handed with a decoded frame, held for the progress callback.
+  GlobalBlock shownPicture_;
+  std::optional<GlobalLockGuard<std::uint8_t>> shownBytes_;
   // Decoded movie frames are asked for, until one cannot be compressed as it is.
   bool takesDecoded_ = false;
   // A callback asked for the stop that keeps nothing.
@@ -381,9 +385,11 @@ MovieJoiner::Step MovieJoiner::RenderOne(std::int32_t k, const std::uint8_t** sh
   }
   if (frame.result == kJoinFrameDecoded) {
     if (frame.decoded && output_->TakesDecoded(frame.decoded)) {
-      return output_->WriteDecoded(frame.decoded, frame.keyFrame)
-                 ? Step::kNext
-                 : FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
+      if (!output_->WriteDecoded(frame.decoded, frame.keyFrame)) {
+        return FailStep(MovieJoinFailure::kWrite, writer_.ErrorText());
+      }
+      *shown = ShownPicture(std::move(frame.shownPicture));
+      return Step::kNext;
     }
     // Frames of this movie are not compressed as decoded: rendered from now on.
     takesDecoded_ = false;
@@ -400,6 +406,16 @@ MovieJoiner::Step MovieJoiner::RenderOne(std::int32_t k, const std::uint8_t** sh
   }
   *shown = pictureBytes_->get();
   return Step::kNext;
+}
+
+// Holds the picture handed with a decoded frame until the next frame; its
+// bytes, or null without one.
+const std::uint8_t* MovieJoiner::ShownPicture(GlobalBlock picture) {
+  shownBytes_.reset();
+  shownPicture_ = std::move(picture);
+  if (!shownPicture_ || shownPicture_.size() < static_cast<std::size_t>(kDibHeaderSize)) return nullptr;
+  shownBytes_.emplace(shownPicture_.get());
+  return shownBytes_->get();
 }
 
 bool MovieJoiner::MakePicture() {

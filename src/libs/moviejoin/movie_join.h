@@ -74,6 +74,9 @@ struct MovieJoinFrame {
   // bytes) followed by the sample.
   GlobalBlock rawSample;
   DecodedVideoFrame decoded;
+  // kJoinFrameDecoded: a packed DIB of the frame (of any size) for the
+  // progress callback to show, or empty.
+  GlobalBlock shownPicture;
   // The frame must be a key frame of the movie (a copied sample starts a
   // chain, or the renderer asks for one).
   bool keyFrame = false;

@@ -172,6 +172,7 @@ int RenderJoinFrame(RenderJobContext& job, const JobFrameRenderer& renderer, Mov
     frame.rawSample = TakeSample(sample);
   } else if (result == kFrameDecoded && decoded) {
     frame.result = kJoinFrameDecoded;
+    if (job.ui.ShowsPictures()) frame.shownPicture = decoded.ToDib24();
     frame.decoded = std::move(decoded);
   } else {
     frame.result = kJoinFramePicture;

@@ -33,6 +33,9 @@ public:
   virtual void ShowProgress(int percent) = 0;
   // A packed DIB (24 or 8 bits) stretched into the picture area.
   virtual void ShowPicture(const std::uint8_t* dib) = 0;
+  // Whether ShowPicture puts the pictures before the user: frames that never
+  // become a picture on their way into the movie are made one for it only then.
+  virtual bool ShowsPictures() const { return true; }
   // The picture area without a picture of the job: a stand-in picture for
   // kAudio and kJoin; kNothing leaves it as it is.
   virtual void ShowPictureArea(PictureAreaMode mode) = 0;
@@ -57,6 +60,7 @@ public:
   void SetTimeCode(const std::string&) override {}
   void ShowProgress(int) override {}
   void ShowPicture(const std::uint8_t*) override {}
+  bool ShowsPictures() const override { return false; }
   void ShowPictureArea(PictureAreaMode) override {}
   void ClearPicture() override {}
   void MovePositionLine(std::int32_t, bool) override {}

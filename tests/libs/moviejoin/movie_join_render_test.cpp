@@ -432,8 +432,9 @@ TEST_F(MovieJoinRender, SamplesThatDoNotFitAreRenderedInstead) {
 
 // A callback may hand back decoded movie frames (of any size) where the
 // movie's compressor takes them; they stand among rendered pictures in
-// order. A frame handed back that cannot be taken is rendered, and no more
-// are asked for; a movie that cannot take them never asks for them.
+// order, and a picture handed with one is shown. A frame handed back that
+// cannot be taken is rendered, and no more are asked for; a movie that
+// cannot take them never asks for them.
 TEST_F(MovieJoinRender, DecodedFramesStandAmongRenderedPictures) {
   const std::string source = Path("larger.avi");
   ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
@@ -449,15 +450,22 @@ TEST_F(MovieJoinRender, DecodedFramesStandAmongRenderedPictures) {
       if (frame.takesDecoded && frame.index % 3 != 0) {
         frame.result = kJoinFrameDecoded;
         if (frame.index != 7) frame.decoded = decoded.ReadDecodedFrame(frame.index);
+        if (frame.index == 4) frame.shownPicture = frame.decoded.ToDib24();
         handed.push_back(frame.index);
         return 0;
       }
       testing::DrawNumbered(frame, frame.index);
       return 0;
     };
-    ASSERT_EQ(testing::RunJob(job, callback), 0);
+    std::vector<int> shown;
+    auto progress = [&](double, const std::uint8_t* picture) {
+      if (picture != nullptr) shown.push_back(testing::ReadPictureNumber(GlobalHandle(picture)));
+    };
+    ASSERT_EQ(testing::RunJob(job, callback, progress), 0);
+    const bool decodes = std::string(code) == "MJPG";
+    EXPECT_EQ(shown, decodes ? (std::vector<int>{0, 3, 4, 6, 7, 8, 9}) : testing::Count(10));
     EXPECT_EQ(testing::FrameNumbers(out), testing::Count(10));
-    EXPECT_EQ(handed, std::string(code) == "MJPG" ? (std::vector<int>{1, 2, 4, 5, 7}) : std::vector<int>{});
+    EXPECT_EQ(handed, decodes ? (std::vector<int>{1, 2, 4, 5, 7}) : std::vector<int>{});
   }
 }
 
