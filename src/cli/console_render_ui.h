@@ -34,6 +34,7 @@ public:
   void SetTimeCode(const std::string& text) override;
   void ShowProgress(int percent) override { percent_ = percent; }
   void ShowPicture(const std::uint8_t*) override {}
+  bool ShowsPictures() const override { return false; }
   void ShowPictureArea(PictureAreaMode) override {}
   void ClearPicture() override {}
   void MovePositionLine(std::int32_t, bool) override {}

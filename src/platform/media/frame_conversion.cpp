@@ -296,14 +296,17 @@ bool EncoderFrameConverter::PrepareExactRoad(int bits, std::string* error) {
 }
 
 bool EncoderFrameConverter::TakesDecoded(const AVFrame* frame, AVPixelFormat target) {
+  return ScalesStraightToYuv(frame) && CompressesYuv(target);
+}
+
+bool EncoderFrameConverter::ScalesStraightToYuv(const AVFrame* frame) {
   if (frame == nullptr || frame->width < 1 || frame->height < 1) return false;
   bool fullRange = false;
   const auto format = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
   // Without alpha, and in the matrix pictures are compressed with: the
   // scaler changes sizes and ranges but not matrices.
-  return IsYuv(format) && descriptor->nb_components == 3 &&
-         MatrixOf(frame->colorspace, frame->height) == SWS_CS_ITU601 && CompressesYuv(target);
+  return IsYuv(format) && descriptor->nb_components == 3 && MatrixOf(frame->colorspace, frame->height) == SWS_CS_ITU601;
 }
 
 bool EncoderFrameConverter::CompressesYuv(AVPixelFormat target) {

@@ -67,8 +67,12 @@ public:
   bool FromDib(const DibInfoHeader& header, const std::uint8_t* palette, const PaddedPixels& pixels,
                std::int32_t stride, AVFrame* target, std::string* error);
   // Whether a decoded movie picture can be scaled straight into the YUV
-  // format `target`: a YUV picture without alpha in the BT.601 matrix.
+  // format `target` (ScalesStraightToYuv and CompressesYuv).
   static bool TakesDecoded(const AVFrame* frame, AVPixelFormat target);
+  // Whether a decoded picture keeps its colours when scaled straight into a
+  // YUV format: a YUV picture without alpha in the BT.601 matrix (the
+  // scaler changes sizes and ranges but not matrices).
+  static bool ScalesStraightToYuv(const AVFrame* frame);
   // Whether `target` is a YUV format (into which decoded pictures may go).
   static bool CompressesYuv(AVPixelFormat target);
   // Fills `target` (allocated here) with a decoded picture that TakesDecoded

@@ -306,6 +306,10 @@ DecodedVideoFrame& DecodedVideoFrame::operator=(DecodedVideoFrame&&) noexcept = 
 
 void DecodedVideoFrame::FrameRelease::operator()(AVFrame* frame) const { av_frame_free(&frame); }
 
+bool DecodedVideoFrame::ScalesStraightToYuv() const {
+  return media_detail::EncoderFrameConverter::ScalesStraightToYuv(frame_.get());
+}
+
 GlobalBlock DecodedVideoFrame::ToDib24() const {
   if (!frame_) return {};
   thread_local DecodedFrameConverter converter;

@@ -36,6 +36,9 @@ public:
   // The picture as ReadFrame gives it, converted on the calling thread by a
   // converter of the thread's own; an empty block when it cannot be converted.
   GlobalBlock ToDib24() const;
+  // Whether the picture keeps its colours when scaled straight into a YUV
+  // compressor's format (a YUV picture without alpha in the BT.601 matrix).
+  bool ScalesStraightToYuv() const;
   // The decoded picture itself, for the media layer's own conversions.
   const AVFrame* Picture() const { return frame_.get(); }
 

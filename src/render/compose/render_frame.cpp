@@ -212,7 +212,8 @@ private:
 
   // Mode 1: a single movie clip shown as it is (no filter, mask, field step
   // or double size, no crop) hands back its decoded frame, which the movie's
-  // writer scales into the movie at once, instead of a picture made here.
+  // writer scales into the movie at once, instead of a picture made here,
+  // when the frame keeps its colours that way (DecodedVideoFrame::ScalesStraightToYuv).
   // False when the clip is not such a clip or its frame does not decode:
   // the frame is then rendered.
   bool HandDecodedFrame(const RenderEntry& entry) {
@@ -230,8 +231,10 @@ private:
     if (node == nullptr || node->Path() != main.fileName || !node->IsAviSource() || node->AccumulationActive()) {
       return false;
     }
+    // A picture that would change colour on the way is made here (from the
+    // frame now decoded, which the node's decoder still holds).
     DecodedVideoFrame decoded = node->ReadDecodedAviFrame(main.sourceFrame);
-    if (!decoded) return false;
+    if (!decoded || !decoded.ScalesStraightToYuv()) return false;
     // A frame compressed anew: copied samples start again at a key frame.
     TheRenderState().keyFrameSeen = false;
     *args_.decoded = std::move(decoded);

@@ -532,12 +532,15 @@ TEST_F(PassThroughFrames, AClipThatCannotBeCopiedAfterACopiedOneIsRendered) {
 
 // A single movie clip shown as it is hands back its decoded frame in mode 1
 // (the frame the clip shows at the time); a filter, the crop, double size, a
-// caller without a slot or without open sources get a rendered picture.
+// caller without a slot or without open sources, and a movie of RGB
+// pictures get a rendered picture.
 TEST_F(PassThroughFrames, AMovieClipShownAsItIsHandsBackItsDecodedFrame) {
   const std::string clip = Media("cards.avi");
   ASSERT_EQ(testing::WriteCardAvi(clip, 8, 2 * kWidth, 2 * kHeight, MakeFourCC("MJPG")), "");
   TLEvent* placed = testing::PlaceClip(head_.get(), ClipPlacement{clip, 1, 0, 320});
   ASSERT_NE(placed, nullptr);
+  ASSERT_EQ(testing::WriteCardAvi(Media("rgb.avi"), 4, kWidth, kHeight), "");
+  testing::PlaceClip(head_.get(), ClipPlacement{Media("rgb.avi"), 1, 320, 480});
   VideoFrameReader reader;
   ASSERT_TRUE(reader.Open(clip));
   auto renderDecoded = [&](int k, const std::function<void(RenderFrameArgs&)>& change) {
@@ -567,6 +570,7 @@ TEST_F(PassThroughFrames, AMovieClipShownAsItIsHandsBackItsDecodedFrame) {
   EXPECT_EQ(renderDecoded(0, asItIs), kFrameRendered) << "no open sources";
   UseChain();
   for (int k : {0, 1, 2, 5}) EXPECT_EQ(renderDecoded(k, asItIs), kFrameDecoded) << k;
+  EXPECT_EQ(renderDecoded(9, asItIs), kFrameRendered) << "RGB pictures";
   EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.decoded = nullptr; }), kFrameRendered);
   EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.doubleSize = 1; }), kFrameRendered);
   EXPECT_EQ(renderDecoded(6, [](RenderFrameArgs& args) { args.mode = kRenderModePlain; }), kFrameRendered);
