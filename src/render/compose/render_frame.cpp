@@ -61,13 +61,16 @@ public:
   // Clears the output block to zero and writes its header back: the frame
   // starts black. The caller's picture is cleared too.
   void Clear() {
+    cleared_ = true;
     ClearBlock(callerDib_, &callerHeader_);
     if (scratch_) ClearBlock(scratch_.data(), &scratchHeader_);
   }
 
   // Puts the output's own header back (blends copy the work picture's) and
-  // pads a scratch picture back into the caller's picture.
+  // pads a scratch picture back into the caller's picture. Nothing when the
+  // frame was never started.
   void Finish() {
+    if (!cleared_) return;
     WriteDibHeader(callerDib_, callerHeader_);
     if (!scratch_) return;
     WriteDibHeader(scratch_.data(), scratchHeader_);
@@ -94,6 +97,7 @@ private:
   DibPicture scratch_;
   DibInfoHeader callerHeader_;
   DibInfoHeader scratchHeader_;
+  bool cleared_ = false;
 };
 
 class FrameCompositor {
@@ -113,27 +117,26 @@ public:
     if (first != nullptr && first->passThroughKind != kPassThroughCopy && margins.Any() && !target_.CropTo(margins)) {
       return kRenderNoMemory;
     }
-    target_.Clear();
     const std::int32_t scale = args_.doubleSize != 0 ? 2 : 1;
     workingWidth_ = target_.Width() * scale;
     workingHeight_ = target_.Height() * scale;
+    // A single clip's copied sample or decoded frame stands for the frame
+    // and leaves the picture untouched.
+    if (first != nullptr && list_.entries.size() == 1 && args_.mode == kRenderModePassThrough) {
+      if (first->passThroughKind >= kPassThroughCopy && args_.rawSample != nullptr && CopySample(*first)) {
+        return Finish(kRenderDone);
+      }
+      if (args_.decoded != nullptr && !margins.Any() && HandDecodedFrame(*first)) return Finish(kRenderDone);
+    }
+    target_.Clear();
 
     if (first == nullptr) {
       NothingUnderTheTime();
       return Finish(kRenderDone);
     }
-    if (list_.entries.size() == 1 && first->passThroughKind != kPassThroughNone && args_.mode != kRenderModePlain) {
-      if (args_.mode == kRenderModePassThrough && first->passThroughKind >= kPassThroughCopy &&
-          args_.rawSample != nullptr && CopySample(*first)) {
-        return Finish(kRenderDone);
-      }
-      if (args_.mode == kRenderModeReuse && args_.reuse != nullptr) {
-        ReuseSinglePicture(*first);
-        return Finish(kRenderDone);
-      }
-    }
-    if (args_.mode == kRenderModePassThrough && args_.decoded != nullptr && list_.entries.size() == 1 &&
-        !margins.Any() && HandDecodedFrame(*first)) {
+    if (list_.entries.size() == 1 && first->passThroughKind != kPassThroughNone && args_.mode == kRenderModeReuse &&
+        args_.reuse != nullptr) {
+      ReuseSinglePicture(*first);
       return Finish(kRenderDone);
     }
 
