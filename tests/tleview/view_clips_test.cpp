@@ -130,7 +130,9 @@ TEST_F(ClipView, MoviePicturesAreTheClipsFramesDecodedSmall) {
     const double own = meanDifference(shown, scaledFrame(frame));
     EXPECT_LT(own, 4.0);
     for (int other : frames) {
-      if (other != frame) EXPECT_LT(own, meanDifference(shown, scaledFrame(other)));
+      if (other != frame) {
+        EXPECT_LT(own, meanDifference(shown, scaledFrame(other)));
+      }
     }
   }
 }
