@@ -365,19 +365,6 @@ TEST(AviWriter, PalettePicturesKeepTheirColours) {
   }
 }
 
-// Writes `frames` numbered pictures of `width` x `height` with `code`.
-// Empty on success, else the writer's error.
-std::string WriteNumberedMovie(const std::string& path, const char* code, int frames, int width, int height) {
-  AviVideoFormat format = SmallFormat(code);
-  format.width = width;
-  format.height = height;
-  format.quality = 9000;
-  AviWriter writer;
-  bool ok = writer.Open(path, format, std::nullopt);
-  for (int i = 0; ok && i < frames; ++i) ok = writer.WriteFrame(testing::MakeNumberedPicture(i, width, height).get());
-  return ok && writer.Finish() ? "" : writer.ErrorText();
-}
-
 // Decoded pictures of another size, range and chroma layout are compressed
 // scaled to the movie's size: each frame shows its own picture in its own
 // colours. Compressors that do not take YUV pictures take none.
@@ -389,7 +376,9 @@ TEST(AviWriter, DecodedPicturesAreScaledIntoTheMovie) {
   // Full-range 4:2:2 and limited-range 4:2:0 pictures, twice the movie's size.
   for (const char* code : {"MJPG", "FMP4"}) {
     SCOPED_TRACE(code);
-    ASSERT_EQ(WriteNumberedMovie(source, code, kFrames, 2 * testing::kClipWidth, 2 * testing::kClipHeight), "");
+    ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC(code), kFrames, 1, 0, 1, 2 * testing::kClipWidth,
+                                         2 * testing::kClipHeight),
+              "");
     VideoFrameReader decoded;
     ASSERT_TRUE(decoded.Open(source));
     AviWriter writer;
@@ -474,7 +463,7 @@ TEST(AviWriter, PicturesConvertedAndCompressedOnThreadsMakeTheOneThreadFile) {
   const std::string source = (dir / "source.avi").string();
   ASSERT_EQ(testing::WriteNumberedClip(source, MakeFourCC("MJPG"), 10, 1), "");
   const std::string larger = (dir / "larger.avi").string();
-  ASSERT_EQ(WriteNumberedMovie(larger, "FMP4", 10, 96, 72), "");
+  ASSERT_EQ(testing::WriteNumberedClip(larger, MakeFourCC("FMP4"), 10, 1, 0, 1, 96, 72), "");
   struct Case {
     const char* code;
     int bitCount;

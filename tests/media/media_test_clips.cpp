@@ -92,10 +92,10 @@ std::int16_t RampSample(std::int64_t n, int channel) {
 }
 
 std::string WriteNumberedClip(const std::string& path, FourCC compressor, int frames, int keyEvery, int audioBits,
-                              int channels) {
+                              int channels, int width, int height) {
   AviVideoFormat video;
-  video.width = kClipWidth;
-  video.height = kClipHeight;
+  video.width = width;
+  video.height = height;
   video.rate = 25;
   video.scale = 1;
   video.compressor = compressor;
@@ -107,7 +107,7 @@ std::string WriteNumberedClip(const std::string& path, FourCC compressor, int fr
   if (!writer.Open(path, video, audio)) return writer.ErrorText();
   std::int64_t sample = 0;
   for (int f = 0; f < frames; ++f) {
-    GlobalBlock picture = MakeNumberedPicture(f);
+    GlobalBlock picture = MakeNumberedPicture(f, width, height);
     if (!writer.WriteFrame(picture.get())) return writer.ErrorText();
     if (audioBits != 0) {
       std::vector<std::uint8_t> bytes;

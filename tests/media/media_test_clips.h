@@ -32,12 +32,12 @@ int ReadPictureNumber(HGLOBAL dib);
 // The blue, green, red bytes of the pixel at (x, yFromTop).
 void PixelAt(HGLOBAL dib, int x, int yFromTop, std::uint8_t bgr[3]);
 
-// Writes `frames` numbered pictures with `compressor`, a key frame every
-// `keyEvery` frames, and, with `audioBits` nonzero, one frame's worth of a
-// sample ramp (see RampSample) per picture at 11025 Hz mono. Empty on
-// success, else the writer's error.
+// Writes `frames` numbered pictures of `width` x `height` with
+// `compressor`, a key frame every `keyEvery` frames, and, with `audioBits`
+// nonzero, one frame's worth of a sample ramp (see RampSample) per picture at
+// 11025 Hz mono. Empty on success, else the writer's error.
 std::string WriteNumberedClip(const std::string& path, FourCC compressor, int frames, int keyEvery, int audioBits = 0,
-                              int channels = 1);
+                              int channels = 1, int width = kClipWidth, int height = kClipHeight);
 
 // The ramp written by WriteNumberedClip: sample frame n of channel c.
 std::int16_t RampSample(std::int64_t n, int channel);
