@@ -6,8 +6,9 @@
 // time startMs + (int)(k / fps x 1000); the callback renders it into the
 // picture the library hands over, or hands back a compressed sample to copy
 // unchanged, or (when the library asks for them) a decoded movie frame,
-// which the library scales into the movie itself. The pictures are compressed with the compressor the block's
-// FOURCC names, and the mixed sound file is interleaved as PCM.
+// which the library scales into the movie itself. The pictures are
+// compressed with the compressor the block's FOURCC names, and the mixed
+// sound file is interleaved as PCM.
 //
 // Copy mode (no frame callback): the frames of the first piece list are
 // copied into the movie. The pieces' frames are also what a render-mode job

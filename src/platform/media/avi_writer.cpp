@@ -167,6 +167,7 @@ struct AviWriter::State {
   bool WritePacket(AVPacket* packet, AVStream* stream);
   bool DrainEncoder();
   bool SendPicture(AVFrame* frame, std::int64_t position, bool forceKey);
+  bool SendOwnPicture(bool forceKey);
   bool ConvertsBehind(const DibInfoHeader& header);
   bool HasConversionPool();
   template <typename Submit>
@@ -518,10 +519,7 @@ bool AviWriter::WriteFrame(const void* packedDib, std::size_t blockBytes, bool f
     return s.Fail("Not enough memory!");
   }
   if (!s.converter.FromDib(header, palette, s.pixels, stride, s.picture.get(), &s.error)) return s.Fail(s.error);
-  if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
-  ++s.frames;
-  ++s.pendingFrames;
-  return s.DrainEncoder();
+  return s.SendOwnPicture(forceKey);
 }
 
 bool AviWriter::TakesDecodedFrames() const {
@@ -544,10 +542,16 @@ bool AviWriter::WriteDecodedFrame(const DecodedVideoFrame& frame, bool forceKey)
   }
   if (!s.SendConverted(0)) return false;
   if (!s.converter.FromDecoded(frame.Picture(), s.picture.get(), &s.error)) return s.Fail(s.error);
-  if (!s.SendPicture(s.picture.get(), s.frames, forceKey)) return false;
-  ++s.frames;
-  ++s.pendingFrames;
-  return s.DrainEncoder();
+  return s.SendOwnPicture(forceKey);
+}
+
+// Hands the picture converted on the caller's thread (`picture`) to the
+// compressor at the next position.
+bool AviWriter::State::SendOwnPicture(bool forceKey) {
+  if (!SendPicture(picture.get(), frames, forceKey)) return false;
+  ++frames;
+  ++pendingFrames;
+  return DrainEncoder();
 }
 
 // Hands a converted picture to the compressor at `position`.
