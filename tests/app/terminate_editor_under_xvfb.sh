@@ -31,11 +31,13 @@ fail() {
   exit 1
 }
 
-# A large movie, so that it takes seconds to make; the sound is not mixed
-# first, and the work files go to a temporary folder of the test's own.
+# A large movie composed at double size, so that it takes seconds to make
+# (a clip shown as it is would otherwise go straight from the decoder to the
+# compressor in well under a second); the sound is not mixed first, and the
+# work files go to a temporary folder of the test's own.
 rm -rf "$work"
 mkdir -p "$work/config" "$work/tmp" "$work/out"
-printf '[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\n[Inc Comp]\nDisable=1\n[Temp File Dir]\nDir=%s\n' \
+printf '[Movie]\nVResWidth=1920\nVResHeight=1440\nVCompressionType=MJPG\nVb2xAA=1\n[Inc Comp]\nDisable=1\n[Temp File Dir]\nDir=%s\n' \
   "$work/tmp" >"$work/config/RODUVER.INI"
 printf 'older movie' >"$work/out/movie.avi"
 # In a build with the leak checker, what the system's D-Bus library keeps
